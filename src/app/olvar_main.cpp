@@ -1,0 +1,5 @@
+// olvar: the desktop program.
+
+#include "ui/application.h"
+
+int main(int argc, char** argv) { return olvar::ui::run_application(argc, argv); }

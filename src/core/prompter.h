@@ -1,0 +1,27 @@
+#pragma once
+// Questions and messages of every flow go through this interface, so that a flow runs the same
+// under the desktop window (dialogs), the command-line tool and the tests (scripted answers).
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace olvar::core {
+
+class Prompter {
+ public:
+  virtual ~Prompter() = default;
+
+  // An information box; returns when the user has read it.
+  virtual void inform(std::string_view message) = 0;
+  // A Yes/No question; true for Yes.
+  virtual bool ask_yes_no(std::string_view question) = 0;
+  // A text asked for (a name, a number); nullopt when the user cancels.
+  virtual std::optional<std::string> ask_text(std::string_view question,
+                                              std::string_view suggestion) = 0;
+  // A file to open or to save; nullopt when the user cancels.
+  virtual std::optional<std::string> choose_file(std::string_view caption, std::string_view filter,
+                                                 bool for_saving) = 0;
+};
+
+}  // namespace olvar::core
