@@ -400,6 +400,7 @@ TEST(NchsReference, ComputesOnlyTheIndicesTheChildQualifiesFor) {
   };
   const Qualifies kCases[] = {
       {"unknown age: only WHZ", {'m', kMissingAge, 11.0, 84.9}, false, false, true},
+      {"age not a number counts as missing", {'m', std::nan(""), 11.0, 85.0}, false, false, true},
       {"oedema: HAZ only", {'w', 700.0, 9.0, 75.0, 'y'}, false, true, false},
       {"upper-case oedema code is not oedema", {'w', 700.0, 9.0, 75.0, 'Y'}, true, true, true},
       {"girl of 120 months stands", {'w', 120 * 30.4375, 25.0, 130.0}, true, true, true},
