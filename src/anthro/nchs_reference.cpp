@@ -223,11 +223,11 @@ void evaluate_nchs(const Measurement& m, char sex, std::int32_t effective_weight
   if (sex != 'm' && sex != 'w') return;
   const bool boy = sex == 'm';
   const bool oedema = m.oedema == 'y';
-  // Whole days round halves to even, as everywhere in the engine.
   // An age that is not a finite number is as missing as a negative one; a missing age counts
   // as -1, below every age limit.
   const bool age_known = std::isfinite(m.age_days) && m.age_days >= 0.0;
   const double age_days = age_known ? m.age_days : -1.0;
+  // Whole days round halves to even, as everywhere in the engine.
   const double rounded_days = std::nearbyint(age_days);
   const double age_months = age_days / kDaysPerMonth;
   const bool age_in_range = age_known && rounded_days < kAgeLimitDays;
