@@ -78,8 +78,8 @@ TEST(DetectDateConventions, OtherFormsTakeTheOrderOfTheirNumbers) {
   const DetectCase cases[] = {
       {"C locale mm/dd/yy", "08/03/94", DateOrder::mdy, '/'},
       {"US with dashes", "08-03-1994", DateOrder::mdy, '-'},
-      {"Hungarian yyyy. mm. dd.", "1994. 08. 03.", DateOrder::ymd, '.'},
-      {"Japanese with characters between the numbers", "1994\xe5\xb9\xb4" "08\xe6\x9c\x88" "03\xe6\x97\xa5",
+      {"year first with blanks and a final point", "1994. 08. 03.", DateOrder::ymd, '.'},
+      {"Japanese: characters between the numbers, no separator", "1994\xe5\xb9\xb4" "08\xe6\x9c\x88" "03\xe6\x97\xa5",
        DateOrder::ymd, '.'},
       {"point then dash: the dash wins", "03.08-1994", DateOrder::dmy, '-'},
       {"dash then slash: the slash wins", "1994-08/03", DateOrder::ymd, '/'},
