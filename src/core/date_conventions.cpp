@@ -97,6 +97,12 @@ char decimal_separator_from_locale(std::string_view decimal_point) {
   return decimal_point == "," ? ',' : '.';
 }
 
+DateConventions conventions_from_locale(const platform::LocaleFormats& formats) {
+  DateConventions conventions = detect_date_conventions(formats.short_date_of_3_august_1994);
+  conventions.decimal_separator = decimal_separator_from_locale(formats.decimal_point);
+  return conventions;
+}
+
 std::string_view order_code(DateOrder order) {
   switch (order) {
     case DateOrder::dmy: return "dmy";

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/locale_formats.h"
+
 namespace olvar::core {
 
 // The system date order; `unknown` when the system short date format matched no known form.
@@ -34,6 +36,10 @@ DateConventions detect_date_conventions(std::string_view system_text_of_3_august
 // The decimal separator for the locale's decimal point text: ',' for ",", '.' for anything
 // else (the tables know only these two).
 char decimal_separator_from_locale(std::string_view decimal_point);
+
+// Both at once, as start-up needs them:
+//   conventions_from_locale(platform::system_locale_formats())
+DateConventions conventions_from_locale(const platform::LocaleFormats& formats);
 
 // Converts a date text written in `file_order` into the system order and separator: the
 // separators are unified, leading zeros dropped as the file order requires, the parts

@@ -116,6 +116,16 @@ TEST(DecimalSeparatorFromLocale, OnlyACommaGivesAComma) {
   EXPECT_EQ(decimal_separator_from_locale("\xd9\xab"), '.');  // Arabic decimal separator
 }
 
+TEST(ConventionsFromLocale, CombinesDateAndDecimal) {
+  const DateConventions german = conventions_from_locale({"03.08.1994", ","});
+  EXPECT_EQ(german.order, DateOrder::dmy);
+  EXPECT_EQ(german.separator, '.');
+  EXPECT_EQ(german.decimal_separator, ',');
+  // Whatever locale the machine has, start-up gets a usable order.
+  const DateConventions here = conventions_from_locale(platform::system_locale_formats());
+  EXPECT_NE(here.order, DateOrder::unknown);
+}
+
 TEST(DateOrderCode, RoundTrips) {
   for (DateOrder order : {DateOrder::dmy, DateOrder::mdy, DateOrder::ymd}) {
     EXPECT_EQ(order_from_code(order_code(order)), order);
