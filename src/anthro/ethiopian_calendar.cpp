@@ -31,8 +31,8 @@ std::optional<int> day_number_of_ethiopian(const EthiopianDate& date) {
     return std::nullopt;
   }
   const long year = date.year;
-  const long rd = kEthiopicEpochRd - 1 + 365 * (year - 1) + year / 4 + 30L * (date.month - 1) +
-                  date.day;
+  const long rd =
+      kEthiopicEpochRd - 1 + 365 * (year - 1) + year / 4 + 30L * (date.month - 1) + date.day;
   return static_cast<int>(rd - kRdOf1970);
 }
 

@@ -62,9 +62,9 @@ EthiopianConversion convert_ethiopian_dates(core::SurveyTable& table,
         continue;
       }
       // The table writes day first with "/", whatever the system's order.
-      table.set_cell(variable, row,
-                     core::convert_date_from_file_order(*gregorian, core::DateOrder::dmy,
-                                                        conventions));
+      table.set_cell(
+          variable, row,
+          core::convert_date_from_file_order(*gregorian, core::DateOrder::dmy, conventions));
       ++result.cells_converted;
     }
   }

@@ -99,10 +99,13 @@ std::string date_text(int day_number, const DateConventions& conventions) {
   std::snprintf(year, sizeof year, "%04d", date.year);
   const char sep = conventions.separator;
   switch (conventions.order) {
-    case DateOrder::mdy: return std::string(month) + sep + day + sep + year;
-    case DateOrder::ymd: return std::string(year) + sep + month + sep + day;
+    case DateOrder::mdy:
+      return std::string(month) + sep + day + sep + year;
+    case DateOrder::ymd:
+      return std::string(year) + sep + month + sep + day;
     case DateOrder::dmy:
-    case DateOrder::unknown: break;
+    case DateOrder::unknown:
+      break;
   }
   return std::string(day) + sep + month + sep + year;
 }

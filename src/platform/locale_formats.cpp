@@ -1,9 +1,10 @@
 #include "platform/locale_formats.h"
 
-#include <ctime>
 #include <langinfo.h>
 #include <locale.h>
 #include <time.h>
+
+#include <ctime>
 
 namespace olvar::platform {
 
@@ -44,9 +45,8 @@ std::optional<LocaleFormats> locale_formats(std::string_view locale_name) {
   LocaleFormats formats;
   const char* short_format = nl_langinfo_l(D_FMT, locale.get());
   char text[256];
-  const std::size_t length =
-      strftime_l(text, sizeof text, short_format != nullptr ? short_format : "%m/%d/%y", &day,
-                 locale.get());
+  const std::size_t length = strftime_l(
+      text, sizeof text, short_format != nullptr ? short_format : "%m/%d/%y", &day, locale.get());
   formats.short_date_of_3_august_1994.assign(text, length);
 
   const char* radix = nl_langinfo_l(RADIXCHAR, locale.get());

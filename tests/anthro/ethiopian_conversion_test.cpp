@@ -91,7 +91,7 @@ TEST_F(EthiopianConversionTest, ReplacesWholeDatesInTheSystemOrder) {
   };
   const Row rows[] = {
       {"1/1/2017", "28/4/2016", "11.9.2024", "7.1.2024"},
-      {"1/1/20", "", "1/1/20", ""},                    // no prefix match onto 1/1/2016
+      {"1/1/20", "", "1/1/20", ""},                           // no prefix match onto 1/1/2016
       {"01/01/2016", "1/1/2016", "01/01/2016", "12.9.2023"},  // typed with a leading zero
       {"", "29/4/2017", "", "7.1.2025"},
       {"12.9.2023", "garbage\t", "12.9.2023", "garbage\t"},

@@ -23,9 +23,9 @@ struct Case {
   const char* survdate;
   const char* birthdat;
   const char* months;
-  double age_days;              // expected; kMissingAge for none
-  const char* months_after;     // MONTHS after the evaluation
-  const char* survdate_after;   // SURVDATE after the evaluation
+  double age_days;             // expected; kMissingAge for none
+  const char* months_after;    // MONTHS after the evaluation
+  const char* survdate_after;  // SURVDATE after the evaluation
 };
 
 // 15.06.2004 to 15.06.2006 is 730 days (2005 and 2006 have no 29 February after the start):
@@ -44,8 +44,7 @@ const Case kCases[] = {
      "15.06.2006"},
     {"typed 10199 is completed to 1 January 1999", kDmyPoint, "10199", "1.1.1997", "", 729.89125,
      " 23.98", "01.01.99"},
-    {"MONTHS with BIRTHDAT empty", kDmyPoint, "15.06.2006", "", "12", 365.25, "12",
-     "15.06.2006"},
+    {"MONTHS with BIRTHDAT empty", kDmyPoint, "15.06.2006", "", "12", 365.25, "12", "15.06.2006"},
     {"MONTHS with both dates empty", kDmyPoint, "", "", "12", 365.25, "12", ""},
     {"MONTHS serves when only the survey date is unreadable", kDmyPoint, "15.6", "", "12", 365.25,
      "12", "15.6"},

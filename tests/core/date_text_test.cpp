@@ -26,7 +26,7 @@ TEST(DayNumberOf, CountsDaysFromThe1970Epoch) {
       {"day before the epoch", {1969, 12, 31}, -1},
       {"3 August 1994", {1994, 8, 3}, 8980},
       {"29 February of a leap year", {2004, 2, 29}, 12477},  // 34 years, 8 leap days, +59
-      {"2000 is a leap year", {2000, 2, 29}, 11016},          // 30 years, 7 leap days, +59
+      {"2000 is a leap year", {2000, 2, 29}, 11016},         // 30 years, 7 leap days, +59
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -40,9 +40,9 @@ TEST(DayNumberOf, CountsDaysFromThe1970Epoch) {
 }
 
 TEST(DayNumberOf, RejectsDaysThatDoNotExist) {
-  const CivilDate cases[] = {{2005, 2, 29}, {1900, 2, 29}, {2006, 4, 31}, {2006, 13, 1},
-                             {2006, 0, 10}, {2006, 1, 0},  {2006, 1, 32}, {0, 1, 1},
-                             {10000, 1, 1}};
+  const CivilDate cases[] = {{2005, 2, 29}, {1900, 2, 29}, {2006, 4, 31},
+                             {2006, 13, 1}, {2006, 0, 10}, {2006, 1, 0},
+                             {2006, 1, 32}, {0, 1, 1},     {10000, 1, 1}};
   for (const CivilDate& c : cases) {
     SCOPED_TRACE(std::to_string(c.year) + "-" + std::to_string(c.month) + "-" +
                  std::to_string(c.day));
@@ -58,7 +58,7 @@ TEST(FullYear, TwoDigitYearsLieInTheHundredYearsEndingTenYearsAhead) {
   };
   const Case cases[] = {
       {99, 2026, 1999}, {0, 2026, 2000}, {26, 2026, 2026}, {36, 2026, 2036},
-      {37, 2026, 1937}, {5, 1998, 2005}, {9, 1998, 1909}, {8, 1998, 2008},
+      {37, 2026, 1937}, {5, 1998, 2005}, {9, 1998, 1909},  {8, 1998, 2008},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.two_digits);

@@ -14,7 +14,7 @@ namespace olvar::test {
 
 class ScriptedPrompter : public core::Prompter {
  public:
-  std::deque<bool> yes_no_answers;                    // an empty queue answers No
+  std::deque<bool> yes_no_answers;                      // an empty queue answers No
   std::deque<std::optional<std::string>> text_answers;  // an empty queue cancels
   std::deque<std::optional<std::string>> file_answers;  // an empty queue cancels
 
