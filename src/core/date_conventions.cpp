@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 namespace olvar::core {
 
@@ -15,7 +16,92 @@ void drop_one_leading_zero(std::string& part) {
   if (!part.empty() && part.front() == '0') part.erase(0, 1);
 }
 
+struct KnownForm {
+  std::string_view text;
+  DateOrder order;
+};
+
+// The short date texts of 3 August 1994 the program recognises, in the order they are tried.
+// "03/08/94" counts as day first although it could be read either way.
+constexpr std::array<KnownForm, 17> kKnownForms = {{
+    {"3.8.1994", DateOrder::dmy},    {"03.08.1994", DateOrder::dmy},
+    {"03.8.1994", DateOrder::dmy},   {"3.08.1994", DateOrder::dmy},
+    {"03.08.94", DateOrder::dmy},    {"3/08/1994", DateOrder::dmy},
+    {"03/08/1994", DateOrder::dmy},  {"3/8/1994", DateOrder::dmy},
+    {"03/08/94", DateOrder::dmy},    {"03-08-1994", DateOrder::dmy},
+    {"3-8-1994", DateOrder::dmy},    {"8/3/1994", DateOrder::mdy},
+    {"08/03/1994", DateOrder::mdy},  {"1994.08.03", DateOrder::ymd},
+    {"94.08.03", DateOrder::ymd},    {"1994/08/03", DateOrder::ymd},
+    {"1994-08-03", DateOrder::ymd},
+}};
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// The order of the numbers 3 (day), 8 (month) and 1994 or 94 (year) in a text that holds
+// exactly these three numbers; unknown otherwise. Digit runs longer than four are no part of
+// a date of 1994, which also keeps the arithmetic below from overflowing.
+DateOrder order_from_numbers(std::string_view text) {
+  std::string letters;  // 'd', 'm', 'y' in the order found
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (!is_digit(text[i])) {
+      ++i;
+      continue;
+    }
+    std::size_t end = i;
+    while (end < text.size() && is_digit(text[end])) ++end;
+    if (end - i > 4) return DateOrder::unknown;
+    int value = 0;
+    for (std::size_t k = i; k < end; ++k) value = value * 10 + (text[k] - '0');
+    if (value == 3) {
+      letters += 'd';
+    } else if (value == 8) {
+      letters += 'm';
+    } else if (value == 1994 || value == 94) {
+      letters += 'y';
+    } else {
+      return DateOrder::unknown;
+    }
+    i = end;
+  }
+  if (letters == "dmy") return DateOrder::dmy;
+  if (letters == "mdy") return DateOrder::mdy;
+  if (letters == "ymd") return DateOrder::ymd;
+  return DateOrder::unknown;
+}
+
 }  // namespace
+
+DateConventions detect_date_conventions(std::string_view system_text_of_3_august_1994) {
+  const std::string_view text = system_text_of_3_august_1994;
+  DateConventions conventions;
+  conventions.order = DateOrder::unknown;
+  for (const KnownForm& form : kKnownForms) {
+    if (text == form.text) {
+      conventions.order = form.order;
+      break;
+    }
+  }
+  if (conventions.order == DateOrder::unknown) conventions.order = order_from_numbers(text);
+  // An unusable order would leave every date unreadable; day first is the most common order.
+  if (conventions.order == DateOrder::unknown) conventions.order = DateOrder::dmy;
+
+  conventions.separator = '.';
+  for (const char candidate : {'.', '-', '/'}) {
+    if (text.find(candidate) != std::string_view::npos) conventions.separator = candidate;
+  }
+  return conventions;
+}
+
+char decimal_separator_from_locale(std::string_view decimal_point) {
+  return decimal_point == "," ? ',' : '.';
+}
+
+DateConventions conventions_from_locale(const platform::LocaleFormats& formats) {
+  DateConventions conventions = detect_date_conventions(formats.short_date_of_3_august_1994);
+  conventions.decimal_separator = decimal_separator_from_locale(formats.decimal_point);
+  return conventions;
+}
 
 std::string_view order_code(DateOrder order) {
   switch (order) {

@@ -43,6 +43,89 @@ TEST(ConvertDateFromFileOrder, ReordersAndUnifiesSeparators) {
   }
 }
 
+struct DetectCase {
+  const char* what;
+  const char* text;
+  DateOrder order;
+  char separator;
+};
+
+TEST(DetectDateConventions, KnownFormsDecideTheOrder) {
+  // Texts of 3 August 1994 as the short date formats of common locales write it.
+  const DetectCase cases[] = {
+      {"German d.m.yyyy", "3.8.1994", DateOrder::dmy, '.'},
+      {"German dd.mm.yyyy", "03.08.1994", DateOrder::dmy, '.'},
+      {"two-digit year with points", "03.08.94", DateOrder::dmy, '.'},
+      {"French dd/mm/yyyy", "03/08/1994", DateOrder::dmy, '/'},
+      {"British dd/mm/yy counts as day first", "03/08/94", DateOrder::dmy, '/'},
+      {"Dutch d-m-yyyy", "3-8-1994", DateOrder::dmy, '-'},
+      {"US m/d/yyyy", "8/3/1994", DateOrder::mdy, '/'},
+      {"US mm/dd/yyyy", "08/03/1994", DateOrder::mdy, '/'},
+      {"Swedish ISO", "1994-08-03", DateOrder::ymd, '-'},
+      {"year first with points", "1994.08.03", DateOrder::ymd, '.'},
+      {"year first with slashes", "1994/08/03", DateOrder::ymd, '/'},
+      {"short year first", "94.08.03", DateOrder::ymd, '.'},
+  };
+  for (const DetectCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    const DateConventions found = detect_date_conventions(c.text);
+    EXPECT_EQ(found.order, c.order);
+    EXPECT_EQ(found.separator, c.separator);
+  }
+}
+
+TEST(DetectDateConventions, OtherFormsTakeTheOrderOfTheirNumbers) {
+  const DetectCase cases[] = {
+      {"C locale mm/dd/yy", "08/03/94", DateOrder::mdy, '/'},
+      {"US with dashes", "08-03-1994", DateOrder::mdy, '-'},
+      {"year first with blanks and a final point", "1994. 08. 03.", DateOrder::ymd, '.'},
+      {"Japanese: characters between the numbers, no separator", "1994\xe5\xb9\xb4" "08\xe6\x9c\x88" "03\xe6\x97\xa5",
+       DateOrder::ymd, '.'},
+      {"point then dash: the dash wins", "03.08-1994", DateOrder::dmy, '-'},
+      {"dash then slash: the slash wins", "1994-08/03", DateOrder::ymd, '/'},
+  };
+  for (const DetectCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    const DateConventions found = detect_date_conventions(c.text);
+    EXPECT_EQ(found.order, c.order);
+    EXPECT_EQ(found.separator, c.separator);
+  }
+}
+
+TEST(DetectDateConventions, UnusableTextsFallBackToDayFirst) {
+  const DetectCase cases[] = {
+      {"empty", "", DateOrder::dmy, '.'},
+      {"month name keeps its separator", "03-Aug-94", DateOrder::dmy, '-'},
+      {"other numbers", "04/09/1995", DateOrder::dmy, '/'},
+      {"a number too long", "0000000000000000000003/8/1994", DateOrder::dmy, '/'},
+      {"day twice", "3/3/1994", DateOrder::dmy, '/'},
+      {"garbage", "\xff\x01%%%", DateOrder::dmy, '.'},
+  };
+  for (const DetectCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    const DateConventions found = detect_date_conventions(c.text);
+    EXPECT_EQ(found.order, c.order);
+    EXPECT_EQ(found.separator, c.separator);
+  }
+}
+
+TEST(DecimalSeparatorFromLocale, OnlyACommaGivesAComma) {
+  EXPECT_EQ(decimal_separator_from_locale(","), ',');
+  EXPECT_EQ(decimal_separator_from_locale("."), '.');
+  EXPECT_EQ(decimal_separator_from_locale(""), '.');
+  EXPECT_EQ(decimal_separator_from_locale("\xd9\xab"), '.');  // Arabic decimal separator
+}
+
+TEST(ConventionsFromLocale, CombinesDateAndDecimal) {
+  const DateConventions german = conventions_from_locale({"03.08.1994", ","});
+  EXPECT_EQ(german.order, DateOrder::dmy);
+  EXPECT_EQ(german.separator, '.');
+  EXPECT_EQ(german.decimal_separator, ',');
+  // Whatever locale the machine has, start-up gets a usable order.
+  const DateConventions here = conventions_from_locale(platform::system_locale_formats());
+  EXPECT_NE(here.order, DateOrder::unknown);
+}
+
 TEST(DateOrderCode, RoundTrips) {
   for (DateOrder order : {DateOrder::dmy, DateOrder::mdy, DateOrder::ymd}) {
     EXPECT_EQ(order_from_code(order_code(order)), order);
