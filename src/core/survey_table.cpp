@@ -5,7 +5,8 @@
 
 namespace olvar::core {
 
-SurveyTable::SurveyTable() : TextGrid(kFirstUserColumn, kNewTableRows) {
+SurveyTable::SurveyTable()
+    : TextGrid(column_count_for_variables(kStandardVariableCount), kNewTableRows) {
   write_standard_headers();
   renumber_rows();
 }

@@ -13,7 +13,8 @@ namespace olvar::core {
 
 class SurveyTable : public TextGrid {
  public:
-  // A new table: 100 rows, the standard headers, row numbers; no data.
+  // A new table: 100 rows, the standard headers, row numbers, ten empty columns after WTFACTOR
+  // (room for user variables); no data.
   SurveyTable();
 
   using TextGrid::cell;

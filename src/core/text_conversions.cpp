@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace olvar::core {
@@ -126,10 +127,11 @@ std::optional<float> parse_trimmed(std::string_view text, char decimal_separator
   return parse_standard(std::string_view(swapped.data(), text.size()), decimal_separator);
 }
 
-// Decimal digits of a value in its shortest round-trip form: value = 0.d1d2d3... x 10^point.
+// The shortest round-trip digits of a value: value = 0.d1d2d3... x 10^point. Read straight from
+// the scientific form of std::to_chars, "[-]d[.ddd]e(+|-)xx".
 struct Decimal {
   bool negative = false;
-  std::array<char, 48> digits{};  // '0'..'9', no leading zero unless the value is zero
+  char digits[24];  // '0'..'9'; 17 suffice for a double; a zero value is the single digit '0'
   int count = 0;
   int point = 0;  // position of the decimal point relative to the first digit
 };
@@ -137,88 +139,143 @@ struct Decimal {
 template <typename Float>
 Decimal shortest_decimal(Float value) {
   Decimal d;
-  std::array<char, 64> buffer{};
-  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                    std::chars_format::scientific);
-  const std::string_view text(buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data()));
-  std::size_t i = 0;
-  if (text[i] == '-') {
+  char text[48];
+  const char* end =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::scientific).ptr;
+  const char* p = text;
+  if (*p == '-') {
     d.negative = true;
-    ++i;
+    ++p;
   }
-  for (; i < text.size() && text[i] != 'e'; ++i) {
-    if (is_digit(text[i])) d.digits[static_cast<std::size_t>(d.count++)] = text[i];
+  for (; p != end && *p != 'e'; ++p) {
+    if (*p != '.') d.digits[d.count++] = *p;
   }
   int exponent = 0;
-  if (i < text.size()) {
-    std::from_chars(text.data() + i + 1 + (text[i + 1] == '+' ? 1 : 0),
-                    text.data() + text.size(), exponent);
+  if (p != end) {
+    ++p;  // 'e'
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    for (; p != end; ++p) exponent = exponent * 10 + (*p - '0');
+    if (negative) exponent = -exponent;
   }
   d.point = exponent + 1;
   return d;
 }
 
+// The common case without the shortest text: scale by a power of ten in double arithmetic and
+// round. The shortest text of a value lies within half a unit in the last place of it, and the
+// product adds at most one double rounding error, so the answer is the same as rounding the
+// shortest text unless the scaled value lies that close to a tie, or the value that close to a
+// power of ten (where the count of integer digits could differ). Those cases, zero, very small
+// and very large values return false and take the exact path below.
+template <typename Float>
+bool format_fixed_fast(Float value, int precision, int decimals, char decimal_separator, bool pad,
+                       std::string& out) {
+  // 10^-3 .. 10^18, indexed by exponent + 3.
+  static constexpr double kPowers[] = {1e-3, 1e-2, 1e-1, 1e0,  1e1,  1e2,  1e3,  1e4,
+                                       1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11, 1e12,
+                                       1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
+  constexpr double kRelative = 2.0 * std::numeric_limits<Float>::epsilon() + 1e-15;
+  const double x = std::fabs(static_cast<double>(value));
+  if (!(x >= 1e-3 && x < 1e9) || decimals > 9) return false;
+
+  int point = -2;  // integer digits: 10^(point-1) <= x < 10^point
+  while (x >= kPowers[point + 3]) ++point;
+  const double lower = kPowers[point + 2];
+  const double upper = kPowers[point + 3];
+  if (x - lower <= x * kRelative || upper - x <= x * kRelative) return false;
+
+  const int keep = std::min(precision, point + decimals);  // significant digits kept
+  const int scale = keep - point;                          // decimals actually rounded at
+  if (keep <= 0 || keep > 15 || scale < 0) return false;
+  const double scaled = x * kPowers[scale + 3];
+  const double whole = std::floor(scaled);
+  const double fraction = scaled - whole;
+  if (std::fabs(fraction - 0.5) <= scaled * kRelative + 1e-12) return false;
+  auto n = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+
+  char digits[24];  // n, least significant digit first
+  int count = 0;
+  const bool minus = value < 0 && n != 0;
+  do {
+    digits[count++] = static_cast<char>('0' + n % 10);
+    n /= 10;
+  } while (n != 0);
+  const int integer_digits = std::max(count - scale, 1);
+  const int length = (minus ? 1 : 0) + integer_digits + (decimals > 0 ? 1 + decimals : 0);
+  const int padding = pad && length <= precision ? precision + 1 - length : 0;
+  out.assign(static_cast<std::size_t>(padding + length), ' ');
+  char* o = out.data() + padding;
+  if (minus) *o++ = '-';
+  // Digit k of n (counting from the most significant position of the integer part) or '0'.
+  for (int k = integer_digits - 1; k >= 0; --k) *o++ = k + scale < count ? digits[k + scale] : '0';
+  if (decimals > 0) {
+    *o++ = decimal_separator;
+    for (int k = scale - 1; k >= 0; --k) *o++ = k < count ? digits[k] : '0';
+    for (int k = scale; k < decimals; ++k) *o++ = '0';
+  }
+  return true;
+}
+
+// Builds the text in place in one string of the final length: z-scores and months fit the
+// small-string buffer, so the common call allocates nothing.
 template <typename Float>
 std::string format_fixed_impl(Float value, int precision, int decimals, char decimal_separator,
                               bool pad) {
   if (!std::isfinite(value)) return std::isnan(value) ? "NAN" : (value < 0 ? "-INF" : "INF");
   decimals = std::max(decimals, 0);
   precision = std::max(precision, 1);
-  Decimal d = shortest_decimal(value);
+  if (std::string out; format_fixed_fast(value, precision, decimals, decimal_separator, pad, out)) {
+    return out;
+  }
+  const Decimal d = shortest_decimal(value);
   const bool zero = d.count == 1 && d.digits[0] == '0';
 
   // Digits kept: up to `precision` significant digits and up to `decimals` decimals, whichever
-  // cuts sooner. `keep` counts digits of d.digits that survive (may be <= 0).
-  int keep = zero ? 0 : std::min(precision, d.point + decimals);
-  // Round half away from zero at the cut.
-  std::array<char, 400> fixed_digits{};  // digits of the rounded value, most significant first
-  int point = d.point;
+  // cuts sooner, rounded half away from zero at the cut.
+  const int keep = zero ? -1 : std::min(precision, d.point + decimals);
+  char kept[sizeof d.digits + 1];
   int count = 0;
-  if (keep < 0 || zero) {
-    count = 0;
-  } else {
-    const bool round_up = keep < d.count && d.digits[static_cast<std::size_t>(keep)] >= '5';
+  int point = d.point;
+  if (keep >= 0) {
     count = std::min(keep, d.count);
-    for (int k = 0; k < count; ++k) fixed_digits[static_cast<std::size_t>(k)] = d.digits[static_cast<std::size_t>(k)];
-    if (round_up) {
-      int k = keep - 1;
-      // keep may exceed count only when no rounding happens, so here keep <= count.
-      while (k >= 0 && fixed_digits[static_cast<std::size_t>(k)] == '9') {
-        fixed_digits[static_cast<std::size_t>(k)] = '0';
-        --k;
-      }
+    std::copy(d.digits, d.digits + count, kept);
+    if (keep < d.count && d.digits[keep] >= '5') {
+      // Here count == keep: carry from the last kept digit.
+      int k = count - 1;
+      while (k >= 0 && kept[k] == '9') kept[k--] = '0';
       if (k >= 0) {
-        ++fixed_digits[static_cast<std::size_t>(k)];
+        ++kept[k];
       } else {
-        // 999.. rounded up to 1000..: shift right by one.
-        for (int j = count; j > 0; --j) fixed_digits[static_cast<std::size_t>(j)] = fixed_digits[static_cast<std::size_t>(j - 1)];
-        fixed_digits[0] = '1';
+        // 999.. rounded up to 1000..: one more integer digit.
+        std::copy_backward(kept, kept + count, kept + count + 1);
+        kept[0] = '1';
         ++count;
         ++point;
       }
     }
   }
-  bool all_zero = true;
-  for (int k = 0; k < count; ++k) all_zero = all_zero && fixed_digits[static_cast<std::size_t>(k)] == '0';
+  const bool all_zero = std::all_of(kept, kept + count, [](char c) { return c == '0'; });
 
-  std::string out;
-  if (d.negative && !all_zero) out.push_back('-');
-  // Integer part.
-  if (point <= 0 || count == 0) {
-    out.push_back('0');
+  const bool minus = d.negative && !all_zero;
+  const bool integer_zero = point <= 0 || count == 0;
+  const int length =
+      (minus ? 1 : 0) + (integer_zero ? 1 : point) + (decimals > 0 ? 1 + decimals : 0);
+  const int padding = pad && length <= precision ? precision + 1 - length : 0;
+  std::string out(static_cast<std::size_t>(padding + length), ' ');
+  char* o = out.data() + padding;
+  if (minus) *o++ = '-';
+  if (integer_zero) {
+    *o++ = '0';
   } else {
-    for (int k = 0; k < point; ++k) out.push_back(k < count ? fixed_digits[static_cast<std::size_t>(k)] : '0');
+    for (int k = 0; k < point; ++k) *o++ = k < count ? kept[k] : '0';
   }
   if (decimals > 0) {
-    out.push_back(decimal_separator);
+    *o++ = decimal_separator;
     for (int k = 0; k < decimals; ++k) {
-      const int digit_index = point + k;  // index into fixed_digits of this decimal place
-      const bool inside = digit_index >= 0 && digit_index < count;
-      out.push_back(inside ? fixed_digits[static_cast<std::size_t>(digit_index)] : '0');
+      const int digit_index = point + k;  // index into kept of this decimal place
+      *o++ = digit_index >= 0 && digit_index < count ? kept[digit_index] : '0';
     }
-  }
-  if (pad && static_cast<int>(out.size()) <= precision) {
-    out.insert(0, static_cast<std::size_t>(precision + 1 - static_cast<int>(out.size())), ' ');
   }
   return out;
 }

@@ -95,6 +95,23 @@ void TextGrid::erase_column(int at_column) {
   *this = std::move(narrower);
 }
 
+void TextGrid::move_column(int from, int to) {
+  if (from == to || !contains(from, 0) || !contains(to, 0)) return;
+  for (int row = 0; row < row_count_; ++row) {
+    const auto first = cells_.begin() + static_cast<std::ptrdiff_t>(index(0, row));
+    if (from < to) {
+      std::rotate(first + from, first + from + 1, first + to + 1);
+    } else {
+      std::rotate(first + to, first + from, first + from + 1);
+    }
+  }
+}
+
+void TextGrid::clear_column(int column) {
+  if (!contains(column, 0)) return;
+  for (int row = 0; row < row_count_; ++row) cells_[index(column, row)].clear();
+}
+
 void TextGrid::swap_rows(int a, int b) {
   if (a == b || !contains(0, a) || !contains(0, b)) return;
   std::swap_ranges(cells_.begin() + static_cast<std::ptrdiff_t>(index(0, a)),

@@ -37,6 +37,12 @@ class TextGrid {
   void erase_rows(int at_row, int count);
   void insert_column(int at_column);
   void erase_column(int at_column);
+  // Moves column `from` to position `to`, the columns between shifting by one to close the gap;
+  // in place, so a column can travel to the end of a 65,535-row table without a copy of it.
+  // Either index outside the grid: nothing happens.
+  void move_column(int from, int to);
+  // Empties every cell of one column.
+  void clear_column(int column);
   void swap_rows(int a, int b);
 
   // Whether every cell of the row is empty (column 0 included unless skip_column0).

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
+#include <random>
 #include <string>
 
 namespace olvar::core {
@@ -136,6 +139,85 @@ TEST(FormatFixed, ReadsBackThroughTheParse) {
     const float z = static_cast<float>(i) / 1000.0f;
     const std::string text = format_fixed(z, 4, 3);
     EXPECT_EQ(parse_tolerant(text), z) << text;
+  }
+}
+
+// A plain second implementation for the differential test below: rounds the shortest
+// fixed-notation text of the value as on paper, digit string in, digit string out.
+template <typename Float>
+std::string plain_format_fixed(Float value, int precision, int decimals) {
+  char buffer[400];
+  char* end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed).ptr;
+  std::string text(buffer, end);
+  const bool negative = text.front() == '-';
+  if (negative) text.erase(0, 1);
+  const auto dot = text.find('.');
+  std::string digits = text.substr(0, dot);
+  int point = static_cast<int>(digits.size());
+  if (dot != std::string::npos) digits += text.substr(dot + 1);
+  while (!digits.empty() && digits.front() == '0') {
+    digits.erase(0, 1);
+    --point;
+  }
+  std::string kept;  // the rounded significant digits
+  const int keep = digits.empty() ? -1 : std::min(precision, point + decimals);
+  if (keep >= 0) {
+    kept = digits.substr(0, static_cast<std::size_t>(keep));
+    if (keep < static_cast<int>(digits.size()) && digits[static_cast<std::size_t>(keep)] >= '5') {
+      int k = keep - 1;
+      while (k >= 0 && kept[static_cast<std::size_t>(k)] == '9')
+        kept[static_cast<std::size_t>(k--)] = '0';
+      if (k >= 0) {
+        ++kept[static_cast<std::size_t>(k)];
+      } else {
+        kept.insert(0, "1");
+        ++point;
+      }
+    }
+  }
+  auto digit_at = [&](int i) {
+    return i >= 0 && i < static_cast<int>(kept.size()) ? kept[static_cast<std::size_t>(i)] : '0';
+  };
+  std::string out;
+  if (negative && kept.find_first_not_of('0') != std::string::npos) out += '-';
+  if (point <= 0 || kept.empty()) {
+    out += '0';
+  } else {
+    for (int i = 0; i < point; ++i) out += digit_at(i);
+  }
+  if (decimals > 0) {
+    out += '.';
+    for (int i = 0; i < decimals; ++i) out += digit_at(point + i);
+  }
+  if (static_cast<int>(out.size()) <= precision) {
+    out.insert(0, static_cast<std::size_t>(precision + 1 - static_cast<int>(out.size())), ' ');
+  }
+  return out;
+}
+
+TEST(FormatFixed, AgreesWithAPlainImplementationOnRandomValues) {
+  struct Shape {
+    int precision, decimals;
+  };
+  const Shape shapes[] = {{4, 3}, {5, 2}, {3, 1}, {6, 1}, {4, 0}, {2, 5}, {8, 4}};
+  std::mt19937 random(7);
+  // Magnitudes from 1e-5 to 1e6, both signs, so every carry and cut position comes up; values
+  // on a 0.0005 grid hit the ties of three decimals.
+  std::uniform_real_distribution<double> exponent(-5.0, 6.0);
+  std::uniform_int_distribution<int> grid(-40000, 40000);
+  for (int i = 0; i < 40000; ++i) {
+    const double magnitude = std::pow(10.0, exponent(random));
+    const double value =
+        (i % 2 == 0) ? (i % 4 == 0 ? magnitude : -magnitude) : grid(random) * 0.0005;
+    for (const Shape& shape : shapes) {
+      const float as_float = static_cast<float>(value);
+      ASSERT_EQ(format_fixed(as_float, shape.precision, shape.decimals),
+                plain_format_fixed(as_float, shape.precision, shape.decimals))
+          << value << " (" << shape.precision << ", " << shape.decimals << ") as float";
+      ASSERT_EQ(format_fixed(value, shape.precision, shape.decimals),
+                plain_format_fixed(value, shape.precision, shape.decimals))
+          << value << " (" << shape.precision << ", " << shape.decimals << ")";
+    }
   }
 }
 

@@ -1,6 +1,14 @@
 #pragma once
-// A Prompter for tests: answers come from queues filled by the test, and every message and
-// question is recorded, so a test checks a flow's texts and its reaction to each answer.
+// A Prompter for tests: records every message and question in order and answers from queues
+// filled beforehand. A question nobody scripted fails the test and is answered No (or cancel),
+// so a flow that asks more than expected is caught rather than hanging on a default.
+//
+//   ScriptedPrompter prompter;
+//   prompter.yes_no_answers = {true};
+//   run_flow(workspace, prompter);
+//   EXPECT_THAT(prompter.messages, ElementsAre("..."));
+
+#include <gtest/gtest.h>
 
 #include <deque>
 #include <optional>
@@ -18,37 +26,53 @@ class ScriptedPrompter : public core::Prompter {
   ScriptedPrompter() = default;
   explicit ScriptedPrompter(std::deque<bool> yes_no) : yes_no_answers(std::move(yes_no)) {}
 
-  std::deque<bool> yes_no_answers;                      // an empty queue answers No
-  std::deque<std::optional<std::string>> text_answers;  // an empty queue cancels
-  std::deque<std::optional<std::string>> file_answers;  // an empty queue cancels
-
-  std::vector<std::string> messages;   // information boxes shown, in order
-  std::vector<std::string> questions;  // everything asked, in order
+  // What the flow showed or asked, in order.
+  std::vector<std::string> messages;   // information boxes
+  std::vector<std::string> questions;  // Yes/No questions, text prompts and file captions
+  // Answers, taken from the front.
+  std::deque<bool> yes_no_answers;
+  std::deque<std::optional<std::string>> text_answers;  // nullopt: the user cancels
+  std::deque<std::optional<std::string>> file_answers;  // nullopt: the user cancels
 
   void inform(std::string_view message) override { messages.emplace_back(message); }
 
   bool ask_yes_no(std::string_view question) override {
     questions.emplace_back(question);
-    return next(yes_no_answers, false);
+    if (yes_no_answers.empty()) {
+      ADD_FAILURE() << "unscripted Yes/No question: " << question;
+      return false;
+    }
+    const bool answer = yes_no_answers.front();
+    yes_no_answers.pop_front();
+    return answer;
   }
 
-  std::optional<std::string> ask_text(std::string_view question, std::string_view) override {
+  std::optional<std::string> ask_text(std::string_view question,
+                                      std::string_view /*suggestion*/) override {
     questions.emplace_back(question);
-    return next(text_answers, std::optional<std::string>{});
+    return take(text_answers, question);
   }
 
-  std::optional<std::string> choose_file(std::string_view caption, std::string_view,
-                                         bool) override {
+  std::optional<std::string> choose_file(std::string_view caption, std::string_view /*filter*/,
+                                         bool /*for_saving*/) override {
     questions.emplace_back(caption);
-    return next(file_answers, std::optional<std::string>{});
+    return take(file_answers, caption);
+  }
+
+  // Whether every scripted answer was used.
+  bool all_answers_used() const {
+    return yes_no_answers.empty() && text_answers.empty() && file_answers.empty();
   }
 
  private:
-  template <typename T>
-  static T next(std::deque<T>& queue, T when_empty) {
-    if (queue.empty()) return when_empty;
-    T answer = std::move(queue.front());
-    queue.pop_front();
+  static std::optional<std::string> take(std::deque<std::optional<std::string>>& answers,
+                                         std::string_view question) {
+    if (answers.empty()) {
+      ADD_FAILURE() << "unscripted question: " << question;
+      return std::nullopt;
+    }
+    std::optional<std::string> answer = std::move(answers.front());
+    answers.pop_front();
     return answer;
   }
 };

@@ -1,0 +1,28 @@
+#include "core/workspace.h"
+
+#include "core/standard_variables.h"
+
+namespace olvar::core {
+
+void reset_to_new_table(Workspace& workspace, std::string_view today) {
+  SurveyTable& survey = workspace.survey;
+  // Resize first: clearing afterwards touches only the cells of the new, small table.
+  survey.resize(column_count_for_variables(kStandardVariableCount), kNewTableRows);
+  survey.clear_cells();
+  survey.write_standard_headers();
+  survey.renumber_rows();
+  VSG_New(workspace.variables);
+  survey.set_cell(StdVar::survdate, 1, today);
+  for (StdVar v : {StdVar::cluster, StdVar::team, StdVar::id, StdVar::hh}) {
+    survey.set_cell(v, 1, "1");
+  }
+}
+
+void refresh_headers_on_activation(Workspace& workspace) {
+  SurveyTable& survey = workspace.survey;
+  const int last = workspace.extra_columns_shown ? kStandardVariableCount : column(StdVar::whz);
+  for (int k = 1; k <= last; ++k) survey.set_cell(k, 0, kStandardHeaders[k]);
+  survey.renumber_rows();
+}
+
+}  // namespace olvar::core

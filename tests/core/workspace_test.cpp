@@ -1,0 +1,79 @@
+#include "core/workspace.h"
+
+#include <gtest/gtest.h>
+
+#include "core/standard_variables.h"
+#include "core/variable_view.h"
+
+namespace olvar::core {
+namespace {
+
+// A workspace with a survey in it: user variables, many rows, changed limits.
+Workspace used_workspace() {
+  Workspace ws;
+  ws.survey.resize(40, 5000);
+  ws.survey.set_cell(25, 0, "VACC");
+  ws.survey.set_cell(25, 4321, "y");
+  ws.survey.set_cell(StdVar::weight, 4999, "12.3");
+  ws.survey.set_cell(StdVar::survdate, 1, "01/02/2020");
+  ws.variables.set_cell(5, 9, "45");
+  ws.variables.set_cell(0, 25, "VACC");
+  ws.file_name = "camp.as";
+  ws.changed = true;
+  ws.extra_columns_shown = true;
+  return ws;
+}
+
+TEST(ResetToNewTable, LeavesANewTableWithItsFirstRowStarted) {
+  Workspace ws = used_workspace();
+  reset_to_new_table(ws, "10/12/2026");
+
+  EXPECT_EQ(ws.survey.row_count(), 100);
+  EXPECT_EQ(ws.survey.column_count(), 29);
+  EXPECT_EQ(ws.survey.cell(StdVar::survdate, 0), "SURVDATE");
+  EXPECT_EQ(ws.survey.cell(StdVar::wtfactor, 0), "WTFACTOR");
+  EXPECT_EQ(ws.survey.cell(25, 0), "");
+  EXPECT_EQ(ws.survey.cell(0, 42), "42");
+
+  EXPECT_EQ(ws.survey.cell(StdVar::survdate, 1), "10/12/2026");
+  for (StdVar v : {StdVar::cluster, StdVar::team, StdVar::id, StdVar::hh}) {
+    EXPECT_EQ(ws.survey.cell(v, 1), "1") << header_text(v);
+  }
+  EXPECT_EQ(ws.survey.cell(StdVar::sex, 1), "");
+  EXPECT_EQ(ws.survey.last_used_row(), 1);
+
+  EXPECT_EQ(ws.variables, new_variable_view());
+  // The options, the file name and the changed state belong to the command that resets.
+  EXPECT_TRUE(ws.extra_columns_shown);
+  EXPECT_EQ(ws.file_name, "camp.as");
+  EXPECT_TRUE(ws.changed);
+}
+
+TEST(ResetToNewTable, ADefaultWorkspaceIsANewTableWithoutTheFirstRow) {
+  Workspace fresh;
+  EXPECT_EQ(fresh.variables, new_variable_view());
+  EXPECT_EQ(fresh.survey.column_count(), 29);
+  reset_to_new_table(fresh, "");
+  EXPECT_EQ(fresh.survey.cell(StdVar::cluster, 1), "1");
+}
+
+TEST(RefreshHeadersOnActivation, RewritesColumns16To19OnlyWhileShown) {
+  for (bool shown : {false, true}) {
+    SCOPED_TRACE(shown ? "shown" : "hidden");
+    Workspace ws;
+    ws.extra_columns_shown = shown;
+    for (int k = 1; k <= 19; ++k) ws.survey.set_cell(k, 0, "x");
+    ws.survey.set_cell(20, 0, "OWN");
+    ws.survey.set_cell(0, 5, "");
+    refresh_headers_on_activation(ws);
+    for (int k = 1; k <= 15; ++k) EXPECT_EQ(ws.survey.cell(k, 0), kStandardHeaders[k]) << k;
+    for (int k = 16; k <= 19; ++k) {
+      EXPECT_EQ(ws.survey.cell(k, 0), shown ? kStandardHeaders[k] : "x") << k;
+    }
+    EXPECT_EQ(ws.survey.cell(20, 0), "OWN");
+    EXPECT_EQ(ws.survey.cell(0, 5), "5");
+  }
+}
+
+}  // namespace
+}  // namespace olvar::core
