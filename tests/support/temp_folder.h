@@ -39,6 +39,12 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
+// Writes a file at a full path, creating its folders.
+inline void write_file_for(const std::filesystem::path& file, std::string_view contents) {
+  std::filesystem::create_directories(file.parent_path());
+  std::ofstream(file, std::ios::binary) << contents;
+}
+
 inline std::string read_file(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
