@@ -6,6 +6,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "platform/folders.h"
+
 namespace olvar::reports {
 namespace fs = std::filesystem;
 
@@ -88,6 +90,16 @@ bool write_relay_file(const OutputSettings& settings, const fs::path& report_fol
 }
 
 }  // namespace
+
+OutputFolders output_folders(const fs::path& program_folder,
+                             const platform::EnvironmentLookup& env) {
+  OutputFolders folders;
+  folders.program_folder = program_folder;
+  folders.writable_folder = platform::writable_data_folder(env, program_folder);
+  folders.report_folder = platform::documents_folder(env);
+  if (folders.report_folder.empty()) folders.report_folder = folders.writable_folder;
+  return folders;
+}
 
 fs::path write_numbered_file(const fs::path& folder, std::string_view prefix,
                              std::string_view contents, int max_files) {

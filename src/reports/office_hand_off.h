@@ -20,6 +20,7 @@
 #include <string_view>
 
 #include "core/prompter.h"
+#include "platform/environment.h"
 #include "platform/process_launcher.h"
 #include "reports/document_buffer.h"
 #include "reports/output_settings.h"
@@ -31,6 +32,12 @@ struct OutputFolders {
   std::filesystem::path writable_folder;  // where noname.rtf for the report editor is put
   std::filesystem::path report_folder;    // where documents are written (the documents folder)
 };
+
+// The folders for a program folder: the writable folder beside it and the user's documents
+// folder as report folder (the program folder when not even a home folder is known). A blank in
+// the documents folder's path needs no detour here, since paths are passed whole.
+OutputFolders output_folders(const std::filesystem::path& program_folder,
+                             const platform::EnvironmentLookup& env);
 
 // Opens the built-in report editor window showing a document. The desktop program opens its
 // editor window; the command-line tool never opens windows and tells where the file is instead.

@@ -102,6 +102,25 @@ TEST_F(HandOffTest, NumberedFileGivesUpWithAClearMessage) {
               ThrowsMessage<HandOffError>(HasSubstr("does not exist")));
 }
 
+TEST(OutputFolders, ReportsGoToTheDocumentsFolder) {
+  test::TempFolder root;
+  fs::create_directories(root / "home/Documents");
+  fs::create_directories(root / "program");
+  const auto env = [&](const std::string& name) -> std::optional<std::string> {
+    if (name == "HOME") return (root / "home").string();
+    return std::nullopt;
+  };
+  const OutputFolders folders = output_folders(root / "program", env);
+  EXPECT_EQ(folders.program_folder, root / "program");
+  EXPECT_EQ(folders.writable_folder, root / "program");
+  EXPECT_EQ(folders.report_folder, root / "home/Documents");
+
+  // Without a home folder the reports go beside the program's own files.
+  const OutputFolders homeless =
+      output_folders(root / "program", [](const std::string&) { return std::nullopt; });
+  EXPECT_EQ(homeless.report_folder, root / "program");
+}
+
 // --- RTF documents -------------------------------------------------------------------------
 
 TEST_F(HandOffTest, ReportEndsWithTheClosingBraceAndOpensInWriter) {
