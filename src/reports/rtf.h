@@ -4,6 +4,11 @@
 // Tables are tab-separated lines in the proportional font or space-aligned lines in Courier New;
 // no RTF table rows are used. The closing brace is not part of a report's text:
 // WriteReportDocument adds it.
+//
+// A control word runs until the first character that is neither a letter nor a digit, and one
+// blank ending it is swallowed: "\par Total" starts a paragraph with "Total", while "\parTotal"
+// is an unknown word that RTF readers drop together with the text. Put a blank after a control
+// word that is followed by text, as the headers and the fixed-width pair do.
 
 #include <string>
 #include <string_view>

@@ -339,8 +339,12 @@ TEST_F(HandOffTest, LibreOfficeReadsTheWrittenDocumentAsRtf) {
       "soffice", platform::default_program_search(platform::process_environment()));
   if (soffice.empty()) GTEST_SKIP() << "LibreOffice (soffice) is not installed";
 
+  // A control word ends at the first character that is not a letter or digit, and one blank
+  // ending it is swallowed: "\\par Overall" starts a paragraph with "Overall".
   buffer << rtf::kHeaderFixedWidthTables << "Plausibility check" << rtf::kBoldOff << rtf::kBodySize
-         << rtf::kParagraph << "Overall score" << rtf::kTab << "12" << rtf::kParagraph;
+         << rtf::kParagraph << " Overall score" << rtf::kTab << " 12" << rtf::kParagraph << " "
+         << rtf::kFixedWidthOn << "WHZ  -0.51" << rtf::kParagraph << rtf::kFixedWidthOff << "\xB1"
+         << rtf::kParagraph;
   const HandOffResult result = write_report(settings("oo", soffice));
 
   // Convert the document the way the word processor would open it, headless, and read it back.
@@ -355,8 +359,33 @@ TEST_F(HandOffTest, LibreOfficeReadsTheWrittenDocumentAsRtf) {
   ASSERT_EQ(status, 0) << error;
   const std::string text = test::read_file(root / "converted" / "noname1.txt");
   EXPECT_THAT(text, HasSubstr("Plausibility check"));
-  EXPECT_THAT(text, HasSubstr("Overall score\t12"));
+  EXPECT_THAT(text, HasSubstr("Overall score\t12\nWHZ  -0.51\n\xC2\xB1"));  // UTF-8 of 0xB1
   EXPECT_THAT(text, ::testing::Not(HasSubstr("\\par")));
+}
+
+TEST_F(HandOffTest, LibreOfficeReadsTheTableWithoutAskingHowItIsSplit) {
+  const std::string soffice = platform::FindProgramFile(
+      "soffice", platform::default_program_search(platform::process_environment()));
+  if (soffice.empty()) GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+
+  buffer << "CLUSTER\tWHZ\tNAME\n1\t-0.51\tAb\xE9\n2\t1.2\tx y";  // 0xE9: e acute
+  launcher.failing = {};
+  const HandOffResult result = hand_table(settings("oo", soffice));
+  const ProcessCommand opened = launcher.commands.at(0);
+
+  // Calc is started with the filter of `opened`; convert with the same filter to comma-separated
+  // UTF-8 and read the cells back.
+  fs::create_directories(root / "converted");
+  std::string error;
+  const int status = platform::run_and_wait(
+      {soffice,
+       {"-env:UserInstallation=file://" + (root / "profile").string(), "--headless",
+        opened.arguments.at(1), "--convert-to", "csv:Text - txt - csv (StarCalc):44,34,76",
+        "--outdir", (root / "converted").string(), result.file.string()}},
+      &error);
+  ASSERT_EQ(status, 0) << error;
+  EXPECT_EQ(test::read_file(root / "converted" / "excel1.csv"),
+            "CLUSTER,WHZ,NAME\n1,-0.51,Ab\xC3\xA9\n2,1.2,x y\n");
 }
 
 }  // namespace
