@@ -21,7 +21,9 @@ namespace {
 #if !defined(_WIN32)
 // posix_spawnp reports a failed exec (missing program, no permission) as its own result on
 // glibc 2.24 and later, so a failed start is seen here rather than as an early child exit.
-StartResult spawn(const ProcessCommand& command, pid_t* pid) {
+// A detached child gets its own process group, so that Ctrl+C in the terminal of olvar-cli does
+// not also close the word processor the user is reading the report in.
+StartResult spawn(const ProcessCommand& command, pid_t* pid, bool detached) {
   if (command.program.empty()) return {false, "no program given"};
   std::vector<std::string> words;
   words.reserve(command.arguments.size() + 1);
@@ -34,8 +36,15 @@ StartResult spawn(const ProcessCommand& command, pid_t* pid) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  if (detached) {
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+  }
   const int rc =
-      posix_spawnp(pid, command.program.c_str(), &actions, nullptr, argv.data(), environ);
+      posix_spawnp(pid, command.program.c_str(), &actions, &attributes, argv.data(), environ);
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) return {false, command.program + ": " + std::strerror(rc)};
   return {true, {}};
@@ -59,14 +68,14 @@ void SpawnProcessLauncher::collect_ended_children() {
 StartResult SpawnProcessLauncher::start(const ProcessCommand& command) {
   collect_ended_children();
   pid_t pid = 0;
-  StartResult result = spawn(command, &pid);
+  StartResult result = spawn(command, &pid, /*detached=*/true);
   if (result.started) children_.push_back(pid);
   return result;
 }
 
 int run_and_wait(const ProcessCommand& command, std::string* error) {
   pid_t pid = 0;
-  const StartResult started = spawn(command, &pid);
+  const StartResult started = spawn(command, &pid, /*detached=*/false);
   if (!started.started) {
     if (error) *error = started.error;
     return -1;
