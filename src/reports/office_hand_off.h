@@ -69,7 +69,7 @@ inline constexpr int kMaxNumberedFiles = 10'000;
 // same bytes wherever they were written.
 inline constexpr std::string_view kLineBreak = "\r\n";
 
-// The output filters LibreOffice is given for the two kinds of file.
+// The import filters LibreOffice is told to use for the two kinds of file.
 inline constexpr std::string_view kWriterRtfFilter = "--infilter=Rich Text Format";
 // CSV filter tokens: field separator 9 (tab), text delimiter 34 ("), character set 1
 // (Windows-1252), first line 1 (LibreOffice help, "CSV Filter Options").
