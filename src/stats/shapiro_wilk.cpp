@@ -1,7 +1,9 @@
 #include "stats/shapiro_wilk.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <array>
 #include <span>
 
@@ -30,6 +32,37 @@ constexpr std::array kC6 = {-0.4803, -0.082676, 0.0030302};
 constexpr std::array kG = {-2.273, 0.459};
 
 constexpr double kSmall = 1e-19;
+
+// Sorts ascending by a least-significant-digit radix sort on the IEEE bit patterns, mapped so
+// that unsigned order is numeric order (sign bit set for positives, all bits inverted for
+// negatives). Four passes of 16 bits take a fraction of the time of a comparison sort on the
+// 65,535 values of a full survey; the ascending sequence is the same (NaN never reaches here:
+// the number parse refuses it).
+void sort_ascending(std::vector<double>& x) {
+  if (x.size() < 256) {
+    std::sort(x.begin(), x.end());
+    return;
+  }
+  std::vector<std::uint64_t> keys(x.size());
+  std::vector<std::uint64_t> buffer(x.size());
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    const auto bits = std::bit_cast<std::uint64_t>(x[i]);
+    keys[i] = (bits >> 63) != 0 ? ~bits : bits | (std::uint64_t{1} << 63);
+  }
+  std::vector<std::size_t> count(65537);
+  for (int shift = 0; shift < 64; shift += 16) {
+    std::fill(count.begin(), count.end(), 0);
+    for (std::uint64_t k : keys) ++count[((k >> shift) & 0xFFFF) + 1];
+    if (count[((keys[0] >> shift) & 0xFFFF) + 1] == keys.size()) continue;  // one digit value
+    for (std::size_t d = 1; d < count.size(); ++d) count[d] += count[d - 1];
+    for (std::uint64_t k : keys) buffer[count[(k >> shift) & 0xFFFF]++] = k;
+    keys.swap(buffer);
+  }
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    const std::uint64_t k = keys[i];
+    x[i] = std::bit_cast<double>((k >> 63) != 0 ? k & ~(std::uint64_t{1} << 63) : ~k);
+  }
+}
 
 }  // namespace
 
@@ -96,7 +129,7 @@ ShapiroWilkResult ShapiroWilkW(std::vector<double> x) {
     return result;
   }
   // AS R94 sorts by heap sort; any sort gives the same ascending sequence.
-  std::sort(x.begin(), x.end());
+  sort_ascending(x);
 
   // Coefficients a[1 .. n/2] of the upper half (positive); the lower half mirrors them.
   const std::size_t half = n / 2;
