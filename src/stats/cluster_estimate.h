@@ -62,9 +62,9 @@ struct IndicatorInterval {
 };
 
 struct ClusterEstimate {
-  int k = 0;                 // clusters with m > 0
-  bool wilson = false;       // fewer than two clusters with data: Wilson score intervals
-  double t = 0.0;            // critical value used (1.96 for Wilson; 0 without data)
+  int k = 0;            // clusters with m > 0
+  bool wilson = false;  // fewer than two clusters with data: Wilson score intervals
+  double t = 0.0;       // critical value used (1.96 for Wilson; 0 without data)
   double correction_factor = 1.0;
   PopulationCorrection population_correction = PopulationCorrection::not_requested;
   IndicatorInterval a, b, c;

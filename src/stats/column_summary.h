@@ -13,9 +13,9 @@
 namespace olvar::stats {
 
 struct ColumnSummary {
-  std::int64_t n = 0;             // values used
+  std::int64_t n = 0;  // values used
   double mean = 0.0;
-  double sd = 0.0;                // sample SD (n - 1); 0 for fewer than two values
+  double sd = 0.0;  // sample SD (n - 1); 0 for fewer than two values
   double min = 0.0;
   double max = 0.0;
   double median = 0.0;            // the lower of the two middle values for an even count

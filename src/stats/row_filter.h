@@ -11,10 +11,10 @@
 namespace olvar::stats {
 
 struct RowFilter {
-  int column = -1;     // the filter column; negative: no column
-  float low = 0.0f;    // range of the filter column's parsed value, bounds included,
-  float high = 0.0f;   //   in force when the two are not both 0
-  std::string text;    // without a range: the exact text the filter column must hold
+  int column = -1;    // the filter column; negative: no column
+  float low = 0.0f;   // range of the filter column's parsed value, bounds included,
+  float high = 0.0f;  //   in force when the two are not both 0
+  std::string text;   // without a range: the exact text the filter column must hold
 
   static RowFilter all_rows() { return {}; }
   static RowFilter range(int column, float low, float high) { return {column, low, high, {}}; }

@@ -1,10 +1,10 @@
 #include "stats/shapiro_wilk.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <array>
 #include <span>
 
 namespace olvar::stats {
@@ -21,10 +21,8 @@ double poly(std::span<const double> c, double x) {
 // AS R94's coefficient polynomials (Royston 1992, Statistics and Computing 2, 117-119):
 // C1, C2 for the two largest coefficients in 1/sqrt(n); C3, C4 (mean, log SD) of the
 // normalising transform for 4 <= n <= 11 with gamma G; C5, C6 for n >= 12 in ln(n).
-constexpr std::array kC1 = {0.0, 0.221157, -0.147981, -2.07119, 4.434685,
-                                               -2.706056};
-constexpr std::array kC2 = {0.0, 0.042981, -0.293762, -1.752461, 5.682633,
-                                               -3.582633};
+constexpr std::array kC1 = {0.0, 0.221157, -0.147981, -2.07119, 4.434685, -2.706056};
+constexpr std::array kC2 = {0.0, 0.042981, -0.293762, -1.752461, 5.682633, -3.582633};
 constexpr std::array kC3 = {0.544, -0.39978, 0.025054, -6.714e-4};
 constexpr std::array kC4 = {1.3822, -0.77857, 0.062767, -0.0020322};
 constexpr std::array kC5 = {-1.5861, -0.31082, -0.083751, 0.0038915};
@@ -72,10 +70,10 @@ double NormalTailArea(double z, bool upper) {
   constexpr double p = 0.398942280444, q = 0.39990348504, r = 0.398942280385;
   constexpr double a1 = 5.75885480458, a2 = 2.62433121679, a3 = 5.92885724438;
   constexpr double b1 = -29.8213557807, b2 = 48.6959930692;
-  constexpr double c1 = -3.8052e-8, c2 = 3.98064794e-4, c3 = -0.151679116635,
-                   c4 = 4.8385912808, c5 = 0.742380924027, c6 = 3.99019417011;
-  constexpr double d1 = 1.00000615302, d2 = 1.98615381364, d3 = 5.29330324926,
-                   d4 = -15.1508972451, d5 = 30.789933034;
+  constexpr double c1 = -3.8052e-8, c2 = 3.98064794e-4, c3 = -0.151679116635, c4 = 4.8385912808,
+                   c5 = 0.742380924027, c6 = 3.99019417011;
+  constexpr double d1 = 1.00000615302, d2 = 1.98615381364, d3 = 5.29330324926, d4 = -15.1508972451,
+                   d5 = 30.789933034;
   bool up = upper;
   if (z < 0.0) {
     up = !up;
@@ -85,8 +83,9 @@ double NormalTailArea(double z, bool upper) {
   if (z <= kLtone || (up && z <= kUtzero)) {
     const double y = 0.5 * z * z;
     if (z > kCon) {
-      area = r * std::exp(-y) /
-             (z + c1 + d1 / (z + c2 + d2 / (z + c3 + d3 / (z + c4 + d4 / (z + c5 + d5 / (z + c6))))));
+      area =
+          r * std::exp(-y) /
+          (z + c1 + d1 / (z + c2 + d2 / (z + c3 + d3 / (z + c4 + d4 / (z + c5 + d5 / (z + c6))))));
     } else {
       area = 0.5 - z * (p - q * y / (y + a1 + b1 / (y + a2 + b2 / (y + a3))));
     }
@@ -101,8 +100,7 @@ double NormalDeviate(double p, bool& fault) {
                    a3 = -25.44106049637;
   constexpr double b1 = -8.47351093090, b2 = 23.08336743743, b3 = -21.06224101826,
                    b4 = 3.13082909833;
-  constexpr double c0 = -2.78718931138, c1 = -2.29796479134, c2 = 4.85014127135,
-                   c3 = 2.32121276858;
+  constexpr double c0 = -2.78718931138, c1 = -2.29796479134, c2 = 4.85014127135, c3 = 2.32121276858;
   constexpr double d1 = 3.54388924762, d2 = 1.63706781897;
   fault = false;
   const double q = p - 0.5;

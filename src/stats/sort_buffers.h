@@ -12,7 +12,7 @@ namespace olvar::stats {
 
 struct ValueEntry {
   float key = 0.0f;
-  std::int32_t first = 0;   // companion fields: moved with the key, never compared
+  std::int32_t first = 0;  // companion fields: moved with the key, never compared
   std::int32_t second = 0;
 };
 
