@@ -20,10 +20,12 @@ constexpr int kClusterColumn = 2;
 void apply_population_correction(const PopulationCorrectionInputs& in, SurveyKind kind,
                                  ClusterEstimate& e) {
   if (!in.csps1) return;
+  // Every field must read as a number of at least 0: an empty field parses as -99999, which
+  // would turn f into a factor above 1 that silently widens the interval.
   const float population = core::parse_tolerant(in.PopSize_field);
   double sample = 0.0;
   double eligible = 0.0;
-  bool readable = population > 0.0f;
+  bool readable = population >= 0.0f;
   if (kind == SurveyKind::mortality) {
     const float subjects = core::parse_tolerant(in.Panel3);
     readable = readable && subjects >= 0.0f;
@@ -32,15 +34,15 @@ void apply_population_correction(const PopulationCorrectionInputs& in, SurveyKin
   } else {
     const float children = core::parse_tolerant(in.Panel2);
     const float under_five_pct = core::parse_tolerant(in.sc_f);
-    readable = readable && children >= 0.0f && under_five_pct > 0.0f;
+    readable = readable && children >= 0.0f && under_five_pct >= 0.0f;
     sample = children;
     eligible = static_cast<double>(population) * under_five_pct / 100.0 * 0.9;
   }
-  if (!readable) {
+  const double f = 1.0 - sample / eligible;  // -inf for a sample out of no population
+  if (!readable || std::isnan(f)) {
     e.population_correction = PopulationCorrection::inputs_unreadable;
     return;
   }
-  const double f = 1.0 - sample / eligible;
   if (f < 0.0) {
     e.population_correction = PopulationCorrection::sample_exceeds_population;
     return;

@@ -48,8 +48,9 @@ enum class PopulationCorrection {
   not_requested,              // box not ticked, or fewer than two clusters (Wilson interval)
   applied,                    // factor f = 1 - sample / population used
   sample_exceeds_population,  // f < 0: not applied; the caller shows Language entry 94 once
-  inputs_unreadable,          // a field is not a positive number (f would exceed 1 or be
-                              // undefined): not applied; the caller should say so
+  inputs_unreadable,          // a field is empty, not a number or negative (f would exceed
+                              // 1), or sample and population are both 0: not applied; the
+                              // caller should say so
 };
 
 // Language entry of the message for PopulationCorrection::sample_exceeds_population.

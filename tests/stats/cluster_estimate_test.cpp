@@ -121,8 +121,18 @@ TEST(ClusterPrevalenceCI, FinitePopulationCorrection) {
       // 2000 children planned out of 1800 eligible: f < 0, so no correction and a message.
       {"sample larger than the population", SurveyKind::anthropometry,
        {true, "10000", "20", "2000", "900"}, PopulationCorrection::sample_exceeds_population, 1.0},
+      // A typed population of 0 cannot hold the sample: f = -inf, the same message.
       {"population of 0", SurveyKind::mortality, {true, "0", "20", "450", "900"},
+       PopulationCorrection::sample_exceeds_population, 1.0},
+      {"no children under five", SurveyKind::anthropometry, {true, "10000", "0", "450", "900"},
+       PopulationCorrection::sample_exceeds_population, 1.0},
+      {"nothing planned out of nothing", SurveyKind::mortality, {true, "0", "20", "450", "0"},
        PopulationCorrection::inputs_unreadable, 1.0},
+      {"negative population", SurveyKind::mortality, {true, "-500", "20", "450", "900"},
+       PopulationCorrection::inputs_unreadable, 1.0},
+      // Nothing planned: f = 1, nothing to correct.
+      {"sample of 0", SurveyKind::mortality, {true, "10000", "20", "450", "0"},
+       PopulationCorrection::applied, 1.0},
       // An empty field parses as -99999, which would make f larger than 1 and widen the
       // interval unnoticed; it is refused instead.
       {"population not typed", SurveyKind::anthropometry, {true, "", "20", "450", "900"},
