@@ -1,5 +1,6 @@
 #include "stats/category_count.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace olvar::stats {

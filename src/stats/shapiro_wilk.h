@@ -27,10 +27,10 @@ struct ShapiroWilkResult {
 // Tests the values (any order; the function sorts its own copy).
 ShapiroWilkResult ShapiroWilkW(std::vector<double> x);
 
-// AS 66: the standard normal tail area beyond z (upper) or below z (lower). The tail is taken
-// as 0 (1 for the other side) when |z| > 7 and either the tail towards zero area is the lower
-// one or |z| > 8.66 — the limit the plausibility report has always used (AS 66 itself has 18.66;
-// the two differ only by upper tails below 1e-17).
+// AS 66: the standard normal tail area beyond z (upper) or below z (lower). Far out the
+// answer is fixed: the large area (below a positive z, above a negative one) is 1 beyond |z| = 7,
+// the small one 0 beyond |z| = 8.66. The plausibility report has always used 8.66 where AS 66
+// has 18.66; the two differ only by areas below 3e-18, which no report prints.
 double NormalTailArea(double z, bool upper);
 
 // AS 111: the standard normal deviate with lower-tail probability p (central region
