@@ -128,8 +128,7 @@ void read_block(const std::filesystem::path& file, const WhoBlockLayout& block,
         !parse_double(fields[s_col], s) || !(m > 0) || !(s > 0))
       throw InputError(where(file, line_number) +
                        "L, M and S must be numbers with M and S positive");
-    const int index =
-        block.boys_first + (sex == 2 ? block.count : 0) + static_cast<int>(position);
+    const int index = block.boys_first + (sex == 2 ? block.count : 0) + static_cast<int>(position);
     Record& r = records[index];
     if (r.present)
       throw InputError(where(file, line_number) + "key " + std::string(fields[key_col]) +

@@ -15,8 +15,8 @@ double lms_curve_point(const Lms& p, double z) {
 
 double lms_raw_zscore(double x, const Lms& p) {
   if (!(x > 0.0) || !(p.m > 0.0) || !(p.s > 0.0) || !std::isfinite(p.l)) return std::nan("");
-  const double z = p.l == 0.0 ? std::log(x / p.m) / p.s
-                              : (std::pow(x / p.m, p.l) - 1.0) / (p.l * p.s);
+  const double z =
+      p.l == 0.0 ? std::log(x / p.m) / p.s : (std::pow(x / p.m, p.l) - 1.0) / (p.l * p.s);
   return std::isfinite(z) ? z : std::nan("");
 }
 

@@ -24,8 +24,8 @@ double round_half_even(double x) {
   return nearest;
 }
 
-std::optional<Lms> who_lms_by_age(const WhoReference& who, WhoTable day_table,
-                                  WhoTable month_table, bool girls, double age_days) {
+std::optional<Lms> who_lms_by_age(const WhoReference& who, WhoTable day_table, WhoTable month_table,
+                                  bool girls, double age_days) {
   if (!(age_days >= 0.0) || !std::isfinite(age_days)) return std::nullopt;
   if (age_days <= kLastDailyAge) {
     const WhoBlock block = who_block(day_table, girls);
@@ -51,7 +51,8 @@ std::optional<Lms> who_muac_lms(const WhoReference& who, bool girls, double age_
 std::optional<Lms> who_lms_by_length(const WhoReference& who, char position, bool girls,
                                      std::int64_t height_cm_x1000) {
   if (position != 'l' && position != 'h') return std::nullopt;
-  const WhoTable table = position == 'l' ? WhoTable::weight_for_length : WhoTable::weight_for_height;
+  const WhoTable table =
+      position == 'l' ? WhoTable::weight_for_length : WhoTable::weight_for_height;
   const WhoBlockLayout& layout = who_layout(table);
   const std::int64_t first = std::llround(layout.first_key * 1000.0);
   const std::int64_t last = first + static_cast<std::int64_t>(layout.count - 1) * 100;

@@ -21,8 +21,8 @@ double round_half_even(double x);
 // Daily record at the age rounded to whole days while the age is at most 1856 days. Beyond, the
 // monthly block: its first record stands for 1856 days and each further one for 30.4375 days
 // more; L, M and S are interpolated linearly between the two records around the age.
-std::optional<Lms> who_lms_by_age(const WhoReference& who, WhoTable day_table,
-                                  WhoTable month_table, bool girls, double age_days);
+std::optional<Lms> who_lms_by_age(const WhoReference& who, WhoTable day_table, WhoTable month_table,
+                                  bool girls, double age_days);
 
 // MUAC-for-age is tabled by month from 3 months: the parameters at age / 30.4375 months,
 // interpolated between whole months.

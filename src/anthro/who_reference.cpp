@@ -43,9 +43,9 @@ WhoReference WhoReference::load(const std::filesystem::path& path) {
 
   const std::uintmax_t size = std::filesystem::file_size(path, ec);
   if (ec)
-    throw WhoTableError(path, 0, kExpectedBytes,
-                        path.string() + ": cannot read the WHO reference table (" + ec.message() +
-                            ")");
+    throw WhoTableError(
+        path, 0, kExpectedBytes,
+        path.string() + ": cannot read the WHO reference table (" + ec.message() + ")");
   if (size != kExpectedBytes)
     throw WhoTableError(path, size, kExpectedBytes,
                         path.string() + ": the WHO reference table has " + std::to_string(size) +

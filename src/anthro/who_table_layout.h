@@ -9,15 +9,15 @@
 namespace olvar::anthro {
 
 enum class WhoTable {
-  weight_for_age_days,     // WHO Child Growth Standards 2006, 0 to 1856 days
-  length_for_age_days,     // length/height-for-age, 0 to 1856 days
-  weight_for_length,       // 45.0 to 110.0 cm by 0.1 cm
-  weight_for_height,       // 65.0 to 120.0 cm by 0.1 cm
-  bmi_for_age_days,        // 0 to 1856 days
-  weight_for_age_months,   // WHO growth reference 2007, 61 to 120 months
-  height_for_age_months,   // 61 to 228 months
-  bmi_for_age_months,      // 61 to 228 months
-  muac_for_age_months,     // 3 to 60 months
+  weight_for_age_days,    // WHO Child Growth Standards 2006, 0 to 1856 days
+  length_for_age_days,    // length/height-for-age, 0 to 1856 days
+  weight_for_length,      // 45.0 to 110.0 cm by 0.1 cm
+  weight_for_height,      // 65.0 to 120.0 cm by 0.1 cm
+  bmi_for_age_days,       // 0 to 1856 days
+  weight_for_age_months,  // WHO growth reference 2007, 61 to 120 months
+  height_for_age_months,  // 61 to 228 months
+  bmi_for_age_months,     // 61 to 228 months
+  muac_for_age_months,    // 3 to 60 months
 };
 
 struct WhoBlockLayout {

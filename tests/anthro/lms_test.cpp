@@ -74,8 +74,8 @@ TEST(LmsIndex, GivesPercentOfMedianCurvePointsAndThePercentileOfTheUntailedZ) {
   EXPECT_NEAR(r.percentile, 0.01818, 1e-3);
   EXPECT_NEAR(r.pct_of_median, 73.71795, 1e-5);
   // M (1 + L S z)^(1/L) = 10 / (1 - 0.1 z) at kWhoCurveZ.
-  const double expected[] = {10 / 1.3,    10 / 1.2, 10 / 1.188, 10 / 1.1036, 10.0,
-                             10 / 0.8964, 10 / 0.812, 10 / 0.8,  10 / 0.7};
+  const double expected[] = {10 / 1.3,    10 / 1.2,   10 / 1.188, 10 / 1.1036, 10.0,
+                             10 / 0.8964, 10 / 0.812, 10 / 0.8,   10 / 0.7};
   for (int i = 0; i < 9; ++i) EXPECT_NEAR(r.curve_points[i], expected[i], 1e-12) << i;
 }
 
@@ -102,9 +102,9 @@ TEST(ZToPercentile, AgreesWithTheNormalTableWithinTheFormulasError) {
   // Stegun 26.2.16 is within 1e-5 in probability, 1e-3 in percent.
   const struct {
     double z, percent;
-  } cases[] = {{0.0, 50.0},       {1.0, 84.13447},  {-1.0, 15.86553}, {1.96, 97.50021},
-               {-1.96, 2.49979},  {2.0, 97.72499},  {-2.0, 2.27501},  {3.0, 99.86501},
-               {-3.0, 0.13499},   {-1.036, 15.01011}, {1.88, 96.99460}, {8.0, 100.0}};
+  } cases[] = {{0.0, 50.0},      {1.0, 84.13447},    {-1.0, 15.86553}, {1.96, 97.50021},
+               {-1.96, 2.49979}, {2.0, 97.72499},    {-2.0, 2.27501},  {3.0, 99.86501},
+               {-3.0, 0.13499},  {-1.036, 15.01011}, {1.88, 96.99460}, {8.0, 100.0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.z);
     EXPECT_NEAR(z_to_percentile(c.z), c.percent, 1e-3);

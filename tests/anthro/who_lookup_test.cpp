@@ -20,8 +20,8 @@ constexpr double kMonth = 30.4375;
 TEST(RoundHalfEven, RoundsHalvesToTheEvenNeighbour) {
   const struct {
     double x, rounded;
-  } cases[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {730.5, 730}, {731.5, 732}, {730.49, 730},
-               {730.51, 731}, {-0.5, 0}, {-1.5, -2}, {3.0, 3}};
+  } cases[] = {{0.5, 0},      {1.5, 2},      {2.5, 2},  {730.5, 730}, {731.5, 732},
+               {730.49, 730}, {730.51, 731}, {-0.5, 0}, {-1.5, -2},   {3.0, 3}};
   for (const auto& c : cases) EXPECT_EQ(round_half_even(c.x), c.rounded) << c.x;
 }
 

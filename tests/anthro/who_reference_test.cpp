@@ -93,15 +93,17 @@ class WhoReferenceFile : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = std::filesystem::temp_directory_path() /
-           ("olvar_who_reference_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+           ("olvar_who_reference_" +
+            std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(dir_);
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 
   std::filesystem::path write(const std::string& name, const std::string& bytes) {
     const std::filesystem::path path = dir_ / name;
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return path;
   }
 
@@ -135,9 +137,8 @@ TEST_F(WhoReferenceFile, RefusesAFileOfTheWrongSize) {
   const struct {
     const char* what;
     std::size_t bytes;
-  } cases[] = {{"one byte short", 14454 * 24 - 1},
-               {"one record too many", 14455 * 24},
-               {"empty", 0}};
+  } cases[] = {
+      {"one byte short", 14454 * 24 - 1}, {"one record too many", 14455 * 24}, {"empty", 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     const auto path = write("short.dat", std::string(c.bytes, '\0'));
