@@ -24,6 +24,11 @@ constexpr Lms interpolate(const Lms& a, const Lms& b, double f) {
 // NaN where the curve does not reach z (1 + L S z <= 0).
 double lms_curve_point(const Lms& p, double z);
 
+// The curve points at kWhoCurveZ (-3, -2, -1.88, -1.036, 0, 1.036, 1.88, 2, 3 SD); 0 for a curve
+// that does not exist.
+using CurvePoints = std::array<double, kWhoCurveZ.size()>;
+CurvePoints lms_curve_points(const Lms& p);
+
 // The plain LMS z-score ((x/M)^L - 1) / (L S), ln(x/M) / S for L = 0, without the tail rule.
 // NaN when x, M or S is not positive or the result is not finite.
 double lms_raw_zscore(double x, const Lms& p);
@@ -42,5 +47,8 @@ double z_to_percentile(double z);
 // z-score, percent of median and the curve points at kWhoCurveZ. Returns false, leaving `out`
 // untouched, when any part is not a finite number (bad parameters, a zero table).
 bool lms_index(double x, const Lms& p, IndexResult& out);
+// The same with the curve points of `p` already worked out (lms_curve_points(p)), as the WHO
+// table keeps them for each of its records.
+bool lms_index(double x, const Lms& p, const CurvePoints& points, IndexResult& out);
 
 }  // namespace olvar::anthro

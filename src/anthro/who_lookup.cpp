@@ -9,11 +9,13 @@ namespace {
 // Parameters at position k + f of a block, interpolated between records k and k + 1. At the
 // block's last record the fraction is dropped: the monthly tables stop there, and the age limits
 // of the indices allow at most a few hours beyond it.
-std::optional<Lms> at_block_position(const WhoReference& who, WhoBlock block, double k, double f) {
+std::optional<WhoParameters> at_block_position(const WhoReference& who, WhoBlock block, double k,
+                                               double f) {
   if (!(k >= 0.0) || k > block.count - 1) return std::nullopt;
   const int index = block.first + static_cast<int>(k);
-  if (index == block.last() || f == 0.0) return who.record(index);
-  return interpolate(who.record(index), who.record(index + 1), f);
+  if (index == block.last() || f == 0.0)
+    return WhoParameters{who.record(index), who.curve_points(index)};
+  return WhoParameters{interpolate(who.record(index), who.record(index + 1), f), nullptr};
 }
 
 }  // namespace
@@ -24,12 +26,13 @@ double round_half_even(double x) {
   return nearest;
 }
 
-std::optional<Lms> who_lms_by_age(const WhoReference& who, WhoTable day_table, WhoTable month_table,
-                                  bool girls, double age_days) {
+std::optional<WhoParameters> who_lms_by_age(const WhoReference& who, WhoTable day_table,
+                                            WhoTable month_table, bool girls, double age_days) {
   if (!(age_days >= 0.0) || !std::isfinite(age_days)) return std::nullopt;
   if (age_days <= kLastDailyAge) {
     const WhoBlock block = who_block(day_table, girls);
-    return who.record(block.first + static_cast<int>(round_half_even(age_days)));
+    const int index = block.first + static_cast<int>(round_half_even(age_days));
+    return WhoParameters{who.record(index), who.curve_points(index)};
   }
   // Beyond the daily tables the 2007 reference continues by month, interpolated between whole
   // months. The position is split at its whole part; rounding H - 0.5 halves to even instead would
@@ -39,17 +42,31 @@ std::optional<Lms> who_lms_by_age(const WhoReference& who, WhoTable day_table, W
   return at_block_position(who, who_block(month_table, girls), k, h - k);
 }
 
-std::optional<Lms> who_muac_lms(const WhoReference& who, bool girls, double age_days) {
+std::optional<Lms> who_muac_lms_interpolated(const WhoReference& who, bool girls, double age_days) {
   if (!(age_days >= 0.0) || !std::isfinite(age_days)) return std::nullopt;
   const double h = age_days / kDaysPerMonth;
   const double k = std::floor(h);
   const WhoBlockLayout& layout = who_layout(WhoTable::muac_for_age_months);
-  return at_block_position(who, who_block(WhoTable::muac_for_age_months, girls),
-                           k - layout.first_key, h - k);
+  const auto found = at_block_position(who, who_block(WhoTable::muac_for_age_months, girls),
+                                       k - layout.first_key, h - k);
+  if (!found) return std::nullopt;
+  return found->lms;
 }
 
-std::optional<Lms> who_lms_by_length(const WhoReference& who, char position, bool girls,
-                                     std::int64_t height_cm_x1000) {
+std::optional<WhoParameters> who_muac_lms(const WhoReference& who, bool girls, double age_days) {
+  if (age_days >= 0.0 && age_days < WhoReference::kMuacDays && age_days == std::floor(age_days)) {
+    const int day = static_cast<int>(age_days);
+    const Lms* lms = who.muac_day_lms(girls, day);
+    if (!lms) return std::nullopt;
+    return WhoParameters{*lms, who.muac_day_curve_points(girls, day)};
+  }
+  const std::optional<Lms> lms = who_muac_lms_interpolated(who, girls, age_days);
+  if (!lms) return std::nullopt;
+  return WhoParameters{*lms, nullptr};
+}
+
+std::optional<WhoParameters> who_lms_by_length(const WhoReference& who, char position, bool girls,
+                                               std::int64_t height_cm_x1000) {
   if (position != 'l' && position != 'h') return std::nullopt;
   const WhoTable table =
       position == 'l' ? WhoTable::weight_for_length : WhoTable::weight_for_height;

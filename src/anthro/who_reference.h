@@ -53,8 +53,28 @@ class WhoReference {
     return index >= 0 && index < kWhoRecordCount ? records_[index] : Lms{};
   }
 
+  // lms_curve_points(record(index)), worked out once when the table is built: most lookups land
+  // on a record, and the curve points are most of an index's arithmetic. Null outside the table.
+  const CurvePoints* curve_points(int index) const {
+    return index >= 0 && index < kWhoRecordCount ? &curve_points_[index] : nullptr;
+  }
+
+  // MUAC-for-age at each whole day of age up to kMuacDays - 1, interpolated from the monthly
+  // table when the table is built (who_muac_lms gives the rule), with its curve points: a child's
+  // age is mostly a whole number of days, and MUAC would otherwise need the nine power functions
+  // for every child. Null for a day outside the range or below 3 months.
+  static constexpr int kMuacDays = 1827;
+  const Lms* muac_day_lms(bool girls, int day) const;
+  const CurvePoints* muac_day_curve_points(bool girls, int day) const;
+
  private:
+  void derive();
+
   std::vector<Lms> records_;
+  std::vector<CurvePoints> curve_points_;
+  std::vector<Lms> muac_days_;  // boys' days, then girls'
+  std::vector<CurvePoints> muac_day_points_;
+  std::vector<bool> muac_day_known_;
   bool found_ = false;
 };
 

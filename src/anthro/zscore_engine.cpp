@@ -31,8 +31,13 @@ std::int32_t effective_weight(const Measurement& m) {
   return static_cast<std::int32_t>(w);
 }
 
-void compute(const std::optional<Lms>& lms, double x, IndexResult& out) {
-  if (lms) lms_index(x, *lms, out);  // on failure the index stays not computed
+// On failure the index stays not computed.
+void compute(const std::optional<WhoParameters>& found, double x, IndexResult& out) {
+  if (!found) return;
+  if (found->curve_points)
+    lms_index(x, found->lms, *found->curve_points, out);
+  else
+    lms_index(x, found->lms, out);
 }
 
 void evaluate_who(const Measurement& m, bool girls, const WhoReference& who, AnthroResult& r) {

@@ -5,6 +5,8 @@
 #include <optional>
 #include <vector>
 
+#include "support/test_paths.h"
+
 namespace olvar::anthro {
 namespace {
 
@@ -62,10 +64,11 @@ TEST(WhoLmsByAge, DailyUpTo1856DaysThenMonthlyInterpolation) {
   };
   for (const AgeCase& c : cases) {
     SCOPED_TRACE(c.what);
-    const std::optional<Lms> p = who_lms_by_age(who, c.days, c.months, c.girls, c.age_days);
+    const std::optional<WhoParameters> p =
+        who_lms_by_age(who, c.days, c.months, c.girls, c.age_days);
     ASSERT_EQ(p.has_value(), c.record.has_value());
     if (p) {
-      EXPECT_NEAR(p->m, *c.record, 1e-6);
+      EXPECT_NEAR(p->lms.m, *c.record, 1e-6);
     }
   }
 }
@@ -89,12 +92,37 @@ TEST(WhoMuacLms, MonthlyFromThreeMonths) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const std::optional<Lms> p = who_muac_lms(who, c.girls, c.age_days);
+    const std::optional<WhoParameters> p = who_muac_lms(who, c.girls, c.age_days);
     ASSERT_EQ(p.has_value(), c.record.has_value());
     if (p) {
-      EXPECT_NEAR(p->m, *c.record, 1e-6);
+      EXPECT_NEAR(p->lms.m, *c.record, 1e-6);
     }
   }
+}
+
+TEST(WhoMuacLms, WholeDaysKeptByTheTableMatchTheInterpolation) {
+  // The real table: whole days come from the copy made when the table was built, and must be
+  // exactly what the interpolation gives, curve points included.
+  const WhoReference who = WhoReference::load(test::build_data_path(kWhoTableFileName));
+  ASSERT_TRUE(who.found());
+  for (bool girls : {false, true}) {
+    for (int day = 0; day <= 1826; ++day) {
+      SCOPED_TRACE(day);
+      const std::optional<WhoParameters> kept = who_muac_lms(who, girls, day);
+      const std::optional<Lms> worked = who_muac_lms_interpolated(who, girls, day);
+      ASSERT_EQ(kept.has_value(), worked.has_value());
+      if (!kept) continue;
+      EXPECT_EQ(kept->lms.l, worked->l);
+      EXPECT_EQ(kept->lms.m, worked->m);
+      EXPECT_EQ(kept->lms.s, worked->s);
+      ASSERT_NE(kept->curve_points, nullptr);
+      EXPECT_EQ(*kept->curve_points, lms_curve_points(*worked));
+    }
+  }
+  // Between whole days the parameters are worked out on the spot.
+  const std::optional<WhoParameters> between = who_muac_lms(who, false, 100.5);
+  ASSERT_TRUE(between.has_value());
+  EXPECT_EQ(between->curve_points, nullptr);
 }
 
 TEST(WhoLmsByLength, WholeMillimetreRecordInterpolatedByTheRest) {
@@ -125,10 +153,11 @@ TEST(WhoLmsByLength, WholeMillimetreRecordInterpolatedByTheRest) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const std::optional<Lms> p = who_lms_by_length(who, c.position, c.girls, c.height_cm_x1000);
+    const std::optional<WhoParameters> p =
+        who_lms_by_length(who, c.position, c.girls, c.height_cm_x1000);
     ASSERT_EQ(p.has_value(), c.record.has_value());
     if (p) {
-      EXPECT_NEAR(p->m, *c.record, 1e-9);
+      EXPECT_NEAR(p->lms.m, *c.record, 1e-9);
     }
   }
 }

@@ -239,6 +239,10 @@ const EngineCase kCases[] = {
     // (0.3475, 13.8097, 0.07523): L 0.379870, M 13.575318, S 0.074887; z = -0.074215.
     {"boy 100 days", child().boy().age_days(100).muac_mm(135).m, Index::muacz, -0.074215,
      99.445184},
+    // boy 100.5 days: H = 3.301848, the same two months: L 0.379126, M 13.580706, S 0.074895;
+    // z = ((13.5/13.580706)^0.379126 - 1) / (0.379126 x 0.074895) = -0.079494.
+    {"boy 100.5 days", child().boy().age_days(100.5).muac_mm(135).m, Index::muacz, -0.079494,
+     99.405729},
     {"2.9 months: too young", child().boy().age_days(2.9 * 30.4375).muac_mm(135).m, Index::muacz,
      kNotComputed, 0},
     {"60 months: too old", child().boy().age_days(1826.25).muac_mm(150).m, Index::muacz,
@@ -275,6 +279,15 @@ TEST(WhoEngine, GivesPercentileAndCurvePointsOfTheChild) {
   EXPECT_EQ(r.waz.curve_points[4], 9.646);
   EXPECT_NEAR(r.waz.curve_points[7], 11.983347, 1e-6);
   EXPECT_NEAR(r.waz.curve_points[8], 13.341468, 1e-6);
+}
+
+TEST(WhoEngine, GivesCurvePointsOfInterpolatedParameters) {
+  // MUAC boy 100.5 days, worked above: L 0.379126, M 13.580706, S 0.074895. The -2 SD curve is
+  // 13.580706 (1 - 2 x 0.379126 x 0.074895)^(1/0.379126) = 11.639901.
+  const AnthroResult r =
+      evaluate(child().boy().age_days(100.5).muac_mm(135).m, Reference::who2006, who());
+  EXPECT_NEAR(r.muacz.curve_points[4], 13.580706, 1e-6);
+  EXPECT_NEAR(r.muacz.curve_points[1], 11.639901, 1e-5);
 }
 
 TEST(WhoEngine, ReturnsPositionUsedEffectiveWeightAndBmi) {
