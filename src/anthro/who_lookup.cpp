@@ -42,13 +42,21 @@ std::optional<WhoParameters> who_lms_by_age(const WhoReference& who, WhoTable da
   return at_block_position(who, who_block(month_table, girls), k, h - k);
 }
 
-std::optional<Lms> who_muac_lms_interpolated(const WhoReference& who, bool girls, double age_days) {
+namespace {
+
+std::optional<WhoParameters> muac_by_month(const WhoReference& who, bool girls, double age_days) {
   if (!(age_days >= 0.0) || !std::isfinite(age_days)) return std::nullopt;
   const double h = age_days / kDaysPerMonth;
   const double k = std::floor(h);
   const WhoBlockLayout& layout = who_layout(WhoTable::muac_for_age_months);
-  const auto found = at_block_position(who, who_block(WhoTable::muac_for_age_months, girls),
-                                       k - layout.first_key, h - k);
+  return at_block_position(who, who_block(WhoTable::muac_for_age_months, girls),
+                           k - layout.first_key, h - k);
+}
+
+}  // namespace
+
+std::optional<Lms> who_muac_lms_interpolated(const WhoReference& who, bool girls, double age_days) {
+  const std::optional<WhoParameters> found = muac_by_month(who, girls, age_days);
   if (!found) return std::nullopt;
   return found->lms;
 }
@@ -60,9 +68,7 @@ std::optional<WhoParameters> who_muac_lms(const WhoReference& who, bool girls, d
     if (!lms) return std::nullopt;
     return WhoParameters{*lms, who.muac_day_curve_points(girls, day)};
   }
-  const std::optional<Lms> lms = who_muac_lms_interpolated(who, girls, age_days);
-  if (!lms) return std::nullopt;
-  return WhoParameters{*lms, nullptr};
+  return muac_by_month(who, girls, age_days);
 }
 
 std::optional<WhoParameters> who_lms_by_length(const WhoReference& who, char position, bool girls,

@@ -30,45 +30,39 @@ WhoTableError::WhoTableError(std::filesystem::path path, std::uintmax_t size_fou
       size_found_(size_found),
       size_expected_(size_expected) {}
 
-WhoReference::WhoReference() : records_(kWhoRecordCount) { derive(); }
+WhoReference::WhoReference() { derive(std::vector<Lms>(kWhoRecordCount)); }
 
-WhoReference::WhoReference(std::vector<Lms> records) : records_(std::move(records)), found_(true) {
-  if (records_.size() > static_cast<std::size_t>(kWhoRecordCount))
+WhoReference::WhoReference(std::vector<Lms> records) : found_(true) {
+  if (records.size() > static_cast<std::size_t>(kWhoRecordCount))
     throw std::invalid_argument("a WHO reference table holds at most 14454 records");
-  records_.resize(kWhoRecordCount);
-  derive();
+  records.resize(kWhoRecordCount);
+  derive(std::move(records));
 }
 
-void WhoReference::derive() {
-  curve_points_.clear();
-  curve_points_.reserve(records_.size());
-  for (const Lms& r : records_) curve_points_.push_back(lms_curve_points(r));
+void WhoReference::derive(std::vector<Lms> records) {
+  entries_.clear();
+  entries_.reserve(records.size());
+  for (const Lms& r : records) entries_.push_back({r, lms_curve_points(r), true});
 
-  muac_days_.assign(2 * kMuacDays, Lms{});
-  muac_day_points_.assign(2 * kMuacDays, CurvePoints{});
-  muac_day_known_.assign(2 * kMuacDays, false);
+  muac_days_.assign(2 * kMuacDays, Entry{});
   for (int girls = 0; girls < 2; ++girls) {
     for (int day = 0; day < kMuacDays; ++day) {
       const std::optional<Lms> p = who_muac_lms_interpolated(*this, girls == 1, day);
-      if (!p) continue;
-      const int i = girls * kMuacDays + day;
-      muac_days_[i] = *p;
-      muac_day_points_[i] = lms_curve_points(*p);
-      muac_day_known_[i] = true;
+      if (p) muac_days_[girls * kMuacDays + day] = {*p, lms_curve_points(*p), true};
     }
   }
 }
 
 const Lms* WhoReference::muac_day_lms(bool girls, int day) const {
   if (day < 0 || day >= kMuacDays) return nullptr;
-  const int i = (girls ? kMuacDays : 0) + day;
-  return muac_day_known_[i] ? &muac_days_[i] : nullptr;
+  const Entry& e = muac_days_[(girls ? kMuacDays : 0) + day];
+  return e.known ? &e.lms : nullptr;
 }
 
 const CurvePoints* WhoReference::muac_day_curve_points(bool girls, int day) const {
   if (day < 0 || day >= kMuacDays) return nullptr;
-  const int i = (girls ? kMuacDays : 0) + day;
-  return muac_day_known_[i] ? &muac_day_points_[i] : nullptr;
+  const Entry& e = muac_days_[(girls ? kMuacDays : 0) + day];
+  return e.known ? &e.curve_points : nullptr;
 }
 
 WhoReference WhoReference::load(const std::filesystem::path& path) {

@@ -50,13 +50,13 @@ class WhoReference {
 
   // Record `index` of the file; zero outside the table.
   Lms record(int index) const {
-    return index >= 0 && index < kWhoRecordCount ? records_[index] : Lms{};
+    return index >= 0 && index < kWhoRecordCount ? entries_[index].lms : Lms{};
   }
 
   // lms_curve_points(record(index)), worked out once when the table is built: most lookups land
   // on a record, and the curve points are most of an index's arithmetic. Null outside the table.
   const CurvePoints* curve_points(int index) const {
-    return index >= 0 && index < kWhoRecordCount ? &curve_points_[index] : nullptr;
+    return index >= 0 && index < kWhoRecordCount ? &entries_[index].curve_points : nullptr;
   }
 
   // MUAC-for-age at each whole day of age up to kMuacDays - 1, interpolated from the monthly
@@ -68,13 +68,16 @@ class WhoReference {
   const CurvePoints* muac_day_curve_points(bool girls, int day) const;
 
  private:
-  void derive();
+  // L, M, S beside their curve points, so that a lookup touches one place in memory.
+  struct Entry {
+    Lms lms;
+    CurvePoints curve_points{};
+    bool known = false;
+  };
+  void derive(std::vector<Lms> records);
 
-  std::vector<Lms> records_;
-  std::vector<CurvePoints> curve_points_;
-  std::vector<Lms> muac_days_;  // boys' days, then girls'
-  std::vector<CurvePoints> muac_day_points_;
-  std::vector<bool> muac_day_known_;
+  std::vector<Entry> entries_;
+  std::vector<Entry> muac_days_;  // boys' days, then girls'
   bool found_ = false;
 };
 

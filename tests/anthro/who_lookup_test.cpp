@@ -119,10 +119,14 @@ TEST(WhoMuacLms, WholeDaysKeptByTheTableMatchTheInterpolation) {
       EXPECT_EQ(*kept->curve_points, lms_curve_points(*worked));
     }
   }
-  // Between whole days the parameters are worked out on the spot.
+  // Between whole days the parameters are worked out on the spot, unless the age falls on a
+  // whole month (ages given in months): then the monthly record applies as it stands.
   const std::optional<WhoParameters> between = who_muac_lms(who, false, 100.5);
   ASSERT_TRUE(between.has_value());
   EXPECT_EQ(between->curve_points, nullptr);
+  const std::optional<WhoParameters> month = who_muac_lms(who, false, 12 * 30.4375);
+  ASSERT_TRUE(month.has_value());
+  EXPECT_EQ(month->curve_points, who.curve_points(14338 + 9));
 }
 
 TEST(WhoLmsByLength, WholeMillimetreRecordInterpolatedByTheRest) {
