@@ -34,13 +34,14 @@ CurvePoints lms_curve_points(const Lms& p);
 double lms_raw_zscore(double x, const Lms& p);
 
 // The WHO z-score: the LMS z-score inside ±3 SD; beyond, the distance from the ±3 SD curve in
-// units of the band between the 2 and 3 SD curves, because the Box-Cox tails stretch there (WHO
-// Child Growth Standards, Methods and development, 2006, chapter 7). NaN when not computable.
+// units of the band between the 2 and 3 SD curves, because the Box-Cox tails stretch there (the
+// restricted LMS method of the WHO Child Growth Standards: Methods and development, 2006).
+// NaN when not computable.
 double lms_zscore(double x, const Lms& p);
 
 // Abramowitz and Stegun 26.2.16 (absolute error below 1e-5 in the probability):
-// the percentile (0 to 100) of a standard normal z-score, its value rounded to single precision
-// as the program has always reported it.
+// the percentile (0 to 100) of a standard normal z-score, rounded to single precision as the
+// reports show it.
 double z_to_percentile(double z);
 
 // One index worked out from L, M, S: z-score with the tail rule, percentile of the plain

@@ -17,6 +17,7 @@ inline constexpr double kLastDailyAge = 1856.0;   // end of the daily WHO tables
 
 // The parameters found for one child, with their curve points when the table keeps them
 // (a key that fell on a record, a whole day of MUAC-for-age); null when they must be worked out.
+// The pointer is into the WhoReference and valid as long as it lives.
 struct WhoParameters {
   Lms lms;
   const CurvePoints* curve_points = nullptr;

@@ -1,7 +1,6 @@
 #include "anthro/who_reference.h"
 
 #include <bit>
-#include <cstring>
 #include <fstream>
 #include <system_error>
 #include <utility>
