@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -93,8 +94,7 @@ class WhoReferenceFile : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = std::filesystem::temp_directory_path() /
-           ("olvar_who_reference_" +
-            std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+           ("olvar_who_reference_" + std::to_string(std::random_device{}()) + "_" +
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(dir_);
   }
