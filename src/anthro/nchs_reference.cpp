@@ -1,5 +1,7 @@
 #include "anthro/nchs_reference.h"
 
+#include "anthro/lms.h"
+
 #include <array>
 #include <cmath>
 #include <optional>
@@ -187,16 +189,6 @@ CurveValues curve_values(std::span<const Segment> table, double x) {
   return {v[0], v[1], v[2]};
 }
 
-// Abramowitz and Stegun 26.2.16 (absolute error of the tail area below 1e-5), in percent; the
-// upper tail is rounded to single precision as the engine has always done.
-double percentile_of_z(double z) {
-  const double t = 1.0 / (1.0 + 0.33267 * std::fabs(z));
-  const double q = std::exp(-z * z / 2.0) / std::sqrt(2.0 * 3.14159265358979323846) *
-                   (0.4361836 * t - 0.1201676 * t * t + 0.937298 * t * t * t);
-  const double p = static_cast<float>(100.0 * (1.0 - q));
-  return z > 0.0 ? p : 100.0 - p;
-}
-
 // Writes the curve points and, when x is given, the z-score, percentile and percent of median.
 // Any arithmetic that cannot finish (a zero median or band, a result beyond range) leaves the
 // index not computed.
@@ -212,7 +204,7 @@ void score(const CurveValues& c, std::optional<double> x, IndexResult& out) {
   const float z = static_cast<float>(kZ97 * d / band);
   if (!std::isfinite(pct_of_median) || !std::isfinite(z)) return;
   out.z = z;
-  out.percentile = percentile_of_z(z);
+  out.percentile = z_to_percentile(z);
   out.pct_of_median = pct_of_median;
 }
 
