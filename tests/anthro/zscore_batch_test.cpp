@@ -1,0 +1,125 @@
+#include "anthro/zscore_batch.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "anthro/zscore_engine.h"
+#include "core/text_conversions.h"
+#include "support/test_paths.h"
+
+namespace olvar::anthro {
+namespace {
+
+using ::testing::HasSubstr;
+
+const WhoReference& who() {
+  static const WhoReference table = WhoReference::load(test::build_data_path(kWhoTableFileName));
+  return table;
+}
+
+std::string run(const std::string& input, Reference reference = Reference::who2006,
+                ZscoreBatchSummary* summary = nullptr) {
+  std::istringstream in(input);
+  std::ostringstream out;
+  const ZscoreBatchSummary s = run_zscore_batch(in, out, reference, who());
+  if (summary) *summary = s;
+  return out.str();
+}
+
+TEST(ZscoreBatch, FindsColumnsByNameAndPassesTheRestThrough) {
+  // Same boy as the row evaluation test: 365.25 days, 9.6 kg, 75.7 cm (WAZ -0.044). Columns in
+  // another order, upper case, with a quoted comma in a pass-through column and CR LF ends.
+  const std::string out = run(
+      "Note,WEIGHT_KG,Height_cm,AGE_DAYS,Sex,id\r\n"
+      "\"a, b\",9.6,75.7,365.25,M,17\r\n");
+  EXPECT_EQ(out,
+            "Note,WEIGHT_KG,Height_cm,AGE_DAYS,Sex,id,waz,haz,whz,baz,muacz\n"
+            "\"a, b\",9.6,75.7,365.25,M,17,-0.044,-0.016,-0.055,-0.035,\n");
+}
+
+TEST(ZscoreBatch, RowEvaluationAndTheBatchAgree) {
+  // The same child through the engine with the units row evaluation gives it.
+  Measurement m;
+  m.sex = 'f';
+  m.age_days = 800;
+  m.weight_g = 11200;
+  m.height_cm_x1000 = 85000;
+  m.position = 'l';
+  m.oedema = 'n';
+  m.muac_mm_x100 = 15000;
+  const AnthroResult r = evaluate(m, Reference::who2006, who());
+  const std::string out = run("sex,age_days,weight_kg,height_cm,measure,oedema,muac_mm\n"
+                              "2,800,11.2,85,l,n,150\n");
+  auto text = [](const IndexResult& i) {
+    return std::string(core::trim_spaces(core::format_fixed(i.z, 4, 3)));
+  };
+  EXPECT_THAT(out, HasSubstr("2,800,11.2,85,l,n,150," + text(r.waz) + "," + text(r.haz) + "," +
+                             text(r.whz) + "," + text(r.baz) + "," + text(r.muacz) + "\n"));
+}
+
+TEST(ZscoreBatch, FieldsThatCannotBeReadLeaveTheRowWithoutZscores) {
+  ZscoreBatchSummary summary;
+  const std::string out = run(
+      "sex,age_days,weight_kg,height_cm,measure,oedema\n"
+      "m,400,abc,75,,\n"       // weight not a number
+      "m,4x0,9,75,,\n"         // age not a number: no index, not even WHZ
+      "x,400,9,75,,\n"         // sex unknown
+      "m,400,9,75,s,\n"        // position unknown
+      "m,400,9,75,,maybe\n"    // oedema unknown
+      "m,,9,75,,\n"            // age missing: WHZ only
+      "\n"                     // blank lines are not rows
+      "f,400,,,,\n",           // nothing measured
+      Reference::who2006, &summary);
+  std::istringstream lines(out);
+  std::string line;
+  std::getline(lines, line);
+  for (int i = 0; i < 5; ++i) {
+    std::getline(lines, line);
+    EXPECT_THAT(line, ::testing::EndsWith(",,,,,")) << line;
+  }
+  std::getline(lines, line);
+  EXPECT_THAT(line, ::testing::MatchesRegex("m,,9,75,,,,,-?[0-9]+\\.[0-9]{3},,"));
+  EXPECT_EQ(summary.rows, 7);
+  EXPECT_EQ(summary.rows_without_zscore, 6);
+  EXPECT_EQ(summary.unreadable_fields.at("weight_kg not a number"), 1);
+  EXPECT_EQ(summary.unreadable_fields.at("age_days not a number"), 1);
+  EXPECT_EQ(summary.unreadable_fields.at("sex not m, f, 1 or 2"), 1);
+  EXPECT_EQ(summary.unreadable_fields.at("measure not l or h"), 1);
+  EXPECT_EQ(summary.unreadable_fields.at("oedema not y or n"), 1);
+  EXPECT_THAT(summary.describe(), HasSubstr("7 rows; 6 without any z-score"));
+}
+
+TEST(ZscoreBatch, NchsAddsPercentOfMedian) {
+  // A girl at birth of 3.228 kg: the NCHS median P50 is 3.22751 kg, so 100 x 3.228 / 3.22751
+  // = 100.0152 % of median, written 100.02.
+  const std::string out = run("sex,age_days,weight_kg,height_cm\nf,0,3.228,49.9\n",
+                              Reference::nchs1977);
+  EXPECT_THAT(out, HasSubstr("waz,haz,whz,baz,muacz,wam,ham,whm\n"));
+  EXPECT_THAT(out, ::testing::MatchesRegex(".*\nf,0,3.228,49.9,0.001,[^,]*,[^,]*,,,100.02,.*\n"));
+}
+
+TEST(ZscoreBatch, RefusesInputWithoutTheRequiredColumns) {
+  for (const char* missing : {"sex", "weight_kg", "height_cm"}) {
+    std::string header = "sex,weight_kg,height_cm";
+    header.erase(header.find(missing), std::string(missing).size());
+    EXPECT_THAT([&] { run(header + "\n"); },
+                ::testing::ThrowsMessage<ZscoreBatchError>(HasSubstr(missing)));
+  }
+  EXPECT_THROW(run(""), ZscoreBatchError);
+}
+
+TEST(ZscoreBatch, SurvivesArbitraryBytes) {
+  std::string input = "sex,age_days,weight_kg,height_cm,muac_mm\n";
+  for (int i = 0; i < 20000; ++i) input.push_back(static_cast<char>((i * 7919 + 13) % 256));
+  input += "\nm,400,9,75,140\n";
+  ZscoreBatchSummary summary;
+  const std::string out = run(input, Reference::who2006, &summary);
+  EXPECT_GT(summary.rows, 1);
+  EXPECT_THAT(out, HasSubstr("m,400,9,75,140,"));
+}
+
+}  // namespace
+}  // namespace olvar::anthro

@@ -1,0 +1,41 @@
+#pragma once
+// Runs a built program the way a user would, from a shell, and collects what it printed.
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace olvar::test {
+
+struct CommandResult {
+  int status = -1;  // exit status; -1 when the program did not exit normally
+  std::string out;
+  std::string err;
+};
+
+inline std::string read_whole_file(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Runs `command` (a shell command line) with its output sent to files in `scratch_folder`.
+inline CommandResult run_command(const std::string& command,
+                                 const std::filesystem::path& scratch_folder) {
+  const auto out = scratch_folder / "stdout.txt";
+  const auto err = scratch_folder / "stderr.txt";
+  const std::string line = command + " >'" + out.string() + "' 2>'" + err.string() + "'";
+  const int raw = std::system(line.c_str());
+  CommandResult result;
+  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  result.out = read_whole_file(out);
+  result.err = read_whole_file(err);
+  return result;
+}
+
+}  // namespace olvar::test
