@@ -2,10 +2,15 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdio>
+#include <ostream>
+#include <sstream>
+#include <streambuf>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "anthro/zscore_batch.h"
 #include "anthro/zscore_engine.h"
 
 namespace {
@@ -68,6 +73,42 @@ void BM_EvaluateNchs(benchmark::State& state) { evaluate_all(state, Reference::n
 // A typical survey, and a batch of 100,000 children.
 BENCHMARK(BM_EvaluateWho)->Arg(900)->Arg(100'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EvaluateNchs)->Arg(900)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+// The comma-separated file olvar-cli zscores reads, made from the same children.
+std::string csv_of(const std::vector<Measurement>& children) {
+  std::string text = "id,sex,age_days,weight_kg,height_cm,measure,oedema,muac_mm\n";
+  char line[160];
+  int id = 0;
+  for (const Measurement& m : children) {
+    std::snprintf(line, sizeof line, "%d,%c,%.0f,%.1f,%.1f,%c,%c,%d\n", ++id, m.sex,
+                  m.age_days < 0 ? 0.0 : m.age_days, m.weight_g / 1000.0,
+                  m.height_cm_x1000 / 1000.0, m.position == ' ' ? 'h' : m.position, m.oedema,
+                  m.muac_mm_x100 / 100);
+    text += line;
+  }
+  return text;
+}
+
+// Swallows output, so that the benchmark measures parsing, the engine and formatting.
+class NullBuffer : public std::streambuf {
+ protected:
+  int_type overflow(int_type c) override { return c; }
+  std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+};
+
+void BM_ZscoreBatch(benchmark::State& state) {
+  const WhoReference who =
+      WhoReference::load(std::string(OLVAR_BUILD_DATA_DIR) + "/anthro_who2005.dat");
+  const std::string csv = csv_of(random_children(static_cast<int>(state.range(0)), 42));
+  NullBuffer null_buffer;
+  std::ostream out(&null_buffer);
+  for (auto _ : state) {
+    std::istringstream in(csv);
+    benchmark::DoNotOptimize(run_zscore_batch(in, out, Reference::who2006, who));
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ZscoreBatch)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
