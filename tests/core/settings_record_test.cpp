@@ -9,6 +9,8 @@
 #include <iterator>
 #include <string>
 
+#include "support/temp_folder.h"
+
 namespace olvar::core {
 namespace {
 namespace fs = std::filesystem;
@@ -22,33 +24,10 @@ std::int32_t i32(const std::string& b, std::size_t at) {
 }
 std::string text(const std::string& b, std::size_t at) { return b.substr(at + 1, u8(b, at)); }
 
-class TempFolder {
- public:
-  TempFolder() {
-    path_ = fs::temp_directory_path() /
-            ("olvar_settings_" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) + "_" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  const fs::path& path() const { return path_; }
+using test::read_file;
+using test::TempFolder;
 
- private:
-  fs::path path_;
-};
-
-std::string read_all(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void write_all(const fs::path& p, const std::string& bytes) {
-  std::ofstream(p, std::ios::binary) << bytes;
-}
+void write_all(const fs::path& p, const std::string& bytes) { test::write_file_for(p, bytes); }
 
 TEST(SettingsRecord, DefaultsSitAtTheirOffsets) {
   const std::string b = encode_settings_record(SettingsRecord{});
@@ -244,7 +223,7 @@ TEST(SettingsFile, WritesTwoCopiesThroughATemporaryFile) {
   SettingsRecord r;
   r.reference = 'N';
   write_settings_file(file, r);
-  const std::string bytes = read_all(file);
+  const std::string bytes = read_file(file);
   ASSERT_EQ(bytes.size(), 9566u);
   EXPECT_EQ(bytes.substr(0, 4783), bytes.substr(4783));
   EXPECT_EQ(bytes[4585], 'N');
