@@ -8,7 +8,6 @@
 // those tools are installed; without them the desktop picks the files up at its next scan.
 
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,10 +19,6 @@
 namespace olvar::platform {
 
 inline constexpr std::string_view kSurveyMimeType = "application/x-olvar-survey";
-
-// Runs a command and waits for it; returns the exit status, -1 when it could not be started.
-// run_and_wait fits; tests record the commands instead.
-using CommandRunner = std::function<int(const ProcessCommand& command, std::string* error)>;
 
 struct FileAssociationPaths {
   std::filesystem::path data_home;  // empty when neither XDG_DATA_HOME nor HOME is set
