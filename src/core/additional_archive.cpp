@@ -17,11 +17,11 @@ ArchiveUnpackResult unpack_additional_archive(const ProgramFolders& folders,
     return result;
   }
   std::string why;
-  const int status = run(platform::ProcessCommand{"unzip",
-                                                  {"-o", "-q", archive.string(), "-d",
-                                                   folders.writable.string()},
-                                                  platform::WindowMode::hidden},
-                         &why);
+  const int status =
+      run(platform::ProcessCommand{"unzip",
+                                   {"-o", "-q", archive.string(), "-d", folders.writable.string()},
+                                   platform::WindowMode::hidden},
+          &why);
   if (status < 0) {
     result.error = "Error! unzip could not be started" + (why.empty() ? "" : ": " + why);
     return result;

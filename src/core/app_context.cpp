@@ -25,8 +25,7 @@ StartUpInputs system_start_up_inputs(int argc, char** argv,
 AppContext start_up(const StartUpInputs& in) {
   AppContext app;
   app.executable = in.executable;
-  app.folders.program =
-      platform::find_program_folder(in.env, in.executable, in.build_data_folder);
+  app.folders.program = platform::find_program_folder(in.env, in.executable, in.build_data_folder);
   app.folders.writable = platform::writable_data_folder(in.env, app.folders.program);
 
   app.dates = conventions_from_locale(in.locale);
@@ -42,8 +41,7 @@ AppContext start_up(const StartUpInputs& in) {
     try {
       write_settings_file(app.settings_file, app.settings);
     } catch (const SettingsFileError& e) {
-      app.startup_messages.push_back(std::string("The settings could not be saved: ") +
-                                     e.what());
+      app.startup_messages.push_back(std::string("The settings could not be saved: ") + e.what());
     }
     const platform::FileAssociationResult association =
         platform::install_file_association(in.env, in.executable, in.search, in.run);

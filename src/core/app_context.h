@@ -42,7 +42,7 @@ struct AppContext {
   // to show once it is up; start-up itself never stops for them.
   std::vector<std::string> startup_messages;
 
-  const LanguageTable* text = nullptr;       // set once the Language table is loaded
+  const LanguageTable* text = nullptr;        // set once the Language table is loaded
   const anthro::WhoReference* who = nullptr;  // set once the WHO table is loaded
 };
 

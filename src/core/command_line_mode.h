@@ -55,7 +55,7 @@ struct WindowMode {
   bool household_takeover_button = true;  // takes over household and cluster numbers
   std::optional<SurveyPage> show_page;    // the page brought to front
   ModeAction action = ModeAction::none;
-  bool every_activation = false;     // false: acted on at the first activation only
+  bool every_activation = false;           // false: acted on at the first activation only
   bool options_save_saves_survey = false;  // saving the options also saves the survey file
 
   friend bool operator==(const WindowMode&, const WindowMode&) = default;

@@ -77,7 +77,7 @@ bool change_language(const std::optional<std::string>& selected, const ProgramFo
   const std::string name = upper(fs::path(*selected).filename().string());
   try {
     copy_file_safely(fs::path(*selected).is_absolute() ? fs::path(*selected)
-                                                        : locate_program_file(folders, *selected),
+                                                       : locate_program_file(folders, *selected),
                      folders.writable / "language.dat");
     if (name.find("ENGLISH") != std::string::npos) {
       copy_program_file(folders, "english_report.rtf", "report.rtf");

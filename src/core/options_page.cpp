@@ -13,7 +13,7 @@ namespace {
 
 // The age group bounds in record order: start and end of groups 1 to 5.
 std::array<std::string*, 10> age_group_fields(OptionsPage& p) {
-  return {&p.Edit2, &p.Edit3, &p.Edit4, &p.Edit5, &p.Edit6,
+  return {&p.Edit2, &p.Edit3, &p.Edit4, &p.Edit5,  &p.Edit6,
           &p.Edit7, &p.Edit8, &p.Edit9, &p.Edit10, &p.Edit11};
 }
 constexpr std::array<const char*, 10> kAgeGroupNames = {
@@ -135,7 +135,8 @@ OptionsSaveOutcome SaveOptionsClick(OptionsPage& p, SettingsRecord& r,
   for (std::size_t i = 0; i < groups.size(); ++i) {
     const auto value = parse_whole_number(*groups[i]);
     if (!value) {
-      for (std::size_t j = i; j < groups.size(); ++j) outcome.not_taken.push_back(kAgeGroupNames[j]);
+      for (std::size_t j = i; j < groups.size(); ++j)
+        outcome.not_taken.push_back(kAgeGroupNames[j]);
       break;
     }
     r.age_groups[i] = *value;

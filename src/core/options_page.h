@@ -28,11 +28,11 @@ struct OptionsPage {
   bool autofill_cluster = true;
   bool autofill_team = true;
   bool autofill_survdate = true;
-  bool age_by_months = false;  // age entered mainly as months; false: by date of birth
-  bool oedema_yn = true;       // oedema coded "y"/"n"; false: "0" to "3"
-  bool oedema_correction = false;  // automatic oedema weight correction
-  std::string Edit26 = "0";        // clothes weight in grams
-  bool pull_down_entry = false;    // data entry with pull-down editors
+  bool age_by_months = false;       // age entered mainly as months; false: by date of birth
+  bool oedema_yn = true;            // oedema coded "y"/"n"; false: "0" to "3"
+  bool oedema_correction = false;   // automatic oedema weight correction
+  std::string Edit26 = "0";         // clothes weight in grams
+  bool pull_down_entry = false;     // data entry with pull-down editors
   bool show_extra_columns = false;  // MEASURE, CLOTHES, STRATA, WTFACTOR shown
 
   // Age groups 1 to 5 in months: start and end of each.
@@ -88,15 +88,15 @@ std::optional<int> parse_whole_number(std::string_view text);
 // What the caller does after a save (the core cannot reach the rows or the survey file itself).
 struct OptionsSaveOutcome {
   bool settings_written = false;
-  bool evaluate_rows = true;  // every row evaluated again, then the plausibility marks
-  bool save_survey = false;   // the command line asked for the settings mode
+  bool evaluate_rows = true;           // every row evaluated again, then the plausibility marks
+  bool save_survey = false;            // the command line asked for the settings mode
   std::vector<std::string> not_taken;  // controls whose text could not be stored
 };
 
 struct OptionsSaveContext {
   std::filesystem::path settings_file;
   char decimal_separator = '.';
-  bool settings_mode = false;  // the command-line mode word contains "SETTINGS"
+  bool settings_mode = false;    // the command-line mode word contains "SETTINGS"
   Prompter* prompter = nullptr;  // told about texts not stored and a failed write; may be null
 };
 

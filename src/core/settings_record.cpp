@@ -59,8 +59,7 @@ void put_switch(std::string& bytes, std::size_t offset, bool on) {
 
 // The bytes after the text within the field's capacity are left as they were: Pascal strings do
 // not clear them, and the companion may read the file as it wrote it.
-void put_text(std::string& bytes, std::size_t offset, std::size_t capacity,
-              std::string_view text) {
+void put_text(std::string& bytes, std::size_t offset, std::size_t capacity, std::string_view text) {
   // An unchanged text keeps its bytes, even a length byte beyond the capacity.
   if (text_at(bytes, offset, capacity) == text) return;
   if (text.size() > capacity) text = {};
@@ -78,8 +77,7 @@ void reset_to_defaults(SettingsRecord& record) {
   record = std::move(fresh);
 }
 
-void choose_default_office_program(SettingsRecord& record,
-                                   const platform::ProgramSearch& search) {
+void choose_default_office_program(SettingsRecord& record, const platform::ProgramSearch& search) {
   if (std::string word = platform::FindProgramFile("winword.exe", search); !word.empty()) {
     record.office_program = "ww";
     record.word_processor_path = word;
@@ -188,8 +186,8 @@ SettingsLocation settings_location(const fs::path& program_folder,
   SettingsLocation location;
   location.write_to = writable_folder / kSettingsFileName;
   std::error_code ec;
-  location.read_from = fs::exists(location.write_to, ec) ? location.write_to
-                                                         : program_folder / kSettingsFileName;
+  location.read_from =
+      fs::exists(location.write_to, ec) ? location.write_to : program_folder / kSettingsFileName;
   return location;
 }
 

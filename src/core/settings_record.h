@@ -29,7 +29,7 @@ inline constexpr std::string_view kSettingsFileName = "winpellan.ini";
 
 // Offsets of the fields from the record start, and the capacity of each string[n].
 namespace settings_offset {
-inline constexpr std::size_t last_folder = 0;  // string[80]
+inline constexpr std::size_t last_folder = 0;       // string[80]
 inline constexpr std::size_t recent_file_1 = 2650;  // string[120], then 2771, 2892, 3013
 inline constexpr std::size_t recent_file_step = 121;
 inline constexpr std::size_t office_program = 3134;       // string[2]
@@ -37,22 +37,22 @@ inline constexpr std::size_t word_processor_path = 3137;  // string[80]
 inline constexpr std::size_t relay_text = 3653;           // string[80]
 inline constexpr std::size_t relay_option = 3734;         // char
 inline constexpr std::size_t second_relay_option = 3735;  // char
-inline constexpr std::size_t autofill_id = 4474;  // u8; then HH, CLUSTER, TEAM, SURVDATE
-inline constexpr std::size_t oedema_coding = 4479;       // char
-inline constexpr std::size_t age_entry = 4480;           // char
-inline constexpr std::size_t age_groups = 4481;          // 10 x i32
-inline constexpr std::size_t mortality_bounds = 4529;    // 12 x i32
-inline constexpr std::size_t oedema_correction = 4577;   // char
-inline constexpr std::size_t clothes_weight_g = 4578;    // i32
-inline constexpr std::size_t pull_down_entry = 4582;     // u8
-inline constexpr std::size_t exclusion_mode = 4584;      // char
-inline constexpr std::size_t reference = 4585;           // char
-inline constexpr std::size_t restrict_age = 4586;        // u8
-inline constexpr std::size_t restrict_height = 4587;     // u8
-inline constexpr std::size_t age_from = 4588;            // f32, then age_to, height_from, _to
-inline constexpr std::size_t show_extra_columns = 4693;  // u8
-inline constexpr std::size_t muac1 = 4694;               // i32
-inline constexpr std::size_t muac2 = 4698;               // i32
+inline constexpr std::size_t autofill_id = 4474;          // u8; then HH, CLUSTER, TEAM, SURVDATE
+inline constexpr std::size_t oedema_coding = 4479;        // char
+inline constexpr std::size_t age_entry = 4480;            // char
+inline constexpr std::size_t age_groups = 4481;           // 10 x i32
+inline constexpr std::size_t mortality_bounds = 4529;     // 12 x i32
+inline constexpr std::size_t oedema_correction = 4577;    // char
+inline constexpr std::size_t clothes_weight_g = 4578;     // i32
+inline constexpr std::size_t pull_down_entry = 4582;      // u8
+inline constexpr std::size_t exclusion_mode = 4584;       // char
+inline constexpr std::size_t reference = 4585;            // char
+inline constexpr std::size_t restrict_age = 4586;         // u8
+inline constexpr std::size_t restrict_height = 4587;      // u8
+inline constexpr std::size_t age_from = 4588;             // f32, then age_to, height_from, _to
+inline constexpr std::size_t show_extra_columns = 4693;   // u8
+inline constexpr std::size_t muac1 = 4694;                // i32
+inline constexpr std::size_t muac2 = 4698;                // i32
 }  // namespace settings_offset
 
 inline constexpr std::size_t kFolderCapacity = 80;

@@ -63,7 +63,9 @@ FileAssociationPaths file_association_paths(const EnvironmentLookup& env) {
 std::string survey_mime_type_xml() {
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
          "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-         "  <mime-type type=\"" + std::string(kSurveyMimeType) + "\">\n"
+         "  <mime-type type=\"" +
+         std::string(kSurveyMimeType) +
+         "\">\n"
          "    <comment>Olvar Surveys</comment>\n"
          "    <glob pattern=\"*.as\"/>\n"
          "  </mime-type>\n"
@@ -91,8 +93,12 @@ std::string desktop_entry_text(const fs::path& executable) {
          "Type=Application\n"
          "Name=Olvar\n"
          "Comment=Nutrition and mortality surveys\n"
-         "Exec=" + desktop_exec_argument(executable.string()) + " %f\n"
-         "MimeType=" + std::string(kSurveyMimeType) + ";\n"
+         "Exec=" +
+         desktop_exec_argument(executable.string()) +
+         " %f\n"
+         "MimeType=" +
+         std::string(kSurveyMimeType) +
+         ";\n"
          "Terminal=false\n"
          "Categories=Science;Education;\n";
 }

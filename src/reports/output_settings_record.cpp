@@ -4,8 +4,8 @@ namespace olvar::reports {
 
 OutputSettings output_settings_of(const core::SettingsRecord& record) {
   OutputSettings settings;
-  settings.kind = record.office_program == kOpenOffice ? std::string(kOpenOffice)
-                                                       : std::string(kMsOffice);
+  settings.kind =
+      record.office_program == kOpenOffice ? std::string(kOpenOffice) : std::string(kMsOffice);
   settings.word_processor_path = record.word_processor_path;
   settings.relay_text = record.relay_text;
   settings.relay_option = record.relay_option;

@@ -17,9 +17,8 @@ TEST(AdditionalArchive, NothingToDoWithoutTheArchive) {
   test::TempFolder folder;
   int runs = 0;
   const ArchiveUnpackResult r = unpack_additional_archive(
-      {folder.path(), folder.path()}, [&](const platform::ProcessCommand&, std::string*) {
-        return ++runs, 0;
-      });
+      {folder.path(), folder.path()},
+      [&](const platform::ProcessCommand&, std::string*) { return ++runs, 0; });
   EXPECT_FALSE(r.found);
   EXPECT_EQ(runs, 0);
 }
@@ -37,7 +36,7 @@ TEST(AdditionalArchive, UnzipRunsAndTheArchiveGoes) {
   EXPECT_EQ(r.error, "");
   EXPECT_EQ(ran.program, "unzip");
   EXPECT_EQ(ran.arguments, (std::vector<std::string>{"-o", "-q", archive.string(), "-d",
-                                                      (folder / "user").string()}));
+                                                     (folder / "user").string()}));
   EXPECT_FALSE(fs::exists(archive));
 }
 

@@ -19,10 +19,10 @@ using ::testing::HasSubstr;
 class LanguageChange : public ::testing::Test {
  protected:
   LanguageChange() {
-    for (const char* name : {"english.lng", "French.lng", "spanish.lng", "kiswahili.lng",
-                             "english_report.rtf", "french_report.rtf",
-                             "english_survey_protocol.rtf", "french_survey_protocol.rtf",
-                             "spanish_survey_protocol.rtf"}) {
+    for (const char* name :
+         {"english.lng", "French.lng", "spanish.lng", "kiswahili.lng", "english_report.rtf",
+          "french_report.rtf", "english_survey_protocol.rtf", "french_survey_protocol.rtf",
+          "spanish_survey_protocol.rtf"}) {
       folder.write(std::string("program/") + name, std::string("content of ") + name + "\r\n");
     }
     folder.write("program/notes.txt", "x");

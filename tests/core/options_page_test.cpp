@@ -267,8 +267,7 @@ TEST(OptionsReset, DefaultsEverythingButFolderAndRecentFiles) {
   page.epc01 = "999";
   int installed = 0;
   EXPECT_TRUE(ResetOptionsClick(
-      page, record,
-      {folder / "winpellan.ini", '.', search, [&] { ++installed; }, nullptr}));
+      page, record, {folder / "winpellan.ini", '.', search, [&] { ++installed; }, nullptr}));
   EXPECT_EQ(installed, 1);
   EXPECT_EQ(record.last_folder, "/data");
   EXPECT_EQ(record.recent_files[1], "/data/b.as");

@@ -14,12 +14,9 @@ TEST(RecentFiles, ChosenEntryMovesToTheTop) {
     RecentFiles after;
   };
   const Case cases[] = {
-      {0, "a", {"a", "b", "c", "d"}},
-      {1, "b", {"b", "a", "c", "d"}},
-      {2, "c", {"c", "a", "b", "d"}},
-      {3, "d", {"d", "a", "b", "c"}},
-      {4, "", {"a", "b", "c", "d"}},
-      {-1, "", {"a", "b", "c", "d"}},
+      {0, "a", {"a", "b", "c", "d"}}, {1, "b", {"b", "a", "c", "d"}},
+      {2, "c", {"c", "a", "b", "d"}}, {3, "d", {"d", "a", "b", "c"}},
+      {4, "", {"a", "b", "c", "d"}},  {-1, "", {"a", "b", "c", "d"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.index);

@@ -32,7 +32,7 @@ void write_all(const fs::path& p, const std::string& bytes) { test::write_file_f
 TEST(SettingsRecord, DefaultsSitAtTheirOffsets) {
   const std::string b = encode_settings_record(SettingsRecord{});
   ASSERT_EQ(b.size(), 4783u);
-  EXPECT_EQ(u8(b, 0), 0);                          // last folder empty
+  EXPECT_EQ(u8(b, 0), 0);  // last folder empty
   for (std::size_t at : {2650u, 2771u, 2892u, 3013u}) EXPECT_EQ(u8(b, at), 0) << at;
   EXPECT_EQ(text(b, 3134), "ww");
   EXPECT_EQ(u8(b, 3137), 0);
@@ -236,8 +236,7 @@ TEST(SettingsFile, UnwritableFolderIsReported) {
   TempFolder folder;
   const fs::path blocker = folder.path() / "not_a_folder";
   write_all(blocker, "x");
-  EXPECT_THROW(write_settings_file(blocker / "winpellan.ini", SettingsRecord{}),
-               SettingsFileError);
+  EXPECT_THROW(write_settings_file(blocker / "winpellan.ini", SettingsRecord{}), SettingsFileError);
 }
 
 TEST(SettingsFile, ReadsTheWritableCopyFirst) {

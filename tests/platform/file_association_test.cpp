@@ -30,8 +30,8 @@ ProgramSearch tools_in(const test::TempFolder& folder, std::initializer_list<con
 }
 
 TEST(FileAssociationPaths, FollowXdgDataHome) {
-  FileAssociationPaths p = file_association_paths(environment({{"XDG_DATA_HOME", "/x/data"},
-                                                               {"HOME", "/home/ana"}}));
+  FileAssociationPaths p =
+      file_association_paths(environment({{"XDG_DATA_HOME", "/x/data"}, {"HOME", "/home/ana"}}));
   EXPECT_EQ(p.mime_package, fs::path("/x/data/mime/packages/olvar-survey.xml"));
   EXPECT_EQ(p.desktop_entry, fs::path("/x/data/applications/olvar.desktop"));
   p = file_association_paths(environment({{"HOME", "/home/ana"}, {"XDG_DATA_HOME", ""}}));
@@ -96,14 +96,14 @@ TEST(InstallFileAssociation, WithoutToolsOnlyTheFilesAreWritten) {
 TEST(InstallFileAssociation, FailuresAreReported) {
   test::TempFolder folder;
   folder.write("data", "a file where the folder should be");
-  FileAssociationResult result = install_file_association(
-      environment({{"XDG_DATA_HOME", (folder / "data").string()}}), "/usr/bin/olvar",
-      tools_in(folder, {}), nullptr);
+  FileAssociationResult result =
+      install_file_association(environment({{"XDG_DATA_HOME", (folder / "data").string()}}),
+                               "/usr/bin/olvar", tools_in(folder, {}), nullptr);
   EXPECT_FALSE(result.installed);
   EXPECT_THAT(result.error, HasSubstr("olvar-survey.xml"));
 
-  result = install_file_association(environment({}), "/usr/bin/olvar", tools_in(folder, {}),
-                                    nullptr);
+  result =
+      install_file_association(environment({}), "/usr/bin/olvar", tools_in(folder, {}), nullptr);
   EXPECT_FALSE(result.installed);
   EXPECT_THAT(result.error, HasSubstr("HOME"));
 
