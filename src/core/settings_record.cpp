@@ -1,7 +1,7 @@
 #include "core/settings_record.h"
 
+#include <algorithm>
 #include <bit>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -64,7 +64,7 @@ void put_text(std::string& bytes, std::size_t offset, std::size_t capacity, std:
   if (text_at(bytes, offset, capacity) == text) return;
   if (text.size() > capacity) text = {};
   bytes[offset] = static_cast<char>(text.size());
-  std::memcpy(bytes.data() + offset + 1, text.data(), text.size());
+  std::copy(text.begin(), text.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset + 1));
 }
 
 }  // namespace
