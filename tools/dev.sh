@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl1-mesa-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libcli11-dev xvfb xauth)
+          libbenchmark-dev libcli11-dev xvfb xauth unzip zip shared-mime-info)
 
 install_missing() {
   local missing=()

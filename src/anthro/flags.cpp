@@ -1,6 +1,5 @@
 #include "anthro/flags.h"
 
-#include <cmath>
 #include <string_view>
 
 #include "core/text_conversions.h"
@@ -37,10 +36,6 @@ BoundTexts kandu_offsets(const FlagParameters& p, FlagIndex index) {
   return {p.whz_ol, p.whz_oh};
 }
 
-void reset_if_beyond_ten(std::string& offset, std::string_view reset_to, char separator) {
-  if (std::fabs(core::parse_tolerant(offset, separator)) > 10.0f) offset = reset_to;
-}
-
 }  // namespace
 
 bool is_flagged(float z, FlagIndex index, ExclusionMode mode, double observed_mean,
@@ -66,16 +61,6 @@ bool is_flagged(float z, FlagIndex index, ExclusionMode mode, double observed_me
       break;
   }
   return false;
-}
-
-FlagParameters with_offsets_checked(FlagParameters p, char decimal_separator) {
-  for (std::string* low : {&p.waz_ol, &p.haz_ol, &p.whz_ol}) {
-    reset_if_beyond_ten(*low, "-3", decimal_separator);
-  }
-  for (std::string* high : {&p.waz_oh, &p.haz_oh, &p.whz_oh}) {
-    reset_if_beyond_ten(*high, "3", decimal_separator);
-  }
-  return p;
 }
 
 }  // namespace olvar::anthro

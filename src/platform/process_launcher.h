@@ -3,6 +3,7 @@
 // arguments as a list, so that blanks in folder names need no quoting and cannot split a path.
 // The program is started and left running; nothing waits for it unless run_and_wait is used.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,5 +55,9 @@ class SpawnProcessLauncher : public ProcessLauncher {
 // headless conversion in tests). Returns its exit status, or -1 when it could not be started
 // or did not end normally; `error` then says why.
 int run_and_wait(const ProcessCommand& command, std::string* error = nullptr);
+
+// A way to run a command and wait for it, with run_and_wait's contract; flows that run helper
+// programs (the unpacker, the desktop database tools) take one so tests can record the commands.
+using CommandRunner = std::function<int(const ProcessCommand& command, std::string* error)>;
 
 }  // namespace olvar::platform

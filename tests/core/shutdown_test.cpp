@@ -1,0 +1,64 @@
+#include "core/shutdown.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/scripted_prompter.h"
+#include "support/temp_folder.h"
+
+namespace olvar::core {
+namespace {
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+struct Case {
+  const char* what;
+  bool changed;
+  std::deque<bool> answers;
+  bool save_works;
+  int saves;
+  bool may_end;
+};
+
+TEST(CloseSurveyWindow, WritesSettingsAndAsksAboutChanges) {
+  const Case cases[] = {
+      {"unchanged survey: no question", false, {}, true, 0, true},
+      {"changed, Yes saves", true, {true}, true, 1, true},
+      {"changed, No ends without saving", true, {false}, true, 0, true},
+      {"changed, Yes but the save fails: the window stays", true, {true}, false, 1, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::TempFolder folder;
+    folder.write("docs/excel.txt", "a\tb\n");
+    test::ScriptedPrompter prompter(c.answers);
+    int saves = 0;
+    SettingsRecord settings;
+    settings.recent_files[0] = "/s/a.as";
+    const ShutdownContext context{folder / "winpellan.ini", folder / "docs",
+                                  [](int n) { return "entry " + std::to_string(n); },
+                                  [&] { return ++saves, c.save_works; }};
+    EXPECT_EQ(close_survey_window(settings, c.changed, context, prompter), c.may_end);
+    EXPECT_EQ(saves, c.saves);
+    EXPECT_TRUE(prompter.all_answers_used());
+    if (c.changed) EXPECT_THAT(prompter.questions, ElementsAre("entry 848"));
+    EXPECT_EQ(read_settings_file(folder / "winpellan.ini").record.recent_files[0], "/s/a.as");
+    EXPECT_FALSE(fs::exists(folder / "docs/excel.txt"));
+  }
+}
+
+TEST(CloseSurveyWindow, AnUnwritableSettingsFileIsToldButDoesNotHoldTheProgram) {
+  test::TempFolder folder;
+  folder.write("blocker", "x");
+  test::ScriptedPrompter prompter;
+  const ShutdownContext context{folder / "blocker/winpellan.ini", {}, nullptr, nullptr};
+  EXPECT_TRUE(close_survey_window(SettingsRecord{}, false, context, prompter));
+  ASSERT_EQ(prompter.messages.size(), 1u);
+  EXPECT_THAT(prompter.messages[0], HasSubstr("settings could not be saved"));
+}
+
+}  // namespace
+}  // namespace olvar::core
