@@ -117,7 +117,9 @@ TEST(WindowModeAtActivation, ExactWordsActOnlyTheFirstTime) {
     SCOPED_TRACE(c.word);
     EXPECT_EQ(window_mode_at_activation(c.word, true), window_mode_for(c.word));
     EXPECT_EQ(window_mode_at_activation(c.word, false) == window_mode_for(c.word), c.acts_again);
-    if (!c.acts_again) EXPECT_EQ(window_mode_at_activation(c.word, false), WindowMode{});
+    if (!c.acts_again) {
+      EXPECT_EQ(window_mode_at_activation(c.word, false), WindowMode{});
+    }
   }
 }
 

@@ -44,7 +44,9 @@ TEST(CloseSurveyWindow, WritesSettingsAndAsksAboutChanges) {
     EXPECT_EQ(close_survey_window(settings, c.changed, context, prompter), c.may_end);
     EXPECT_EQ(saves, c.saves);
     EXPECT_TRUE(prompter.all_answers_used());
-    if (c.changed) EXPECT_THAT(prompter.questions, ElementsAre("entry 848"));
+    if (c.changed) {
+      EXPECT_THAT(prompter.questions, ElementsAre("entry 848"));
+    }
     EXPECT_EQ(read_settings_file(folder / "winpellan.ini").record.recent_files[0], "/s/a.as");
     EXPECT_FALSE(fs::exists(folder / "docs/excel.txt"));
   }
