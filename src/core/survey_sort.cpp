@@ -55,25 +55,6 @@ void sort_rows_by(const SurveyTable& table, std::vector<int>& rows, int variable
   for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = keyed[i].second;
 }
 
-// Puts the rows into the order of `source_of`: row r + 1 receives what row source_of[r] held.
-// Each cycle of the permutation is walked once with row swaps, so every cell moves once.
-void permute_rows(SurveyTable& table, const std::vector<int>& source_of) {
-  const int n = static_cast<int>(source_of.size());
-  std::vector<bool> placed(static_cast<std::size_t>(n), false);
-  for (int start = 0; start < n; ++start) {
-    if (placed[static_cast<std::size_t>(start)]) continue;
-    // Walk the cycle: the row at `target` takes the content of source_of[target].
-    int target = start;
-    while (true) {
-      placed[static_cast<std::size_t>(target)] = true;
-      const int source = source_of[static_cast<std::size_t>(target)] - 1;
-      if (source == start) break;
-      table.swap_rows(target + 1, source + 1);
-      target = source;
-    }
-  }
-}
-
 }  // namespace
 
 int sort_record_count(const SurveyTable& table) {
@@ -125,7 +106,7 @@ void SortSurvey(Workspace& workspace, int first, std::optional<int> second, Sort
   // Column 0 holds the row numbers: they stay with the positions, not with the children.
   std::vector<std::string> numbers(static_cast<std::size_t>(n));
   for (int row = 1; row <= n; ++row) numbers[static_cast<std::size_t>(row - 1)] = table.cell(0, row);
-  permute_rows(table, rows);
+  table.permute_rows(1, rows);
   for (int row = 1; row <= n; ++row) table.set_cell(0, row, numbers[static_cast<std::size_t>(row - 1)]);
 
   if (workspace.file_name.find("noname") == std::string::npos) workspace.changed = true;

@@ -114,5 +114,25 @@ TEST(TextSortKey, WeighsTheFirstSixCharacterCodes) {
   EXPECT_EQ(text_sort_key("\xC9"), text_sort_key("\xE9"));         // É and é
 }
 
+TEST(TextGridPermuteRows, MovesWholeRowsAndRefusesANonPermutation) {
+  TextGrid grid(2, 6);
+  for (int row = 0; row < 6; ++row) {
+    grid.set_cell(0, row, std::to_string(row));
+    grid.set_cell(1, row, std::string(20, static_cast<char>('a' + row)));  // beyond the short-string buffer
+  }
+  // Rows 1 to 4 take the rows 3, 1, 4, 2: two cycles (1 3 4 2) in one permutation.
+  grid.permute_rows(1, {3, 1, 4, 2});
+  const Texts expected = {"0", "3", "1", "4", "2", "5"};
+  for (int row = 0; row < 6; ++row) {
+    EXPECT_EQ(grid.cell(0, row), expected[static_cast<std::size_t>(row)]);
+    EXPECT_EQ(grid.cell(1, row)[0], 'a' + std::stoi(expected[static_cast<std::size_t>(row)]));
+  }
+  const TextGrid before = grid;
+  grid.permute_rows(1, {1, 1, 2, 3});  // a repeated row
+  grid.permute_rows(1, {1, 2, 3, 9});  // a row outside
+  grid.permute_rows(4, {4, 5, 6});     // beyond the last row
+  EXPECT_EQ(grid, before);
+}
+
 }  // namespace
 }  // namespace olvar::core
