@@ -251,7 +251,7 @@ ColumnMap map_columns(std::string_view header, std::vector<SurveyReadWarning>& w
       // A repeated name: the later field keeps the name (as it always did), and the earlier one
       // is kept under "_" + name, the name a save gives it, instead of being dropped.
       std::string renamed = "_" + name;
-      while (slot_by_name.count(renamed) != 0) renamed.insert(0, "_");
+      while (slot_by_name.count(renamed) != 0) renamed = "_" + renamed;
       ++repeated_count;
       if (repeated_count <= 10) repeated_names += (repeated_names.empty() ? "" : ", ") + name;
       new_slot(std::move(renamed), field_of_slot[static_cast<std::size_t>(slot)]);
@@ -900,7 +900,7 @@ std::vector<std::string> unique_headers(const SurveyTable& table, int last_colum
   for (int c = 1; c <= last_column; ++c) {
     std::string name = table.cell(c, 0);
     if (!name.empty()) {
-      while (std::find(seen.begin(), seen.end(), name) != seen.end()) name.insert(0, "_");
+      while (std::find(seen.begin(), seen.end(), name) != seen.end()) name = "_" + name;
       seen.push_back(name);
     }
     headers[static_cast<std::size_t>(c)] = std::move(name);
