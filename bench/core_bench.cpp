@@ -55,7 +55,8 @@ olvar::core::Workspace full_survey() {
   olvar::core::SurveyTable& t = w.survey;
   constexpr int kChildren = olvar::core::kMaxRows - 1;
   t.resize(olvar::core::kFirstUserColumn + 10, olvar::core::kMaxRows);
-  for (int k = 0; k < 10; ++k) t.set_cell(olvar::core::kFirstUserColumn + k, 0, "VAR" + std::to_string(k));
+  for (int k = 0; k < 10; ++k)
+    t.set_cell(olvar::core::kFirstUserColumn + k, 0, "VAR" + std::to_string(k));
   std::mt19937 random(42);
   std::uniform_int_distribution<int> cluster(1, 30);
   std::uniform_real_distribution<float> weight(6.0f, 20.0f);

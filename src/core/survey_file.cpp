@@ -113,8 +113,18 @@ bool contains_upper(std::string_view line, std::string_view upper_word) {
 // Section markers
 
 enum class Marker {
-  none, planning, training_new, training_old, training_categorical, mortality_new,
-  mortality_old, mor_individual, mor_individual_options, results, options, variables
+  none,
+  planning,
+  training_new,
+  training_old,
+  training_categorical,
+  mortality_new,
+  mortality_old,
+  mor_individual,
+  mor_individual_options,
+  results,
+  options,
+  variables
 };
 
 // The section a line opens: the byte 0xA5 followed by a section name. A longer name wins over
@@ -201,8 +211,8 @@ struct ColumnMap {
   std::vector<int> unnamed_fields;         // positions of empty header fields
 };
 
-void add_warning(std::vector<SurveyReadWarning>& warnings, SurveyReadWarning::Kind kind,
-                 int count, std::string detail, std::string message) {
+void add_warning(std::vector<SurveyReadWarning>& warnings, SurveyReadWarning::Kind kind, int count,
+                 std::string detail, std::string message) {
   warnings.push_back({kind, count, std::move(detail), std::move(message)});
 }
 
@@ -275,8 +285,7 @@ ColumnMap map_columns(std::string_view header, std::vector<SurveyReadWarning>& w
                     (cut_count > 10 ? ", ..." : "") + ").");
   }
   if (repeated_count > 0) {
-    add_warning(warnings, SurveyReadWarning::Kind::repeated_header, repeated_count,
-                repeated_names,
+    add_warning(warnings, SurveyReadWarning::Kind::repeated_header, repeated_count, repeated_names,
                 "Repeated variable names (" + repeated_names +
                     "): the earlier column was read as \"_\" followed by the name.");
   }
@@ -323,8 +332,8 @@ void read_planning(const Section& section, PlanningPage& planning) {
 
   constexpr std::size_t kFirstClusterLine = 11;
   if (lines.size() <= kFirstClusterLine) return;
-  const int rows = static_cast<int>(std::min<std::size_t>(lines.size() - kFirstClusterLine,
-                                                          kMaxRows - 2));
+  const int rows =
+      static_cast<int>(std::min<std::size_t>(lines.size() - kFirstClusterLine, kMaxRows - 2));
   grow_to(planning.cluster_table, 3, rows + 2);
   for (int i = 0; i < rows; ++i) {
     const auto fields = fields_of(lines[kFirstClusterLine + static_cast<std::size_t>(i)], 3);
@@ -413,16 +422,16 @@ void read_households(const Section& section, TextGrid& table) {
 }
 
 void read_individuals(const Section& section, Workspace& workspace, DateOrder file_order,
-                      const SurveyReadContext& context,
-                      std::vector<SurveyReadWarning>& warnings) {
+                      const SurveyReadContext& context, std::vector<SurveyReadWarning>& warnings) {
   TextGrid& table = workspace.mortality_individuals;
   const auto& lines = section.lines;
   const std::size_t line_count = std::min<std::size_t>(lines.size(), kMaxRows - 1);
   if (line_count < lines.size()) {
     const int lost = static_cast<int>(lines.size() - line_count);
     add_warning(warnings, SurveyReadWarning::Kind::mortality_rows_cut, lost, "",
-                std::to_string(lost) + " lines of individual mortality data were not read: "
-                "the table holds at most 65,535 rows.");
+                std::to_string(lost) +
+                    " lines of individual mortality data were not read: "
+                    "the table holds at most 65,535 rows.");
   }
   int widest = 0;
   int cut_lines = 0;
@@ -446,8 +455,7 @@ void read_individuals(const Section& section, Workspace& workspace, DateOrder fi
     std::string_view field;
     for (int column = 1; column <= widest && reader.next(field); ++column) {
       if (row > 0 && column == 1) {
-        table.set_cell(column, row,
-                       convert_date_from_file_order(field, file_order, context.dates));
+        table.set_cell(column, row, convert_date_from_file_order(field, file_order, context.dates));
       } else {
         table.set_cell(column, row, field);
       }
@@ -981,8 +989,8 @@ void write_file_with_backup(const std::filesystem::path& file, std::string_view 
     if (error) {
       std::error_code ignored;
       std::filesystem::remove(temporary, ignored);
-      throw_write_error(file, "the backup " + backup.string() + " cannot be made: " +
-                                  error.message());
+      throw_write_error(file,
+                        "the backup " + backup.string() + " cannot be made: " + error.message());
     }
   }
   std::filesystem::rename(temporary, file, error);

@@ -34,9 +34,9 @@ inline constexpr LanguageEntry kNoSurveyHeader{851};
 class SurveyFileError : public std::runtime_error {
  public:
   enum class Kind {
-    cannot_open,    // the file cannot be opened for reading
-    no_header,      // no line names WEIGHT, HEIGHT or SEX (Language entry 851)
-    cannot_write,   // creating, writing, flushing or renaming failed
+    cannot_open,   // the file cannot be opened for reading
+    no_header,     // no line names WEIGHT, HEIGHT or SEX (Language entry 851)
+    cannot_write,  // creating, writing, flushing or renaming failed
   };
   SurveyFileError(Kind kind, std::string file, int line, const std::string& what);
   Kind kind() const { return kind_; }
@@ -63,12 +63,12 @@ struct SurveyReadContext {
 // Something the reader could not keep; the file was read otherwise.
 struct SurveyReadWarning {
   enum class Kind {
-    columns_cut,         // more than 255 variables: only the first 255 were read
-    rows_cut,            // more data lines than the table can hold
-    unnamed_column,      // values under an empty header field were not read
-    repeated_header,     // a repeated name: the earlier field was kept under "_" + name
+    columns_cut,            // more than 255 variables: only the first 255 were read
+    rows_cut,               // more data lines than the table can hold
+    unnamed_column,         // values under an empty header field were not read
+    repeated_header,        // a repeated name: the earlier field was kept under "_" + name
     mortality_columns_cut,  // individual mortality lines wider than the table can grow
-    mortality_rows_cut,  // more mortality lines than the table can hold
+    mortality_rows_cut,     // more mortality lines than the table can hold
   };
   Kind kind;
   int count = 0;        // columns or lines concerned

@@ -105,9 +105,11 @@ void SortSurvey(Workspace& workspace, int first, std::optional<int> second, Sort
 
   // Column 0 holds the row numbers: they stay with the positions, not with the children.
   std::vector<std::string> numbers(static_cast<std::size_t>(n));
-  for (int row = 1; row <= n; ++row) numbers[static_cast<std::size_t>(row - 1)] = table.cell(0, row);
+  for (int row = 1; row <= n; ++row)
+    numbers[static_cast<std::size_t>(row - 1)] = table.cell(0, row);
   table.permute_rows(1, rows);
-  for (int row = 1; row <= n; ++row) table.set_cell(0, row, numbers[static_cast<std::size_t>(row - 1)]);
+  for (int row = 1; row <= n; ++row)
+    table.set_cell(0, row, numbers[static_cast<std::size_t>(row - 1)]);
 
   if (workspace.file_name.find("noname") == std::string::npos) workspace.changed = true;
 }

@@ -21,14 +21,14 @@ TEST(LanguageTable, LineRulesOfBothFiles) {
   table.read_english(
       "0001 First\r\n"
       "0851 No header found\r\n"
-      "0852 \r\n"             // an empty English text is kept empty
+      "0852 \r\n"  // an empty English text is kept empty
       "0853 Keeps  blanks \r\n"
       "1500 Last\n"
       "0000 Zero is no entry\n"
       "1501 Beyond the table\n"
       "abcd Not a number\n"
-      "12\n"                  // three characters or fewer: skipped
-      "0854\n"                // the number alone: an empty text
+      "12\n"    // three characters or fewer: skipped
+      "0854\n"  // the number alone: an empty text
       "0855\tTab separated\n");
   table.read_override(
       "0001   \tPremier\r\n"  // leading blanks and tabs go
@@ -40,9 +40,15 @@ TEST(LanguageTable, LineRulesOfBothFiles) {
     int entry;
     const char* text;
   } cases[] = {
-      {1, "Premier"},     {851, "No header found"}, {852, ""},
-      {853, "Keeps  blanks "}, {1500, "Last"},      {854, ""},
-      {855, "Tab separated"},  {0, ""},             {1501, ""},
+      {1, "Premier"},
+      {851, "No header found"},
+      {852, ""},
+      {853, "Keeps  blanks "},
+      {1500, "Last"},
+      {854, ""},
+      {855, "Tab separated"},
+      {0, ""},
+      {1501, ""},
       {-3, ""},
   };
   for (const auto& c : cases) {

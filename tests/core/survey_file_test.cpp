@@ -136,7 +136,8 @@ TEST(SurveyFileRead, DataEndsAtAnEmptyLineOrAMarker) {
     SCOPED_TRACE(c.what);
     const SurveyTable& t = read(c.bytes).workspace.survey;
     int children = 0;
-    for (int row = 1; row < t.row_count(); ++row) children += t.cell(StdVar::sex, row).empty() ? 0 : 1;
+    for (int row = 1; row < t.row_count(); ++row)
+      children += t.cell(StdVar::sex, row).empty() ? 0 : 1;
     EXPECT_EQ(children, c.children);
     EXPECT_EQ(t.row_count(), 100 + c.children);  // the table grows by one row per data line
   }
@@ -266,8 +267,9 @@ TEST(SurveyFileRead, OlderTrainingAndMortalityLayouts) {
   for (int j = 0; j < 80; ++j) training_line += std::to_string(j) + "\t";
   std::string muac_line;
   for (int j = 0; j < 40; ++j) muac_line += std::to_string(100 + j) + "\t";
-  const std::string file = "SEX\r\nm\r\n\xA5Training:\r\n" + training_line + "\r\n1,5\t2\r\nMUAC\r\n" +
-                           muac_line + "\r\n\xA5Mortality:\r\n4\t1\t0\r\n5\t0\t1\r\n";
+  const std::string file = "SEX\r\nm\r\n\xA5Training:\r\n" + training_line +
+                           "\r\n1,5\t2\r\nMUAC\r\n" + muac_line +
+                           "\r\n\xA5Mortality:\r\n4\t1\t0\r\n5\t0\t1\r\n";
   const Workspace w = read(file).workspace;
   const TextGrid& training = w.training_continuous;
   // Group g of four fills columns 6g+1 to 6g+4; the MUAC pairs fill 6g+5 and 6g+6.
@@ -291,9 +293,11 @@ TEST(SurveyFileRead, OlderTrainingAndMortalityLayouts) {
 TEST(SurveyFileRead, LongerSectionNamesAreNotTakenForShorterOnes) {
   // Without "Training" and "Mor_individual" sections, their longer cousins must not be read
   // as them.
-  const Workspace w = read(
-      "SEX\r\nm\r\n\xA5Training_categorical:\r\n1\t2\t\r\n\xA5Mor_individual_options:\r\n"
-      "Fever\t\r\n").workspace;
+  const Workspace w =
+      read(
+          "SEX\r\nm\r\n\xA5Training_categorical:\r\n1\t2\t\r\n\xA5Mor_individual_options:\r\n"
+          "Fever\t\r\n")
+          .workspace;
   EXPECT_EQ(w.training_continuous.cell(1, 2), "");
   EXPECT_EQ(w.training_categorical.cell(2, 2), "2");
   EXPECT_EQ(w.mortality_individuals.cell(1, 0), "");
@@ -305,9 +309,11 @@ TEST(SurveyFileRead, PlanningFieldsAreSetOnlyWhenPresent) {
   start.planning.sc_e = "keep";
   start.planning.sm_f = "keep too";
   const Workspace w = read(
-      "SEX\r\n\xA5Planning:\r\nName\t\r\nRandom\t\r\n\r\n1\t\r\n2\t\r\n3\t\r\n4\t\r\n5\t\r\n6\t\r\n"
-      "7\t8\t\r\n9\t\r\nA\t10\t1\t\r\nB\t20\r\n",
-      kDmyPoint, start).workspace;
+                          "SEX\r\n\xA5Planning:"
+                          "\r\nName\t\r\nRandom\t\r\n\r\n1\t\r\n2\t\r\n3\t\r\n4\t\r\n5\t\r\n6\t\r\n"
+                          "7\t8\t\r\n9\t\r\nA\t10\t1\t\r\nB\t20\r\n",
+                          kDmyPoint, start)
+                          .workspace;
   EXPECT_EQ(w.planning.survey_name, "Name");
   EXPECT_FALSE(w.planning.cluster_sampling);
   EXPECT_EQ(w.planning.sc_d, "3");
@@ -352,14 +358,15 @@ TEST(SurveyFileRead, OptionsSwitchOnButNeverOff) {
 
 TEST(SurveyFileRead, IndividualMortalityDatesAndAdditionalVariables) {
   std::string header;
-  for (int c = 1; c <= 166; ++c) header += (c == 165 ? "WATER" : c == 166 ? "FUEL" : "h") + std::string(c < 166 ? "\t" : "");
+  for (int c = 1; c <= 166; ++c)
+    header += (c == 165 ? "WATER" : c == 166 ? "FUEL" : "h") + std::string(c < 166 ? "\t" : "");
   const Workspace w =
       read("SEX\r\n\xA5Mor_individual:\r\n" + header + "\r\n12/31/2005\t3\r\n\t\r\n",
            DateConventions{DateOrder::mdy, '/', '.'}, {})
           .workspace;
   // The file has no order line: its dates are day-month-year.
-  const Workspace dmy_file = read("dmy\r\nSEX\r\n\xA5Mor_individual:\r\nDate\r\n3.8.1994\t7\r\n",
-                                  kMdySlash).workspace;
+  const Workspace dmy_file =
+      read("dmy\r\nSEX\r\n\xA5Mor_individual:\r\nDate\r\n3.8.1994\t7\r\n", kMdySlash).workspace;
   EXPECT_EQ(dmy_file.mortality_individuals.cell(1, 1), "8/3/1994");
   EXPECT_EQ(dmy_file.mortality_individuals.cell(0, 1), "1");
   EXPECT_EQ(w.mortality_additional_variables, (std::vector<std::string>{"WATER", "FUEL"}));
@@ -368,8 +375,10 @@ TEST(SurveyFileRead, IndividualMortalityDatesAndAdditionalVariables) {
 
 TEST(SurveyFileRead, VariableViewRowsUntilAnEmptyLine) {
   const Workspace w = read(
-      "SEX\r\n\xA5Variables\r\nSURVDATE\tdate\t\t\t\t\t\t\t\t\t\t\r\nAGE\tnumeric\ta\tb\t0\t99\t\t\t\t\tz\t\r\n"
-      "\r\nLOST\tnumeric\r\n").workspace;
+                          "SEX\r\n\xA5Variables\r\nSURVDATE\tdate\t\t\t\t\t\t\t\t\t\t\r\nAGE\tnumer"
+                          "ic\ta\tb\t0\t99\t\t\t\t\tz\t\r\n"
+                          "\r\nLOST\tnumeric\r\n")
+                          .workspace;
   EXPECT_EQ(w.variables.cell(0, 1), "SURVDATE");
   EXPECT_EQ(w.variables.cell(5, 2), "99");
   EXPECT_EQ(w.variables.cell(10, 2), "z");  // kept, so that a save writes it back
@@ -407,10 +416,12 @@ TEST(SurveyFileWrite, HandMadeFilesComeBackAsWrittenAfterOneSave) {
   } cases[] = {
       {"header and data only, line feeds", "Sex\tWeight\tAge\nm\t12,5\t30\nf\t9\t12\n"},
       {"sections without data", "mdy\r\nSEX\r\n\xA5Results:\r\n30\r\n\xA5Options\r\nyes\r\n"},
-      {"older layouts", "SEX\r\nm\r\n\xA5Training:\r\n1\t2\t3\t4\r\nMUAC\r\n5\t6\r\n"
-                        "\xA5Mortality:\r\n1\t2\r\n"},
-      {"individual mortality with gaps", "SEX\r\n\xA5Mor_individual:\r\nDate\tC\r\n\r\n"
-                                         "1.2.2005\t\t\t4\r\n\xA5Variables\r\nSEX\tcharacter\r\n"},
+      {"older layouts",
+       "SEX\r\nm\r\n\xA5Training:\r\n1\t2\t3\t4\r\nMUAC\r\n5\t6\r\n"
+       "\xA5Mortality:\r\n1\t2\r\n"},
+      {"individual mortality with gaps",
+       "SEX\r\n\xA5Mor_individual:\r\nDate\tC\r\n\r\n"
+       "1.2.2005\t\t\t4\r\n\xA5Variables\r\nSEX\tcharacter\r\n"},
       {"NUL bytes and Windows-1252 text", "SEX\tNOTE\r\nf\tca\xF1on\0x\r\n"s},
   };
   for (const auto& c : cases) {
@@ -450,11 +461,13 @@ TEST(SurveyFileWrite, LayoutOfANewSurvey) {
   ASSERT_GE(bytes.size(), expected_end.size());
   EXPECT_EQ(bytes.substr(bytes.size() - expected_end.size()), expected_end);
   // 100 training lines of 126 fields and 100 of 21.
-  EXPECT_NE(bytes.find("\xA5Training_new:\r\n" + std::string(126, '\t') + "\r\n"), std::string::npos);
+  EXPECT_NE(bytes.find("\xA5Training_new:\r\n" + std::string(126, '\t') + "\r\n"),
+            std::string::npos);
 }
 
 TEST(SurveyFileWrite, UnknownSystemOrderWritesAnEmptyFirstLine) {
-  const std::string bytes = survey_file_bytes(Workspace{}, DateConventions{DateOrder::unknown, '.', '.'});
+  const std::string bytes =
+      survey_file_bytes(Workspace{}, DateConventions{DateOrder::unknown, '.', '.'});
   EXPECT_EQ(bytes.substr(0, 10), "\r\nSURVDATE");
 }
 
@@ -497,7 +510,8 @@ TEST(SurveyFileSave, SecondSaveKeepsTheFirstAsBackup) {
   EXPECT_FALSE(fs::exists(folder / "kara.as.tmp"));
   EXPECT_TRUE(prompter.messages.empty());
   // Reading the saved file gives the survey back.
-  const auto back = DateiLesen(folder / "kara.as", Workspace{}, SurveyReadContext{kDmyPoint, {}, {}});
+  const auto back =
+      DateiLesen(folder / "kara.as", Workspace{}, SurveyReadContext{kDmyPoint, {}, {}});
   EXPECT_EQ(back.workspace.survey.cell(StdVar::sex, 2), "f");
   EXPECT_FALSE(back.workspace.changed);
 }
@@ -571,7 +585,11 @@ TEST(SurveyFileSave, FilterOrNoNameGoesThroughSaveAs) {
     const char* saved_as;
   } cases[] = {
       {"no name yet", "", false, "new", {"choose a name"}, "new.as"},
-      {"filter active", "kept.as", true, "filtered.as", {"filter active", "choose a name"},
+      {"filter active",
+       "kept.as",
+       true,
+       "filtered.as",
+       {"filter active", "choose a name"},
        "filtered.as"},
       {"imported text file", "import.txt", false, "import", {"choose a name"}, "import.as"},
       {"dialog cancelled", "", false, nullptr, {"choose a name"}, nullptr},

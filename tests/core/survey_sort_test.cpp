@@ -38,17 +38,17 @@ TEST(SortSurvey, OneVariableByNumberOrByTextKey) {
   } cases[] = {
       {"numbers sort by value", {"10", "2", "1"}, SortOrder::ascending, {"1", "2", "10"}},
       {"descending", {"10", "2", "1"}, SortOrder::descending, {"10", "2", "1"}},
-      {"decimal commas are numbers", {"1,5", "1.25", "-3"}, SortOrder::ascending,
+      {"decimal commas are numbers",
+       {"1,5", "1.25", "-3"},
+       SortOrder::ascending,
        {"-3", "1.25", "1,5"}},
       {"an empty cell counts as -99999", {"3", "", "1"}, SortOrder::ascending, {"", "1", "3"}},
       // One text makes the column a text column: keys are 100000 c1 + 10000 c2 + ...,
       // "10" = 4 900 000 + 480 000, "9" = 5 700 000, "A" -> "a" = 9 700 000.
-      {"one text makes a text column", {"9", "A", "10"}, SortOrder::ascending,
-       {"10", "9", "A"}},
+      {"one text makes a text column", {"9", "A", "10"}, SortOrder::ascending, {"10", "9", "A"}},
       {"the same numbers without the text", {"9", "10"}, SortOrder::ascending, {"9", "10"}},
       // "b" = 9 800 000 < "az" = 9 700 000 + 1 220 000.
-      {"text keys are not alphabetical", {"az", "b", "B"}, SortOrder::ascending,
-       {"b", "B", "az"}},
+      {"text keys are not alphabetical", {"az", "b", "B"}, SortOrder::ascending, {"b", "B", "az"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -63,8 +63,12 @@ TEST(SortSurvey, OneVariableByNumberOrByTextKey) {
 }
 
 TEST(SortSurvey, SecondVariableWithinRunsOfTheFirst) {
-  Workspace w = survey_of({{"1", "1", "a"}, {"2", "1", "b"}, {"1", "3", "c"}, {"2", "2", "d"},
-                           {"1", "2", "e"}, {"3", "1", "f"}});
+  Workspace w = survey_of({{"1", "1", "a"},
+                           {"2", "1", "b"},
+                           {"1", "3", "c"},
+                           {"2", "2", "d"},
+                           {"1", "2", "e"},
+                           {"3", "1", "f"}});
   SortSurvey(w, column(StdVar::cluster), column(StdVar::team), SortOrder::descending);
   EXPECT_EQ(column_of(w, StdVar::cluster, 6), (Texts{"3", "2", "2", "1", "1", "1"}));
   EXPECT_EQ(column_of(w, StdVar::team, 6), (Texts{"1", "2", "1", "3", "2", "1"}));
@@ -108,17 +112,18 @@ TEST(SortSurvey, ChangedStateAndMissingVariable) {
 
 TEST(TextSortKey, WeighsTheFirstSixCharacterCodes) {
   EXPECT_EQ(text_sort_key(""), 0);
-  EXPECT_EQ(text_sort_key("A"), 9'700'000);                        // 'a' = 97
-  EXPECT_EQ(text_sort_key("ab"), 9'700'000 + 980'000);             // 'b' = 98
-  EXPECT_EQ(text_sort_key("abcdefg"), text_sort_key("abcdefz"));   // only six count
-  EXPECT_EQ(text_sort_key("\xC9"), text_sort_key("\xE9"));         // É and é
+  EXPECT_EQ(text_sort_key("A"), 9'700'000);                       // 'a' = 97
+  EXPECT_EQ(text_sort_key("ab"), 9'700'000 + 980'000);            // 'b' = 98
+  EXPECT_EQ(text_sort_key("abcdefg"), text_sort_key("abcdefz"));  // only six count
+  EXPECT_EQ(text_sort_key("\xC9"), text_sort_key("\xE9"));        // É and é
 }
 
 TEST(TextGridPermuteRows, MovesWholeRowsAndRefusesANonPermutation) {
   TextGrid grid(2, 6);
   for (int row = 0; row < 6; ++row) {
     grid.set_cell(0, row, std::to_string(row));
-    grid.set_cell(1, row, std::string(20, static_cast<char>('a' + row)));  // beyond the short-string buffer
+    grid.set_cell(1, row,
+                  std::string(20, static_cast<char>('a' + row)));  // beyond the short-string buffer
   }
   // Rows 1 to 4 take the rows 3, 1, 4, 2: two cycles (1 3 4 2) in one permutation.
   grid.permute_rows(1, {3, 1, 4, 2});
