@@ -260,6 +260,52 @@ TEST(SurveyFileRead, ReadsWhatFitsOfTooManyRowsAndCountsTheRest) {
   EXPECT_EQ(result.warnings[0].count, 7);
 }
 
+TEST(SurveyFileRead, SurvivesDamagedAndHostileFiles) {
+  const std::string rich = slurp(test::source_path("tests/fixtures/survey_file/rich.as"));
+  ASSERT_GT(rich.size(), 20'000u);
+  std::string garbage(50'000, '\0');
+  std::uint32_t state = 12345;  // a fixed linear congruential sequence
+  for (char& c : garbage) {
+    state = state * 1'103'515'245u + 12'345u;
+    c = static_cast<char>(state >> 24);
+  }
+  const std::string megabyte_of_tabs(1 << 20, '\t');
+  const struct {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"cut inside the data", rich.substr(0, 2'000)},
+      {"cut inside the training section", rich.substr(0, 9'000)},
+      {"cut inside individual mortality", rich.substr(0, rich.find("\xA5Mor_individual_options"))},
+      {"cut one byte short", rich.substr(0, rich.size() - 1)},
+      {"binary garbage", garbage},
+      {"binary garbage after a header", "SEX\tWEIGHT\r\n" + garbage},
+      {"megabyte header", "SEX" + megabyte_of_tabs + "WEIGHT\r\nm" + megabyte_of_tabs + "9\r\n"},
+      {"megabyte mortality line",
+       "SEX\r\n\xA5Mor_individual:\r\nh\r\n" + megabyte_of_tabs + "x\r\n"},
+      {"megabyte option line", "SEX\r\n\xA5Options\r\n" + megabyte_of_tabs + "\r\n"},
+      {"NUL bytes everywhere", "SEX\0\tWEIGHT\r\n\0\t\0\r\n\xA5\0Planning:\r\n\0"s},
+      {"carriage returns only", "SEX\rWEIGHT\rm\r\r\r"},
+      {"markers without content",
+       "SEX\n\xA5Planning:\n\xA5Training_new:\n\xA5Mortality_new:\n"
+       "\xA5Mor_individual:\n\xA5Options\n\xA5Variables\n\xA5Results:"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    try {
+      const auto result = read(c.bytes);
+      const std::string written = survey_file_bytes(result.workspace, kDmyPoint);
+      EXPECT_FALSE(written.empty());
+    } catch (const SurveyFileError& e) {
+      EXPECT_EQ(e.kind(), SurveyFileError::Kind::no_header);
+    }
+  }
+  // The megabyte-wide mortality line is cut to the widest table and reported.
+  const auto wide = read(cases[7].bytes);
+  ASSERT_EQ(wide.warnings.size(), 1u);
+  EXPECT_EQ(wide.warnings[0].kind, SurveyReadWarning::Kind::mortality_columns_cut);
+}
+
 // --- Sections -----------------------------------------------------------------------------------
 
 TEST(SurveyFileRead, OlderTrainingAndMortalityLayouts) {
