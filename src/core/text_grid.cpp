@@ -119,6 +119,43 @@ void TextGrid::swap_rows(int a, int b) {
                    cells_.begin() + static_cast<std::ptrdiff_t>(index(0, b)));
 }
 
+void TextGrid::permute_rows(int first_row, const std::vector<int>& source_rows) {
+  const auto columns = static_cast<std::size_t>(column_count_);
+  const auto count = static_cast<int>(source_rows.size());
+  // A wrong index would leave moved-from cells behind: check everything before moving.
+  if (first_row < 0 || count > row_count_ - first_row) return;
+  std::vector<bool> taken(source_rows.size(), false);
+  for (const int source : source_rows) {
+    if (source < first_row || source >= first_row + count) return;
+    if (taken[static_cast<std::size_t>(source - first_row)]) return;
+    taken[static_cast<std::size_t>(source - first_row)] = true;
+  }
+  // Follow each cycle of the permutation with one row held aside: every cell moves once and no
+  // copy of the table is made.
+  auto row_begin = [&](int row) {
+    return cells_.begin() + static_cast<std::ptrdiff_t>(index(0, row));
+  };
+  const auto width = static_cast<std::ptrdiff_t>(columns);
+  std::vector<std::string> held(columns);
+  std::fill(taken.begin(), taken.end(), false);
+  for (int start = 0; start < count; ++start) {
+    if (taken[static_cast<std::size_t>(start)]) continue;
+    std::move(row_begin(first_row + start), row_begin(first_row + start) + width, held.begin());
+    int target = start;
+    while (true) {
+      taken[static_cast<std::size_t>(target)] = true;
+      const int source = source_rows[static_cast<std::size_t>(target)] - first_row;
+      if (source == start) {
+        std::move(held.begin(), held.end(), row_begin(first_row + target));
+        break;
+      }
+      std::move(row_begin(first_row + source), row_begin(first_row + source) + width,
+                row_begin(first_row + target));
+      target = source;
+    }
+  }
+}
+
 bool TextGrid::row_is_empty(int row, bool skip_column0) const {
   if (row < 0 || row >= row_count_) return true;
   for (int column = skip_column0 ? 1 : 0; column < column_count_; ++column) {

@@ -44,6 +44,9 @@ class TextGrid {
   // Empties every cell of one column.
   void clear_column(int column);
   void swap_rows(int a, int b);
+  // Reorders the rows from `first_row` on: row first_row + i receives the row that was at
+  // source_rows[i], a permutation of those rows. Every cell moves once, whatever the order.
+  void permute_rows(int first_row, const std::vector<int>& source_rows);
 
   // Whether every cell of the row is empty (column 0 included unless skip_column0).
   bool row_is_empty(int row, bool skip_column0 = true) const;

@@ -2,9 +2,14 @@
 // Everything the survey window owns, as one value: the tables of every page, the options kept
 // with the survey, the file name and the changed state. Process-wide things (language table,
 // settings record, WHO table, date conventions) are not here; they are handed down separately.
+//
+// Fields that stand for controls of the survey window keep the controls' names (`sc_b`,
+// `Edit19`, `rd_hh`, `cde1`), so that a reader finds each at once; they hold the controls' text.
 
+#include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/survey_table.h"
 #include "core/text_grid.h"
@@ -12,12 +17,62 @@
 
 namespace olvar::core {
 
+// The planning page: sample size fields and the cluster sampling table.
+struct PlanningPage {
+  std::string survey_name;
+  bool cluster_sampling = true;  // "Cluster"; false for "Random"
+  std::string sc_b, sc_c, sc_d, sc_e, sc_f, sc_g;  // cluster sample size fields
+  std::string sm_a, sm_b, sm_c, sm_d, sm_e, sm_f;  // simple random sample size fields
+  std::string Edit19;                              // number of clusters
+  TextGrid cluster_table{3, 2};  // columns 0 to 2; row 0 the headings, rows 1 and up the villages
+};
+
+// The causes (`cde1` to `cde7`) and locations (`lde1` to `lde4`) of death.
+struct MortalityOptions {
+  std::string cde1, cde2, cde3, cde4, cde5, cde6, cde7;
+  std::string lde1, lde2, lde3, lde4;
+};
+
+// The Options page controls whose values travel with the survey file.
+struct SurveyOptions {
+  bool autofill_id = true;
+  bool autofill_hh = true;
+  bool autofill_cluster = true;
+  bool autofill_team = true;
+  bool autofill_survdate = true;
+  bool age_by_months = false;  // age entered mainly as months; false: as date of birth
+  bool oedema_yn = true;       // oedema coded "y"/"n"; false: "0" to "3"
+  // Kandu window offsets.
+  std::string whz_ol = "-3", haz_ol = "-3", waz_ol = "-3";
+  std::string whz_oh = "3", haz_oh = "3", waz_oh = "3";
+  // Age groups 1 to 5 in months: start and end.
+  std::string Edit2 = "6", Edit3 = "17", Edit4 = "18", Edit5 = "29", Edit6 = "30", Edit7 = "41",
+              Edit8 = "42", Edit9 = "53", Edit10 = "54", Edit11 = "59";
+  std::string Edit26 = "0";  // clothes weight in grams
+  // Mortality age bounds in years.
+  std::string ma01 = "0", ma02 = "4", ma03 = "5", ma04 = "11", ma05 = "12", ma06 = "17",
+              ma07 = "18", ma08 = "49", ma09 = "50", ma10 = "64", ma11 = "65", ma12 = "120";
+};
+
 struct Workspace {
   SurveyTable survey;
   TextGrid variables = new_variable_view();  // the Variable View: one row per Survey column
   bool extra_columns_shown = false;          // MEASURE, CLOTHES, STRATA, WTFACTOR visible
   bool changed = false;                      // unsaved changes (the save button is available)
   std::string file_name;                     // empty for a survey not yet saved
+
+  PlanningPage planning;
+  // Standardisation test: rows 2 to 101 hold the measurements.
+  TextGrid training_continuous{127, 102};   // columns 1 to 126
+  TextGrid training_categorical{22, 102};   // columns 1 to 21
+  // Mortality: household level (columns 1 to 11 from row 2) and individual level (row 0 the
+  // headings, rows 1 and up the households, 20 persons of 8 columns from column 5).
+  TextGrid mortality_households{12, 102};
+  TextGrid mortality_individuals{170, 100};
+  std::vector<std::string> mortality_additional_variables;  // headings of columns 165 and up
+  MortalityOptions mortality_options;
+  std::string rd_hh;  // recall period in days, household level
+  SurveyOptions options;
 };
 
 // The reset to a new table, run by the new-survey command and before every file read: all cells

@@ -1,0 +1,6 @@
+mdy
+SEX	SURVDATE	BIRTHDAT	MUAC
+f	12/31/2005	1/2/2003	13,5
+
+¥Results:
+30
