@@ -7,11 +7,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl1-mesa-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libcli11-dev xvfb xauth unzip zip shared-mime-info)
+          libbenchmark-dev libcli11-dev xvfb xauth unzip zip shared-mime-info locales)
+# The office program reports are handed to; the tests convert real reports with it.
+test_packages=(libreoffice-writer-nogui libreoffice-calc-nogui poppler-utils)
+# Locales whose date and number formats the tests read (day first with points, month first,
+# year first, decimal comma).
+test_locales=(en_US de_DE fr_FR sv_SE)
 
 install_missing() {
   local missing=()
-  for p in "${packages[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   if ((${#missing[@]})); then
@@ -22,6 +27,15 @@ install_missing() {
   fi
 }
 
+make_test_locales() {
+  local have
+  have=$(locale -a 2>/dev/null)
+  for l in "${test_locales[@]}"; do
+    grep -qix "$l.utf8" <<<"$have" || localedef -i "$l" -f UTF-8 "$l.UTF-8" 2>/dev/null ||
+      echo "note: locale $l.UTF-8 could not be made; its test is skipped" >&2
+  done
+}
+
 build() {
   local preset=$1
   cmake --preset "$preset" >/dev/null
@@ -30,7 +44,7 @@ build() {
 
 case "${1:-run}" in
   run)
-    install_missing
+    install_missing "${packages[@]}"
     build default
     if [ -n "${DISPLAY:-}" ]; then
       exec build/olvar "${@:2}"
@@ -40,12 +54,14 @@ case "${1:-run}" in
     fi
     ;;
   test)
-    install_missing
+    install_missing "${packages[@]}" "${test_packages[@]}"
+    make_test_locales
     build default
     ctest --preset default --parallel "$(nproc)"
     ;;
   asan)
-    install_missing
+    install_missing "${packages[@]}" "${test_packages[@]}"
+    make_test_locales
     build asan
     ctest --preset asan --parallel "$(nproc)"
     ;;
