@@ -275,8 +275,8 @@ EntryUpdate DataEntryController::enter() {
 void DataEntryController::start_new_row(EntryUpdate& update) {
   core::SurveyTable& table = workspace_.survey;
   int target = 1;
-  while (target < table.row_count() && !(table.cell(StdVar::id, target).empty() &&
-                                         table.cell(StdVar::sex, target).empty())) {
+  while (target < table.row_count() &&
+         !(table.cell(StdVar::id, target).empty() && table.cell(StdVar::sex, target).empty())) {
     ++target;
   }
   if (table.row_count() < core::kMaxRows) {
@@ -385,7 +385,8 @@ EntryUpdate DataEntryController::delete_variable() {
     return finish(std::move(update));
   }
   RecordingPrompter asking(prompter_, update.messages);
-  const std::string question = table.cell(col, 0) + " " + environment_.text.text(kConfirmDeleteVariable);
+  const std::string question =
+      table.cell(col, 0) + " " + environment_.text.text(kConfirmDeleteVariable);
   if (!asking.ask_yes_no(question)) return finish(std::move(update));
   if (core::delete_variable(workspace_, col)) {
     update.columns_changed = true;
@@ -402,8 +403,8 @@ EntryUpdate DataEntryController::go_first() {
 EntryUpdate DataEntryController::go_last() {
   const core::SurveyTable& table = workspace_.survey;
   int row = 1;
-  while (row < table.row_count() && !(table.cell(StdVar::survdate, row).empty() &&
-                                      table.cell(StdVar::cluster, row).empty())) {
+  while (row < table.row_count() &&
+         !(table.cell(StdVar::survdate, row).empty() && table.cell(StdVar::cluster, row).empty())) {
     ++row;
   }
   current_.row = std::clamp(row - 1, 1, std::max(1, table.row_count() - 1));
@@ -438,7 +439,8 @@ EntryUpdate DataEntryController::paste(std::string_view clipboard_text) {
   while (!clipboard_text.empty()) {
     const std::size_t end = clipboard_text.find('\n');
     std::string_view line = clipboard_text.substr(0, end);
-    clipboard_text = end == std::string_view::npos ? std::string_view() : clipboard_text.substr(end + 1);
+    clipboard_text =
+        end == std::string_view::npos ? std::string_view() : clipboard_text.substr(end + 1);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     std::vector<std::string_view> cells;
     while (true) {
@@ -457,8 +459,8 @@ EntryUpdate DataEntryController::paste(std::string_view clipboard_text) {
     wanted_cols = std::max(wanted_cols, first_col + static_cast<int>(cells.size()));
   }
   const int cols = std::min(wanted_cols, core::kMaxColumns);
-  const int rows =
-      std::min(std::max(table.row_count(), first_row + static_cast<int>(lines.size())), core::kMaxRows);
+  const int rows = std::min(std::max(table.row_count(), first_row + static_cast<int>(lines.size())),
+                            core::kMaxRows);
   const int old_cols = table.column_count();
   table.resize(cols, rows);
   for (std::size_t i = 0; i < lines.size(); ++i) {

@@ -78,6 +78,9 @@ class DataEntryController {
   // survey marked changed. The current cell follows the edited one.
   EntryUpdate edit_cell(CellPosition cell, std::string_view text);
 
+  // A pull-down editor opened or the Delete key released: the survey counts as changed.
+  void mark_changed() { workspace_.changed = true; }
+
   // Enter, Tab or the released right arrow: the cursor moves on with the skips, corrections
   // and new rows of the page.
   EntryUpdate enter();

@@ -17,13 +17,13 @@ inline constexpr int kBarHeight = 17;
 inline constexpr double kPixelsPerPercentile = 1.5;
 
 struct PercentileBar {
-  bool computed = false;       // false: the index is missing ("NA")
-  double percentile = 0.0;     // 0 to 100
-  double marker_x = 0.0;       // the diamond's centre, pixels from the bar's left edge
-  std::string percentile_text; // fixed number format (3, 1); empty when missing
-  std::string z_text;          // fixed number format (4, 2), or "NA"
-  std::string pct_median_text; // NCHS only: the rounded percent and a blank; else empty
-  bool outside_range = false;  // outside its Epi Info 6 range (a missing index counts so)
+  bool computed = false;        // false: the index is missing ("NA")
+  double percentile = 0.0;      // 0 to 100
+  double marker_x = 0.0;        // the diamond's centre, pixels from the bar's left edge
+  std::string percentile_text;  // fixed number format (3, 1); empty when missing
+  std::string z_text;           // fixed number format (4, 2), or "NA"
+  std::string pct_median_text;  // NCHS only: the rounded percent and a blank; else empty
+  bool outside_range = false;   // outside its Epi Info 6 range (a missing index counts so)
 };
 
 struct ResultPanel {

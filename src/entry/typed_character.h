@@ -14,8 +14,8 @@
 namespace olvar::entry {
 
 struct TypedCharacter {
-  std::string text;                             // what goes into the cell for the key
-  std::optional<core::LanguageEntry> warning;   // the message to show, if the check failed
+  std::string text;                            // what goes into the cell for the key
+  std::optional<core::LanguageEntry> warning;  // the message to show, if the check failed
 };
 
 // What the check depends on besides the column and the key.
