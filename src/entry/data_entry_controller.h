@@ -126,7 +126,7 @@ class DataEntryController {
   EntryUpdate finish(EntryUpdate update) const;
 
   core::Workspace& workspace_;
-  const EntryEnvironment& environment_;
+  EntryEnvironment environment_;  // a copy: its tables are references that outlive the page
   core::Prompter& prompter_;
   EntrySettings settings_;
   CellPosition current_;

@@ -167,6 +167,15 @@ TEST_F(DataEntry, EnterAfterMuacGoesToMeasureOrToANewAutoFilledRow) {
   EXPECT_GE(table().row_count() - 1 - table().last_used_row(), core::kSpareRows);
 }
 
+TEST_F(DataEntry, EnterAtTheEndOfARowMovesIntoAStartedNextRow) {
+  type_row(2, {{StdVar::survdate, "10.12.2026"}, {StdVar::sex, "m"}});
+  type_row(3, {{StdVar::survdate, "10.12.2026"}});
+  page().select_cell({core::kStandardVariableCount, 1});
+  // Row 3 is started too, so the cursor stays at the row's start rather than jumping ahead.
+  EXPECT_EQ(page().enter().current, (CellPosition{1, 2}));
+  EXPECT_EQ(table().cell(StdVar::id, 2), "");  // no new row, nothing filled
+}
+
 TEST_F(DataEntry, EnterCorrectsHeightAndOedemaWhenTheirCellsAreLeft) {
   type_row(1, {{StdVar::sex, "f"},
                {StdVar::months, "20"},
