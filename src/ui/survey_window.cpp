@@ -185,7 +185,9 @@ QWidget* SurveyWindow::grid_page(core::TextGrid& grid, bool headings_in_row0) {
   auto* model = new TextGridModel(grid, headings_in_row0, true, this);
   model->on_written = [this](int, int) { mark_changed(); };
   grid_models_.push_back(model);
-  return new_grid_view(model);
+  QTableView* view = new_grid_view(model);
+  view->horizontalHeader()->setDefaultSectionSize(86);  // room for a whole date
+  return view;
 }
 
 QWidget* SurveyWindow::build_data_entry_page() {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QLineEdit>
+#include <QTextCursor>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTextEdit>
@@ -18,6 +20,7 @@
 #include "ui/grid_models.h"
 #include "ui/options_page_widget.h"
 #include "ui/report_editor_window.h"
+#include "ui/rtf_document.h"
 
 namespace olvar::ui {
 namespace {
@@ -222,6 +225,43 @@ TEST(ReportEditorWindow, ShowsAReportAndSavesItBack) {
   ASSERT_TRUE(editor.save_file(copy));
   std::string written = test::read_file(temp / "copy.rtf");
   EXPECT_EQ(reports::parse_rtf(written), runs);
+  editor.close();
+}
+
+TEST(ReportEditorWindow, BoldActsOnTheSelectionOrOnWhatIsTypedNext) {
+  test::TempFolder temp;
+  ReportEditorWindow editor(QString::fromStdString(temp.path().string()));
+  editor.open_report_editor(temp.write("noname.rtf", "{\\rtf1 plain words}"));
+  QAction* bold = nullptr;
+  for (QAction* action : editor.findChildren<QAction*>()) {
+    if (action->statusTip() == QStringLiteral("Bold")) bold = action;
+  }
+  ASSERT_NE(bold, nullptr);
+  QTextEdit* text = editor.text_edit();
+
+  QTextCursor cursor(text->document());
+  cursor.setPosition(0);
+  cursor.setPosition(5, QTextCursor::KeepAnchor);  // "plain"
+  text->setTextCursor(cursor);
+  EXPECT_FALSE(bold->isChecked());
+  bold->setChecked(true);
+  const std::vector<reports::RtfRun> runs = runs_of_document(*text->document());
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0].text, "plain");
+  EXPECT_TRUE(runs[0].bold);
+  EXPECT_FALSE(runs[1].bold);
+
+  // No selection: the text stays as it is and what is typed next is bold.
+  cursor.movePosition(QTextCursor::End);
+  text->setTextCursor(cursor);
+  EXPECT_FALSE(bold->isChecked());  // the tool bar follows the caret
+  bold->setChecked(true);
+  EXPECT_EQ(runs_of_document(*text->document()).size(), 2u);
+  text->insertPlainText(QStringLiteral("!"));
+  const std::vector<reports::RtfRun> typed = runs_of_document(*text->document());
+  ASSERT_EQ(typed.size(), 3u);
+  EXPECT_EQ(typed[2].text, "!");
+  EXPECT_TRUE(typed[2].bold);
   editor.close();
 }
 
