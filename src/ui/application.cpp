@@ -16,8 +16,7 @@ namespace olvar::ui {
 
 int run_application(int argc, char** argv) {
   QApplication qt(argc, argv);
-  QApplication::setApplicationName(QString::fromLatin1(
-      core::kProgramTitle.data(), static_cast<qsizetype>(core::kProgramTitle.size())));
+  QApplication::setApplicationName(to_qstring(core::kProgramTitle));
 
   const core::StartUpInputs inputs = core::system_start_up_inputs(argc, argv, OLVAR_BUILD_DATA_DIR);
   core::AppContext app = core::start_up(inputs);

@@ -20,7 +20,7 @@ namespace {
 
 QString entry(const core::LanguageTable& text, int number, const char* fallback) {
   const std::string& found = text.text(number);
-  return found.empty() ? QString::fromLatin1(fallback) : to_qstring(found);
+  return found.empty() ? to_qstring(fallback) : to_qstring(found);
 }
 
 }  // namespace

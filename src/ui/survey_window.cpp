@@ -67,8 +67,7 @@ SurveyWindow::SurveyWindow(core::AppContext& app, const core::StartUpInputs& inp
     : QMainWindow(parent),
       app_(app),
       inputs_(inputs),
-      qt_prompter_(this, QString::fromLatin1(core::kProgramTitle.data(),
-                                             static_cast<qsizetype>(core::kProgramTitle.size()))),
+      qt_prompter_(this, to_qstring(core::kProgramTitle)),
       prompter_(&qt_prompter_) {
   options_ = core::Options_New(app_.settings, app_.dates.decimal_separator);
   core::reset_to_new_table(workspace_, today_text());
@@ -266,16 +265,16 @@ void SurveyWindow::build_menus() {
   save_action_->setShortcut(QKeySequence::Save);
 
   extras_menu_ = menuBar()->addMenu(tr("E&xtras"));
-  extras_menu_->addAction(QString::fromLatin1(core::kLanguageSelectionCaption), this, [this] {
+  extras_menu_->addAction(to_qstring(core::kLanguageSelectionCaption), this, [this] {
     QStringList files;
     for (const std::string& file : core::language_files(app_.folders)) files << to_qstring(file);
     std::optional<std::string> selected;
     if (!files.isEmpty()) {
       bool ok = false;
       const QString choice = QInputDialog::getItem(
-          this, QString::fromLatin1(core::kLanguageSelectionCaption),
-          QString::fromLatin1(core::kLanguageSelectionPrompt) + QLatin1Char('\n') +
-              QString::fromLatin1(core::kLanguageSelectionHint),
+          this, to_qstring(core::kLanguageSelectionCaption),
+          to_qstring(core::kLanguageSelectionPrompt) + QLatin1Char('\n') +
+              to_qstring(core::kLanguageSelectionHint),
           files, 0, false, &ok);
       if (!ok) return;
       selected = from_qstring(choice);

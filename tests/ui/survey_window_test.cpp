@@ -267,3 +267,25 @@ TEST(ReportEditorWindow, BoldActsOnTheSelectionOrOnWhatIsTypedNext) {
 
 }  // namespace
 }  // namespace olvar::ui
+
+namespace olvar::ui {
+namespace {
+
+TEST_F(SurveyWindowTest, ClosingWritesTheSettingsAndAsksAboutChanges) {
+  auto window = make_window();
+  ASSERT_TRUE(window->open_survey(survey_file_));
+  window->show();
+  SurveyTableModel* model = window->survey_model();
+  model->setData(model->index(0, core::column(StdVar::muac) - 1), QStringLiteral("150"),
+                 Qt::EditRole);
+  prompter_.yes_no_answers = {true};  // save the changes
+  EXPECT_TRUE(window->close());
+  EXPECT_EQ(prompter_.questions, std::vector<std::string>{text_.text(848)});
+  EXPECT_TRUE(std::filesystem::exists(app_.settings_file));
+  auto reopened = make_window();
+  ASSERT_TRUE(reopened->open_survey(survey_file_));
+  EXPECT_EQ(reopened->workspace().survey.cell(StdVar::muac, 1), "150");
+}
+
+}  // namespace
+}  // namespace olvar::ui
