@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
+#include <array>
 
 #include "ui/qt_convert.h"
 
@@ -29,7 +30,14 @@ OptionsPageWidget::OptionsPageWidget(core::OptionsPage& page, const core::Langua
                                      QWidget* parent)
     : QWidget(parent), page_(page) {
   auto* content = new QWidget;
-  auto* grid = new QGridLayout(content);
+  // Three columns of groups, each as tall as its content.
+  auto* columns_layout = new QHBoxLayout(content);
+  std::array<QVBoxLayout*, 3> columns{};
+  for (QVBoxLayout*& column : columns) {
+    column = new QVBoxLayout;
+    columns_layout->addLayout(column);
+  }
+  columns_layout->addStretch(1);
   QFormLayout* form = nullptr;
 
   autofill_ = group(tr("Auto-fill of a new row"), form);
@@ -38,7 +46,7 @@ OptionsPageWidget::OptionsPageWidget(core::OptionsPage& page, const core::Langua
   add_check(form, QStringLiteral("CLUSTER"), page_.autofill_cluster);
   add_check(form, QStringLiteral("TEAM"), page_.autofill_team);
   add_check(form, QStringLiteral("SURVDATE"), page_.autofill_survdate);
-  grid->addWidget(autofill_, 0, 0);
+  columns[0]->addWidget(autofill_);
 
   age_entry_ = group(tr("Age entry"), form);
   auto* by_birth = new QRadioButton(tr("by date of birth"));
@@ -68,27 +76,27 @@ OptionsPageWidget::OptionsPageWidget(core::OptionsPage& page, const core::Langua
     grades->setChecked(!page_.oedema_yn);
   });
   form->addRow(oedema_group);
-  grid->addWidget(age_entry_, 1, 0);
+  columns[0]->addWidget(age_entry_);
 
   entry_mode_ = group(tr("Data entry"), form);
   add_check(form, tr("with pull-down editors"), page_.pull_down_entry);
-  grid->addWidget(entry_mode_, 2, 0);
+  columns[0]->addWidget(entry_mode_);
 
   clothes_ = group(tr("Clothes"), form);
   add_edit(form, tr("Weight of the clothes (g)"), page_.Edit26, "Edit26");
-  grid->addWidget(clothes_, 3, 0);
+  columns[0]->addWidget(clothes_);
 
   oedema_correction_ = group(tr("Oedema"), form);
   add_check(form, entry(text, 1010, "Correct the weight of children with oedema automatically"),
             page_.oedema_correction);
-  grid->addWidget(oedema_correction_, 4, 0);
+  columns[0]->addWidget(oedema_correction_);
 
   extra_columns_ = group(tr("Columns"), form);
   add_check(form,
             entry(text, 1149, "Show the columns MEASURE, CLOTHES,") + QLatin1Char('\n') +
                 entry(text, 1150, "STRATA and WTFACTOR"),
             page_.show_extra_columns);
-  grid->addWidget(extra_columns_, 5, 0);
+  columns[0]->addWidget(extra_columns_);
 
   QGroupBox* ages = group(tr("Age groups (months)"), form);
   std::string* bounds[] = {&page_.Edit2, &page_.Edit3, &page_.Edit4, &page_.Edit5, &page_.Edit6,
@@ -121,7 +129,33 @@ OptionsPageWidget::OptionsPageWidget(core::OptionsPage& page, const core::Langua
     }
     form->addRow(tr("Group %1").arg(g + 1), row);
   }
-  grid->addWidget(ages, 0, 1, 2, 1);
+  columns[1]->addWidget(ages);
+
+  QGroupBox* mortality = group(tr("Mortality age groups (years)"), form);
+  std::string* years[] = {&page_.ma01, &page_.ma02, &page_.ma03, &page_.ma04,
+                          &page_.ma05, &page_.ma06, &page_.ma07, &page_.ma08,
+                          &page_.ma09, &page_.ma10, &page_.ma11, &page_.ma12};
+  for (int g = 0; g < 6; ++g) {
+    auto* row = new QWidget;
+    auto* row_layout = new QHBoxLayout(row);
+    row_layout->setContentsMargins(0, 0, 0, 0);
+    for (int k = 0; k < 2; ++k) {
+      std::string* field = years[2 * g + k];
+      const int number = 2 * g + k + 1;
+      auto* line = new QLineEdit;
+      line->setMaximumWidth(60);
+      edits_.emplace_back((number < 10 ? "ma0" : "ma") + std::to_string(number), line);
+      connect(line, &QLineEdit::textEdited, this, [this, field](const QString& t) {
+        *field = from_qstring(t);
+        emit edited();
+      });
+      loaders_.push_back([line, field] { line->setText(to_qstring(*field)); });
+      row_layout->addWidget(line);
+      if (k == 0) row_layout->addWidget(new QLabel(QStringLiteral("-")));
+    }
+    form->addRow(tr("Group %1").arg(g + 1), row);
+  }
+  columns[1]->addWidget(mortality);
 
   QGroupBox* selection = group(tr("Selection of the analysis"), form);
   add_check(form, tr("Restrict to ages (months)"), page_.zr);
@@ -130,12 +164,12 @@ OptionsPageWidget::OptionsPageWidget(core::OptionsPage& page, const core::Langua
   add_check(form, tr("Restrict to heights (cm)"), page_.zh);
   add_edit(form, tr("from"), page_.zhl, "zhl");
   add_edit(form, tr("to"), page_.zhh, "zhh");
-  grid->addWidget(selection, 2, 1, 2, 1);
+  columns[1]->addWidget(selection);
 
   QGroupBox* muac = group(tr("MUAC cut-offs (mm)"), form);
   add_edit(form, tr("severe below"), page_.muac1, "muac1");
   add_edit(form, tr("moderate below"), page_.muac2, "muac2");
-  grid->addWidget(muac, 4, 1, 2, 1);
+  columns[1]->addWidget(muac);
 
   QGroupBox* flags = group(tr("Flags"), form);
   auto* epi = new QRadioButton(entry(text, 1015, "Epi Info 6 flags"));
@@ -183,7 +217,7 @@ OptionsPageWidget::OptionsPageWidget(core::OptionsPage& page, const core::Langua
   pair(kandu_range.arg(QStringLiteral("WAZ")), f.waz_ol, f.waz_oh, "waz_ol", "waz_oh");
   pair(kandu_range.arg(QStringLiteral("HAZ")), f.haz_ol, f.haz_oh, "haz_ol", "haz_oh");
   pair(kandu_range.arg(QStringLiteral("WHZ")), f.whz_ol, f.whz_oh, "whz_ol", "whz_oh");
-  grid->addWidget(flags, 0, 2, 3, 1);
+  columns[2]->addWidget(flags);
 
   QGroupBox* expected = group(tr("Expected proportions of the age groups (per 1000)"), form);
   std::string* proportions[] = {&page_.epc01, &page_.epc02, &page_.epc03, &page_.epc04,
@@ -194,7 +228,7 @@ OptionsPageWidget::OptionsPageWidget(core::OptionsPage& page, const core::Langua
     add_edit(form, (k % 2 == 0 ? tr("Boys, group %1") : tr("Girls, group %1")).arg(k / 2 + 1),
              *proportions[k], name);
   }
-  grid->addWidget(expected, 3, 2, 3, 1);
+  columns[2]->addWidget(expected);
 
   output_program_ = group(tr(" Program for Output "), form);
   ms_office_ = new QRadioButton(QStringLiteral("MS-Office"));
@@ -211,14 +245,13 @@ OptionsPageWidget::OptionsPageWidget(core::OptionsPage& page, const core::Langua
   });
   QLineEdit* path = add_edit(form, tr("Word processor"), page_.wordprocessor, "wordprocessor");
   path->setMinimumWidth(260);
-  grid->addWidget(output_program_, 6, 0, 1, 2);
+  columns[0]->addWidget(output_program_);
 
   auto* reset = new QPushButton(tr("Reset"));
   reset->setObjectName(QStringLiteral("ResetOptions"));
   connect(reset, &QPushButton::clicked, this, &OptionsPageWidget::reset_clicked);
-  grid->addWidget(reset, 6, 2, Qt::AlignRight | Qt::AlignBottom);
-  grid->setRowStretch(7, 1);
-  grid->setColumnStretch(3, 1);
+  columns[2]->addWidget(reset, 0, Qt::AlignRight);
+  for (QVBoxLayout* column : columns) column->addStretch(1);
 
   auto* scroll = new QScrollArea;
   scroll->setWidget(content);
