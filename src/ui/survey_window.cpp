@@ -368,10 +368,13 @@ bool SurveyWindow::open_survey(const std::filesystem::path& file) {
   context.evaluate_row = [this](core::Workspace& workspace, int row) {
     evaluate_row(workspace, row);
   };
+  // Long reads say how far they are in the caption; refresh_caption() puts it back.
+  context.show_progress = [this](std::string_view caption) { setWindowTitle(to_qstring(caption)); };
   core::SurveyReadResult result;
   try {
     result = core::DateiLesen(file, std::move(start), context);
   } catch (const core::SurveyFileError& error) {
+    refresh_caption();
     prompter_->inform(error.kind() == core::SurveyFileError::Kind::no_header
                           ? text(core::kNoSurveyHeader.number)
                           : std::string(error.what()));
