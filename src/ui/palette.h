@@ -1,0 +1,13 @@
+#pragma once
+// The colours of the grids. The core decides what a cell is; this file how it looks.
+
+#include <QColor>
+
+namespace olvar::ui::palette {
+
+// A cell that failed the plausibility check of its row.
+inline const QColor kMarked{218, 112, 214};
+// WAZ, HAZ and WHZ: written by the program, not typed, so set apart from the typed cells.
+inline const QColor kComputed{235, 235, 228};
+
+}  // namespace olvar::ui::palette

@@ -1,0 +1,551 @@
+#include "ui/survey_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "anthro/ethiopian_conversion.h"
+#include "core/date_text.h"
+#include "core/hidden_columns.h"
+#include "core/language_change.h"
+#include "core/recent_files.h"
+#include "core/shutdown.h"
+#include "core/standard_variables.h"
+#include "core/survey_file.h"
+#include "core/survey_options_sync.h"
+#include "core/variable_view_upkeep.h"
+#include "core/window_caption.h"
+#include "platform/file_association.h"
+#include "ui/grid_models.h"
+#include "ui/options_page_widget.h"
+#include "ui/qt_convert.h"
+#include "ui/report_editor_window.h"
+
+namespace olvar::ui {
+
+namespace {
+
+// The busy cursor for the length of a command.
+class BusyCursor {
+ public:
+  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+  BusyCursor(const BusyCursor&) = delete;
+  BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+// Page order of the tab widget, as core::SurveyPage numbers them.
+int page_index(core::SurveyPage page) { return static_cast<int>(page); }
+
+constexpr std::string_view kSurveyFilter = "Survey files (*.as)|*.as|All files (*)|*";
+
+QTableView* new_grid_view(QAbstractItemModel* model) {
+  auto* view = new QTableView;
+  view->setModel(model);
+  view->setAlternatingRowColors(false);
+  view->verticalHeader()->setDefaultSectionSize(22);
+  view->horizontalHeader()->setDefaultSectionSize(72);
+  view->setSelectionMode(QAbstractItemView::ContiguousSelection);
+  return view;
+}
+
+}  // namespace
+
+SurveyWindow::SurveyWindow(core::AppContext& app, const core::StartUpInputs& inputs,
+                           QWidget* parent)
+    : QMainWindow(parent),
+      app_(app),
+      inputs_(inputs),
+      qt_prompter_(this, to_qstring(core::kProgramTitle)),
+      prompter_(&qt_prompter_) {
+  options_ = core::Options_New(app_.settings, app_.dates.decimal_separator);
+  core::reset_to_new_table(workspace_, today_text());
+  workspace_.options = core::survey_options_of(options_);
+  workspace_.extra_columns_shown = options_.show_extra_columns;
+  qt_prompter_.set_start_folder(to_qstring(app_.settings.last_folder));
+
+  build_pages();
+  build_menus();
+  if (const QScreen* screen = QApplication::primaryScreen()) {
+    setGeometry(screen->availableGeometry());
+  }
+  reload_all();
+}
+
+SurveyWindow::~SurveyWindow() = default;
+
+std::string SurveyWindow::text(int entry) const {
+  return app_.text != nullptr ? app_.text->text(entry) : std::string();
+}
+
+std::string SurveyWindow::today_text() const {
+  const core::CivilDate today{app_.today.year, app_.today.month, app_.today.day};
+  const std::optional<int> day = core::day_number_of(today);
+  return day ? core::date_text(*day, app_.dates) : std::string();
+}
+
+anthro::RowEvaluationSettings SurveyWindow::evaluation_settings(
+    const core::Workspace& workspace) const {
+  anthro::RowEvaluationSettings settings;
+  settings.reference = app_.settings.reference == core::kReferenceNchs
+                           ? anthro::Reference::nchs1977
+                           : anthro::Reference::who2006;
+  settings.extra_columns_shown = workspace.extra_columns_shown;
+  settings.clothes_weight_g = options_.Edit26;
+  settings.conventions = app_.dates;
+  settings.current_year = app_.today.year;
+  return settings;
+}
+
+void SurveyWindow::evaluate_row(core::Workspace& workspace, int row) const {
+  if (app_.who == nullptr || row < 1) return;
+  anthro::Anthropometrie_Line(workspace.survey, row, evaluation_settings(workspace), *app_.who);
+}
+
+void SurveyWindow::evaluate_all() {
+  if (app_.who == nullptr) return;
+  const BusyCursor busy;
+  anthro::evaluate_all_rows(workspace_.survey, evaluation_settings(workspace_), *app_.who);
+}
+
+void SurveyWindow::build_pages() {
+  pages_ = new QTabWidget;
+  setCentralWidget(pages_);
+
+  auto* planning = new QWidget;
+  auto* planning_layout = new QVBoxLayout(planning);
+  planning_layout->addWidget(new QLabel(tr("Cluster sampling table")));
+  planning_layout->addWidget(grid_page(workspace_.planning.cluster_table, true));
+  page_widgets_[0] = planning;
+
+  auto* training = new QTabWidget;
+  training->addTab(grid_page(workspace_.training_continuous, false),
+                   tr("Continuous measurements"));
+  training->addTab(grid_page(workspace_.training_categorical, false), tr("Categorical data"));
+  page_widgets_[1] = training;
+
+  page_widgets_[2] = build_data_entry_page();
+  page_widgets_[3] = build_results_page();
+
+  auto* death_rates = new QTabWidget;
+  death_rates->addTab(grid_page(workspace_.mortality_individuals, true), tr("Individual level"));
+  death_rates->addTab(grid_page(workspace_.mortality_households, false), tr("Household level"));
+  page_widgets_[4] = death_rates;
+
+  auto* food = new QLabel(tr("Household economy model: baseline tables, shock year and income "
+                             "graph. Not available in this version."));
+  food->setAlignment(Qt::AlignCenter);
+  page_widgets_[5] = food;
+
+  options_widget_ = new OptionsPageWidget(options_, *app_.text, this);
+  connect(options_widget_, &OptionsPageWidget::reset_clicked, this, [this] {
+    core::OptionsResetContext context{
+        app_.settings_file, app_.dates.decimal_separator, inputs_.search,
+        [this] {
+          platform::install_file_association(inputs_.env, inputs_.executable, inputs_.search,
+                                             inputs_.run);
+        },
+        prompter_};
+    core::ResetOptionsClick(options_, app_.settings, context);
+    options_widget_->load();
+    mark_changed();
+  });
+  connect(options_widget_, &OptionsPageWidget::office_program_clicked, this,
+          [this](bool microsoft) {
+            const BusyCursor busy;
+            core::RadioButton5Click(options_, app_.settings, microsoft ? "ww" : "oo",
+                                    inputs_.search);
+            options_widget_->load();  // shows the stored choice when nothing was found
+          });
+  page_widgets_[6] = options_widget_;
+
+  const QString captions[] = {tr("Planning"),     tr("Training"),
+                              tr("Data Entry Anthropometry"), tr("Results Anthropometry"),
+                              tr("Death Rates"),  tr("Food Security"),
+                              tr("Options")};
+  for (int k = 0; k < 7; ++k) pages_->addTab(page_widgets_[k], captions[k]);
+  pages_->setCurrentIndex(page_index(core::SurveyPage::data_entry));
+  current_page_ = pages_->currentIndex();
+  connect(pages_, &QTabWidget::currentChanged, this, &SurveyWindow::page_changed);
+}
+
+QWidget* SurveyWindow::grid_page(core::TextGrid& grid, bool headings_in_row0) {
+  auto* model = new TextGridModel(grid, headings_in_row0, true, this);
+  model->on_written = [this](int, int) { mark_changed(); };
+  grid_models_.push_back(model);
+  QTableView* view = new_grid_view(model);
+  view->horizontalHeader()->setDefaultSectionSize(86);  // room for a whole date
+  return view;
+}
+
+QWidget* SurveyWindow::build_data_entry_page() {
+  survey_model_ = new SurveyTableModel(
+      workspace_,
+      [this](core::Workspace& workspace, int column, int row, const std::string& value) {
+        workspace.survey.set_cell(column, row, value);
+        evaluate_row(workspace, row);
+        return true;
+      },
+      this);
+  connect(survey_model_, &SurveyTableModel::cell_written, this, [this] { mark_changed(); });
+  data_view_ = new_grid_view(survey_model_);
+  data_view_->setObjectName(QStringLiteral("PG"));
+
+  variables_model_ = new TextGridModel(workspace_.variables, true, true, this);
+  variables_model_->on_written = [this](int column, int row) {
+    if (column == 1) core::complete_type_entry(workspace_, row);
+    mark_changed();
+  };
+  variable_view_ = new_grid_view(variables_model_);
+  variable_view_->setObjectName(QStringLiteral("vsg"));
+  variable_view_->setColumnWidth(0, 100);
+  variable_view_->setColumnWidth(1, 100);
+  variable_view_->setColumnWidth(3, 250);
+
+  data_entry_tabs_ = new QTabWidget;
+  data_entry_tabs_->setTabPosition(QTabWidget::South);
+  data_entry_tabs_->addTab(data_view_, tr("Data View"));
+  data_entry_tabs_->addTab(variable_view_, tr("Variable View"));
+  connect(data_entry_tabs_, &QTabWidget::currentChanged, this,
+          &SurveyWindow::data_entry_tab_changed);
+  return data_entry_tabs_;
+}
+
+QWidget* SurveyWindow::build_results_page() {
+  auto* page = new QWidget;
+  auto* layout = new QVBoxLayout(page);
+  auto* reference = new QGroupBox(tr("Reference"));
+  auto* reference_layout = new QVBoxLayout(reference);
+  who_button_ = new QRadioButton(to_qstring(text(964)));
+  nchs_button_ = new QRadioButton(to_qstring(text(963)));
+  reference_layout->addWidget(who_button_);
+  reference_layout->addWidget(nchs_button_);
+  const auto choose = [this](char code) {
+    if (app_.settings.reference == code) return;
+    app_.settings.reference = code;
+    // The z-score columns always hold the indices of the selected reference.
+    evaluate_all();
+    survey_model_->reload();
+  };
+  connect(who_button_, &QRadioButton::clicked, this, [choose] { choose(core::kReferenceWho); });
+  connect(nchs_button_, &QRadioButton::clicked, this,
+          [choose] { choose(core::kReferenceNchs); });
+  layout->addWidget(reference);
+  layout->addWidget(new QLabel(tr("The results summaries and graphs are not available in this "
+                                  "version.")));
+  layout->addStretch(1);
+  return page;
+}
+
+void SurveyWindow::build_menus() {
+  files_menu_ = menuBar()->addMenu(tr("&Files"));
+  QAction* new_action = files_menu_->addAction(tr("&New"), this, [this] { new_survey(); });
+  QAction* open_action = files_menu_->addAction(tr("&Open"), this, [this] { open_with_dialog(); });
+  save_action_ = files_menu_->addAction(tr("&Save"), this, [this] { save_survey(); });
+  files_menu_->addAction(tr("Save &as"), this, [this] { save_survey_as(); });
+  files_menu_->addSeparator();
+  for (int k = 0; k < 4; ++k) {
+    recent_actions_[k] = files_menu_->addAction(QString(), this, [this, k] { open_recent(k); });
+  }
+  files_menu_->addSeparator();
+  files_menu_->addAction(tr("E&xit"), this, [this] { close(); });
+  new_action->setShortcut(QKeySequence::New);
+  open_action->setShortcut(QKeySequence::Open);
+  save_action_->setShortcut(QKeySequence::Save);
+
+  extras_menu_ = menuBar()->addMenu(tr("E&xtras"));
+  extras_menu_->addAction(to_qstring(core::kLanguageSelectionCaption), this, [this] {
+    QStringList files;
+    for (const std::string& file : core::language_files(app_.folders)) files << to_qstring(file);
+    std::optional<std::string> selected;
+    if (!files.isEmpty()) {
+      bool ok = false;
+      const QString choice = QInputDialog::getItem(
+          this, to_qstring(core::kLanguageSelectionCaption),
+          to_qstring(core::kLanguageSelectionPrompt) + QLatin1Char('\n') +
+              to_qstring(core::kLanguageSelectionHint),
+          files, 0, false, &ok);
+      if (!ok) return;
+      selected = from_qstring(choice);
+    }
+    core::change_language(selected, app_.folders, *prompter_);
+  });
+  extras_menu_->addAction(tr("Ethiopian date conversion"), this, [this] {
+    const anthro::EthiopianConversion done = anthro::convert_ethiopian_dates(
+        workspace_.survey, app_.folders.program, app_.dates, *prompter_, [this] { evaluate_all(); });
+    if (done.cells_converted > 0) mark_changed();
+    survey_model_->reload();
+    apply_hidden_columns();
+  });
+
+  QToolBar* bar = addToolBar(tr("Files"));
+  bar->setMovable(false);
+  bar->addAction(new_action);
+  bar->addAction(open_action);
+  bar->addAction(save_action_);
+  refresh_recent_files();
+}
+
+void SurveyWindow::mark_changed() {
+  workspace_.changed = true;
+  refresh_caption();
+}
+
+void SurveyWindow::refresh_caption() {
+  if (app_.text == nullptr) return;
+  QString caption = to_qstring(core::survey_window_caption(
+      workspace_.file_name, core::count_children(workspace_.survey), *app_.text));
+  if (workspace_.changed) caption += QStringLiteral(" *");
+  setWindowTitle(caption);
+}
+
+void SurveyWindow::refresh_recent_files() {
+  const std::array<std::string, 4> captions =
+      core::recent_file_captions(app_.settings.recent_files);
+  for (int k = 0; k < 4; ++k) {
+    recent_actions_[k]->setText(to_qstring(captions[k]));
+    recent_actions_[k]->setEnabled(!app_.settings.recent_files[k].empty());
+  }
+}
+
+void SurveyWindow::apply_hidden_columns() {
+  // A model reset gives every column the default width again.
+  // Dates are the longest texts of the standard columns: "11.03.2006" whole, not cut.
+  for (const core::StdVar date : {core::StdVar::survdate, core::StdVar::birthdat}) {
+    data_view_->setColumnWidth(core::column(date) - 1, 92);
+  }
+  for (int column = 1; column < workspace_.survey.column_count(); ++column) {
+    data_view_->setColumnHidden(column - 1, core::is_column_hidden(workspace_, column));
+  }
+}
+
+void SurveyWindow::reload_all() {
+  survey_model_->reload();
+  variables_model_->reload();
+  for (TextGridModel* model : grid_models_) model->reload();
+  apply_hidden_columns();
+  who_button_->setChecked(app_.settings.reference != core::kReferenceNchs);
+  nchs_button_->setChecked(app_.settings.reference == core::kReferenceNchs);
+  refresh_caption();
+}
+
+bool SurveyWindow::ask_to_save_changes() {
+  if (!workspace_.changed) return true;
+  if (!prompter_->ask_yes_no(text(core::kSaveChangesQuestion))) return true;
+  return save_survey();
+}
+
+bool SurveyWindow::new_survey() {
+  if (!ask_to_save_changes()) return false;
+  core::reset_to_new_table(workspace_, today_text());
+  workspace_.file_name.clear();
+  workspace_.changed = false;
+  filter_active_ = false;
+  reload_all();
+  return true;
+}
+
+bool SurveyWindow::open_survey(const std::filesystem::path& file) {
+  if (!ask_to_save_changes()) return false;
+  const BusyCursor busy;
+  core::Workspace start;
+  core::reset_to_new_table(start, today_text());
+  start.options = core::survey_options_of(options_);
+  start.extra_columns_shown = options_.show_extra_columns;
+  core::SurveyReadContext context;
+  context.dates = app_.dates;
+  context.evaluate_row = [this](core::Workspace& workspace, int row) {
+    evaluate_row(workspace, row);
+  };
+  // Long reads say how far they are in the caption; refresh_caption() puts it back.
+  context.show_progress = [this](std::string_view caption) { setWindowTitle(to_qstring(caption)); };
+  core::SurveyReadResult result;
+  try {
+    result = core::DateiLesen(file, std::move(start), context);
+  } catch (const core::SurveyFileError& error) {
+    refresh_caption();
+    prompter_->inform(error.kind() == core::SurveyFileError::Kind::no_header
+                          ? text(core::kNoSurveyHeader.number)
+                          : std::string(error.what()));
+    return false;
+  }
+  std::string warnings;
+  for (const core::SurveyReadWarning& warning : result.warnings) {
+    warnings += warning.message + "\n";
+  }
+  workspace_ = std::move(result.workspace);
+  workspace_.changed = false;
+  filter_active_ = false;
+  core::show_survey_options(options_, workspace_.options);
+  options_.show_extra_columns = workspace_.extra_columns_shown;
+  options_widget_->load();
+  core::put_at_top(app_.settings.recent_files, file.string());
+  refresh_recent_files();
+  reload_all();
+  activate();
+  if (!warnings.empty()) prompter_->inform(warnings);
+  return true;
+}
+
+void SurveyWindow::open_with_dialog() {
+  const std::optional<std::string> file =
+      prompter_->choose_file(from_qstring(tr("Open")), kSurveyFilter, false);
+  if (!file) return;
+  if (open_survey(*file)) {
+    app_.settings.last_folder = core::dialog_folder_of(*file);
+    qt_prompter_.set_start_folder(to_qstring(app_.settings.last_folder));
+  }
+}
+
+void SurveyWindow::open_recent(int index) {
+  if (index < 0 || index > 3 || app_.settings.recent_files[index].empty()) return;
+  if (!ask_to_save_changes()) return;
+  const std::string file = core::open_recent_file(app_.settings.recent_files, index);
+  refresh_recent_files();
+  // Asked above already; should the file fail to open, the survey keeps its changed state, so
+  // that leaving the program still offers to save it.
+  const bool changed = workspace_.changed;
+  workspace_.changed = false;
+  if (!open_survey(file)) workspace_.changed = changed;
+  refresh_caption();
+}
+
+bool SurveyWindow::save_survey() {
+  workspace_.options = core::survey_options_of(options_);
+  const core::SaveContext context{app_.dates, *app_.text, *prompter_, filter_active_};
+  try {
+    const BusyCursor busy;
+    const core::SaveOutcome outcome = core::SaveClick(workspace_, context);
+    if (outcome.add_to_recent_files) {
+      core::put_at_top(app_.settings.recent_files, workspace_.file_name);
+      refresh_recent_files();
+    }
+    reload_all();  // the save may have added spare rows
+    return outcome.saved;
+  } catch (const core::SurveyFileError& error) {
+    prompter_->inform(error.what());
+    return false;
+  }
+}
+
+bool SurveyWindow::save_survey_as() {
+  workspace_.options = core::survey_options_of(options_);
+  const core::SaveContext context{app_.dates, *app_.text, *prompter_, filter_active_};
+  try {
+    const core::SaveOutcome outcome = core::Saveas1Click(workspace_, context);
+    if (outcome.add_to_recent_files) {
+      core::put_at_top(app_.settings.recent_files, workspace_.file_name);
+      refresh_recent_files();
+    }
+    reload_all();
+    return outcome.saved;
+  } catch (const core::SurveyFileError& error) {
+    prompter_->inform(error.what());
+    return false;
+  }
+}
+
+void SurveyWindow::page_changed(int index) {
+  // Leaving the Options page saves it: the analysis reads the options from there.
+  if (current_page_ == page_index(core::SurveyPage::options) && index != current_page_) {
+    save_options();
+  }
+  if (index == page_index(core::SurveyPage::options)) {
+    core::enter_options_page(options_, app_.settings, inputs_.search);
+    options_widget_->load();
+  }
+  current_page_ = index;
+}
+
+void SurveyWindow::save_options() {
+  core::OptionsSaveContext context;
+  context.settings_file = app_.settings_file;
+  context.decimal_separator = app_.dates.decimal_separator;
+  context.settings_mode = app_.command_line.mode_word.find("SETTINGS") != std::string::npos;
+  context.prompter = prompter_;
+  const core::OptionsSaveOutcome outcome =
+      core::SaveOptionsClick(options_, app_.settings, context);
+  options_widget_->load();
+  workspace_.extra_columns_shown = options_.show_extra_columns;
+  if (outcome.evaluate_rows) evaluate_all();
+  survey_model_->reload();
+  apply_hidden_columns();
+  if (outcome.save_survey) save_survey();
+}
+
+void SurveyWindow::data_entry_tab_changed(int index) {
+  if (index == 1) {
+    std::array<std::string, core::kVariableViewColumns> headings;
+    for (int k = 0; k < core::kVariableViewColumns; ++k) headings[k] = text(935 + k);
+    core::enter_variable_view(workspace_, headings);
+    variables_model_->reload();
+  } else if (current_data_tab_ == 1) {
+    core::leave_variable_view(workspace_, *prompter_);
+    survey_model_->reload();
+    apply_hidden_columns();
+  }
+  current_data_tab_ = index;
+}
+
+void SurveyWindow::apply_mode(const core::WindowMode& mode) {
+  const bool visible[] = {mode.tab_planning, mode.tab_training,      mode.tab_data_entry,
+                          mode.tab_results,  mode.tab_death_rates,   mode.tab_food_security,
+                          mode.tab_options};
+  for (int k = 0; k < 7; ++k) pages_->setTabVisible(k, visible[k]);
+  files_menu_->menuAction()->setVisible(mode.menu_files);
+  extras_menu_->menuAction()->setVisible(mode.menu_extras);
+  save_action_->setEnabled(mode.save_button_enabled);
+  options_widget_->apply_mode(mode);
+  if (mode.show_page) pages_->setCurrentIndex(page_index(*mode.show_page));
+}
+
+void SurveyWindow::activate() {
+  core::refresh_headers_on_activation(workspace_);
+  survey_model_->headerDataChanged(Qt::Horizontal, 0, survey_model_->columnCount() - 1);
+  refresh_caption();
+  who_button_->setChecked(app_.settings.reference != core::kReferenceNchs);
+  nchs_button_->setChecked(app_.settings.reference == core::kReferenceNchs);
+  const core::WindowMode mode =
+      core::window_mode_at_activation(app_.command_line.mode_word, first_activation_);
+  first_activation_ = false;
+  if (mode != core::WindowMode{}) apply_mode(mode);
+  apply_hidden_columns();
+}
+
+void SurveyWindow::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) activate();
+  QMainWindow::changeEvent(event);
+}
+
+void SurveyWindow::closeEvent(QCloseEvent* event) {
+  if (current_page_ == page_index(core::SurveyPage::options)) save_options();
+  core::ShutdownContext context;
+  context.settings_file = app_.settings_file;
+  context.output_folder = app_.output_folder;
+  context.text = [this](int entry) { return text(entry); };
+  context.save_survey = [this] { return save_survey(); };
+  if (core::close_survey_window(app_.settings, workspace_.changed, context, *prompter_)) {
+    if (editor_) editor_->close();
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+ReportEditorWindow& SurveyWindow::report_editor() {
+  if (!editor_) editor_ = std::make_unique<ReportEditorWindow>(path_to_qstring(app_.folders.program));
+  return *editor_;
+}
+
+}  // namespace olvar::ui

@@ -1,0 +1,118 @@
+#pragma once
+// The survey window: the pages of one survey (Planning, Training, Data Entry Anthropometry,
+// Results Anthropometry, Death Rates, Food Security, Options), the Files and Extras menus and the
+// tool bar. It owns the Workspace and the Options page; every command reads the controls, calls
+// the core and shows what comes back.
+
+#include <QMainWindow>
+#include <array>
+#include <filesystem>
+#include <memory>
+
+#include "anthro/row_evaluation.h"
+#include "core/app_context.h"
+#include "core/options_page.h"
+#include "core/workspace.h"
+#include "ui/qt_prompter.h"
+
+class QAction;
+class QMenu;
+class QTabWidget;
+class QTableView;
+class QRadioButton;
+
+namespace olvar::ui {
+
+class OptionsPageWidget;
+class ReportEditorWindow;
+class SurveyTableModel;
+class TextGridModel;
+
+class SurveyWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // `inputs` gives the program search and the system services the options reset uses.
+  SurveyWindow(core::AppContext& app, const core::StartUpInputs& inputs,
+               QWidget* parent = nullptr);
+  ~SurveyWindow() override;
+
+  // The commands of the Files menu. open_survey() and new_survey() ask about unsaved changes
+  // first; they return whether they were carried out.
+  bool open_survey(const std::filesystem::path& file);
+  bool new_survey();
+  bool save_survey();
+  bool save_survey_as();
+  void open_with_dialog();
+  void open_recent(int index);
+
+  // What the window shows when it becomes active: headers, caption, reference, command line.
+  void activate();
+
+  core::Workspace& workspace() { return workspace_; }
+  core::OptionsPage& options() { return options_; }
+  QTabWidget* pages() const { return pages_; }
+  QTabWidget* data_entry_tabs() const { return data_entry_tabs_; }
+  QTableView* data_view() const { return data_view_; }
+  SurveyTableModel* survey_model() const { return survey_model_; }
+  OptionsPageWidget* options_widget() const { return options_widget_; }
+  ReportEditorWindow& report_editor();
+  // Replaces the dialogs (tests script the answers).
+  void set_prompter(core::Prompter* prompter) { prompter_ = prompter ? prompter : &qt_prompter_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void build_menus();
+  void build_pages();
+  QWidget* build_data_entry_page();
+  QWidget* build_results_page();
+  QWidget* grid_page(core::TextGrid& grid, bool headings_in_row0);
+  anthro::RowEvaluationSettings evaluation_settings(const core::Workspace& workspace) const;
+  void evaluate_row(core::Workspace& workspace, int row) const;
+  void evaluate_all();
+  bool ask_to_save_changes();  // Language entry 848; false when the user's save failed
+  void reload_all();           // the tables were replaced or reshaped
+  void apply_hidden_columns();
+  void refresh_caption();
+  void refresh_recent_files();
+  void page_changed(int index);
+  void data_entry_tab_changed(int index);
+  void save_options();
+  void apply_mode(const core::WindowMode& mode);
+  std::string today_text() const;
+  std::string text(int entry) const;
+  void mark_changed();
+
+  core::AppContext& app_;
+  const core::StartUpInputs& inputs_;
+  core::Workspace workspace_;
+  core::OptionsPage options_;
+  bool filter_active_ = false;
+  bool first_activation_ = true;
+  QtPrompter qt_prompter_;
+  core::Prompter* prompter_;
+
+  QTabWidget* pages_ = nullptr;
+  QTabWidget* data_entry_tabs_ = nullptr;
+  QTableView* data_view_ = nullptr;
+  QTableView* variable_view_ = nullptr;
+  SurveyTableModel* survey_model_ = nullptr;
+  TextGridModel* variables_model_ = nullptr;
+  std::vector<TextGridModel*> grid_models_;
+  OptionsPageWidget* options_widget_ = nullptr;
+  QRadioButton* who_button_ = nullptr;
+  QRadioButton* nchs_button_ = nullptr;
+  QMenu* files_menu_ = nullptr;
+  QMenu* extras_menu_ = nullptr;
+  QAction* save_action_ = nullptr;
+  std::array<QAction*, 4> recent_actions_{};
+  std::array<QWidget*, 7> page_widgets_{};
+  int current_page_ = -1;
+  int current_data_tab_ = 0;
+  std::unique_ptr<ReportEditorWindow> editor_;
+};
+
+}  // namespace olvar::ui

@@ -1,0 +1,29 @@
+#include "core/window_caption.h"
+
+#include <gtest/gtest.h>
+
+namespace olvar::core {
+namespace {
+
+TEST(WindowCaption, CountsRowsThatDescribeAChild) {
+  SurveyTable table;
+  // Row 1 as a new table starts it: date and numbers only.
+  table.set_cell(StdVar::survdate, 1, "1.1.2020");
+  table.set_cell(StdVar::id, 1, "1");
+  EXPECT_EQ(count_children(table), 0);
+  table.set_cell(StdVar::sex, 1, "m");
+  table.set_cell(StdVar::weight, 3, "9.5");   // row 2 left empty
+  table.set_cell(StdVar::months, 4, "12");
+  EXPECT_EQ(count_children(table), 3);
+}
+
+TEST(WindowCaption, ShowsFileNameWithoutFolderAndTheCount) {
+  LanguageTable text;
+  text.read_english("0807 Survey:\n0808 children\n");
+  EXPECT_EQ(survey_window_caption("/home/a/kassala.as", 312, text),
+            "Olvar2019 - Survey: kassala.as - 312 children");
+  EXPECT_EQ(survey_window_caption("", 0, text), "Olvar2019 - 0 children");
+}
+
+}  // namespace
+}  // namespace olvar::core

@@ -1,0 +1,72 @@
+// Pictures of every page with a survey loaded, written to the build tree for a person to look
+// at (ui_screenshots/). The test checks only that each picture was written.
+#include <gtest/gtest.h>
+
+#include <QTabWidget>
+#include <QTextEdit>
+#include <filesystem>
+
+#include "anthro/who_reference.h"
+#include "core/language_table.h"
+#include "support/temp_folder.h"
+#include "support/test_paths.h"
+#include "ui/report_editor_window.h"
+#include "ui/survey_window.h"
+
+namespace olvar::ui {
+namespace {
+
+TEST(Screenshots, EveryPageWithASurveyLoaded) {
+  test::TempFolder temp;
+  const core::LanguageTable text = core::LanguageTable::load(OLVAR_BUILD_DATA_DIR);
+  const anthro::WhoReference who =
+      anthro::WhoReference::load(test::build_data_path(anthro::kWhoTableFileName));
+  core::AppContext app;
+  app.folders = {OLVAR_BUILD_DATA_DIR, temp.path()};
+  app.output_folder = temp.path();
+  app.settings_file = temp / "winpellan.ini";
+  app.dates = {core::DateOrder::dmy, '.', '.'};
+  app.today = {2026, 12, 10};
+  app.text = &text;
+  app.who = &who;
+  core::StartUpInputs inputs;
+  inputs.env = [](const std::string&) { return std::optional<std::string>(); };
+  inputs.run = [](const platform::ProcessCommand&, std::string*) { return 0; };
+  const std::filesystem::path survey = temp / "rich.as";
+  std::filesystem::copy_file(test::source_path("tests/fixtures/survey_file/rich.as"), survey);
+
+  const std::filesystem::path folder = OLVAR_UI_SCREENSHOT_DIR;
+  std::filesystem::create_directories(folder);
+  SurveyWindow window(app, inputs);
+  ASSERT_TRUE(window.open_survey(survey));
+  window.resize(1280, 800);
+  window.show();
+  const auto shoot = [&](const std::string& name) {
+    const std::filesystem::path file = folder / (name + ".png");
+    EXPECT_TRUE(window.grab().save(QString::fromStdString(file.string()))) << name;
+  };
+  const char* names[] = {"1_planning",    "2_training",      "3_data_view", "4_results",
+                         "5_death_rates", "6_food_security", "7_options"};
+  for (int page = 0; page < 7; ++page) {
+    window.pages()->setCurrentIndex(page);
+    shoot(names[page]);
+  }
+  window.pages()->setCurrentIndex(static_cast<int>(core::SurveyPage::data_entry));
+  window.data_entry_tabs()->setCurrentIndex(1);
+  shoot("3b_variable_view");
+  window.data_entry_tabs()->setCurrentIndex(0);
+
+  ReportEditorWindow& editor = window.report_editor();
+  const std::filesystem::path report = temp.write(
+      "noname.rtf",
+      "{\\rtf1{\\fonttbl{\\f0\\fnil Times New Roman;}{\\f3\\fmodern Courier New;}}\\pard\\f0"
+      "\\fs30\\b Plausibility check\\b0\\fs24\\par Overall score\\tab 12 %\\par \\f3\\fs16 "
+      "WHZ   n=812  mean -0.61\\par \\plain Done.}");
+  editor.open_report_editor(report);
+  editor.resize(800, 500);
+  EXPECT_TRUE(editor.grab().save(QString::fromStdString((folder / "8_report_editor.png").string())));
+  editor.close();
+}
+
+}  // namespace
+}  // namespace olvar::ui

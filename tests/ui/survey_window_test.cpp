@@ -1,0 +1,291 @@
+#include "ui/survey_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLineEdit>
+#include <QTextCursor>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTextEdit>
+#include <filesystem>
+
+#include "anthro/who_reference.h"
+#include "core/language_table.h"
+#include "core/text_conversions.h"
+#include "reports/rtf_text.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_folder.h"
+#include "support/test_paths.h"
+#include "ui/grid_models.h"
+#include "ui/options_page_widget.h"
+#include "ui/report_editor_window.h"
+#include "ui/rtf_document.h"
+
+namespace olvar::ui {
+namespace {
+
+using core::StdVar;
+
+// The process-wide things the window reads, as start-up would leave them, with every file the
+// window writes kept in a temporary folder.
+class SurveyWindowTest : public testing::Test {
+ protected:
+  SurveyWindowTest()
+      : text_(core::LanguageTable::load(OLVAR_BUILD_DATA_DIR)),
+        who_(anthro::WhoReference::load(test::build_data_path(anthro::kWhoTableFileName))) {
+    app_.folders = {OLVAR_BUILD_DATA_DIR, temp_.path()};
+    app_.output_folder = temp_.path();
+    app_.settings_file = temp_ / "winpellan.ini";
+    app_.dates = {core::DateOrder::dmy, '.', '.'};
+    app_.today = {2026, 12, 10};
+    app_.text = &text_;
+    app_.who = &who_;
+    inputs_.env = [](const std::string&) { return std::optional<std::string>(); };
+    inputs_.run = [](const platform::ProcessCommand&, std::string*) { return 0; };
+    survey_file_ = temp_ / "rich.as";
+    std::filesystem::copy_file(test::source_path("tests/fixtures/survey_file/rich.as"),
+                               survey_file_);
+  }
+
+  std::unique_ptr<SurveyWindow> make_window() {
+    auto window = std::make_unique<SurveyWindow>(app_, inputs_);
+    window->set_prompter(&prompter_);
+    return window;
+  }
+
+  static float number(const std::string& cell) { return core::parse_tolerant(cell); }
+
+  test::TempFolder temp_;
+  core::LanguageTable text_;
+  anthro::WhoReference who_;
+  core::AppContext app_;
+  core::StartUpInputs inputs_;
+  test::ScriptedPrompter prompter_;
+  std::filesystem::path survey_file_;
+};
+
+TEST_F(SurveyWindowTest, TypedWeightChangesThatRowsWazAndSurvivesSaveAndReopen) {
+  auto window = make_window();
+  ASSERT_TRUE(window->open_survey(survey_file_));
+  EXPECT_TRUE(window->windowTitle().contains(QStringLiteral("rich.as")));
+  EXPECT_FALSE(window->workspace().changed);
+
+  const core::SurveyTable& table = window->workspace().survey;
+  const std::string waz_before = table.cell(StdVar::waz, 1);
+  const std::string waz_row2 = table.cell(StdVar::waz, 2);
+  ASSERT_FALSE(waz_before.empty());
+  int first_changed = -1;
+  int last_changed = -1;
+  QObject::connect(window->survey_model(), &QAbstractItemModel::dataChanged,
+                   [&](const QModelIndex& from, const QModelIndex& to) {
+                     first_changed = from.row();
+                     last_changed = to.row();
+                   });
+  // Model row 0 is the first child; model column 8 is WEIGHT (table column 9).
+  SurveyTableModel* model = window->survey_model();
+  ASSERT_TRUE(model->setData(model->index(0, core::column(StdVar::weight) - 1),
+                             QStringLiteral("9.5"), Qt::EditRole));
+  // A lighter child of the same age has a lower weight-for-age.
+  EXPECT_LT(number(table.cell(StdVar::waz, 1)), number(waz_before));
+  EXPECT_EQ(table.cell(StdVar::waz, 2), waz_row2);
+  EXPECT_EQ(first_changed, 0);
+  EXPECT_EQ(last_changed, 0);
+  EXPECT_TRUE(window->workspace().changed);
+  EXPECT_TRUE(window->windowTitle().endsWith(QStringLiteral("*")));
+  const std::string waz_after = table.cell(StdVar::waz, 1);
+
+  ASSERT_TRUE(window->save_survey());
+  EXPECT_FALSE(window->workspace().changed);
+  EXPECT_EQ(app_.settings.recent_files[0], survey_file_.string());
+
+  auto reopened = make_window();
+  ASSERT_TRUE(reopened->open_survey(survey_file_));
+  EXPECT_EQ(reopened->workspace().survey.cell(StdVar::weight, 1), "9.5");
+  EXPECT_EQ(reopened->workspace().survey.cell(StdVar::waz, 1), waz_after);
+  EXPECT_TRUE(prompter_.messages.empty());
+}
+
+TEST_F(SurveyWindowTest, NewSurveyAsksAboutUnsavedChanges) {
+  auto window = make_window();
+  ASSERT_TRUE(window->open_survey(survey_file_));
+  SurveyTableModel* model = window->survey_model();
+  model->setData(model->index(0, core::column(StdVar::height) - 1), QStringLiteral("70"),
+                 Qt::EditRole);
+  prompter_.yes_no_answers = {false};  // do not save
+  ASSERT_TRUE(window->new_survey());
+  ASSERT_EQ(prompter_.questions.size(), 1u);
+  EXPECT_EQ(prompter_.questions[0], text_.text(848));
+  EXPECT_TRUE(window->workspace().survey.cell(StdVar::height, 1).empty());
+  EXPECT_EQ(window->workspace().survey.cell(StdVar::cluster, 1), "1");
+  EXPECT_EQ(window->workspace().survey.cell(StdVar::survdate, 1), "10.12.2026");
+  // The file kept its height: nothing was saved.
+  auto reopened = make_window();
+  ASSERT_TRUE(reopened->open_survey(survey_file_));
+  EXPECT_EQ(reopened->workspace().survey.cell(StdVar::height, 1), "67.4");
+}
+
+TEST_F(SurveyWindowTest, AnUnreadableFileLeavesTheOpenSurvey) {
+  auto window = make_window();
+  ASSERT_TRUE(window->open_survey(survey_file_));
+  const std::filesystem::path bad = temp_.write("bad.as", "no header here\r\n1\t2\r\n");
+  EXPECT_FALSE(window->open_survey(bad));
+  ASSERT_EQ(prompter_.messages.size(), 1u);
+  EXPECT_EQ(prompter_.messages[0], text_.text(851));
+  EXPECT_EQ(window->workspace().survey.cell(StdVar::height, 1), "67.4");
+}
+
+TEST_F(SurveyWindowTest, LeavingTheOptionsPageSavesItAndShowsTheExtraColumns) {
+  auto window = make_window();
+  ASSERT_TRUE(window->open_survey(survey_file_));
+  const int measure = core::column(StdVar::measure) - 1;
+  EXPECT_TRUE(window->data_view()->isColumnHidden(measure));
+
+  window->pages()->setCurrentIndex(static_cast<int>(core::SurveyPage::options));
+  QLineEdit* muac1 = window->options_widget()->edit("muac1");
+  ASSERT_NE(muac1, nullptr);
+  muac1->setText(QStringLiteral("110"));
+  emit muac1->textEdited(muac1->text());
+  window->options().show_extra_columns = true;
+  window->pages()->setCurrentIndex(static_cast<int>(core::SurveyPage::data_entry));
+
+  EXPECT_EQ(app_.settings.muac1, 110);
+  EXPECT_TRUE(app_.settings.show_extra_columns);
+  EXPECT_TRUE(std::filesystem::exists(app_.settings_file));
+  EXPECT_FALSE(window->data_view()->isColumnHidden(measure));
+}
+
+TEST_F(SurveyWindowTest, AgeGroupStartMovesTheEndBeforeIt) {
+  auto window = make_window();
+  QLineEdit* start2 = window->options_widget()->edit("Edit4");
+  ASSERT_NE(start2, nullptr);
+  start2->setText(QStringLiteral("20"));
+  emit start2->textEdited(start2->text());
+  EXPECT_EQ(window->options().Edit3, "19");
+  EXPECT_EQ(window->options_widget()->edit("Edit3")->text(), QStringLiteral("19"));
+}
+
+TEST_F(SurveyWindowTest, VariableViewRoundTripRenamesUserVariable) {
+  auto window = make_window();
+  ASSERT_TRUE(window->open_survey(survey_file_));
+  const int agegrp = window->workspace().survey.column_of_header("AGEGRP");
+  ASSERT_GT(agegrp, 19);
+  window->data_entry_tabs()->setCurrentIndex(1);
+  EXPECT_EQ(window->workspace().variables.cell(0, 0), text_.text(935));
+  auto* view = window->findChild<QTableView*>(QStringLiteral("vsg"));
+  ASSERT_NE(view, nullptr);
+  QAbstractItemModel* model = view->model();
+  // Model row r is Variable View row r + 1.
+  model->setData(model->index(agegrp - 1, 0), QStringLiteral("agegroup"), Qt::EditRole);
+  model->setData(model->index(agegrp - 1, 1), QStringLiteral("c"), Qt::EditRole);
+  EXPECT_EQ(window->workspace().variables.cell(1, agegrp), "character");
+  window->data_entry_tabs()->setCurrentIndex(0);
+  EXPECT_EQ(window->workspace().survey.cell(agegrp, 0), "AGEGROUP");
+  EXPECT_EQ(window->survey_model()->headerData(agegrp - 1, Qt::Horizontal, Qt::DisplayRole),
+            QStringLiteral("AGEGROUP"));
+}
+
+TEST_F(SurveyWindowTest, SettingsModeShowsPlanningWithTheReducedTabs) {
+  app_.command_line.mode_word = "SETTINGS2";
+  auto window = make_window();
+  ASSERT_TRUE(window->open_survey(survey_file_));
+  QTabWidget* pages = window->pages();
+  EXPECT_EQ(pages->currentIndex(), static_cast<int>(core::SurveyPage::planning));
+  EXPECT_TRUE(pages->isTabVisible(static_cast<int>(core::SurveyPage::options)));
+  EXPECT_FALSE(pages->isTabVisible(static_cast<int>(core::SurveyPage::data_entry)));
+  EXPECT_FALSE(pages->isTabVisible(static_cast<int>(core::SurveyPage::results)));
+}
+
+TEST_F(SurveyWindowTest, ReferenceChoiceReevaluatesTheZScores) {
+  auto window = make_window();
+  ASSERT_TRUE(window->open_survey(survey_file_));
+  const std::string who_waz = window->workspace().survey.cell(StdVar::waz, 1);
+  app_.settings.reference = core::kReferenceNchs;
+  window->options().Edit26 = "0";
+  // The reference buttons call the same evaluation; here through the Options page's save.
+  window->pages()->setCurrentIndex(static_cast<int>(core::SurveyPage::options));
+  window->pages()->setCurrentIndex(static_cast<int>(core::SurveyPage::data_entry));
+  EXPECT_NE(window->workspace().survey.cell(StdVar::waz, 1), who_waz);
+}
+
+TEST(ReportEditorWindow, ShowsAReportAndSavesItBack) {
+  test::TempFolder temp;
+  std::vector<reports::RtfRun> runs(2);
+  runs[0].text = "Results\n";
+  runs[0].bold = true;
+  runs[0].half_points = 30;
+  runs[1].text = "Total\t12 \xB1 3\n";
+  const std::filesystem::path report = temp.write("noname.rtf", reports::write_rtf(runs));
+  ReportEditorWindow editor(QString::fromStdString(temp.path().string()));
+  editor.open_report_editor(report);
+  EXPECT_EQ(editor.text_edit()->toPlainText(),
+            QStringLiteral("Results\nTotal\t12 \u00B1 3\n"));
+  EXPECT_EQ(editor.document_name(), QStringLiteral("Untitled"));
+  const QString copy = QString::fromStdString((temp / "copy.rtf").string());
+  ASSERT_TRUE(editor.save_file(copy));
+  std::string written = test::read_file(temp / "copy.rtf");
+  EXPECT_EQ(reports::parse_rtf(written), runs);
+  editor.close();
+}
+
+TEST(ReportEditorWindow, BoldActsOnTheSelectionOrOnWhatIsTypedNext) {
+  test::TempFolder temp;
+  ReportEditorWindow editor(QString::fromStdString(temp.path().string()));
+  editor.open_report_editor(temp.write("noname.rtf", "{\\rtf1 plain words}"));
+  QAction* bold = nullptr;
+  for (QAction* action : editor.findChildren<QAction*>()) {
+    if (action->statusTip() == QStringLiteral("Bold")) bold = action;
+  }
+  ASSERT_NE(bold, nullptr);
+  QTextEdit* text = editor.text_edit();
+
+  QTextCursor cursor(text->document());
+  cursor.setPosition(0);
+  cursor.setPosition(5, QTextCursor::KeepAnchor);  // "plain"
+  text->setTextCursor(cursor);
+  EXPECT_FALSE(bold->isChecked());
+  bold->setChecked(true);
+  const std::vector<reports::RtfRun> runs = runs_of_document(*text->document());
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0].text, "plain");
+  EXPECT_TRUE(runs[0].bold);
+  EXPECT_FALSE(runs[1].bold);
+
+  // No selection: the text stays as it is and what is typed next is bold.
+  cursor.movePosition(QTextCursor::End);
+  text->setTextCursor(cursor);
+  EXPECT_FALSE(bold->isChecked());  // the tool bar follows the caret
+  bold->setChecked(true);
+  EXPECT_EQ(runs_of_document(*text->document()).size(), 2u);
+  text->insertPlainText(QStringLiteral("!"));
+  const std::vector<reports::RtfRun> typed = runs_of_document(*text->document());
+  ASSERT_EQ(typed.size(), 3u);
+  EXPECT_EQ(typed[2].text, "!");
+  EXPECT_TRUE(typed[2].bold);
+  editor.close();
+}
+
+}  // namespace
+}  // namespace olvar::ui
+
+namespace olvar::ui {
+namespace {
+
+TEST_F(SurveyWindowTest, ClosingWritesTheSettingsAndAsksAboutChanges) {
+  auto window = make_window();
+  ASSERT_TRUE(window->open_survey(survey_file_));
+  window->show();
+  SurveyTableModel* model = window->survey_model();
+  model->setData(model->index(0, core::column(StdVar::muac) - 1), QStringLiteral("150"),
+                 Qt::EditRole);
+  prompter_.yes_no_answers = {true};  // save the changes
+  EXPECT_TRUE(window->close());
+  EXPECT_EQ(prompter_.questions, std::vector<std::string>{text_.text(848)});
+  EXPECT_TRUE(std::filesystem::exists(app_.settings_file));
+  auto reopened = make_window();
+  ASSERT_TRUE(reopened->open_survey(survey_file_));
+  EXPECT_EQ(reopened->workspace().survey.cell(StdVar::muac, 1), "150");
+}
+
+}  // namespace
+}  // namespace olvar::ui
