@@ -69,4 +69,9 @@ StartUpInputs system_start_up_inputs(int argc, char** argv,
 // unpacked; the command line taken.
 AppContext start_up(const StartUpInputs& inputs);
 
+// The same for a tool that must leave the system as it found it (the command-line tool): the
+// settings are read (defaults when missing or damaged) but nothing is written, no association is
+// installed and no archive unpacked.
+AppContext start_up_read_only(const StartUpInputs& inputs);
+
 }  // namespace olvar::core
