@@ -10,8 +10,14 @@
 #include <string>
 #include <vector>
 
+#include <filesystem>
+
+#include "anthro/survey_session.h"
 #include "anthro/zscore_batch.h"
 #include "anthro/zscore_engine.h"
+#include "core/prompter.h"
+#include "core/survey_file.h"
+#include "core/text_conversions.h"
 
 namespace {
 
@@ -109,6 +115,104 @@ void BM_ZscoreBatch(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_ZscoreBatch)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+// Opening and saving a full survey as the window does: 65,535 children with 10 user variables,
+// read from disk with every row evaluated (WHO), and saved with its backup.
+olvar::core::Workspace full_survey() {
+  using olvar::core::StdVar;
+  olvar::core::Workspace w;
+  olvar::core::SurveyTable& t = w.survey;
+  t.resize(olvar::core::kFirstUserColumn + 11, olvar::core::kMaxRows);
+  for (int k = 0; k < 10; ++k) {
+    t.set_cell(olvar::core::kFirstUserColumn + k, 0, "VAR" + std::to_string(k));
+  }
+  std::mt19937 random(42);
+  std::uniform_int_distribution<int> cluster(1, 30);
+  std::uniform_int_distribution<int> birth_day(1, 28);
+  std::uniform_int_distribution<int> birth_month(1, 12);
+  std::uniform_int_distribution<int> birth_year(2021, 2025);
+  std::normal_distribution<float> spread(0.0f, 1.0f);
+  for (int row = 1; row < olvar::core::kMaxRows; ++row) {
+    const int year = birth_year(random);
+    const float months = static_cast<float>((2026 - year) * 12);
+    const float height = 66.0f + 0.75f * months + 3.0f * spread(random);
+    t.set_cell(StdVar::survdate, row, "12.03.2026");
+    t.set_cell(StdVar::cluster, row, std::to_string(cluster(random)));
+    t.set_cell(StdVar::team, row, "1");
+    t.set_cell(StdVar::id, row, std::to_string(row));
+    t.set_cell(StdVar::hh, row, std::to_string(row / 2));
+    t.set_cell(StdVar::sex, row, row % 2 ? "m" : "f");
+    t.set_cell(StdVar::birthdat, row, std::to_string(birth_day(random)) + "." +
+                                          std::to_string(birth_month(random)) + "." +
+                                          std::to_string(year));
+    t.set_cell(StdVar::weight, row,
+               olvar::core::format_fixed_trimmed(
+                   (height - 40.0f) * 0.2f * (1.0f + 0.09f * spread(random)), 4, 1));
+    t.set_cell(StdVar::height, row, olvar::core::format_fixed_trimmed(height, 4, 1));
+    t.set_cell(StdVar::edema, row, row % 97 ? "n" : "y");
+    t.set_cell(StdVar::muac, row, std::to_string(125 + row % 30));
+    for (int k = 0; k < 10; ++k) {
+      t.set_cell(olvar::core::kFirstUserColumn + k, row, std::to_string((row * (k + 3)) % 97));
+    }
+  }
+  t.renumber_rows();
+  return w;
+}
+
+class SilentPrompter : public olvar::core::Prompter {
+ public:
+  void inform(std::string_view) override {}
+  bool ask_yes_no(std::string_view) override { return false; }
+  std::optional<std::string> ask_text(std::string_view, std::string_view) override { return {}; }
+  std::optional<std::string> choose_file(std::string_view, std::string_view, bool) override {
+    return {};
+  }
+};
+
+constexpr olvar::core::DateConventions kDmy{olvar::core::DateOrder::dmy, '.', '.'};
+
+struct BenchSession {
+  WhoReference who = WhoReference::load(std::string(OLVAR_BUILD_DATA_DIR) + "/anthro_who2005.dat");
+  olvar::core::SettingsRecord settings;
+  olvar::core::LanguageTable text;
+  SilentPrompter prompter;
+  olvar::anthro::SurveySession get() {
+    return {settings, kDmy, text, who, olvar::platform::LocalDate{2026, 3, 12}, prompter};
+  }
+};
+
+void BM_OpenSurvey65535WithEvaluation(benchmark::State& state) {
+  BenchSession session;
+  if (!session.who.found()) {
+    state.SkipWithError("anthro_who2005.dat not found in the build data folder");
+    return;
+  }
+  const auto file = std::filesystem::temp_directory_path() / "olvar_bench_open.as";
+  olvar::core::write_file_with_backup(file, olvar::core::survey_file_bytes(full_survey(), kDmy));
+  for (auto _ : state) {
+    olvar::core::Workspace w;
+    const auto outcome = olvar::anthro::open_survey(w, file, session.get());
+    if (!outcome.opened) state.SkipWithError("the survey was not opened");
+    benchmark::DoNotOptimize(w);
+  }
+  std::filesystem::remove(file);
+}
+BENCHMARK(BM_OpenSurvey65535WithEvaluation)->Unit(benchmark::kMillisecond);
+
+void BM_SaveSurvey65535(benchmark::State& state) {
+  BenchSession session;
+  olvar::core::Workspace w = full_survey();
+  const auto file = std::filesystem::temp_directory_path() / "olvar_bench_save_session.as";
+  w.file_name = file.string();
+  bool filter_active = false;
+  for (auto _ : state) {
+    const auto saved = olvar::anthro::save_survey(w, session.get(), filter_active);
+    if (!saved.outcome.saved) state.SkipWithError("the survey was not saved");
+  }
+  std::filesystem::remove(file);
+  std::filesystem::remove(std::filesystem::path(file).replace_extension(".bak"));
+}
+BENCHMARK(BM_SaveSurvey65535)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -7,7 +7,17 @@
 #include <filesystem>
 #include <functional>
 
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "anthro/survey_session.h"
 #include "anthro/who_reference.h"
+#include "core/app_context.h"
+#include "core/prompter.h"
+#include "core/workspace.h"
 
 namespace olvar::cli {
 
@@ -20,6 +30,38 @@ std::filesystem::path program_folder();
 // would otherwise come out empty without a word.
 anthro::WhoReference load_who_reference();
 
+// Nobody answers questions here: messages go to standard error, every question is answered No
+// and every choice of a file is cancelled, so that a flow never waits for input.
+class StderrPrompter : public core::Prompter {
+ public:
+  void inform(std::string_view message) override { std::cerr << message << "\n"; }
+  bool ask_yes_no(std::string_view) override { return false; }
+  std::optional<std::string> ask_text(std::string_view, std::string_view) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> choose_file(std::string_view, std::string_view, bool) override {
+    return std::nullopt;
+  }
+};
+
+// The process as the desktop program starts it (folders, date conventions, settings, Language
+// and WHO tables), without writing anything to the system.
+struct SurveyTools {
+  core::AppContext app;
+  anthro::ProcessTables tables;
+  StderrPrompter prompter;
+  anthro::SurveySession session() { return anthro::survey_session(app, prompter); }
+};
+// Held by pointer: the context points into the tables.
+std::unique_ptr<SurveyTools> start_survey_tools();
+
+// Reads a survey file as the open command does, every row evaluated under the settings and
+// options in force. Throws with a message naming the file when it cannot be read, and when WHO
+// z-scores are asked for without the WHO table.
+core::Workspace read_survey(SurveyTools& tools, const std::string& path);
+
 CommandAction add_zscores_command(CLI::App& app);
+CommandAction add_table_command(CLI::App& app);
+CommandAction add_convert_command(CLI::App& app);
 
 }  // namespace olvar::cli

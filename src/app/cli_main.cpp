@@ -27,6 +27,34 @@ anthro::WhoReference load_who_reference() {
   return who;
 }
 
+std::unique_ptr<SurveyTools> start_survey_tools() {
+  auto tools = std::make_unique<SurveyTools>();
+  tools->app = core::start_up_read_only(core::system_start_up_inputs(0, nullptr,
+                                                                     OLVAR_BUILD_DATA_DIR));
+  tools->tables = anthro::load_process_tables(tools->app.folders);
+  anthro::attach_process_tables(tools->app, tools->tables);
+  return tools;
+}
+
+core::Workspace read_survey(SurveyTools& tools, const std::string& path) {
+  if (tools.app.settings.reference != core::kReferenceNchs && !tools.tables.who.found()) {
+    throw std::runtime_error(tools.tables.messages.empty() ? "the WHO reference table is missing"
+                                                           : tools.tables.messages.front());
+  }
+  core::Workspace workspace;
+  workspace.options = core::Options_New(tools.app.settings, tools.app.dates.decimal_separator);
+  workspace.extra_columns_shown = tools.app.settings.show_extra_columns;
+  const anthro::OpenOutcome outcome = anthro::open_survey(workspace, path, tools.session());
+  if (!outcome.opened) {
+    if (outcome.failure == core::SurveyFileError::Kind::cannot_open) {
+      throw std::runtime_error("cannot open " + path + " for reading");
+    }
+    throw std::runtime_error(outcome.failure_message.empty() ? path + " cannot be read"
+                                                             : outcome.failure_message);
+  }
+  return workspace;
+}
+
 }  // namespace olvar::cli
 
 int main(int argc, char** argv) {
@@ -40,6 +68,8 @@ int main(int argc, char** argv) {
 
   const std::map<std::string, CommandAction> actions = {
       {"zscores", add_zscores_command(app)},
+      {"table", add_table_command(app)},
+      {"convert", add_convert_command(app)},
   };
 
   try {

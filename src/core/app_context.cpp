@@ -60,4 +60,21 @@ AppContext start_up(const StartUpInputs& in) {
   return app;
 }
 
+AppContext start_up_read_only(const StartUpInputs& in) {
+  AppContext app;
+  app.executable = in.executable;
+  app.folders.program = platform::find_program_folder(in.env, in.executable, in.build_data_folder);
+  app.folders.writable = platform::writable_data_folder(in.env, app.folders.program);
+  app.dates = conventions_from_locale(in.locale);
+  app.output_folder = platform::documents_folder(in.env);
+  if (app.output_folder.empty()) app.output_folder = app.folders.writable;
+  const SettingsLocation location = settings_location(app.folders.program, app.folders.writable);
+  app.settings_file = location.write_to;
+  app.settings = read_settings_file(location.read_from).record;
+  app.settings.second_relay_option = ' ';
+  app.today = in.today;
+  app.command_line = parse_command_line(in.arguments);
+  return app;
+}
+
 }  // namespace olvar::core

@@ -69,4 +69,10 @@ StartUpInputs system_start_up_inputs(int argc, char** argv,
 // unpacked; the command line taken.
 AppContext start_up(const StartUpInputs& inputs);
 
+// The same for a tool that must leave the system as it found it (the command-line tool): the
+// settings are read (defaults when missing or damaged) but not written, no association is
+// installed and no archive unpacked. Only the per-user data folder is created when missing, as
+// finding the writable folder always does.
+AppContext start_up_read_only(const StartUpInputs& inputs);
+
 }  // namespace olvar::core

@@ -486,32 +486,35 @@ void read_mortality_options(const Section& section, MortalityOptions& options) {
   }
 }
 
-using OptionText = std::string SurveyOptions::*;
-using OptionSwitch = bool SurveyOptions::*;
+// The Options section maps onto the Options page's own fields: the page is the one place that
+// holds these controls, and the file only carries a copy of some of them.
+using OptionText = std::string OptionsPage::*;
+using OptionSwitch = bool OptionsPage::*;
+using FlagText = std::string FlagParameters::*;
 
 constexpr std::array<OptionSwitch, 5> kAutofillSwitches = {
-    &SurveyOptions::autofill_id, &SurveyOptions::autofill_hh, &SurveyOptions::autofill_cluster,
-    &SurveyOptions::autofill_team, &SurveyOptions::autofill_survdate};
-constexpr std::array<OptionText, 3> kKanduLow = {&SurveyOptions::whz_ol, &SurveyOptions::haz_ol,
-                                                 &SurveyOptions::waz_ol};
-constexpr std::array<OptionText, 3> kKanduHigh = {&SurveyOptions::whz_oh, &SurveyOptions::haz_oh,
-                                                  &SurveyOptions::waz_oh};
+    &OptionsPage::autofill_id, &OptionsPage::autofill_hh, &OptionsPage::autofill_cluster,
+    &OptionsPage::autofill_team, &OptionsPage::autofill_survdate};
+constexpr std::array<FlagText, 3> kKanduLow = {&FlagParameters::whz_ol, &FlagParameters::haz_ol,
+                                               &FlagParameters::waz_ol};
+constexpr std::array<FlagText, 3> kKanduHigh = {&FlagParameters::whz_oh, &FlagParameters::haz_oh,
+                                                &FlagParameters::waz_oh};
 // Lines 10 to 16: an age group bound, the clothes weight, and a mortality age bound.
 constexpr std::array<std::pair<OptionText, OptionText>, 7> kBoundLines = {{
-    {&SurveyOptions::Edit2, &SurveyOptions::ma01},
-    {&SurveyOptions::Edit11, &SurveyOptions::ma03},
-    {&SurveyOptions::Edit26, &SurveyOptions::ma05},
-    {&SurveyOptions::Edit4, &SurveyOptions::ma07},
-    {&SurveyOptions::Edit6, &SurveyOptions::ma09},
-    {&SurveyOptions::Edit8, &SurveyOptions::ma11},
-    {&SurveyOptions::Edit10, &SurveyOptions::ma12},
+    {&OptionsPage::Edit2, &OptionsPage::ma01},
+    {&OptionsPage::Edit11, &OptionsPage::ma03},
+    {&OptionsPage::Edit26, &OptionsPage::ma05},
+    {&OptionsPage::Edit4, &OptionsPage::ma07},
+    {&OptionsPage::Edit6, &OptionsPage::ma09},
+    {&OptionsPage::Edit8, &OptionsPage::ma11},
+    {&OptionsPage::Edit10, &OptionsPage::ma12},
 }};
 // The end of each of groups 1 to 4 is the start of the next group minus one.
 constexpr std::array<std::pair<OptionText, OptionText>, 4> kGroupEnds = {{
-    {&SurveyOptions::Edit3, &SurveyOptions::Edit4},
-    {&SurveyOptions::Edit5, &SurveyOptions::Edit6},
-    {&SurveyOptions::Edit7, &SurveyOptions::Edit8},
-    {&SurveyOptions::Edit9, &SurveyOptions::Edit10},
+    {&OptionsPage::Edit3, &OptionsPage::Edit4},
+    {&OptionsPage::Edit5, &OptionsPage::Edit6},
+    {&OptionsPage::Edit7, &OptionsPage::Edit8},
+    {&OptionsPage::Edit9, &OptionsPage::Edit10},
 }};
 
 std::optional<long> whole_number(std::string_view text) {
@@ -530,7 +533,7 @@ std::optional<long> whole_number(std::string_view text) {
   return negative ? -value : value;
 }
 
-void read_options(const Section& section, SurveyOptions& options) {
+void read_options(const Section& section, OptionsPage& options) {
   const auto& lines = section.lines;
   // The survey file can switch these on but not off: the settings record holds them too, and
   // a survey saved with a switch off must not undo the user's choice.
@@ -541,11 +544,11 @@ void read_options(const Section& section, SurveyOptions& options) {
   if (lines.size() > 6 && contains(lines[6], "y/n")) options.oedema_yn = true;
   if (lines.size() > 7) {
     const auto fields = fields_of(lines[7], 3);
-    for (std::size_t k = 0; k < 3; ++k) set_if_present(options.*kKanduLow[k], fields, k);
+    for (std::size_t k = 0; k < 3; ++k) set_if_present(options.flags.*kKanduLow[k], fields, k);
   }
   if (lines.size() > 8) {
     const auto fields = fields_of(lines[8], 3);
-    for (std::size_t k = 0; k < 3; ++k) set_if_present(options.*kKanduHigh[k], fields, k);
+    for (std::size_t k = 0; k < 3; ++k) set_if_present(options.flags.*kKanduHigh[k], fields, k);
   }
   for (std::size_t k = 0; k < kBoundLines.size() && 9 + k < lines.size(); ++k) {
     const auto fields = fields_of(lines[9 + k], 2);
@@ -686,7 +689,7 @@ void write_individuals(std::string& out, const TextGrid& table) {
   }
 }
 
-void write_options(std::string& out, const SurveyOptions& options) {
+void write_options(std::string& out, const OptionsPage& options) {
   for (const OptionSwitch on : kAutofillSwitches) {
     append_field(out, options.*on ? "yes" : "no");
     out += kLineEnd;
@@ -696,7 +699,7 @@ void write_options(std::string& out, const SurveyOptions& options) {
   append_field(out, options.oedema_yn ? "y/n" : "0,1,2,3");
   out += kLineEnd;
   for (const auto& offsets : {kKanduLow, kKanduHigh}) {
-    for (const OptionText offset : offsets) append_field(out, options.*offset);
+    for (const FlagText offset : offsets) append_field(out, options.flags.*offset);
     out += kLineEnd;
   }
   for (const auto& [bound, mortality_bound] : kBoundLines) {

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/options_page.h"
 #include "core/survey_table.h"
 #include "core/text_grid.h"
 #include "core/variable_view.h"
@@ -33,27 +34,6 @@ struct MortalityOptions {
   std::string lde1, lde2, lde3, lde4;
 };
 
-// The Options page controls whose values travel with the survey file.
-struct SurveyOptions {
-  bool autofill_id = true;
-  bool autofill_hh = true;
-  bool autofill_cluster = true;
-  bool autofill_team = true;
-  bool autofill_survdate = true;
-  bool age_by_months = false;  // age entered mainly as months; false: as date of birth
-  bool oedema_yn = true;       // oedema coded "y"/"n"; false: "0" to "3"
-  // Kandu window offsets.
-  std::string whz_ol = "-3", haz_ol = "-3", waz_ol = "-3";
-  std::string whz_oh = "3", haz_oh = "3", waz_oh = "3";
-  // Age groups 1 to 5 in months: start and end.
-  std::string Edit2 = "6", Edit3 = "17", Edit4 = "18", Edit5 = "29", Edit6 = "30", Edit7 = "41",
-              Edit8 = "42", Edit9 = "53", Edit10 = "54", Edit11 = "59";
-  std::string Edit26 = "0";  // clothes weight in grams
-  // Mortality age bounds in years.
-  std::string ma01 = "0", ma02 = "4", ma03 = "5", ma04 = "11", ma05 = "12", ma06 = "17",
-              ma07 = "18", ma08 = "49", ma09 = "50", ma10 = "64", ma11 = "65", ma12 = "120";
-};
-
 struct Workspace {
   SurveyTable survey;
   TextGrid variables = new_variable_view();  // the Variable View: one row per Survey column
@@ -72,7 +52,9 @@ struct Workspace {
   std::vector<std::string> mortality_additional_variables;  // headings of columns 165 and up
   MortalityOptions mortality_options;
   std::string rd_hh;  // recall period in days, household level
-  SurveyOptions options;
+  // The Options page. The survey file's Options section carries the auto-fill switches, age
+  // entry, oedema coding, Kandu offsets, age group and mortality bounds and clothes weight.
+  OptionsPage options;
 };
 
 // The reset to a new table, run by the new-survey command and before every file read: all cells

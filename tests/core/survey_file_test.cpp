@@ -381,14 +381,14 @@ TEST(SurveyFileRead, OptionsSwitchOnButNeverOff) {
   start.options.autofill_hh = false;
   start.options.age_by_months = true;
   start.options.oedema_yn = true;
-  const SurveyOptions o = read(options, kDmyPoint, start).workspace.options;
+  const OptionsPage o = read(options, kDmyPoint, start).workspace.options;
   EXPECT_TRUE(o.autofill_id);  // "no" leaves it on
   EXPECT_TRUE(o.autofill_hh);  // "yes" switches it on
   EXPECT_TRUE(o.age_by_months);
   EXPECT_TRUE(o.oedema_yn);
-  EXPECT_EQ(o.whz_ol, "-2");
-  EXPECT_EQ(o.haz_ol, "-3");  // absent field: unchanged
-  EXPECT_EQ(o.waz_oh, "6");
+  EXPECT_EQ(o.flags.whz_ol, "-2");
+  EXPECT_EQ(o.flags.haz_ol, "-3");  // absent field: unchanged
+  EXPECT_EQ(o.flags.waz_oh, "6");
   EXPECT_EQ(o.Edit2, "7");
   EXPECT_EQ(o.ma01, "1");
   EXPECT_EQ(o.Edit11, "60");
