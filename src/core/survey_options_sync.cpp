@@ -15,12 +15,12 @@ void each_shared_field(Page& page, Survey& survey, Copy copy) {
   copy(page.age_by_months, survey.age_by_months);
   copy(page.oedema_yn, survey.oedema_yn);
   copy(page.Edit26, survey.Edit26);
-  copy(page.flags.whz_ol, survey.whz_ol);
-  copy(page.flags.haz_ol, survey.haz_ol);
-  copy(page.flags.waz_ol, survey.waz_ol);
-  copy(page.flags.whz_oh, survey.whz_oh);
-  copy(page.flags.haz_oh, survey.haz_oh);
-  copy(page.flags.waz_oh, survey.waz_oh);
+  copy(page.flags.whz_ol, survey.flags.whz_ol);
+  copy(page.flags.haz_ol, survey.flags.haz_ol);
+  copy(page.flags.waz_ol, survey.flags.waz_ol);
+  copy(page.flags.whz_oh, survey.flags.whz_oh);
+  copy(page.flags.haz_oh, survey.flags.haz_oh);
+  copy(page.flags.waz_oh, survey.flags.waz_oh);
   copy(page.Edit2, survey.Edit2);
   copy(page.Edit3, survey.Edit3);
   copy(page.Edit4, survey.Edit4);
@@ -47,13 +47,13 @@ void each_shared_field(Page& page, Survey& survey, Copy copy) {
 
 }  // namespace
 
-SurveyOptions survey_options_of(const OptionsPage& page) {
-  SurveyOptions options;
+OptionsPage survey_options_of(const OptionsPage& page) {
+  OptionsPage options;
   each_shared_field(page, options, [](const auto& from, auto& to) { to = from; });
   return options;
 }
 
-void show_survey_options(OptionsPage& page, const SurveyOptions& options) {
+void show_survey_options(OptionsPage& page, const OptionsPage& options) {
   each_shared_field(page, options, [](auto& to, const auto& from) { to = from; });
 }
 

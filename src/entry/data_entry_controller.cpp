@@ -287,7 +287,7 @@ void DataEntryController::start_new_row(EntryUpdate& update) {
   table.renumber_rows();
 
   if (target > 1) {
-    const core::SurveyOptions& options = workspace_.options;
+    const core::OptionsPage& options = workspace_.options;
     const int above = target - 1;
     // Only empty cells are filled: a value already typed in the new row is never replaced.
     const auto fill = [&](StdVar variable, bool on, bool count_up) {

@@ -14,14 +14,16 @@ TEST(SurveyOptionsSync, SharedFieldsTravelBothWaysAndOthersStay) {
   page.flags.whz_ol = "-2.5";
   page.Edit11 = "60";
   page.ma12 = "99";
-  const SurveyOptions saved = survey_options_of(page);
+  const OptionsPage saved = survey_options_of(page);
   EXPECT_FALSE(saved.autofill_team);
   EXPECT_TRUE(saved.age_by_months);
   EXPECT_FALSE(saved.oedema_yn);
   EXPECT_EQ(saved.Edit26, "250");
-  EXPECT_EQ(saved.whz_ol, "-2.5");
+  EXPECT_EQ(saved.flags.whz_ol, "-2.5");
   EXPECT_EQ(saved.Edit11, "60");
   EXPECT_EQ(saved.ma12, "99");
+
+  EXPECT_EQ(saved.muac1, OptionsPage{}.muac1);  // only what the file carries is taken
 
   OptionsPage other;
   other.muac1 = "110";  // not carried by the survey file
