@@ -438,9 +438,12 @@ void PlausibilityBuilder::age_distribution() {
     last = m;
   }
   if (first == 0) return;
+  // Bars of up to 65 characters fit a line only in the small fixed-width font.
   const int unit = bar_unit(counts);
+  out_ << rtf::kFixedWidthOn;
   for (int m = std::min(first, 6); m <= last; ++m)
     out_ << "Month " << pad_right(std::to_string(m), 3) << ": " << bar(counts[m], unit) << "\\par ";
+  out_ << rtf::kFixedWidthOff;
 }
 
 void PlausibilityBuilder::age_ratio() {
@@ -586,7 +589,9 @@ void PlausibilityBuilder::month_of_birth() {
   static constexpr std::array<std::string_view, 12> kNames = {
       "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
   const int unit = bar_unit(counts);
+  out_ << rtf::kFixedWidthOn;
   for (int m = 0; m < 12; ++m) out_ << kNames[m] << ": " << bar(counts[m], unit) << "\\par ";
+  out_ << rtf::kFixedWidthOff;
 }
 
 std::string PlausibilityBuilder::digit_text(StdVar measure, int row) const {
@@ -634,8 +639,10 @@ void PlausibilityBuilder::DigitPreference(StdVar measure, int label_entry, int c
   out_ << "\\par\\par\\b " << T(1163) << " " << T(label_entry) << ": \\b0\\par\\par ";
   const std::array<int, 10> counts = digit_counts(measure, data_rows_);
   const int unit = bar_unit(counts);
+  out_ << rtf::kFixedWidthOn;
   for (int d = 0; d < 10; ++d)
     out_ << "Digit ." << pad_right(std::to_string(d), 3) << ": " << bar(counts[d], unit) << "\\par ";
+  out_ << rtf::kFixedWidthOff;
   const DigitScore s = digit_score(counts);
   // A measure nobody took has no score: its value stays empty and scores nothing.
   out_ << "\\par " << T(1164) << ": \\b " << marked(criterion, s.n > 0 ? fmt(s.dps, 5, 0) : "")
@@ -869,7 +876,8 @@ void PlausibilityBuilder::team_analysis() {
   }
 
   out_ << "\\par\\par\\b\\fs28 " << T(915) << " \\fs24\\b0\\par ";
-  out_ << "\\par\\b Team \\tab\\tab ";
+  // No blank before the tabs: "Team " in bold reaches past the first default tab stop.
+  out_ << "\\par\\b Team\\tab\\tab ";
   for (const std::string& t : teams) out_ << esc(t) << " \\tab ";
   out_ << " \\b0\\par n = \\tab\\tab ";
   for (const Rows& r : team_rows) out_ << std::to_string(r.size()) << " \\tab ";
