@@ -21,5 +21,6 @@ std::filesystem::path program_folder();
 anthro::WhoReference load_who_reference();
 
 CommandAction add_zscores_command(CLI::App& app);
+CommandAction add_plausibility_command(CLI::App& app);
 
 }  // namespace olvar::cli

@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
 
   const std::map<std::string, CommandAction> actions = {
       {"zscores", add_zscores_command(app)},
+      {"plausibility", add_plausibility_command(app)},
   };
 
   try {
