@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <numeric>
 #include <span>
@@ -188,6 +189,7 @@ class PlausibilityBuilder {
   std::string Timepoints(const core::TextGrid& table, const Rows& rows, double mean) const;
   void team_analysis();
   void scoring(PlausibilityReport& report);
+  const core::TextGrid& with_exclusion(int column, anthro::ExclusionMode mode);
 
   std::array<int, 10> digit_counts(StdVar measure, const Rows& rows) const;
   std::string digit_text(StdVar measure, int row) const;
@@ -201,7 +203,10 @@ class PlausibilityBuilder {
   Rows data_rows_;  // 1 ... last used row
   // Means of the indices over all rows (single precision, as every flag test reads them).
   float mean_waz_ = 0, mean_haz_ = 0, mean_whz_ = 0;
-  AnalysisTable table_;  // reused for every rebuild of the analysis table
+  // The analysis table without exclusion, and one z-score column of it with the exclusion of a
+  // mode applied (what rebuilding the analysis table for that column and mode gives there).
+  AnalysisTable base_;
+  core::TextGrid excluded_;
   // Per-cluster counts of the nine indicators.
   std::vector<std::string> clusters_;
   std::vector<std::array<double, 9>> cluster_counts_;
@@ -264,27 +269,56 @@ void PlausibilityBuilder::summary_table() {
 }  // namespace
 
 std::vector<DuplicatePair> find_duplicate_rows(const core::TextGrid& table, int last_row) {
-  // Cells are joined with a tab, which no cell can hold, so that rows whose texts differ only
-  // in where one cell ends and the next begins ("1","23" and "12","3") are not taken as equal.
-  std::unordered_map<std::string, std::vector<int>> groups;
-  groups.reserve(static_cast<std::size_t>(std::max(0, last_row)));
+  // Each row's cells are hashed (the first without its leading blanks), the rows sorted by
+  // hash, and only rows of equal hash compared cell by cell: linear work apart from the sort.
+  // Cells are compared one by one, so rows whose texts differ only in where one cell ends and
+  // the next begins ("1","23" and "12","3") are not taken as equal.
+  const auto cell_text = [&](int c, int row) {
+    std::string_view text = table.cell(c, row);
+    if (c == 1) text.remove_prefix(std::min(text.find_first_not_of(' '), text.size()));
+    return text;
+  };
+  struct Entry {
+    std::uint64_t hash;
+    int row;
+    bool operator<(const Entry& o) const { return hash != o.hash ? hash < o.hash : row < o.row; }
+  };
+  std::vector<Entry> entries;
   const int last = std::min(last_row, table.row_count() - 1);
   for (int row = 1; row <= last; ++row) {
-    std::string key;
+    std::uint64_t hash = 1469598103934665603ULL;  // FNV-1a
     bool any = false;
     for (int c = 1; c < table.column_count(); ++c) {
-      std::string_view text = table.cell(c, row);
-      if (c == 1) text.remove_prefix(std::min(text.find_first_not_of(' '), text.size()));
-      if (!text.empty()) any = true;
-      key.append(text);
-      key += '\t';
+      const std::string_view text = cell_text(c, row);
+      any = any || !text.empty();
+      for (const char ch : text) hash = (hash ^ static_cast<unsigned char>(ch)) * 1099511628211ULL;
+      hash = (hash ^ 0x1FU) * 1099511628211ULL;  // cell boundary
     }
-    if (any) groups[std::move(key)].push_back(row);
+    if (any) entries.push_back({hash, row});
   }
+  std::sort(entries.begin(), entries.end());
+  const auto equal_rows = [&](int a, int b) {
+    for (int c = 1; c < table.column_count(); ++c)
+      if (cell_text(c, a) != cell_text(c, b)) return false;
+    return true;
+  };
   std::vector<DuplicatePair> pairs;
-  for (const auto& [key, rows] : groups) {
-    for (std::size_t i = 0; i < rows.size(); ++i)
-      for (std::size_t j = i + 1; j < rows.size(); ++j) pairs.emplace_back(rows[i], rows[j]);
+  for (std::size_t begin = 0; begin < entries.size();) {
+    std::size_t end = begin + 1;
+    while (end < entries.size() && entries[end].hash == entries[begin].hash) ++end;
+    // Rows of one hash, in row order, split into classes of equal rows (collisions are rare).
+    std::vector<std::vector<int>> classes;
+    for (std::size_t i = begin; i < end; ++i) {
+      const int row = entries[i].row;
+      auto it = std::find_if(classes.begin(), classes.end(),
+                             [&](const std::vector<int>& c) { return equal_rows(c.front(), row); });
+      if (it == classes.end()) classes.push_back({row});
+      else it->push_back(row);
+    }
+    for (const std::vector<int>& rows : classes)
+      for (std::size_t i = 0; i < rows.size(); ++i)
+        for (std::size_t j = i + 1; j < rows.size(); ++j) pairs.emplace_back(rows[i], rows[j]);
+    begin = end;
   }
   std::sort(pairs.begin(), pairs.end());
   return pairs;
@@ -667,8 +701,8 @@ void PlausibilityBuilder::SD_SW_SK() {
   for (int i = 0; i < 3; ++i) {
     const int column = col(indices[i].first);
     for (int m = 0; m < 3; ++m) {
-      SG6_uebergabe(survey(), options_with(kModes[m]), -1, column, "", table_);
-      const stats::ColumnSummary s = stats::DeskripStatCont(table_.table, column);
+      const core::TextGrid& table = with_exclusion(column, kModes[m]);
+      const stats::ColumnSummary s = stats::DeskripStatCont(table, column);
       Fields& f = fields[i][m];
       const bool scored = i == 0 && m == 2;
       const std::string sd = s.n >= 2 ? fmt(s.sd, 4, 2) : std::string();
@@ -681,7 +715,7 @@ void PlausibilityBuilder::SD_SW_SK() {
       } else {
         for (int r = 1; r < 4; ++r) f.sd_rows[r] = std::string(17, ' ');
       }
-      const std::vector<double> values = stats::present_values(table_.table, column);
+      const std::vector<double> values = stats::present_values(table, column);
       if (any_mean && values.size() >= 3) {
         f.shapiro = pad_left("p=" + fmt(stats::ShapiroWilkW(values).p, 5, 3), 17);
       } else {
@@ -730,11 +764,10 @@ void PlausibilityBuilder::Praev_calc() {
   clusters_.clear();
   cluster_counts_.clear();
   std::unordered_map<std::string, std::size_t> index_of;
-  const AnalysisOptions kandu = options_with(anthro::ExclusionMode::kandu);
   const std::array<StdVar, 3> order = {StdVar::whz, StdVar::haz, StdVar::waz};
+  const core::TextGrid& t = base_.table;
   for (const StdVar index : order) {
-    SG6_uebergabe(survey(), kandu, -1, col(index), "", table_);
-    const core::TextGrid& t = table_.table;
+    const core::TextGrid& z_table = with_exclusion(col(index), anthro::ExclusionMode::kandu);
     for (const int row : data_rows_) {
       if (t.cell(col(StdVar::team), row).empty()) continue;
       const std::string& code = t.cell(col(StdVar::cluster), row);
@@ -744,7 +777,7 @@ void PlausibilityBuilder::Praev_calc() {
         cluster_counts_.push_back({});
       }
       std::array<double, 9>& c = cluster_counts_[it->second];
-      const auto z = z_value(t, col(index), row);
+      const auto z = z_value(z_table, col(index), row);
       if (index == StdVar::whz) {
         const std::string& edema = t.cell(col(StdVar::edema), row);
         const bool oedema = edema == "y" || edema == "Y";
@@ -784,6 +817,7 @@ void PlausibilityBuilder::clustering() {
   caption("Sorting datatable");
   core::SortSurvey(workspace_, col(StdVar::cluster), col(StdVar::id), core::SortOrder::ascending,
                    separator_);
+  SG6_uebergabe(survey(), options_with(anthro::ExclusionMode::none), -1, -1, "", base_);
   Praev_calc();
   if (clusters_.size() <= 1) return;
   out_ << "\\par\\par\\b " << T(37) << "\\b0\\par\\par " << "\\f3\\fs20\\lang2057 ";
@@ -945,8 +979,7 @@ void PlausibilityBuilder::team_analysis() {
   }
 
   // SD of WHZ and HAZ per team, without exclusion.
-  SG6_uebergabe(survey(), options_with(anthro::ExclusionMode::none), -1, -1, "", table_);
-  const core::TextGrid& plain = table_.table;
+  const core::TextGrid& plain = base_.table;
   for (const auto& [column, heading] :
        std::array<std::pair<int, int>, 2>{{{col(StdVar::whz), 899}, {col(StdVar::haz), 905}}}) {
     std::array<std::string, 4> lines = {"SD \\tab\\tab ", T(902) + " \\tab ", T(903) + " \\tab ",
@@ -990,6 +1023,30 @@ void PlausibilityBuilder::team_analysis() {
     out_ << Timepoints(plain, team_rows[t], mean_all);
   }
   out_ << T(914) << "\\par ";
+}
+
+// Rebuilding the whole analysis table for each index and mode would copy every cell of the
+// survey fifteen times; the exclusion touches only the one z-score column, so that column alone
+// is filled here, by the rule the analysis table applies: the observed mean is taken over the
+// selected rows, and each value the flag test rejects is left out.
+const core::TextGrid& PlausibilityBuilder::with_exclusion(int column, anthro::ExclusionMode mode) {
+  const core::TextGrid& base = base_.table;
+  if (excluded_.column_count() <= column || excluded_.row_count() != base.row_count())
+    excluded_ = core::TextGrid(std::max(column + 1, col(StdVar::whz) + 1), base.row_count());
+  excluded_.clear_column(column);
+  const double observed_mean = stats::DeskripStatCont(base, column).mean;
+  const anthro::FlagIndex index = column == col(StdVar::waz)   ? anthro::FlagIndex::waz
+                                  : column == col(StdVar::haz) ? anthro::FlagIndex::haz
+                                                               : anthro::FlagIndex::whz;
+  for (int row = 1; row < base.row_count(); ++row) {
+    const std::string& text = base.cell(column, row);
+    if (text.empty()) continue;
+    const float z = core::parse_tolerant(text, separator_);
+    if (anthro::is_flagged(z, index, mode, observed_mean, context_.options.flags, separator_))
+      continue;
+    excluded_.set_cell(column, row, text);
+  }
+  return excluded_;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1054,19 +1111,17 @@ PlausibilityReport PlausibilityBuilder::build() {
   flagged_zscores();
   age_distribution();
   age_ratio();
-  SG6_uebergabe(survey(), options_with(anthro::ExclusionMode::none), -1, -1, "", table_);
-  AgeSex_SG6(T(81), table_.table, data_rows_, true);
+  SG6_uebergabe(survey(), options_with(anthro::ExclusionMode::none), -1, -1, "", base_);
+  AgeSex_SG6(T(81), base_.table, data_rows_, true);
   month_of_birth();
   DigitPreference(StdVar::weight, 1165, 4);
   DigitPreference(StdVar::height, 1166, 5);
   DigitPreference(StdVar::muac, 1167, 0);
   SD_SW_SK();
   clustering();
-  SG6_uebergabe(survey(), options_with(anthro::ExclusionMode::none), -1, col(StdVar::whz), "",
-                table_);
   {
-    const double mean = stats::DeskripStatCont(table_.table, col(StdVar::whz)).mean;
-    const std::string timepoints = Timepoints(table_.table, data_rows_, mean);
+    const double mean = stats::DeskripStatCont(base_.table, col(StdVar::whz)).mean;
+    const std::string timepoints = Timepoints(base_.table, data_rows_, mean);
     if (!timepoints.empty()) {
       out_ << "\\par\\b " << T(89) << "\\b0\\par " << T(90) << " \\par\\par\\b0 " << timepoints;
     }
