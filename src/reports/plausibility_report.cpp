@@ -207,6 +207,12 @@ class PlausibilityBuilder {
   // mode applied (what rebuilding the analysis table for that column and mode gives there).
   AnalysisTable base_;
   core::TextGrid excluded_;
+  // Observed means of the z-score columns of base_, worked out once per rebuild.
+  std::array<std::optional<double>, 16> observed_means_;
+  void rebuild_base() {
+    SG6_uebergabe(survey(), options_with(anthro::ExclusionMode::none), -1, -1, "", base_);
+    observed_means_ = {};
+  }
   // Per-cluster counts of the nine indicators.
   std::vector<std::string> clusters_;
   std::vector<std::array<double, 9>> cluster_counts_;
@@ -817,7 +823,7 @@ void PlausibilityBuilder::clustering() {
   caption("Sorting datatable");
   core::SortSurvey(workspace_, col(StdVar::cluster), col(StdVar::id), core::SortOrder::ascending,
                    separator_);
-  SG6_uebergabe(survey(), options_with(anthro::ExclusionMode::none), -1, -1, "", base_);
+  rebuild_base();
   Praev_calc();
   if (clusters_.size() <= 1) return;
   out_ << "\\par\\par\\b " << T(37) << "\\b0\\par\\par " << "\\f3\\fs20\\lang2057 ";
@@ -1034,7 +1040,9 @@ const core::TextGrid& PlausibilityBuilder::with_exclusion(int column, anthro::Ex
   if (excluded_.column_count() <= column || excluded_.row_count() != base.row_count())
     excluded_ = core::TextGrid(std::max(column + 1, col(StdVar::whz) + 1), base.row_count());
   excluded_.clear_column(column);
-  const double observed_mean = stats::DeskripStatCont(base, column).mean;
+  std::optional<double>& mean = observed_means_[static_cast<std::size_t>(column)];
+  if (!mean) mean = stats::DeskripStatCont(base, column).mean;
+  const double observed_mean = *mean;
   const anthro::FlagIndex index = column == col(StdVar::waz)   ? anthro::FlagIndex::waz
                                   : column == col(StdVar::haz) ? anthro::FlagIndex::haz
                                                                : anthro::FlagIndex::whz;
@@ -1042,7 +1050,8 @@ const core::TextGrid& PlausibilityBuilder::with_exclusion(int column, anthro::Ex
     const std::string& text = base.cell(column, row);
     if (text.empty()) continue;
     const float z = core::parse_tolerant(text, separator_);
-    if (anthro::is_flagged(z, index, mode, observed_mean, context_.options.flags, separator_))
+    if (mode != anthro::ExclusionMode::none &&
+        anthro::is_flagged(z, index, mode, observed_mean, context_.options.flags, separator_))
       continue;
     excluded_.set_cell(column, row, text);
   }
@@ -1111,7 +1120,7 @@ PlausibilityReport PlausibilityBuilder::build() {
   flagged_zscores();
   age_distribution();
   age_ratio();
-  SG6_uebergabe(survey(), options_with(anthro::ExclusionMode::none), -1, -1, "", base_);
+  rebuild_base();
   AgeSex_SG6(T(81), base_.table, data_rows_, true);
   month_of_birth();
   DigitPreference(StdVar::weight, 1165, 4);
