@@ -57,8 +57,7 @@ void BM_PlausibilityReport(benchmark::State& state) {
   const olvar::core::Workspace survey = large_survey();
   const olvar::anthro::WhoReference who = olvar::anthro::WhoReference::load(
       std::filesystem::path(OLVAR_BUILD_DATA_DIR) / "anthro_who2005.dat");
-  const olvar::core::LanguageTable text =
-      olvar::core::LanguageTable::load(OLVAR_BUILD_DATA_DIR);
+  const olvar::core::LanguageTable text = olvar::core::LanguageTable::load(OLVAR_BUILD_DATA_DIR);
   const std::filesystem::path folder =
       std::filesystem::temp_directory_path() / "olvar-reports-bench";
   std::filesystem::create_directories(folder);

@@ -73,9 +73,9 @@ int run_plausibility(const PlausibilityArguments& args) {
   evaluation.extra_columns_shown = read.workspace.extra_columns_shown;
   evaluation.clothes_weight_g = read.workspace.options.Edit26;
   const reports::PlausibilityContext context{
-      text, who, evaluation,
-      reports::with_survey_options(core::OptionsPage{}, read.workspace.options), scratch.path(),
-      {}};
+      text,           who,
+      evaluation,     reports::with_survey_options(core::OptionsPage{}, read.workspace.options),
+      scratch.path(), {}};
   const reports::PlausibilityReport report = reports::Plausibility(read.workspace, context);
 
   std::string document = report.document.text();
@@ -100,14 +100,14 @@ int run_plausibility(const PlausibilityArguments& args) {
 
 CommandAction add_plausibility_command(CLI::App& app) {
   auto args = std::make_shared<PlausibilityArguments>();
-  CLI::App* command = app.add_subcommand(
-      "plausibility", "Write the plausibility check report (RTF) of a survey file (.as); the "
-                      "survey file is not changed");
+  CLI::App* command =
+      app.add_subcommand("plausibility",
+                         "Write the plausibility check report (RTF) of a survey file (.as); the "
+                         "survey file is not changed");
   command->add_option("SURVEY", args->input_path, "Survey file (.as)")
       ->required()
       ->check(CLI::ExistingFile);
-  command->add_option("-o,--output", args->output_path,
-                      "Report file (standard output without it)");
+  command->add_option("-o,--output", args->output_path, "Report file (standard output without it)");
   return [args] { return run_plausibility(*args); };
 }
 

@@ -106,14 +106,13 @@ class PlausibilityBuilder {
   PlausibilityBuilder(const core::Workspace& workspace, const PlausibilityContext& context)
       : context_(context), workspace_(workspace) {
     separator_ = context.evaluation.conventions.decimal_separator;
-    analysis_options_.selection = {context.options.zr,  context.options.zrl,
-                                   context.options.zrh, context.options.zh,
-                                   context.options.zhl, context.options.zhh};
+    analysis_options_.selection = {context.options.zr, context.options.zrl, context.options.zrh,
+                                   context.options.zh, context.options.zhl, context.options.zhh};
     analysis_options_.flags = context.options.flags;
     analysis_options_.decimal_separator = separator_;
     const core::OptionsPage& o = context.options;
-    const std::array<const std::string*, 10> bounds = {&o.Edit2, &o.Edit3, &o.Edit4, &o.Edit5,
-                                                       &o.Edit6, &o.Edit7, &o.Edit8, &o.Edit9,
+    const std::array<const std::string*, 10> bounds = {&o.Edit2,  &o.Edit3, &o.Edit4, &o.Edit5,
+                                                       &o.Edit6,  &o.Edit7, &o.Edit8, &o.Edit9,
                                                        &o.Edit10, &o.Edit11};
     const std::array<const std::string*, 10> epc = {&o.epc01, &o.epc02, &o.epc03, &o.epc04,
                                                     &o.epc05, &o.epc06, &o.epc07, &o.epc08,
@@ -223,8 +222,9 @@ class PlausibilityBuilder {
 void PlausibilityBuilder::preparation() {
   caption("Calculation of Plausibility Check");
   if (!context_.writable_folder.empty()) {
-    core::write_file_with_backup(context_.writable_folder / "noname.as",
-                                 core::survey_file_bytes(workspace_, context_.evaluation.conventions));
+    core::write_file_with_backup(
+        context_.writable_folder / "noname.as",
+        core::survey_file_bytes(workspace_, context_.evaluation.conventions));
   }
   anthro::RowEvaluationSettings who_settings = context_.evaluation;
   who_settings.reference = anthro::Reference::who2006;
@@ -265,9 +265,11 @@ void PlausibilityBuilder::summary_table() {
   for (const Line& line : lines) {
     for (const int label : line.labels) out_ << T(label) << " \\par ";
     const std::string n = std::to_string(line.criterion);
-    out_ << spaces << line.scale << "&" << n << "b (" << line.before << "&" << n << "a) \\par\\par ";
+    out_ << spaces << line.scale << "&" << n << "b (" << line.before << "&" << n
+         << "a) \\par\\par ";
   }
-  out_ << T(77) << " \\par " << "\\plain\\lang1031\\par " << T(78) << " \\par\\par\\par ";
+  out_ << T(77) << " \\par "
+       << "\\plain\\lang1031\\par " << T(78) << " \\par\\par\\par ";
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -318,8 +320,10 @@ std::vector<DuplicatePair> find_duplicate_rows(const core::TextGrid& table, int 
       const int row = entries[i].row;
       auto it = std::find_if(classes.begin(), classes.end(),
                              [&](const std::vector<int>& c) { return equal_rows(c.front(), row); });
-      if (it == classes.end()) classes.push_back({row});
-      else it->push_back(row);
+      if (it == classes.end())
+        classes.push_back({row});
+      else
+        it->push_back(row);
     }
     for (const std::vector<int>& rows : classes)
       for (std::size_t i = 0; i < rows.size(); ++i)
@@ -341,8 +345,8 @@ void PlausibilityBuilder::duplicates() {
   }
   out_ << "\\b " << T(79) << " \\b0\\par\\par ";
   for (const auto& [i, j] : pairs) {
-    out_ << "Line=" << std::to_string(j) << "/ID=" << esc(cell(StdVar::id, j)) << " with Line="
-         << std::to_string(i) << "/ID=" << esc(cell(StdVar::id, i)) << " \\par ";
+    out_ << "Line=" << std::to_string(j) << "/ID=" << esc(cell(StdVar::id, j))
+         << " with Line=" << std::to_string(i) << "/ID=" << esc(cell(StdVar::id, i)) << " \\par ";
   }
 }
 
@@ -393,7 +397,8 @@ void PlausibilityBuilder::values_out_of_range() {
   }
   if (age_list.empty() && height_list.empty()) return;
   out_ << "\\par\\par\\b " << T(2) << " \\b0\\par\\par ";
-  if (!age_list.empty()) out_ << esc(survey().cell(col(StdVar::months), 0)) << ": \\par " << age_list;
+  if (!age_list.empty())
+    out_ << esc(survey().cell(col(StdVar::months), 0)) << ": \\par " << age_list;
   if (!height_list.empty())
     out_ << esc(survey().cell(col(StdVar::height), 0)) << ": \\par " << height_list;
 }
@@ -436,8 +441,8 @@ void PlausibilityBuilder::flagged_zscores() {
       if (is[i]) ++flagged_count[i];
     }
     if (!is[0] && !is[1] && !is[2]) continue;
-    std::string line = "Line=" + std::to_string(row) + "/ID=" + esc(cell(StdVar::id, row)) +
-                       ":  \\tab ";
+    std::string line =
+        "Line=" + std::to_string(row) + "/ID=" + esc(cell(StdVar::id, row)) + ":  \\tab ";
     if (is[0]) line += "\\b " + T(1109) + " (" + esc(survey().cell(whz, row)) + ")\\b0, ";
     if (is[1]) line += T(1110) + " (" + esc(survey().cell(haz, row)) + "), ";
     if (is[2]) line += T(1111) + " (" + esc(survey().cell(waz, row)) + "), ";
@@ -446,12 +451,18 @@ void PlausibilityBuilder::flagged_zscores() {
     // index flagged, the one whose other index lies further from its mean.
     const auto dev = [&](int i) { return std::fabs(z[i] - means[i]); };
     int remark = 0;
-    if (is[0] && !is[1] && !is[2]) remark = dev(1) > dev(2) ? 897 : 895;
-    else if (!is[0] && is[1] && !is[2]) remark = dev(0) > dev(2) ? 897 : 896;
-    else if (!is[0] && !is[1] && is[2]) remark = dev(0) > dev(1) ? 895 : 896;
-    else if (is[0] && is[1] && !is[2]) remark = 897;
-    else if (!is[0] && is[1] && is[2]) remark = 896;
-    else if (is[0] && !is[1] && is[2]) remark = 895;
+    if (is[0] && !is[1] && !is[2])
+      remark = dev(1) > dev(2) ? 897 : 895;
+    else if (!is[0] && is[1] && !is[2])
+      remark = dev(0) > dev(2) ? 897 : 896;
+    else if (!is[0] && !is[1] && is[2])
+      remark = dev(0) > dev(1) ? 895 : 896;
+    else if (is[0] && is[1] && !is[2])
+      remark = 897;
+    else if (!is[0] && is[1] && is[2])
+      remark = 896;
+    else if (is[0] && !is[1] && is[2])
+      remark = 895;
     if (remark != 0) line += ", " + T(remark);
     out_ << line << " \\par ";
   }
@@ -491,8 +502,10 @@ void PlausibilityBuilder::age_ratio() {
   for (const int row : data_rows_) {
     const auto m = months(survey(), row);
     if (!m) continue;
-    if (*m >= 6 && *m < 30) ++a;
-    else if (*m >= 30 && *m < 60) ++b;
+    if (*m >= 6 && *m < 30)
+      ++a;
+    else if (*m >= 30 && *m < 60)
+      ++b;
   }
   if (b == 0) return;
   const double expected_a = (a + b) * 0.85 / 1.85;
@@ -530,7 +543,8 @@ void PlausibilityBuilder::AgeSex_SG6(std::string_view title, const core::TextGri
   }
   const double N = all_boys + all_girls;
   for (int g = 0; g < 5; ++g) {
-    const double wb = groups_.expected_boys[g] * width[g], wg = groups_.expected_girls[g] * width[g];
+    const double wb = groups_.expected_boys[g] * width[g],
+                 wg = groups_.expected_girls[g] * width[g];
     e_boys_all[g] = B + G > 0 ? N * wb / (B + G) : 0.0;
     e_girls_all[g] = B + G > 0 ? N * wg / (B + G) : 0.0;
     e_boys[g] = B > 0 ? wb / B * all_boys : 0.0;
@@ -540,9 +554,8 @@ void PlausibilityBuilder::AgeSex_SG6(std::string_view title, const core::TextGri
   const double exp_girls = B + G > 0 ? N * G / (B + G) : 0.0;
 
   const auto observed = [&](int count, double expected) {
-    std::string text = pad_left(std::to_string(count) + "/" +
-                                    core::format_fixed_trimmed(expected, 6, 0, separator_),
-                                9);
+    std::string text = pad_left(
+        std::to_string(count) + "/" + core::format_fixed_trimmed(expected, 6, 0, separator_), 9);
     const std::string ratio =
         expected > 0 ? " (" + core::format_fixed_trimmed(count / expected, 4, 1, separator_) + ")"
                      : "";
@@ -553,16 +566,16 @@ void PlausibilityBuilder::AgeSex_SG6(std::string_view title, const core::TextGri
        << dashes;
   const auto row_line = [&](double lower, double upper, double w, int b, double eb, int gi,
                             double eg, std::string total) {
-    std::string age = pad_right(bound_text(lower), 3) + T(35) + " " + bound_text(upper) + "    " +
-                      fmt(w, 2, 0);
+    std::string age =
+        pad_right(bound_text(lower), 3) + T(35) + " " + bound_text(upper) + "    " + fmt(w, 2, 0);
     std::string line = pad_right(age, 19) + observed(b, eb) + observed(gi, eg) + total;
     if (gi > 0) line += fmt(static_cast<double>(b) / gi, 4, 2);
     out_ << line << " \\par ";
   };
   for (int g = 0; g < 5; ++g) {
     const double expected_total = e_boys_all[g] + e_girls_all[g];
-    row_line(groups_.lower[g], groups_.upper[g], width[g], boys[g], e_boys[g], girls[g],
-             e_girls[g], observed(boys[g] + girls[g], expected_total));
+    row_line(groups_.lower[g], groups_.upper[g], width[g], boys[g], e_boys[g], girls[g], e_girls[g],
+             observed(boys[g] + girls[g], expected_total));
   }
   out_ << dashes;
   row_line(low, groups_.upper[4], high - low, all_boys, exp_boys, all_girls, exp_girls,
@@ -681,7 +694,8 @@ void PlausibilityBuilder::DigitPreference(StdVar measure, int label_entry, int c
   const int unit = bar_unit(counts);
   out_ << rtf::kFixedWidthOn;
   for (int d = 0; d < 10; ++d)
-    out_ << "Digit ." << pad_right(std::to_string(d), 3) << ": " << bar(counts[d], unit) << "\\par ";
+    out_ << "Digit ." << pad_right(std::to_string(d), 3) << ": " << bar(counts[d], unit)
+         << "\\par ";
   out_ << rtf::kFixedWidthOff;
   const DigitScore s = digit_score(counts);
   // A measure nobody took has no score: its value stays empty and scores nothing.
@@ -689,7 +703,8 @@ void PlausibilityBuilder::DigitPreference(StdVar measure, int label_entry, int c
        << "\\b0  " << T(47) << " \\par ";
   if (s.chi > 0) {
     const double p = stats::ChiSquareUpperP(9, s.chi);
-    out_ << T(1156) << " " << fmt(p, 4, 3) << " " << (p < 0.05 ? T(48) : std::string()) << " \\par ";
+    out_ << T(1156) << " " << fmt(p, 4, 3) << " " << (p < 0.05 ? T(48) : std::string())
+         << " \\par ";
   }
 }
 
@@ -755,13 +770,16 @@ void PlausibilityBuilder::SD_SW_SK() {
       row(T(901 + r), fields[i], [r](const Fields& f) { return f.sd_rows[r]; });
   }
   out_ << "\\par\\b " << T(9) << "\\b0\\par ";
-  for (int i = 0; i < 3; ++i) row(T(indices[i].second), fields[i], [](const Fields& f) { return f.shapiro; });
+  for (int i = 0; i < 3; ++i)
+    row(T(indices[i].second), fields[i], [](const Fields& f) { return f.shapiro; });
   out_ << T(86) << "\\par ";
   out_ << "\\par\\b " << T(1157) << "\\b0\\par ";
-  for (int i = 0; i < 3; ++i) row(T(indices[i].second), fields[i], [](const Fields& f) { return f.skew; });
+  for (int i = 0; i < 3; ++i)
+    row(T(indices[i].second), fields[i], [](const Fields& f) { return f.skew; });
   for (const int e : {1041, 40, 41, 42, 43, 44}) out_ << T(e) << "\\par ";
   out_ << "\\par\\b " << T(1158) << "\\b0\\par ";
-  for (int i = 0; i < 3; ++i) row(T(indices[i].second), fields[i], [](const Fields& f) { return f.kurt; });
+  for (int i = 0; i < 3; ++i)
+    row(T(indices[i].second), fields[i], [](const Fields& f) { return f.kurt; });
   for (const int e : {911, 87, 908, 909, 910}) out_ << T(e) << "\\par ";
   out_ << rtf::kFixedWidthOff;
 }
@@ -804,9 +822,9 @@ void PlausibilityBuilder::Praev_calc() {
 }
 
 void PlausibilityBuilder::PoissonCheck() {
-  static constexpr std::array<std::string_view, 9> kLabels = {
-      "WHZ < -2", "WHZ < -3", "Oedema",   "GAM",     "SAM",
-      "HAZ < -2", "HAZ < -3", "WAZ < -2", "WAZ < -3"};
+  static constexpr std::array<std::string_view, 9> kLabels = {"WHZ < -2", "WHZ < -3", "Oedema",
+                                                              "GAM",      "SAM",      "HAZ < -2",
+                                                              "HAZ < -3", "WAZ < -2", "WAZ < -3"};
   for (std::size_t i = 0; i < kLabels.size(); ++i) {
     std::vector<double> counts;
     counts.reserve(cluster_counts_.size());
@@ -826,10 +844,11 @@ void PlausibilityBuilder::clustering() {
   rebuild_base();
   Praev_calc();
   if (clusters_.size() <= 1) return;
-  out_ << "\\par\\par\\b " << T(37) << "\\b0\\par\\par " << "\\f3\\fs20\\lang2057 ";
+  out_ << "\\par\\par\\b " << T(37) << "\\b0\\par\\par "
+       << "\\f3\\fs20\\lang2057 ";
   PoissonCheck();
-  out_ << rtf::kFixedWidthOff << "\\par " << T(88) << " \\par " << "\\par " << T(45) << " "
-       << T(46) << "\\par\\par ";
+  out_ << rtf::kFixedWidthOff << "\\par " << T(88) << " \\par "
+       << "\\par " << T(45) << " " << T(46) << "\\par\\par ";
 }
 
 std::string PlausibilityBuilder::Timepoints(const core::TextGrid& table, const Rows& rows,
@@ -903,15 +922,14 @@ void PlausibilityBuilder::team_analysis() {
   for (const int row : data_rows_) {
     const std::string& team = cell(StdVar::team, row);
     if (team.empty()) continue;
-    const auto it = std::lower_bound(teams.begin(), teams.end(), team.substr(0, 7),
-                                     [](const std::string& a, const std::string& b) {
-                                       return std::lexicographical_compare(
-                                           a.begin(), a.end(), b.begin(), b.end(),
-                                           [](char x, char y) {
-                                             return static_cast<unsigned char>(x) <
-                                                    static_cast<unsigned char>(y);
-                                           });
-                                     });
+    const auto it = std::lower_bound(
+        teams.begin(), teams.end(), team.substr(0, 7),
+        [](const std::string& a, const std::string& b) {
+          return std::lexicographical_compare(
+              a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+                return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+              });
+        });
     team_rows[static_cast<std::size_t>(it - teams.begin())].push_back(row);
   }
 
@@ -939,7 +957,8 @@ void PlausibilityBuilder::team_analysis() {
         ++n;
         if (!cell(StdVar::sex, row).empty() && flagged(*z, index, mean)) ++f;
       }
-      out_ << "\\tab " << (n > 0 ? core::format_fixed_trimmed(100.0 * f / n, 4, 1, separator_) : "");
+      out_ << "\\tab "
+           << (n > 0 ? core::format_fixed_trimmed(100.0 * f / n, 4, 1, separator_) : "");
     }
     out_ << "\\par ";
   }
@@ -948,15 +967,18 @@ void PlausibilityBuilder::team_analysis() {
     int a = 0, b = 0, boys = 0, girls = 0;
     for (const int row : rows) {
       if (const auto m = months(survey(), row)) {
-        if (*m >= 6 && *m < 30) ++a;
-        else if (*m >= 30 && *m < 60) ++b;
+        if (*m >= 6 && *m < 30)
+          ++a;
+        else if (*m >= 30 && *m < 60)
+          ++b;
       }
       const std::string& sex = cell(StdVar::sex, row);
       boys += sex == "m";
       girls += sex == "f";
     }
     age_row += "\\tab " + (b > 0 ? fmt(static_cast<double>(a) / b, 3, 2) : std::string());
-    sex_row += "\\tab " + (girls > 0 ? fmt(static_cast<double>(boys) / girls, 3, 2) : std::string());
+    sex_row +=
+        "\\tab " + (girls > 0 ? fmt(static_cast<double>(boys) / girls, 3, 2) : std::string());
   }
   out_ << "\\b " << T(4) << "\\b0\\par " << age_row << "\\par ";
   out_ << "\\b " << T(6) << "\\b0\\par " << sex_row << "\\par ";
@@ -1082,7 +1104,8 @@ void PlausibilityBuilder::scoring(PlausibilityReport& report) {
     if (open != std::string::npos) {
       const std::size_t from = open + marker(n, 'a').size();
       const std::size_t close = text.find(marker(n, 'b'), from);
-      if (close != std::string::npos) value = trim(std::string_view(text).substr(from, close - from));
+      if (close != std::string::npos)
+        value = trim(std::string_view(text).substr(from, close - from));
     }
     const int points = criterion_points(n, value);
     report.criteria[static_cast<std::size_t>(n)] = {value, points};

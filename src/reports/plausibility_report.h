@@ -62,7 +62,8 @@ struct PlausibilityReport {
 
 // `Plausibility`: builds the whole report for the survey. Throws core::SurveyFileError when the
 // copy "noname.as" cannot be written (nothing else is done then).
-PlausibilityReport Plausibility(const core::Workspace& workspace, const PlausibilityContext& context);
+PlausibilityReport Plausibility(const core::Workspace& workspace,
+                                const PlausibilityContext& context);
 
 // The points of criterion N for its printed value, compared as a decimal with the limits of the
 // criteria table; an empty or unreadable value scores 0.

@@ -44,8 +44,8 @@ class CliPlausibility : public ::testing::Test {
 
 TEST_F(CliPlausibility, WritesTheReportFile) {
   const fs::path report = folder_ / "report.rtf";
-  const test::CommandResult r = run("plausibility '" + survey_.string() + "' -o '" +
-                                    report.string() + "'");
+  const test::CommandResult r =
+      run("plausibility '" + survey_.string() + "' -o '" + report.string() + "'");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "");
   EXPECT_THAT(r.err, HasSubstr("overall score"));

@@ -56,9 +56,9 @@ core::Workspace mwana_survey() {
     const std::vector<std::string>& f = rows[i];
     const int row = static_cast<int>(i) + 1;
     const std::string& d = f[1];
-    w.survey.set_cell(StdVar::survdate, row,
-                      d.size() == 10 ? d.substr(8, 2) + "." + d.substr(5, 2) + "." + d.substr(0, 4)
-                                     : "");
+    w.survey.set_cell(
+        StdVar::survdate, row,
+        d.size() == 10 ? d.substr(8, 2) + "." + d.substr(5, 2) + "." + d.substr(0, 4) : "");
     // Cluster numbers repeat between the districts: the district letter keeps them apart.
     w.survey.set_cell(StdVar::cluster, row, f[0].substr(f[0].size() - 1) + f[2]);
     w.survey.set_cell(StdVar::team, row, f[0].substr(f[0].size() - 1) + f[3]);
@@ -76,7 +76,8 @@ core::Workspace mwana_survey() {
 
 struct RealData {
   core::LanguageTable text = core::LanguageTable::load(test::build_data_path(""));
-  anthro::WhoReference who = anthro::WhoReference::load(test::build_data_path("anthro_who2005.dat"));
+  anthro::WhoReference who =
+      anthro::WhoReference::load(test::build_data_path("anthro_who2005.dat"));
   PlausibilityContext context() const {
     anthro::RowEvaluationSettings evaluation;
     evaluation.current_year = 2026;
@@ -88,7 +89,9 @@ TEST(PlausibilityRealData, MwanaSurveyGivesPlausibleFigures) {
   RealData data;
   ASSERT_TRUE(data.who.found());
   const PlausibilityReport report = Plausibility(mwana_survey(), data.context());
-  const auto value = [&](int n) { return std::stod(report.criteria[static_cast<std::size_t>(n)].value); };
+  const auto value = [&](int n) {
+    return std::stod(report.criteria[static_cast<std::size_t>(n)].value);
+  };
   // The source notes 11 or 12 of 1191 children flagged with SMART flags: about 1 %.
   EXPECT_GT(value(1), 0.5);
   EXPECT_LT(value(1), 1.5);
@@ -115,10 +118,9 @@ std::filesystem::path convert(const test::TempFolder& folder, const std::string&
                               const std::string& to) {
   const auto rtf = folder / "report.rtf";
   std::ofstream(rtf, std::ios::binary) << document << "}\r\n";
-  const std::string command = "cd '" + folder.path().string() +
-                              "' && HOME='" + folder.path().string() +
-                              "' soffice --headless --infilter='Rich Text Format' --convert-to " +
-                              to + " report.rtf";
+  const std::string command =
+      "cd '" + folder.path().string() + "' && HOME='" + folder.path().string() +
+      "' soffice --headless --infilter='Rich Text Format' --convert-to " + to + " report.rtf";
   const test::CommandResult result = test::run_command(command, folder.path());
   EXPECT_EQ(result.status, 0) << result.err;
   return folder / ("report." + to.substr(0, to.find(':')));
