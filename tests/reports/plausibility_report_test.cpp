@@ -333,5 +333,35 @@ TEST(PlausibilityReport, DocumentIsWellFormedRtf) {
   EXPECT_NE(text.find("\\{odd\\}.as"), std::string::npos);
 }
 
+TEST(PlausibilityReport, EveryLanguageEntryItCitesIsInTheEnglishFile) {
+  // Each entry reads "@N@", so the document shows which entries it cites.
+  std::string numbered;
+  for (int n = core::LanguageTable::kFirstEntry; n <= core::LanguageTable::kLastEntry; ++n) {
+    char line[32];
+    std::snprintf(line, sizeof line, "%04d @%d@\n", n, n);
+    numbered += line;
+  }
+  core::LanguageTable table;
+  table.read_english(numbered);
+  Fixture f;
+  PlausibilityContext context = f.context();
+  const PlausibilityContext numbered_context{table,           f.who, context.evaluation,
+                                             context.options, {},    {}};
+  const std::string text = Plausibility(fixture_survey(), numbered_context).document.text();
+  const std::regex entry("@([0-9]+)@");
+  std::set<int> cited;
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), entry);
+       it != std::sregex_iterator(); ++it)
+    cited.insert(std::stoi((*it)[1]));
+  EXPECT_GT(cited.size(), 90u);  // some entries are one of two, depending on a test
+  for (const int n : cited) EXPECT_FALSE(language().text(n).empty()) << "entry " << n;
+  // The summary entries carry the placeholders of criteria 1 to 3 and of the total.
+  std::string summary;
+  for (const int n : {63, 64, 65, 66, 67, 68, 69, 77, 78}) summary += language().text(n) + "\n";
+  for (const char* placeholder : {"&1a", "&1b", "&2a", "&2b", "&3a", "&3b", "&10b"})
+    EXPECT_NE(summary.find(placeholder), std::string::npos) << placeholder;
+  EXPECT_NE(summary.find("&10a"), summary.rfind("&10a"));  // twice
+}
+
 }  // namespace
 }  // namespace olvar::reports
