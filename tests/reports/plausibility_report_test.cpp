@@ -333,6 +333,18 @@ TEST(PlausibilityReport, DocumentIsWellFormedRtf) {
   EXPECT_NE(text.find("\\{odd\\}.as"), std::string::npos);
 }
 
+TEST(PlausibilityReport, OnlyWhzFlaggedBlamesHeightWhenHazDeviatesMore) {
+  // Child 1 at 83.2 cm: HAZ 3.2, mean HAZ (21 + 0.2) / 40 = 0.53, |3.2 - 0.53| = 2.67 (inside
+  // the window, not flagged) is more than |WAZ - mean WAZ| = 2.5875, so the height is blamed.
+  Fixture f;
+  core::Workspace survey = fixture_survey();
+  survey.survey.set_cell(StdVar::height, 1, "83.2");
+  const std::string text = Plausibility(survey, f.context()).document.text();
+  EXPECT_NE(
+      text.find("Line=1/ID=1:  \\tab \\b WHZ (5.000)\\b0, " + language().text(897) + " \\par"),
+      std::string::npos);
+}
+
 TEST(PlausibilityReport, EveryLanguageEntryItCitesIsInTheEnglishFile) {
   // Each entry reads "@N@", so the document shows which entries it cites.
   std::string numbered;
