@@ -85,6 +85,12 @@ core::OptionsPage with_survey_options(core::OptionsPage page, const core::Survey
 // The command-line mode word PLAUSIBILITY of the desktop program: the report is built for the
 // survey just read, written as a numbered document and handed to the word processor. The
 // caller ends the program afterwards; no window shows the survey.
+//   const core::WindowMode mode =
+//       core::window_mode_at_activation(app.command_line.mode_word, /*first_activation=*/true);
+//   if (mode.action == core::ModeAction::plausibility_report_then_exit) {
+//     run_plausibility_mode(workspace_just_read, context, settings, folders, services);
+//     return 0;  // errors (core::SurveyFileError, HandOffError) are shown by the caller
+//   }
 HandOffResult run_plausibility_mode(const core::Workspace& workspace,
                                     const PlausibilityContext& context,
                                     const OutputSettings& settings, const OutputFolders& folders,

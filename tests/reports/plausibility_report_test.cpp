@@ -10,6 +10,8 @@
 
 #include "anthro/who_table_layout.h"
 #include "core/survey_file.h"
+#include "support/run_command.h"
+#include "support/scripted_prompter.h"
 #include "support/temp_folder.h"
 #include "support/test_paths.h"
 
@@ -343,6 +345,41 @@ TEST(PlausibilityReport, OnlyWhzFlaggedBlamesHeightWhenHazDeviatesMore) {
   EXPECT_NE(
       text.find("Line=1/ID=1:  \\tab \\b WHZ (5.000)\\b0, " + language().text(897) + " \\par"),
       std::string::npos);
+}
+
+class RecordingLauncher : public platform::ProcessLauncher {
+ public:
+  std::vector<platform::ProcessCommand> commands;
+  platform::StartResult start(const platform::ProcessCommand& command) override {
+    commands.push_back(command);
+    return {true, {}};
+  }
+};
+
+class NoEditor : public ReportEditorOpener {
+ public:
+  void open_report_editor(const std::filesystem::path&) override { FAIL() << "editor opened"; }
+};
+
+TEST(PlausibilityReport, ModeWordWritesTheDocumentAndStartsTheWordProcessor) {
+  Fixture f;
+  const core::Workspace survey = fixture_survey();
+  RecordingLauncher launcher;
+  test::ScriptedPrompter prompter;
+  NoEditor editor;
+  HandOffServices services{launcher, prompter, editor, [](int) { return std::string(); }};
+  OutputSettings settings;
+  settings.kind = "oo";
+  settings.word_processor_path = "/usr/bin/soffice";
+  const OutputFolders folders{f.folder.path(), f.folder.path(), f.folder.path()};
+  const HandOffResult result =
+      run_plausibility_mode(survey, f.context(), settings, folders, services);
+  EXPECT_EQ(result.outcome, HandOffOutcome::word_processor);
+  EXPECT_EQ(result.file, f.folder / "noname1.txt");
+  EXPECT_EQ(test::read_whole_file(result.file),
+            Plausibility(survey, f.context()).document.text() + "}\r\n");
+  ASSERT_EQ(launcher.commands.size(), 1u);
+  EXPECT_EQ(launcher.commands[0].program, "/usr/bin/soffice");
 }
 
 TEST(PlausibilityReport, EveryLanguageEntryItCitesIsInTheEnglishFile) {
