@@ -1010,8 +1010,10 @@ void PlausibilityBuilder::team_analysis() {
   const core::TextGrid& plain = base_.table;
   for (const auto& [column, heading] :
        std::array<std::pair<int, int>, 2>{{{col(StdVar::whz), 899}, {col(StdVar::haz), 905}}}) {
-    std::array<std::string, 4> lines = {"SD \\tab\\tab ", T(902) + " \\tab ", T(903) + " \\tab ",
-                                        T(904) + " \\tab "};
+    // Labels short enough that the values start at the second default tab stop, in line with
+    // the team codes above them.
+    std::array<std::string, 4> lines = {"SD \\tab\\tab ", "obs \\tab\\tab ", "calc \\tab\\tab ",
+                                        "SD1 \\tab\\tab "};
     for (const Rows& rows : team_rows) {
       std::vector<double> v;
       for (const int row : rows)
