@@ -63,5 +63,6 @@ core::Workspace read_survey(SurveyTools& tools, const std::string& path);
 CommandAction add_zscores_command(CLI::App& app);
 CommandAction add_table_command(CLI::App& app);
 CommandAction add_convert_command(CLI::App& app);
+CommandAction add_plausibility_command(CLI::App& app);
 
 }  // namespace olvar::cli

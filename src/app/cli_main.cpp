@@ -70,6 +70,7 @@ int main(int argc, char** argv) {
       {"zscores", add_zscores_command(app)},
       {"table", add_table_command(app)},
       {"convert", add_convert_command(app)},
+      {"plausibility", add_plausibility_command(app)},
   };
 
   try {

@@ -1,0 +1,81 @@
+// The plausibility check report of a survey at the 65,535-child limit: 30 clusters, 10 teams,
+// WHO z-scores computed afresh, every section and the scoring, the saved copy included.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "core/workspace.h"
+#include "reports/plausibility_report.h"
+
+namespace {
+
+using olvar::core::StdVar;
+
+constexpr int kChildren = 65'535;
+
+// Children of 6 to 59 months with heights along the median growth and WHZ spread as in a
+// survey with some wasting; fixed seed.
+olvar::core::Workspace large_survey() {
+  olvar::core::Workspace w;
+  olvar::core::reset_to_new_table(w, "");
+  w.file_name = "large.as";
+  w.survey.resize(w.survey.column_count(), kChildren + 1);
+  std::mt19937 random(20261210);
+  std::uniform_int_distribution<int> age(6, 59);
+  std::normal_distribution<double> height_sd(0.0, 3.5);
+  std::normal_distribution<double> weight_factor(1.0, 0.1);
+  std::uniform_int_distribution<int> muac(110, 170);
+  char text[32];
+  for (int row = 1; row <= kChildren; ++row) {
+    const int cluster = 1 + (row - 1) * 30 / kChildren;
+    w.survey.set_cell(StdVar::survdate, row, "10.12.2026");
+    w.survey.set_cell(StdVar::cluster, row, std::to_string(cluster));
+    w.survey.set_cell(StdVar::team, row, std::to_string(1 + (cluster - 1) / 3));
+    w.survey.set_cell(StdVar::id, row, std::to_string(row));
+    w.survey.set_cell(StdVar::hh, row, std::to_string(row / 2));
+    w.survey.set_cell(StdVar::sex, row, row % 2 ? "m" : "f");
+    const int months = age(random);
+    w.survey.set_cell(StdVar::months, row, std::to_string(months));
+    const double height = 67.0 + 0.9 * (months - 6) + height_sd(random);
+    std::snprintf(text, sizeof text, "%.1f", height);
+    w.survey.set_cell(StdVar::height, row, text);
+    const double weight = (7.5 + 0.19 * (months - 6)) * weight_factor(random);
+    std::snprintf(text, sizeof text, "%.1f", weight);
+    w.survey.set_cell(StdVar::weight, row, text);
+    w.survey.set_cell(StdVar::edema, row, row % 500 ? "n" : "y");
+    w.survey.set_cell(StdVar::muac, row, std::to_string(muac(random)));
+  }
+  w.survey.renumber_rows();
+  return w;
+}
+
+void BM_PlausibilityReport(benchmark::State& state) {
+  const olvar::core::Workspace survey = large_survey();
+  const olvar::anthro::WhoReference who = olvar::anthro::WhoReference::load(
+      std::filesystem::path(OLVAR_BUILD_DATA_DIR) / "anthro_who2005.dat");
+  const olvar::core::LanguageTable text = olvar::core::LanguageTable::load(OLVAR_BUILD_DATA_DIR);
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / "olvar-reports-bench";
+  std::filesystem::create_directories(folder);
+  olvar::anthro::RowEvaluationSettings evaluation;
+  evaluation.current_year = 2026;
+  const olvar::reports::PlausibilityContext context{
+      text, who, evaluation, olvar::core::OptionsPage{}, folder, {}};
+  int total = 0;
+  for (auto _ : state) {
+    const olvar::reports::PlausibilityReport report = olvar::reports::Plausibility(survey, context);
+    total = report.total;
+    benchmark::DoNotOptimize(report.document.text().data());
+  }
+  state.counters["score"] = total;
+  std::filesystem::remove_all(folder);
+}
+BENCHMARK(BM_PlausibilityReport)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,105 @@
+// olvar-cli plausibility: the plausibility check report of a survey file, written as RTF.
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "app/cli_commands.h"
+#include "anthro/survey_session.h"
+#include "core/language_table.h"
+#include "core/options_page.h"
+#include "core/survey_options_sync.h"
+#include "core/workspace.h"
+#include "reports/plausibility_report.h"
+
+namespace olvar::cli {
+
+namespace {
+
+struct PlausibilityArguments {
+  std::string input_path;
+  std::string output_path;
+};
+
+// A folder of its own under the system's temporary folder for the saved copy "noname.as", so
+// that the survey file and its folder are never written to; removed when done.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::random_device seed;
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      path_ = base / ("olvar-plausibility-" + std::to_string(seed()));
+      if (std::filesystem::create_directory(path_)) return;
+    }
+    throw std::runtime_error("cannot create a temporary folder in " + base.string());
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+int run_plausibility(const PlausibilityArguments& args) {
+  // The survey is read as the open command reads it, with the settings and options in force.
+  const auto tools = start_survey_tools();
+  const core::Workspace workspace = read_survey(*tools, args.input_path);
+  const core::AppContext& app = tools->app;
+
+  core::OptionsPage options = core::Options_New(app.settings, app.dates.decimal_separator);
+  core::show_survey_options(options, workspace.options);
+
+  ScratchFolder scratch;
+  const core::LanguageTable& text = tools->tables.text;
+  const reports::PlausibilityContext context{
+      text,
+      tools->tables.who,
+      anthro::row_evaluation_settings(app.settings, options, app.dates, app.today.year),
+      options,
+      scratch.path(),
+      {}};
+  const reports::PlausibilityReport report = reports::Plausibility(workspace, context);
+
+  std::string document = report.document.text();
+  document += reports::rtf::kDocumentEnd;
+  document += reports::kLineBreak;
+  if (args.output_path.empty()) {
+    std::cout.write(document.data(), static_cast<std::streamsize>(document.size()));
+    std::cout.flush();
+  } else {
+    std::ofstream out(args.output_path, std::ios::binary | std::ios::trunc);
+    if (!out) throw std::runtime_error("cannot open " + args.output_path + " for writing");
+    out.write(document.data(), static_cast<std::streamsize>(document.size()));
+    out.close();
+    if (!out) throw std::runtime_error("cannot write " + args.output_path);
+  }
+  std::cerr << "olvar-cli plausibility: overall score " << report.total << " ("
+            << text.text(report.grade_entry) << ")\n";
+  return 0;
+}
+
+}  // namespace
+
+CommandAction add_plausibility_command(CLI::App& app) {
+  auto args = std::make_shared<PlausibilityArguments>();
+  CLI::App* command =
+      app.add_subcommand("plausibility",
+                         "Write the plausibility check report (RTF) of a survey file (.as); the "
+                         "survey file is not changed");
+  command->add_option("SURVEY", args->input_path, "Survey file (.as)")
+      ->required()
+      ->check(CLI::ExistingFile);
+  command->add_option("-o,--output", args->output_path, "Report file (standard output without it)");
+  return [args] { return run_plausibility(*args); };
+}
+
+}  // namespace olvar::cli

@@ -1,0 +1,95 @@
+#pragma once
+// The plausibility check report: judges the quality of an anthropometric survey before its
+// results are published. One RTF document opens with a summary of ten scored criteria and an
+// overall grade; the evidence behind each criterion follows (duplicates, missing and
+// out-of-range values, flagged z-scores, age and sex distributions, digit preference, shape of
+// the z-score distributions, clustering of cases, SD over the day, a breakdown per team).
+//
+// The check always uses the WHO 2006 standards and works on a copy of the survey: the caller's
+// workspace (reference, z-scores, row order) is never touched, and a saved copy "noname.as" is
+// left in the writable folder as the survey stood when the check ran.
+//
+//   const PlausibilityReport report = Plausibility(workspace, context);
+//   WriteReportDocument(report.document, settings, folders, services);
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "anthro/row_evaluation.h"
+#include "anthro/who_reference.h"
+#include "core/language_table.h"
+#include "core/options_page.h"
+#include "core/workspace.h"
+#include "reports/document_buffer.h"
+#include "reports/office_hand_off.h"
+
+namespace olvar::reports {
+
+// The section sign that opens and closes the value of a criterion in the body (Windows-1252).
+inline constexpr char kCriterionMarker = '\xA7';
+inline constexpr int kCriterionCount = 10;  // criteria 0 ... 9
+
+struct PlausibilityContext {
+  const core::LanguageTable& text;
+  const anthro::WhoReference& who;
+  // Row evaluation as configured; the check replaces the reference by WHO 2006.
+  anthro::RowEvaluationSettings evaluation;
+  // The Options page: age groups, expected proportions, Kandu offsets, selection, exclusion.
+  core::OptionsPage options;
+  // Where "noname.as" is saved; empty: no copy is saved (tests, benchmarks).
+  std::filesystem::path writable_folder;
+  // Progress texts for the window caption; may be empty.
+  std::function<void(std::string_view)> show_caption;
+};
+
+// One scored criterion as the summary shows it.
+struct CriterionScore {
+  std::string value;  // the printed value, trimmed; empty when it could not be computed
+  int points = 0;
+};
+
+struct PlausibilityReport {
+  DocumentBuffer document;  // the finished RTF text without the closing brace
+  std::array<CriterionScore, kCriterionCount> criteria;
+  int total = 0;
+  int grade_entry = 1159;  // Language entry of the verbal grade
+};
+
+// `Plausibility`: builds the whole report for the survey. Throws core::SurveyFileError when the
+// copy "noname.as" cannot be written (nothing else is done then).
+PlausibilityReport Plausibility(const core::Workspace& workspace,
+                                const PlausibilityContext& context);
+
+// The points of criterion N for its printed value, compared as a decimal with the limits of the
+// criteria table; an empty or unreadable value scores 0.
+int criterion_points(int criterion, std::string_view printed_value);
+// The Language entry of the grade of a total score: 1159 (0-9), 1160 (10-14), 1161 (15-24),
+// 1162 (above 24).
+int grade_entry(int total);
+
+// Two data rows whose cells (columns 1 and up, leading blanks of the first ignored) are equal
+// and not all empty; first < second. Sorted by first, then second.
+using DuplicatePair = std::pair<int, int>;
+// Found by grouping equal rows through a hash, so the search is linear in the number of rows.
+std::vector<DuplicatePair> find_duplicate_rows(const core::TextGrid& table, int last_row);
+
+// The command-line mode word PLAUSIBILITY of the desktop program: the report is built for the
+// survey just read, written as a numbered document and handed to the word processor. The
+// caller ends the program afterwards; no window shows the survey.
+//   const core::WindowMode mode =
+//       core::window_mode_at_activation(app.command_line.mode_word, /*first_activation=*/true);
+//   if (mode.action == core::ModeAction::plausibility_report_then_exit) {
+//     run_plausibility_mode(workspace_just_read, context, settings, folders, services);
+//     return 0;  // errors (core::SurveyFileError, HandOffError) are shown by the caller
+//   }
+HandOffResult run_plausibility_mode(const core::Workspace& workspace,
+                                    const PlausibilityContext& context,
+                                    const OutputSettings& settings, const OutputFolders& folders,
+                                    HandOffServices& services);
+
+}  // namespace olvar::reports
