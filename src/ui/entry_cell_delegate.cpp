@@ -14,9 +14,12 @@ bool EntryCellDelegate::eventFilter(QObject* object, QEvent* event) {
     return QStyledItemDelegate::eventFilter(object, event);
   }
   const auto* key = static_cast<const QKeyEvent*>(event);
-  if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-    // Qt commits an editor on Enter only later, from the event loop; the cursor must move after
-    // the cell is written, so commit and close here, in order.
+  const bool moves_on = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+                        (key->key() == Qt::Key_Tab && key->modifiers() == Qt::NoModifier);
+  if (moves_on) {
+    // Qt commits an editor on Enter only later, from the event loop, and moves on Tab by its
+    // own rule; the cursor must move after the cell is written and as the page says, so commit
+    // and close here, in order.
     emit commitData(editor);
     emit closeEditor(editor, QAbstractItemDelegate::SubmitModelCache);
     if (on_enter) on_enter();

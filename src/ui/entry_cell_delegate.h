@@ -17,7 +17,7 @@ class EntryCellDelegate : public QStyledItemDelegate {
 
   // A printable character typed into the editor: returns what goes into the cell instead.
   std::function<std::string(char key)> on_character;
-  // Enter or Return in the editor, after the cell was written and the editor closed.
+  // Enter, Return or Tab in the editor, after the cell was written and the editor closed.
   std::function<void()> on_enter;
 
  protected:

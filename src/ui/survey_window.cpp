@@ -699,12 +699,17 @@ void SurveyWindow::activate() {
 }
 
 bool SurveyWindow::eventFilter(QObject* watched, QEvent* event) {
-  // Enter on the grid outside an editor moves on as after typing; in an editor the cell
-  // delegate does it once the cell is written.
+  // Enter, Tab and the right arrow on the grid outside an editor move on as after typing (with
+  // the skips and the new row of the page); in an editor the cell delegate does it once the
+  // cell is written.
   if (watched == data_view_ && event->type() == QEvent::KeyPress && entry_ &&
       data_view_->indexWidget(data_view_->currentIndex()) == nullptr) {
-    const int key = static_cast<const QKeyEvent*>(event)->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+    const auto* key_event = static_cast<const QKeyEvent*>(event);
+    const int key = key_event->key();
+    const bool plain = key_event->modifiers() == Qt::NoModifier ||
+                       key_event->modifiers() == Qt::KeypadModifier;
+    if (key == Qt::Key_Return || key == Qt::Key_Enter ||
+        (plain && (key == Qt::Key_Tab || key == Qt::Key_Right))) {
       run_entry([](entry::DataEntryController& entry) { return entry.enter(); });
       return true;
     }

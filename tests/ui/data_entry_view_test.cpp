@@ -63,13 +63,13 @@ class DataEntryViewTest : public testing::Test {
   void go_to(int column, int row) { view_->setCurrentIndex(model_->index(row - 1, column - 1)); }
 
   // Types `keys` into the current cell as an enumerator does: the first key on the grid opens
-  // the editor, the others go into it, Return ends the cell.
-  void type_cell(const QString& keys) {
+  // the editor, the others go into it, Return (or `end`) ends the cell.
+  void type_cell(const QString& keys, Qt::Key end = Qt::Key_Return) {
     QTest::keyClicks(view_, keys.left(1));
     auto* editor = qobject_cast<QLineEdit*>(view_->indexWidget(view_->currentIndex()));
     ASSERT_NE(editor, nullptr) << "no editor opened";
     QTest::keyClicks(editor, keys.mid(1));
-    QTest::keyClick(editor, Qt::Key_Return);
+    QTest::keyClick(editor, end);
   }
 
   StdVar current_variable() const {
@@ -112,7 +112,7 @@ TEST_F(DataEntryViewTest, AChildTypedWithTheKeyboardStartsTheNextPrefilledRow) {
   type_cell("2");
   EXPECT_EQ(current_variable(), StdVar::id);
   type_cell("17");
-  type_cell("5");
+  type_cell("5", Qt::Key_Tab);
   EXPECT_EQ(current_variable(), StdVar::sex);
   type_cell("2");  // the form's code for a girl
   EXPECT_EQ(cell(StdVar::sex, 1), "f");
@@ -124,6 +124,11 @@ TEST_F(DataEntryViewTest, AChildTypedWithTheKeyboardStartsTheNextPrefilledRow) {
   type_cell("8,5");
   EXPECT_EQ(cell(StdVar::weight, 1), "8.5");
   type_cell("72.1");
+  EXPECT_EQ(current_variable(), StdVar::edema);
+  QTest::keyClick(view_, Qt::Key_Left);  // back to HEIGHT: arrows move as in any grid...
+  EXPECT_EQ(current_variable(), StdVar::height);
+  QTest::keyClick(view_, Qt::Key_Right);  // ...the right arrow moves on as Enter does
+  EXPECT_EQ(current_variable(), StdVar::edema);
   type_cell("n");
   EXPECT_EQ(current_variable(), StdVar::muac);
   type_cell("135");
