@@ -23,8 +23,9 @@ QVariant SurveyTableModel::data(const QModelIndex& index, int role) const {
   if (role == Qt::DisplayRole || role == Qt::EditRole) {
     return to_qstring(workspace_.survey.cell(column, table_row(index)));
   }
-  if (role == Qt::BackgroundRole && column >= core::column(core::StdVar::waz) &&
-      column <= core::column(core::StdVar::whz)) {
+  if (role != Qt::BackgroundRole) return {};
+  if (is_marked && is_marked(column, table_row(index))) return palette::kMarked;
+  if (column >= core::column(core::StdVar::waz) && column <= core::column(core::StdVar::whz)) {
     return palette::kComputed;
   }
   return {};
@@ -57,6 +58,12 @@ bool SurveyTableModel::setData(const QModelIndex& index, const QVariant& value, 
 void SurveyTableModel::reload() {
   beginResetModel();
   endResetModel();
+}
+
+void SurveyTableModel::repaint_row(int row) {
+  if (row < 1 || row > rowCount()) return;
+  emit dataChanged(index(row - 1, 0), index(row - 1, columnCount() - 1));
+  emit headerDataChanged(Qt::Vertical, row - 1, row - 1);
 }
 
 TextGridModel::TextGridModel(core::TextGrid& grid, bool headings_in_row0, bool editable,

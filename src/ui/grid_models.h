@@ -19,8 +19,8 @@ class SurveyTableModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
-  // Writes one typed cell and does what typing implies (row evaluation now; the data entry
-  // checks later). Returns whether the cell was taken.
+  // Writes one typed cell and does what typing implies (row evaluation, the row's plausibility
+  // marks). Returns whether the cell was taken.
   using CellWriter = std::function<bool(core::Workspace&, int column, int row,
                                         const std::string& text)>;
 
@@ -35,6 +35,11 @@ class SurveyTableModel : public QAbstractTableModel {
 
   // The table was replaced or reshaped (file read, new survey, column commands).
   void reload();
+  // The cells or marks of Survey table row `row` changed: repaint that row.
+  void repaint_row(int row);
+
+  // Whether a cell (table column, table row) carries a plausibility mark; unset: none does.
+  std::function<bool(int column, int row)> is_marked;
   // Survey table column and row of a model index.
   static int table_column(const QModelIndex& index) { return index.column() + 1; }
   static int table_row(const QModelIndex& index) { return index.row() + 1; }

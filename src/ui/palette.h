@@ -9,5 +9,9 @@ namespace olvar::ui::palette {
 inline const QColor kMarked{218, 112, 214};
 // WAZ, HAZ and WHZ: written by the program, not typed, so set apart from the typed cells.
 inline const QColor kComputed{235, 235, 228};
+// The result panel: the percentile bars and their markers (a z-score inside its range is shown
+// on the marker colour, one outside on kMarked).
+inline const QColor kBar{240, 240, 50};
+inline const QColor kMarker{135, 206, 250};
 
 }  // namespace olvar::ui::palette

@@ -2,10 +2,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QHBoxLayout>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QRadioButton>
@@ -26,11 +29,14 @@
 #include "core/survey_options_sync.h"
 #include "core/variable_view_upkeep.h"
 #include "core/window_caption.h"
+#include "entry/data_entry_controller.h"
 #include "platform/file_association.h"
+#include "ui/entry_cell_delegate.h"
 #include "ui/grid_models.h"
 #include "ui/options_page_widget.h"
 #include "ui/qt_convert.h"
 #include "ui/report_editor_window.h"
+#include "ui/result_panel_widget.h"
 
 namespace olvar::ui {
 
@@ -57,6 +63,9 @@ QTableView* new_grid_view(QAbstractItemModel* model) {
   view->verticalHeader()->setDefaultSectionSize(22);
   view->horizontalHeader()->setDefaultSectionSize(72);
   view->setSelectionMode(QAbstractItemView::ContiguousSelection);
+  // Typing into a cell starts editing it: enumerators type whole forms without a click per cell.
+  view->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                        QAbstractItemView::AnyKeyPressed);
   return view;
 }
 
@@ -80,10 +89,85 @@ SurveyWindow::SurveyWindow(core::AppContext& app, const core::StartUpInputs& inp
   if (const QScreen* screen = QApplication::primaryScreen()) {
     setGeometry(screen->availableGeometry());
   }
+  reset_entry();
   reload_all();
 }
 
-SurveyWindow::~SurveyWindow() = default;
+void SurveyWindow::set_prompter(core::Prompter* prompter) {
+  prompter_ = prompter ? prompter : &qt_prompter_;
+  reset_entry();  // the controller asks through the prompter it was given
+}
+
+entry::EntrySettings SurveyWindow::entry_settings() const {
+  entry::EntrySettings settings;
+  settings.reference = app_.settings.reference == core::kReferenceNchs
+                           ? anthro::Reference::nchs1977
+                           : anthro::Reference::who2006;
+  settings.oedema_correction = options_.oedema_correction;
+  settings.flags = options_.flags;
+  return settings;
+}
+
+void SurveyWindow::reset_entry() {
+  entry_.reset();
+  if (app_.text == nullptr || app_.who == nullptr) return;
+  const entry::EntryEnvironment environment{*app_.text, *app_.who, app_.dates, app_.today.year};
+  entry_ = std::make_unique<entry::DataEntryController>(workspace_, environment, *prompter_,
+                                                        entry_settings());
+  if (survey_model_ != nullptr) survey_model_->reload();
+}
+
+void SurveyWindow::run_entry(
+    const std::function<entry::EntryUpdate(entry::DataEntryController&)>& command) {
+  if (!entry_) return;
+  show_entry_update(command(*entry_));
+}
+
+void SurveyWindow::show_entry_update(const entry::EntryUpdate& update) {
+  if (update.whole_table || update.columns_changed) {
+    survey_model_->reload();
+    apply_hidden_columns();
+  } else {
+    for (const int row : update.rows) survey_model_->repaint_row(row);
+  }
+  move_cursor_to(update.current.column, update.current.row);
+  refresh_caption();
+  refresh_result_panel();
+}
+
+void SurveyWindow::move_cursor_to(int column, int row) {
+  const QModelIndex target = survey_model_->index(row - 1, column - 1);
+  if (!target.isValid()) return;
+  if (data_view_->currentIndex() != target) data_view_->setCurrentIndex(target);
+  data_view_->scrollTo(target);
+}
+
+void SurveyWindow::refresh_result_panel() {
+  if (!entry_ || result_panel_ == nullptr) return;
+  entry::EntryUpdate update;
+  const entry::ResultPanel panel = entry_->result_panel(&update);
+  for (const int row : update.rows) survey_model_->repaint_row(row);
+  const QString caption = to_qstring(text(panel.caption_start.number) + " " +
+                                     text(panel.caption_reference.number));
+  // The first two bars are named after their index; the third by the label the panel names.
+  result_panel_->show_panel(panel, caption,
+                            {tr("Weight-for-age"), tr("Height-for-age"),
+                             to_qstring(text(panel.third_label.number))});
+}
+
+std::optional<std::pair<int, int>> SurveyWindow::selected_rows() const {
+  const QItemSelection selection = data_view_->selectionModel()->selection();
+  if (selection.isEmpty()) return std::nullopt;
+  const QItemSelectionRange& range = selection.first();
+  if (range.top() == range.bottom()) return std::nullopt;  // one row: the current row
+  return std::make_pair(range.top() + 1, range.bottom() + 1);
+}
+
+SurveyWindow::~SurveyWindow() {
+  // The views read the Workspace and the controller while they are hidden and destroyed; both
+  // are members, gone before the QWidget base destroys its children, so the pages go first.
+  delete takeCentralWidget();
+}
 
 std::string SurveyWindow::text(int entry) const {
   return app_.text != nullptr ? app_.text->text(entry) : std::string();
@@ -193,14 +277,51 @@ QWidget* SurveyWindow::build_data_entry_page() {
   survey_model_ = new SurveyTableModel(
       workspace_,
       [this](core::Workspace& workspace, int column, int row, const std::string& value) {
-        workspace.survey.set_cell(column, row, value);
-        evaluate_row(workspace, row);
+        if (!entry_) {
+          workspace.survey.set_cell(column, row, value);
+          evaluate_row(workspace, row);
+          return true;
+        }
+        // The model repaints the edited row itself; the cursor stays with the editor.
+        for (const int changed : entry_->edit_cell({column, row}, value).rows) {
+          if (changed != row) survey_model_->repaint_row(changed);
+        }
         return true;
       },
       this);
-  connect(survey_model_, &SurveyTableModel::cell_written, this, [this] { mark_changed(); });
+  survey_model_->is_marked = [this](int column, int row) {
+    return entry_ && entry_->is_marked(column, row);
+  };
+  connect(survey_model_, &SurveyTableModel::cell_written, this, [this] {
+    mark_changed();
+    refresh_result_panel();
+  });
   data_view_ = new_grid_view(survey_model_);
   data_view_->setObjectName(QStringLiteral("PG"));
+  auto* delegate = new EntryCellDelegate(data_view_);
+  delegate->on_character = [this](char key) {
+    return entry_ ? entry_->type_character(key).text : std::string(1, key);
+  };
+  delegate->on_enter = [this] { run_entry([](auto& entry) { return entry.enter(); }); };
+  data_view_->setItemDelegate(delegate);
+  data_view_->installEventFilter(this);
+  connect(data_view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (!current.isValid() || !entry_) return;
+            const entry::CellPosition cell{SurveyTableModel::table_column(current),
+                                           SurveyTableModel::table_row(current)};
+            if (entry_->current() == cell) {
+              refresh_result_panel();
+              return;
+            }
+            show_entry_update(entry_->select_cell(cell));
+          });
+  result_panel_ = new ResultPanelWidget;
+  auto* data_page = new QWidget;
+  auto* data_layout = new QHBoxLayout(data_page);
+  data_layout->setContentsMargins(0, 0, 0, 0);
+  data_layout->addWidget(data_view_, 1);
+  data_layout->addWidget(result_panel_, 0);
 
   variables_model_ = new TextGridModel(workspace_.variables, true, true, this);
   variables_model_->on_written = [this](int column, int row) {
@@ -215,11 +336,48 @@ QWidget* SurveyWindow::build_data_entry_page() {
 
   data_entry_tabs_ = new QTabWidget;
   data_entry_tabs_->setTabPosition(QTabWidget::South);
-  data_entry_tabs_->addTab(data_view_, tr("Data View"));
+  data_entry_tabs_->addTab(data_page, tr("Data View"));
   data_entry_tabs_->addTab(variable_view_, tr("Variable View"));
   connect(data_entry_tabs_, &QTabWidget::currentChanged, this,
           &SurveyWindow::data_entry_tab_changed);
-  return data_entry_tabs_;
+  auto* page = new QWidget;
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(build_entry_commands());
+  layout->addWidget(data_entry_tabs_, 1);
+  return page;
+}
+
+QWidget* SurveyWindow::build_entry_commands() {
+  auto* bar = new QToolBar;
+  const auto add = [this, bar](const char* name, const QString& caption,
+                               entry::EntryUpdate (entry::DataEntryController::*command)()) {
+    QAction* action = bar->addAction(caption, this, [this, command] {
+      run_entry([command](entry::DataEntryController& entry) { return (entry.*command)(); });
+    });
+    action->setObjectName(QString::fromLatin1(name));
+  };
+  add("NewData", tr("&New"), &entry::DataEntryController::new_row);
+  add("InsertRow", tr("&Insert"), &entry::DataEntryController::insert_row);
+  QAction* remove = bar->addAction(tr("&Delete"), this, [this] {
+    const std::optional<std::pair<int, int>> rows = selected_rows();
+    run_entry([rows](entry::DataEntryController& entry) { return entry.delete_rows(rows); });
+  });
+  remove->setObjectName(QStringLiteral("deleteb"));
+  bar->addSeparator();
+  add("AddVariable", tr("Add variable"), &entry::DataEntryController::add_variable);
+  add("DeleteVariable", tr("Delete variable"), &entry::DataEntryController::delete_variable);
+  bar->addSeparator();
+  add("Button6", QStringLiteral("<<"), &entry::DataEntryController::go_first);
+  add("Button8", QStringLiteral(">>"), &entry::DataEntryController::go_last);
+  add("Button3", QStringLiteral("ID"), &entry::DataEntryController::go_to_id);
+  bar->addSeparator();
+  QAction* paste = bar->addAction(tr("Paste"), this, [this] {
+    const std::string clipboard = from_qstring(QGuiApplication::clipboard()->text());
+    run_entry([&clipboard](entry::DataEntryController& entry) { return entry.paste(clipboard); });
+  });
+  paste->setObjectName(QStringLiteral("Apaste"));
+  return bar;
 }
 
 QWidget* SurveyWindow::build_results_page() {
@@ -235,6 +393,11 @@ QWidget* SurveyWindow::build_results_page() {
     if (app_.settings.reference == code) return;
     app_.settings.reference = code;
     // The z-score columns always hold the indices of the selected reference.
+    if (entry_) {
+      entry_->set_settings(entry_settings());
+      show_entry_update(entry_->evaluate_all());
+      return;
+    }
     evaluate_all();
     survey_model_->reload();
   };
@@ -285,6 +448,7 @@ void SurveyWindow::build_menus() {
     const anthro::EthiopianConversion done = anthro::convert_ethiopian_dates(
         workspace_.survey, app_.folders.program, app_.dates, *prompter_, [this] { evaluate_all(); });
     if (done.cells_converted > 0) mark_changed();
+    if (entry_) entry_->check_all();
     survey_model_->reload();
     apply_hidden_columns();
   });
@@ -352,6 +516,7 @@ bool SurveyWindow::new_survey() {
   workspace_.file_name.clear();
   workspace_.changed = false;
   filter_active_ = false;
+  reset_entry();
   reload_all();
   return true;
 }
@@ -392,6 +557,7 @@ bool SurveyWindow::open_survey(const std::filesystem::path& file) {
   options_widget_->load();
   core::put_at_top(app_.settings.recent_files, file.string());
   refresh_recent_files();
+  reset_entry();  // every mark of the read file computed
   reload_all();
   activate();
   if (!warnings.empty()) prompter_->inform(warnings);
@@ -465,6 +631,10 @@ void SurveyWindow::page_changed(int index) {
     core::enter_options_page(options_, app_.settings, inputs_.search);
     options_widget_->load();
   }
+  if (index == page_index(core::SurveyPage::data_entry) && index != current_page_) {
+    apply_hidden_columns();
+    if (entry_) show_entry_update(entry_->check_all());
+  }
   current_page_ = index;
 }
 
@@ -479,6 +649,10 @@ void SurveyWindow::save_options() {
   options_widget_->load();
   workspace_.extra_columns_shown = options_.show_extra_columns;
   if (outcome.evaluate_rows) evaluate_all();
+  if (entry_) {
+    entry_->set_settings(entry_settings());
+    entry_->check_all();
+  }
   survey_model_->reload();
   apply_hidden_columns();
   if (outcome.save_survey) save_survey();
@@ -494,6 +668,7 @@ void SurveyWindow::data_entry_tab_changed(int index) {
     core::leave_variable_view(workspace_, *prompter_);
     survey_model_->reload();
     apply_hidden_columns();
+    if (entry_) show_entry_update(entry_->check_all());
   }
   current_data_tab_ = index;
 }
@@ -521,6 +696,25 @@ void SurveyWindow::activate() {
   first_activation_ = false;
   if (mode != core::WindowMode{}) apply_mode(mode);
   apply_hidden_columns();
+}
+
+bool SurveyWindow::eventFilter(QObject* watched, QEvent* event) {
+  // Enter, Tab and the right arrow on the grid outside an editor move on as after typing (with
+  // the skips and the new row of the page); in an editor the cell delegate does it once the
+  // cell is written.
+  if (watched == data_view_ && event->type() == QEvent::KeyPress && entry_ &&
+      data_view_->indexWidget(data_view_->currentIndex()) == nullptr) {
+    const auto* key_event = static_cast<const QKeyEvent*>(event);
+    const int key = key_event->key();
+    const bool plain = key_event->modifiers() == Qt::NoModifier ||
+                       key_event->modifiers() == Qt::KeypadModifier;
+    if (key == Qt::Key_Return || key == Qt::Key_Enter ||
+        (plain && (key == Qt::Key_Tab || key == Qt::Key_Right))) {
+      run_entry([](entry::DataEntryController& entry) { return entry.enter(); });
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void SurveyWindow::changeEvent(QEvent* event) {

@@ -7,7 +7,10 @@
 #include <QMainWindow>
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 #include "anthro/row_evaluation.h"
 #include "core/app_context.h"
@@ -21,10 +24,17 @@ class QTabWidget;
 class QTableView;
 class QRadioButton;
 
+namespace olvar::entry {
+class DataEntryController;
+struct EntryUpdate;
+struct EntrySettings;
+}  // namespace olvar::entry
+
 namespace olvar::ui {
 
 class OptionsPageWidget;
 class ReportEditorWindow;
+class ResultPanelWidget;
 class SurveyTableModel;
 class TextGridModel;
 
@@ -57,18 +67,32 @@ class SurveyWindow : public QMainWindow {
   SurveyTableModel* survey_model() const { return survey_model_; }
   OptionsPageWidget* options_widget() const { return options_widget_; }
   ReportEditorWindow& report_editor();
+  ResultPanelWidget* result_panel() const { return result_panel_; }
+  // The data entry of the open survey; null only without the Language or the WHO table.
+  entry::DataEntryController* entry() const { return entry_.get(); }
   // Replaces the dialogs (tests script the answers).
-  void set_prompter(core::Prompter* prompter) { prompter_ = prompter ? prompter : &qt_prompter_; }
+  void set_prompter(core::Prompter* prompter);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void build_menus();
   void build_pages();
   QWidget* build_data_entry_page();
   QWidget* build_results_page();
+  QWidget* build_entry_commands();
+  // The data entry of the survey now in workspace_: a new controller, every mark computed.
+  void reset_entry();
+  entry::EntrySettings entry_settings() const;
+  // Runs one command of the Data View and repaints what it changed.
+  void run_entry(const std::function<entry::EntryUpdate(entry::DataEntryController&)>& command);
+  void show_entry_update(const entry::EntryUpdate& update);
+  void move_cursor_to(int column, int row);
+  void refresh_result_panel();
+  std::optional<std::pair<int, int>> selected_rows() const;
   QWidget* grid_page(core::TextGrid& grid, bool headings_in_row0);
   anthro::RowEvaluationSettings evaluation_settings(const core::Workspace& workspace) const;
   void evaluate_row(core::Workspace& workspace, int row) const;
@@ -113,6 +137,8 @@ class SurveyWindow : public QMainWindow {
   int current_page_ = -1;
   int current_data_tab_ = 0;
   std::unique_ptr<ReportEditorWindow> editor_;
+  std::unique_ptr<entry::DataEntryController> entry_;
+  ResultPanelWidget* result_panel_ = nullptr;
 };
 
 }  // namespace olvar::ui

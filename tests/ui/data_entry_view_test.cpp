@@ -1,0 +1,279 @@
+// The Data View driven through its widgets as an enumerator uses it: keys into the table view,
+// the buttons of the page, the clipboard. The checks behind each action have their own tests
+// with the data entry controller; these show that the window passes each action on and shows
+// the result.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTest>
+#include <filesystem>
+
+#include "anthro/who_reference.h"
+#include "core/language_table.h"
+#include "core/standard_variables.h"
+#include "core/text_conversions.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_folder.h"
+#include "support/test_paths.h"
+#include "ui/grid_models.h"
+#include "ui/palette.h"
+#include "ui/result_panel_widget.h"
+#include "ui/survey_window.h"
+
+namespace olvar::ui {
+namespace {
+
+using core::StdVar;
+
+class DataEntryViewTest : public testing::Test {
+ protected:
+  DataEntryViewTest()
+      : text_(core::LanguageTable::load(OLVAR_BUILD_DATA_DIR)),
+        who_(anthro::WhoReference::load(test::build_data_path(anthro::kWhoTableFileName))) {
+    app_.folders = {OLVAR_BUILD_DATA_DIR, temp_.path()};
+    app_.output_folder = temp_.path();
+    app_.settings_file = temp_ / "winpellan.ini";
+    app_.dates = {core::DateOrder::dmy, '.', '.'};
+    app_.today = {2026, 12, 10};
+    app_.text = &text_;
+    app_.who = &who_;
+    inputs_.env = [](const std::string&) { return std::optional<std::string>(); };
+    inputs_.run = [](const platform::ProcessCommand&, std::string*) { return 0; };
+    window_ = std::make_unique<SurveyWindow>(app_, inputs_);
+    window_->set_prompter(&prompter_);
+    window_->resize(1200, 700);
+    window_->show();
+    view_ = window_->data_view();
+    model_ = window_->survey_model();
+  }
+
+  // The fixture survey with the first child's weight replaced.
+  std::filesystem::path rich_survey(const std::string& first_weight = "11.5") {
+    std::string content = test::read_file(test::source_path("tests/fixtures/survey_file/rich.as"));
+    const std::size_t at = content.find("\t11.5\t67.4\t");
+    content.replace(at, 5, "\t" + first_weight);
+    return temp_.write("rich.as", content);
+  }
+
+  void go_to(StdVar variable, int row) { go_to(core::column(variable), row); }
+  void go_to(int column, int row) { view_->setCurrentIndex(model_->index(row - 1, column - 1)); }
+
+  // Types `keys` into the current cell as an enumerator does: the first key on the grid opens
+  // the editor, the others go into it, Return (or `end`) ends the cell.
+  void type_cell(const QString& keys, Qt::Key end = Qt::Key_Return) {
+    QTest::keyClicks(view_, keys.left(1));
+    auto* editor = qobject_cast<QLineEdit*>(view_->indexWidget(view_->currentIndex()));
+    ASSERT_NE(editor, nullptr) << "no editor opened";
+    QTest::keyClicks(editor, keys.mid(1));
+    QTest::keyClick(editor, end);
+  }
+
+  StdVar current_variable() const {
+    return static_cast<StdVar>(SurveyTableModel::table_column(view_->currentIndex()));
+  }
+  int current_row() const { return SurveyTableModel::table_row(view_->currentIndex()); }
+
+  const std::string& cell(StdVar variable, int row) const {
+    return window_->workspace().survey.cell(variable, row);
+  }
+  bool marked(int column, int row) const {
+    return model_->data(model_->index(row - 1, column - 1), Qt::BackgroundRole) ==
+           QVariant(palette::kMarked);
+  }
+  bool marked(StdVar variable, int row) const { return marked(core::column(variable), row); }
+
+  QAction* action(const char* name) const {
+    QAction* found = window_->findChild<QAction*>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+  }
+
+  test::TempFolder temp_;
+  core::LanguageTable text_;
+  anthro::WhoReference who_;
+  core::AppContext app_;
+  core::StartUpInputs inputs_;
+  test::ScriptedPrompter prompter_;
+  std::unique_ptr<SurveyWindow> window_;
+  QTableView* view_ = nullptr;
+  SurveyTableModel* model_ = nullptr;
+};
+
+TEST_F(DataEntryViewTest, AChildTypedWithTheKeyboardStartsTheNextPrefilledRow) {
+  // A new survey: row 1 carries CLUSTER 1 and today's SURVDATE.
+  go_to(StdVar::cluster, 1);
+  QTest::keyClick(view_, Qt::Key_Return);  // Enter outside an editor moves on too
+  EXPECT_EQ(current_variable(), StdVar::team);
+
+  type_cell("2");
+  EXPECT_EQ(current_variable(), StdVar::id);
+  type_cell("17");
+  type_cell("5", Qt::Key_Tab);
+  EXPECT_EQ(current_variable(), StdVar::sex);
+  type_cell("2");  // the form's code for a girl
+  EXPECT_EQ(cell(StdVar::sex, 1), "f");
+  // Age by date of birth: MONTHS is passed over and filled from the age.
+  EXPECT_EQ(current_variable(), StdVar::birthdat);
+  type_cell("10/06/2024");  // any separator becomes the system's date separator
+  EXPECT_EQ(cell(StdVar::birthdat, 1), "10.06.2024");
+  EXPECT_EQ(current_variable(), StdVar::weight);
+  type_cell("8,5");
+  EXPECT_EQ(cell(StdVar::weight, 1), "8.5");
+  type_cell("72.1");
+  EXPECT_EQ(current_variable(), StdVar::edema);
+  QTest::keyClick(view_, Qt::Key_Left);  // back to HEIGHT: arrows move as in any grid...
+  EXPECT_EQ(current_variable(), StdVar::height);
+  QTest::keyClick(view_, Qt::Key_Right);  // ...the right arrow moves on as Enter does
+  EXPECT_EQ(current_variable(), StdVar::edema);
+  type_cell("n");
+  EXPECT_EQ(current_variable(), StdVar::muac);
+  type_cell("135");
+
+  // 10.06.2024 to 10.12.2026: 913 days, 29.995 months of 30.4375 days.
+  EXPECT_NEAR(core::parse_tolerant(cell(StdVar::months, 1)), 30.0, 0.01);
+  EXPECT_FALSE(cell(StdVar::waz, 1).empty());
+  EXPECT_TRUE(prompter_.messages.empty());
+  // The last column left: a new row, filled from the one above, the cursor on its first gap.
+  EXPECT_EQ(current_row(), 2);
+  EXPECT_EQ(current_variable(), StdVar::sex);
+  EXPECT_EQ(cell(StdVar::id, 2), "18");
+  EXPECT_EQ(cell(StdVar::hh, 2), "6");
+  EXPECT_EQ(cell(StdVar::cluster, 2), "1");
+  EXPECT_EQ(cell(StdVar::team, 2), "2");
+  EXPECT_EQ(cell(StdVar::survdate, 2), "10.12.2026");
+  EXPECT_EQ(model_->data(model_->index(1, core::column(StdVar::id) - 1), Qt::DisplayRole),
+            QVariant(QStringLiteral("18")));
+  EXPECT_TRUE(window_->workspace().changed);
+
+  // The result panel follows the cursor: the first child's indices.
+  go_to(StdVar::weight, 1);
+  EXPECT_EQ(window_->result_panel()->z_text(0).toStdString(),
+            cell(StdVar::waz, 1).substr(0, window_->result_panel()->z_text(0).size()));
+  EXPECT_NE(window_->result_panel()->z_text(0), QStringLiteral("NA"));
+}
+
+TEST_F(DataEntryViewTest, AWrongSexCodeWarnsButIsKeptAndMarked) {
+  EXPECT_FALSE(marked(StdVar::sex, 1)) << "no weight or height yet: SEX may stay empty";
+  go_to(StdVar::weight, 1);
+  type_cell("9.1");
+  EXPECT_TRUE(prompter_.messages.empty());
+  EXPECT_TRUE(marked(StdVar::sex, 1)) << "a weighed child needs a sex";
+  go_to(StdVar::sex, 1);
+
+  type_cell("x");
+  ASSERT_EQ(prompter_.messages.size(), 1u);
+  EXPECT_EQ(prompter_.messages[0], text_.text(801));
+  EXPECT_EQ(cell(StdVar::sex, 1), "x");
+  EXPECT_TRUE(marked(StdVar::sex, 1));
+
+  go_to(StdVar::sex, 1);
+  type_cell("1");
+  EXPECT_EQ(cell(StdVar::sex, 1), "m");
+  EXPECT_FALSE(marked(StdVar::sex, 1));
+  EXPECT_EQ(prompter_.messages.size(), 1u);
+}
+
+TEST_F(DataEntryViewTest, AnImplausibleWeightIsMarkedOnOpeningAndAfterTyping) {
+  ASSERT_TRUE(window_->open_survey(rich_survey("35")));
+  // 35 kg is above the default maximum of 31 kg.
+  EXPECT_TRUE(marked(StdVar::weight, 1));
+  EXPECT_FALSE(marked(StdVar::weight, 2));
+  EXPECT_NE(model_->data(model_->index(0, core::column(StdVar::weight) - 1), Qt::BackgroundRole),
+            QVariant(palette::kComputed));
+
+  go_to(StdVar::weight, 1);
+  type_cell("11.5");
+  EXPECT_FALSE(marked(StdVar::weight, 1));
+  go_to(StdVar::weight, 2);
+  type_cell("35");
+  EXPECT_TRUE(marked(StdVar::weight, 2));
+  // The computed columns keep their own background.
+  EXPECT_EQ(model_->data(model_->index(0, core::column(StdVar::waz) - 1), Qt::BackgroundRole),
+            QVariant(palette::kComputed));
+}
+
+TEST_F(DataEntryViewTest, PasteNormalisesTheCodesOfTheBlock) {
+  go_to(StdVar::cluster, 1);
+  QGuiApplication::clipboard()->setText(
+      QStringLiteral("1\t1\t7\t3\tmale\r\n1\t2\t8\t3\t2\r\n2\t1\t9\t4\tFemale\r\n"));
+  prompter_.yes_no_answers = {true};
+  action("Apaste")->trigger();
+  ASSERT_EQ(prompter_.questions.size(), 1u);
+  EXPECT_EQ(prompter_.questions[0], text_.text(933));
+  EXPECT_EQ(cell(StdVar::sex, 1), "m");
+  EXPECT_EQ(cell(StdVar::sex, 2), "f");
+  EXPECT_EQ(cell(StdVar::sex, 3), "f");
+  EXPECT_EQ(cell(StdVar::id, 3), "9");
+  EXPECT_EQ(cell(StdVar::cluster, 3), "2");
+  EXPECT_EQ(model_->data(model_->index(2, core::column(StdVar::team) - 1), Qt::DisplayRole),
+            QVariant(QStringLiteral("1")));
+  EXPECT_GE(model_->rowCount(), 3 + 100);  // spare rows after the block
+}
+
+TEST_F(DataEntryViewTest, RowCommandsMoveTheChildren) {
+  ASSERT_TRUE(window_->open_survey(rich_survey()));
+  go_to(StdVar::id, 2);
+  action("InsertRow")->trigger();
+  EXPECT_TRUE(cell(StdVar::id, 2).empty());
+  EXPECT_EQ(cell(StdVar::id, 3), "2");
+  EXPECT_EQ(model_->data(model_->index(2, core::column(StdVar::id) - 1), Qt::DisplayRole),
+            QVariant(QStringLiteral("2")));
+  EXPECT_TRUE(window_->workspace().changed);
+
+  action("deleteb")->trigger();
+  EXPECT_EQ(cell(StdVar::id, 2), "2");
+
+  // A selection of two rows removes both.
+  go_to(StdVar::id, 1);
+  view_->selectionModel()->select(
+      QItemSelection(model_->index(0, 0), model_->index(1, 3)), QItemSelectionModel::Select);
+  action("deleteb")->trigger();
+  EXPECT_EQ(cell(StdVar::id, 1), "3");
+
+  action("Button8")->trigger();  // ">>": the last child
+  const int last = current_row();
+  EXPECT_FALSE(cell(StdVar::survdate, last).empty());
+  EXPECT_TRUE(cell(StdVar::survdate, last + 1).empty());
+  action("Button6")->trigger();  // "<<"
+  EXPECT_EQ(current_row(), 1);
+  prompter_.text_answers = {std::string("13"), std::string("999")};
+  action("Button3")->trigger();
+  EXPECT_EQ(cell(StdVar::id, current_row()), "13");
+  action("Button3")->trigger();
+  ASSERT_EQ(prompter_.messages.size(), 1u);
+  EXPECT_EQ(prompter_.messages[0], text_.text(852));
+}
+
+TEST_F(DataEntryViewTest, VariablesAreAddedAndDeletedOnlyAfterTheStandardColumns) {
+  ASSERT_TRUE(window_->open_survey(rich_survey()));
+  const int agegrp = window_->workspace().survey.column_of_header("AGEGRP");
+  ASSERT_EQ(agegrp, core::kFirstUserColumn);
+  const auto header = [&](int column) {
+    return model_->headerData(column - 1, Qt::Horizontal, Qt::DisplayRole).toString();
+  };
+
+  go_to(StdVar::muac, 1);
+  action("AddVariable")->trigger();
+  ASSERT_EQ(prompter_.messages.size(), 1u);
+  EXPECT_EQ(prompter_.messages[0], text_.text(878));
+
+  go_to(agegrp, 1);
+  prompter_.text_answers = {std::string("visit2date")};
+  action("AddVariable")->trigger();
+  EXPECT_EQ(header(agegrp), QStringLiteral("VISIT2DA"));
+  EXPECT_EQ(header(agegrp + 1), QStringLiteral("AGEGRP"));
+  EXPECT_TRUE(window_->workspace().survey.cell(agegrp, 1).empty());
+
+  go_to(agegrp, 1);
+  prompter_.yes_no_answers = {true};
+  action("DeleteVariable")->trigger();
+  EXPECT_EQ(header(agegrp), QStringLiteral("AGEGRP"));
+  EXPECT_EQ(window_->workspace().survey.column_of_header("VISIT2DA"), -1);
+}
+
+}  // namespace
+}  // namespace olvar::ui
