@@ -15,6 +15,7 @@
 
 #include "anthro/survey_session.h"
 #include "anthro/who_reference.h"
+#include "app/stderr_prompter.h"
 #include "core/app_context.h"
 #include "core/prompter.h"
 #include "core/workspace.h"
@@ -30,19 +31,7 @@ std::filesystem::path program_folder();
 // would otherwise come out empty without a word.
 anthro::WhoReference load_who_reference();
 
-// Nobody answers questions here: messages go to standard error, every question is answered No
-// and every choice of a file is cancelled, so that a flow never waits for input.
-class StderrPrompter : public core::Prompter {
- public:
-  void inform(std::string_view message) override { std::cerr << message << "\n"; }
-  bool ask_yes_no(std::string_view) override { return false; }
-  std::optional<std::string> ask_text(std::string_view, std::string_view) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> choose_file(std::string_view, std::string_view, bool) override {
-    return std::nullopt;
-  }
-};
+using StderrPrompter = app::StderrPrompter;
 
 // The process as the desktop program starts it (folders, date conventions, settings, Language
 // and WHO tables), without writing anything to the system.

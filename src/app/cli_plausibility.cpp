@@ -10,8 +10,6 @@
 #include "app/cli_commands.h"
 #include "anthro/survey_session.h"
 #include "core/language_table.h"
-#include "core/options_page.h"
-#include "core/survey_options_sync.h"
 #include "core/workspace.h"
 #include "reports/plausibility_report.h"
 
@@ -55,8 +53,8 @@ int run_plausibility(const PlausibilityArguments& args) {
   const core::Workspace workspace = read_survey(*tools, args.input_path);
   const core::AppContext& app = tools->app;
 
-  core::OptionsPage options = core::Options_New(app.settings, app.dates.decimal_separator);
-  core::show_survey_options(options, workspace.options);
+  const core::OptionsPage options =
+      reports::report_options(app.settings, workspace, app.dates.decimal_separator);
 
   ScratchFolder scratch;
   const core::LanguageTable& text = tools->tables.text;

@@ -1,5 +1,7 @@
 #include "reports/plausibility_report.h"
 
+#include "core/survey_options_sync.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -1208,6 +1210,13 @@ int grade_entry(int total) {
   if (total <= 14) return 1160;
   if (total <= 24) return 1161;
   return 1162;
+}
+
+core::OptionsPage report_options(const core::SettingsRecord& settings,
+                                 const core::Workspace& workspace, char decimal_separator) {
+  core::OptionsPage options = core::Options_New(settings, decimal_separator);
+  core::show_survey_options(options, workspace.options);
+  return options;
 }
 
 PlausibilityReport Plausibility(const core::Workspace& workspace,

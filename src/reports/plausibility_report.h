@@ -78,6 +78,12 @@ using DuplicatePair = std::pair<int, int>;
 // Found by grouping equal rows through a hash, so the search is linear in the number of rows.
 std::vector<DuplicatePair> find_duplicate_rows(const core::TextGrid& table, int last_row);
 
+// The Options page the report reads: the page as the settings record gives it, with the
+// options the survey file carries (age groups, Kandu offsets, oedema coding, clothes weight)
+// taken from the survey, as opening the file sets the page.
+core::OptionsPage report_options(const core::SettingsRecord& settings,
+                                 const core::Workspace& workspace, char decimal_separator);
+
 // The command-line mode word PLAUSIBILITY of the desktop program: the report is built for the
 // survey just read, written as a numbered document and handed to the word processor. The
 // caller ends the program afterwards; no window shows the survey.

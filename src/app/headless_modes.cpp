@@ -1,0 +1,95 @@
+#include "app/headless_modes.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "anthro/survey_session.h"
+#include "app/stderr_prompter.h"
+#include "core/app_context.h"
+#include "core/command_line_mode.h"
+#include "platform/environment.h"
+#include "platform/process_launcher.h"
+#include "reports/office_hand_off.h"
+#include "reports/output_settings_record.h"
+#include "reports/plausibility_report.h"
+
+namespace olvar::app {
+
+namespace {
+
+// Without a window there is no report editor: the user is told where the document is.
+class EditorNotice : public reports::ReportEditorOpener {
+ public:
+  void open_report_editor(const std::filesystem::path& document) override {
+    std::cerr << "olvar: the report is in " << document.string() << "\n";
+  }
+};
+
+int run_plausibility(core::AppContext& app) {
+  const anthro::ProcessTables tables = anthro::load_process_tables(app.folders);
+  anthro::attach_process_tables(app, tables);
+  StderrPrompter prompter;
+  for (const std::string& message : app.startup_messages) std::cerr << "olvar: " << message << "\n";
+  for (const std::string& message : tables.messages) std::cerr << "olvar: " << message << "\n";
+  if (!tables.who.found()) return 1;  // the report is about WHO z-scores
+
+  core::Workspace workspace;
+  workspace.options = core::Options_New(app.settings, app.dates.decimal_separator);
+  workspace.extra_columns_shown = app.settings.show_extra_columns;
+  const std::filesystem::path file = *app.command_line.survey_file;
+  const anthro::OpenOutcome opened =
+      anthro::open_survey(workspace, file, anthro::survey_session(app, prompter));
+  if (!opened.opened) {
+    std::cerr << "olvar: "
+              << (opened.failure_message.empty() ? "cannot read " + file.string()
+                                                 : opened.failure_message)
+              << "\n";
+    return 1;
+  }
+
+  const core::OptionsPage options =
+      reports::report_options(app.settings, workspace, app.dates.decimal_separator);
+  const reports::PlausibilityContext context{
+      tables.text,
+      tables.who,
+      anthro::row_evaluation_settings(app.settings, options, app.dates, app.today.year),
+      options,
+      app.folders.writable,
+      {}};
+  reports::OutputFolders folders =
+      reports::output_folders(app.folders.program, platform::process_environment());
+  folders.writable_folder = app.folders.writable;
+  folders.report_folder = app.output_folder;
+  platform::SpawnProcessLauncher launcher;
+  EditorNotice editor;
+  reports::HandOffServices services{launcher, prompter, editor,
+                                    [&](int entry) { return tables.text.text(entry); }};
+  const reports::HandOffResult result = reports::run_plausibility_mode(
+      workspace, context, reports::output_settings_of(app.settings), folders, services);
+  std::cerr << "olvar: plausibility check report written to " << result.file.string() << "\n";
+  return 0;
+}
+
+}  // namespace
+
+std::optional<int> run_headless_mode(int argc, char** argv) {
+  std::vector<std::string> arguments(argv + 1, argv + argc);
+  const core::CommandLine command_line = core::parse_command_line(arguments);
+  const core::WindowMode mode =
+      core::window_mode_at_activation(command_line.mode_word, /*first_activation=*/true);
+  if (mode.action != core::ModeAction::plausibility_report_then_exit ||
+      !command_line.survey_file) {
+    return std::nullopt;
+  }
+  try {
+    core::AppContext app =
+        core::start_up(core::system_start_up_inputs(argc, argv, OLVAR_BUILD_DATA_DIR));
+    return run_plausibility(app);
+  } catch (const std::exception& error) {
+    std::cerr << "olvar: " << error.what() << "\n";
+    return 1;
+  }
+}
+
+}  // namespace olvar::app

@@ -1,0 +1,58 @@
+// `olvar FILE.as PLAUSIBILITY` end to end: no display, a stand-in word processor on PATH that
+// records how it was started, and a fresh program folder so that the first start runs as it
+// would on a new machine.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "support/run_command.h"
+#include "support/test_paths.h"
+
+namespace olvar {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+namespace fs = std::filesystem;
+
+TEST(OlvarPlausibilityMode, WritesTheReportAndHandsItToTheWordProcessorWithoutADisplay) {
+  const fs::path root = fs::temp_directory_path() / "olvar_plausibility_mode_test";
+  fs::remove_all(root);
+  fs::create_directories(root / "home");
+  fs::create_directories(root / "bin");
+  fs::copy(test::build_data_path(""), root / "data", fs::copy_options::recursive);
+  fs::remove(root / "data" / "winpellan.ini");
+  const fs::path survey = root / "survey.as";
+  fs::copy_file(test::build_data_path("examples/demo.as"), survey);
+  const std::string survey_before = test::read_whole_file(survey);
+  {
+    std::ofstream fake(root / "bin" / "soffice");
+    fake << "#!/bin/sh\necho \"$@\" > \"$HOME/soffice_args.txt\"\n";
+  }
+  fs::permissions(root / "bin" / "soffice", fs::perms::owner_all);
+
+  const std::string env = "env -i PATH='" + (root / "bin").string() + ":/usr/bin:/bin' HOME='" +
+                          (root / "home").string() + "' OLVAR_HOME='" + (root / "data").string() +
+                          "' XDG_DATA_HOME='" + (root / "home" / "share").string() + "' ";
+  const test::CommandResult r = test::run_command(
+      env + "'" + std::string(OLVAR_GUI_PATH) + "' '" + survey.string() + "' plausibility", root);
+  ASSERT_EQ(r.status, 0) << r.err;
+
+  const fs::path report = root / "home" / "noname1.txt";
+  ASSERT_TRUE(fs::exists(report)) << r.err;
+  const std::string rtf = test::read_whole_file(report);
+  EXPECT_THAT(rtf, StartsWith("{\\rtf1"));
+  EXPECT_THAT(rtf, HasSubstr("survey.as"));
+  EXPECT_EQ(rtf.substr(rtf.size() - 3), "}\r\n");
+  EXPECT_EQ(test::read_whole_file(root / "home" / "soffice_args.txt"),
+            "--writer --infilter=Rich Text Format " + report.string() + "\n");
+  EXPECT_EQ(test::read_whole_file(survey), survey_before);
+  fs::remove_all(root);
+}
+
+}  // namespace
+}  // namespace olvar
