@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Set-up, build and run in one step on a fresh Debian 12 machine (as root, or with sudo).
-#   bash tools/dev.sh run    installs what is missing, builds, runs the program on the example
+#   bash tools/dev.sh run    installs what is missing, builds, opens the example survey (without a
+#                            display: writes its plausibility check report)
 #   bash tools/dev.sh test   installs what is missing, builds, runs every test
 #   bash tools/dev.sh asan   the same tests under AddressSanitizer and UBSan
 set -euo pipefail
@@ -46,11 +47,13 @@ case "${1:-run}" in
   run)
     install_missing "${packages[@]}"
     build default
+    demo=build/data/examples/demo.as
     if [ -n "${DISPLAY:-}" ]; then
-      exec build/olvar "${@:2}"
+      exec build/olvar "$demo" "${@:2}"
     else
-      build/olvar-cli --version
-      build/olvar-cli --help
+      echo "No display: writing the plausibility check report of the example survey instead."
+      build/olvar-cli plausibility "$demo" -o build/demo_plausibility.rtf
+      echo "Report: build/demo_plausibility.rtf (the survey itself: build/olvar-cli table $demo)"
     fi
     ;;
   test)
