@@ -9,7 +9,10 @@
 #include <string>
 
 #include "core/workspace.h"
+#include "anthro/row_evaluation.h"
+#include "reports/analysis_table.h"
 #include "reports/plausibility_report.h"
+#include "stats/column_summary.h"
 
 namespace {
 
@@ -75,6 +78,26 @@ void BM_PlausibilityReport(benchmark::State& state) {
   std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_PlausibilityReport)->Unit(benchmark::kMillisecond);
+
+// What every statistic of a report starts with: the analysis table rebuilt with the Kandu rule
+// on WHZ (which needs the observed mean first), then the summary of that column.
+void BM_TransferAndColumnSummary(benchmark::State& state) {
+  olvar::core::Workspace survey = large_survey();
+  const olvar::anthro::WhoReference who = olvar::anthro::WhoReference::load(
+      std::filesystem::path(OLVAR_BUILD_DATA_DIR) / "anthro_who2005.dat");
+  olvar::anthro::RowEvaluationSettings evaluation;
+  evaluation.current_year = 2026;
+  olvar::anthro::evaluate_all_rows(survey.survey, evaluation, who);
+  olvar::reports::AnalysisOptions options;
+  options.mode = olvar::anthro::ExclusionMode::kandu;
+  const int whz = olvar::core::column(StdVar::whz);
+  olvar::reports::AnalysisTable analysis;
+  for (auto _ : state) {
+    olvar::reports::SG6_uebergabe(survey.survey, options, -1, whz, "", analysis);
+    benchmark::DoNotOptimize(olvar::stats::DeskripStatCont(analysis.table, whz));
+  }
+}
+BENCHMARK(BM_TransferAndColumnSummary)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -98,6 +98,39 @@ long decimal_magnitude(std::string_view canonical) {
   return std::clamp(magnitude, -2000000L, 2000000L) + exponent;
 }
 
+// Most cells hold short decimals ("12.5", "-1.234"). With at most 7 digits the digits form an
+// integer below 2^24 and the power of ten (at most 10^7) is exact in single precision, so one
+// correctly rounded IEEE division gives the correctly rounded value (Clinger, "How to read
+// floating point numbers accurately", 1990). Anything else goes the general way: nullopt.
+std::optional<float> parse_short_decimal(std::string_view text, char decimal_separator) {
+  constexpr float kPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f};
+  std::size_t i = 0;
+  bool negative = false;
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+    negative = text[0] == '-';
+    ++i;
+  }
+  std::int32_t digits = 0;
+  int digit_count = 0;
+  int decimals = 0;
+  bool separator_seen = false;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (is_digit(c)) {
+      if (++digit_count > 7) return std::nullopt;
+      digits = digits * 10 + (c - '0');
+      if (separator_seen) ++decimals;
+    } else if (c == decimal_separator && !separator_seen) {
+      separator_seen = true;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (digit_count == 0) return std::nullopt;
+  const float value = static_cast<float>(digits) / kPowersOfTen[decimals];
+  return negative ? -value : value;
+}
+
 std::optional<float> parse_trimmed(std::string_view text, char decimal_separator) {
   if (auto value = parse_standard(text, decimal_separator)) return value;
   // Second try: swap the first comma for a point, or the first point for a comma.
@@ -283,6 +316,7 @@ std::string format_fixed_impl(Float value, int precision, int decimals, char dec
 }  // namespace
 
 std::optional<float> parse_standard(std::string_view text, char decimal_separator) {
+  if (const std::optional<float> quick = parse_short_decimal(text, decimal_separator)) return quick;
   std::array<char, 128> buffer{};
   std::string long_buffer;  // only for texts too long for the stack buffer (leading zeros)
   char* canonical = buffer.data();

@@ -5,6 +5,10 @@
 #include <charconv>
 #include <cmath>
 #include <random>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <random>
 #include <string>
 
 namespace olvar::core {
@@ -80,6 +84,28 @@ TEST(ParseTolerant, SurvivesAnyBytes) {
   EXPECT_EQ(parse_tolerant("1e-400"), 0.0f);
   EXPECT_EQ(parse_tolerant("0.0000e99999999999999999999"), 0.0f);
   EXPECT_EQ(parse_tolerant("0." + std::string(200, '0') + "1e150"), 0.0f);
+}
+
+TEST(ParseTolerant, ShortDecimalsMatchTheGeneralConversion) {
+  // Short decimals take a quicker road; it must give the same float as from_chars, the
+  // correctly rounded conversion, for every form it takes on.
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> digits(0, 9'999'999);
+  std::uniform_int_distribution<int> places(0, 7);
+  for (int i = 0; i < 200'000; ++i) {
+    std::string text = std::to_string(digits(random));
+    const int decimals = std::min<int>(places(random), static_cast<int>(text.size()));
+    if (decimals > 0) text.insert(text.size() - static_cast<std::size_t>(decimals), ".");
+    if (i % 2) text.insert(0, "-");
+    float expected = 0.0f;
+    std::from_chars(text.data(), text.data() + text.size(), expected);
+    ASSERT_EQ(parse_tolerant(text), expected) << text;
+    std::string comma = text;
+    if (const auto point = comma.find('.'); point != std::string::npos) comma[point] = ',';
+    ASSERT_EQ(parse_tolerant(comma, ','), expected) << comma;
+  }
+  EXPECT_TRUE(std::signbit(parse_tolerant("-0")));
+  EXPECT_EQ(parse_tolerant("12345678.5"), 12345678.5f);  // beyond the quick road's digits
 }
 
 TEST(NormaliseDecimal, FollowsTheSystemSeparator) {
