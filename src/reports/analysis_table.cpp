@@ -1,6 +1,8 @@
 #include "reports/analysis_table.h"
 
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "core/standard_variables.h"
 #include "core/text_conversions.h"
@@ -84,11 +86,26 @@ void SG6_uebergabe(const core::SurveyTable& survey, const AnalysisOptions& optio
   }
   if (z_column < 0) return;
 
-  const double observed_mean = stats::DeskripStatCont(table, z_column).mean;
-  const std::optional<anthro::FlagIndex> index = flag_index_of(z_column);
+  // The observed mean is the column summary's mean (present values: filled and readable);
+  // summing in row order here gives the same double without a second parse of every cell.
+  std::vector<float>& z_values = into.scratch_z;
+  z_values.assign(static_cast<std::size_t>(table.row_count()), 0.0f);
+  double sum = 0.0;
+  std::int64_t present = 0;
   for (int row = 1; row < table.row_count(); ++row) {
     const std::string& z_text = table.cell(z_column, row);
-    if (z_text.empty()) {
+    if (z_text.empty()) continue;
+    const float z = core::parse_tolerant(z_text, separator);
+    z_values[static_cast<std::size_t>(row)] = z;
+    if (z == core::kUnreadable) continue;
+    sum += z;
+    ++present;
+  }
+  const double observed_mean = present > 0 ? sum / static_cast<double>(present) : 0.0;
+
+  const std::optional<anthro::FlagIndex> index = flag_index_of(z_column);
+  for (int row = 1; row < table.row_count(); ++row) {
+    if (table.cell(z_column, row).empty()) {
       if (filled(table, StdVar::sex, row) || filled(table, StdVar::weight, row) ||
           filled(table, StdVar::height, row) || filled(table, StdVar::edema, row)) {
         ++into.missing_z;
@@ -96,7 +113,7 @@ void SG6_uebergabe(const core::SurveyTable& survey, const AnalysisOptions& optio
       continue;
     }
     if (!index) continue;
-    const float z = core::parse_tolerant(z_text, separator);
+    const float z = z_values[static_cast<std::size_t>(row)];
     if (anthro::is_flagged(z, *index, options.mode, observed_mean, options.flags, separator)) {
       table.set_cell(z_column, row, "");
       ++into.excluded_z;

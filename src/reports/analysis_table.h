@@ -9,6 +9,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "anthro/flags.h"
 #include "core/survey_table.h"
@@ -38,6 +39,7 @@ struct AnalysisTable {
   core::TextGrid table;  // same shape as the Survey table; unselected rows stay empty
   int missing_z = 0;     // empty z-scores of rows with SEX, WEIGHT, HEIGHT or EDEMA filled
   int excluded_z = 0;    // z-scores blanked by the exclusion mode
+  std::vector<float> scratch_z;  // parsed z-scores of the last transfer, reused by the next
 };
 
 // Rebuilds the analysis table. An empty `filter_text` lets every row pass the column filter;
