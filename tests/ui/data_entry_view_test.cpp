@@ -359,6 +359,35 @@ TEST_F(DataEntryViewTest, WithPullDownEditorsDatesArePickedFromACalendar) {
   EXPECT_EQ(cell(StdVar::birthdat, 2), "31.02.2024");
 }
 
+TEST_F(DataEntryViewTest, TheCalendarWritesInEachSystemDateOrder) {
+  struct Case {
+    core::DateConventions dates;
+    QString shown;        // the calendar's field
+    std::string written;  // the cell: 10 June 2024
+  };
+  const Case cases[] = {
+      {{core::DateOrder::mdy, '/', '.'}, QStringLiteral("MM/dd/yyyy"), "06/10/2024"},
+      {{core::DateOrder::ymd, '-', ','}, QStringLiteral("yyyy-MM-dd"), "2024-06-10"},
+      {{core::DateOrder::dmy, '/', '.'}, QStringLiteral("dd/MM/yyyy"), "10/06/2024"},
+  };
+  for (const Case& c : cases) {
+    app_.dates = c.dates;
+    SurveyWindow window(app_, inputs_);
+    window.set_prompter(&prompter_);
+    window.options().pull_down_entry = true;
+    window.show();
+    QTableView* view = window.data_view();
+    view->setCurrentIndex(window.survey_model()->index(0, core::column(StdVar::birthdat) - 1));
+    QTest::keyClick(view, Qt::Key_F2);
+    auto* calendar = qobject_cast<QDateEdit*>(view->indexWidget(view->currentIndex()));
+    ASSERT_NE(calendar, nullptr) << c.written;
+    EXPECT_EQ(calendar->displayFormat(), c.shown);
+    calendar->setDate(QDate(2024, 6, 10));
+    QTest::keyClick(calendar, Qt::Key_Return);
+    EXPECT_EQ(window.workspace().survey.cell(StdVar::birthdat, 1), c.written);
+  }
+}
+
 TEST_F(DataEntryViewTest, WithoutPullDownEditorsEveryCellHasThePlainEditor) {
   ASSERT_FALSE(window_->options().pull_down_entry);
   for (const StdVar variable : {StdVar::sex, StdVar::birthdat, StdVar::cluster}) {
