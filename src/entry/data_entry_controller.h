@@ -80,6 +80,9 @@ class DataEntryController {
 
   // A pull-down editor opened or the Delete key released: the survey counts as changed.
   void mark_changed() { workspace_.changed = true; }
+  // What typed keys and the pull-down editors depend on: the date and decimal conventions,
+  // the extra columns shown and the oedema coding of the survey.
+  TypingRules typing_rules() const;
 
   // Enter, Tab or the released right arrow: the cursor moves on with the skips, corrections
   // and new rows of the page.
@@ -114,7 +117,6 @@ class DataEntryController {
  private:
   anthro::RowEvaluationSettings evaluation_settings() const;
   PlausibilityRules plausibility_rules() const;
-  TypingRules typing_rules() const;
   anthro::AnthroResult evaluate_row(int row);
   void check_row(int row, EntryUpdate& update);
   void recheck_all(EntryUpdate& update);

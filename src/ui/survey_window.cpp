@@ -303,6 +303,20 @@ QWidget* SurveyWindow::build_data_entry_page() {
     return entry_ ? entry_->type_character(key).text : std::string(1, key);
   };
   delegate->on_enter = [this] { run_entry([](auto& entry) { return entry.enter(); }); };
+  delegate->pull_down = [this](int column) {
+    EntryCellDelegate::PullDown editor;
+    if (!options_.pull_down_entry || !entry_) return editor;
+    editor.choices = entry::pull_down_choices(column, entry_->typing_rules());
+    editor.date_picker = entry::uses_date_picker(column);
+    if (column == core::column(core::StdVar::sex)) editor.pick_from_key = entry::sex_pick_from_key;
+    return editor;
+  };
+  delegate->on_pull_down_opened = [this] {
+    if (entry_) entry_->mark_changed();
+    mark_changed();  // the caption shows the change too
+  };
+  delegate->dates = app_.dates;
+  delegate->today = {app_.today.year, app_.today.month, app_.today.day};
   data_view_->setItemDelegate(delegate);
   data_view_->installEventFilter(this);
   connect(data_view_->selectionModel(), &QItemSelectionModel::currentChanged, this,

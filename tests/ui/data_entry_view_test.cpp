@@ -6,11 +6,15 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QTableView>
 #include <QTest>
 #include <filesystem>
+#include <utility>
+#include <vector>
 
 #include "anthro/who_reference.h"
 #include "core/language_table.h"
@@ -273,6 +277,129 @@ TEST_F(DataEntryViewTest, VariablesAreAddedAndDeletedOnlyAfterTheStandardColumns
   action("DeleteVariable")->trigger();
   EXPECT_EQ(header(agegrp), QStringLiteral("AGEGRP"));
   EXPECT_EQ(window_->workspace().survey.column_of_header("VISIT2DA"), -1);
+}
+
+TEST_F(DataEntryViewTest, WithPullDownEditorsSexIsPickedFromAList) {
+  window_->options().pull_down_entry = true;
+  go_to(StdVar::weight, 1);
+  type_cell("9.1");
+  ASSERT_TRUE(marked(StdVar::sex, 1)) << "a weighed child needs a sex";
+  window_->workspace().changed = false;
+
+  go_to(StdVar::sex, 1);
+  QTest::keyClick(view_, Qt::Key_F2);
+  auto* list = qobject_cast<QComboBox*>(view_->indexWidget(view_->currentIndex()));
+  ASSERT_NE(list, nullptr) << "no pick list opened";
+  ASSERT_EQ(list->count(), 2);
+  EXPECT_EQ(list->itemText(0), QStringLiteral("m"));
+  EXPECT_EQ(list->itemText(1), QStringLiteral("f"));
+  EXPECT_EQ(list->currentIndex(), -1) << "an empty cell shows no choice";
+  EXPECT_TRUE(window_->workspace().changed) << "opening a pull-down editor is a change";
+
+  // The codes of the paper forms pick the choice; other keys leave the list as it is.
+  const std::vector<std::pair<char, const char*>> keys = {
+      {'1', "m"}, {'2', "f"}, {'M', "m"}, {'0', "f"}, {'m', "m"}, {'F', "f"}, {'x', "f"}};
+  for (const auto& [key, shown] : keys) {
+    QTest::keyClick(list, key);
+    EXPECT_EQ(list->currentText(), QString::fromLatin1(shown)) << key;
+  }
+
+  const std::filesystem::path folder = OLVAR_UI_SCREENSHOT_DIR;
+  std::filesystem::create_directories(folder);
+  list->showPopup();
+  EXPECT_TRUE(window_->grab().save(QString::fromStdString((folder / "3c_sex_list.png").string())));
+  EXPECT_TRUE(list->view()->window()->grab().save(
+      QString::fromStdString((folder / "3d_sex_list_popup.png").string())));
+  list->hidePopup();
+
+  QTest::keyClick(list, Qt::Key_Return);
+  EXPECT_EQ(cell(StdVar::sex, 1), "f");
+  EXPECT_FALSE(marked(StdVar::sex, 1)) << "the row is checked again";
+  EXPECT_EQ(current_variable(), StdVar::birthdat) << "Enter moves on as after typing";
+  EXPECT_TRUE(prompter_.messages.empty());
+
+  // A key on the grid opens the list and picks at once.
+  go_to(StdVar::sex, 1);
+  QTest::keyClicks(view_, "1");
+  list = qobject_cast<QComboBox*>(view_->indexWidget(view_->currentIndex()));
+  ASSERT_NE(list, nullptr);
+  QTest::keyClick(list, Qt::Key_Return);
+  EXPECT_EQ(cell(StdVar::sex, 1), "m");
+}
+
+TEST_F(DataEntryViewTest, WithPullDownEditorsDatesArePickedFromACalendar) {
+  window_->options().pull_down_entry = true;
+  go_to(StdVar::birthdat, 1);
+  QTest::keyClick(view_, Qt::Key_F2);
+  auto* calendar = qobject_cast<QDateEdit*>(view_->indexWidget(view_->currentIndex()));
+  ASSERT_NE(calendar, nullptr) << "no calendar opened";
+  EXPECT_TRUE(calendar->calendarPopup());
+  EXPECT_EQ(calendar->date(), QDate(2026, 12, 10)) << "an empty cell opens on today";
+  calendar->setDate(QDate(2024, 6, 10));
+  QTest::keyClick(calendar, Qt::Key_Return);
+  EXPECT_EQ(cell(StdVar::birthdat, 1), "10.06.2024") << "the system order and separator";
+  // 10.06.2024 to the survey date 10.12.2026: 913 days, 29.995 months of 30.4375 days.
+  EXPECT_NEAR(core::parse_tolerant(cell(StdVar::months, 1)), 30.0, 0.01);
+
+  // A cell's date opens the calendar on it.
+  go_to(StdVar::survdate, 1);
+  QTest::keyClick(view_, Qt::Key_F2);
+  calendar = qobject_cast<QDateEdit*>(view_->indexWidget(view_->currentIndex()));
+  ASSERT_NE(calendar, nullptr);
+  EXPECT_EQ(calendar->date(), QDate(2026, 12, 10));
+  QTest::keyClick(calendar, Qt::Key_Escape);
+
+  // A text that is no date is kept unless another day is picked.
+  window_->workspace().survey.set_cell(StdVar::birthdat, 2, "31.02.2024");
+  go_to(StdVar::birthdat, 2);
+  QTest::keyClick(view_, Qt::Key_F2);
+  calendar = qobject_cast<QDateEdit*>(view_->indexWidget(view_->currentIndex()));
+  ASSERT_NE(calendar, nullptr);
+  QTest::keyClick(calendar, Qt::Key_Return);
+  EXPECT_EQ(cell(StdVar::birthdat, 2), "31.02.2024");
+}
+
+TEST_F(DataEntryViewTest, TheCalendarWritesInEachSystemDateOrder) {
+  struct Case {
+    core::DateConventions dates;
+    QString shown;        // the calendar's field
+    std::string written;  // the cell: 10 June 2024
+  };
+  const Case cases[] = {
+      {{core::DateOrder::mdy, '/', '.'}, QStringLiteral("MM/dd/yyyy"), "06/10/2024"},
+      {{core::DateOrder::ymd, '-', ','}, QStringLiteral("yyyy-MM-dd"), "2024-06-10"},
+      {{core::DateOrder::dmy, '/', '.'}, QStringLiteral("dd/MM/yyyy"), "10/06/2024"},
+  };
+  for (const Case& c : cases) {
+    app_.dates = c.dates;
+    SurveyWindow window(app_, inputs_);
+    window.set_prompter(&prompter_);
+    window.options().pull_down_entry = true;
+    window.show();
+    QTableView* view = window.data_view();
+    view->setCurrentIndex(window.survey_model()->index(0, core::column(StdVar::birthdat) - 1));
+    QTest::keyClick(view, Qt::Key_F2);
+    auto* calendar = qobject_cast<QDateEdit*>(view->indexWidget(view->currentIndex()));
+    ASSERT_NE(calendar, nullptr) << c.written;
+    EXPECT_EQ(calendar->displayFormat(), c.shown);
+    calendar->setDate(QDate(2024, 6, 10));
+    QTest::keyClick(calendar, Qt::Key_Return);
+    EXPECT_EQ(window.workspace().survey.cell(StdVar::birthdat, 1), c.written);
+  }
+}
+
+TEST_F(DataEntryViewTest, WithoutPullDownEditorsEveryCellHasThePlainEditor) {
+  ASSERT_FALSE(window_->options().pull_down_entry);
+  for (const StdVar variable : {StdVar::sex, StdVar::birthdat, StdVar::cluster}) {
+    go_to(variable, 1);
+    QTest::keyClick(view_, Qt::Key_F2);
+    EXPECT_NE(qobject_cast<QLineEdit*>(view_->indexWidget(view_->currentIndex())), nullptr)
+        << core::column(variable);
+    QTest::keyClick(view_->indexWidget(view_->currentIndex()), Qt::Key_Escape);
+  }
+  go_to(StdVar::sex, 1);
+  type_cell("2");
+  EXPECT_EQ(cell(StdVar::sex, 1), "f");
 }
 
 }  // namespace
