@@ -22,21 +22,35 @@ StartUpInputs system_start_up_inputs(int argc, char** argv,
   return inputs;
 }
 
-AppContext start_up(const StartUpInputs& in) {
+namespace {
+
+// What both start-ups read: folders, date conventions, output folder, settings (defaults when
+// the file is missing or damaged, which `settings_replaced` tells), today and the command line.
+AppContext read_start_up(const StartUpInputs& in, bool& settings_replaced) {
   AppContext app;
   app.executable = in.executable;
   app.folders.program = platform::find_program_folder(in.env, in.executable, in.build_data_folder);
   app.folders.writable = platform::writable_data_folder(in.env, app.folders.program);
-
   app.dates = conventions_from_locale(in.locale);
   app.output_folder = platform::documents_folder(in.env);
   if (app.output_folder.empty()) app.output_folder = app.folders.writable;
-
   const SettingsLocation location = settings_location(app.folders.program, app.folders.writable);
   app.settings_file = location.write_to;
   SettingsRead read = read_settings_file(location.read_from);
   app.settings = std::move(read.record);
-  if (read.replaced) {
+  settings_replaced = read.replaced;
+  app.settings.second_relay_option = ' ';
+  app.today = in.today;
+  app.command_line = parse_command_line(in.arguments);
+  return app;
+}
+
+}  // namespace
+
+AppContext start_up(const StartUpInputs& in) {
+  bool settings_replaced = false;
+  AppContext app = read_start_up(in, settings_replaced);
+  if (settings_replaced) {
     choose_default_office_program(app.settings, in.search);
     try {
       write_settings_file(app.settings_file, app.settings);
@@ -50,31 +64,14 @@ AppContext start_up(const StartUpInputs& in) {
                                      association.error);
     }
   }
-  app.settings.second_relay_option = ' ';
-
   const ArchiveUnpackResult unpacked = unpack_additional_archive(app.folders, in.run);
   if (!unpacked.error.empty()) app.startup_messages.push_back(unpacked.error);
-
-  app.today = in.today;
-  app.command_line = parse_command_line(in.arguments);
   return app;
 }
 
 AppContext start_up_read_only(const StartUpInputs& in) {
-  AppContext app;
-  app.executable = in.executable;
-  app.folders.program = platform::find_program_folder(in.env, in.executable, in.build_data_folder);
-  app.folders.writable = platform::writable_data_folder(in.env, app.folders.program);
-  app.dates = conventions_from_locale(in.locale);
-  app.output_folder = platform::documents_folder(in.env);
-  if (app.output_folder.empty()) app.output_folder = app.folders.writable;
-  const SettingsLocation location = settings_location(app.folders.program, app.folders.writable);
-  app.settings_file = location.write_to;
-  app.settings = read_settings_file(location.read_from).record;
-  app.settings.second_relay_option = ' ';
-  app.today = in.today;
-  app.command_line = parse_command_line(in.arguments);
-  return app;
+  bool settings_replaced = false;
+  return read_start_up(in, settings_replaced);
 }
 
 }  // namespace olvar::core
