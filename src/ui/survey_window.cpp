@@ -728,6 +728,12 @@ bool SurveyWindow::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
+  // Releasing Delete on the grid counts as a change, as it does in the data entry of old.
+  if (watched == data_view_ && event->type() == QEvent::KeyRelease && entry_ &&
+      static_cast<const QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+    entry_->mark_changed();
+    refresh_caption();
+  }
   return QMainWindow::eventFilter(watched, event);
 }
 

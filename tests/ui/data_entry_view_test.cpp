@@ -200,6 +200,14 @@ TEST_F(DataEntryViewTest, AnImplausibleWeightIsMarkedOnOpeningAndAfterTyping) {
             QVariant(palette::kComputed));
 }
 
+TEST_F(DataEntryViewTest, ReleasingDeleteOnTheGridIsAChange) {
+  ASSERT_TRUE(window_->open_survey(rich_survey()));
+  window_->workspace().changed = false;
+  go_to(StdVar::weight, 1);
+  QTest::keyRelease(view_, Qt::Key_Delete);
+  EXPECT_TRUE(window_->workspace().changed);
+}
+
 TEST_F(DataEntryViewTest, PasteNormalisesTheCodesOfTheBlock) {
   go_to(StdVar::cluster, 1);
   QGuiApplication::clipboard()->setText(
