@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <regex>
@@ -205,6 +206,36 @@ TEST(PlausibilityReport, ScoresEachCriterionOfTheFixtureAsWorkedOutByHand) {
   EXPECT_NE(text.find(language().text(915)), std::string::npos);  // two teams
   EXPECT_NE(text.find(language().text(37)), std::string::npos);   // four clusters
   EXPECT_EQ(text.find(language().text(79)), std::string::npos);   // no duplicates
+}
+
+// The same worked-out summary as the word processor shows it: the report written as the hand-off
+// writes it, converted to plain text by a real LibreOffice.
+TEST(PlausibilityReport, WordProcessorShowsTheWorkedOutSummary) {
+  if (std::system("command -v soffice >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+  }
+  Fixture f;
+  const PlausibilityReport report = Plausibility(fixture_survey(), f.context());
+  test::TempFolder folder;
+  std::ofstream(folder / "report.rtf", std::ios::binary) << report.document.text() << "}\r\n";
+  const test::CommandResult converted = test::run_command(
+      "cd '" + folder.path().string() + "' && HOME='" + folder.path().string() +
+          "' soffice --headless --infilter='Rich Text Format' --convert-to txt:Text report.rtf",
+      folder.path());
+  ASSERT_EQ(converted.status, 0) << converted.err;
+  std::ifstream in(folder / "report.txt", std::ios::binary);
+  std::stringstream text_stream;
+  text_stream << in.rdbuf();
+  std::string text = text_stream.str();
+  text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+
+  // Points and printed values of the criteria worked out above, each on its summary line.
+  for (const char* shown : {"5 (5.0 %)", "2 (p=0.058)", "4 (p=0.043)", "10 (76)", "0 (0)",
+                            "4 (18)", "20 (1.34)", "3 (-0.58)", "5 (-0.93)", "3 (p=0.010)"}) {
+    EXPECT_NE(text.find(shown), std::string::npos) << shown << "\n" << text.substr(0, 3000);
+  }
+  EXPECT_NE(text.find("56 points, which is " + language().text(1162)), std::string::npos);
+  EXPECT_EQ(text.find('\\'), std::string::npos);  // every control word was understood
 }
 
 TEST(PlausibilityReport, LeavesTheSurveyAsItWasAndSavesACopy) {
