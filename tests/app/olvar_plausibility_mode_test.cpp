@@ -5,9 +5,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "support/run_command.h"
 #include "support/test_paths.h"
@@ -31,7 +33,9 @@ TEST(OlvarPlausibilityMode, WritesTheReportAndHandsItToTheWordProcessorWithoutAD
   const std::string survey_before = test::read_whole_file(survey);
   {
     std::ofstream fake(root / "bin" / "soffice");
-    fake << "#!/bin/sh\necho \"$@\" > \"$HOME/soffice_args.txt\"\n";
+    // Written aside and moved into place, so the file is whole once it exists.
+    fake << "#!/bin/sh\necho \"$@\" > \"$HOME/args.tmp\" && mv \"$HOME/args.tmp\" "
+            "\"$HOME/soffice_args.txt\"\n";
   }
   fs::permissions(root / "bin" / "soffice", fs::perms::owner_all);
 
@@ -48,7 +52,12 @@ TEST(OlvarPlausibilityMode, WritesTheReportAndHandsItToTheWordProcessorWithoutAD
   EXPECT_THAT(rtf, StartsWith("{\\rtf1"));
   EXPECT_THAT(rtf, HasSubstr("survey.as"));
   EXPECT_EQ(rtf.substr(rtf.size() - 3), "}\r\n");
-  EXPECT_EQ(test::read_whole_file(root / "home" / "soffice_args.txt"),
+  // The word processor is started, not waited for: give it a moment to record its arguments.
+  const fs::path arguments = root / "home" / "soffice_args.txt";
+  for (int i = 0; i < 200 && !fs::exists(arguments); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  EXPECT_EQ(test::read_whole_file(arguments),
             "--writer --infilter=Rich Text Format " + report.string() + "\n");
   EXPECT_EQ(test::read_whole_file(survey), survey_before);
   fs::remove_all(root);
