@@ -27,6 +27,7 @@
 #include "ui/palette.h"
 #include "ui/result_panel_widget.h"
 #include "ui/survey_window.h"
+#include "window_environment.h"
 
 namespace olvar::ui {
 namespace {
@@ -35,20 +36,8 @@ using core::StdVar;
 
 class DataEntryViewTest : public testing::Test {
  protected:
-  DataEntryViewTest()
-      : text_(core::LanguageTable::load(OLVAR_BUILD_DATA_DIR)),
-        who_(anthro::WhoReference::load(test::build_data_path(anthro::kWhoTableFileName))) {
-    app_.folders = {OLVAR_BUILD_DATA_DIR, temp_.path()};
-    app_.output_folder = temp_.path();
-    app_.settings_file = temp_ / "winpellan.ini";
-    app_.dates = {core::DateOrder::dmy, '.', '.'};
-    app_.today = {2026, 12, 10};
-    app_.text = &text_;
-    app_.who = &who_;
-    inputs_.env = [](const std::string&) { return std::optional<std::string>(); };
-    inputs_.run = [](const platform::ProcessCommand&, std::string*) { return 0; };
-    window_ = std::make_unique<SurveyWindow>(app_, inputs_);
-    window_->set_prompter(&prompter_);
+  DataEntryViewTest() {
+    window_ = env_.make_window();
     window_->resize(1200, 700);
     window_->show();
     view_ = window_->data_view();
@@ -96,12 +85,12 @@ class DataEntryViewTest : public testing::Test {
     return found;
   }
 
-  test::TempFolder temp_;
-  core::LanguageTable text_;
-  anthro::WhoReference who_;
-  core::AppContext app_;
-  core::StartUpInputs inputs_;
-  test::ScriptedPrompter prompter_;
+  WindowEnvironment env_;
+  test::TempFolder& temp_ = env_.temp;
+  core::LanguageTable& text_ = env_.text;
+  core::AppContext& app_ = env_.app;
+  core::StartUpInputs& inputs_ = env_.inputs;
+  test::ScriptedPrompter& prompter_ = env_.prompter;
   std::unique_ptr<SurveyWindow> window_;
   QTableView* view_ = nullptr;
   SurveyTableModel* model_ = nullptr;

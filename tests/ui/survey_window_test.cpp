@@ -21,47 +21,31 @@
 #include "ui/options_page_widget.h"
 #include "ui/report_editor_window.h"
 #include "ui/rtf_document.h"
+#include "window_environment.h"
 
 namespace olvar::ui {
 namespace {
 
 using core::StdVar;
 
-// The process-wide things the window reads, as start-up would leave them, with every file the
-// window writes kept in a temporary folder.
 class SurveyWindowTest : public testing::Test {
  protected:
-  SurveyWindowTest()
-      : text_(core::LanguageTable::load(OLVAR_BUILD_DATA_DIR)),
-        who_(anthro::WhoReference::load(test::build_data_path(anthro::kWhoTableFileName))) {
-    app_.folders = {OLVAR_BUILD_DATA_DIR, temp_.path()};
-    app_.output_folder = temp_.path();
-    app_.settings_file = temp_ / "winpellan.ini";
-    app_.dates = {core::DateOrder::dmy, '.', '.'};
-    app_.today = {2026, 12, 10};
-    app_.text = &text_;
-    app_.who = &who_;
-    inputs_.env = [](const std::string&) { return std::optional<std::string>(); };
-    inputs_.run = [](const platform::ProcessCommand&, std::string*) { return 0; };
+  SurveyWindowTest() {
     survey_file_ = temp_ / "rich.as";
     std::filesystem::copy_file(test::source_path("tests/fixtures/survey_file/rich.as"),
                                survey_file_);
   }
 
-  std::unique_ptr<SurveyWindow> make_window() {
-    auto window = std::make_unique<SurveyWindow>(app_, inputs_);
-    window->set_prompter(&prompter_);
-    return window;
-  }
+  std::unique_ptr<SurveyWindow> make_window() { return env_.make_window(); }
 
   static float number(const std::string& cell) { return core::parse_tolerant(cell); }
 
-  test::TempFolder temp_;
-  core::LanguageTable text_;
-  anthro::WhoReference who_;
-  core::AppContext app_;
-  core::StartUpInputs inputs_;
-  test::ScriptedPrompter prompter_;
+  WindowEnvironment env_;
+  test::TempFolder& temp_ = env_.temp;
+  core::LanguageTable& text_ = env_.text;
+  core::AppContext& app_ = env_.app;
+  core::StartUpInputs& inputs_ = env_.inputs;
+  test::ScriptedPrompter& prompter_ = env_.prompter;
   std::filesystem::path survey_file_;
 };
 
