@@ -46,7 +46,11 @@ build() {
 case "${1:-run}" in
   run)
     install_missing "${packages[@]}"
-    build default
+    # Only the programs and the tables they read: the tests and benchmarks are the test
+    # command's to build.
+    cmake --preset default >/dev/null
+    cmake --build --preset default --target olvar olvar-cli olvar_data olvar_who_table \
+      olvar_ethiopian_dat olvar_demo_survey
     demo=build/data/examples/demo.as
     if [ -n "${DISPLAY:-}" ]; then
       exec build/olvar "$demo" "${@:2}"

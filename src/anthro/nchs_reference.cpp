@@ -1,6 +1,7 @@
 #include "anthro/nchs_reference.h"
 
 #include "anthro/lms.h"
+#include "anthro/month_length.h"
 
 #include <array>
 #include <cmath>
@@ -154,9 +155,6 @@ constexpr std::array kBoysWeightForHeight = {
                {20.3336, 0.351685, 0.0035349, 0.0001044}, {24.1885, 0.47362, 0.0080837, 0.0001033}),
 };
 
-// The divisor the program has always used to turn days into months; the tiny excess over
-// 30.4375 puts an age of exactly n x 30.4375 days just below n months.
-constexpr double kDaysPerMonth = 30.4375000001;
 // Ages from 6575 days (about 216 months, where the curves end) get no age-based index.
 constexpr double kAgeLimitDays = 6575.0;
 // The standard normal deviate of the 97th percentile, which the P3/P97 curves stand for.
@@ -221,7 +219,7 @@ void evaluate_nchs(const Measurement& m, char sex, std::int32_t effective_weight
   const double age_days = age_known ? m.age_days : -1.0;
   // Whole days round halves to even, as everywhere in the engine.
   const double rounded_days = std::nearbyint(age_days);
-  const double age_months = age_days / kDaysPerMonth;
+  const double age_months = age_days / kDaysPerMonthForSurveyAges;
   const bool age_in_range = age_known && rounded_days < kAgeLimitDays;
   const double height_cm = m.height_cm_x1000 / 1000.0;
   const double weight_kg = effective_weight_g / 1000.0;

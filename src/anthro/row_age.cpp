@@ -14,7 +14,7 @@ namespace {
 using core::StdVar;
 
 std::string months_text(double age_days, const core::DateConventions& conventions) {
-  return core::format_fixed(age_days / kDaysPerMonth, 5, 2, conventions.decimal_separator);
+  return core::format_fixed(age_days / kDaysPerMonthForSurveyAges, 5, 2, conventions.decimal_separator);
 }
 
 void complete_cell(core::SurveyTable& table, StdVar variable, int row,
@@ -51,7 +51,7 @@ double age_of_row(core::SurveyTable& table, int row, const core::DateConventions
   const std::string& months = table.cell(StdVar::months, row);
   if (!months.empty()) {
     const std::optional<float> value = core::parse_number(months, conventions.decimal_separator);
-    age_days = value ? static_cast<double>(*value) * kDaysPerMonth : kMissingAge;
+    age_days = value ? static_cast<double>(*value) * kDaysPerMonthForSurveyAges : kMissingAge;
   }
   return age_days;
 }

@@ -14,9 +14,9 @@ inline constexpr double kMissingAge = -1.0;
 //   1. SURVDATE (when not empty) and BIRTHDAT (when longer than 4 characters) typed as digits
 //      only are completed (core::complete_typed_date) and written back.
 //   2. BIRTHDAT longer than 4 characters and both dates present: MONTHS := the difference of
-//      the two dates in days / kDaysPerMonth, written with format_fixed(5, 2).
+//      the two dates in days / kDaysPerMonthForSurveyAges, written with format_fixed(5, 2).
 //   3. Both dates present: age := the difference in days.
-//   4. MONTHS present: age := MONTHS * kDaysPerMonth, which overrides step 3, so that with
+//   4. MONTHS present: age := MONTHS * kDaysPerMonthForSurveyAges, which overrides step 3, so that with
 //      both dates the age passes through the two-decimal MONTHS text, and a typed MONTHS serves
 //      when a date is missing.
 // A date that cannot be read ends the work with kMissingAge, even when MONTHS is filled, so the

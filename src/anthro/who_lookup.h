@@ -7,12 +7,12 @@
 #include <optional>
 
 #include "anthro/lms.h"
+#include "anthro/month_length.h"
 #include "anthro/who_reference.h"
 #include "anthro/who_table_layout.h"
 
 namespace olvar::anthro {
 
-inline constexpr double kDaysPerMonth = 30.4375;  // 365.25 / 12
 inline constexpr double kLastDailyAge = 1856.0;   // end of the daily WHO tables
 
 // The parameters found for one child, with their curve points when the table keeps them

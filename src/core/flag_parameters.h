@@ -57,6 +57,14 @@ struct FlagParameters {
   friend bool operator==(const FlagParameters&, const FlagParameters&) = default;
 };
 
+// The Kandu offsets back to -3 and 3, as for a new survey; the Epi Info ranges stay.
+inline void reset_kandu_offsets(FlagParameters& parameters) {
+  const FlagParameters defaults;
+  parameters.waz_ol = defaults.waz_ol, parameters.waz_oh = defaults.waz_oh;
+  parameters.haz_ol = defaults.haz_ol, parameters.haz_oh = defaults.haz_oh;
+  parameters.whz_ol = defaults.whz_ol, parameters.whz_oh = defaults.whz_oh;
+}
+
 // The parameters as saving the options leaves them: a Kandu low offset of magnitude above 10
 // becomes "-3", a high offset of magnitude above 10 becomes "3" (a text that is not a number
 // counts as -99999, so it is reset too). The Epi Info ranges are kept as typed.

@@ -16,6 +16,12 @@ class Prompter {
   virtual void inform(std::string_view message) = 0;
   // A Yes/No question; true for Yes.
   virtual bool ask_yes_no(std::string_view question) = 0;
+  // A Yes/No question the user may also back out of (unsaved changes before New, Open or
+  // leaving the program). Where no one can answer Cancel, it is the Yes/No question.
+  enum class Answer { yes, no, cancel };
+  virtual Answer ask_yes_no_cancel(std::string_view question) {
+    return ask_yes_no(question) ? Answer::yes : Answer::no;
+  }
   // A text asked for (a name, a number); nullopt when the user cancels.
   virtual std::optional<std::string> ask_text(std::string_view question,
                                               std::string_view suggestion) = 0;

@@ -19,7 +19,14 @@ bool close_survey_window(const SettingsRecord& settings, bool survey_changed,
   }
   if (!survey_changed) return true;
   const std::string question = context.text ? context.text(kSaveChangesQuestion) : std::string();
-  if (!prompter.ask_yes_no(question)) return true;
+  switch (prompter.ask_yes_no_cancel(question)) {
+    case Prompter::Answer::no:
+      return true;
+    case Prompter::Answer::cancel:
+      return false;
+    case Prompter::Answer::yes:
+      break;
+  }
   return context.save_survey ? context.save_survey() : false;
 }
 

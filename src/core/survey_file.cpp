@@ -877,6 +877,9 @@ SurveyReadResult read_survey_bytes(std::string_view bytes, const std::string& fi
   if (const Section s = sections.find({Marker::results}); s.found && !s.lines.empty()) {
     workspace.rd_hh.assign(first_field(s.lines[0]));
   }
+  // A survey starts with the Kandu window at its defaults; only the file's own Options section
+  // may widen or narrow it, never the survey that was open before.
+  reset_kandu_offsets(workspace.options.flags);
   if (const Section s = sections.find({Marker::options}); s.found) {
     read_options(s, workspace.options);
   }

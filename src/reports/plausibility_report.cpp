@@ -12,6 +12,7 @@
 #include <unordered_map>
 
 #include "anthro/flags.h"
+#include "anthro/month_length.h"
 #include "core/date_text.h"
 #include "core/standard_variables.h"
 #include "core/survey_file.h"
@@ -636,7 +637,7 @@ void PlausibilityBuilder::month_of_birth() {
       if (!m || survdate.empty() || *m != std::floor(*m)) continue;
       const auto day = core::day_number(survdate, dates, context_.evaluation.current_year);
       if (!day) continue;
-      const int birth_day = *day - static_cast<int>(std::nearbyint(*m * 30.4375));
+      const int birth_day = *day - static_cast<int>(std::nearbyint(*m * anthro::kDaysPerMonth));
       month = core::civil_date_of(birth_day).month;
     }
     if (month >= 1 && month <= 12) ++counts[static_cast<std::size_t>(month - 1)];
@@ -1115,7 +1116,10 @@ void PlausibilityBuilder::scoring(PlausibilityReport& report) {
     report.criteria[static_cast<std::size_t>(n)] = {value, points};
     total += points;
     const std::string id = std::to_string(n);
-    replace_all(text, "&" + id + "a", value);
+    // Skewness and kurtosis are scored on their magnitude, and their summary lines say so
+    // ("absolute value"): the summary shows that magnitude, the detailed table the sign.
+    const bool by_magnitude = (n == 7 || n == 8) && value.starts_with('-');
+    replace_all(text, "&" + id + "a", by_magnitude ? value.substr(1) : value);
     replace_all(text, "&" + id + "b", "\\b " + std::to_string(points) + "\\b0 ");
   }
   report.total = total;

@@ -18,6 +18,19 @@ bool QtPrompter::ask_yes_no(std::string_view question) {
                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
+core::Prompter::Answer QtPrompter::ask_yes_no_cancel(std::string_view question) {
+  switch (QMessageBox::question(parent_, title_, to_qstring(question),
+                                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                QMessageBox::Cancel)) {
+    case QMessageBox::Yes:
+      return Answer::yes;
+    case QMessageBox::No:
+      return Answer::no;
+    default:  // Cancel, Escape and closing the box all back out
+      return Answer::cancel;
+  }
+}
+
 std::optional<std::string> QtPrompter::ask_text(std::string_view question,
                                                 std::string_view suggestion) {
   bool ok = false;

@@ -16,6 +16,7 @@ class QtPrompter : public core::Prompter {
 
   void inform(std::string_view message) override;
   bool ask_yes_no(std::string_view question) override;
+  Answer ask_yes_no_cancel(std::string_view question) override;
   std::optional<std::string> ask_text(std::string_view question,
                                       std::string_view suggestion) override;
   // `filter` in the form "Survey files (*.as)|*.as|All files (*)|*": pairs of caption and pattern.

@@ -429,6 +429,7 @@ void SurveyWindow::build_menus() {
   files_menu_ = menuBar()->addMenu(tr("&Files"));
   QAction* new_action = files_menu_->addAction(tr("&New"), this, [this] { new_survey(); });
   QAction* open_action = files_menu_->addAction(tr("&Open"), this, [this] { open_with_dialog(); });
+  open_action->setObjectName(QStringLiteral("open_action"));
   save_action_ = files_menu_->addAction(tr("&Save"), this, [this] { save_survey(); });
   files_menu_->addAction(tr("Save &as"), this, [this] { save_survey_as(); });
   files_menu_->addSeparator();
@@ -520,13 +521,22 @@ void SurveyWindow::reload_all() {
 
 bool SurveyWindow::ask_to_save_changes() {
   if (!workspace_.changed) return true;
-  if (!prompter_->ask_yes_no(text(core::kSaveChangesQuestion))) return true;
+  switch (prompter_->ask_yes_no_cancel(text(core::kSaveChangesQuestion))) {
+    case core::Prompter::Answer::no:
+      return true;
+    case core::Prompter::Answer::cancel:
+      return false;
+    case core::Prompter::Answer::yes:
+      break;
+  }
   return save_survey();
 }
 
 bool SurveyWindow::new_survey() {
   if (!ask_to_save_changes()) return false;
   core::reset_to_new_table(workspace_, today_text());
+  core::reset_kandu_offsets(options_.flags);
+  options_widget_->load();
   workspace_.file_name.clear();
   workspace_.changed = false;
   filter_active_ = false;
@@ -579,12 +589,21 @@ bool SurveyWindow::open_survey(const std::filesystem::path& file) {
 }
 
 void SurveyWindow::open_with_dialog() {
+  // Unsaved changes are settled before the file dialog, so that Cancel there or here leaves
+  // everything as it was.
+  if (!ask_to_save_changes()) return;
   const std::optional<std::string> file =
       prompter_->choose_file(from_qstring(tr("Open")), kSurveyFilter, false);
   if (!file) return;
+  // Asked above already; should the file fail to open, the survey keeps its changed state.
+  const bool changed = workspace_.changed;
+  workspace_.changed = false;
   if (open_survey(*file)) {
     app_.settings.last_folder = core::dialog_folder_of(*file);
     qt_prompter_.set_start_folder(to_qstring(app_.settings.last_folder));
+  } else {
+    workspace_.changed = changed;
+    refresh_caption();
   }
 }
 
@@ -656,7 +675,9 @@ void SurveyWindow::save_options() {
   core::OptionsSaveContext context;
   context.settings_file = app_.settings_file;
   context.decimal_separator = app_.dates.decimal_separator;
-  context.settings_mode = app_.command_line.mode_word.find("SETTINGS") != std::string::npos;
+  // The mode word in any case, as the modes themselves read it ("settings2" saves as SETTINGS2).
+  context.settings_mode =
+      core::window_mode_for(app_.command_line.mode_word).options_save_saves_survey;
   context.prompter = prompter_;
   const core::OptionsSaveOutcome outcome =
       core::SaveOptionsClick(options_, app_.settings, context);

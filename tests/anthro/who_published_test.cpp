@@ -1,5 +1,5 @@
 // Cross-check against z-scores published with real survey data by an independent implementation
-// of the WHO 2006 standards: the nipnTK R package ships SMART survey data with WAZ, HAZ and WHZ
+// of the WHO 2006 standards: the nipnTK R package ships survey data with WAZ, HAZ and WHZ
 // (two decimals, ages in whole months, no measuring position). Where the two implementations
 // follow different rules on purpose, the children are left out of the comparison:
 // - WHZ: the published values choose the table by length alone (height table from 85 cm), the

@@ -13,11 +13,12 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using Answer = Prompter::Answer;
 
 struct Case {
   const char* what;
   bool changed;
-  std::deque<bool> answers;
+  std::deque<Prompter::Answer> answers;
   bool save_works;
   int saves;
   bool may_end;
@@ -26,15 +27,18 @@ struct Case {
 TEST(CloseSurveyWindow, WritesSettingsAndAsksAboutChanges) {
   const Case cases[] = {
       {"unchanged survey: no question", false, {}, true, 0, true},
-      {"changed, Yes saves", true, {true}, true, 1, true},
-      {"changed, No ends without saving", true, {false}, true, 0, true},
-      {"changed, Yes but the save fails: the window stays", true, {true}, false, 1, false},
+      {"changed, Yes saves", true, {Answer::yes}, true, 1, true},
+      {"changed, No ends without saving", true, {Answer::no}, true, 0, true},
+      {"changed, Cancel backs out: nothing saved, the window stays", true, {Answer::cancel}, true,
+       0, false},
+      {"changed, Yes but the save fails: the window stays", true, {Answer::yes}, false, 1, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     test::TempFolder folder;
     folder.write("docs/excel.txt", "a\tb\n");
-    test::ScriptedPrompter prompter(c.answers);
+    test::ScriptedPrompter prompter;
+    prompter.yes_no_cancel_answers = c.answers;
     int saves = 0;
     SettingsRecord settings;
     settings.recent_files[0] = "/s/a.as";

@@ -402,6 +402,24 @@ TEST(SurveyFileRead, OptionsSwitchOnButNeverOff) {
   EXPECT_EQ(o.Edit9, "54");
 }
 
+TEST(SurveyFileRead, KanduWindowComesFromTheFileOrItsDefaults) {
+  // The survey open before had a narrow window; the next file must not inherit it.
+  Workspace start;
+  start.options.flags.whz_ol = "-1";
+  start.options.flags.waz_oh = "1.5";
+  start.options.flags.whz_l = "-4";  // an Epi Info range: the user's edit stays
+  const OptionsPage without = read("SEX\r\n1\r\n", kDmyPoint, start).workspace.options;
+  EXPECT_EQ(without.flags.whz_ol, "-3");
+  EXPECT_EQ(without.flags.waz_oh, "3");
+  EXPECT_EQ(without.flags.whz_l, "-4");
+  const std::string with_window =
+      "SEX\r\n\xA5Options\r\nno\t\r\nno\t\r\nno\t\r\nno\t\r\nno\t\r\nbirthdate\t\r\n"
+      "0,1,2,3\t\r\n-2.5\t-2.5\t-2.5\t\r\n2.5\t2.5\t2.5\t\r\n";
+  const OptionsPage with = read(with_window, kDmyPoint, start).workspace.options;
+  EXPECT_EQ(with.flags.whz_ol, "-2.5");
+  EXPECT_EQ(with.flags.waz_oh, "2.5");
+}
+
 TEST(SurveyFileRead, IndividualMortalityDatesAndAdditionalVariables) {
   std::string header;
   for (int c = 1; c <= 166; ++c)

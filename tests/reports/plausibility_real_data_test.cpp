@@ -92,7 +92,7 @@ TEST(PlausibilityRealData, MwanaSurveyGivesPlausibleFigures) {
   const auto value = [&](int n) {
     return std::stod(report.criteria[static_cast<std::size_t>(n)].value);
   };
-  // The source notes 11 or 12 of 1191 children flagged with SMART flags: about 1 %.
+  // The source notes 11 or 12 of 1191 children flagged with the Kandu flags: about 1 %.
   EXPECT_GT(value(1), 0.5);
   EXPECT_LT(value(1), 1.5);
   EXPECT_GT(value(6), 0.85);  // a district survey's WHZ SD lies near 1

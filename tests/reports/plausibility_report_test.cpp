@@ -195,6 +195,11 @@ TEST(PlausibilityReport, ScoresEachCriterionOfTheFixtureAsWorkedOutByHand) {
   EXPECT_EQ(text.find(kCriterionMarker), std::string::npos);
   EXPECT_NE(text.find("\\b 10\\b0  (76)"), std::string::npos);
   EXPECT_NE(text.find("\\b 3\\b0  (p=0.010)"), std::string::npos);
+  // Skewness and kurtosis are scored on their magnitude; the summary shows the magnitude, the
+  // detailed table the signed value.
+  EXPECT_NE(text.find("\\b 3\\b0  (0.58)"), std::string::npos);
+  EXPECT_NE(text.find("\\b 5\\b0  (0.93)"), std::string::npos);
+  EXPECT_NE(text.find("-0.58"), std::string::npos);
   EXPECT_NE(text.find("\\b 56\\b0 "), std::string::npos);
   EXPECT_NE(text.find("56 points, which is " + language().text(1162)), std::string::npos);
   // Both outliers carry the remark that the weight may be wrong.
@@ -231,7 +236,7 @@ TEST(PlausibilityReport, WordProcessorShowsTheWorkedOutSummary) {
 
   // Points and printed values of the criteria worked out above, each on its summary line.
   for (const char* shown : {"5 (5.0 %)", "2 (p=0.058)", "4 (p=0.043)", "10 (76)", "0 (0)",
-                            "4 (18)", "20 (1.34)", "3 (-0.58)", "5 (-0.93)", "3 (p=0.010)"}) {
+                            "4 (18)", "20 (1.34)", "3 (0.58)", "5 (0.93)", "3 (p=0.010)"}) {
     EXPECT_NE(text.find(shown), std::string::npos) << shown << "\n" << text.substr(0, 3000);
   }
   EXPECT_NE(text.find("56 points, which is " + language().text(1162)), std::string::npos);

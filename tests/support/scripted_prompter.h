@@ -33,6 +33,8 @@ class ScriptedPrompter : public core::Prompter {
   std::deque<bool> yes_no_answers;
   std::deque<std::optional<std::string>> text_answers;  // nullopt: the user cancels
   std::deque<std::optional<std::string>> file_answers;  // nullopt: the user cancels
+  // Answers to Yes/No/Cancel questions; while empty, such a question takes a Yes/No answer.
+  std::deque<Answer> yes_no_cancel_answers;
 
   void inform(std::string_view message) override { messages.emplace_back(message); }
 
@@ -44,6 +46,14 @@ class ScriptedPrompter : public core::Prompter {
     }
     const bool answer = yes_no_answers.front();
     yes_no_answers.pop_front();
+    return answer;
+  }
+
+  Answer ask_yes_no_cancel(std::string_view question) override {
+    if (yes_no_cancel_answers.empty()) return ask_yes_no(question) ? Answer::yes : Answer::no;
+    questions.emplace_back(question);
+    const Answer answer = yes_no_cancel_answers.front();
+    yes_no_cancel_answers.pop_front();
     return answer;
   }
 
@@ -61,7 +71,8 @@ class ScriptedPrompter : public core::Prompter {
 
   // Whether every scripted answer was used.
   bool all_answers_used() const {
-    return yes_no_answers.empty() && text_answers.empty() && file_answers.empty();
+    return yes_no_answers.empty() && yes_no_cancel_answers.empty() && text_answers.empty() &&
+           file_answers.empty();
   }
 
  private:

@@ -271,5 +271,27 @@ TEST_F(SurveyWindowTest, ClosingWritesTheSettingsAndAsksAboutChanges) {
   EXPECT_EQ(reopened->workspace().survey.cell(StdVar::muac, 1), "150");
 }
 
+TEST_F(SurveyWindowTest, CancelAtTheUnsavedChangesQuestionBacksOut) {
+  auto window = make_window();
+  ASSERT_TRUE(window->open_survey(survey_file_));
+  window->show();
+  SurveyTableModel* model = window->survey_model();
+  model->setData(model->index(0, core::column(StdVar::muac) - 1), QStringLiteral("150"),
+                 Qt::EditRole);
+  using Answer = core::Prompter::Answer;
+  prompter_.yes_no_cancel_answers = {Answer::cancel, Answer::cancel, Answer::cancel};
+  EXPECT_FALSE(window->close());
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_FALSE(window->new_survey());
+  // Open asks before its file dialog: no file is asked for after Cancel.
+  window->findChild<QAction*>(QStringLiteral("open_action"))->trigger();
+  EXPECT_EQ(prompter_.questions.size(), 3u);
+  EXPECT_EQ(window->workspace().survey.cell(StdVar::muac, 1), "150");
+  EXPECT_TRUE(window->workspace().changed);
+  EXPECT_TRUE(prompter_.all_answers_used());
+  prompter_.yes_no_cancel_answers = {Answer::no};
+  EXPECT_TRUE(window->close());
+}
+
 }  // namespace
 }  // namespace olvar::ui
