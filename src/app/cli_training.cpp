@@ -87,9 +87,9 @@ CommandAction add_training_command(CLI::App& app) {
                       "Output file (standard output without it); never the survey file");
   auto* previous = command->add_flag("--previous", args->previous,
                                      "Write the report of previous versions (RTF) instead");
-  auto* categorical = command->add_flag(
-      "--categorical", args->categorical,
-      "Write the agreement report of the categorical data (RTF) instead");
+  auto* categorical =
+      command->add_flag("--categorical", args->categorical,
+                        "Write the agreement report of the categorical data (RTF) instead");
   previous->excludes(categorical);
   return [args] { return run_training(*args); };
 }

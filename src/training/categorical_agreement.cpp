@@ -15,7 +15,7 @@ constexpr core::LanguageEntry kChildren{1116};
 constexpr core::LanguageEntry kKappaOf{1117};
 constexpr core::LanguageEntry kBandsHeading{1118};
 constexpr core::LanguageEntry kBands[] = {{1119}, {1120}, {1121}, {1122}, {1123}, {1124}};
-constexpr const char* kBandTexts[] = {" < 0.00 \\par ",     " 0.00 - 0.20 \\par ",
+constexpr const char* kBandTexts[] = {" < 0.00 \\par ",      " 0.00 - 0.20 \\par ",
                                       " 0.21 - 0.40 \\par ", " 0.41 - 0.60 \\par ",
                                       " 0.61 - 0.80 \\par ", " 0.81 - 1.00 \\par\\par\\par "};
 constexpr core::LanguageEntry kNotes[] = {{1125}, {1126}, {1127}, {1128}};
@@ -109,16 +109,16 @@ CategoryReport categorical_report(const core::TextGrid& grid, const core::Langua
   out = reports::rtf::kHeaderWithMargins;
   out += text.text(kTitle) + " \\b0\\fs24\\par\\par ";
   out += text.text(kChildren) + " " + std::to_string(report.children) + " \\par ";
-  out += text.text(kCategoriesLine) + " " + set.texts[0] + " " + set.texts[1] + " " +
-         set.texts[2] + " \\par\\par\\par ";
+  out += text.text(kCategoriesLine) + " " + set.texts[0] + " " + set.texts[1] + " " + set.texts[2] +
+         " \\par\\par\\par ";
 
   std::string tables;
   const int shown = set.count == 3 ? 3 : 2;
   for (int column = 2; column <= kEnumerators + 1; ++column) {
     if (grid.cell(column, kFirstChildRow).empty()) continue;
     EnumeratorAgreement a = agreement(grid, column, set, report.children);
-    out += text.text(kKappaOf) + " " + a.name + ":\t" + core::format_fixed(a.kappa, 5, 4) +
-           " \\par ";
+    out +=
+        text.text(kKappaOf) + " " + a.name + ":\t" + core::format_fixed(a.kappa, 5, 4) + " \\par ";
     tables += text.text(kCrossTableOf) + " " + a.name + " \\par ";
     for (int b = 0; b < shown; ++b) tables += "\t" + set.texts[static_cast<std::size_t>(b)];
     tables += " \\par ";

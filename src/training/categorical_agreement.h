@@ -20,15 +20,15 @@ namespace olvar::training {
 // non-empty text compared exactly.
 struct CategorySet {
   std::array<std::string, 3> texts;
-  int count = 0;                     // L: 0 to 3
-  bool too_many = false;             // a fourth distinct text was found
+  int count = 0;          // L: 0 to 3
+  bool too_many = false;  // a fourth distinct text was found
 };
 CategorySet find_categories(const core::TextGrid& grid);
 
 struct EnumeratorAgreement {
-  int column = 0;     // 2 ... 21
-  std::string name;   // the heading of the column
-  double kappa = 0;   // 0 when it cannot be computed (one category only, no child)
+  int column = 0;    // 2 ... 21
+  std::string name;  // the heading of the column
+  double kappa = 0;  // 0 when it cannot be computed (one category only, no child)
   std::array<std::array<int, 3>, 3> cross{};  // [supervisor's category][enumerator's]
 };
 
@@ -45,7 +45,7 @@ struct CategoryReport {
   CategorySet categories;
   int children = 0;
   std::vector<EnumeratorAgreement> enumerators;  // those whose child-1 cell is filled
-  std::string text;  // the RTF document without the closing brace
+  std::string text;                              // the RTF document without the closing brace
 };
 // The report of the categorical grid (its headings written, training_grid.h).
 CategoryReport categorical_report(const core::TextGrid& grid, const core::LanguageTable& text);

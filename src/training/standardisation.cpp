@@ -49,27 +49,36 @@ std::string fixed(double value, int precision, int decimals, char separator) {
 
 int first_offset(Kind kind) {
   switch (kind) {
-    case Kind::weight: return 1;
-    case Kind::height: return 3;
-    case Kind::muac: return 5;
+    case Kind::weight:
+      return 1;
+    case Kind::height:
+      return 3;
+    case Kind::muac:
+      return 5;
   }
   return 1;
 }
 
 std::string_view kind_name(Kind kind) {
   switch (kind) {
-    case Kind::weight: return "Weight";
-    case Kind::height: return "Height";
-    case Kind::muac: return "MUAC";
+    case Kind::weight:
+      return "Weight";
+    case Kind::height:
+      return "Height";
+    case Kind::muac:
+      return "MUAC";
   }
   return "";
 }
 
 std::string_view kind_unit(Kind kind) {
   switch (kind) {
-    case Kind::weight: return "kg";
-    case Kind::height: return "cm";
-    case Kind::muac: return "mm";
+    case Kind::weight:
+      return "kg";
+    case Kind::height:
+      return "cm";
+    case Kind::muac:
+      return "mm";
   }
   return "";
 }
@@ -80,7 +89,8 @@ Grade tem_grade(Kind kind, double tem, bool team) {
       return grade_below(tem, team ? Limits{0.10f, 0.21f, 0.24f} : Limits{0.04f, 0.10f, 0.21f});
     case Kind::height:
       return grade_below(tem, team ? Limits{0.5f, 1.0f, 1.5f} : Limits{0.4f, 0.6f, 1.0f});
-    case Kind::muac: return grade_below(tem, Limits{2.0f, 2.7f, 3.3f});
+    case Kind::muac:
+      return grade_below(tem, Limits{2.0f, 2.7f, 3.3f});
   }
   return Grade::reject;
 }
@@ -96,9 +106,12 @@ Grade r_grade(double r_percent) {
 Grade bias_grade(Kind kind, double bias) {
   const double b = std::fabs(bias);
   switch (kind) {
-    case Kind::weight: return grade_below(b, {0.04f, 0.10f, 0.21f});
-    case Kind::height: return grade_below(b, {0.4f, 0.8f, 1.4f});
-    case Kind::muac: return grade_below(b, {1.0f, 2.0f, 3.0f});
+    case Kind::weight:
+      return grade_below(b, {0.04f, 0.10f, 0.21f});
+    case Kind::height:
+      return grade_below(b, {0.4f, 0.8f, 1.4f});
+    case Kind::muac:
+      return grade_below(b, {1.0f, 2.0f, 3.0f});
   }
   return Grade::reject;
 }
@@ -113,8 +126,7 @@ std::string_view r_verdict(Grade grade) {
   return texts[static_cast<int>(grade)];
 }
 std::string_view bias_verdict(Grade grade) {
-  constexpr std::string_view texts[] = {"Bias good", "Bias acceptable", "Bias poor",
-                                        "Bias reject"};
+  constexpr std::string_view texts[] = {"Bias good", "Bias acceptable", "Bias poor", "Bias reject"};
   return texts[static_cast<int>(grade)];
 }
 
@@ -252,18 +264,11 @@ StandardisationTable standardise(const core::TextGrid& grid, Kind kind, char dec
   }
   const double tem_total =
       root_of((E >= 1 ? intra_enumerators / E : 0) + (tem1 * tem1 + tem2 * tem2) / 2);
-  const double tem_total_sup =
-      root_of(intra_all / K + (tem_s1 * tem_s1 + tem_s2 * tem_s2) / 2);
+  const double tem_total_sup = root_of(intra_all / K + (tem_s1 * tem_s1 + tem_s2 * tem_s2) / 2);
 
-  const std::string labels[kSummaryRows] = {"enum inter 1st", "enum inter 2nd",
-                                            "inter enum + sup", "TOTAL intra+inter",
-                                            "TOTAL+ sup"};
-  const int counts[kSummaryRows] = {E, E, K, E, K};
+  const std::string labels[kSummaryRows] = {"enum inter 1st", "enum inter 2nd", "inter enum + sup",
+                                            "TOTAL intra+inter", "TOTAL+ sup"};
   auto& s = table.summary;
-  for (int k = 0; k < kSummaryRows; ++k) {
-    s[k].label = labels[k];
-    s[k].observers = counts[k];
-  }
   s[0] = {labels[0], E, true, m1, s1, tem1, percent_of(tem1, m1), reliability(tem1, s1)};
   s[1] = {labels[1], E, true, m2, s2, tem2, percent_of(tem2, m2), reliability(tem2, s2)};
   s[2] = {labels[2],
@@ -274,9 +279,21 @@ StandardisationTable standardise(const core::TextGrid& grid, Kind kind, char dec
           (tem_s1 + tem_s2) / 2,
           (percent_of(tem_s1, m1) + percent_of(tem_s2, m2)) / 2,
           (reliability(tem_s1, s1) + reliability(tem_s2, s2)) / 2};
-  s[3] = {labels[3], E, false, 0, 0, tem_total, percent_of(tem_total, m_e),
+  s[3] = {labels[3],
+          E,
+          false,
+          0,
+          0,
+          tem_total,
+          percent_of(tem_total, m_e),
           reliability(tem_total, s_e)};
-  s[4] = {labels[4], K, false, 0, 0, tem_total_sup, percent_of(tem_total_sup, m_all),
+  s[4] = {labels[4],
+          K,
+          false,
+          0,
+          0,
+          tem_total_sup,
+          percent_of(tem_total_sup, m_all),
           reliability(tem_total_sup, s_all)};
   return table;
 }
@@ -286,8 +303,9 @@ namespace {
 void append_kind(std::string& out, const core::TextGrid& grid, Kind kind, char separator) {
   const std::string name(kind_name(kind));
   const std::string u(kind_unit(kind));
-  out += name + "\t\tsubjects\tmean\tSD\tmax\tTechnical error\tTEM/mean\tCoef of reliability"
-                "\tBias from superv\tBias from median\t\t\tFrom\tFrom\n";
+  out += name +
+         "\t\tsubjects\tmean\tSD\tmax\tTechnical error\tTEM/mean\tCoef of reliability"
+         "\tBias from superv\tBias from median\t\t\tFrom\tFrom\n";
   out += "\t\t#\t" + u + "\t" + u + "\t" + u + "\tTEM (" + u + ")\tTEM (%)\tR (%)\tBias (" + u +
          ")\tBias (" + u + ")\t\t\tSupervisor\tMedian\n";
 
@@ -318,8 +336,8 @@ void append_kind(std::string& out, const core::TextGrid& grid, Kind kind, char s
     } else {
       out += "-\t-\t-\t";
     }
-    out += fixed(row.tem, 6, 2, separator) + "\t" + fixed(row.tem_percent, 5, 1, separator) +
-           "\t" + fixed(row.r, 5, 1, separator) + "\t";
+    out += fixed(row.tem, 6, 2, separator) + "\t" + fixed(row.tem_percent, 5, 1, separator) + "\t" +
+           fixed(row.r, 5, 1, separator) + "\t";
     out += "-\t-\t";
     out += std::string(tem_verdict(tem_grade(kind, row.tem, true))) + "\t";
     out += std::string(r_verdict(r_grade(row.r))) + "\t";
@@ -351,8 +369,7 @@ constexpr std::string_view kCutOffTable =
 }  // namespace
 
 std::string new_report_text(const core::TextGrid& grid, char decimal_separator) {
-  std::string out =
-      "Standardisation test results\t\t\t\t\tPrecision\t\t\t\tAccuracy\t\tOUTCOME\n";
+  std::string out = "Standardisation test results\t\t\t\t\tPrecision\t\t\t\tAccuracy\t\tOUTCOME\n";
   for (const Kind kind : kKinds) append_kind(out, grid, kind, decimal_separator);
   out += kCutOffTable;
   return out;

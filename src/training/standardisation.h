@@ -63,7 +63,7 @@ struct SummaryValues {
 
 struct StandardisationTable {
   Kind kind = Kind::weight;
-  int children = 0;                 // q; 0: no supervisor values, nothing computed
+  int children = 0;                    // q; 0: no supervisor values, nothing computed
   std::vector<ObserverRow> observers;  // the supervisor first, then in column order
   std::array<SummaryValues, kSummaryRows> summary{};
 };

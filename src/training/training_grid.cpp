@@ -20,9 +20,12 @@ std::string observer_name(int group, const core::LanguageTable& text) {
 }
 
 void write_continuous_headings(core::TextGrid& grid, const core::LanguageTable& text) {
-  const std::string measurements[kGroupWidth] = {
-      text.text(kWeight1Heading), text.text(kWeight2Heading), text.text(kHeight1Heading),
-      text.text(kHeight2Heading), "MUAC1", "MUAC2"};
+  const std::string measurements[kGroupWidth] = {text.text(kWeight1Heading),
+                                                 text.text(kWeight2Heading),
+                                                 text.text(kHeight1Heading),
+                                                 text.text(kHeight2Heading),
+                                                 "MUAC1",
+                                                 "MUAC2"};
   for (int group = 0; group <= kEnumerators; ++group) {
     const int first = group_column(group);
     grid.set_cell(first, 0, observer_name(group, text));

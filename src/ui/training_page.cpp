@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -116,11 +117,11 @@ TrainingPage::TrainingPage(core::Workspace& workspace, core::AppContext& app, QW
 
   auto* new_report_button = new QPushButton(tr("New Report"));
   auto* previous_button = new QPushButton(tr("Report from previous Olvar versions"));
-  auto* replace_button = new QPushButton(tr("Replace supervisor values with mean from enumerators"));
+  auto* replace_button =
+      new QPushButton(tr("Replace supervisor values with mean from enumerators"));
   connect(new_report_button, &QPushButton::clicked, this, &TrainingPage::new_report);
   connect(previous_button, &QPushButton::clicked, this, &TrainingPage::previous_report);
-  connect(replace_button, &QPushButton::clicked, this,
-          &TrainingPage::replace_supervisor_values);
+  connect(replace_button, &QPushButton::clicked, this, &TrainingPage::replace_supervisor_values);
   auto* continuous = new QWidget;
   auto* continuous_layout = new QVBoxLayout(continuous);
   continuous_layout->addWidget(continuous_view_);
@@ -132,6 +133,9 @@ TrainingPage::TrainingPage(core::Workspace& workspace, core::AppContext& app, QW
   auto* categorical_layout = new QVBoxLayout(categorical);
   categorical_layout->addWidget(categorical_view_);
   categorical_layout->addWidget(button_row({report_button}));
+
+  continuous_view_->installEventFilter(this);
+  categorical_view_->installEventFilter(this);
 
   sub_pages_ = new QTabWidget;
   sub_pages_->addTab(continuous, tr("Numeric continous data"));
@@ -172,6 +176,21 @@ void TrainingPage::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
 }
 
+bool TrainingPage::eventFilter(QObject* watched, QEvent* event) {
+  // Delete empties the selected cells, a change of the survey like any other key.
+  auto* view = qobject_cast<QTableView*>(watched);
+  if (view != nullptr && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+    // While a cell is being edited the keys go to its editor, not to the view.
+    const QModelIndexList selected = view->selectionModel()->selectedIndexes();
+    for (const QModelIndex& index : selected) {
+      view->model()->setData(index, QString(), Qt::EditRole);
+    }
+    return !selected.isEmpty();
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
 bool TrainingPage::categorical_shown() const { return sub_pages_->currentIndex() == 1; }
 
 void TrainingPage::changed() {
@@ -200,8 +219,7 @@ void TrainingPage::hand_off(std::string text, Document kind) {
 
 void TrainingPage::new_report() {
   reload();
-  hand_off(training::new_report_text(workspace_.training_continuous,
-                                     app_.dates.decimal_separator),
+  hand_off(training::new_report_text(workspace_.training_continuous, app_.dates.decimal_separator),
            Document::table);
 }
 
@@ -216,8 +234,7 @@ void TrainingPage::previous_report() {
 void TrainingPage::replace_supervisor_values() {
   if (prompter_ == nullptr || app_.text == nullptr) return;
   if (!prompter_->ask_yes_no(app_.text->text(training::kReplaceSupervisorQuestion))) return;
-  training::replace_supervisor_values(workspace_.training_continuous,
-                                      app_.dates.decimal_separator);
+  training::replace_supervisor_values(workspace_.training_continuous, app_.dates.decimal_separator);
   continuous_model_->reload();
   changed();
 }
@@ -242,8 +259,8 @@ void TrainingPage::paste_from_clipboard() {
       categorical_shown() ? workspace_.training_categorical : workspace_.training_continuous;
   const QModelIndex current = view->currentIndex();
   const int column = current.isValid() ? TrainingGridModel::grid_column(current) : 1;
-  const int row = current.isValid() ? TrainingGridModel::grid_row(current)
-                                    : training::kFirstChildRow;
+  const int row =
+      current.isValid() ? TrainingGridModel::grid_row(current) : training::kFirstChildRow;
   const std::string text = from_qstring(QGuiApplication::clipboard()->text());
   if (training::paste_text(grid, column, row, text)) {
     (categorical_shown() ? categorical_model_ : continuous_model_)->reload();

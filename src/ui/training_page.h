@@ -60,6 +60,7 @@ class TrainingPage : public QWidget {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   enum class Document { rtf, table };

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/workspace.h"
+#include "reports/rtf.h"
 #include "training/training_grid.h"
 
 namespace olvar::training {
@@ -57,7 +58,7 @@ TEST(CategoricalAgreement, TenChildrenWithOneDisagreement) {
   EXPECT_EQ(report.enumerators[0].cross[1][1], 5);
 
   const std::string expected_start =
-      std::string(R"({\rtf1{\fonttbl{\f0\fnil Times New Roman;}{\f40\froman\fcharset162\fprq2 Times New Roman Tur;}}\paperw11906\paperh16838\marglsxn1133\margrsxn1133\margtsxn1133\margbsxn1133\pard\f0\fs30\b )") +
+      std::string(reports::rtf::kHeaderWithMargins) +
       "Title \\b0\\fs24\\par\\par Children: 10 \\par Categories: y n  \\par\\par\\par "
       "Kappa Enumerator 1:\t0.7980 \\par  \\par Bands: \\par "
       "Poor agreement                   \t < 0.00 \\par "
@@ -138,8 +139,7 @@ TEST(CategoricalAgreement, EmptyCellsAndAbsentEnumerators) {
   EXPECT_NE(report.text.find("Kappa Enumerator 1:\t-0.0417 \\par "), std::string::npos);
 
   // No supervisor values: no child is used, every kappa is 0 and the report is still written.
-  const CategoryReport no_supervisor =
-      categorical_report(grid_with({}, {{"y", "n"}}), english());
+  const CategoryReport no_supervisor = categorical_report(grid_with({}, {{"y", "n"}}), english());
   EXPECT_EQ(no_supervisor.children, 0);
   EXPECT_NE(no_supervisor.text.find("Children: 0 \\par"), std::string::npos);
   EXPECT_NE(no_supervisor.text.find(":\t0.0000 \\par "), std::string::npos);

@@ -11,8 +11,9 @@ namespace {
 
 core::LanguageTable english() {
   core::LanguageTable text;
-  text.read_english("0857 Weight1\n0858 Weight2\n0859 Height1\n0860 Height2\n0983 Child\n"
-                    "0997 Enumerator\n1090 Supervisor\n");
+  text.read_english(
+      "0857 Weight1\n0858 Weight2\n0859 Height1\n0860 Height2\n0983 Child\n"
+      "0997 Enumerator\n1090 Supervisor\n");
   return text;
 }
 

@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTest>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -91,6 +92,20 @@ TEST_F(TrainingFixture, TypingMarksTheSurveyChangedAndReportsAreHandedOver) {
   EXPECT_EQ(slurp(page->last_hand_off()->file).substr(0, 24), "Supervisor\t\t\t\t\t\tEnumerat");
 }
 
+TEST_F(TrainingFixture, DeleteEmptiesTheSelectedCells) {
+  QTableView* view = page->continuous_view();
+  type(view, 1, 2, "10.0");
+  type(view, 2, 2, "10.2");
+  window->workspace().changed = false;
+  view->selectionModel()->select(
+      QItemSelection(view->model()->index(0, 0), view->model()->index(0, 1)),
+      QItemSelectionModel::ClearAndSelect);
+  QTest::keyClick(view, Qt::Key_Delete);
+  EXPECT_EQ(window->workspace().training_continuous.cell(1, 2), "");
+  EXPECT_EQ(window->workspace().training_continuous.cell(2, 2), "");
+  EXPECT_TRUE(window->workspace().changed);
+}
+
 TEST_F(TrainingFixture, ReplaceSupervisorValuesAsksFirst) {
   type(page->continuous_view(), 1, 2, "9.0");
   type(page->continuous_view(), 7, 2, "10.0");
@@ -155,9 +170,12 @@ TEST_F(TrainingFixture, PictureOfBothSubPagesWithTheExampleSurvey) {
   const std::filesystem::path folder = OLVAR_UI_SCREENSHOT_DIR;
   std::filesystem::create_directories(folder);
   page->sub_pages()->setCurrentIndex(0);
-  EXPECT_TRUE(window->grab().save(QString::fromStdString((folder / "2a_training_continuous.png").string())));
+  const auto shoot = [&](const char* name) {
+    EXPECT_TRUE(window->grab().save(QString::fromStdString((folder / name).string()))) << name;
+  };
+  shoot("2a_training_continuous.png");
   page->sub_pages()->setCurrentIndex(1);
-  EXPECT_TRUE(window->grab().save(QString::fromStdString((folder / "2b_training_categorical.png").string())));
+  shoot("2b_training_categorical.png");
 }
 
 }  // namespace
