@@ -176,6 +176,17 @@ TEST_F(TrainingFixture, PictureOfBothSubPagesWithTheExampleSurvey) {
   shoot("2a_training_continuous.png");
   page->sub_pages()->setCurrentIndex(1);
   shoot("2b_training_categorical.png");
+
+  // The headings the page writes are not part of the survey: saving keeps the training
+  // section of the file as it was, byte for byte.
+  const auto section = [](const std::string& file) {
+    const std::size_t start = file.find("Training_new:");
+    return file.substr(start, file.find("Training_categorical:") - start);
+  };
+  const std::string before = slurp(survey);
+  window->workspace().changed = true;
+  ASSERT_TRUE(window->save_survey());
+  EXPECT_EQ(section(slurp(survey)), section(before));
 }
 
 }  // namespace
