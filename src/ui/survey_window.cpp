@@ -37,6 +37,7 @@
 #include "ui/qt_convert.h"
 #include "ui/report_editor_window.h"
 #include "ui/result_panel_widget.h"
+#include "ui/training_page.h"
 
 namespace olvar::ui {
 
@@ -95,6 +96,7 @@ SurveyWindow::SurveyWindow(core::AppContext& app, const core::StartUpInputs& inp
 
 void SurveyWindow::set_prompter(core::Prompter* prompter) {
   prompter_ = prompter ? prompter : &qt_prompter_;
+  if (training_page_ != nullptr) training_page_->set_prompter(prompter_);
   reset_entry();  // the controller asks through the prompter it was given
 }
 
@@ -213,11 +215,12 @@ void SurveyWindow::build_pages() {
   planning_layout->addWidget(grid_page(workspace_.planning.cluster_table, true));
   page_widgets_[0] = planning;
 
-  auto* training = new QTabWidget;
-  training->addTab(grid_page(workspace_.training_continuous, false),
-                   tr("Continuous measurements"));
-  training->addTab(grid_page(workspace_.training_categorical, false), tr("Categorical data"));
-  page_widgets_[1] = training;
+  training_page_ = new TrainingPage(workspace_, app_);
+  training_page_->set_prompter(prompter_);
+  training_page_->set_editor(
+      [this]() -> reports::ReportEditorOpener& { return report_editor(); });
+  training_page_->on_changed = [this] { mark_changed(); };
+  page_widgets_[1] = training_page_;
 
   page_widgets_[2] = build_data_entry_page();
   page_widgets_[3] = build_results_page();
@@ -513,6 +516,7 @@ void SurveyWindow::reload_all() {
   survey_model_->reload();
   variables_model_->reload();
   for (TextGridModel* model : grid_models_) model->reload();
+  training_page_->reload();
   apply_hidden_columns();
   who_button_->setChecked(app_.settings.reference != core::kReferenceNchs);
   nchs_button_->setChecked(app_.settings.reference == core::kReferenceNchs);

@@ -37,6 +37,7 @@ class ReportEditorWindow;
 class ResultPanelWidget;
 class SurveyTableModel;
 class TextGridModel;
+class TrainingPage;
 
 class SurveyWindow : public QMainWindow {
   Q_OBJECT
@@ -68,6 +69,7 @@ class SurveyWindow : public QMainWindow {
   OptionsPageWidget* options_widget() const { return options_widget_; }
   ReportEditorWindow& report_editor();
   ResultPanelWidget* result_panel() const { return result_panel_; }
+  TrainingPage* training_page() const { return training_page_; }
   // The data entry of the open survey; null only without the Language or the WHO table.
   entry::DataEntryController* entry() const { return entry_.get(); }
   // Replaces the dialogs (tests script the answers).
@@ -139,6 +141,7 @@ class SurveyWindow : public QMainWindow {
   std::unique_ptr<ReportEditorWindow> editor_;
   std::unique_ptr<entry::DataEntryController> entry_;
   ResultPanelWidget* result_panel_ = nullptr;
+  TrainingPage* training_page_ = nullptr;
 };
 
 }  // namespace olvar::ui
