@@ -53,5 +53,6 @@ CommandAction add_zscores_command(CLI::App& app);
 CommandAction add_table_command(CLI::App& app);
 CommandAction add_convert_command(CLI::App& app);
 CommandAction add_plausibility_command(CLI::App& app);
+CommandAction add_calc_command(CLI::App& app);
 
 }  // namespace olvar::cli

@@ -71,6 +71,7 @@ int main(int argc, char** argv) {
       {"table", add_table_command(app)},
       {"convert", add_convert_command(app)},
       {"plausibility", add_plausibility_command(app)},
+      {"calc", add_calc_command(app)},
   };
 
   try {
