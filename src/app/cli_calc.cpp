@@ -54,8 +54,8 @@ class Variables {
     if (const std::optional<int> c = calculator::variable_column(list_, name)) return *c;
     std::string known;
     for (const std::string& v : list_) known += (known.empty() ? "" : ", ") + v;
-    throw std::runtime_error("no variable \"" + name + "\" in " + path_ + " (variables: " +
-                             known + ")");
+    throw std::runtime_error("no variable \"" + name + "\" in " + path_ + " (variables: " + known +
+                             ")");
   }
 
  private:
@@ -148,17 +148,20 @@ CommandAction add_calc_command(CLI::App& app) {
       ->check(CLI::ExistingFile);
   command->add_option("--var", args->variable, "The main variable (box \"Variable\"), by name")
       ->required();
-  command->add_option("--kind", args->kind,
-                      "How the main variable is read: cat (categories) or cont (numbers); "
-                      "without it, as the window proposes")
+  command
+      ->add_option("--kind", args->kind,
+                   "How the main variable is read: cat (categories) or cont (numbers); "
+                   "without it, as the window proposes")
       ->check(CLI::IsMember({"cat", "cont"}));
-  command->add_option("--range", args->ranges,
-                      "A value range LOW:HIGH of the main variable, bounds included (box "
-                      "\"Broken down\"); up to 5, each a pass of its own")
+  command
+      ->add_option("--range", args->ranges,
+                   "A value range LOW:HIGH of the main variable, bounds included (box "
+                   "\"Broken down\"); up to 5, each a pass of its own")
       ->allow_extra_args(false);
-  command->add_option("--cross", args->crosses,
-                      "A crossing variable NAME, optionally NAME:cat or NAME:cont (box "
-                      "\"Crosstable with\"); up to 4")
+  command
+      ->add_option("--cross", args->crosses,
+                   "A crossing variable NAME, optionally NAME:cat or NAME:cont (box "
+                   "\"Crosstable with\"); up to 4")
       ->allow_extra_args(false);
   command->add_flag("--no-descriptive", args->no_descriptive,
                     "Leave out the descriptive statistics lines (\"Descriptive Statistics\" not "

@@ -59,8 +59,9 @@ VariableKind classify_variable(const core::TextGrid& analysis, int column) {
                                    StdVar::sex};
   int records = 1;
   for (int row = analysis.row_count() - 1; row >= 1; --row) {
-    const bool filled = std::any_of(std::begin(record_columns), std::end(record_columns),
-                                    [&](StdVar v) { return !analysis.cell(core::column(v), row).empty(); });
+    const bool filled =
+        std::any_of(std::begin(record_columns), std::end(record_columns),
+                    [&](StdVar v) { return !analysis.cell(core::column(v), row).empty(); });
     if (filled) {
       records = row;
       break;

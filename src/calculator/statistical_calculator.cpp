@@ -41,7 +41,8 @@ class Writer {
   explicit Writer(char separator) : separator_(separator) {}
 
   std::string fixed(double value, int decimals) const {
-    return std::string(core::trim_spaces(core::format_fixed(value, kPrecision, decimals, separator_)));
+    return std::string(
+        core::trim_spaces(core::format_fixed(value, kPrecision, decimals, separator_)));
   }
   // Minimum, maximum and median are values of cells: written from their single-precision value,
   // so that a cell -2.345 reads -2.35 as typed, not from its binary neighbour below.
@@ -52,8 +53,8 @@ class Writer {
 
   std::string continuous_tail(const stats::ColumnSummary& s) const {
     if (s.n == 0) return " (n=0); no values";
-    std::string t = " (n=" + std::to_string(s.n) + "); mean\xB1SD: " + fixed(s.mean, 2) +
-                    " \xB1 " + fixed(s.sd, 2) + "; range: (" + cell_value(s.min, 2) + " - " +
+    std::string t = " (n=" + std::to_string(s.n) + "); mean\xB1SD: " + fixed(s.mean, 2) + " \xB1 " +
+                    fixed(s.sd, 2) + "; range: (" + cell_value(s.min, 2) + " - " +
                     cell_value(s.max, 2) + ")";
     // The interval is written as computed: a negative lower limit is a true limit of a
     // z-score mean, and writing it as 0 would turn intervals such as -0.61 to -0.35 backwards.
@@ -164,8 +165,8 @@ class Calculation {
       const std::optional<float> from = number(pass.from_text, separator());
       const std::optional<float> to = number(pass.to_text, separator());
       if (!from || !to) {
-        result_.lines.push_back("Range " + std::to_string(pass.pair) + " (from " +
-                                pass.from_text + " to " + pass.to_text +
+        result_.lines.push_back("Range " + std::to_string(pass.pair) + " (from " + pass.from_text +
+                                " to " + pass.to_text +
                                 ") is left out: its bounds are not both numbers.");
         continue;
       }
@@ -225,14 +226,14 @@ class Calculation {
       const bool y_continuous = crossing.kind == VariableKind::continuous;
       const CategoryList list_b = y_continuous ? CategoryList{} : categories(table, y);
       if (main_continuous) {
-        const std::string header = name(main) + " vs. " + name(y) + ": " +
-                                   (pass.all ? std::string("(all): ")
-                                             : "(from " + pass.from_text + " to " + pass.to_text +
-                                                   "): ");
+        const std::string header =
+            name(main) + " vs. " + name(y) + ": " +
+            (pass.all ? std::string("(all): ")
+                      : "(from " + pass.from_text + " to " + pass.to_text + "): ");
         const stats::RowFilter selected = value_range(main, low, high);
         if (y_continuous) {
-          result_.lines.push_back(header +
-                                  write_.continuous_tail(stats::DeskripStatCont(table, y, selected)));
+          result_.lines.push_back(
+              header + write_.continuous_tail(stats::DeskripStatCont(table, y, selected)));
         } else {
           result_.lines.push_back(write_.category_line(
               header, stats::DeskripStatDiscret(table, y, entries_of(list_b), selected)));
@@ -240,8 +241,8 @@ class Calculation {
         continue;
       }
       if (list_a.codes.empty()) {
-        result_.lines.push_back("Cross table " + name(main) + " with " + name(y) + ": no values of " +
-                                name(main));
+        result_.lines.push_back("Cross table " + name(main) + " with " + name(y) +
+                                ": no values of " + name(main));
         continue;
       }
       result_.lines.push_back("Cross table " + name(main) + " with " + name(y));
@@ -249,8 +250,8 @@ class Calculation {
       for (const std::string& a : list_a.codes) {
         const stats::RowFilter selected = stats::RowFilter::equal_text(main, a);
         if (y_continuous) {
-          result_.lines.push_back(a + ": " +
-                                  write_.continuous_tail(stats::DeskripStatCont(table, y, selected)));
+          result_.lines.push_back(
+              a + ": " + write_.continuous_tail(stats::DeskripStatCont(table, y, selected)));
         } else {
           result_.lines.push_back(
               write_.category_line(a, stats::DeskripStatDiscret(table, y, entries_b, selected)));
@@ -273,11 +274,10 @@ class Calculation {
     t.cluster_of_row.assign(static_cast<std::size_t>(table.row_count()), 0);
     for (int row = 1; row < table.row_count(); ++row) {
       const std::string& text = table.cell(kClusterColumn, row);
-      const bool has_value = text.empty() ? false : has_prevalence_value(table, column, row);
       if (text.empty()) continue;
       const std::optional<int> c = core::parse_whole_number(text);
       if (!c || *c < 1 || *c > kMaxClusters) {
-        if (has_value) ++t.unplaced;
+        if (has_prevalence_value(table, column, row)) ++t.unplaced;
         continue;
       }
       t.cluster_of_row[static_cast<std::size_t>(row)] = *c;
@@ -286,7 +286,8 @@ class Calculation {
     t.n.assign(static_cast<std::size_t>(t.clusters) + 1, 0.0);
     for (int row = 1; row < table.row_count(); ++row) {
       const int c = t.cluster_of_row[static_cast<std::size_t>(row)];
-      if (c > 0 && has_prevalence_value(table, column, row)) t.n[static_cast<std::size_t>(c)] += 1.0;
+      if (c > 0 && has_prevalence_value(table, column, row))
+        t.n[static_cast<std::size_t>(c)] += 1.0;
     }
     return t;
   }
@@ -322,7 +323,8 @@ class Calculation {
   }
 
   template <typename IsCase>
-  std::vector<double> count_cases(const core::TextGrid& table, const Tally& t, IsCase is_case) const {
+  std::vector<double> count_cases(const core::TextGrid& table, const Tally& t,
+                                  IsCase is_case) const {
     std::vector<double> cases(t.n.size(), 0.0);
     for (int row = 1; row < table.row_count(); ++row) {
       const int c = t.cluster_of_row[static_cast<std::size_t>(row)];
@@ -335,8 +337,9 @@ class Calculation {
                        int column) {
     const std::optional<std::string> tail = estimate(t, cases);
     result_.lines.push_back(start + ": " +
-                            (tail ? *tail : "no values of " + name(column) + " in clusters 1 to " +
-                                                std::to_string(kMaxClusters)));
+                            (tail ? *tail
+                                  : "no values of " + name(column) + " in clusters 1 to " +
+                                        std::to_string(kMaxClusters)));
   }
 
   void prevalence(const core::TextGrid& table) {
@@ -368,14 +371,16 @@ class Calculation {
       } else {
         const std::string op = p.op;
         const float c = *cut;
-        prevalence_line(start, t, count_cases(table, t, [&](int row) {
-                          const std::optional<float> v = value(row);
-                          if (!v) return false;
-                          if (op == "<") return *v < c;
-                          if (op == "<=") return *v <= c;
-                          if (op == ">") return *v > c;
-                          return *v >= c;
-                        }),
+        prevalence_line(start, t,
+                        count_cases(table, t,
+                                    [&](int row) {
+                                      const std::optional<float> v = value(row);
+                                      if (!v) return false;
+                                      if (op == "<") return *v < c;
+                                      if (op == "<=") return *v <= c;
+                                      if (op == ">") return *v > c;
+                                      return *v >= c;
+                                    }),
                         column);
       }
     }
@@ -387,10 +392,12 @@ class Calculation {
       if (!from || !to) {
         result_.lines.push_back(start + ": the range needs a number in both boxes.");
       } else {
-        prevalence_line(start, t, count_cases(table, t, [&](int row) {
-                          const std::optional<float> v = value(row);
-                          return v && *from <= *v && *v <= *to;
-                        }),
+        prevalence_line(start, t,
+                        count_cases(table, t,
+                                    [&](int row) {
+                                      const std::optional<float> v = value(row);
+                                      return v && *from <= *v && *v <= *to;
+                                    }),
                         column);
       }
     }
@@ -443,8 +450,7 @@ reports::AnalysisOptions analysis_options(const core::OptionsPage& options,
   return o;
 }
 
-CalculatorResult Calculate(const core::SurveyTable& survey,
-                           const reports::AnalysisOptions& options,
+CalculatorResult Calculate(const core::SurveyTable& survey, const reports::AnalysisOptions& options,
                            const CalculatorInputs& inputs) {
   return Calculation(survey, options, inputs).run();
 }

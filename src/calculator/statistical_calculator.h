@@ -62,9 +62,9 @@ inline constexpr int kCrossings = 4;
 struct CalculatorInputs {
   int main_column = 2;  // the box "Variable"; CLUSTER at opening
   VariableKind main_kind = VariableKind::categorical;
-  std::array<RangeBoxes, kRangePairs> ranges;            // "Broken down"
-  std::array<CrossingChoice, kCrossings> crossings;      // "Crosstable with"
-  bool descriptive = true;                               // "Descriptive Statistics"
+  std::array<RangeBoxes, kRangePairs> ranges;        // "Broken down"
+  std::array<CrossingChoice, kCrossings> crossings;  // "Crosstable with"
+  bool descriptive = true;                           // "Descriptive Statistics"
   PrevalenceChoice prevalence;
 };
 
@@ -82,8 +82,7 @@ reports::AnalysisOptions analysis_options(const core::OptionsPage& options, char
 // given. Bad input never stops the run: a range or a prevalence box that does not hold a number,
 // a variable without values in the selection and records that cannot be placed in a cluster
 // each get a line that says so.
-CalculatorResult Calculate(const core::SurveyTable& survey,
-                           const reports::AnalysisOptions& options,
+CalculatorResult Calculate(const core::SurveyTable& survey, const reports::AnalysisOptions& options,
                            const CalculatorInputs& inputs);
 
 // The text handed to the spreadsheet program: the heading (Language entry 881) and two line

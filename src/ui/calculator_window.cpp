@@ -124,8 +124,8 @@ CalculatorWindow::CalculatorWindow(CalculatorServices services, QWidget* parent)
   operator_list_ = new QComboBox;
   operator_list_->setObjectName(QStringLiteral("operator_list"));
   operator_list_->setEditable(true);  // free typing allowed
-  operator_list_->addItems({QStringLiteral("<"), QStringLiteral(">"), QStringLiteral("<="),
-                            QStringLiteral(">=")});
+  operator_list_->addItems(
+      {QStringLiteral("<"), QStringLiteral(">"), QStringLiteral("<="), QStringLiteral(">=")});
   operator_list_->setCurrentIndex(-1);
   operator_list_->setMaximumWidth(70);
   cutoff_ = new_box(QStringLiteral("cutoff"));
@@ -276,8 +276,7 @@ int CalculatorWindow::column_of(const QComboBox* list) {
 }
 
 reports::AnalysisOptions CalculatorWindow::analysis_options() const {
-  return calculator::analysis_options(services_.options,
-                                      services_.app.dates.decimal_separator);
+  return calculator::analysis_options(services_.options, services_.app.dates.decimal_separator);
 }
 
 calculator::VariableKind CalculatorWindow::proposed_kind(int column) const {
@@ -347,8 +346,8 @@ void CalculatorWindow::export_to_spreadsheet() {
   reports::HandOffServices hand_off{*launcher_, services_.prompter, editor,
                                     [this](int entry) { return text(entry); }};
   try {
-    reports::HandToSpreadsheet(buffer, reports::output_settings_of(services_.app.settings),
-                               folders, hand_off);
+    reports::HandToSpreadsheet(buffer, reports::output_settings_of(services_.app.settings), folders,
+                               hand_off);
   } catch (const reports::HandOffError& error) {
     services_.prompter.inform(error.what());
   }

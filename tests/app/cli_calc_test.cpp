@@ -28,12 +28,12 @@ class CliCalc : public ::testing::Test {
   // Ten children in three clusters with their MUAC in mm:
   //   cluster 1: m 118, f 130, m 140, f 121;  cluster 2: f 150, m 128, f 145;
   //   cluster 3: m 110, m 124, f 138
-  std::filesystem::path survey_ = folder_.write(
-      "muac.as",
-      "dmy\r\nCLUSTER\tID\tSEX\tMUAC\t\r\n"
-      "1\t1\tm\t118\t\r\n1\t2\tf\t130\t\r\n1\t3\tm\t140\t\r\n1\t4\tf\t121\t\r\n"
-      "2\t5\tf\t150\t\r\n2\t6\tm\t128\t\r\n2\t7\tf\t145\t\r\n"
-      "3\t8\tm\t110\t\r\n3\t9\tm\t124\t\r\n3\t10\tf\t138\t\r\n");
+  std::filesystem::path survey_ =
+      folder_.write("muac.as",
+                    "dmy\r\nCLUSTER\tID\tSEX\tMUAC\t\r\n"
+                    "1\t1\tm\t118\t\r\n1\t2\tf\t130\t\r\n1\t3\tm\t140\t\r\n1\t4\tf\t121\t\r\n"
+                    "2\t5\tf\t150\t\r\n2\t6\tm\t128\t\r\n2\t7\tf\t145\t\r\n"
+                    "3\t8\tm\t110\t\r\n3\t9\tm\t124\t\r\n3\t10\tf\t138\t\r\n");
 };
 
 // MUAC: sum 1304, mean 130.4; squared deviations sum to 1452.4, SD = sqrt(1452.4 / 9) = 12.70;
@@ -44,8 +44,8 @@ class CliCalc : public ::testing::Test {
 //   Design effect: Sxx 34, Syy 8, Sxy 14: 3/2 * (.16 * 34 + 8 - .8 * 14) / 100 = .0336 against
 //   .24 / 10 = .024: 1.40.
 TEST_F(CliCalc, PrintsTheResultBoxLines) {
-  const test::CommandResult r = run(
-      "--var MUAC --cross SEX --prevalence MUAC --operator '<' --cut-off 125");
+  const test::CommandResult r =
+      run("--var MUAC --cross SEX --prevalence MUAC --operator '<' --cut-off 125");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out,
             "Results:\n"

@@ -53,7 +53,12 @@ core::TextGrid table_with(int records, int distinct) {
 }
 
 TEST(ClassifyVariable, CategoricalBelowFiftyTextsAndHalfTheRecords) {
-  struct Case { const char* what; int records; int distinct; VariableKind kind; };
+  struct Case {
+    const char* what;
+    int records;
+    int distinct;
+    VariableKind kind;
+  };
   const Case cases[] = {
       {"49 texts in 100 records", 100, 49, VariableKind::categorical},
       {"50 texts in 100 records", 100, 50, VariableKind::continuous},

@@ -112,16 +112,15 @@ TEST(Calculate, CrossTablesOfACategoricalVariable) {
   in.crossings[2] = {kEdema, VariableKind::categorical};
   EXPECT_THAT(
       lines(survey_of(hand_worked()), in),
-      ElementsAre("Results:",
-                  "Descriptive statistics SEX (n=10); m]  (n= 5) 50.0 %; f]  (n= 5) 50.0 %; ",
-                  "Cross table SEX with WHZ",
-                  "m:  (n=5); mean\xB1SD: -1.90 \xB1 0.96; range: (-3.00 - -0.50); 95% CI: "
-                  "(-2.74 - -1.06) ; median: -2.00",
-                  "f:  (n=5); mean\xB1SD: -0.30 \xB1 1.25; range: (-2.10 - 1.00); 95% CI: "
-                  "(-1.39 - 0.79) ; median: 0.10",
-                  "Cross table SEX with EDEMA",
-                  "m (n=5); n]  (n= 4) 80.0 %; y]  (n= 1) 20.0 %; ",
-                  "f (n=5); n]  (n= 5) 100.0 %; y]  (n= 0) 0.0 %; "));
+      ElementsAre(
+          "Results:", "Descriptive statistics SEX (n=10); m]  (n= 5) 50.0 %; f]  (n= 5) 50.0 %; ",
+          "Cross table SEX with WHZ",
+          "m:  (n=5); mean\xB1SD: -1.90 \xB1 0.96; range: (-3.00 - -0.50); 95% CI: "
+          "(-2.74 - -1.06) ; median: -2.00",
+          "f:  (n=5); mean\xB1SD: -0.30 \xB1 1.25; range: (-2.10 - 1.00); 95% CI: "
+          "(-1.39 - 0.79) ; median: 0.10",
+          "Cross table SEX with EDEMA", "m (n=5); n]  (n= 4) 80.0 %; y]  (n= 1) 20.0 %; ",
+          "f (n=5); n]  (n= 5) 100.0 %; y]  (n= 0) 0.0 %; "));
 }
 
 // WHZ < -2: cases -2.5, -2.1 (cluster 1) and -3.0 (cluster 3); -2.0 is not below -2.
@@ -216,7 +215,8 @@ TEST(Calculate, InputsThatCannotBeUsedGetAClearLine) {
        "Descriptive statistics MUAC (all):  (n=0); no values"},
       {"categorical variable without values", no_categories,
        "Descriptive statistics SOURCE (n=0); no values"},
-      {"crossing variable without values", cross_no_values, "WHZ vs. SOURCE: (all):  (n=0); no values"},
+      {"crossing variable without values", cross_no_values,
+       "WHZ vs. SOURCE: (all):  (n=0); no values"},
       {"cut-off not a number", bad_cutoff,
        "Prevalence rate WHZ < minus two: the cut-off value is not a number."},
       {"unknown operator", bad_operator,
@@ -307,8 +307,8 @@ TEST(Calculate, ARangeFromZeroToZeroSelectsTheZeros) {
 }
 
 TEST(ExportText, LinesAfterResultsUpToTheFirstEmptyLineWithTabs) {
-  const std::vector<std::string> result = {"Results:", "A (n=2); x]  (n= 1) 50.0 %; ", "B; C",
-                                           "", "after the gap"};
+  const std::vector<std::string> result = {"Results:", "A (n=2); x]  (n= 1) 50.0 %; ", "B; C", "",
+                                           "after the gap"};
   EXPECT_EQ(export_text(result, "Statistical calculator"),
             "Statistical calculator\n\nA (n=2)\tx]  (n= 1) 50.0 %\t\nB\tC\n");
 }

@@ -41,8 +41,13 @@ class RecordingLauncher : public platform::ProcessLauncher {
 // The ten children worked by hand in the calculator's own tests (three clusters; SEX, WHZ,
 // EDEMA) and a user variable WATER with two sources.
 void fill_survey(core::SurveyTable& survey) {
-  struct Child { const char* cluster; const char* sex; const char* whz; const char* water; };
-  const Child children[] = {{"1", "m", "-2.5", "well"}, {"1", "f", "-1.0", "well"},
+  struct Child {
+    const char* cluster;
+    const char* sex;
+    const char* whz;
+    const char* water;
+  };
+  const Child children[] = {{"1", "m", "-2.5", "well"},  {"1", "f", "-1.0", "well"},
                             {"1", "m", "-0.5", "river"}, {"1", "f", "-2.1", "well"},
                             {"2", "f", "0.5", "river"},  {"2", "m", "-1.5", "well"},
                             {"2", "f", "1.0", "well"},   {"3", "m", "-3.0", "river"},
@@ -251,8 +256,7 @@ TEST_F(CalculatorWindowTest, BadInputGivesALineAndNothingToExportIsSaid) {
   QTest::mouseClick(child<QPushButton>(window, "calculate"), Qt::LeftButton);
   EXPECT_THAT(window->result_lines(),
               ::testing::ElementsAre(
-                  "Results:",
-                  "Descriptive statistics MUAC (all):  (n=0); no values",
+                  "Results:", "Descriptive statistics MUAC (all):  (n=0); no values",
                   "Range 1 (from low to high) is left out: its bounds are not both numbers."));
 }
 
