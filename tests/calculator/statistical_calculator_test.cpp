@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,8 @@ struct Child {
 
 core::SurveyTable survey_of(const std::vector<Child>& children) {
   core::SurveyTable survey;
+  survey.resize(survey.column_count(),
+                std::max(survey.row_count(), static_cast<int>(children.size()) + 2));
   survey.set_cell(kSource, 0, "SOURCE");
   int row = 1;
   for (const Child& c : children) {
@@ -143,6 +146,32 @@ TEST(Calculate, PrevalenceWithIntervalAndDesignEffect) {
       "Design Effect: 1.04";
   EXPECT_THAT(lines(survey_of(hand_worked()), in), ElementsAre("Results:", expected));
   EXPECT_THAT(lines(survey_of(hand_worked("1", "2", "5")), in), ElementsAre("Results:", expected));
+}
+
+// Clusters 1 to 30 with number 17 unused: 29 clusters hold data, so the interval takes t with
+// 28 degrees of freedom and the design effect counts 29 clusters, exactly as for the same
+// children numbered 1 to 29 without a gap.
+TEST(Calculate, AGapInTheClusterNumbersChangesNothing) {
+  std::vector<std::string> numbers;
+  for (int n = 0; n <= 30; ++n) numbers.push_back(std::to_string(n));
+  // Six children per cluster, c % 4 of them wasted: 43 cases in 174 children.
+  const auto survey_numbered = [&numbers](bool with_gap) {
+    std::vector<Child> children;
+    for (int c = 1; c <= 29; ++c) {
+      const int number = with_gap && c >= 17 ? c + 1 : c;
+      for (int i = 0; i < 6; ++i) {
+        children.push_back({numbers[static_cast<std::size_t>(number)].c_str(), i % 2 ? "f" : "m",
+                            i < c % 4 ? "-2.5" : "0.2", "n"});
+      }
+    }
+    return survey_of(children);
+  };
+  CalculatorInputs in = main_variable(kWhz, VariableKind::continuous);
+  in.descriptive = false;
+  in.prevalence = {kWhz, "<", "-2", {}};
+  const std::vector<std::string> gap = lines(survey_numbered(true), in);
+  EXPECT_EQ(gap, lines(survey_numbered(false), in));
+  EXPECT_THAT(gap[1], HasSubstr("(43 of 174)"));
 }
 
 // With every child in cluster 1 (or without a cluster, which the analysis table fills with 1),
