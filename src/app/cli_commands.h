@@ -54,5 +54,6 @@ CommandAction add_table_command(CLI::App& app);
 CommandAction add_convert_command(CLI::App& app);
 CommandAction add_plausibility_command(CLI::App& app);
 CommandAction add_training_command(CLI::App& app);
+CommandAction add_calc_command(CLI::App& app);
 
 }  // namespace olvar::cli

@@ -72,6 +72,7 @@ int main(int argc, char** argv) {
       {"convert", add_convert_command(app)},
       {"plausibility", add_plausibility_command(app)},
       {"training", add_training_command(app)},
+      {"calc", add_calc_command(app)},
   };
 
   try {

@@ -19,8 +19,13 @@ std::vector<std::string> split_code_list(std::string_view code_list) {
 
 CategoryCounts DeskripStatDiscret(const core::TextGrid& table, int column,
                                   std::string_view code_list, const RowFilter& filter) {
+  return DeskripStatDiscret(table, column, split_code_list(code_list), filter);
+}
+
+CategoryCounts DeskripStatDiscret(const core::TextGrid& table, int column,
+                                  std::vector<std::string> entries, const RowFilter& filter) {
   CategoryCounts result;
-  for (std::string& entry : split_code_list(code_list)) {
+  for (std::string& entry : entries) {
     result.categories.push_back({std::move(entry), 0});
   }
   // The first entry a cell text matches depends only on the text: remember it per text, so a

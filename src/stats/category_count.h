@@ -35,4 +35,10 @@ CategoryCounts DeskripStatDiscret(const core::TextGrid& table, int column,
                                   std::string_view code_list,
                                   const RowFilter& filter = RowFilter::all_rows());
 
+// The same over entries already split (each a code followed by "]"), so that codes holding a
+// ";" of their own are counted as they stand.
+CategoryCounts DeskripStatDiscret(const core::TextGrid& table, int column,
+                                  std::vector<std::string> entries,
+                                  const RowFilter& filter = RowFilter::all_rows());
+
 }  // namespace olvar::stats

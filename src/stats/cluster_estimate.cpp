@@ -133,16 +133,22 @@ ClusterEstimate ClusterPrevalenceCI(std::span<const ClusterRecord> records, Surv
 }
 
 double DesignEffect(std::span<const ClusterRecord> records) {
+  // Only clusters that hold data count: a record without children (a cluster number skipped in
+  // the numbering, or a cluster whose values are all missing) would otherwise raise
+  // count/(count - 1) and make the result depend on how the clusters happen to be numbered.
   double sx = 0.0, sy = 0.0, sxx = 0.0, syy = 0.0, sxy = 0.0;
+  std::size_t clusters_with_data = 0;
   for (const ClusterRecord& r : records) {
+    if (!(r.m > 0.0)) continue;
+    ++clusters_with_data;
     sx += r.m;
     sy += r.a;
     sxx += r.m * r.m;
     syy += r.a * r.a;
     sxy += r.m * r.a;
   }
-  const double count = static_cast<double>(records.size());
-  if (sx == 0.0 || records.size() < 2 || !(sy > 0.0) || sy == sx) return 1.0;
+  const double count = static_cast<double>(clusters_with_data);
+  if (sx == 0.0 || clusters_with_data < 2 || !(sy > 0.0) || sy == sx) return 1.0;
   // Ratio estimator r = Y/X: cluster variance count/(count-1) * sum (y - r x)^2 / X^2 (Cochran
   // 6.13 with the finite correction left out) against r(1 - r)/X for a simple random sample.
   const double ratio = sy / sx;

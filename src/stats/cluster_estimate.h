@@ -80,9 +80,10 @@ ClusterEstimate ClusterPrevalenceCI(std::span<const ClusterRecord> records, Surv
 // The Wilson score interval (Wilson 1927) in percent for `cases` out of `n` with z = 1.96.
 IndicatorInterval wilson_interval(double cases, double n);
 
-// Design effect of the proportion sum(a) / sum(m) over all the records: the variance of the
-// ratio estimator over clusters divided by the simple-random-sample variance r(1 - r)/sum(m).
-// At least 1; 1 when it cannot be computed (fewer than two records, no case, every unit a case).
+// Design effect of the proportion sum(a) / sum(m) over the records with m > 0 (the clusters that
+// hold data, as for the interval): the variance of the ratio estimator over clusters divided by
+// the simple-random-sample variance r(1 - r)/sum(m). At least 1; 1 when it cannot be computed
+// (fewer than two clusters with data, no case, every unit a case).
 double DesignEffect(std::span<const ClusterRecord> records);
 
 // By-cluster summary of a column of the analysis table: one record per distinct non-empty text

@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "anthro/ethiopian_conversion.h"
+#include "calculator/forms_and_sheets.h"
 #include "core/date_text.h"
 #include "core/hidden_columns.h"
 #include "core/language_change.h"
@@ -31,6 +32,9 @@
 #include "core/window_caption.h"
 #include "entry/data_entry_controller.h"
 #include "platform/file_association.h"
+#include "platform/process_launcher.h"
+#include "reports/output_settings_record.h"
+#include "ui/calculator_window.h"
 #include "ui/entry_cell_delegate.h"
 #include "ui/grid_models.h"
 #include "ui/options_page_widget.h"
@@ -471,11 +475,33 @@ void SurveyWindow::build_menus() {
     apply_hidden_columns();
   });
 
+  // Each use opens a calculator window of its own; it closes with the survey window.
+  QAction* calculator_action = extras_menu_->addAction(tr("Statistical Calculator"), this, [this] {
+    auto* calculator = new CalculatorWindow(
+        {workspace_.survey, options_, app_, *prompter_,
+         [this](const std::filesystem::path& file) {
+           report_editor().open_report_editor(file);
+         }},
+        this);
+    calculator->show();
+  });
+  calculator_action->setObjectName(QStringLiteral("StatisticalCalculator"));
+  QMenu* forms = extras_menu_->addMenu(tr("Other forms and sheets"));
+  for (const calculator::FormOrSheet& entry : calculator::forms_and_sheets()) {
+    forms->addAction(to_qstring(entry.caption), this, [this, &entry] {
+      platform::SpawnProcessLauncher launcher;
+      std::error_code ec;
+      calculator::open_form_or_sheet(entry, reports::output_settings_of(app_.settings),
+                                     std::filesystem::current_path(ec), launcher, *prompter_);
+    });
+  }
+
   QToolBar* bar = addToolBar(tr("Files"));
   bar->setMovable(false);
   bar->addAction(new_action);
   bar->addAction(open_action);
   bar->addAction(save_action_);
+  bar->addAction(calculator_action);
   refresh_recent_files();
 }
 

@@ -174,6 +174,10 @@ TEST(DesignEffect, RatioOfClusterToSimpleRandomVariance) {
       // X = 60, Y = 12, r = 0.2, Sxx = 1200, Syy = 104, Sxy = 240: cluster variance
       // 3/2 * (48 + 104 - 96) / 3600 = 0.0233333; SRS variance 0.16 / 60 = 0.00266667: 8.75.
       {"clustered cases", {20, 20, 20}, {0, 2, 10}, 8.75},
+      // The same three clusters numbered 1, 3 and 5: the empty records 2 and 4 hold no data and
+      // change nothing (counted, they would give 5/4 instead of 3/2: 7.29).
+      {"numbering gaps do not count", {20, 0, 20, 0, 20}, {0, 0, 2, 0, 10}, 8.75},
+      {"one cluster with data among empty ones", {0, 30, 0}, {0, 3, 0}, 1.0},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.what);

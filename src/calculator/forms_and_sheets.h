@@ -1,0 +1,41 @@
+#pragma once
+// "Other forms and sheets" (Extras menu): blank forms and calculation sheets that come with the
+// program as separate files, opened in the office program from the current working folder.
+
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "core/prompter.h"
+#include "platform/process_launcher.h"
+#include "reports/output_settings.h"
+
+namespace olvar::calculator {
+
+enum class OpenedIn { spreadsheet, word_processor };
+
+struct FormOrSheet {
+  std::string_view caption;  // the menu entry
+  std::string_view file;     // in the current working folder
+  OpenedIn program;
+};
+
+// The entries of the menu, in order.
+std::span<const FormOrSheet> forms_and_sheets();
+
+// The command that opens the file. With "MS-Office" a sheet goes to excel.exe beside the word
+// processor (its path cut before "WINWORD.EXE") and a document to the word processor. With
+// LibreOffice the word processor is given the file and opens it in the component its type
+// needs.
+platform::ProcessCommand form_command(const FormOrSheet& entry,
+                                      const reports::OutputSettings& settings,
+                                      const std::filesystem::path& folder);
+
+// Opens the entry's file from `folder`. A missing file, or an office program that cannot be
+// started, is told through the prompter; returns whether the program was started.
+bool open_form_or_sheet(const FormOrSheet& entry, const reports::OutputSettings& settings,
+                        const std::filesystem::path& folder, platform::ProcessLauncher& launcher,
+                        core::Prompter& prompter);
+
+}  // namespace olvar::calculator
