@@ -71,6 +71,9 @@ int main(int argc, char** argv) {
       {"table", add_table_command(app)},
       {"convert", add_convert_command(app)},
       {"plausibility", add_plausibility_command(app)},
+      {"sample-size", add_sample_size_command(app)},
+      {"clusters", add_clusters_command(app)},
+      {"random-numbers", add_random_numbers_command(app)},
   };
 
   try {
