@@ -38,6 +38,30 @@ void set_cluster_table_headings(core::TextGrid& table, const core::LanguageTable
   table.set_cell(kClusterLabelColumn, 0, kClusterHeading);
 }
 
+int paste_into_table(core::TextGrid& table, int column, int row, std::string_view text) {
+  if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+  if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+  int last = 0;
+  for (int r = row; !text.empty() || r == row; ++r) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (r >= table.row_count()) break;
+    for (int c = column;; ++c) {
+      const std::size_t tab = line.find('\t');
+      if (table.contains(c, r)) {
+        table.set_cell(c, r, line.substr(0, tab));
+        last = r;
+      }
+      if (tab == std::string_view::npos) break;
+      line.remove_prefix(tab + 1);
+    }
+    if (text.empty()) break;
+  }
+  return last;
+}
+
 std::optional<std::string> check_draw(const std::vector<long long>& populations, int clusters) {
   if (clusters < 1 || clusters > kMaxClusters) {
     return "The number of clusters must be from 1 to " + std::to_string(kMaxClusters) + ".";

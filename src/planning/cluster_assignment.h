@@ -48,6 +48,11 @@ long long population_size(const core::TextGrid& table, char decimal_separator = 
 // Writes the headings of row 0: Language entries 855 and 856, and "Cluster".
 void set_cluster_table_headings(core::TextGrid& table, const core::LanguageTable& text);
 
+// The grid's paste: tab-separated lines written into the table from (column, row) on, each line
+// a row and each tab a column; what falls outside the table is left out. Line ends CR LF or LF;
+// a final line end adds no row. Returns the last row written (0 when nothing was).
+int paste_into_table(core::TextGrid& table, int column, int row, std::string_view text);
+
 // The outcome of one draw over a list of unit populations.
 struct ClusterDraw {
   int clusters = 0;                 // n

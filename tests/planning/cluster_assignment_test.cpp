@@ -181,3 +181,22 @@ TEST(ClusterAssignment, UnfitInputIsRefusedWithTheTableUnchanged) {
 
 }  // namespace
 }  // namespace olvar::planning
+
+namespace olvar::planning {
+namespace {
+
+TEST(ClusterTablePaste, WritesTabSeparatedLinesFromTheCurrentCell) {
+  core::TextGrid table(3, 4);
+  EXPECT_EQ(paste_into_table(table, 0, 1, "Abu\t2000\r\nBora\t150\textra\r\nCala\t90\nDali\t5\n"),
+            3);
+  EXPECT_EQ(table.cell(0, 1), "Abu");
+  EXPECT_EQ(table.cell(1, 2), "150");
+  EXPECT_EQ(table.cell(2, 2), "extra");
+  EXPECT_EQ(table.cell(0, 3), "Cala");  // Dali falls below the last row
+  EXPECT_EQ(paste_into_table(table, 1, 2, "777"), 2);
+  EXPECT_EQ(table.cell(1, 2), "777");
+  EXPECT_EQ(table.cell(2, 2), "extra");
+}
+
+}  // namespace
+}  // namespace olvar::planning
