@@ -4,10 +4,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+
 #include "planning/blank_forms.h"
 #include "planning/cluster_assignment.h"
 #include "planning/cluster_table_documents.h"
+#include "planning/random_number_table.h"
 #include "planning/survey_protocol.h"
+#include "support/run_command.h"
 #include "support/temp_folder.h"
 #include "support/test_paths.h"
 
@@ -109,6 +114,59 @@ TEST(BlankForms, EveryShippedFormIsHandedOutWithItsLinesJoined) {
   }
   test::TempFolder empty;
   EXPECT_FALSE(blank_form(BlankForm::mortality_simple, {empty.path(), empty.path()}));
+}
+
+bool have_soffice() { return std::system("command -v soffice >/dev/null 2>&1") == 0; }
+
+// The document as the hand-off writes it, converted to plain text by LibreOffice.
+std::string as_text_in_writer(const test::TempFolder& folder, const std::string& document) {
+  const auto rtf = folder / "document.rtf";
+  std::ofstream(rtf, std::ios::binary) << document << "}\r\n";
+  const std::string command =
+      "cd '" + folder.path().string() + "' && HOME='" + folder.path().string() +
+      "' soffice --headless --infilter='Rich Text Format' --convert-to txt:Text document.rtf";
+  const test::CommandResult result = test::run_command(command, folder.path());
+  EXPECT_EQ(result.status, 0) << result.err;
+  return test::read_file(folder / "document.txt");
+}
+
+TEST(PlanningDocuments, TheWordProcessorReadsEveryDocument) {
+  if (!have_soffice()) GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+  const core::LanguageTable text = core::LanguageTable::load(OLVAR_BUILD_DATA_DIR);
+  test::TempFolder folder;
+
+  core::PlanningPage page;
+  PlanningSession session;
+  recompute_sample_sizes(page, session);
+  const auto protocol =
+      survey_protocol(page, session.outputs, test::source_path("data/english_survey_protocol.rtf"));
+  ASSERT_TRUE(protocol);
+  const std::string protocol_text = as_text_in_writer(folder, protocol->text());
+  EXPECT_THAT(protocol_text, HasSubstr("Children aged 6 to 59 months to include:\t401"));
+  EXPECT_THAT(protocol_text, HasSubstr("Households to include:\t773"));
+  EXPECT_THAT(protocol_text, HasSubstr("0.5 per 10,000 persons per day"));
+
+  core::TextGrid table(3, 10);
+  set_cluster_table_headings(table, text);
+  paste_into_table(table, 0, 1, "Abu\t5400\nBora\t1200\nCala\t8800\n");
+  const std::string clusters_text =
+      as_text_in_writer(folder, cluster_table_document(table, text, 42).text());
+  EXPECT_THAT(clusters_text, HasSubstr("Bora\t1200"));
+  EXPECT_THAT(clusters_text, HasSubstr("Seed of the random draw: 42"));
+  EXPECT_THAT(clusters_text, HasSubstr(text.text(kReserveClusterNote)));
+
+  const std::string numbers_text =
+      as_text_in_writer(folder, random_number_document({"1", "10", "3"}, {7, 2, 9}).text());
+  EXPECT_THAT(numbers_text, HasSubstr("Range: 1 to 10, Number: 3"));
+  EXPECT_THAT(numbers_text, HasSubstr("7\t2\t9"));
+
+  const core::ProgramFolders data{test::source_path("data"), test::source_path("data")};
+  const std::string form_text =
+      as_text_in_writer(folder, blank_form(BlankForm::mortality_standard, data)->text());
+  EXPECT_THAT(form_text, HasSubstr("Demography and mortality questionnaire"));
+  for (const std::string& converted : {protocol_text, clusters_text, numbers_text, form_text}) {
+    EXPECT_EQ(converted.find('\\'), std::string::npos);  // every control word understood
+  }
 }
 
 }  // namespace
