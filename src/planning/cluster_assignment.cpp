@@ -41,6 +41,7 @@ void set_cluster_table_headings(core::TextGrid& table, const core::LanguageTable
 int paste_into_table(core::TextGrid& table, int column, int row, std::string_view text) {
   if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
   if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+  if (text.empty()) return 0;  // an empty clipboard erases nothing
   int last = 0;
   for (int r = row; !text.empty() || r == row; ++r) {
     const std::size_t end = text.find('\n');

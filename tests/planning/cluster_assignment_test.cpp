@@ -196,6 +196,8 @@ TEST(ClusterTablePaste, WritesTabSeparatedLinesFromTheCurrentCell) {
   EXPECT_EQ(paste_into_table(table, 1, 2, "777"), 2);
   EXPECT_EQ(table.cell(1, 2), "777");
   EXPECT_EQ(table.cell(2, 2), "extra");
+  EXPECT_EQ(paste_into_table(table, 0, 1, "\r\n"), 0);
+  EXPECT_EQ(table.cell(0, 1), "Abu");
 }
 
 }  // namespace
