@@ -143,7 +143,7 @@ PlanningPageWidget::PlanningPageWidget(core::PlanningPage& page, Services servic
   assign_row->addWidget(assign);
   assign_row->addSpacing(16);
   assign_row->addWidget(new QLabel(tr("Seed (empty: time of day)")));
-  QLineEdit* seed = add_edit("seed", &seed_);
+  QLineEdit* seed = add_edit("seed", &seed_, /*stored=*/false);
   seed->setMaximumWidth(110);
   assign_row->addWidget(seed);
   assign_row->addStretch(1);
@@ -157,11 +157,11 @@ PlanningPageWidget::PlanningPageWidget(core::PlanningPage& page, Services servic
   auto* numbers = new QGroupBox(tr("Random number table"));
   auto* numbers_layout = new QHBoxLayout(numbers);
   numbers_layout->addWidget(new QLabel(tr("Range from")));
-  numbers_layout->addWidget(add_edit("Edit14", &random_inputs_.Edit14));
+  numbers_layout->addWidget(add_edit("Edit14", &random_inputs_.Edit14, /*stored=*/false));
   numbers_layout->addWidget(new QLabel(tr("to")));
-  numbers_layout->addWidget(add_edit("Edit16", &random_inputs_.Edit16));
+  numbers_layout->addWidget(add_edit("Edit16", &random_inputs_.Edit16, /*stored=*/false));
   numbers_layout->addWidget(new QLabel(tr("Numbers")));
-  numbers_layout->addWidget(add_edit("Edit15", &random_inputs_.Edit15));
+  numbers_layout->addWidget(add_edit("Edit15", &random_inputs_.Edit15, /*stored=*/false));
   auto* generate = new QPushButton(tr("Generate Table"));
   generate->setObjectName(QStringLiteral("GenerateTable"));
   connect(generate, &QPushButton::clicked, this, [this] { generate_random_numbers(); });
@@ -171,14 +171,14 @@ PlanningPageWidget::PlanningPageWidget(core::PlanningPage& page, Services servic
   load();
 }
 
-QLineEdit* PlanningPageWidget::add_edit(const std::string& name, std::string* field) {
+QLineEdit* PlanningPageWidget::add_edit(const std::string& name, std::string* field, bool stored) {
   auto* edit = new QLineEdit;
   edit->setObjectName(QString::fromStdString(name));
   edits_.emplace_back(name, edit);
   bound_.emplace_back(edit, field);
-  connect(edit, &QLineEdit::textEdited, this, [this, field](const QString& typed) {
+  connect(edit, &QLineEdit::textEdited, this, [this, field, stored](const QString& typed) {
     *field = from_qstring(typed);
-    field_edited();
+    if (stored) field_edited();
   });
   return edit;
 }

@@ -78,7 +78,9 @@ class PlanningPageWidget : public QWidget {
   QLabel* problems_label() const { return problems_; }
 
  private:
-  QLineEdit* add_edit(const std::string& name, std::string* field);
+  // An edit box bound to a field; typing into a `stored` one recomputes the sample sizes and
+  // marks the survey changed (the seed and the random number inputs are not saved).
+  QLineEdit* add_edit(const std::string& name, std::string* field, bool stored = true);
   QLineEdit* add_output(const std::string& name);
   void show_fields();
   void field_edited();
