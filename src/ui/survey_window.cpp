@@ -476,10 +476,12 @@ void SurveyWindow::build_menus() {
   const auto add_forms = [this](QMenu* menu, const QString& standard, const QString& simple,
                                 planning::BlankForm standard_form,
                                 planning::BlankForm simple_form) {
-    menu->addAction(standard, this,
-                    [this, standard_form] { planning_widget_->hand_out_blank_form(standard_form); });
-    menu->addAction(simple, this,
-                    [this, simple_form] { planning_widget_->hand_out_blank_form(simple_form); });
+    menu->addAction(standard, this, [this, standard_form] {
+      planning_widget_->hand_out_blank_form(standard_form);
+    });
+    menu->addAction(simple, this, [this, simple_form] {
+      planning_widget_->hand_out_blank_form(simple_form);
+    });
   };
   add_forms(extras_menu_->addMenu(tr("Blank forms for anthropometric surveys")),
             tr("Standard form"), tr("Simple form"), planning::BlankForm::anthropometry_standard,

@@ -7,6 +7,7 @@
 #include <QAbstractItemModel>
 #include <QCheckBox>
 #include <QLabel>
+#include <QMenu>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTableView>
@@ -181,6 +182,25 @@ TEST(PlanningPageInWindow, FieldsComeFromTheSurveyFileAndEditsMarkItChanged) {
   EXPECT_FALSE(window->workspace().changed);
   QTest::keyClicks(page->edit("Surveyname"), "x");
   EXPECT_TRUE(window->workspace().changed);
+}
+
+}  // namespace
+}  // namespace olvar::ui
+
+namespace olvar::ui {
+namespace {
+
+TEST(PlanningPageInWindow, TheExtrasMenuOffersTheFourBlankForms) {
+  WindowEnvironment env;
+  auto window = env.make_window();
+  QStringList forms;
+  for (QMenu* menu : window->findChildren<QMenu*>()) {
+    if (!menu->title().startsWith(QStringLiteral("Blank forms"))) continue;
+    for (QAction* action : menu->actions()) forms << menu->title() + " / " + action->text();
+  }
+  ASSERT_EQ(forms.size(), 4) << forms.join(", ").toStdString();
+  EXPECT_TRUE(forms.contains(QStringLiteral("Blank forms for mortality surveys / ") +
+                             QString::fromStdString(env.text.text(1096))));
 }
 
 }  // namespace
