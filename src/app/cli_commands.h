@@ -55,5 +55,8 @@ CommandAction add_convert_command(CLI::App& app);
 CommandAction add_plausibility_command(CLI::App& app);
 CommandAction add_training_command(CLI::App& app);
 CommandAction add_calc_command(CLI::App& app);
+CommandAction add_sample_size_command(CLI::App& app);
+CommandAction add_clusters_command(CLI::App& app);
+CommandAction add_random_numbers_command(CLI::App& app);
 
 }  // namespace olvar::cli

@@ -73,6 +73,9 @@ int main(int argc, char** argv) {
       {"plausibility", add_plausibility_command(app)},
       {"training", add_training_command(app)},
       {"calc", add_calc_command(app)},
+      {"sample-size", add_sample_size_command(app)},
+      {"clusters", add_clusters_command(app)},
+      {"random-numbers", add_random_numbers_command(app)},
   };
 
   try {

@@ -16,6 +16,12 @@ void reset_to_new_table(Workspace& workspace, std::string_view today) {
   for (StdVar v : {StdVar::cluster, StdVar::team, StdVar::id, StdVar::hh}) {
     survey.set_cell(v, 1, "1");
   }
+  workspace.planning.survey_name.clear();
+  TextGrid& clusters = workspace.planning.cluster_table;
+  for (int row = 1; row < clusters.row_count(); ++row) {
+    for (int column = 0; column < clusters.column_count(); ++column)
+      clusters.set_cell(column, row, "");
+  }
 }
 
 void refresh_headers_on_activation(Workspace& workspace) {

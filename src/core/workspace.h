@@ -18,14 +18,20 @@
 
 namespace olvar::core {
 
-// The planning page: sample size fields and the cluster sampling table.
+// The planning page: sample size fields and the cluster sampling table. The fields start with
+// the page's defaults, which a survey file read keeps for the fields it does not carry.
 struct PlanningPage {
   std::string survey_name;
   bool cluster_sampling = true;  // "Cluster"; false for "Random"
-  std::string sc_b, sc_c, sc_d, sc_e, sc_f, sc_g;  // cluster sample size fields
-  std::string sm_a, sm_b, sm_c, sm_d, sm_e, sm_f;  // simple random sample size fields
-  std::string Edit19;                              // number of clusters
-  TextGrid cluster_table{3, 2};  // columns 0 to 2; row 0 the headings, rows 1 and up the villages
+  // Anthropometric survey: prevalence %, precision %, design effect, household size, children
+  // under five %, non-response households %.
+  std::string sc_b = "20", sc_c = "5", sc_d = "1.5", sc_e = "5", sc_f = "15", sc_g = "3";
+  // Mortality survey: death rate and precision per 10,000 per day, design effect, recall period
+  // in days, household size, non-response households %.
+  std::string sm_a = "0.5", sm_b = "0.3", sm_c = "1.5", sm_d = "93", sm_e = "5", sm_f = "3";
+  std::string Edit19 = "30";  // number of clusters
+  // Columns 0 to 2 (unit, population, clusters); row 0 the headings, rows 1 to 4999 the units.
+  TextGrid cluster_table{3, 5000};
 };
 
 // The causes (`cde1` to `cde7`) and locations (`lde1` to `lde4`) of death.
@@ -43,8 +49,8 @@ struct Workspace {
 
   PlanningPage planning;
   // Standardisation test: rows 2 to 101 hold the measurements.
-  TextGrid training_continuous{127, 102};   // columns 1 to 126
-  TextGrid training_categorical{22, 102};   // columns 1 to 21
+  TextGrid training_continuous{127, 102};  // columns 1 to 126
+  TextGrid training_categorical{22, 102};  // columns 1 to 21
   // Mortality: household level (columns 1 to 11 from row 2) and individual level (row 0 the
   // headings, rows 1 and up the households, 20 persons of 8 columns from column 5).
   TextGrid mortality_households{12, 102};
@@ -61,7 +67,8 @@ struct Workspace {
 // cleared, 100 rows with ten empty columns after WTFACTOR, the standard headers, the Variable View
 // defaults, and a first row started with `today` (the date text in the system date order) in
 // SURVDATE and "1" in CLUSTER, TEAM, ID and HH. The options, the file name and the changed state
-// are left to the command that runs it.
+// are left to the command that runs it. Of the planning page the survey name and the units of the
+// cluster sampling table are emptied; the other planning fields keep their values.
 void reset_to_new_table(Workspace& workspace, std::string_view today);
 
 // When the survey window is activated: the headers of columns 1 to 15 are rewritten from the

@@ -33,11 +33,13 @@
 #include "entry/data_entry_controller.h"
 #include "platform/file_association.h"
 #include "platform/process_launcher.h"
+#include "reports/office_hand_off.h"
 #include "reports/output_settings_record.h"
 #include "ui/calculator_window.h"
 #include "ui/entry_cell_delegate.h"
 #include "ui/grid_models.h"
 #include "ui/options_page_widget.h"
+#include "ui/planning_page.h"
 #include "ui/qt_convert.h"
 #include "ui/report_editor_window.h"
 #include "ui/result_panel_widget.h"
@@ -213,11 +215,23 @@ void SurveyWindow::build_pages() {
   pages_ = new QTabWidget;
   setCentralWidget(pages_);
 
-  auto* planning = new QWidget;
-  auto* planning_layout = new QVBoxLayout(planning);
-  planning_layout->addWidget(new QLabel(tr("Cluster sampling table")));
-  planning_layout->addWidget(grid_page(workspace_.planning.cluster_table, true));
-  page_widgets_[0] = planning;
+  PlanningPageWidget::Services planning_services;
+  planning_services.text = app_.text;
+  planning_services.folders = app_.folders;
+  planning_services.decimal_separator = app_.dates.decimal_separator;
+  planning_services.prompter = [this]() -> core::Prompter& { return *prompter_; };
+  planning_services.write_report_document = [this](const reports::DocumentBuffer& document) {
+    hand_off(document, false);
+  };
+  planning_services.hand_to_spreadsheet = [this](const reports::DocumentBuffer& table) {
+    hand_off(table, true);
+  };
+  planning_services.mark_changed = [this] { mark_changed(); };
+  planning_services.clipboard_text = [] {
+    return from_qstring(QGuiApplication::clipboard()->text());
+  };
+  planning_widget_ = new PlanningPageWidget(workspace_.planning, std::move(planning_services));
+  page_widgets_[0] = planning_widget_;
 
   training_page_ = new TrainingPage(workspace_, app_);
   training_page_->set_prompter(prompter_);
@@ -466,6 +480,22 @@ void SurveyWindow::build_menus() {
     }
     core::change_language(selected, app_.folders, *prompter_);
   });
+  const auto add_forms = [this](QMenu* menu, const QString& standard, const QString& simple,
+                                planning::BlankForm standard_form,
+                                planning::BlankForm simple_form) {
+    menu->addAction(standard, this, [this, standard_form] {
+      planning_widget_->hand_out_blank_form(standard_form);
+    });
+    menu->addAction(simple, this, [this, simple_form] {
+      planning_widget_->hand_out_blank_form(simple_form);
+    });
+  };
+  add_forms(extras_menu_->addMenu(tr("Blank forms for anthropometric surveys")),
+            tr("Standard form"), tr("Simple form"), planning::BlankForm::anthropometry_standard,
+            planning::BlankForm::anthropometry_simple);
+  add_forms(extras_menu_->addMenu(to_qstring(text(1095))), to_qstring(text(1096)),
+            to_qstring(text(1097)), planning::BlankForm::mortality_standard,
+            planning::BlankForm::mortality_simple);
   extras_menu_->addAction(tr("Ethiopian date conversion"), this, [this] {
     const anthro::EthiopianConversion done = anthro::convert_ethiopian_dates(
         workspace_.survey, app_.folders.program, app_.dates, *prompter_, [this] { evaluate_all(); });
@@ -503,6 +533,25 @@ void SurveyWindow::build_menus() {
   bar->addAction(save_action_);
   bar->addAction(calculator_action);
   refresh_recent_files();
+}
+
+void SurveyWindow::hand_off(const reports::DocumentBuffer& document, bool table) {
+  reports::OutputFolders folders = reports::output_folders(app_.folders.program, inputs_.env);
+  folders.writable_folder = app_.folders.writable;
+  folders.report_folder = app_.output_folder;
+  if (!launcher_) launcher_ = std::make_unique<platform::SpawnProcessLauncher>();
+  reports::HandOffServices services{*launcher_, *prompter_, report_editor(),
+                                    [this](int entry) { return text(entry); }};
+  try {
+    const reports::OutputSettings settings = reports::output_settings_of(app_.settings);
+    if (table) {
+      reports::HandToSpreadsheet(document, settings, folders, services);
+    } else {
+      reports::WriteReportDocument(document, settings, folders, services);
+    }
+  } catch (const std::exception& error) {
+    prompter_->inform(error.what());
+  }
 }
 
 void SurveyWindow::mark_changed() {
@@ -543,6 +592,7 @@ void SurveyWindow::reload_all() {
   variables_model_->reload();
   for (TextGridModel* model : grid_models_) model->reload();
   training_page_->reload();
+  planning_widget_->load();
   apply_hidden_columns();
   who_button_->setChecked(app_.settings.reference != core::kReferenceNchs);
   nchs_button_->setChecked(app_.settings.reference == core::kReferenceNchs);
@@ -690,6 +740,7 @@ void SurveyWindow::page_changed(int index) {
   if (current_page_ == page_index(core::SurveyPage::options) && index != current_page_) {
     save_options();
   }
+  if (index == page_index(core::SurveyPage::planning)) planning_widget_->shown();
   if (index == page_index(core::SurveyPage::options)) {
     core::enter_options_page(options_, app_.settings, inputs_.search);
     options_widget_->load();

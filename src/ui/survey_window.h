@@ -16,6 +16,8 @@
 #include "core/app_context.h"
 #include "core/options_page.h"
 #include "core/workspace.h"
+#include "platform/process_launcher.h"
+#include "reports/document_buffer.h"
 #include "ui/qt_prompter.h"
 
 class QAction;
@@ -33,6 +35,7 @@ struct EntrySettings;
 namespace olvar::ui {
 
 class OptionsPageWidget;
+class PlanningPageWidget;
 class ReportEditorWindow;
 class ResultPanelWidget;
 class SurveyTableModel;
@@ -67,6 +70,7 @@ class SurveyWindow : public QMainWindow {
   QTableView* data_view() const { return data_view_; }
   SurveyTableModel* survey_model() const { return survey_model_; }
   OptionsPageWidget* options_widget() const { return options_widget_; }
+  PlanningPageWidget* planning_widget() const { return planning_widget_; }
   ReportEditorWindow& report_editor();
   ResultPanelWidget* result_panel() const { return result_panel_; }
   TrainingPage* training_page() const { return training_page_; }
@@ -111,6 +115,8 @@ class SurveyWindow : public QMainWindow {
   std::string today_text() const;
   std::string text(int entry) const;
   void mark_changed();
+  // Writes a document (or, with `table`, a spreadsheet table) and opens it in the office program.
+  void hand_off(const reports::DocumentBuffer& document, bool table);
 
   core::AppContext& app_;
   const core::StartUpInputs& inputs_;
@@ -129,6 +135,8 @@ class SurveyWindow : public QMainWindow {
   TextGridModel* variables_model_ = nullptr;
   std::vector<TextGridModel*> grid_models_;
   OptionsPageWidget* options_widget_ = nullptr;
+  PlanningPageWidget* planning_widget_ = nullptr;
+  std::unique_ptr<platform::ProcessLauncher> launcher_;
   QRadioButton* who_button_ = nullptr;
   QRadioButton* nchs_button_ = nullptr;
   QMenu* files_menu_ = nullptr;

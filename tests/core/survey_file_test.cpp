@@ -516,8 +516,8 @@ TEST(SurveyFileWrite, LayoutOfANewSurvey) {
       "dmy\r\nSURVDATE\tCLUSTER\tTEAM\tID\tHH\tSEX\tBIRTHDAT\tMONTHS\tWEIGHT\tHEIGHT\tEDEMA\tMUAC\t"
       "WAZ\tHAZ\tWHZ\tMEASURE\tCLOTHES\tSTRATA\tWTFACTOR\t\r\n"
       "11.03.2006\t1\t\t\t\t\t\t\t12.5\t\t\t\t\t\t\t\t\t\t\t\r\n"
-      "\xA5Planning:\r\n\t\r\nCluster\t\r\n\r\n\t\r\n\t\r\n\t\t\t\t\r\n\t\r\n\t\r\n\t\r\n\t\t\t\r\n"
-      "\t\r\n\xA5Training_new:\r\n";
+      "\xA5Planning:\r\n\t\r\nCluster\t\r\n\r\n20\t\r\n5\t\r\n1.5\t5\t15\t3\t\r\n0.5\t\r\n0.3\t\r\n"
+      "1.5\t\r\n93\t5\t3\t\r\n30\t\r\n\xA5Training_new:\r\n";
   EXPECT_EQ(bytes.substr(0, expected_start.size()), expected_start);
   const std::string expected_end =
       "\xA5Mortality_new:\r\n\t\t\t\t\t\t\t\t\t\t\t\r\n\t7\t\t\t\t\t\t\t\t\t\t\r\n"

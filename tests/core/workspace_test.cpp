@@ -77,3 +77,28 @@ TEST(RefreshHeadersOnActivation, RewritesColumns16To19OnlyWhileShown) {
 
 }  // namespace
 }  // namespace olvar::core
+
+namespace olvar::core {
+namespace {
+
+TEST(ResetToNewTable, EmptiesTheSurveyNameAndTheUnitsButKeepsThePlanningFigures) {
+  Workspace ws;
+  ws.planning.survey_name = "Kara district";
+  ws.planning.sc_b = "12.5";
+  ws.planning.Edit19 = "25";
+  ws.planning.cluster_table.set_cell(0, 0, "Unit");
+  ws.planning.cluster_table.set_cell(0, 1, "Abu");
+  ws.planning.cluster_table.set_cell(1, 1, "2000");
+  ws.planning.cluster_table.set_cell(2, 4999, "RC");
+  reset_to_new_table(ws, "10/12/2026");
+  EXPECT_EQ(ws.planning.survey_name, "");
+  EXPECT_EQ(ws.planning.sc_b, "12.5");
+  EXPECT_EQ(ws.planning.Edit19, "25");
+  EXPECT_EQ(ws.planning.cluster_table.cell(0, 0), "Unit");  // the headings stay
+  EXPECT_EQ(ws.planning.cluster_table.cell(0, 1), "");
+  EXPECT_EQ(ws.planning.cluster_table.cell(1, 1), "");
+  EXPECT_EQ(ws.planning.cluster_table.cell(2, 4999), "");
+}
+
+}  // namespace
+}  // namespace olvar::core

@@ -1,0 +1,103 @@
+// olvar-cli sample-size: the two sample sizes of the Planning page from the figures given.
+
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "app/cli_commands.h"
+#include "core/text_conversions.h"
+#include "planning/sample_size.h"
+#include "planning/whole_numbers.h"
+
+namespace olvar::cli {
+
+namespace {
+
+struct SampleSizeArguments {
+  std::string sampling = "cluster";
+  std::string population;
+  core::PlanningPage page;  // starts with the page's defaults
+};
+
+int run_sample_size(SampleSizeArguments args) {
+  core::PlanningPage& page = args.page;
+  planning::PlanningSession session;
+  if (!args.population.empty()) {
+    const std::optional<float> population = core::parse_number(args.population);
+    if (!population) {
+      throw std::runtime_error("--population: \"" + args.population + "\" is not a number");
+    }
+    // As the page does it: a population size above 100 allows the correction to be switched on.
+    session.population_size = static_cast<long long>(planning::round_half_even(*population));
+    session.small_population = session.population_size > planning::kSmallestPopulationSize;
+  }
+  // Random sampling forces both design effects to 1, as choosing "Random" on the page does.
+  if (args.sampling == "random") {
+    page.cluster_sampling = false;
+    page.sc_d = "1";
+    page.sm_c = "1";
+  } else {
+    page.cluster_sampling = true;
+  }
+  planning::recompute_sample_sizes(page, session);
+  const planning::SampleSizeOutputs& out = session.outputs;
+  if (out.Panel2.empty() || out.Panel7.empty() || out.Panel3.empty() || out.Panel10.empty()) {
+    std::string why;
+    for (const std::string& problem : planning::unreadable_inputs(page)) why += "\n  " + problem;
+    if (why.empty())
+      why = "\n  a precision, household size or under-five share of 0 divides by zero";
+    throw std::runtime_error("the sample sizes cannot be computed from these figures:" + why);
+  }
+  std::cout << "children_to_include\t" << out.Panel2 << "\n"
+            << "households_for_children\t" << out.Panel7 << "\n"
+            << "persons_to_include\t" << out.Panel3 << "\n"
+            << "households_for_persons\t" << out.Panel10 << "\n";
+  return 0;
+}
+
+}  // namespace
+
+CommandAction add_sample_size_command(CLI::App& app) {
+  auto args = std::make_shared<SampleSizeArguments>();
+  CLI::App* command = app.add_subcommand(
+      "sample-size",
+      "Sample sizes of an anthropometric and a mortality survey, as the Planning page computes "
+      "them. Prints four lines, name TAB whole number: children_to_include, "
+      "households_for_children, persons_to_include, households_for_persons");
+  core::PlanningPage& page = args->page;
+  command
+      ->add_option("--sampling", args->sampling,
+                   "cluster or random (random sets both design "
+                   "effects to 1)")
+      ->check(CLI::IsMember({"cluster", "random"}))
+      ->capture_default_str();
+  command->add_option("--prevalence", page.sc_b, "Estimated prevalence, %")->capture_default_str();
+  command->add_option("--precision", page.sc_c, "Desired precision, +/- percentage points")
+      ->capture_default_str();
+  command->add_option("--design-effect", page.sc_d, "Design effect (anthropometry)")
+      ->capture_default_str();
+  command->add_option("--household-size", page.sc_e, "Average household size (anthropometry)")
+      ->capture_default_str();
+  command->add_option("--under-five", page.sc_f, "Children under five, % of the population")
+      ->capture_default_str();
+  command->add_option("--non-response", page.sc_g, "Non-response households, % (anthropometry)")
+      ->capture_default_str();
+  command->add_option("--death-rate", page.sm_a, "Estimated death rate per 10,000 per day")
+      ->capture_default_str();
+  command
+      ->add_option("--death-rate-precision", page.sm_b, "Desired precision, +/- per 10,000 per day")
+      ->capture_default_str();
+  command->add_option("--mortality-design-effect", page.sm_c, "Design effect (mortality)")
+      ->capture_default_str();
+  command->add_option("--recall-days", page.sm_d, "Recall period in days")->capture_default_str();
+  command->add_option("--mortality-household-size", page.sm_e, "Average household size (mortality)")
+      ->capture_default_str();
+  command
+      ->add_option("--mortality-non-response", page.sm_f, "Non-response households, % (mortality)")
+      ->capture_default_str();
+  command->add_option("--population", args->population,
+                      "Population size; above 100 switches the small-population correction on");
+  return [args] { return run_sample_size(*args); };
+}
+
+}  // namespace olvar::cli
