@@ -35,6 +35,7 @@
 #include "platform/process_launcher.h"
 #include "reports/office_hand_off.h"
 #include "reports/output_settings_record.h"
+#include "reports/plausibility_report.h"
 #include "ui/calculator_window.h"
 #include "ui/entry_cell_delegate.h"
 #include "ui/grid_models.h"
@@ -412,6 +413,10 @@ QWidget* SurveyWindow::build_entry_commands() {
     run_entry([&clipboard](entry::DataEntryController& entry) { return entry.paste(clipboard); });
   });
   paste->setObjectName(QStringLiteral("Apaste"));
+  bar->addSeparator();
+  QAction* plausibility =
+      bar->addAction(tr("Plausibility report"), this, [this] { run_plausibility_check(); });
+  plausibility->setObjectName(QStringLiteral("PlausibilityReport"));
   return bar;
 }
 
@@ -506,6 +511,9 @@ void SurveyWindow::build_menus() {
   });
 
   // Each use opens a calculator window of its own; it closes with the survey window.
+  QAction* plausibility_check = extras_menu_->addAction(
+      tr("Plausibility Check Anthropometry"), this, [this] { run_plausibility_check(); });
+  plausibility_check->setObjectName(QStringLiteral("PlausibilityCheck1"));
   QAction* calculator_action = extras_menu_->addAction(tr("Statistical Calculator"), this, [this] {
     auto* calculator = new CalculatorWindow(
         {workspace_.survey, options_, app_, *prompter_,
@@ -535,6 +543,30 @@ void SurveyWindow::build_menus() {
   refresh_recent_files();
 }
 
+void SurveyWindow::run_plausibility_check() {
+  if (app_.who == nullptr || !app_.who->found()) {
+    prompter_->inform("The WHO reference table is missing or unusable: the plausibility check, "
+                      "which judges WHO z-scores, cannot be made.");
+    return;
+  }
+  const BusyCursor busy;
+  // The check reports its progress in the caption; the survey's caption comes back after it.
+  const reports::PlausibilityContext context{
+      *app_.text, *app_.who, evaluation_settings(workspace_), options_, app_.folders.writable,
+      [this](std::string_view caption) {
+        setWindowTitle(to_qstring(caption));
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+      }};
+  try {
+    const reports::PlausibilityReport report = reports::Plausibility(workspace_, context);
+    refresh_caption();
+    hand_off(report.document, false);
+  } catch (const std::exception& error) {
+    refresh_caption();
+    prompter_->inform(error.what());
+  }
+}
+
 void SurveyWindow::hand_off(const reports::DocumentBuffer& document, bool table) {
   reports::OutputFolders folders = reports::output_folders(app_.folders.program, inputs_.env);
   folders.writable_folder = app_.folders.writable;
@@ -544,11 +576,8 @@ void SurveyWindow::hand_off(const reports::DocumentBuffer& document, bool table)
                                     [this](int entry) { return text(entry); }};
   try {
     const reports::OutputSettings settings = reports::output_settings_of(app_.settings);
-    if (table) {
-      reports::HandToSpreadsheet(document, settings, folders, services);
-    } else {
-      reports::WriteReportDocument(document, settings, folders, services);
-    }
+    last_hand_off_ = table ? reports::HandToSpreadsheet(document, settings, folders, services)
+                           : reports::WriteReportDocument(document, settings, folders, services);
   } catch (const std::exception& error) {
     prompter_->inform(error.what());
   }

@@ -18,6 +18,7 @@
 #include "core/workspace.h"
 #include "platform/process_launcher.h"
 #include "reports/document_buffer.h"
+#include "reports/office_hand_off.h"
 #include "ui/qt_prompter.h"
 
 class QAction;
@@ -78,6 +79,14 @@ class SurveyWindow : public QMainWindow {
   entry::DataEntryController* entry() const { return entry_.get(); }
   // Replaces the dialogs (tests script the answers).
   void set_prompter(core::Prompter* prompter);
+  // Replaces the starting of the office program (tests record the commands instead).
+  void set_launcher(std::unique_ptr<platform::ProcessLauncher> launcher) {
+    launcher_ = std::move(launcher);
+  }
+  // The document the window last handed to the office program.
+  const std::optional<reports::HandOffResult>& last_hand_off() const { return last_hand_off_; }
+  // The plausibility check of the open survey (Extras menu and the Data Entry button).
+  void run_plausibility_check();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -137,6 +146,7 @@ class SurveyWindow : public QMainWindow {
   OptionsPageWidget* options_widget_ = nullptr;
   PlanningPageWidget* planning_widget_ = nullptr;
   std::unique_ptr<platform::ProcessLauncher> launcher_;
+  std::optional<reports::HandOffResult> last_hand_off_;
   QRadioButton* who_button_ = nullptr;
   QRadioButton* nchs_button_ = nullptr;
   QMenu* files_menu_ = nullptr;

@@ -9,6 +9,8 @@
 #include <QTableView>
 #include <QTextEdit>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "anthro/who_reference.h"
 #include "core/language_table.h"
@@ -291,6 +293,52 @@ TEST_F(SurveyWindowTest, CancelAtTheUnsavedChangesQuestionBacksOut) {
   EXPECT_TRUE(prompter_.all_answers_used());
   prompter_.yes_no_cancel_answers = {Answer::no};
   EXPECT_TRUE(window->close());
+}
+
+}  // namespace
+}  // namespace olvar::ui
+
+namespace olvar::ui {
+namespace {
+
+class RecordingLauncher : public platform::ProcessLauncher {
+ public:
+  explicit RecordingLauncher(std::vector<platform::ProcessCommand>& commands)
+      : commands_(commands) {}
+  platform::StartResult start(const platform::ProcessCommand& command) override {
+    commands_.push_back(command);
+    return {true, {}};
+  }
+
+ private:
+  std::vector<platform::ProcessCommand>& commands_;
+};
+
+// Both places the plausibility check is started from write the report and hand it to the word
+// processor, and the survey's caption comes back afterwards.
+TEST_F(SurveyWindowTest, PlausibilityCheckFromTheMenuAndTheDataEntryButton) {
+  auto window = make_window();
+  ASSERT_TRUE(window->open_survey(survey_file_));
+  std::vector<platform::ProcessCommand> commands;
+  window->set_launcher(std::make_unique<RecordingLauncher>(commands));
+  const QString caption = window->windowTitle();
+  for (const char* name : {"PlausibilityCheck1", "PlausibilityReport"}) {
+    SCOPED_TRACE(name);
+    QAction* action = window->findChild<QAction*>(QString::fromLatin1(name));
+    ASSERT_NE(action, nullptr);
+    const std::size_t before = commands.size();
+    action->trigger();
+    ASSERT_TRUE(window->last_hand_off().has_value());
+    std::ifstream in(window->last_hand_off()->file, std::ios::binary);
+    const std::string document{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_EQ(document.substr(0, 6), "{\\rtf1");
+    EXPECT_NE(document.find(text_.text(893)), std::string::npos);  // "Plausibility check for:"
+    EXPECT_NE(document.find("rich.as"), std::string::npos);
+    EXPECT_EQ(commands.size(), before + 1);
+    EXPECT_EQ(window->windowTitle(), caption);
+  }
+  EXPECT_TRUE(prompter_.messages.empty());
+  EXPECT_FALSE(window->workspace().changed);
 }
 
 }  // namespace
