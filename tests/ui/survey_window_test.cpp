@@ -20,6 +20,7 @@
 #include "support/temp_folder.h"
 #include "support/test_paths.h"
 #include "ui/grid_models.h"
+#include "ui/qt_convert.h"
 #include "ui/options_page_widget.h"
 #include "ui/report_editor_window.h"
 #include "ui/rtf_document.h"
@@ -339,6 +340,26 @@ TEST_F(SurveyWindowTest, PlausibilityCheckFromTheMenuAndTheDataEntryButton) {
   }
   EXPECT_TRUE(prompter_.messages.empty());
   EXPECT_FALSE(window->workspace().changed);
+}
+
+class FailingLauncher : public platform::ProcessLauncher {
+ public:
+  platform::StartResult start(const platform::ProcessCommand&) override {
+    return {false, "no such program"};
+  }
+};
+
+// Without an office program that starts, the report opens in the program's own editor.
+TEST_F(SurveyWindowTest, AReportOpensInTheReportEditorWhenNoOfficeProgramStarts) {
+  auto window = make_window();
+  ASSERT_TRUE(window->open_survey(survey_file_));
+  window->set_launcher(std::make_unique<FailingLauncher>());
+  window->findChild<QAction*>(QStringLiteral("PlausibilityCheck1"))->trigger();
+  EXPECT_EQ(prompter_.messages.size(), 1u);  // the office program could not be started
+  EXPECT_TRUE(window->report_editor().isVisible());
+  EXPECT_TRUE(window->report_editor().text_edit()->toPlainText().contains(
+      to_qstring(text_.text(893))));
+  window->report_editor().close();
 }
 
 }  // namespace
