@@ -37,6 +37,14 @@ make_test_locales() {
   done
 }
 
+# Where ccache is installed, compilations are reused across builds and clones of the tree (the
+# paths it hashes are taken relative to the top of this tree).
+if command -v ccache >/dev/null 2>&1; then
+  export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
+  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD}
+  export CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
+fi
+
 build() {
   local preset=$1
   cmake --preset "$preset" >/dev/null
