@@ -349,6 +349,14 @@ EntryUpdate DataEntryController::delete_rows(std::optional<std::pair<int, int>> 
   first = std::max(first, 1);
   last = std::min(last, table.row_count() - 1);
   if (first > last) return finish(std::move(update));
+  {
+    RecordingPrompter asking(prompter_, update.messages);
+    const std::string question =
+        first == last ? "Delete row " + std::to_string(first) + " with all its values?"
+                      : "Delete rows " + std::to_string(first) + " to " + std::to_string(last) +
+                            " with all their values?";
+    if (!asking.ask_yes_no(question)) return finish(std::move(update));
+  }
   const int rows = table.row_count();
   table.erase_rows(first, last - first + 1);
   table.resize(table.column_count(), rows);  // the table keeps its length: empty rows at the end
@@ -486,6 +494,61 @@ EntryUpdate DataEntryController::paste(std::string_view clipboard_text) {
   update.columns_changed = table.column_count() != old_cols;
   recheck_all(update);
   return finish(std::move(update));
+}
+
+namespace {
+
+struct Block {
+  int first_column, last_column, first_row, last_row;
+  bool empty() const { return first_column > last_column || first_row > last_row; }
+};
+
+// The block between two corners, kept inside the data cells of the table.
+Block block_of(const core::SurveyTable& table, CellPosition a, CellPosition b) {
+  return {std::max(std::min(a.column, b.column), 1),
+          std::min(std::max(a.column, b.column), table.column_count() - 1),
+          std::max(std::min(a.row, b.row), 1), std::min(std::max(a.row, b.row), table.row_count() - 1)};
+}
+
+}  // namespace
+
+EntryUpdate DataEntryController::clear_cells(CellPosition corner, CellPosition opposite_corner) {
+  EntryUpdate update;
+  core::SurveyTable& table = workspace_.survey;
+  const Block block = block_of(table, corner, opposite_corner);
+  if (block.empty()) return finish(std::move(update));
+  bool cleared = false;
+  for (int row = block.first_row; row <= block.last_row; ++row) {
+    bool row_cleared = false;
+    for (int column = block.first_column; column <= block.last_column; ++column) {
+      if (table.cell(column, row).empty()) continue;
+      table.set_cell(column, row, "");
+      row_cleared = true;
+    }
+    if (!row_cleared) continue;
+    evaluate_row(row);
+    cleared = true;
+  }
+  if (!cleared) return finish(std::move(update));
+  workspace_.changed = true;
+  recheck_all(update);
+  return finish(std::move(update));
+}
+
+std::string DataEntryController::copy_cells(CellPosition corner,
+                                            CellPosition opposite_corner) const {
+  const core::SurveyTable& table = workspace_.survey;
+  const Block block = block_of(table, corner, opposite_corner);
+  std::string text;
+  if (block.empty()) return text;
+  for (int row = block.first_row; row <= block.last_row; ++row) {
+    for (int column = block.first_column; column <= block.last_column; ++column) {
+      if (column > block.first_column) text += '\t';
+      text += table.cell(column, row);
+    }
+    text += "\r\n";
+  }
+  return text;
 }
 
 EntryUpdate DataEntryController::evaluate_all() {

@@ -96,7 +96,8 @@ class DataEntryController {
   EntryUpdate new_row();
   // `InsertRowClick`: an empty row at the current row, the rows from there one lower.
   EntryUpdate insert_row();
-  // `deletebClick`: removes rows `first` to `last` (a selection), or the current row.
+  // `deletebClick`: removes rows `first` to `last` (a selection), or the current row, once the
+  // user has confirmed it (the children's measurements go with the rows).
   EntryUpdate delete_rows(std::optional<std::pair<int, int>> selection = std::nullopt);
   // `AddVariableClick` and `DeleteVariableClick` at the current column.
   EntryUpdate add_variable();
@@ -107,6 +108,12 @@ class DataEntryController {
   EntryUpdate go_to_id();
   // `ApasteClick`: the clipboard text (lines of TAB-separated cells) at the current cell.
   EntryUpdate paste(std::string_view clipboard_text);
+
+  // Delete or Backspace on a block of cells (two opposite corners): its cells emptied, their rows
+  // evaluated again. The row numbers in column 0 are not the user's to clear.
+  EntryUpdate clear_cells(CellPosition corner, CellPosition opposite_corner);
+  // The block as a spreadsheet takes it: cells separated by TAB, each row ended by a line break.
+  std::string copy_cells(CellPosition corner, CellPosition opposite_corner) const;
 
   // Every row evaluated again, then every mark: after an option save or a reference switch.
   EntryUpdate evaluate_all();

@@ -17,6 +17,8 @@
 #include <QTableView>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <limits>
 
 #include "anthro/ethiopian_conversion.h"
 #include "calculator/forms_and_sheets.h"
@@ -162,6 +164,32 @@ void SurveyWindow::refresh_result_panel() {
   result_panel_->show_panel(panel, caption,
                             {tr("Weight-for-age"), tr("Height-for-age"),
                              to_qstring(text(panel.third_label.number))});
+}
+
+void SurveyWindow::paste_clipboard() {
+  const std::string clipboard = from_qstring(QGuiApplication::clipboard()->text());
+  run_entry([&clipboard](entry::DataEntryController& entry) { return entry.paste(clipboard); });
+}
+
+std::pair<entry::CellPosition, entry::CellPosition> SurveyWindow::selected_block() const {
+  const QModelIndex current = data_view_->currentIndex();
+  int top = current.row(), bottom = current.row(), left = current.column(),
+      right = current.column();
+  const QItemSelection selection = data_view_->selectionModel()->selection();
+  if (!selection.isEmpty()) {
+    top = left = std::numeric_limits<int>::max();
+    bottom = right = -1;
+    for (const QItemSelectionRange& range : selection) {
+      top = std::min(top, range.top());
+      bottom = std::max(bottom, range.bottom());
+      left = std::min(left, range.left());
+      right = std::max(right, range.right());
+    }
+  }
+  const auto cell = [](int model_column, int model_row) {
+    return entry::CellPosition{model_column + 1, model_row + 1};  // the grid hides column and row 0
+  };
+  return {cell(left, top), cell(right, bottom)};
 }
 
 std::optional<std::pair<int, int>> SurveyWindow::selected_rows() const {
@@ -408,10 +436,7 @@ QWidget* SurveyWindow::build_entry_commands() {
   add("Button8", QStringLiteral(">>"), &entry::DataEntryController::go_last);
   add("Button3", QStringLiteral("ID"), &entry::DataEntryController::go_to_id);
   bar->addSeparator();
-  QAction* paste = bar->addAction(tr("Paste"), this, [this] {
-    const std::string clipboard = from_qstring(QGuiApplication::clipboard()->text());
-    run_entry([&clipboard](entry::DataEntryController& entry) { return entry.paste(clipboard); });
-  });
+  QAction* paste = bar->addAction(tr("Paste"), this, [this] { paste_clipboard(); });
   paste->setObjectName(QStringLiteral("Apaste"));
   bar->addSeparator();
   QAction* plausibility =
@@ -853,6 +878,23 @@ bool SurveyWindow::eventFilter(QObject* watched, QEvent* event) {
     const int key = key_event->key();
     const bool plain = key_event->modifiers() == Qt::NoModifier ||
                        key_event->modifiers() == Qt::KeypadModifier;
+    // The keys of a spreadsheet: copy and paste the block, Delete and Backspace empty it.
+    if (key_event->matches(QKeySequence::Copy)) {
+      const auto [from, to] = selected_block();
+      QGuiApplication::clipboard()->setText(to_qstring(entry_->copy_cells(from, to)));
+      return true;
+    }
+    if (key_event->matches(QKeySequence::Paste)) {
+      paste_clipboard();
+      return true;
+    }
+    if (plain && (key == Qt::Key_Delete || key == Qt::Key_Backspace)) {
+      const auto [from, to] = selected_block();
+      run_entry([from, to](entry::DataEntryController& entry) {
+        return entry.clear_cells(from, to);
+      });
+      return true;
+    }
     if (key == Qt::Key_Return || key == Qt::Key_Enter ||
         (plain && (key == Qt::Key_Tab || key == Qt::Key_Right))) {
       run_entry([](entry::DataEntryController& entry) { return entry.enter(); });

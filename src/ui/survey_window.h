@@ -30,6 +30,7 @@ class QRadioButton;
 namespace olvar::entry {
 class DataEntryController;
 struct EntryUpdate;
+struct CellPosition;
 struct EntrySettings;
 }  // namespace olvar::entry
 
@@ -126,6 +127,10 @@ class SurveyWindow : public QMainWindow {
   void mark_changed();
   // Writes a document (or, with `table`, a spreadsheet table) and opens it in the office program.
   void hand_off(const reports::DocumentBuffer& document, bool table);
+  // The Paste command of the Data Entry page (also Ctrl+V on the grid).
+  void paste_clipboard();
+  // The selected block of the grid as two corners in table cells; the current cell without one.
+  std::pair<entry::CellPosition, entry::CellPosition> selected_block() const;
 
   core::AppContext& app_;
   const core::StartUpInputs& inputs_;

@@ -283,17 +283,50 @@ TEST_F(DataEntry, InsertAndDeleteRowsMoveChildrenAndTheirMarks) {
   EXPECT_EQ(table().cell(0, 4), "4");
   EXPECT_TRUE(marked(StdVar::weight, 4));
 
+  prompter.yes_no_answers = {false};
+  page().delete_rows();  // No: nothing is deleted
+  EXPECT_EQ(prompter.questions.back(), "Delete row 2 with all its values?");
+  EXPECT_TRUE(table().row_is_empty(2));
+  EXPECT_EQ(table().cell(StdVar::id, 4), "3");
+
+  prompter.yes_no_answers = {true, true};
   page().delete_rows();                      // the current row, the empty one
   EXPECT_EQ(table().row_count(), rows + 1);  // the length stays
   EXPECT_EQ(table().cell(StdVar::id, 2), "2");
   EXPECT_TRUE(marked(StdVar::weight, 3));
 
   page().delete_rows(std::pair{1, 2});
+  EXPECT_EQ(prompter.questions.back(), "Delete rows 1 to 2 with all their values?");
   EXPECT_EQ(table().cell(StdVar::id, 1), "3");
   EXPECT_TRUE(table().row_is_empty(2));
   EXPECT_TRUE(marked(StdVar::weight, 1));
   EXPECT_FALSE(marked(StdVar::weight, 3));
   EXPECT_EQ(table().cell(0, 2), "2");
+}
+
+TEST_F(DataEntry, ClearAndCopyABlockOfCells) {
+  type_row(1, {{StdVar::survdate, "01.02.2026"}, {StdVar::sex, "f"}});
+  type_row(2, {{StdVar::survdate, "01.02.2026"}, {StdVar::sex, "m"}});
+  table().set_cell(StdVar::weight, 1, "8.5");
+  table().set_cell(StdVar::weight, 2, "9.5");
+  const CellPosition sex1{column(StdVar::sex), 1};
+  const CellPosition weight2{column(StdVar::weight), 2};
+  const std::string block = page().copy_cells(weight2, sex1);  // corners in any order
+  EXPECT_EQ(block.substr(0, 1), "f");
+  EXPECT_EQ(std::count(block.begin(), block.end(), '\n'), 2);
+  EXPECT_NE(block.find("\t8.5\r\n"), std::string::npos);
+  EXPECT_NE(block.find("\t9.5\r\n"), std::string::npos);
+
+  workspace.changed = false;
+  page().clear_cells({column(StdVar::weight), 1}, {column(StdVar::weight), 2});
+  EXPECT_TRUE(table().cell(StdVar::weight, 1).empty());
+  EXPECT_TRUE(table().cell(StdVar::weight, 2).empty());
+  EXPECT_EQ(table().cell(StdVar::sex, 2), "m");  // outside the block
+  EXPECT_TRUE(workspace.changed);
+  // Column 0 holds the row numbers: a block reaching into it keeps them.
+  page().clear_cells({0, 1}, {column(StdVar::sex), 1});
+  EXPECT_EQ(table().cell(0, 1), "1");
+  EXPECT_TRUE(table().cell(StdVar::sex, 1).empty());
 }
 
 TEST_F(DataEntry, AddAndDeleteVariableOnlyAfterTheStandardColumns) {

@@ -24,6 +24,7 @@
 #include "support/temp_folder.h"
 #include "support/test_paths.h"
 #include "ui/grid_models.h"
+#include "ui/qt_convert.h"
 #include "ui/palette.h"
 #include "ui/result_panel_widget.h"
 #include "ui/survey_window.h"
@@ -225,6 +226,7 @@ TEST_F(DataEntryViewTest, RowCommandsMoveTheChildren) {
             QVariant(QStringLiteral("2")));
   EXPECT_TRUE(window_->workspace().changed);
 
+  prompter_.yes_no_answers = {true};
   action("deleteb")->trigger();
   EXPECT_EQ(cell(StdVar::id, 2), "2");
 
@@ -232,6 +234,10 @@ TEST_F(DataEntryViewTest, RowCommandsMoveTheChildren) {
   go_to(StdVar::id, 1);
   view_->selectionModel()->select(
       QItemSelection(model_->index(0, 0), model_->index(1, 3)), QItemSelectionModel::Select);
+  prompter_.yes_no_answers = {false};  // asked first: No keeps both children
+  action("deleteb")->trigger();
+  EXPECT_EQ(cell(StdVar::id, 1), "1");
+  prompter_.yes_no_answers = {true};
   action("deleteb")->trigger();
   EXPECT_EQ(cell(StdVar::id, 1), "3");
 
@@ -397,6 +403,48 @@ TEST_F(DataEntryViewTest, WithoutPullDownEditorsEveryCellHasThePlainEditor) {
   go_to(StdVar::sex, 1);
   type_cell("2");
   EXPECT_EQ(cell(StdVar::sex, 1), "f");
+}
+
+}  // namespace
+}  // namespace olvar::ui
+
+namespace olvar::ui {
+namespace {
+
+// The grid answers the keys of a spreadsheet: Ctrl+C copies the block, Ctrl+V pastes it as the
+// Paste command does, Delete and Backspace empty the selected cells.
+TEST_F(DataEntryViewTest, CopyPasteAndDeleteKeysWorkOnTheSelectedBlock) {
+  ASSERT_TRUE(window_->open_survey(rich_survey()));
+  const int weight = core::column(StdVar::weight) - 1;  // model columns start at table column 1
+  const int height = core::column(StdVar::height) - 1;
+  view_->setCurrentIndex(model_->index(0, weight));
+  view_->selectionModel()->select(QItemSelection(model_->index(0, weight), model_->index(1, height)),
+                                  QItemSelectionModel::ClearAndSelect);
+  QTest::keySequence(view_, QKeySequence::Copy);
+  const std::string copied = from_qstring(QGuiApplication::clipboard()->text());
+  EXPECT_EQ(copied, std::string(cell(StdVar::weight, 1)) + "\t" + std::string(cell(StdVar::height, 1)) +
+                        "\r\n" + std::string(cell(StdVar::weight, 2)) + "\t" +
+                        std::string(cell(StdVar::height, 2)) + "\r\n");
+
+  window_->workspace().changed = false;
+  QTest::keyClick(view_, Qt::Key_Delete);
+  EXPECT_TRUE(cell(StdVar::weight, 1).empty());
+  EXPECT_TRUE(cell(StdVar::height, 2).empty());
+  EXPECT_TRUE(cell(StdVar::whz, 1).empty());  // the row was evaluated again
+  EXPECT_TRUE(window_->workspace().changed);
+
+  view_->setCurrentIndex(model_->index(0, weight));
+  view_->selectionModel()->clearSelection();
+  prompter_.yes_no_answers = {true};  // the paste asks first
+  QTest::keySequence(view_, QKeySequence::Paste);
+  EXPECT_EQ(copied.substr(0, copied.find('\t')), std::string(cell(StdVar::weight, 1)));
+  EXPECT_FALSE(cell(StdVar::height, 2).empty());
+  EXPECT_FALSE(cell(StdVar::whz, 1).empty());
+
+  view_->setCurrentIndex(model_->index(1, height));
+  QTest::keyClick(view_, Qt::Key_Backspace);
+  EXPECT_TRUE(cell(StdVar::height, 2).empty());
+  EXPECT_TRUE(prompter_.all_answers_used());
 }
 
 }  // namespace
