@@ -56,7 +56,7 @@ void reset_like(core::TextGrid& table, const core::SurveyTable& survey) {
 void copy_row(const core::SurveyTable& survey, int row, core::TextGrid& table) {
   // The last column is never copied: it is the empty column kept after the last variable.
   for (int column = 0; column < survey.column_count() - 1; ++column) {
-    const std::string& text = survey.cell(column, row);
+    const std::string_view text = survey.cell(column, row);
     if (!text.empty()) table.set_cell(column, row, text);
   }
 }
@@ -93,7 +93,7 @@ void SG6_uebergabe(const core::SurveyTable& survey, const AnalysisOptions& optio
   double sum = 0.0;
   std::int64_t present = 0;
   for (int row = 1; row < table.row_count(); ++row) {
-    const std::string& z_text = table.cell(z_column, row);
+    const std::string_view z_text = table.cell(z_column, row);
     if (z_text.empty()) continue;
     const float z = core::parse_tolerant(z_text, separator);
     z_values[static_cast<std::size_t>(row)] = z;
