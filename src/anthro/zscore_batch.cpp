@@ -168,6 +168,7 @@ void add_row(std::string_view line, const std::array<int, kFieldCount>& position
 void add_rows(std::string_view text, const std::array<int, kFieldCount>& position,
               Reference reference, const WhoReference& who, RowBatch& batch) {
   std::vector<std::string_view> fields;
+  batch.output.reserve(text.size() + text.size() / 2);  // the input and about 30 bytes of results
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
     add_row(text.substr(0, end), position, reference, who, fields, batch);
@@ -177,7 +178,7 @@ void add_rows(std::string_view text, const std::array<int, kFieldCount>& positio
 
 // Reads the next block of whole lines (about kBlockBytes) into `block`; `carry` holds the start
 // of a line that the previous read cut and receives the start of the line this one cuts.
-constexpr std::size_t kBlockBytes = 4 << 20;
+constexpr std::size_t kBlockBytes = 1 << 20;
 void read_block(std::istream& in, std::string& carry, std::string& block) {
   block.swap(carry);
   carry.clear();

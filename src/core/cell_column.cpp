@@ -43,26 +43,35 @@ void CellColumn::release(const Cell& cell) {
   }
 }
 
-void CellColumn::grow_to(std::size_t size) {
-  if (cells_.size() < size) cells_.resize(size);
+void CellColumn::cover(std::size_t lo, std::size_t hi) {
+  if (cells_.empty()) {
+    first_ = lo;
+    cells_.resize(hi - lo + 1);
+    return;
+  }
+  if (lo < first_) {
+    cells_.insert(cells_.begin(), first_ - lo, Cell{});
+    first_ = lo;
+  }
+  if (hi - first_ >= cells_.size()) cells_.resize(hi - first_ + 1);
 }
 
 void CellColumn::set(std::size_t row, std::string_view text) {
-  if (row >= cells_.size()) {
-    if (text.empty()) return;  // already empty: the column stays as short as it is
+  if (row - first_ >= cells_.size()) {
+    if (text.empty()) return;  // already empty: the stored rows stay as they are
     if (inside(text, cells_.data(), cells_.size() * sizeof(Cell))) {
       const std::string copy(text);
       set(row, copy);
       return;
     }
-    grow_to(row + 1);
+    cover(row, row);
   }
   if (text.size() > kInlineBytes && inside(text, overflow_.data(), overflow_.size())) {
     const std::string copy(text);  // the overflow bytes may move while the copy is appended
     set(row, copy);
     return;
   }
-  Cell& cell = cells_[row];
+  Cell& cell = cells_[row - first_];
   release(cell);
   if (text.size() <= kInlineBytes) {
     Cell fresh;
@@ -101,56 +110,84 @@ void CellColumn::compact_if_wasteful() {
 }
 
 void CellColumn::clear() {
-  cells_ = {};
-  overflow_ = {};
+  // The storage stays: a column emptied is usually filled again at once (the analysis table is
+  // rebuilt in place), and fresh memory would have to be faulted in anew.
+  first_ = 0;
+  cells_.clear();
+  overflow_.clear();
   garbage_ = 0;
 }
 
 void CellColumn::truncate(std::size_t rows) {
-  if (rows >= cells_.size()) return;
-  if (rows == 0) {
+  if (rows >= first_ + cells_.size()) return;
+  const std::size_t keep = rows > first_ ? rows - first_ : 0;
+  for (std::size_t i = keep; i < cells_.size(); ++i) release(cells_[i]);
+  cells_.resize(keep);
+  cells_.shrink_to_fit();
+  if (cells_.empty()) {
     clear();
+    overflow_.shrink_to_fit();
     return;
   }
-  for (std::size_t row = rows; row < cells_.size(); ++row) release(cells_[row]);
-  cells_.resize(rows);
-  cells_.shrink_to_fit();
   compact_if_wasteful();
 }
 
 void CellColumn::insert(std::size_t at, std::size_t count) {
-  if (at >= cells_.size() || count == 0) return;  // only empty cells below: nothing moves
-  cells_.insert(cells_.begin() + static_cast<std::ptrdiff_t>(at), count, Cell{});
+  if (cells_.empty() || count == 0 || at >= first_ + cells_.size()) return;
+  if (at <= first_) {
+    first_ += count;  // only empty cells above: the stored ones move down as a whole
+    return;
+  }
+  cells_.insert(cells_.begin() + static_cast<std::ptrdiff_t>(at - first_), count, Cell{});
 }
 
 void CellColumn::erase(std::size_t at, std::size_t count) {
-  if (at >= cells_.size() || count == 0) return;
-  const std::size_t end = std::min(cells_.size(), at + count);
-  for (std::size_t row = at; row < end; ++row) release(cells_[row]);
-  cells_.erase(cells_.begin() + static_cast<std::ptrdiff_t>(at),
-               cells_.begin() + static_cast<std::ptrdiff_t>(end));
+  if (cells_.empty() || count == 0) return;
+  const std::size_t end = at + count;
+  const std::size_t lo = std::max(at, first_);
+  const std::size_t hi = std::min(end, first_ + cells_.size());
+  if (lo < hi) {
+    for (std::size_t row = lo; row < hi; ++row) release(cells_[row - first_]);
+    cells_.erase(cells_.begin() + static_cast<std::ptrdiff_t>(lo - first_),
+                 cells_.begin() + static_cast<std::ptrdiff_t>(hi - first_));
+  }
+  // The stored rows after the erased ones move up by `count`; those inside it are gone.
+  if (first_ >= end) {
+    first_ -= count;
+  } else if (first_ > at) {
+    first_ = at;
+  }
+  if (cells_.empty()) {
+    first_ = 0;
+    return;
+  }
   compact_if_wasteful();
 }
 
 void CellColumn::swap_cells(std::size_t a, std::size_t b) {
-  if (a >= cells_.size() && b >= cells_.size()) return;
-  grow_to(std::max(a, b) + 1);
-  std::swap(cells_[a], cells_[b]);
+  if (get(a).empty() && get(b).empty()) return;
+  cover(std::min(a, b), std::max(a, b));
+  std::swap(cells_[a - first_], cells_[b - first_]);
 }
 
 void CellColumn::permute(std::size_t first, const std::vector<int>& source_rows) {
-  if (first >= cells_.size() || source_rows.empty()) return;
-  grow_to(first + source_rows.size());
+  const std::size_t end = first + source_rows.size();
+  if (cells_.empty() || source_rows.empty() || end <= first_ || first >= first_ + cells_.size()) {
+    return;  // only empty cells change places
+  }
+  cover(first, end - 1);
   std::vector<Cell> moved(source_rows.size());
   for (std::size_t i = 0; i < source_rows.size(); ++i) {
-    moved[i] = cells_[static_cast<std::size_t>(source_rows[i])];
+    moved[i] = cells_[static_cast<std::size_t>(source_rows[i]) - first_];
   }
-  std::copy(moved.begin(), moved.end(), cells_.begin() + static_cast<std::ptrdiff_t>(first));
+  std::copy(moved.begin(), moved.end(),
+            cells_.begin() + static_cast<std::ptrdiff_t>(first - first_));
 }
 
 bool operator==(const CellColumn& a, const CellColumn& b) {
-  const std::size_t rows = std::max(a.cells_.size(), b.cells_.size());
-  for (std::size_t row = 0; row < rows; ++row) {
+  const std::size_t from = std::min(a.first_, b.first_);
+  const std::size_t to = std::max(a.first_ + a.cells_.size(), b.first_ + b.cells_.size());
+  for (std::size_t row = from; row < to; ++row) {
     if (a.get(row) != b.get(row)) return false;
   }
   return true;

@@ -5,9 +5,9 @@
 // copies and moving one costs nothing, so that a table of 65,535 rows copies, grows and loses
 // columns in about the time of a memcpy.
 //
-// The cells array may be shorter than the table: cells past its end are empty. So a column that
-// was never written, or only near its top (a wide header line over short data lines), costs
-// nothing for the rest of its rows.
+// The cells array covers only the rows from the first to the last one ever written: the cells
+// outside it are empty. So a column that was never written costs nothing, and one written in a
+// single row (a wide header line, or one wide line among short ones) costs a cell or two.
 //
 // A view returned by get() stays valid until the next change to this column.
 
@@ -23,11 +23,12 @@ namespace olvar::core {
 class CellColumn {
  public:
   std::string_view get(std::size_t row) const {
-    return row < cells_.size() ? text_of(cells_[row]) : std::string_view();
+    // A row above first_ wraps round to a large index and so reads as empty too.
+    return row - first_ < cells_.size() ? text_of(cells_[row - first_]) : std::string_view();
   }
   void set(std::size_t row, std::string_view text);
 
-  // Empties every cell and gives back the memory.
+  // Empties every cell, keeping the storage for the texts that will fill it again.
   void clear();
   // Cells at and past `rows` become empty (the table got shorter).
   void truncate(std::size_t rows);
@@ -57,8 +58,10 @@ class CellColumn {
   void release(const Cell& cell);
   // Rewrites overflow_ with only the texts in use once most of it is garbage.
   void compact_if_wasteful();
-  void grow_to(std::size_t size);
+  // Widens the stored rows to take in rows lo to hi.
+  void cover(std::size_t lo, std::size_t hi);
 
+  std::size_t first_ = 0;  // the row of cells_[0]
   std::vector<Cell> cells_;
   std::string overflow_;
   std::size_t garbage_ = 0;  // overflow bytes no cell refers to any more
