@@ -74,7 +74,7 @@ void CellColumn::set(std::size_t row, std::string_view text) {
   Cell& cell = cells_[row - first_];
   release(cell);
   if (text.size() <= kInlineBytes) {
-    Cell fresh;
+    Cell fresh{};
     std::memcpy(fresh.bytes.data(), text.data(), text.size());
     fresh.bytes[kInlineBytes] = static_cast<char>(text.size());
     cell = fresh;  // through a copy: `text` may be this very cell

@@ -48,7 +48,7 @@ class CellColumn {
   // Bytes 0-6 the text and byte 7 its length (0 to 7); or byte 7 kOverflow and bytes 0-3 the
   // offset in overflow_ of a 4-byte length followed by the text.
   struct Cell {
-    std::array<char, 8> bytes{};
+    std::array<char, 8> bytes;  // trivial, so that arrays of cells copy as plain memory
   };
   static constexpr std::size_t kInlineBytes = 7;
   static constexpr char kOverflow = static_cast<char>(0xFF);
