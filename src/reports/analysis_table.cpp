@@ -68,14 +68,23 @@ void SG6_uebergabe(const core::SurveyTable& survey, const AnalysisOptions& optio
                    AnalysisTable& into) {
   const char separator = options.decimal_separator;
   core::TextGrid& table = into.table;
-  reset_like(table, survey);
   into.missing_z = 0;
   into.excluded_z = 0;
+  // Without a filter or a range every row is selected: the table is the survey less its last
+  // column, copied column by column as memory instead of cell by cell.
+  const bool every_row = filter_text.empty() && !options.selection.zr && !options.selection.zh;
+  if (every_row) {
+    table = static_cast<const core::TextGrid&>(survey);
+    table.clear_column(survey.column_count() - 1);
+  } else {
+    reset_like(table, survey);
+  }
 
   for (int row = 0; row < survey.row_count(); ++row) {
     const bool passes_filter =
         filter_text.empty() || survey.cell(filter_column, row) == filter_text;
-    if (passes_filter && range_selected(survey, row, options.selection, separator)) {
+    if (!every_row && passes_filter &&
+        range_selected(survey, row, options.selection, separator)) {
       copy_row(survey, row, table);
     }
     const bool child = filled(table, StdVar::id, row) || filled(table, StdVar::sex, row);
