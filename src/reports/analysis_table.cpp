@@ -113,6 +113,10 @@ void SG6_uebergabe(const core::SurveyTable& survey, const AnalysisOptions& optio
   const double observed_mean = present > 0 ? sum / static_cast<double>(present) : 0.0;
 
   const std::optional<anthro::FlagIndex> index = flag_index_of(z_column);
+  const std::optional<anthro::FlagTest> flag_test =
+      index ? std::optional<anthro::FlagTest>(std::in_place, *index, options.mode, observed_mean,
+                                              options.flags, separator)
+            : std::nullopt;
   for (int row = 1; row < table.row_count(); ++row) {
     if (table.cell(z_column, row).empty()) {
       if (filled(table, StdVar::sex, row) || filled(table, StdVar::weight, row) ||
@@ -123,7 +127,7 @@ void SG6_uebergabe(const core::SurveyTable& survey, const AnalysisOptions& optio
     }
     if (!index) continue;
     const float z = z_values[static_cast<std::size_t>(row)];
-    if (anthro::is_flagged(z, *index, options.mode, observed_mean, options.flags, separator)) {
+    if (flag_test->flagged(z)) {
       table.set_cell(z_column, row, "");
       ++into.excluded_z;
     }

@@ -1072,13 +1072,12 @@ const core::TextGrid& PlausibilityBuilder::with_exclusion(int column, anthro::Ex
   const anthro::FlagIndex index = column == col(StdVar::waz)   ? anthro::FlagIndex::waz
                                   : column == col(StdVar::haz) ? anthro::FlagIndex::haz
                                                                : anthro::FlagIndex::whz;
+  const anthro::FlagTest flag_test(index, mode, observed_mean, context_.options.flags, separator_);
   for (int row = 1; row < base.row_count(); ++row) {
     const std::string_view text = base.cell(column, row);
     if (text.empty()) continue;
     const float z = core::parse_tolerant(text, separator_);
-    if (mode != anthro::ExclusionMode::none &&
-        anthro::is_flagged(z, index, mode, observed_mean, context_.options.flags, separator_))
-      continue;
+    if (flag_test.flagged(z)) continue;
     excluded_.set_cell(column, row, text);
   }
   return excluded_;
