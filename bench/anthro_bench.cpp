@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <ostream>
 #include <sstream>
 #include <streambuf>
@@ -18,6 +19,7 @@
 #include "core/prompter.h"
 #include "core/survey_file.h"
 #include "core/text_conversions.h"
+#include "peak_memory.h"
 
 namespace {
 
@@ -116,6 +118,37 @@ void BM_ZscoreBatch(benchmark::State& state) {
 }
 BENCHMARK(BM_ZscoreBatch)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
+// What olvar-cli zscores does: a file of a million children in, a file with their z-scores out.
+// Wall-clock time (all cores) and the CPU time of the whole process.
+void BM_ZscoreBatchFiles(benchmark::State& state) {
+  const WhoReference who =
+      WhoReference::load(std::string(OLVAR_BUILD_DATA_DIR) + "/anthro_who2005.dat");
+  const auto folder = std::filesystem::temp_directory_path();
+  const auto input_file = folder / "olvar_bench_zscores_in.csv";
+  const auto output_file = folder / "olvar_bench_zscores_out.csv";
+  {
+    const std::string csv = csv_of(random_children(static_cast<int>(state.range(0)), 42));
+    std::ofstream out(input_file, std::ios::binary);
+    out.write(csv.data(), static_cast<std::streamsize>(csv.size()));
+  }
+  {
+    olvar::bench::PeakMemoryCounter memory(state);
+    for (auto _ : state) {
+      std::ifstream in(input_file, std::ios::binary);
+      std::ofstream out(output_file, std::ios::binary | std::ios::trunc);
+      benchmark::DoNotOptimize(run_zscore_batch(in, out, Reference::who2006, who));
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+  std::filesystem::remove(input_file);
+  std::filesystem::remove(output_file);
+}
+BENCHMARK(BM_ZscoreBatchFiles)
+    ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
+
 // Opening and saving a full survey as the window does: 65,535 children with 10 user variables,
 // read from disk with every row evaluated (WHO), and saved with its backup.
 olvar::core::Workspace full_survey() {
@@ -189,6 +222,7 @@ void BM_OpenSurvey65535WithEvaluation(benchmark::State& state) {
   }
   const auto file = std::filesystem::temp_directory_path() / "olvar_bench_open.as";
   olvar::core::write_file_with_backup(file, olvar::core::survey_file_bytes(full_survey(), kDmy));
+  olvar::bench::PeakMemoryCounter memory(state);
   for (auto _ : state) {
     olvar::core::Workspace w;
     const auto outcome = olvar::anthro::open_survey(w, file, session.get());

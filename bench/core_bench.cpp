@@ -1,8 +1,10 @@
-// The text conversions run for every cell of every survey read, evaluated and written.
+// The text conversions run for every cell of every survey read, evaluated and written; the
+// Survey table's memory, copy and shape changes at the row limit; reading survey files.
 
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "core/text_conversions.h"
 #include "core/variable_columns.h"
 #include "core/workspace.h"
+#include "peak_memory.h"
 
 namespace {
 
@@ -108,12 +111,121 @@ BENCHMARK(BM_EnsureSpareRows)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 // Adding and deleting a user variable in a survey at the row limit.
 void BM_AddAndDeleteVariable(benchmark::State& state) {
   olvar::core::Workspace ws = filled_workspace(olvar::core::kMaxRows);
+  olvar::bench::PeakMemoryCounter memory(state);
   for (auto _ : state) {
     olvar::core::add_variable(ws, 20, "VACC");
     olvar::core::delete_variable(ws, 20);
   }
 }
 BENCHMARK(BM_AddAndDeleteVariable)->Unit(benchmark::kMillisecond);
+
+// A full Survey table: 65,535 rows of 30 columns (row numbers, the 19 standard variables and
+// 10 user variables) with the texts a survey holds. "table_MB" is the heap the table holds; the
+// timed part is a copy of the whole table.
+olvar::core::SurveyTable full_table_30() {
+  using olvar::core::StdVar;
+  olvar::core::SurveyTable t;
+  t.resize(30, olvar::core::kMaxRows);
+  for (int k = 0; k < 10; ++k) t.set_cell(20 + k, 0, "VAR" + std::to_string(k));
+  std::mt19937 random(42);
+  std::normal_distribution<float> z(-0.8f, 1.1f);
+  for (int row = 1; row < olvar::core::kMaxRows; ++row) {
+    t.set_cell(StdVar::survdate, row, "12.03.2026");
+    t.set_cell(StdVar::cluster, row, std::to_string(row % 30 + 1));
+    t.set_cell(StdVar::team, row, std::to_string(row % 10 + 1));
+    t.set_cell(StdVar::id, row, std::to_string(row));
+    t.set_cell(StdVar::hh, row, std::to_string(row / 3));
+    t.set_cell(StdVar::sex, row, row % 2 ? "m" : "f");
+    t.set_cell(StdVar::birthdat, row, "01.05.2023");
+    t.set_cell(StdVar::months, row, "34.40");
+    t.set_cell(StdVar::weight, row, "10.2");
+    t.set_cell(StdVar::height, row, "82.4");
+    t.set_cell(StdVar::edema, row, "n");
+    t.set_cell(StdVar::muac, row, "142");
+    t.set_cell(StdVar::clothes, row, "n");
+    t.set_cell(StdVar::measure, row, "l");
+    t.set_cell(StdVar::wtfactor, row, "1");
+    for (StdVar v : {StdVar::waz, StdVar::haz, StdVar::whz}) {
+      t.set_cell(v, row, olvar::core::format_fixed(z(random), 4, 3));
+    }
+    for (int k = 0; k < 10; ++k) t.set_cell(20 + k, row, std::to_string((row * (k + 3)) % 97));
+  }
+  t.renumber_rows();
+  return t;
+}
+
+void BM_TableMemory65535x30(benchmark::State& state) {
+  const std::size_t before = olvar::bench::bytes_in_use();
+  const olvar::core::SurveyTable table = full_table_30();
+  state.counters["table_MB"] = olvar::bench::megabytes(olvar::bench::bytes_in_use() - before);
+  olvar::bench::PeakMemoryCounter memory(state);
+  for (auto _ : state) {
+    olvar::core::SurveyTable copy = table;
+    benchmark::DoNotOptimize(copy);
+  }
+}
+BENCHMARK(BM_TableMemory65535x30)->Unit(benchmark::kMillisecond);
+
+// Inserting a column in the middle of the full table and deleting it again.
+void BM_InsertAndEraseColumn65535(benchmark::State& state) {
+  olvar::core::SurveyTable table = full_table_30();
+  olvar::bench::PeakMemoryCounter memory(state);
+  for (auto _ : state) {
+    table.insert_column(15);
+    table.erase_column(15);
+  }
+}
+BENCHMARK(BM_InsertAndEraseColumn65535)->Unit(benchmark::kMillisecond);
+
+// Peak memory of reading a survey file from disk, against the file's size: "limit_MB" is four
+// times the file plus 30 MB. Cases: 0 the full survey (65,535 children, 30 columns); 1 a small
+// survey whose individual mortality section has 65,534 short lines under a header line of 254
+// variables; 2 the same with the wide line near the end instead.
+std::string survey_file_for_case(int which) {
+  using olvar::core::StdVar;
+  constexpr olvar::core::DateConventions dmy{olvar::core::DateOrder::dmy, '.', '.'};
+  olvar::core::Workspace w;
+  if (which == 0) {
+    w.survey = full_table_30();
+    return olvar::core::survey_file_bytes(w, dmy);
+  }
+  w.survey = filled_workspace(200).survey;
+  olvar::core::TextGrid& mortality = w.mortality_individuals;
+  mortality.resize(260, olvar::core::kMaxRows);
+  const int wide_row = which == 1 ? 0 : olvar::core::kMaxRows - 3;
+  for (int column = 1; column < 255; ++column) {
+    mortality.set_cell(column, wide_row, "V" + std::to_string(column));
+  }
+  for (int row = 1; row < olvar::core::kMaxRows; ++row) {
+    if (row == wide_row) continue;
+    mortality.set_cell(1, row, "12.03.2026");
+    mortality.set_cell(2, row, std::to_string(row % 30 + 1));
+    mortality.set_cell(3, row, row % 2 ? "m" : "f");
+  }
+  return olvar::core::survey_file_bytes(w, dmy);
+}
+
+void BM_ReadSurveyFilePeakMemory(benchmark::State& state) {
+  const std::string bytes = survey_file_for_case(static_cast<int>(state.range(0)));
+  const auto file = std::filesystem::temp_directory_path() / "olvar_bench_read_peak.as";
+  {
+    std::ofstream out(file, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+  olvar::core::SurveyReadContext context;
+  context.dates = {olvar::core::DateOrder::dmy, '.', '.'};
+  const olvar::core::Workspace start;
+  state.counters["file_MB"] = olvar::bench::megabytes(bytes.size());
+  state.counters["limit_MB"] = olvar::bench::megabytes(4 * bytes.size()) + 30.0;
+  {
+    olvar::bench::PeakMemoryCounter memory(state);
+    for (auto _ : state) {
+      benchmark::DoNotOptimize(olvar::core::DateiLesen(file, start, context));
+    }
+  }
+  std::filesystem::remove(file);
+}
+BENCHMARK(BM_ReadSurveyFilePeakMemory)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 // The largest survey the table holds: 65,534 children, the 19 standard and 10 user variables.
 olvar::core::Workspace full_survey() {
   using olvar::core::StdVar;
@@ -186,6 +298,7 @@ BENCHMARK(BM_SaveSurveyFile65535)->Unit(benchmark::kMillisecond);
 
 void BM_SortSurvey65535ByClusterThenId(benchmark::State& state) {
   const olvar::core::Workspace original = full_survey();
+  olvar::bench::PeakMemoryCounter memory(state);
   for (auto _ : state) {
     state.PauseTiming();
     olvar::core::Workspace w = original;

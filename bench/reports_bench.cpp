@@ -13,6 +13,7 @@
 #include "reports/analysis_table.h"
 #include "reports/plausibility_report.h"
 #include "stats/column_summary.h"
+#include "peak_memory.h"
 
 namespace {
 
@@ -69,6 +70,7 @@ void BM_PlausibilityReport(benchmark::State& state) {
   const olvar::reports::PlausibilityContext context{
       text, who, evaluation, olvar::core::OptionsPage{}, folder, {}};
   int total = 0;
+  olvar::bench::PeakMemoryCounter memory(state);
   for (auto _ : state) {
     const olvar::reports::PlausibilityReport report = olvar::reports::Plausibility(survey, context);
     total = report.total;
@@ -92,6 +94,7 @@ void BM_TransferAndColumnSummary(benchmark::State& state) {
   options.mode = olvar::anthro::ExclusionMode::kandu;
   const int whz = olvar::core::column(StdVar::whz);
   olvar::reports::AnalysisTable analysis;
+  olvar::bench::PeakMemoryCounter memory(state);
   for (auto _ : state) {
     olvar::reports::SG6_uebergabe(survey.survey, options, -1, whz, "", analysis);
     benchmark::DoNotOptimize(olvar::stats::DeskripStatCont(analysis.table, whz));

@@ -26,7 +26,7 @@ std::string one_decimal(float value, char decimal_separator) {
 
 std::optional<CorrectedCell> rewrite(core::SurveyTable& table, core::StdVar variable, int row,
                                      std::string after) {
-  std::string before = table.cell(variable, row);
+  std::string before(table.cell(variable, row));
   if (after == before) return std::nullopt;
   table.set_cell(variable, row, after);
   return CorrectedCell{variable, row, std::move(before), std::move(after)};

@@ -54,7 +54,7 @@ EthiopianConversion convert_ethiopian_dates(core::SurveyTable& table,
 
   for (int row = 1; row <= table.row_count() - 2; ++row) {
     for (const core::StdVar variable : {core::StdVar::survdate, core::StdVar::birthdat}) {
-      const std::string& text = table.cell(variable, row);
+      const std::string_view text = table.cell(variable, row);
       if (text.empty()) continue;
       const std::string* gregorian = calendar->gregorian(text);
       if (gregorian == nullptr) {

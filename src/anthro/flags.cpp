@@ -38,29 +38,31 @@ BoundTexts kandu_offsets(const FlagParameters& p, FlagIndex index) {
 
 }  // namespace
 
-bool is_flagged(float z, FlagIndex index, ExclusionMode mode, double observed_mean,
-                const FlagParameters& parameters, char decimal_separator) {
-  // z is held in single precision (read from a three-decimal cell), so the bounds are brought to
-  // the same precision: a z equal to a bound at that precision stays.
+FlagTest::FlagTest(FlagIndex index, ExclusionMode mode, double observed_mean,
+                   const FlagParameters& parameters, char decimal_separator) {
   switch (mode) {
     case ExclusionMode::epi_info: {
       const BoundTexts b = epi_info_range(parameters, index);
-      const float low = core::parse_tolerant(b.low, decimal_separator);
-      const float high = core::parse_tolerant(b.high, decimal_separator);
-      return low > z || z > high;
+      low_ = core::parse_tolerant(b.low, decimal_separator);
+      high_ = core::parse_tolerant(b.high, decimal_separator);
+      active_ = true;
+      break;
     }
     case ExclusionMode::kandu: {
       const BoundTexts b = kandu_offsets(parameters, index);
-      const auto low =
-          static_cast<float>(observed_mean + core::parse_tolerant(b.low, decimal_separator));
-      const auto high =
-          static_cast<float>(observed_mean + core::parse_tolerant(b.high, decimal_separator));
-      return low > z || z > high;
+      low_ = static_cast<float>(observed_mean + core::parse_tolerant(b.low, decimal_separator));
+      high_ = static_cast<float>(observed_mean + core::parse_tolerant(b.high, decimal_separator));
+      active_ = true;
+      break;
     }
     case ExclusionMode::none:
       break;
   }
-  return false;
+}
+
+bool is_flagged(float z, FlagIndex index, ExclusionMode mode, double observed_mean,
+                const FlagParameters& parameters, char decimal_separator) {
+  return FlagTest(index, mode, observed_mean, parameters, decimal_separator).flagged(z);
 }
 
 }  // namespace olvar::anthro

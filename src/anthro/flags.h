@@ -28,4 +28,18 @@ enum class FlagIndex { waz, haz, whz };
 bool is_flagged(float z, FlagIndex index, ExclusionMode mode, double observed_mean,
                 const FlagParameters& parameters, char decimal_separator = '.');
 
+// The same test with its bounds read once, for loops over every row of a table:
+// FlagTest(...).flagged(z) == is_flagged(z, ...).
+class FlagTest {
+ public:
+  FlagTest(FlagIndex index, ExclusionMode mode, double observed_mean,
+           const FlagParameters& parameters, char decimal_separator = '.');
+  bool flagged(float z) const { return active_ && (low_ > z || z > high_); }
+
+ private:
+  bool active_ = false;
+  float low_ = 0;
+  float high_ = 0;
+};
+
 }  // namespace olvar::anthro

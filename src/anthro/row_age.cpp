@@ -19,7 +19,7 @@ std::string months_text(double age_days, const core::DateConventions& convention
 
 void complete_cell(core::SurveyTable& table, StdVar variable, int row,
                    const core::DateConventions& conventions) {
-  const std::string& typed = table.cell(variable, row);
+  const std::string_view typed = table.cell(variable, row);
   std::string completed = core::complete_typed_date(typed, conventions);
   if (completed != typed) table.set_cell(variable, row, completed);
 }
@@ -35,8 +35,8 @@ double age_of_row(core::SurveyTable& table, int row, const core::DateConventions
     complete_cell(table, StdVar::birthdat, row, conventions);
   }
 
-  const std::string& survey_date = table.cell(StdVar::survdate, row);
-  const std::string& birth_date = table.cell(StdVar::birthdat, row);
+  const std::string_view survey_date = table.cell(StdVar::survdate, row);
+  const std::string_view birth_date = table.cell(StdVar::birthdat, row);
   double age_days = kMissingAge;
   if (!survey_date.empty() && !birth_date.empty()) {
     const std::optional<int> survey_day = core::day_number(survey_date, conventions, current_year);
@@ -48,7 +48,7 @@ double age_of_row(core::SurveyTable& table, int row, const core::DateConventions
     }
   }
 
-  const std::string& months = table.cell(StdVar::months, row);
+  const std::string_view months = table.cell(StdVar::months, row);
   if (!months.empty()) {
     const std::optional<float> value = core::parse_number(months, conventions.decimal_separator);
     age_days = value ? static_cast<double>(*value) * kDaysPerMonthForSurveyAges : kMissingAge;

@@ -15,7 +15,7 @@ namespace {
 using core::StdVar;
 
 void normalise_codes(core::SurveyTable& table, int row) {
-  const std::string& sex = table.cell(StdVar::sex, row);
+  const std::string_view sex = table.cell(StdVar::sex, row);
   if (sex == "1" || sex == "M") {
     table.set_cell(StdVar::sex, row, "m");
   } else if (sex == "2" || sex == "0" || sex == "F") {
@@ -24,7 +24,7 @@ void normalise_codes(core::SurveyTable& table, int row) {
   if (table.cell(StdVar::edema, row) == "N") table.set_cell(StdVar::edema, row, "n");
 }
 
-char first_char(const std::string& text) { return text.empty() ? ' ' : text.front(); }
+char first_char(std::string_view text) { return text.empty() ? ' ' : text.front(); }
 
 // The clothes weight option in whole grams; 0 when it is not a whole number.
 std::int32_t clothes_weight(const std::string& text) {
@@ -37,7 +37,7 @@ std::int32_t clothes_weight(const std::string& text) {
 
 std::int32_t measured(const core::SurveyTable& table, StdVar variable, int row, double factor,
                       char separator) {
-  const std::string& text = table.cell(variable, row);
+  const std::string_view text = table.cell(variable, row);
   if (text.empty()) return 0;
   // An unreadable text parses as -99999, a large negative value no index accepts.
   return engine_units(core::parse_tolerant(text, separator), factor);
@@ -71,7 +71,7 @@ Measurement measurement_of_row(core::SurveyTable& table, int row,
   m.weight_g = measured(table, StdVar::weight, row, 1000.0, separator);
   m.height_cm_x1000 = measured(table, StdVar::height, row, 1000.0, separator);
   m.muac_mm_x100 = measured(table, StdVar::muac, row, 100.0, separator);
-  const std::string& sex = table.cell(StdVar::sex, row);
+  const std::string_view sex = table.cell(StdVar::sex, row);
   m.sex =
       sex.empty() ? ' ' : static_cast<char>(std::tolower(static_cast<unsigned char>(sex.front())));
   return m;

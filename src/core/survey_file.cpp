@@ -344,18 +344,34 @@ void read_planning(const Section& section, PlanningPage& planning) {
   }
 }
 
+// Stores `field` with its decimal separator normalised, through `scratch` only when a character
+// has to change, so that reading a large file does not build a string per cell.
+void set_normalised(TextGrid& grid, int column, int row, std::string_view field,
+                    char decimal_separator, std::string& scratch) {
+  const char replaced = decimal_separator == ',' ? '.' : ',';
+  if (field.find(replaced) == std::string_view::npos) {
+    grid.set_cell(column, row, field);
+    return;
+  }
+  scratch.assign(field);
+  normalise_decimal(scratch, decimal_separator);
+  grid.set_cell(column, row, scratch);
+}
+
 // Stores the fields of `line` into `columns` of `row`, missing fields as empty; with a decimal
 // separator the values are normalised.
 void store_fields(TextGrid& grid, int row, std::string_view line, int first_column, int count,
                   const char* decimal_separator) {
   FieldReader reader(line);
   std::string_view field;
+  std::string scratch;
   for (int i = 0; i < count; ++i) {
     if (!reader.next(field)) field = {};
-    std::string* cell = grid.mutable_cell(first_column + i, row);
-    if (cell == nullptr) continue;
-    cell->assign(field);
-    if (decimal_separator != nullptr) normalise_decimal(*cell, *decimal_separator);
+    if (decimal_separator != nullptr) {
+      set_normalised(grid, first_column + i, row, field, *decimal_separator, scratch);
+    } else {
+      grid.set_cell(first_column + i, row, field);
+    }
   }
 }
 
@@ -469,7 +485,7 @@ void read_individuals(const Section& section, Workspace& workspace, DateOrder fi
   workspace.mortality_additional_variables.clear();
   for (int column = kMortalityFirstAdditionalColumn; column < table.column_count(); ++column) {
     if (!table.cell(column, 0).empty()) {
-      workspace.mortality_additional_variables.push_back(table.cell(column, 0));
+      workspace.mortality_additional_variables.emplace_back(table.cell(column, 0));
     }
   }
 }
@@ -813,6 +829,7 @@ SurveyReadResult read_survey_bytes(std::string_view bytes, const std::string& fi
 
   const char decimal = context.dates.decimal_separator;
   std::vector<bool> unnamed_has_value(map.unnamed_fields.size(), false);
+  std::string scratch;
   for (int row = 1; row <= rows_read; ++row) {
     const std::string_view line = lines[first_data_line + static_cast<std::size_t>(row) - 1];
     FieldReader reader(line);
@@ -832,12 +849,12 @@ SurveyReadResult read_survey_bytes(std::string_view bytes, const std::string& fi
       }
       const int slot = map.slot_of_field[static_cast<std::size_t>(position)];
       if (slot < 0) continue;
-      std::string* cell = table.mutable_cell(slot, row);
       if (slot == column(StdVar::survdate) || slot == column(StdVar::birthdat)) {
-        *cell = convert_date_from_file_order(field, file_order, context.dates);
+        table.set_cell(slot, row, convert_date_from_file_order(field, file_order, context.dates));
+      } else if (slot >= column(StdVar::months)) {
+        set_normalised(table, slot, row, field, decimal, scratch);
       } else {
-        cell->assign(field);
-        if (slot >= column(StdVar::months)) normalise_decimal(*cell, decimal);
+        table.set_cell(slot, row, field);
       }
     }
     if (context.evaluate_row) context.evaluate_row(workspace, row);
@@ -900,7 +917,13 @@ SurveyReadResult DateiLesen(const std::filesystem::path& file, Workspace start,
     throw SurveyFileError(SurveyFileError::Kind::cannot_open, file.string(), 0,
                           file.string() + ": the file cannot be opened");
   }
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // Room for the whole file at once: growing the string while reading would briefly hold it
+  // one and a half times over.
+  std::string bytes;
+  std::error_code size_error;
+  const auto size = std::filesystem::file_size(file, size_error);
+  if (!size_error) bytes.reserve(static_cast<std::size_t>(size));
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   if (in.bad()) {
     throw SurveyFileError(SurveyFileError::Kind::cannot_open, file.string(), 0,
                           file.string() + ": the file cannot be read to its end");
@@ -912,7 +935,7 @@ std::vector<std::string> unique_headers(const SurveyTable& table, int last_colum
   std::vector<std::string> headers(static_cast<std::size_t>(std::max(last_column, 0) + 1));
   std::vector<std::string> seen;
   for (int c = 1; c <= last_column; ++c) {
-    std::string name = table.cell(c, 0);
+    std::string name(table.cell(c, 0));
     if (!name.empty()) {
       while (std::find(seen.begin(), seen.end(), name) != seen.end()) name = "_" + name;
       seen.push_back(name);

@@ -31,7 +31,7 @@ void sort_rows_by(const SurveyTable& table, std::vector<int>& rows, int variable
                   char decimal_separator) {
   bool numeric = true;
   for (const int row : rows) {
-    const std::string& text = table.cell(variable, row);
+    const std::string_view text = table.cell(variable, row);
     if (!text.empty() && !parse_number(text, decimal_separator)) {
       numeric = false;
       break;
@@ -40,7 +40,7 @@ void sort_rows_by(const SurveyTable& table, std::vector<int>& rows, int variable
   std::vector<std::pair<double, int>> keyed;
   keyed.reserve(rows.size());
   for (const int row : rows) {
-    const std::string& text = table.cell(variable, row);
+    const std::string_view text = table.cell(variable, row);
     const double key = numeric ? static_cast<double>(parse_tolerant(text, decimal_separator))
                                : text_sort_key(text);
     keyed.emplace_back(key, row);
@@ -93,7 +93,7 @@ void SortSurvey(Workspace& workspace, int first, std::optional<int> second, Sort
     std::vector<int> run;
     for (std::size_t begin = 0; begin < rows.size();) {
       std::size_t end = begin + 1;
-      const std::string& value = table.cell(first, rows[begin]);
+      const std::string_view value = table.cell(first, rows[begin]);
       while (end < rows.size() && table.cell(first, rows[end]) == value) ++end;
       run.assign(rows.begin() + static_cast<std::ptrdiff_t>(begin),
                  rows.begin() + static_cast<std::ptrdiff_t>(end));

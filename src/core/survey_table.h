@@ -19,7 +19,7 @@ class SurveyTable : public TextGrid {
 
   using TextGrid::cell;
   using TextGrid::set_cell;
-  const std::string& cell(StdVar variable, int row) const { return cell(column(variable), row); }
+  std::string_view cell(StdVar variable, int row) const { return cell(column(variable), row); }
   void set_cell(StdVar variable, int row, std::string_view text) {
     set_cell(column(variable), row, text);
   }

@@ -42,7 +42,7 @@ constexpr std::array<Defaults, kStandardVariableCount + 1> kDefaults = {{
 
 std::optional<float> limit(const TextGrid& view, int row, VariableField field,
                            char decimal_separator) {
-  const std::string& text = view.cell(field_column(field), row);
+  const std::string_view text = view.cell(field_column(field), row);
   if (text.empty()) return std::nullopt;
   return parse_tolerant(text, decimal_separator);
 }
@@ -83,7 +83,7 @@ void VSG_New(TextGrid& view) {
 }
 
 VariableType variable_type(const TextGrid& view, int row) {
-  const std::string& text = view.cell(field_column(VariableField::type), row);
+  const std::string_view text = view.cell(field_column(VariableField::type), row);
   if (text == type_text(VariableType::date)) return VariableType::date;
   if (text == type_text(VariableType::character)) return VariableType::character;
   return VariableType::numeric;

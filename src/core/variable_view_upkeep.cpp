@@ -29,7 +29,7 @@ void enter_variable_view(Workspace& workspace,
 }
 
 bool complete_type_entry(Workspace& workspace, int row) {
-  const std::string& typed = workspace.variables.cell(kType, row);
+  const std::string_view typed = workspace.variables.cell(kType, row);
   VariableType type;
   if (typed == "n") {
     type = VariableType::numeric;

@@ -292,7 +292,7 @@ void DataEntryController::start_new_row(EntryUpdate& update) {
     // Only empty cells are filled: a value already typed in the new row is never replaced.
     const auto fill = [&](StdVar variable, bool on, bool count_up) {
       if (!on || !table.cell(variable, target).empty()) return;
-      const std::string& previous = table.cell(variable, above);
+      const std::string_view previous = table.cell(variable, above);
       if (previous.empty()) return;
       if (!count_up) {
         table.set_cell(variable, target, previous);
@@ -394,7 +394,7 @@ EntryUpdate DataEntryController::delete_variable() {
   }
   RecordingPrompter asking(prompter_, update.messages);
   const std::string question =
-      table.cell(col, 0) + " " + environment_.text.text(kConfirmDeleteVariable);
+      std::string(table.cell(col, 0)) + " " + environment_.text.text(kConfirmDeleteVariable);
   if (!asking.ask_yes_no(question)) return finish(std::move(update));
   if (core::delete_variable(workspace_, col)) {
     update.columns_changed = true;

@@ -56,7 +56,7 @@ void reset_like(core::TextGrid& table, const core::SurveyTable& survey) {
 void copy_row(const core::SurveyTable& survey, int row, core::TextGrid& table) {
   // The last column is never copied: it is the empty column kept after the last variable.
   for (int column = 0; column < survey.column_count() - 1; ++column) {
-    const std::string& text = survey.cell(column, row);
+    const std::string_view text = survey.cell(column, row);
     if (!text.empty()) table.set_cell(column, row, text);
   }
 }
@@ -68,14 +68,23 @@ void SG6_uebergabe(const core::SurveyTable& survey, const AnalysisOptions& optio
                    AnalysisTable& into) {
   const char separator = options.decimal_separator;
   core::TextGrid& table = into.table;
-  reset_like(table, survey);
   into.missing_z = 0;
   into.excluded_z = 0;
+  // Without a filter or a range every row is selected: the table is the survey less its last
+  // column, copied column by column as memory instead of cell by cell.
+  const bool every_row = filter_text.empty() && !options.selection.zr && !options.selection.zh;
+  if (every_row) {
+    table = static_cast<const core::TextGrid&>(survey);
+    table.clear_column(survey.column_count() - 1);
+  } else {
+    reset_like(table, survey);
+  }
 
   for (int row = 0; row < survey.row_count(); ++row) {
     const bool passes_filter =
         filter_text.empty() || survey.cell(filter_column, row) == filter_text;
-    if (passes_filter && range_selected(survey, row, options.selection, separator)) {
+    if (!every_row && passes_filter &&
+        range_selected(survey, row, options.selection, separator)) {
       copy_row(survey, row, table);
     }
     const bool child = filled(table, StdVar::id, row) || filled(table, StdVar::sex, row);
@@ -93,7 +102,7 @@ void SG6_uebergabe(const core::SurveyTable& survey, const AnalysisOptions& optio
   double sum = 0.0;
   std::int64_t present = 0;
   for (int row = 1; row < table.row_count(); ++row) {
-    const std::string& z_text = table.cell(z_column, row);
+    const std::string_view z_text = table.cell(z_column, row);
     if (z_text.empty()) continue;
     const float z = core::parse_tolerant(z_text, separator);
     z_values[static_cast<std::size_t>(row)] = z;
@@ -104,6 +113,10 @@ void SG6_uebergabe(const core::SurveyTable& survey, const AnalysisOptions& optio
   const double observed_mean = present > 0 ? sum / static_cast<double>(present) : 0.0;
 
   const std::optional<anthro::FlagIndex> index = flag_index_of(z_column);
+  const std::optional<anthro::FlagTest> flag_test =
+      index ? std::optional<anthro::FlagTest>(std::in_place, *index, options.mode, observed_mean,
+                                              options.flags, separator)
+            : std::nullopt;
   for (int row = 1; row < table.row_count(); ++row) {
     if (table.cell(z_column, row).empty()) {
       if (filled(table, StdVar::sex, row) || filled(table, StdVar::weight, row) ||
@@ -114,7 +127,7 @@ void SG6_uebergabe(const core::SurveyTable& survey, const AnalysisOptions& optio
     }
     if (!index) continue;
     const float z = z_values[static_cast<std::size_t>(row)];
-    if (anthro::is_flagged(z, *index, options.mode, observed_mean, options.flags, separator)) {
+    if (flag_test->flagged(z)) {
       table.set_cell(z_column, row, "");
       ++into.excluded_z;
     }

@@ -133,7 +133,7 @@ class PlausibilityBuilder {
  private:
   const std::string& T(int entry) const { return context_.text.text(entry); }
   double number(std::string_view text) const { return core::parse_tolerant(text, separator_); }
-  const std::string& cell(StdVar v, int row) const { return survey().cell(col(v), row); }
+  std::string_view cell(StdVar v, int row) const { return survey().cell(col(v), row); }
   const core::SurveyTable& survey() const { return workspace_.survey; }
   std::string fmt(double value, int precision, int decimals) const {
     return core::format_fixed(value, precision, decimals, separator_);
@@ -148,14 +148,14 @@ class PlausibilityBuilder {
   }
   // A z-score present for the statistics: filled and of magnitude below 20.
   std::optional<float> z_value(const core::TextGrid& table, int column, int row) const {
-    const std::string& text = table.cell(column, row);
+    const std::string_view text = table.cell(column, row);
     if (text.empty()) return std::nullopt;
     const float z = core::parse_tolerant(text, separator_);
     if (!(z > -kZLimit && z < kZLimit)) return std::nullopt;
     return z;
   }
   std::optional<double> months(const core::TextGrid& table, int row) const {
-    const std::string& text = table.cell(col(StdVar::months), row);
+    const std::string_view text = table.cell(col(StdVar::months), row);
     if (text.empty()) return std::nullopt;
     const float m = core::parse_tolerant(text, separator_);
     if (m == core::kUnreadable) return std::nullopt;
@@ -390,11 +390,11 @@ void PlausibilityBuilder::values_out_of_range() {
     const std::string line = "Line=" + std::to_string(row) + "/ID=" + esc(cell(StdVar::id, row));
     if (const auto m = months(survey(), row); m && (*m < low || *m >= high))
       age_list += line + ": " + fmt(*m, 4, 2) + " mo \\par ";
-    const std::string& h_text = cell(StdVar::height, row);
+    const std::string_view h_text = cell(StdVar::height, row);
     if (h_text.empty()) continue;
     const float h = core::parse_tolerant(h_text, separator_);
     if (h == core::kUnreadable) continue;
-    const std::string& sex = cell(StdVar::sex, row);
+    const std::string_view sex = cell(StdVar::sex, row);
     const bool out = (sex == "m" && (h < 49 || h > 145)) || (sex == "f" && (h < 49 || h > 137));
     if (out) height_list += line + ": " + fmt(h, 4, 2) + " cm \\par ";
   }
@@ -438,7 +438,7 @@ void PlausibilityBuilder::flagged_zscores() {
     std::array<bool, 3> is{};
     std::array<float, 3> z{};
     for (int i = 0; i < 3; ++i) {
-      const std::string& text = survey().cell(columns[i], row);
+      const std::string_view text = survey().cell(columns[i], row);
       z[i] = text.empty() ? core::kUnreadable : core::parse_tolerant(text, separator_);
       is[i] = !text.empty() && z[i] != core::kUnreadable && flagged(z[i], indices[i], means[i]);
       if (is[i]) ++flagged_count[i];
@@ -529,7 +529,7 @@ void PlausibilityBuilder::AgeSex_SG6(std::string_view title, const core::TextGri
   for (const int row : rows) {
     const auto m = months(table, row);
     if (!m) continue;
-    const std::string& sex = table.cell(col(StdVar::sex), row);
+    const std::string_view sex = table.cell(col(StdVar::sex), row);
     const bool boy = sex == "m", girl = sex == "f";
     if (!boy && !girl) continue;
     for (int g = 0; g < 5; ++g) {
@@ -620,20 +620,20 @@ void PlausibilityBuilder::month_of_birth() {
   std::array<int, 12> counts{};
   for (const int row : data_rows_) {
     int month = 0;
-    const std::string& birth = cell(StdVar::birthdat, row);
+    const std::string_view birth = cell(StdVar::birthdat, row);
     if (!birth.empty()) {
       // The month is the middle part of the text, or the first in month-day-year order.
       const std::size_t first = birth.find(dates.separator);
       const std::size_t second =
           first == std::string::npos ? std::string::npos : birth.find(dates.separator, first + 1);
       if (second == std::string::npos) continue;
-      const std::string part = dates.order == core::DateOrder::mdy
+      const std::string_view part = dates.order == core::DateOrder::mdy
                                    ? birth.substr(0, first)
                                    : birth.substr(first + 1, second - first - 1);
       month = std::atoi(trim(part).c_str());
     } else {
       const auto m = months(survey(), row);
-      const std::string& survdate = cell(StdVar::survdate, row);
+      const std::string_view survdate = cell(StdVar::survdate, row);
       if (!m || survdate.empty() || *m != std::floor(*m)) continue;
       const auto day = core::day_number(survdate, dates, context_.evaluation.current_year);
       if (!day) continue;
@@ -651,8 +651,8 @@ void PlausibilityBuilder::month_of_birth() {
 }
 
 std::string PlausibilityBuilder::digit_text(StdVar measure, int row) const {
-  const std::string& text = cell(measure, row);
-  if (measure != StdVar::muac) return text;
+  const std::string_view text = cell(measure, row);
+  if (measure != StdVar::muac) return std::string(text);
   const float value = core::parse_tolerant_empty_zero(text, separator_);
   if (!(value > 0)) return {};
   return core::format_fixed_trimmed(value / 10.0, 6, 1, separator_);
@@ -797,16 +797,16 @@ void PlausibilityBuilder::Praev_calc() {
     const core::TextGrid& z_table = with_exclusion(col(index), anthro::ExclusionMode::kandu);
     for (const int row : data_rows_) {
       if (t.cell(col(StdVar::team), row).empty()) continue;
-      const std::string& code = t.cell(col(StdVar::cluster), row);
-      auto [it, added] = index_of.try_emplace(code, clusters_.size());
+      const std::string_view code = t.cell(col(StdVar::cluster), row);
+      auto [it, added] = index_of.try_emplace(std::string(code), clusters_.size());
       if (added) {
-        clusters_.push_back(code);
+        clusters_.emplace_back(code);
         cluster_counts_.push_back({});
       }
       std::array<double, 9>& c = cluster_counts_[it->second];
       const auto z = z_value(z_table, col(index), row);
       if (index == StdVar::whz) {
-        const std::string& edema = t.cell(col(StdVar::edema), row);
+        const std::string_view edema = t.cell(col(StdVar::edema), row);
         const bool oedema = edema == "y" || edema == "Y";
         if (!z && !oedema) continue;
         const bool below2 = z && *z < -2, below3 = z && *z < -3;
@@ -861,7 +861,7 @@ std::string PlausibilityBuilder::Timepoints(const core::TextGrid& table, const R
   std::array<std::vector<double>, kMaxTimepoints + 1> values;
   for (const int row : rows) {
     if (table.cell(col(StdVar::team), row).empty()) continue;
-    const int k = ++children_of[table.cell(col(StdVar::cluster), row)];
+    const int k = ++children_of[std::string(table.cell(col(StdVar::cluster), row))];
     if (k > kMaxTimepoints) continue;
     if (const auto z = z_value(table, col(StdVar::whz), row)) values[k].push_back(*z);
   }
@@ -910,9 +910,9 @@ void PlausibilityBuilder::team_analysis() {
   {
     std::unordered_map<std::string, bool> seen;
     for (const int row : data_rows_) {
-      const std::string& team = cell(StdVar::team, row);
+      const std::string_view team = cell(StdVar::team, row);
       if (team.empty()) continue;
-      std::string code = team.substr(0, 7);
+      std::string code(team.substr(0, 7));
       if (seen.emplace(code, true).second) teams.push_back(std::move(code));
     }
   }
@@ -923,11 +923,11 @@ void PlausibilityBuilder::team_analysis() {
   }
   std::vector<Rows> team_rows(teams.size());
   for (const int row : data_rows_) {
-    const std::string& team = cell(StdVar::team, row);
+    const std::string_view team = cell(StdVar::team, row);
     if (team.empty()) continue;
     const auto it = std::lower_bound(
         teams.begin(), teams.end(), team.substr(0, 7),
-        [](const std::string& a, const std::string& b) {
+        [](std::string_view a, std::string_view b) {
           return std::lexicographical_compare(
               a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
                 return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
@@ -975,7 +975,7 @@ void PlausibilityBuilder::team_analysis() {
         else if (*m >= 30 && *m < 60)
           ++b;
       }
-      const std::string& sex = cell(StdVar::sex, row);
+      const std::string_view sex = cell(StdVar::sex, row);
       boys += sex == "m";
       girls += sex == "f";
     }
@@ -1073,13 +1073,12 @@ const core::TextGrid& PlausibilityBuilder::with_exclusion(int column, anthro::Ex
   const anthro::FlagIndex index = column == col(StdVar::waz)   ? anthro::FlagIndex::waz
                                   : column == col(StdVar::haz) ? anthro::FlagIndex::haz
                                                                : anthro::FlagIndex::whz;
+  const anthro::FlagTest flag_test(index, mode, observed_mean, context_.options.flags, separator_);
   for (int row = 1; row < base.row_count(); ++row) {
-    const std::string& text = base.cell(column, row);
+    const std::string_view text = base.cell(column, row);
     if (text.empty()) continue;
     const float z = core::parse_tolerant(text, separator_);
-    if (mode != anthro::ExclusionMode::none &&
-        anthro::is_flagged(z, index, mode, observed_mean, context_.options.flags, separator_))
-      continue;
+    if (flag_test.flagged(z)) continue;
     excluded_.set_cell(column, row, text);
   }
   return excluded_;

@@ -34,11 +34,11 @@ CategoryCounts DeskripStatDiscret(const core::TextGrid& table, int column,
   std::string key;
   for (int row = 1; row < table.row_count(); ++row) {
     if (!row_selected(table, row, filter)) continue;
-    const std::string& cell = table.cell(column, row);
+    const std::string_view cell = table.cell(column, row);
     if (cell.empty()) continue;
-    auto found = match_of_text.find(cell);
+    key.assign(cell);
+    auto found = match_of_text.find(key);
     if (found == match_of_text.end()) {
-      key.assign(cell);
       key.push_back(']');
       std::ptrdiff_t match = -1;
       for (std::size_t i = 0; i < result.categories.size(); ++i) {

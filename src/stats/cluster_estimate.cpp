@@ -164,11 +164,11 @@ std::vector<ClusterRecord> Cluster_Zusammenfassung(const core::TextGrid& table, 
   std::vector<ClusterRecord> records;
   std::unordered_map<std::string, std::size_t> index_of_code;
   for (int row = 1; row < table.row_count(); ++row) {
-    const std::string& code = table.cell(kClusterColumn, row);
+    const std::string_view code = table.cell(kClusterColumn, row);
     if (code.empty()) continue;
     auto [it, inserted] = index_of_code.emplace(code, records.size());
-    if (inserted) records.push_back({code, 0.0, 0.0, 0.0, 0.0});
-    const std::string& cell = table.cell(column, row);
+    if (inserted) records.push_back({std::string(code), 0.0, 0.0, 0.0, 0.0});
+    const std::string_view cell = table.cell(column, row);
     if (cell.empty()) continue;
     ClusterRecord& r = records[it->second];
     r.m += 1.0;

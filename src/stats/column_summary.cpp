@@ -18,7 +18,7 @@ ColumnSummary DeskripStatCont(const core::TextGrid& table, int column, const Row
   std::int64_t above2 = 0;
   for (int row = 1; row < table.row_count(); ++row) {
     if (!row_selected(table, row, filter)) continue;
-    const std::string& cell = table.cell(column, row);
+    const std::string_view cell = table.cell(column, row);
     if (cell.empty()) continue;
     const float x = core::parse_tolerant(cell);
     if (x == core::kUnreadable) continue;

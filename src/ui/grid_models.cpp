@@ -34,7 +34,7 @@ QVariant SurveyTableModel::data(const QModelIndex& index, int role) const {
 QVariant SurveyTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (role != Qt::DisplayRole) return {};
   if (orientation == Qt::Horizontal) return to_qstring(workspace_.survey.cell(section + 1, 0));
-  const std::string& number = workspace_.survey.cell(0, section + 1);
+  const std::string_view number = workspace_.survey.cell(0, section + 1);
   return number.empty() ? QVariant(section + 1) : QVariant(to_qstring(number));
 }
 
@@ -89,7 +89,7 @@ QVariant TextGridModel::data(const QModelIndex& index, int role) const {
 QVariant TextGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (role != Qt::DisplayRole) return {};
   if (orientation == Qt::Horizontal && headings_in_row0_) {
-    const std::string& heading = grid_.cell(section, 0);
+    const std::string_view heading = grid_.cell(section, 0);
     if (!heading.empty()) return to_qstring(heading);
   }
   return section + (orientation == Qt::Vertical ? first_row() : 0);

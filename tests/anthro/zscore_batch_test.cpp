@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 
@@ -119,6 +120,41 @@ TEST(ZscoreBatch, SurvivesArbitraryBytes) {
   const std::string out = run(input, Reference::who2006, &summary);
   EXPECT_GT(summary.rows, 1);
   EXPECT_THAT(out, HasSubstr("m,400,9,75,140,"));
+}
+
+// A file larger than the blocks the batch reads and shares among threads: every line comes out
+// once, in input order, with the z-scores it has on its own; blank lines, CR LF ends, a bad field
+// and a line longer than a block are counted as in a small file.
+TEST(ZscoreBatch, LargeInputKeepsItsOrderAcrossBlocksAndThreads) {
+  const std::string header = "id,sex,age_days,weight_kg,height_cm,note";
+  const std::string rows[] = {"m,400,9.1,75.2,", "f,900,11.4,86.0,", "m,100,5.2,58.3,",
+                              "f,x,9,75,", "m,1500,15.0,101.5,"};
+  std::string single[5];
+  for (int k = 0; k < 5; ++k) {
+    const std::string out = run(header + "\n0," + rows[k] + "\n");
+    single[k] = out.substr(out.find('\n') + 1 + 2);  // the results after "0,"
+  }
+  std::string input = header + "\n";
+  std::string expected = run(header + "\n").substr(0, run(header + "\n").find('\n') + 1);
+  constexpr int kRows = 120000;
+  for (int i = 1; i <= kRows; ++i) {
+    const int k = i % 5;
+    std::string note = i == kRows / 2 ? std::string(3 << 20, 'n') : "";  // longer than a block
+    input += std::to_string(i) + "," + rows[k] + note + (i % 3 ? "\n" : "\r\n");
+    if (i % 1000 == 0) input += "\n";
+    expected += std::to_string(i) + "," + rows[k] + note + single[k].substr(rows[k].size());
+  }
+  ZscoreBatchSummary summary;
+  const std::string out = run(input, Reference::who2006, &summary);
+  EXPECT_EQ(summary.rows, kRows);
+  EXPECT_EQ(summary.rows_without_zscore, kRows / 5);
+  EXPECT_EQ(summary.unreadable_fields.at("age_days not a number"), kRows / 5);
+  EXPECT_TRUE(out == expected) << "output differs from line "
+                               << std::count(out.begin(),
+                                             std::mismatch(out.begin(), out.end(),
+                                                           expected.begin(), expected.end())
+                                                 .first,
+                                             '\n');
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ Workspace survey_of(const std::vector<std::vector<std::string>>& rows) {
 
 std::vector<std::string> column_of(const Workspace& w, StdVar v, int rows) {
   std::vector<std::string> texts;
-  for (int row = 1; row <= rows; ++row) texts.push_back(w.survey.cell(v, row));
+  for (int row = 1; row <= rows; ++row) texts.emplace_back(w.survey.cell(v, row));
   return texts;
 }
 

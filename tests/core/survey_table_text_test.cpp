@@ -43,7 +43,7 @@ TEST(SurveyTableText, HeaderAndRowsUpToTheLastFilledOneAsHeld) {
   table.renumber_rows();  // the row numbers of column 0 are never printed
 
   std::string expected = "SURVDATE";
-  for (int k = 2; k <= 19; ++k) expected += "\t" + table.cell(k, 0);
+  for (int k = 2; k <= 19; ++k) expected.append("\t").append(table.cell(k, 0));
   expected += "\tAGE\n";
   const std::string tabs_before_sex(5, '\t');  // columns 1 to 5 empty
   expected += tabs_before_sex + "m\t\t\t 12.5" + std::string(11, '\t') + "x\n";

@@ -30,9 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   context.dates = DateConventions{DateOrder::dmy, '.', '.'};
   // Row evaluation reads and writes cells of the row it is given, as the real one does.
   context.evaluate_row = [](Workspace& workspace, int row) {
-    std::string* months = workspace.survey.mutable_cell(8, row);
-    if (months == nullptr) __builtin_trap();
-    if (months->size() > 1000) months->resize(1000);
+    if (!workspace.survey.contains(8, row)) __builtin_trap();
+    const std::string_view months = workspace.survey.cell(8, row);
+    if (months.size() > 1000) workspace.survey.set_cell(8, row, months.substr(0, 1000));
   };
   try {
     const auto first = olvar::core::read_survey_bytes(bytes, "fuzz.as", Workspace{}, context);

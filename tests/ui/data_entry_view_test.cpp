@@ -71,7 +71,7 @@ class DataEntryViewTest : public testing::Test {
   }
   int current_row() const { return SurveyTableModel::table_row(view_->currentIndex()); }
 
-  const std::string& cell(StdVar variable, int row) const {
+  std::string_view cell(StdVar variable, int row) const {
     return window_->workspace().survey.cell(variable, row);
   }
   bool marked(int column, int row) const {

@@ -41,7 +41,7 @@ class SurveyWindowTest : public testing::Test {
 
   std::unique_ptr<SurveyWindow> make_window() { return env_.make_window(); }
 
-  static float number(const std::string& cell) { return core::parse_tolerant(cell); }
+  static float number(std::string_view cell) { return core::parse_tolerant(cell); }
 
   WindowEnvironment env_;
   test::TempFolder& temp_ = env_.temp;
@@ -59,8 +59,8 @@ TEST_F(SurveyWindowTest, TypedWeightChangesThatRowsWazAndSurvivesSaveAndReopen) 
   EXPECT_FALSE(window->workspace().changed);
 
   const core::SurveyTable& table = window->workspace().survey;
-  const std::string waz_before = table.cell(StdVar::waz, 1);
-  const std::string waz_row2 = table.cell(StdVar::waz, 2);
+  const std::string waz_before(table.cell(StdVar::waz, 1));
+  const std::string waz_row2(table.cell(StdVar::waz, 2));
   ASSERT_FALSE(waz_before.empty());
   int first_changed = -1;
   int last_changed = -1;
@@ -80,7 +80,7 @@ TEST_F(SurveyWindowTest, TypedWeightChangesThatRowsWazAndSurvivesSaveAndReopen) 
   EXPECT_EQ(last_changed, 0);
   EXPECT_TRUE(window->workspace().changed);
   EXPECT_TRUE(window->windowTitle().endsWith(QStringLiteral("*")));
-  const std::string waz_after = table.cell(StdVar::waz, 1);
+  const std::string waz_after(table.cell(StdVar::waz, 1));
 
   ASSERT_TRUE(window->save_survey());
   EXPECT_FALSE(window->workspace().changed);
@@ -186,7 +186,7 @@ TEST_F(SurveyWindowTest, SettingsModeShowsPlanningWithTheReducedTabs) {
 TEST_F(SurveyWindowTest, ReferenceChoiceReevaluatesTheZScores) {
   auto window = make_window();
   ASSERT_TRUE(window->open_survey(survey_file_));
-  const std::string who_waz = window->workspace().survey.cell(StdVar::waz, 1);
+  const std::string who_waz(window->workspace().survey.cell(StdVar::waz, 1));
   app_.settings.reference = core::kReferenceNchs;
   window->options().Edit26 = "0";
   // The reference buttons call the same evaluation; here through the Options page's save.
