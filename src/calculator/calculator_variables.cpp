@@ -10,9 +10,9 @@ namespace olvar::calculator {
 std::vector<std::string> variable_list(const core::TextGrid& survey) {
   std::vector<std::string> names;
   for (int column = 1; column < survey.column_count() - 2; ++column) {
-    const std::string& name = survey.cell(column, 0);
+    const std::string_view name = survey.cell(column, 0);
     if (name.empty()) break;
-    names.push_back(name);
+    names.emplace_back(name);
   }
   return names;
 }
@@ -49,9 +49,9 @@ VariableKind classify_variable(const core::TextGrid& analysis, int column) {
   // The count only has to reach the limit: beyond it the answer cannot change.
   std::unordered_set<std::string> distinct;
   for (int row = 1; row < analysis.row_count(); ++row) {
-    const std::string& text = analysis.cell(column, row);
+    const std::string_view text = analysis.cell(column, row);
     if (text.empty()) continue;
-    distinct.insert(text);
+    distinct.emplace(text);
     if (static_cast<int>(distinct.size()) >= kCategoricalDistinctLimit) break;
   }
   using core::StdVar;

@@ -97,7 +97,7 @@ CategoryList category_list(const core::TextGrid& table, int column) {
   CategoryList list;
   std::unordered_set<std::string> seen;
   for (int row = 1; row < table.row_count(); ++row) {
-    const std::string& text = table.cell(column, row);
+    const std::string text(table.cell(column, row));
     if (text.empty() || seen.contains(text)) continue;
     if (static_cast<int>(list.codes.size()) == kMaxCategories) {
       list.too_many = true;
@@ -180,7 +180,7 @@ class Calculation {
  private:
   char separator() const { return options_.decimal_separator; }
   bool valid_column(int column) const { return column >= 1 && column < survey_.column_count(); }
-  const std::string& name(int column) const { return survey_.cell(column, 0); }
+  std::string name(int column) const { return std::string(survey_.cell(column, 0)); }
 
   void message(std::string_view text) {
     const auto& m = result_.messages;
@@ -273,7 +273,7 @@ class Calculation {
     Tally t;
     t.cluster_of_row.assign(static_cast<std::size_t>(table.row_count()), 0);
     for (int row = 1; row < table.row_count(); ++row) {
-      const std::string& text = table.cell(kClusterColumn, row);
+      const std::string_view text = table.cell(kClusterColumn, row);
       if (text.empty()) continue;
       const std::optional<int> c = core::parse_whole_number(text);
       if (!c || *c < 1 || *c > kMaxClusters) {
@@ -293,7 +293,7 @@ class Calculation {
   }
 
   static bool has_prevalence_value(const core::TextGrid& table, int column, int row) {
-    const std::string& text = table.cell(column, row);
+    const std::string_view text = table.cell(column, row);
     return text.find_last_not_of(' ') != std::string::npos;
   }
 
@@ -423,7 +423,7 @@ class Calculation {
     for (int row = 1; row < table.row_count(); ++row) {
       const int c = t.cluster_of_row[static_cast<std::size_t>(row)];
       if (c == 0) continue;
-      const auto found = index_of.find(table.cell(column, row));
+      const auto found = index_of.find(std::string(table.cell(column, row)));
       if (found != index_of.end()) cases[found->second][static_cast<std::size_t>(c)] += 1.0;
     }
     for (std::size_t i = 0; i < list.codes.size(); ++i) {
