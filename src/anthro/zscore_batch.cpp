@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "anthro/zscore_engine.h"
+#include "core/csv_reader.h"
 #include "core/text_conversions.h"
 
 namespace olvar::anthro {
@@ -25,30 +26,7 @@ std::string lower(std::string_view text) {
   return out;
 }
 
-// Splits one comma-separated line into views of its fields; a field in double quotes may hold
-// commas (its quotes stay in the view; the fields this reader interprets never need them).
-void split_fields(std::string_view line, std::vector<std::string_view>& fields) {
-  fields.clear();
-  std::size_t start = 0;
-  bool quoted = false;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    if (line[i] == '"') {
-      quoted = !quoted;
-    } else if (line[i] == ',' && !quoted) {
-      fields.push_back(line.substr(start, i - start));
-      start = i + 1;
-    }
-  }
-  fields.push_back(line.substr(start));
-}
-
-std::string_view unquoted(std::string_view field) {
-  field = core::trim_spaces(field);
-  if (field.size() >= 2 && field.front() == '"' && field.back() == '"') {
-    field = core::trim_spaces(field.substr(1, field.size() - 2));
-  }
-  return field;
-}
+std::string_view trimmed(std::string_view field) { return core::trim_spaces(field); }
 
 std::string zscore_text(const IndexResult& index) {
   if (!index.computed()) return {};
@@ -65,14 +43,14 @@ struct RowInput {
   std::optional<Field> unreadable;  // the first field that could not be used
 };
 
-RowInput read_row(const std::vector<std::string_view>& fields,
+RowInput read_row(const std::vector<std::string>& fields,
                   const std::array<int, kFieldCount>& position) {
   RowInput row;
   Measurement& m = row.measurement;
   auto text = [&](Field f) -> std::string_view {
     const int at = position[f];
     if (at < 0 || at >= static_cast<int>(fields.size())) return {};
-    return unquoted(fields[static_cast<std::size_t>(at)]);
+    return trimmed(fields[static_cast<std::size_t>(at)]);
   };
   auto fail = [&](Field f) {
     if (!row.unreadable) row.unreadable = f;
@@ -128,17 +106,23 @@ std::string ZscoreBatchSummary::describe() const {
 ZscoreBatchSummary run_zscore_batch(std::istream& in, std::ostream& out, Reference reference,
                                     const WhoReference& who) {
   ZscoreBatchSummary summary;
-  std::string line;
-  if (!std::getline(in, line))
-    throw ZscoreBatchError("the input is empty: a header line is needed");
-  if (!line.empty() && line.back() == '\r') line.pop_back();
+  core::CsvReader reader(in);
+  std::vector<std::string> fields;
+  auto next_record = [&] {
+    try {
+      return reader.next(fields);
+    } catch (const core::CsvError& e) {
+      throw ZscoreBatchError(std::string("the input is not well-formed CSV: ") + e.what());
+    } catch (const std::runtime_error& e) {
+      throw ZscoreBatchError(e.what());
+    }
+  };
+  if (!next_record()) throw ZscoreBatchError("the input is empty: a header line is needed");
 
-  std::vector<std::string_view> fields;
-  split_fields(line, fields);
   std::array<int, kFieldCount> position;
   position.fill(-1);
   for (std::size_t i = 0; i < fields.size(); ++i) {
-    const std::string name = lower(unquoted(fields[i]));
+    const std::string name = lower(fields[i]);
     for (int f = 0; f < kFieldCount; ++f) {
       if (name == kFieldNames[static_cast<std::size_t>(f)] &&
           position[static_cast<std::size_t>(f)] < 0) {
@@ -154,18 +138,18 @@ ZscoreBatchSummary run_zscore_batch(std::istream& in, std::ostream& out, Referen
   }
 
   const bool nchs = reference == Reference::nchs1977;
-  std::string output = line;
+  // Records pass through as they stand in the input (quotes and all); only the line end becomes
+  // LF, which also ends a record read from a file with CR line ends.
+  std::string output(reader.raw());
   output += nchs ? ",waz,haz,whz,baz,muacz,wam,ham,whm\n" : ",waz,haz,whz,baz,muacz\n";
   out.write(output.data(), static_cast<std::streamsize>(output.size()));
 
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (core::trim_spaces(line).empty()) continue;
+  while (next_record()) {
+    if (fields.size() == 1 && trimmed(fields[0]).empty() && trimmed(reader.raw()).empty()) continue;
     ++summary.rows;
-    split_fields(line, fields);
     const RowInput row = read_row(fields, position);
 
-    output = line;
+    output = reader.raw();
     if (row.unreadable) {
       // A field that is not a number must never turn into a wrong z-score: the row gets none.
       ++summary.rows_without_zscore;
@@ -196,7 +180,6 @@ ZscoreBatchSummary run_zscore_batch(std::istream& in, std::ostream& out, Referen
     out.write(output.data(), static_cast<std::streamsize>(output.size()));
     if (!out) throw ZscoreBatchError("the output could not be written");
   }
-  if (in.bad()) throw ZscoreBatchError("the input could not be read to its end");
   if (!out.flush()) throw ZscoreBatchError("the output could not be written");
   return summary;
 }

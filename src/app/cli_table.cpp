@@ -15,10 +15,8 @@ namespace {
 int run_table(const std::string& input_path) {
   const auto tools = start_survey_tools();
   const core::Workspace workspace = read_survey(*tools, input_path);
-  std::cout << core::windows1252_to_utf8(core::survey_table_text(workspace.survey));
-  std::cout.flush();
-  if (!std::cout) throw std::runtime_error("cannot write the table to standard output");
-  return 0;
+  write_to_standard_output(core::windows1252_to_utf8(core::survey_table_text(workspace.survey)));
+  return kExitDone;
 }
 
 }  // namespace
