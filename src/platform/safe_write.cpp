@@ -26,13 +26,15 @@ std::string random_suffix() {
 
 std::string reason(int error_number) { return std::strerror(error_number); }
 
-// The test hook described in the header: -1 when no limit is set.
-long long write_limit() {
+// The test hook described in the header: -1 when no limit is set for `target`.
+long long write_limit(const fs::path& target) {
   const char* text = std::getenv("OLVAR_TEST_WRITE_LIMIT");
   if (text == nullptr || *text == '\0') return -1;
   char* end = nullptr;
   const long long limit = std::strtoll(text, &end, 10);
-  return (end != nullptr && *end == '\0' && limit >= 0) ? limit : -1;
+  if (end == text || limit < 0) return -1;
+  if (*end == '\0') return limit;
+  return (*end == ':' && target.filename() == fs::path(end + 1)) ? limit : -1;
 }
 
 // A new file beside `near`, created exclusively under an unpredictable name; -1 with errno set
@@ -86,7 +88,8 @@ fs::path second_name(const fs::path& file, const fs::path& backup) {
 
 }  // namespace
 
-SafeFile::SafeFile(fs::path target) : target_(std::move(target)), limit_(write_limit()) {
+SafeFile::SafeFile(fs::path target)
+    : target_(std::move(target)), limit_(write_limit(target_)) {
   descriptor_ = create_exclusive(target_, temporary_);
   if (descriptor_ < 0) {
     throw WriteFailure("cannot write " + target_.string() + ": " +

@@ -8,7 +8,8 @@
 // system's reason.
 //
 // Tests make writes fail as a full disk would by setting OLVAR_TEST_WRITE_LIMIT to a number of
-// bytes: a temporary file that would grow beyond it fails with "No space left on device". It is
+// bytes: a temporary file that would grow beyond it fails with "No space left on device".
+// "N:NAME" limits only the files named NAME (the report, not the scratch copy before it). It is
 // read from the process environment so that the command-line tests can reach it too.
 
 #include <cstdio>
