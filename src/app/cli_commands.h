@@ -72,6 +72,12 @@ std::unique_ptr<SurveyTools> start_survey_tools();
 core::Workspace read_survey(SurveyTools& tools, const std::string& path,
                             std::vector<core::SurveyReadWarning>* warnings = nullptr);
 
+// kExitDataNotKept, with a line on standard error, when a read warning means that data of the
+// input is missing from `output` (rows or variables beyond the table, unnamed columns, mortality
+// lines); kExitDone otherwise.
+int status_after_reading(const std::vector<core::SurveyReadWarning>& warnings,
+                         const std::string& command, const std::string& output);
+
 CommandAction add_zscores_command(CLI::App& app);
 CommandAction add_table_command(CLI::App& app);
 CommandAction add_convert_command(CLI::App& app);

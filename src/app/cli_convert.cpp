@@ -1,7 +1,6 @@
 // olvar-cli convert: reads a survey file and saves it as a survey file, as Open followed by
 // Save as would.
 
-#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -18,23 +17,6 @@ struct ConvertArguments {
   std::string input_path;
   std::string output_path;
 };
-
-// Read warnings that mean a value of the input is missing from the output.
-bool loses_data(const core::SurveyReadWarning& warning) {
-  using Kind = core::SurveyReadWarning::Kind;
-  switch (warning.kind) {
-    case Kind::columns_cut:
-    case Kind::rows_cut:
-    case Kind::unnamed_column:
-    case Kind::mortality_columns_cut:
-    case Kind::mortality_rows_cut:
-      return true;
-    case Kind::repeated_header:  // kept under another name
-    case Kind::no_date_order:    // read day first, as told
-      return false;
-  }
-  return true;
-}
 
 int run_convert(const ConvertArguments& args) {
   refuse_output_that_is_input(args.input_path, args.output_path);
@@ -55,12 +37,7 @@ int run_convert(const ConvertArguments& args) {
     std::cerr << "olvar-cli convert: the backup of " << args.output_path << " is the input "
               << args.input_path << "; it was left as it is, so no backup was made\n";
   }
-  if (std::any_of(warnings.begin(), warnings.end(), loses_data)) {
-    std::cerr << "olvar-cli convert: " << args.output_path
-              << " was written without the data the warnings above name\n";
-    return kExitDataNotKept;
-  }
-  return kExitDone;
+  return status_after_reading(warnings, "convert", args.output_path);
 }
 
 }  // namespace

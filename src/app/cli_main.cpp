@@ -2,6 +2,7 @@
 // the desktop program's menu makes; nothing here opens a window.
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <iostream>
 #include <map>
 #include <string>
@@ -48,6 +49,35 @@ void write_to_standard_output(std::string_view bytes) {
   std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   std::cout.flush();
   if (!std::cout) throw std::runtime_error("cannot write to standard output");
+}
+
+namespace {
+
+// Read warnings that mean a value of the input is missing from the output.
+bool loses_data(const core::SurveyReadWarning& warning) {
+  using Kind = core::SurveyReadWarning::Kind;
+  switch (warning.kind) {
+    case Kind::columns_cut:
+    case Kind::rows_cut:
+    case Kind::unnamed_column:
+    case Kind::mortality_columns_cut:
+    case Kind::mortality_rows_cut:
+      return true;
+    case Kind::repeated_header:  // kept under another name
+    case Kind::no_date_order:    // read day first, as told
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int status_after_reading(const std::vector<core::SurveyReadWarning>& warnings,
+                         const std::string& command, const std::string& output) {
+  if (std::none_of(warnings.begin(), warnings.end(), loses_data)) return kExitDone;
+  std::cerr << "olvar-cli " << command << ": " << output
+            << " was written without the data the warnings above name\n";
+  return kExitDataNotKept;
 }
 
 core::Workspace read_survey(SurveyTools& tools, const std::string& path,

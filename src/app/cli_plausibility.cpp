@@ -5,6 +5,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "app/cli_commands.h"
 #include "anthro/survey_session.h"
@@ -51,7 +52,8 @@ int run_plausibility(const PlausibilityArguments& args) {
   if (!args.output_path.empty()) refuse_output_that_is_input(args.input_path, args.output_path);
   // The survey is read as the open command reads it, with the settings and options in force.
   const auto tools = start_survey_tools();
-  const core::Workspace workspace = read_survey(*tools, args.input_path);
+  std::vector<core::SurveyReadWarning> warnings;
+  const core::Workspace workspace = read_survey(*tools, args.input_path, &warnings);
   const core::AppContext& app = tools->app;
 
   const core::OptionsPage options =
@@ -78,7 +80,8 @@ int run_plausibility(const PlausibilityArguments& args) {
   }
   std::cerr << "olvar-cli plausibility: overall score " << report.total << " ("
             << text.text(report.grade_entry) << ")\n";
-  return kExitDone;
+  return status_after_reading(warnings, "plausibility",
+                              args.output_path.empty() ? "the report" : args.output_path);
 }
 
 }  // namespace

@@ -146,6 +146,8 @@ TEST_F(CliHostile, NothingTheUserHadIsLostAndTheStatusSaysWhatHappened) {
        {{"dir.as/x", ""}}, {}, "table '{}/dir.as'", "", "", 1, "dir.as for reading: it is a folder"},
       {"a folder given as the children",
        {{"dir.csv/x", ""}}, {}, "zscores '{}/dir.csv'", "", "", 1, "cannot open"},
+      {"a table without the variables beyond 255",
+       {{"wide.as", many_columns}}, {}, "table '{}/wide.as'", "", "", 2, "beyond the first 255"},
       {"convert dropping variables beyond 255",
        {{"wide.as", many_columns}}, {}, "convert '{}/wide.as' '{}/out.as'", "", "", 2,
        "beyond the first 255", {"out.as"}},
