@@ -106,6 +106,12 @@ OpenOutcome open_survey(core::Workspace& workspace, const std::filesystem::path&
       session.prompter.inform(session.text.text(core::kNoSurveyHeader));
     }
     return outcome;
+  } catch (const std::exception& e) {
+    // Anything else the system reports while reading (out of memory, an I/O error) is a file
+    // that cannot be opened, told with its name, never a crash.
+    outcome.failure = core::SurveyFileError::Kind::cannot_open;
+    outcome.failure_message = "cannot open " + file.string() + " for reading: " + e.what();
+    return outcome;
   }
   workspace = std::move(read.workspace);
   outcome.opened = true;
@@ -121,9 +127,10 @@ OpenOutcome open_survey(core::Workspace& workspace, const std::filesystem::path&
 }
 
 SaveResult save_survey(core::Workspace& workspace, const SurveySession& session,
-                       bool& filter_active) {
+                       bool& filter_active, std::vector<std::filesystem::path> never_replace) {
   SaveResult result;
-  const core::SaveContext context{session.dates, session.text, session.prompter, filter_active};
+  const core::SaveContext context{session.dates, session.text, session.prompter, filter_active,
+                                  std::move(never_replace)};
   try {
     result.outcome = core::SaveClick(workspace, context);
   } catch (const core::SurveyFileError& e) {

@@ -93,7 +93,8 @@ struct SaveResult {
   core::SaveOutcome outcome;
   std::string failure_message;  // empty when the save did not fail
 };
+// `never_replace`: files being read (a conversion's input) that the backup must not replace.
 SaveResult save_survey(core::Workspace& workspace, const SurveySession& session,
-                       bool& filter_active);
+                       bool& filter_active, std::vector<std::filesystem::path> never_replace = {});
 
 }  // namespace olvar::anthro

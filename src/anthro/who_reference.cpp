@@ -1,6 +1,8 @@
 #include "anthro/who_reference.h"
 
 #include <bit>
+#include <array>
+#include <cmath>
 #include <fstream>
 #include <system_error>
 #include <utility>
@@ -64,6 +66,55 @@ const CurvePoints* WhoReference::muac_day_curve_points(bool girls, int day) cons
   return e.known ? &e.curve_points : nullptr;
 }
 
+namespace {
+
+// What each block of a sound table holds: the medians the WHO tables give for that block, with
+// room to spare on both sides. A file of the right size made of anything else (zeros, another
+// table, shifted records) would give wrong z-scores without a word.
+struct PlausibleBlock {
+  const char* name;
+  double lowest_median;
+  double highest_median;
+};
+constexpr std::array<PlausibleBlock, kWhoLayout.size()> kPlausibleBlocks = {{
+    {"weight-for-age (days)", 1.5, 30.0},
+    {"length/height-for-age (days)", 40.0, 130.0},
+    {"weight-for-length", 1.5, 30.0},
+    {"weight-for-height", 5.0, 35.0},
+    {"BMI-for-age (days)", 10.0, 22.0},
+    {"weight-for-age (months)", 12.0, 45.0},
+    {"height-for-age (months)", 95.0, 195.0},
+    {"BMI-for-age (months)", 11.0, 32.0},
+    {"MUAC-for-age (months)", 10.0, 20.0},
+}};
+
+// Throws WhoTableError naming the first record that no WHO table could hold.
+void check_plausible(const std::vector<Lms>& records, const std::filesystem::path& path,
+                     std::uintmax_t size) {
+  for (std::size_t b = 0; b < kWhoLayout.size(); ++b) {
+    const PlausibleBlock& plausible = kPlausibleBlocks[b];
+    for (const bool girls : {false, true}) {
+      const WhoBlock block = who_block(kWhoLayout[b].table, girls);
+      for (int i = block.first; i <= block.last(); ++i) {
+        const Lms& r = records[static_cast<std::size_t>(i)];
+        const bool sound = std::isfinite(r.l) && std::isfinite(r.m) && std::isfinite(r.s) &&
+                           std::abs(r.l) <= 5.0 && r.s > 0.0 && r.s <= 0.5 &&
+                           r.m >= plausible.lowest_median && r.m <= plausible.highest_median;
+        if (sound) continue;
+        throw WhoTableError(
+            path, size, kExpectedBytes,
+            path.string() + ": this is not the WHO reference table (record " +
+                std::to_string(i) + ", " + plausible.name + (girls ? ", girls" : ", boys") +
+                ", holds L " + std::to_string(r.l) + ", M " + std::to_string(r.m) + ", S " +
+                std::to_string(r.s) +
+                "); WHO z-scores cannot be worked out until the program's own table is put back");
+      }
+    }
+  }
+}
+
+}  // namespace
+
 WhoReference WhoReference::load(const std::filesystem::path& path) {
   std::error_code ec;
   const bool exists = std::filesystem::exists(path, ec);
@@ -93,6 +144,7 @@ WhoReference WhoReference::load(const std::filesystem::path& path) {
     const unsigned char* r = bytes.data() + static_cast<std::size_t>(i) * kWhoRecordBytes;
     records[i] = {read_le_double(r), read_le_double(r + 8), read_le_double(r + 16)};
   }
+  check_plausible(records, path, size);
   return WhoReference(std::move(records));
 }
 

@@ -42,7 +42,8 @@ class WhoReference {
   // Reads the table file. A missing file gives the all-zero table with found() false, so that
   // the caller can tell the user that WHO z-scores cannot be computed. A file of any other size
   // than 14,454 records, or one that cannot be read, throws WhoTableError rather than being
-  // read in part.
+  // read in part; so does one whose content no WHO table holds (a value that is not finite, an
+  // S not in (0, 0.5], a median outside the range of its block).
   static WhoReference load(const std::filesystem::path& path);
 
   // False when the table file was missing: every WHO index stays not computed.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "anthro/zscore_engine.h"
+#include "core/csv_reader.h"
 #include "core/text_conversions.h"
 
 namespace olvar::anthro {
@@ -28,30 +29,7 @@ std::string lower(std::string_view text) {
   return out;
 }
 
-// Splits one comma-separated line into views of its fields; a field in double quotes may hold
-// commas (its quotes stay in the view; the fields this reader interprets never need them).
-void split_fields(std::string_view line, std::vector<std::string_view>& fields) {
-  fields.clear();
-  std::size_t start = 0;
-  bool quoted = false;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    if (line[i] == '"') {
-      quoted = !quoted;
-    } else if (line[i] == ',' && !quoted) {
-      fields.push_back(line.substr(start, i - start));
-      start = i + 1;
-    }
-  }
-  fields.push_back(line.substr(start));
-}
-
-std::string_view unquoted(std::string_view field) {
-  field = core::trim_spaces(field);
-  if (field.size() >= 2 && field.front() == '"' && field.back() == '"') {
-    field = core::trim_spaces(field.substr(1, field.size() - 2));
-  }
-  return field;
-}
+std::string_view trimmed(std::string_view field) { return core::trim_spaces(field); }
 
 std::string zscore_text(const IndexResult& index) {
   if (!index.computed()) return {};
@@ -68,14 +46,14 @@ struct RowInput {
   std::optional<Field> unreadable;  // the first field that could not be used
 };
 
-RowInput read_row(const std::vector<std::string_view>& fields,
+RowInput read_row(const std::vector<std::string>& fields,
                   const std::array<int, kFieldCount>& position) {
   RowInput row;
   Measurement& m = row.measurement;
   auto text = [&](Field f) -> std::string_view {
     const int at = position[f];
     if (at < 0 || at >= static_cast<int>(fields.size())) return {};
-    return unquoted(fields[static_cast<std::size_t>(at)]);
+    return trimmed(fields[static_cast<std::size_t>(at)]);
   };
   auto fail = [&](Field f) {
     if (!row.unreadable) row.unreadable = f;
@@ -115,26 +93,28 @@ RowInput read_row(const std::vector<std::string_view>& fields,
   return row;
 }
 
-// The rows of a part of the input and what became of them.
+// One input record: its text as it stands (written back in front of the results) and its fields.
+struct Record {
+  std::string raw;
+  std::vector<std::string> fields;
+};
+
+// The output of a run of records and what became of them.
 struct RowBatch {
   std::string output;
   ZscoreBatchSummary summary;
 };
 
-// Appends the output line of one input line (without its line end) to `batch`.
-void add_row(std::string_view line, const std::array<int, kFieldCount>& position,
-             Reference reference, const WhoReference& who, std::vector<std::string_view>& fields,
-             RowBatch& batch) {
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  if (core::trim_spaces(line).empty()) return;
+void add_row(const Record& record, const std::array<int, kFieldCount>& position,
+             Reference reference, const WhoReference& who, RowBatch& batch) {
   ZscoreBatchSummary& summary = batch.summary;
   std::string& output = batch.output;
   const bool nchs = reference == Reference::nchs1977;
   ++summary.rows;
-  split_fields(line, fields);
-  const RowInput row = read_row(fields, position);
-
-  output += line;
+  const RowInput row = read_row(record.fields, position);
+  // Records pass through as they stand in the input (quotes and all); only the line end becomes
+  // LF, which also ends a record read from a file with CR line ends.
+  output += record.raw;
   if (row.unreadable) {
     // A field that is not a number must never turn into a wrong z-score: the row gets none.
     ++summary.rows_without_zscore;
@@ -164,60 +144,15 @@ void add_row(std::string_view line, const std::array<int, kFieldCount>& position
   output += '\n';
 }
 
-// Evaluates the whole lines of `text` (each ended by a line feed, the last one maybe not).
-void add_rows(std::string_view text, const std::array<int, kFieldCount>& position,
-              Reference reference, const WhoReference& who, RowBatch& batch) {
-  std::vector<std::string_view> fields;
-  batch.output.reserve(text.size() + text.size() / 2);  // the input and about 30 bytes of results
-  while (!text.empty()) {
-    const std::size_t end = text.find('\n');
-    add_row(text.substr(0, end), position, reference, who, fields, batch);
-    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-  }
-}
-
-// Reads the next block of whole lines (about kBlockBytes) into `block`; `carry` holds the start
-// of a line that the previous read cut and receives the start of the line this one cuts.
-constexpr std::size_t kBlockBytes = 1 << 20;
-void read_block(std::istream& in, std::string& carry, std::string& block) {
-  block.swap(carry);
-  carry.clear();
-  const std::size_t had = block.size();
-  block.resize(had + kBlockBytes);
-  in.read(block.data() + had, static_cast<std::streamsize>(kBlockBytes));
-  block.resize(had + static_cast<std::size_t>(in.gcount()));
-  // At the end (or when reading failed, which the caller reports) the last line needs no end.
-  if (!in) return;
-  const std::size_t last_end = block.rfind('\n');
-  if (last_end == std::string::npos) {
-    carry.swap(block);  // one line longer than a block: read on until it ends
-    block.clear();
-    return;
-  }
-  carry.assign(block, last_end + 1);
-  block.resize(last_end + 1);
-}
-
-// Splits `text` into `parts` runs of whole lines of about equal size.
-std::vector<std::string_view> split_at_lines(std::string_view text, std::size_t parts) {
-  std::vector<std::string_view> runs;
-  while (parts > 1 && !text.empty()) {
-    std::size_t cut = text.size() / parts;
-    cut = text.find('\n', cut);
-    cut = cut == std::string_view::npos ? text.size() : cut + 1;
-    runs.push_back(text.substr(0, cut));
-    text.remove_prefix(cut);
-    --parts;
-  }
-  runs.push_back(text);
-  return runs;
-}
-
 void merge(ZscoreBatchSummary& total, const ZscoreBatchSummary& part) {
   total.rows += part.rows;
   total.rows_without_zscore += part.rows_without_zscore;
   for (const auto& [reason, count] : part.unreadable_fields) total.unreadable_fields[reason] += count;
 }
+
+// Records read and evaluated together: enough to keep every core busy, few enough that memory
+// stays small whatever the size of the file.
+constexpr std::size_t kBlockRecords = 16384;
 
 }  // namespace
 
@@ -235,17 +170,23 @@ std::string ZscoreBatchSummary::describe() const {
 ZscoreBatchSummary run_zscore_batch(std::istream& in, std::ostream& out, Reference reference,
                                     const WhoReference& who) {
   ZscoreBatchSummary summary;
-  std::string line;
-  if (!std::getline(in, line))
-    throw ZscoreBatchError("the input is empty: a header line is needed");
-  if (!line.empty() && line.back() == '\r') line.pop_back();
+  core::CsvReader reader(in);
+  std::vector<std::string> fields;
+  auto next_record = [&] {
+    try {
+      return reader.next(fields);
+    } catch (const core::CsvError& e) {
+      throw ZscoreBatchError(std::string("the input is not well-formed CSV: ") + e.what());
+    } catch (const std::runtime_error& e) {
+      throw ZscoreBatchError(e.what());
+    }
+  };
+  if (!next_record()) throw ZscoreBatchError("the input is empty: a header line is needed");
 
-  std::vector<std::string_view> fields;
-  split_fields(line, fields);
   std::array<int, kFieldCount> position;
   position.fill(-1);
   for (std::size_t i = 0; i < fields.size(); ++i) {
-    const std::string name = lower(unquoted(fields[i]));
+    const std::string name = lower(fields[i]);
     for (int f = 0; f < kFieldCount; ++f) {
       if (name == kFieldNames[static_cast<std::size_t>(f)] &&
           position[static_cast<std::size_t>(f)] < 0) {
@@ -261,18 +202,27 @@ ZscoreBatchSummary run_zscore_batch(std::istream& in, std::ostream& out, Referen
   }
 
   const bool nchs = reference == Reference::nchs1977;
-  std::string header = line;
+  std::string header(reader.raw());
   header += nchs ? ",waz,haz,whz,baz,muacz,wam,ham,whm\n" : ",waz,haz,whz,baz,muacz\n";
   out.write(header.data(), static_cast<std::streamsize>(header.size()));
 
-  // Blocks of lines are evaluated by one thread per core, each taking a run of whole lines;
-  // while they work, this thread writes the previous block's output, in input order, and reads
-  // the next block. Memory stays at a few blocks whatever the size of the file.
+  // Blocks of records are evaluated by one thread per core, each taking a run of records; while
+  // they work, this thread writes the previous block's output, in input order, and reads the
+  // next block. Reading stays on one thread: a quoted field may span lines, so only the reader
+  // knows where a record ends.
   const std::size_t workers = std::max(1u, std::thread::hardware_concurrency());
-  std::string carry;
-  std::string block;
-  std::string next_block;
-  read_block(in, carry, block);
+  auto read_block = [&](std::vector<Record>& block) {
+    block.clear();
+    while (block.size() < kBlockRecords && next_record()) {
+      if (fields.size() == 1 && trimmed(fields[0]).empty() && trimmed(reader.raw()).empty()) {
+        continue;  // an empty line
+      }
+      block.push_back({std::string(reader.raw()), fields});
+    }
+  };
+  std::vector<Record> block;
+  std::vector<Record> next_block;
+  read_block(block);
   std::vector<RowBatch> done;
   auto write_done = [&] {
     for (RowBatch& batch : done) {
@@ -282,15 +232,19 @@ ZscoreBatchSummary run_zscore_batch(std::istream& in, std::ostream& out, Referen
     }
     done.clear();
   };
-  while (!block.empty() || !carry.empty()) {
-    const std::vector<std::string_view> runs = split_at_lines(block, workers);
-    std::vector<RowBatch> batches(runs.size());
-    std::vector<std::exception_ptr> failures(runs.size());
+  while (!block.empty()) {
+    const std::size_t parts = std::min(workers, block.size());
+    std::vector<RowBatch> batches(parts);
+    std::vector<std::exception_ptr> failures(parts);
     std::vector<std::thread> threads;
-    for (std::size_t i = 0; i < runs.size(); ++i) {
+    for (std::size_t i = 0; i < parts; ++i) {
       threads.emplace_back([&, i] {
         try {
-          add_rows(runs[i], position, reference, who, batches[i]);
+          const std::size_t from = block.size() * i / parts;
+          const std::size_t to = block.size() * (i + 1) / parts;
+          for (std::size_t k = from; k < to; ++k) {
+            add_row(block[k], position, reference, who, batches[i]);
+          }
         } catch (...) {
           failures[i] = std::current_exception();
         }
@@ -298,7 +252,7 @@ ZscoreBatchSummary run_zscore_batch(std::istream& in, std::ostream& out, Referen
     }
     try {
       write_done();
-      read_block(in, carry, next_block);
+      read_block(next_block);
     } catch (...) {
       for (std::thread& thread : threads) thread.join();
       throw;
@@ -311,7 +265,6 @@ ZscoreBatchSummary run_zscore_batch(std::istream& in, std::ostream& out, Referen
     block.swap(next_block);
   }
   write_done();
-  if (in.bad()) throw ZscoreBatchError("the input could not be read to its end");
   if (!out.flush()) throw ZscoreBatchError("the output could not be written");
   return summary;
 }

@@ -1,12 +1,13 @@
 #pragma once
-// z-scores for a comma-separated file of children, one line at a time, so that a file of any
-// size runs in constant memory. The same engine call as row evaluation, with the measurements
+// z-scores for a comma-separated file of children (quoted fields, line ends and byte order mark
+// as core/csv_reader.h reads them), one record at a time, so that a file of any size runs in
+// constant memory. The same engine call as row evaluation, with the measurements
 // rounded the same way.
 //
 // Input: a header line naming the columns (any order, case ignored): sex (m/f or 1/2),
 // age_days (decimal, empty = missing), weight_kg, height_cm, measure (l, h or empty),
 // oedema (y, n or empty), muac_mm. Missing optional columns count as empty; other columns pass
-// through unchanged. Output: each input line, then waz,haz,whz,baz,muacz (three decimals, empty
+// through unchanged. Output: each input record as it stands, then waz,haz,whz,baz,muacz (three decimals, empty
 // when not computed) and, for NCHS, wam,ham,whm (percent of median, two decimals).
 
 #include <cstdint>

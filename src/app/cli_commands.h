@@ -1,7 +1,7 @@
 #pragma once
 // The subcommands of olvar-cli, one file each. Each adds itself to the parser and returns the
 // action to run once the command line is parsed; the action returns the exit status and may
-// throw: main() prints the message and exits with status 1.
+// throw: main() prints the message and exits with status 1 (kExitFailed).
 
 #include <CLI/CLI.hpp>
 #include <filesystem>
@@ -12,17 +12,38 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "anthro/survey_session.h"
 #include "anthro/who_reference.h"
 #include "app/stderr_prompter.h"
 #include "core/app_context.h"
 #include "core/prompter.h"
+#include "core/survey_file.h"
 #include "core/workspace.h"
 
 namespace olvar::cli {
 
 using CommandAction = std::function<int()>;
+
+// The exit status of every subcommand, as --help and the README list them.
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitFailed = 1;        // bad usage or unreadable input: nothing written
+inline constexpr int kExitDataNotKept = 2;   // written, but some data could not be kept
+inline constexpr const char* kExitStatusHelp =
+    "Exit status (every subcommand):\n"
+    "  0  done\n"
+    "  1  bad usage or unreadable input; nothing was written\n"
+    "  2  written, but some data could not be kept (the warnings say what)\n"
+    "A write to standard output that fails counts as a failure (1).";
+
+// Refuses, before anything is opened for writing, an output that is the input (the same file
+// through any path or link): writing it would destroy what is being read.
+void refuse_output_that_is_input(const std::string& input, const std::string& output);
+
+// Writes `bytes` to standard output; throws when they cannot all be written (a closed pipe, a
+// full disk).
+void write_to_standard_output(std::string_view bytes);
 
 // The folder holding the program's own tables (OLVAR_HOME, the install folder or the build
 // tree's data folder).
@@ -47,7 +68,15 @@ std::unique_ptr<SurveyTools> start_survey_tools();
 // Reads a survey file as the open command does, every row evaluated under the settings and
 // options in force. Throws with a message naming the file when it cannot be read, and when WHO
 // z-scores are asked for without the WHO table.
-core::Workspace read_survey(SurveyTools& tools, const std::string& path);
+// What the reader could not keep is told on standard error and, with `warnings`, returned.
+core::Workspace read_survey(SurveyTools& tools, const std::string& path,
+                            std::vector<core::SurveyReadWarning>* warnings = nullptr);
+
+// kExitDataNotKept, with a line on standard error, when a read warning means that data of the
+// input is missing from `output` (rows or variables beyond the table, unnamed columns, mortality
+// lines); kExitDone otherwise.
+int status_after_reading(const std::vector<core::SurveyReadWarning>& warnings,
+                         const std::string& command, const std::string& output);
 
 CommandAction add_zscores_command(CLI::App& app);
 CommandAction add_table_command(CLI::App& app);

@@ -1,9 +1,11 @@
 // olvar-cli convert: reads a survey file and saves it as a survey file, as Open followed by
 // Save as would.
 
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/cli_commands.h"
 
@@ -17,17 +19,25 @@ struct ConvertArguments {
 };
 
 int run_convert(const ConvertArguments& args) {
+  refuse_output_that_is_input(args.input_path, args.output_path);
   const auto tools = start_survey_tools();
-  core::Workspace workspace = read_survey(*tools, args.input_path);
+  std::vector<core::SurveyReadWarning> warnings;
+  core::Workspace workspace = read_survey(*tools, args.input_path, &warnings);
   workspace.file_name = args.output_path;
   bool filter_active = false;
-  const anthro::SaveResult saved = anthro::save_survey(workspace, tools->session(), filter_active);
+  // The input may be the output's backup ("X.bak" to "X.as"): the backup must not replace it.
+  const anthro::SaveResult saved = anthro::save_survey(workspace, tools->session(), filter_active,
+                                                       {std::filesystem::path(args.input_path)});
   if (!saved.failure_message.empty()) throw std::runtime_error(saved.failure_message);
   // A name holding ".txt" goes through Save as, which asks for a name nobody can give here.
   if (!saved.outcome.saved) {
     throw std::runtime_error("not saved: give the output a name ending in \".as\"");
   }
-  return 0;
+  if (saved.outcome.backup_is_input) {
+    std::cerr << "olvar-cli convert: the backup of " << args.output_path << " is the input "
+              << args.input_path << "; it was left as it is, so no backup was made\n";
+  }
+  return status_after_reading(warnings, "convert", args.output_path);
 }
 
 }  // namespace
@@ -36,7 +46,8 @@ CommandAction add_convert_command(CLI::App& app) {
   auto args = std::make_shared<ConvertArguments>();
   CLI::App* command = app.add_subcommand(
       "convert", "Read a survey file and save it as a survey file (.as); an existing output "
-                 "file is kept as .bak");
+                 "file is kept as .bak. Exit status 2 when data of the input could not be kept "
+                 "(rows beyond 65,534, variables beyond 255, mortality lines)");
   command->add_option("INPUT", args->input_path, "Survey file to read")->required();
   command->add_option("OUTPUT", args->output_path, "Survey file to write")->required();
   return [args] { return run_convert(*args); };

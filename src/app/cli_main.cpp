@@ -2,6 +2,7 @@
 // the desktop program's menu makes; nothing here opens a window.
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <iostream>
 #include <map>
 #include <string>
@@ -9,6 +10,7 @@
 #include "app/cli_commands.h"
 #include "platform/environment.h"
 #include "platform/folders.h"
+#include "platform/safe_write.h"
 
 namespace olvar::cli {
 
@@ -36,7 +38,50 @@ std::unique_ptr<SurveyTools> start_survey_tools() {
   return tools;
 }
 
-core::Workspace read_survey(SurveyTools& tools, const std::string& path) {
+void refuse_output_that_is_input(const std::string& input, const std::string& output) {
+  if (platform::is_same_file(input, output)) {
+    throw std::runtime_error("the output " + output + " is the input file " + input +
+                             "; nothing was written (give the output another name)");
+  }
+}
+
+void write_to_standard_output(std::string_view bytes) {
+  std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::cout.flush();
+  if (!std::cout) throw std::runtime_error("cannot write to standard output");
+}
+
+namespace {
+
+// Read warnings that mean a value of the input is missing from the output.
+bool loses_data(const core::SurveyReadWarning& warning) {
+  using Kind = core::SurveyReadWarning::Kind;
+  switch (warning.kind) {
+    case Kind::columns_cut:
+    case Kind::rows_cut:
+    case Kind::unnamed_column:
+    case Kind::mortality_columns_cut:
+    case Kind::mortality_rows_cut:
+      return true;
+    case Kind::repeated_header:  // kept under another name
+    case Kind::no_date_order:    // read day first, as told
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int status_after_reading(const std::vector<core::SurveyReadWarning>& warnings,
+                         const std::string& command, const std::string& output) {
+  if (std::none_of(warnings.begin(), warnings.end(), loses_data)) return kExitDone;
+  std::cerr << "olvar-cli " << command << ": " << output
+            << " was written without the data the warnings above name\n";
+  return kExitDataNotKept;
+}
+
+core::Workspace read_survey(SurveyTools& tools, const std::string& path,
+                            std::vector<core::SurveyReadWarning>* warnings) {
   if (tools.app.settings.reference != core::kReferenceNchs && !tools.tables.who.found()) {
     throw std::runtime_error(tools.tables.messages.empty() ? "the WHO reference table is missing"
                                                            : tools.tables.messages.front());
@@ -47,11 +92,14 @@ core::Workspace read_survey(SurveyTools& tools, const std::string& path) {
   const anthro::OpenOutcome outcome = anthro::open_survey(workspace, path, tools.session());
   if (!outcome.opened) {
     if (outcome.failure == core::SurveyFileError::Kind::cannot_open) {
-      throw std::runtime_error("cannot open " + path + " for reading");
+      throw std::runtime_error(outcome.failure_message.empty()
+                                   ? "cannot open " + path + " for reading"
+                                   : outcome.failure_message);
     }
     throw std::runtime_error(outcome.failure_message.empty() ? path + " cannot be read"
                                                              : outcome.failure_message);
   }
+  if (warnings != nullptr) *warnings = outcome.warnings;
   return workspace;
 }
 
@@ -64,7 +112,8 @@ int main(int argc, char** argv) {
                "olvar-cli"};
   app.set_version_flag("--version", std::string("olvar-cli ") + OLVAR_VERSION);
   app.require_subcommand(0, 1);
-  app.footer("Run 'olvar-cli SUBCOMMAND --help' for the options of a subcommand.");
+  app.footer(std::string("Run 'olvar-cli SUBCOMMAND --help' for the options of a subcommand.\n\n") +
+             kExitStatusHelp);
 
   const std::map<std::string, CommandAction> actions = {
       {"zscores", add_zscores_command(app)},
@@ -81,17 +130,21 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    return app.exit(e);
+    // --help and --version end here with 0; every usage error is status 1.
+    const int status = app.exit(e);
+    std::cout.flush();
+    return status == 0 && std::cout ? kExitDone : kExitFailed;
   }
   if (app.get_subcommands().empty()) {
     std::cout << app.help();
-    return 0;
+    std::cout.flush();
+    return std::cout ? kExitDone : kExitFailed;
   }
   const std::string name = app.get_subcommands().front()->get_name();
   try {
     return actions.at(name)();
   } catch (const std::exception& e) {
     std::cerr << "olvar-cli " << name << ": " << e.what() << "\n";
-    return 1;
+    return kExitFailed;
   }
 }

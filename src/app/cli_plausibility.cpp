@@ -1,16 +1,17 @@
 // olvar-cli plausibility: the plausibility check report of a survey file, written as RTF.
 
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "app/cli_commands.h"
 #include "anthro/survey_session.h"
 #include "core/language_table.h"
 #include "core/workspace.h"
+#include "platform/safe_write.h"
 #include "reports/plausibility_report.h"
 
 namespace olvar::cli {
@@ -48,9 +49,11 @@ class ScratchFolder {
 };
 
 int run_plausibility(const PlausibilityArguments& args) {
+  if (!args.output_path.empty()) refuse_output_that_is_input(args.input_path, args.output_path);
   // The survey is read as the open command reads it, with the settings and options in force.
   const auto tools = start_survey_tools();
-  const core::Workspace workspace = read_survey(*tools, args.input_path);
+  std::vector<core::SurveyReadWarning> warnings;
+  const core::Workspace workspace = read_survey(*tools, args.input_path, &warnings);
   const core::AppContext& app = tools->app;
 
   const core::OptionsPage options =
@@ -71,18 +74,14 @@ int run_plausibility(const PlausibilityArguments& args) {
   document += reports::rtf::kDocumentEnd;
   document += reports::kLineBreak;
   if (args.output_path.empty()) {
-    std::cout.write(document.data(), static_cast<std::streamsize>(document.size()));
-    std::cout.flush();
+    write_to_standard_output(document);
   } else {
-    std::ofstream out(args.output_path, std::ios::binary | std::ios::trunc);
-    if (!out) throw std::runtime_error("cannot open " + args.output_path + " for writing");
-    out.write(document.data(), static_cast<std::streamsize>(document.size()));
-    out.close();
-    if (!out) throw std::runtime_error("cannot write " + args.output_path);
+    platform::write_file_safely(args.output_path, document);
   }
   std::cerr << "olvar-cli plausibility: overall score " << report.total << " ("
             << text.text(report.grade_entry) << ")\n";
-  return 0;
+  return status_after_reading(warnings, "plausibility",
+                              args.output_path.empty() ? "the report" : args.output_path);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/cli_commands.h"
 #include "core/survey_table_text.h"
@@ -14,11 +15,10 @@ namespace {
 
 int run_table(const std::string& input_path) {
   const auto tools = start_survey_tools();
-  const core::Workspace workspace = read_survey(*tools, input_path);
-  std::cout << core::windows1252_to_utf8(core::survey_table_text(workspace.survey));
-  std::cout.flush();
-  if (!std::cout) throw std::runtime_error("cannot write the table to standard output");
-  return 0;
+  std::vector<core::SurveyReadWarning> warnings;
+  const core::Workspace workspace = read_survey(*tools, input_path, &warnings);
+  write_to_standard_output(core::windows1252_to_utf8(core::survey_table_text(workspace.survey)));
+  return status_after_reading(warnings, "table", "the table");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // olvar-cli zscores: z-scores for a comma-separated file of children.
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -8,6 +9,7 @@
 
 #include "anthro/zscore_batch.h"
 #include "app/cli_commands.h"
+#include "platform/safe_write.h"
 
 namespace olvar::cli {
 
@@ -20,33 +22,45 @@ struct ZscoresArguments {
 };
 
 int run_zscores(const ZscoresArguments& args) {
+  if (!args.output_path.empty()) refuse_output_that_is_input(args.input_path, args.output_path);
   const anthro::Reference reference =
       args.reference == "nchs" ? anthro::Reference::nchs1977 : anthro::Reference::who2006;
   const anthro::WhoReference who = load_who_reference();
 
   std::ifstream input(args.input_path, std::ios::binary);
-  if (!input) throw std::runtime_error("cannot open " + args.input_path + " for reading");
+  if (!input || std::filesystem::is_directory(args.input_path)) {
+    throw std::runtime_error("cannot open " + args.input_path + " for reading");
+  }
   std::vector<char> input_buffer(1 << 20);
   input.rdbuf()->pubsetbuf(input_buffer.data(), static_cast<std::streamsize>(input_buffer.size()));
 
-  std::ofstream file_output;
-  std::vector<char> output_buffer(1 << 20);
-  std::ostream* output = &std::cout;
-  if (!args.output_path.empty()) {
-    file_output.rdbuf()->pubsetbuf(output_buffer.data(),
-                                   static_cast<std::streamsize>(output_buffer.size()));
-    file_output.open(args.output_path, std::ios::binary | std::ios::trunc);
-    if (!file_output) throw std::runtime_error("cannot open " + args.output_path + " for writing");
-    output = &file_output;
-  }
-  const anthro::ZscoreBatchSummary summary =
-      anthro::run_zscore_batch(input, *output, reference, who);
-  if (file_output.is_open()) {
-    file_output.close();
-    if (!file_output) throw std::runtime_error("cannot write " + args.output_path);
+  // A failure of the input names the input; a failing write names where it went.
+  auto input_failure = [&](const anthro::ZscoreBatchError& e) {
+    return std::runtime_error(args.input_path + ": " + e.what());
+  };
+  anthro::ZscoreBatchSummary summary;
+  if (args.output_path.empty()) {
+    try {
+      summary = anthro::run_zscore_batch(input, std::cout, reference, who);
+    } catch (const anthro::ZscoreBatchError& e) {
+      if (!std::cout) throw std::runtime_error("cannot write to standard output");
+      throw input_failure(e);
+    }
+    write_to_standard_output({});
+  } else {
+    // The table goes to a temporary file that replaces the output only when complete: a
+    // failure (a full disk, a bad header) leaves the previous file as it was.
+    platform::SafeFileStream output(args.output_path);
+    try {
+      summary = anthro::run_zscore_batch(input, output, reference, who);
+    } catch (const anthro::ZscoreBatchError& e) {
+      if (!output.failure().empty()) throw platform::WriteFailure(output.failure());
+      throw input_failure(e);
+    }
+    output.commit();
   }
   std::cerr << "olvar-cli zscores: " << summary.describe() << "\n";
-  return 0;
+  return kExitDone;
 }
 
 }  // namespace

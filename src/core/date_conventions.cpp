@@ -120,6 +120,30 @@ DateOrder order_from_code(std::string_view code) {
   return DateOrder::unknown;
 }
 
+namespace {
+
+// Three parts of digits joined by `sep`, whose day and month (by `order`) are in range.
+bool is_date_in_order(std::string_view date, char sep, DateOrder order) {
+  std::array<int, 3> value{};
+  std::size_t part = 0;
+  std::size_t digits = 0;
+  for (const char c : date) {
+    if (c == sep) {
+      if (digits == 0 || ++part > 2) return false;
+      digits = 0;
+      continue;
+    }
+    if (c < '0' || c > '9' || ++digits > 4) return false;
+    value[part] = value[part] * 10 + (c - '0');
+  }
+  if (part != 2 || digits == 0) return false;
+  const int day = value[order == DateOrder::dmy ? 0 : order == DateOrder::mdy ? 1 : 2];
+  const int month = value[order == DateOrder::dmy ? 1 : order == DateOrder::mdy ? 0 : 1];
+  return day >= 1 && day <= 31 && month >= 1 && month <= 12;
+}
+
+}  // namespace
+
 std::string convert_date_from_file_order(std::string_view text, DateOrder file_order,
                                          const DateConventions& system) {
   const char sep = system.separator;
@@ -128,6 +152,13 @@ std::string convert_date_from_file_order(std::string_view text, DateOrder file_o
   for (const char candidate : {',', '.', '-', '/'}) {
     if (date.find(sep) != std::string::npos) break;
     replace_all(date, candidate, sep);
+  }
+
+  if (date == "//" || date == ".." || date == ",,") return {};
+  // A text that is no date in the file's order ("unknown", a year-first date in a day-first
+  // file) stays exactly as read: moving its parts around would only garble it.
+  if (file_order != DateOrder::unknown && !is_date_in_order(date, sep, file_order)) {
+    return std::string(text);
   }
 
   if (file_order != system.order && file_order != DateOrder::unknown &&

@@ -44,7 +44,9 @@ DateConventions conventions_from_locale(const platform::LocaleFormats& formats);
 // Converts a date text written in `file_order` into the system order and separator: the
 // separators are unified, leading zeros dropped as the file order requires, the parts
 // reordered; a text of separators only ("//", "..", ",,") becomes empty. With an unknown
-// system or file order the text keeps its order (only the separators are unified).
+// system or file order the text keeps its order (only the separators are unified). A text that
+// is no date in the file order (not three parts of digits, or a day or month out of range)
+// stays exactly as read.
 std::string convert_date_from_file_order(std::string_view text, DateOrder file_order,
                                          const DateConventions& system);
 

@@ -1,5 +1,7 @@
 #include "core/language_change.h"
 
+#include "platform/safe_write.h"
+
 #include <algorithm>
 #include <cctype>
 #include <fstream>
@@ -20,32 +22,14 @@ std::string upper(std::string text) {
   return text;
 }
 
-// Copies the file through a temporary file and a rename, so that a failed copy leaves the old
+// Copies the file through the platform's safe write, so that a failed copy leaves the old
 // language.dat or template whole. Throws std::runtime_error naming the file.
 void copy_file_safely(const fs::path& from, const fs::path& to) {
   std::ifstream in(from, std::ios::binary);
   if (!in) throw std::runtime_error(from.string() + ": cannot be read");
   const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   if (in.bad()) throw std::runtime_error(from.string() + ": cannot be read");
-  fs::path temporary = to;
-  temporary += ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-      std::error_code ignored;
-      fs::remove(temporary, ignored);
-      throw std::runtime_error(to.string() + ": cannot be written");
-    }
-  }
-  std::error_code ec;
-  fs::rename(temporary, to, ec);
-  if (ec) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    throw std::runtime_error(to.string() + ": cannot be written (" + ec.message() + ")");
-  }
+  platform::write_file_safely(to, bytes);  // WriteFailure is a std::runtime_error
 }
 
 void copy_program_file(const ProgramFolders& folders, const std::string& from,

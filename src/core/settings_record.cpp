@@ -1,5 +1,7 @@
 #include "core/settings_record.h"
 
+#include "platform/safe_write.h"
+
 #include <algorithm>
 #include <bit>
 #include <fstream>
@@ -205,25 +207,10 @@ SettingsRead read_settings_file(const fs::path& file) {
 void write_settings_file(const fs::path& file, const SettingsRecord& record) {
   std::error_code ec;
   if (file.has_parent_path()) fs::create_directories(file.parent_path(), ec);
-  fs::path temporary = file;
-  temporary += ".tmp";
-  const std::string bytes = settings_file_bytes(record);
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) throw SettingsFileError(temporary.string() + ": cannot be created");
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      fs::remove(temporary, ec);
-      throw SettingsFileError(temporary.string() + ": cannot be written");
-    }
-  }
-  fs::rename(temporary, file, ec);
-  if (ec) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    throw SettingsFileError(file.string() + ": cannot be replaced (" + ec.message() + ")");
+  try {
+    platform::write_file_safely(file, settings_file_bytes(record));
+  } catch (const platform::WriteFailure& e) {
+    throw SettingsFileError(e.what());
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -14,6 +15,7 @@
 #include "core/prompter.h"
 #include "core/standard_variables.h"
 #include "core/text_conversions.h"
+#include "platform/safe_write.h"
 
 namespace olvar::core {
 
@@ -582,7 +584,9 @@ void read_variables(const Section& section, TextGrid& variables) {
   for (std::size_t i = 0; i < section.lines.size(); ++i) {
     const std::string_view line = section.lines[i];
     const int row = static_cast<int>(i) + 1;
-    if (line.empty() || row >= kVariableViewRows) break;
+    // The Variable View ends at the first row without a name, as the writer ends it: a row
+    // read beyond would be dropped by the next save, with every row after it.
+    if (first_field(line).empty() || row >= kVariableViewRows) break;
     const auto fields = fields_of(line, kVariableViewFields);
     int needed_columns = variables.column_count();
     for (std::size_t c = 0; c < fields.size(); ++c) {
@@ -731,11 +735,6 @@ std::filesystem::path backup_path(const std::filesystem::path& file) {
   return backup;
 }
 
-[[noreturn]] void throw_write_error(const std::filesystem::path& file, const std::string& what) {
-  throw SurveyFileError(SurveyFileError::Kind::cannot_write, file.string(), 0,
-                        file.string() + ": " + what);
-}
-
 bool name_contains(const std::string& name, std::string_view part) {
   return name.find(part) != std::string::npos;
 }
@@ -759,11 +758,13 @@ SaveOutcome save_to(Workspace& workspace, const std::string& file_name,
   for (int c = 1; c < static_cast<int>(headers.size()); ++c) {
     table.set_cell(c, 0, headers[static_cast<std::size_t>(c)]);
   }
-  write_file_with_backup(file_name, survey_file_bytes(workspace, context.dates));
+  const platform::BackupResult backup = write_file_with_backup(
+      file_name, survey_file_bytes(workspace, context.dates), context.never_replace);
   workspace.file_name = file_name;
   keep_spare_rows_after_children(table);
   SaveOutcome outcome;
   outcome.saved = true;
+  outcome.backup_is_input = backup == platform::BackupResult::backup_is_input;
   if (!name_contains(file_name, "noname")) {
     outcome.add_to_recent_files = true;
     workspace.changed = false;
@@ -782,17 +783,22 @@ SurveyReadResult read_survey_bytes(std::string_view bytes, const std::string& fi
                                    Workspace start, const SurveyReadContext& context) {
   SurveyReadResult result{std::move(start), {}, {}};
   Workspace& workspace = result.workspace;
+  // An editor saving as UTF-8 may put a byte order mark first; read as part of the date order
+  // line it would hide "mdy" and swap days and months without a word.
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+    bytes.remove_prefix(kByteOrderMark.size());
+  }
   const std::vector<std::string_view> lines = split_lines(bytes);
 
   // Date order line, then the header: the first line naming WEIGHT, HEIGHT or SEX.
   std::size_t next = 0;
   DateOrder file_order = DateOrder::dmy;
-  if (!lines.empty()) {
-    const DateOrder code = order_from_code(lines[0].substr(0, 3));
-    if (code != DateOrder::unknown) {
-      file_order = code;
-      next = 1;
-    }
+  const DateOrder code =
+      lines.empty() ? DateOrder::unknown : order_from_code(lines[0].substr(0, 3));
+  if (code != DateOrder::unknown) {
+    file_order = code;
+    next = 1;
   }
   while (next < lines.size() && !contains_upper(lines[next], "WEIGHT") &&
          !contains_upper(lines[next], "HEIGHT") && !contains_upper(lines[next], "SEX")) {
@@ -801,6 +807,11 @@ SurveyReadResult read_survey_bytes(std::string_view bytes, const std::string& fi
   if (next >= lines.size()) {
     throw SurveyFileError(SurveyFileError::Kind::no_header, file_name, 0,
                           file_name + ": no line names the variables WEIGHT, HEIGHT or SEX");
+  }
+  if (code == DateOrder::unknown) {
+    add_warning(result.warnings, SurveyReadWarning::Kind::no_date_order, 1, "",
+                "The first line of the file gives no date order (dmy, mdy or ymd): its dates "
+                "were read as day, month, year.");
   }
   const ColumnMap map = map_columns(lines[next], result.warnings);
   const std::size_t first_data_line = next + 1;
@@ -912,21 +923,30 @@ SurveyReadResult read_survey_bytes(std::string_view bytes, const std::string& fi
 
 SurveyReadResult DateiLesen(const std::filesystem::path& file, Workspace start,
                             const SurveyReadContext& context) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
-    throw SurveyFileError(SurveyFileError::Kind::cannot_open, file.string(), 0,
-                          file.string() + ": the file cannot be opened");
-  }
-  // Room for the whole file at once: growing the string while reading would briefly hold it
-  // one and a half times over.
+  auto cannot_open = [&](const std::string& reason) {
+    return SurveyFileError(SurveyFileError::Kind::cannot_open, file.string(), 0,
+                           "cannot open " + file.string() + " for reading: " + reason);
+  };
+  std::error_code error;
+  // A folder opens as a stream on some systems and fails only on the first read, with a
+  // message of the library's that names no file.
+  if (std::filesystem::is_directory(file, error)) throw cannot_open("it is a folder");
   std::string bytes;
-  std::error_code size_error;
-  const auto size = std::filesystem::file_size(file, size_error);
-  if (!size_error) bytes.reserve(static_cast<std::size_t>(size));
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad()) {
-    throw SurveyFileError(SurveyFileError::Kind::cannot_open, file.string(), 0,
-                          file.string() + ": the file cannot be read to its end");
+  try {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+      const int error_number = errno;
+      throw cannot_open(error_number != 0 ? std::generic_category().message(error_number)
+                                          : "the file cannot be opened");
+    }
+    // Room for the whole file at once: growing the string while reading would briefly hold it
+    // one and a half times over.
+    const auto size = std::filesystem::file_size(file, error);
+    if (!error) bytes.reserve(static_cast<std::size_t>(size));
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (in.bad()) throw cannot_open("the file cannot be read to its end");
+  } catch (const std::ios_base::failure& e) {
+    throw cannot_open(std::string("the file cannot be read (") + e.code().message() + ")");
   }
   return read_survey_bytes(bytes, file.string(), std::move(start), context);
 }
@@ -989,46 +1009,13 @@ std::string survey_file_bytes(const Workspace& workspace, const DateConventions&
   return out;
 }
 
-void write_file_with_backup(const std::filesystem::path& file, std::string_view bytes) {
-  std::error_code error;
-  // Saving over a folder would move the folder aside as the backup.
-  if (std::filesystem::exists(file, error) && !std::filesystem::is_regular_file(file, error)) {
-    throw_write_error(file, "the name is taken by something that is not a file");
-  }
-  std::filesystem::path temporary = file;
-  temporary += ".tmp";
-  {
-    std::FILE* out = std::fopen(temporary.string().c_str(), "wb");
-    if (out == nullptr) throw_write_error(file, "the file cannot be created");
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-    const bool flushed = std::fflush(out) == 0;
-    const bool closed = std::fclose(out) == 0;
-    if (!written || !flushed || !closed) {
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      throw_write_error(file, "the survey could not be written completely (disk full?)");
-    }
-  }
-
-  const std::filesystem::path backup = backup_path(file);
-  const bool keeps_backup = backup != file && std::filesystem::exists(file, error);
-  if (keeps_backup) {
-    std::filesystem::remove(backup, error);
-    std::filesystem::rename(file, backup, error);
-    if (error) {
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      throw_write_error(file,
-                        "the backup " + backup.string() + " cannot be made: " + error.message());
-    }
-  }
-  std::filesystem::rename(temporary, file, error);
-  if (error) {
-    const std::string reason = error.message();
-    std::error_code ignored;
-    if (keeps_backup) std::filesystem::rename(backup, file, ignored);
-    std::filesystem::remove(temporary, ignored);
-    throw_write_error(file, "the new file cannot be put in place: " + reason);
+platform::BackupResult write_file_with_backup(const std::filesystem::path& file,
+                                              std::string_view bytes,
+                                              const std::vector<std::filesystem::path>& never_replace) {
+  try {
+    return platform::write_file_with_backup(file, bytes, backup_path(file), never_replace);
+  } catch (const platform::WriteFailure& e) {
+    throw SurveyFileError(SurveyFileError::Kind::cannot_write, file.string(), 0, e.what());
   }
 }
 

@@ -8,8 +8,8 @@
 // trailing TABs.
 //
 // Reading fills a fresh Workspace that the caller puts in place of the open one only when the
-// whole file was read; saving writes "name.as.tmp", then keeps the old file as "name.bak" and
-// renames the new one into place, so a failed save never leaves a half-written survey.
+// whole file was read; saving goes through the platform's safe write and keeps the old file as
+// "name.bak", so a failed save never leaves a half-written survey nor loses the backup.
 
 #include <filesystem>
 #include <functional>
@@ -21,6 +21,7 @@
 #include "core/date_conventions.h"
 #include "core/language_table.h"
 #include "core/workspace.h"
+#include "platform/safe_write.h"
 
 namespace olvar::core {
 
@@ -69,6 +70,7 @@ struct SurveyReadWarning {
     repeated_header,        // a repeated name: the earlier field was kept under "_" + name
     mortality_columns_cut,  // individual mortality lines wider than the table can grow
     mortality_rows_cut,     // more mortality lines than the table can hold
+    no_date_order,          // the first line is no date order: dates were read day first
   };
   Kind kind;
   int count = 0;        // columns or lines concerned
@@ -105,15 +107,19 @@ std::vector<std::string> unique_headers(const SurveyTable& table, int last_colum
 // as spare), or the last named column when a full table has a name there.
 int last_written_column(const SurveyTable& table);
 
-// Writes `bytes` to `file` safely: "file.tmp" is written, flushed and closed; an existing
-// "F.bak" is deleted and the existing file becomes "F.bak"; then "file.tmp" is renamed to
-// `file`. Throws SurveyFileError (cannot_write); on failure the old file stays in place.
-void write_file_with_backup(const std::filesystem::path& file, std::string_view bytes);
+// Writes `bytes` to `file` through the platform's safe write, keeping the file it replaces as
+// "F.bak" (the old backup is replaced only once the new file is in place; a backup that is one
+// of `never_replace` is left alone). Throws SurveyFileError (cannot_write) naming the file and
+// the system's reason; on failure the old file and its backup stay as they were.
+platform::BackupResult write_file_with_backup(
+    const std::filesystem::path& file, std::string_view bytes,
+    const std::vector<std::filesystem::path>& never_replace = {});
 
 // What a save did; the caller refreshes the window caption and the recent-file list.
 struct SaveOutcome {
   bool saved = false;
   bool add_to_recent_files = false;  // a named file (not "noname") was saved
+  bool backup_is_input = false;      // "F.bak" is a file being read: no backup was made
 };
 
 // What the save commands need besides the workspace.
@@ -122,6 +128,8 @@ struct SaveContext {
   const LanguageTable& text;
   Prompter& prompter;
   bool& filter_active;  // a filter of the data entry page is in force
+  // Files being read (the input of a conversion): never replaced by the backup.
+  std::vector<std::filesystem::path> never_replace = {};
 };
 
 // `SaveClick`: saves the workspace to its file name, going through Save as when the survey has

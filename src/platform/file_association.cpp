@@ -1,5 +1,7 @@
 #include "platform/file_association.h"
 
+#include "platform/safe_write.h"
+
 #include <fstream>
 #include <system_error>
 
@@ -11,23 +13,10 @@ namespace {
 bool write_file(const fs::path& file, const std::string& text, std::string& error) {
   std::error_code ec;
   fs::create_directories(file.parent_path(), ec);
-  fs::path temporary = file;
-  temporary += ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.flush();
-    if (!out) {
-      fs::remove(temporary, ec);
-      error = file.string() + ": cannot be written";
-      return false;
-    }
-  }
-  fs::rename(temporary, file, ec);
-  if (ec) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    error = file.string() + ": cannot be written (" + ec.message() + ")";
+  try {
+    write_file_safely(file, text);
+  } catch (const WriteFailure& e) {
+    error = e.what();
     return false;
   }
   return true;

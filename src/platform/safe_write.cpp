@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 
@@ -25,23 +26,74 @@ std::string random_suffix() {
 
 std::string reason(int error_number) { return std::strerror(error_number); }
 
+// The test hook described in the header: -1 when no limit is set for `target`.
+long long write_limit(const fs::path& target) {
+  const char* text = std::getenv("OLVAR_TEST_WRITE_LIMIT");
+  if (text == nullptr || *text == '\0') return -1;
+  char* end = nullptr;
+  const long long limit = std::strtoll(text, &end, 10);
+  if (end == text || limit < 0) return -1;
+  if (*end == '\0') return limit;
+  return (*end == ':' && target.filename() == fs::path(end + 1)) ? limit : -1;
+}
+
+// A new file beside `near`, created exclusively under an unpredictable name; -1 with errno set
+// when no such file can be made.
+int create_exclusive(const fs::path& near, fs::path& created) {
+  const fs::path folder = near.has_parent_path() ? near.parent_path() : fs::path(".");
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    created = folder / ("." + near.filename().string() + "." + random_suffix() + ".tmp");
+    const int descriptor = ::open(created.c_str(),
+                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (descriptor >= 0) return descriptor;
+    if (errno != EEXIST) break;
+  }
+  created.clear();
+  return -1;
+}
+
+// A second name for `file` beside `backup`: a hard link where the file system has them, a copy
+// otherwise. Returns the new name; throws WriteFailure.
+fs::path second_name(const fs::path& file, const fs::path& backup) {
+  fs::path name;
+  const int descriptor = create_exclusive(backup, name);
+  if (descriptor < 0) {
+    throw WriteFailure("cannot make the backup " + backup.string() + ": " + reason(errno));
+  }
+  ::close(descriptor);
+  ::unlink(name.c_str());
+  if (::link(file.c_str(), name.c_str()) == 0) return name;
+  // No hard links here: copy the old file through a temporary file of its own.
+  const int in = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) throw WriteFailure("cannot read " + file.string() + ": " + reason(errno));
+  std::string bytes;
+  char block[1 << 16];
+  for (;;) {
+    const ssize_t got = ::read(in, block, sizeof block);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      const int error_number = errno;
+      ::close(in);
+      throw WriteFailure("cannot read " + file.string() + ": " + reason(error_number));
+    }
+    if (got == 0) break;
+    bytes.append(block, static_cast<std::size_t>(got));
+  }
+  ::close(in);
+  SafeFile copy(name);
+  copy.write(bytes);
+  copy.commit();
+  return name;
+}
+
 }  // namespace
 
-SafeFile::SafeFile(fs::path target) : target_(std::move(target)) {
-  const fs::path folder = target_.has_parent_path() ? target_.parent_path() : fs::path(".");
-  for (int attempt = 0; attempt < 100 && descriptor_ < 0; ++attempt) {
-    temporary_ = folder / ("." + target_.filename().string() + "." + random_suffix() + ".tmp");
-    descriptor_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                         0666);
-    if (descriptor_ < 0 && errno != EEXIST) {
-      const int error_number = errno;
-      temporary_.clear();
-      throw WriteFailure("cannot write " + target_.string() + ": " + reason(error_number));
-    }
-  }
+SafeFile::SafeFile(fs::path target)
+    : target_(std::move(target)), limit_(write_limit(target_)) {
+  descriptor_ = create_exclusive(target_, temporary_);
   if (descriptor_ < 0) {
-    temporary_.clear();
-    throw WriteFailure("cannot write " + target_.string() + ": no free temporary name");
+    throw WriteFailure("cannot write " + target_.string() + ": " +
+                       (errno == EEXIST ? std::string("no free temporary name") : reason(errno)));
   }
 }
 
@@ -60,6 +112,10 @@ void SafeFile::fail(const std::string& what, int error_number) {
 
 void SafeFile::write(std::string_view bytes) {
   if (descriptor_ < 0) throw WriteFailure("cannot write " + target_.string() + ": already closed");
+  if (limit_ >= 0 && written_ + static_cast<long long>(bytes.size()) > limit_) {
+    fail("cannot write", ENOSPC);
+  }
+  written_ += static_cast<long long>(bytes.size());
   while (!bytes.empty()) {
     const ssize_t written = ::write(descriptor_, bytes.data(), bytes.size());
     if (written < 0) {
@@ -90,10 +146,87 @@ void SafeFile::commit() {
   committed_ = true;
 }
 
+SafeFileStream::Buffer::Buffer(SafeFile& file) : file_(file), block_(1 << 20) {
+  setp(block_.data(), block_.data() + block_.size());
+}
+
+bool SafeFileStream::Buffer::drain() {
+  if (!failure.empty()) return false;
+  try {
+    file_.write(std::string_view(pbase(), static_cast<std::size_t>(pptr() - pbase())));
+  } catch (const WriteFailure& e) {
+    failure = e.what();
+    return false;
+  }
+  setp(block_.data(), block_.data() + block_.size());
+  return true;
+}
+
+int SafeFileStream::Buffer::sync() { return drain() ? 0 : -1; }
+
+SafeFileStream::Buffer::int_type SafeFileStream::Buffer::overflow(int_type c) {
+  if (!drain()) return traits_type::eof();
+  if (!traits_type::eq_int_type(c, traits_type::eof())) {
+    *pptr() = traits_type::to_char_type(c);
+    pbump(1);
+  }
+  return traits_type::not_eof(c);
+}
+
+SafeFileStream::SafeFileStream(fs::path target)
+    : std::ostream(nullptr), file_(std::move(target)), buffer_(file_) {
+  rdbuf(&buffer_);
+}
+
+SafeFileStream::~SafeFileStream() { rdbuf(nullptr); }
+
+void SafeFileStream::commit() {
+  flush();
+  if (!buffer_.failure.empty()) throw WriteFailure(buffer_.failure);
+  if (!*this) throw WriteFailure("cannot write " + file_.target().string());
+  file_.commit();
+}
+
 void write_file_safely(const fs::path& target, std::string_view bytes) {
   SafeFile file(target);
   file.write(bytes);
   file.commit();
+}
+
+BackupResult write_file_with_backup(const fs::path& target, std::string_view bytes,
+                                    const fs::path& backup,
+                                    const std::vector<fs::path>& never_replace) {
+  struct stat state {};
+  const bool exists = ::lstat(target.c_str(), &state) == 0;
+  // Renaming over a folder (or keeping it as the backup) is never what a save means.
+  if (exists && !S_ISREG(state.st_mode) && !S_ISLNK(state.st_mode)) {
+    throw WriteFailure("cannot write " + target.string() + ": the name is taken by a folder or "
+                       "another thing that is not a file");
+  }
+  bool backup_is_input = false;
+  for (const fs::path& input : never_replace) backup_is_input |= is_same_file(backup, input);
+  const bool keep_backup = exists && !backup_is_input && backup != target;
+
+  SafeFile file(target);
+  file.write(bytes);
+  // The old file gets its second name before the new one takes its place, and that name
+  // replaces the old backup only after: there is no moment without the old file or the backup.
+  fs::path old_file;
+  if (keep_backup) old_file = second_name(target, backup);
+  try {
+    file.commit();
+  } catch (...) {
+    if (!old_file.empty()) ::unlink(old_file.c_str());
+    throw;
+  }
+  if (keep_backup && ::rename(old_file.c_str(), backup.c_str()) != 0) {
+    const int error_number = errno;
+    ::unlink(old_file.c_str());
+    throw WriteFailure(target.string() + " was written, but the backup " + backup.string() +
+                       " could not be replaced: " + reason(error_number));
+  }
+  if (!exists) return BackupResult::no_previous_file;
+  return keep_backup ? BackupResult::kept : BackupResult::backup_is_input;
 }
 
 bool is_same_file(const fs::path& a, const fs::path& b) {

@@ -6,12 +6,20 @@
 // over the target. Until commit() succeeds the old file is untouched; a SafeFile dropped without
 // a commit removes its temporary file. Every failure throws WriteFailure naming the file and the
 // system's reason.
+//
+// Tests make writes fail as a full disk would by setting OLVAR_TEST_WRITE_LIMIT to a number of
+// bytes: a temporary file that would grow beyond it fails with "No space left on device".
+// "N:NAME" limits only the files named NAME (the report, not the scratch copy before it). It is
+// read from the process environment so that the command-line tests can reach it too.
 
 #include <cstdio>
 #include <filesystem>
+#include <ostream>
+#include <streambuf>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace olvar::platform {
 
@@ -42,10 +50,56 @@ class SafeFile {
   int descriptor_ = -1;
   std::string buffer_;
   bool committed_ = false;
+  long long limit_ = -1;  // the test hook's byte limit, -1 for none
+  long long written_ = 0;
+};
+
+// An output stream onto a SafeFile, for writers that stream (the z-score table of a file of any
+// size). A failing write sets badbit; commit() then throws the WriteFailure that caused it.
+class SafeFileStream : public std::ostream {
+ public:
+  explicit SafeFileStream(std::filesystem::path target);
+  ~SafeFileStream() override;
+  // Flushes, then commits as SafeFile::commit does; throws WriteFailure.
+  void commit();
+  // The message of the first write that failed; empty while none has.
+  const std::string& failure() const { return buffer_.failure; }
+
+ private:
+  class Buffer : public std::streambuf {
+   public:
+    explicit Buffer(SafeFile& file);
+    int sync() override;
+    int_type overflow(int_type c) override;
+    std::string failure;  // the first write failure's message
+
+   private:
+    bool drain();
+    SafeFile& file_;
+    std::vector<char> block_;
+  };
+  SafeFile file_;
+  Buffer buffer_;
 };
 
 // The whole file in one call.
 void write_file_safely(const std::filesystem::path& target, std::string_view bytes);
+
+// What write_file_with_backup did with the file it replaced.
+enum class BackupResult {
+  no_previous_file,  // the target did not exist: nothing to keep
+  kept,              // the previous file is now the backup
+  backup_is_input,   // the backup is one of the files being read: left alone, no backup made
+};
+
+// Writes `bytes` to `target` as write_file_safely does and keeps the file it replaces as
+// `backup`. The old backup is replaced only once the new file is in place, so a failure at any
+// step leaves the old file and the old backup as they were. A backup that is one of
+// `never_replace` (the input of a conversion, say) is never touched. Throws WriteFailure; a
+// target that exists but is no regular file (a folder) is refused before anything is written.
+BackupResult write_file_with_backup(const std::filesystem::path& target, std::string_view bytes,
+                                    const std::filesystem::path& backup,
+                                    const std::vector<std::filesystem::path>& never_replace = {});
 
 // True when both paths name one existing file, whatever links or relative parts lead there.
 bool is_same_file(const std::filesystem::path& a, const std::filesystem::path& b);

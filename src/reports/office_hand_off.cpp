@@ -1,5 +1,7 @@
 #include "reports/office_hand_off.h"
 
+#include "platform/safe_write.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -77,16 +79,18 @@ bool start(HandOffServices& services, const platform::ProcessCommand& command) {
 // The relay program reads the report folder (with its trailing separator, as it always had one),
 // the second relay option and the relay text.
 bool write_relay_file(const OutputSettings& settings, const fs::path& report_folder) {
-  std::ofstream out(report_folder / "zwischen.dat", std::ios::binary | std::ios::trunc);
-  if (!out) return false;
   std::string folder = report_folder.string();
   if (!folder.empty() && folder.back() != static_cast<char>(fs::path::preferred_separator)) {
     folder.push_back(static_cast<char>(fs::path::preferred_separator));
   }
-  out << folder << kLineBreak << settings.second_relay_option << kLineBreak << settings.relay_text
-      << kLineBreak;
-  out.close();
-  return static_cast<bool>(out);
+  const std::string text = folder + std::string(kLineBreak) + settings.second_relay_option +
+                           std::string(kLineBreak) + settings.relay_text + std::string(kLineBreak);
+  try {
+    platform::write_file_safely(report_folder / "zwischen.dat", text);
+  } catch (const platform::WriteFailure&) {
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -107,12 +111,12 @@ fs::path write_numbered_file(const fs::path& folder, std::string_view prefix,
   for (int n = 1; n <= max_files; ++n) {
     const fs::path file = folder / (std::string(prefix) + std::to_string(n) + ".txt");
     if (locked_by_libreoffice(file)) continue;
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out) continue;
-    out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
-    out.close();
-    if (!out) {
-      throw HandOffError("Writing \"" + file.string() + "\" failed (is the disk full?).", folder);
+    std::error_code ec;
+    if (fs::exists(file, ec) && !fs::is_regular_file(file, ec)) continue;
+    try {
+      platform::write_file_safely(file, contents);
+    } catch (const platform::WriteFailure& e) {
+      throw HandOffError(std::string("Writing the document failed: ") + e.what() + ".", folder);
     }
     return file;
   }
@@ -215,11 +219,15 @@ HandOffResult HandToSpreadsheet(const DocumentBuffer& buffer, const OutputSettin
   // The report editor shows noname.rtf; the table is copied there and also stays in the report
   // folder, where the user expects it.
   const fs::path editor_file = folders.writable_folder / "noname.rtf";
-  std::error_code ec;
-  fs::remove(editor_file, ec);
-  const bool copied =
-      !folders.writable_folder.empty() &&
-      fs::copy_file(result.file, editor_file, fs::copy_options::overwrite_existing, ec);
+  bool copied = false;
+  if (!folders.writable_folder.empty()) {
+    try {
+      platform::write_file_safely(editor_file, table);
+      copied = true;
+    } catch (const platform::WriteFailure&) {
+      // The editor then shows the table where it was written.
+    }
+  }
   services.editor.open_report_editor(copied ? editor_file : result.file);
   result.outcome = HandOffOutcome::report_editor;
   return result;

@@ -1,5 +1,7 @@
 #include "ui/report_editor_window.h"
 
+#include "platform/safe_write.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -372,11 +374,10 @@ bool ReportEditorWindow::save_file(const QString& file) {
   const std::vector<reports::RtfRun> runs = runs_of_document(*text_->document());
   const std::string bytes =
       is_text_file(file) ? reports::plain_text(runs) : reports::write_rtf(runs);
-  QFile out(file);
-  if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-      out.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-          static_cast<qint64>(bytes.size()) ||
-      !out.flush()) {
+  try {
+    platform::write_file_safely(qstring_to_path(file), bytes);
+  } catch (const platform::WriteFailure& e) {
+    last_write_failure_ = QString::fromLocal8Bit(e.what());
     return false;
   }
   text_->document()->setModified(false);
@@ -417,7 +418,7 @@ void ReportEditorWindow::file_open() {
 bool ReportEditorWindow::file_save() {
   if (document_name_ == kUntitled) return file_save_as();
   if (!save_file(document_name_)) {
-    QMessageBox::warning(this, windowTitle(), tr("Cannot write %1").arg(document_name_));
+    QMessageBox::warning(this, windowTitle(), last_write_failure_);
     return false;
   }
   return true;
@@ -438,7 +439,7 @@ bool ReportEditorWindow::file_save_as() {
     return false;
   }
   if (!save_file(file)) {
-    QMessageBox::warning(this, windowTitle(), tr("Cannot write %1").arg(file));
+    QMessageBox::warning(this, windowTitle(), last_write_failure_);
     return false;
   }
   set_document_name(file);

@@ -33,6 +33,7 @@ class ReportEditorWindow : public QMainWindow, public reports::ReportEditorOpene
   // Loads an RTF or text file; false (the text unchanged) when it cannot be read.
   bool load_file(const QString& file);
   // Saves as RTF (or plain text for ".txt"); false when it cannot be written.
+  // Through the platform's safe write; on failure last_write_failure_ names the file and why.
   bool save_file(const QString& file);
 
   QTextEdit* text_edit() const { return text_; }
@@ -65,6 +66,7 @@ class ReportEditorWindow : public QMainWindow, public reports::ReportEditorOpene
   QAction* bullets_ = nullptr;
   QString start_folder_;
   QString document_name_;
+  QString last_write_failure_;
   bool updating_ = false;  // while set, showing a value in a control does not apply it
 };
 

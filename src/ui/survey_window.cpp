@@ -702,6 +702,11 @@ bool SurveyWindow::open_survey(const std::filesystem::path& file) {
                           ? text(core::kNoSurveyHeader.number)
                           : std::string(error.what()));
     return false;
+  } catch (const std::exception& error) {
+    // Whatever else goes wrong while reading is told, and the open survey stays as it was.
+    refresh_caption();
+    prompter_->inform("cannot open " + file.string() + " for reading: " + error.what());
+    return false;
   }
   std::string warnings;
   for (const core::SurveyReadWarning& warning : result.warnings) {

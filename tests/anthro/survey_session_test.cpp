@@ -104,7 +104,7 @@ TEST(OpenSurvey, FailuresLeaveTheOpenSurveyAsItWas) {
 TEST(OpenSurvey, TellsWhatTheReaderCouldNotKeepAndABadFirstDate) {
   test::TempFolder folder;
   // 300 variables: only 255 can be held.
-  std::string wide = "SEX\t";
+  std::string wide = "dmy\r\nSEX\t";
   for (int k = 1; k < 300; ++k) wide += "V" + std::to_string(k) + "\t";
   wide += "\r\nm\t\r\n";
   Session s;
@@ -117,7 +117,7 @@ TEST(OpenSurvey, TellsWhatTheReaderCouldNotKeepAndABadFirstDate) {
 
   s.prompter.messages.clear();
   ASSERT_TRUE(
-      open_survey(w, folder.write("date.as", "SURVDATE\tSEX\t\r\n31.02.2026\tm\t\r\n"), s.get())
+      open_survey(w, folder.write("date.as", "dmy\r\nSURVDATE\tSEX\t\r\n31.02.2026\tm\t\r\n"), s.get())
           .opened);
   ASSERT_EQ(s.prompter.messages.size(), 1u);
   EXPECT_THAT(s.prompter.messages[0], HasSubstr("select the correct date format"));

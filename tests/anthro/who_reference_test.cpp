@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cmath>
+#include <iterator>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -116,21 +118,63 @@ void append_le(std::string& out, double value) {
   for (int i = 0; i < 8; ++i) out.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
 }
 
+std::string real_table_bytes() {
+  std::ifstream in(test::build_data_path(kWhoTableFileName), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void put_record(std::string& bytes, int index, Lms lms) {
+  std::string record;
+  append_le(record, lms.l);
+  append_le(record, lms.m);
+  append_le(record, lms.s);
+  bytes.replace(static_cast<std::size_t>(index) * 24, 24, record);
+}
+
 TEST_F(WhoReferenceFile, ReadsRecordsBackInPositionOrder) {
-  std::string bytes;
-  for (int i = 0; i < kWhoRecordCount; ++i) {
-    append_le(bytes, -0.5 + i);
-    append_le(bytes, 1000.0 + i);
-    append_le(bytes, 1.0 / (i + 1));
-  }
+  std::string bytes = real_table_bytes();
+  ASSERT_EQ(bytes.size(), 346896u);
+  // Plausible values of each block, written by hand at known positions.
+  const std::pair<int, Lms> marked[] = {{0, {0.25, 3.5, 0.125}},
+                                        {1856, {-0.125, 18.25, 0.13}},
+                                        {7428, {-0.352, 2.5, 0.09}},
+                                        {14453, {-0.173, 16.5, 0.0625}}};
+  for (const auto& [index, lms] : marked) put_record(bytes, index, lms);
   const WhoReference who = WhoReference::load(write("table.dat", bytes));
   EXPECT_TRUE(who.found());
-  for (int i : {0, 1, 1856, 7428, 14453}) {
-    SCOPED_TRACE(i);
-    expect_same(who.record(i), {-0.5 + i, 1000.0 + i, 1.0 / (i + 1)});
+  for (const auto& [index, lms] : marked) {
+    SCOPED_TRACE(index);
+    expect_same(who.record(index), lms);
   }
   expect_same(who.record(14454), {});
   expect_same(who.record(-1), {});
+}
+
+TEST_F(WhoReferenceFile, RefusesATableOfTheRightSizeWithImplausibleContent) {
+  const struct {
+    const char* what;
+    int record;
+    Lms lms;
+    const char* block;
+  } cases[] = {
+      {"a median of 1000 kg", 10, {0.1, 1000.0, 0.12}, "weight-for-age (days), boys"},
+      {"not a number", 6000, {1.0, std::nan(""), 0.04}, "length/height-for-age (days), girls"},
+      {"an infinite L", 9000, {INFINITY, 10.0, 0.09}, "weight-for-height, boys"},
+      {"a zero S", 14400, {0.1, 15.0, 0.0}, "MUAC-for-age (months), girls"},
+      {"a median of another block", 13700, {1.0, 20.0, 0.04}, "height-for-age (months), boys"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string bytes = real_table_bytes();
+    put_record(bytes, c.record, c.lms);
+    const auto path = write("odd.dat", bytes);
+    EXPECT_THAT([&] { (void)WhoReference::load(path); },
+                ::testing::ThrowsMessage<WhoTableError>(
+                    AllOf(HasSubstr(path.string()), HasSubstr("not the WHO reference table"),
+                          HasSubstr("record " + std::to_string(c.record)), HasSubstr(c.block))));
+  }
+  const auto zeros = write("zeros.dat", std::string(346896, '\0'));
+  EXPECT_THROW((void)WhoReference::load(zeros), WhoTableError);
 }
 
 TEST_F(WhoReferenceFile, RefusesAFileOfTheWrongSize) {

@@ -89,6 +89,38 @@ TEST_F(CliZscores, FailsClearlyOnBadInput) {
   EXPECT_NE(bad_reference.status, 0);
 }
 
+TEST_F(CliZscores, ReadsTheCsvOfSpreadsheets) {
+  // The same child in the files spreadsheets write: the z-scores land in their own fields and the
+  // records pass through as they stand.
+  const std::string z = ",-0.287,-0.568,-0.055,0.071,\n";
+  const struct {
+    const char* what;
+    std::string input;
+    std::string output;
+  } cases[] = {
+      {"CR line ends", "sex,age_days,weight_kg,height_cm\rm,400,9.6,75.7\r",
+       "sex,age_days,weight_kg,height_cm,waz,haz,whz,baz,muacz\nm,400,9.6,75.7" + z},
+      {"a byte order mark before the first name",
+       "\xEF\xBB\xBFsex,age_days,weight_kg,height_cm\r\nm,400,9.6,75.7\r\n",
+       "sex,age_days,weight_kg,height_cm,waz,haz,whz,baz,muacz\nm,400,9.6,75.7" + z},
+      {"a quoted field with a comma and a line break",
+       "name,sex,age_days,weight_kg,height_cm\n\"Doe,\nJ\",m,400,9.6,75.7\n",
+       "name,sex,age_days,weight_kg,height_cm,waz,haz,whz,baz,muacz\n\"Doe,\nJ\",m,400,9.6,75.7" +
+           z},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const CommandResult r = run("zscores '" + write("in.csv", c.input).string() + "'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, c.output);
+  }
+  const CommandResult broken =
+      run("zscores '" + write("in.csv", "sex,weight_kg,height_cm\nm,9,75\nm,\"9,75\n").string() +
+          "'");
+  EXPECT_EQ(broken.status, 1);
+  EXPECT_THAT(broken.err, HasSubstr("line 3: a quoted field is not closed"));
+}
+
 TEST_F(CliZscores, HelpListsTheSubcommands) {
   const CommandResult r = run("--help");
   EXPECT_EQ(r.status, 0);

@@ -35,7 +35,12 @@ TEST(ConvertDateFromFileOrder, ReordersAndUnifiesSeparators) {
       {"empty stays empty", "", DateOrder::dmy, kDmyPoint, ""},
       {"unknown system order keeps the text", "12/31/2005", DateOrder::mdy,
        DateConventions{DateOrder::unknown, '/', '.'}, "12/31/2005"},
-      {"a text without separators gets empty parts", "1994", DateOrder::mdy, kDmyPoint, ".1994."},
+      {"a year alone stays as read", "1994", DateOrder::mdy, kDmyPoint, "1994"},
+      {"a word stays as read", "unknown", DateOrder::dmy, kMdySlash, "unknown"},
+      {"a year-first date in a day-first file stays as read", "2020-03-02", DateOrder::dmy,
+       kMdySlash, "2020-03-02"},
+      {"a thirteenth month stays as read", "3/13/2020", DateOrder::dmy, kMdySlash, "3/13/2020"},
+      {"two parts stay as read", "3/2020", DateOrder::mdy, kDmyPoint, "3/2020"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -97,6 +97,16 @@ TEST(SurveyFileRead, HeaderWithoutOrderLineIsReadAsDayMonthYear) {
   EXPECT_EQ(t.cell(StdVar::sex, 1), "m");
   EXPECT_EQ(t.cell(StdVar::weight, 1), "12.5");
   EXPECT_EQ(result.first_survey_date, "8/3/1994");
+  ASSERT_EQ(result.warnings.size(), 1u) << "a missing date order is never silent";
+  EXPECT_EQ(result.warnings[0].kind, SurveyReadWarning::Kind::no_date_order);
+}
+
+TEST(SurveyFileRead, AByteOrderMarkBeforeTheDateOrderIsSkipped) {
+  // Saved as UTF-8 by an editor: without skipping the mark, mdy would be lost and the day and
+  // month of every date swapped.
+  const auto result = read("\xEF\xBB\xBFmdy\r\nSURVDATE\tSEX\r\n12/31/2005\tf\r\n");
+  EXPECT_EQ(result.workspace.survey.cell(StdVar::survdate, 1), "31.12.2005");
+  EXPECT_TRUE(result.warnings.empty());
 }
 
 TEST(SurveyFileRead, OrderLineNamesTheDateOrderOfTheFile) {
@@ -205,7 +215,7 @@ TEST(SurveyFileRead, EveryRowIsEvaluatedInTheNewWorkspace) {
 
 TEST(SurveyFileRead, RepeatedNamesKeepBothColumns) {
   // The later WEIGHT stays WEIGHT; the earlier one is kept as _WEIGHT instead of being lost.
-  const auto result = read("SEX\tWEIGHT\tA\tWEIGHT\tA\r\nm\t1\t2\t3\t4\r\n");
+  const auto result = read("dmy\r\nSEX\tWEIGHT\tA\tWEIGHT\tA\r\nm\t1\t2\t3\t4\r\n");
   const SurveyTable& t = result.workspace.survey;
   EXPECT_EQ(t.cell(StdVar::weight, 1), "3");
   EXPECT_EQ(t.cell(t.column_of_header("_WEIGHT"), 1), "1");
@@ -217,16 +227,16 @@ TEST(SurveyFileRead, RepeatedNamesKeepBothColumns) {
 }
 
 TEST(SurveyFileRead, ValuesUnderAnEmptyHeaderAreReported) {
-  const auto quiet = read("SEX\t\tWEIGHT\t\r\nm\t\t9\t\r\n");
+  const auto quiet = read("dmy\r\nSEX\t\tWEIGHT\t\r\nm\t\t9\t\r\n");
   EXPECT_TRUE(quiet.warnings.empty());
-  const auto loud = read("SEX\t\tWEIGHT\r\nm\tx\t9\r\n");
+  const auto loud = read("dmy\r\nSEX\t\tWEIGHT\r\nm\tx\t9\r\n");
   ASSERT_EQ(loud.warnings.size(), 1u);
   EXPECT_EQ(loud.warnings[0].kind, SurveyReadWarning::Kind::unnamed_column);
   EXPECT_EQ(loud.workspace.survey.cell(StdVar::weight, 1), "9");
 }
 
 TEST(SurveyFileRead, ReadsExactly255VariablesAndReportsTheRest) {
-  std::string header = "SEX";
+  std::string header = "dmy\r\nSEX";
   std::string data = "m";
   for (int k = 1; k <= 240; ++k) {  // 19 standard + 240 user variables = 259
     header += "\tV" + std::to_string(k);
@@ -247,7 +257,7 @@ TEST(SurveyFileRead, ReadsExactly255VariablesAndReportsTheRest) {
 }
 
 TEST(SurveyFileRead, ReadsWhatFitsOfTooManyRowsAndCountsTheRest) {
-  std::string bytes = "SEX\r\n";
+  std::string bytes = "dmy\r\nSEX\r\n";
   const int lines = 65'534 + 7;
   bytes.reserve(static_cast<std::size_t>(lines) * 3 + 10);
   for (int i = 0; i < lines; ++i) bytes += "f\r\n";
@@ -301,7 +311,7 @@ TEST(SurveyFileRead, SurvivesDamagedAndHostileFiles) {
     }
   }
   // The megabyte-wide mortality line is cut to the widest table and reported.
-  const auto wide = read(cases[7].bytes);
+  const auto wide = read("dmy\r\n" + cases[7].bytes);
   ASSERT_EQ(wide.warnings.size(), 1u);
   EXPECT_EQ(wide.warnings[0].kind, SurveyReadWarning::Kind::mortality_columns_cut);
 }
@@ -489,6 +499,11 @@ TEST(SurveyFileWrite, HandMadeFilesComeBackAsWrittenAfterOneSave) {
        "SEX\r\n\xA5Mor_individual:\r\nDate\tC\r\n\r\n"
        "1.2.2005\t\t\t4\r\n\xA5Variables\r\nSEX\tcharacter\r\n"},
       {"NUL bytes and Windows-1252 text", "SEX\tNOTE\r\nf\tca\xF1on\0x\r\n"s},
+      {"a Variable View line without a name", "Sex\n\xA5Variables\n\t"},
+      {"a nameless Variable View line before named ones",
+       "Sex\n\xA5Variables\nSEX\tcharacter\n\tnumeric\nAGE\tnumeric\n"},
+      {"a byte order mark and dates that are no dates",
+       "\xEF\xBB\xBFmdy\r\nSEX\tSURVDATE\r\nm\tunknown\r\nf\t2020-03-02\r\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -628,18 +643,32 @@ TEST(SurveyFileSave, FailedSaveThrowsAndKeepsTheOldFile) {
   EXPECT_FALSE(fs::exists(folder / "taken.as.tmp"));
 }
 
-TEST(SurveyFileSave, FullDiskIsReportedAndLeavesNoHalfFile) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";
-  // /dev/full accepts the open and fails every write, as a full disk does; the name ".tmp" of
-  // the temporary file cannot be controlled, so write_file_with_backup is given a path whose
-  // temporary is /dev/full through a symbolic link.
+TEST(SurveyFileSave, AFailedWriteKeepsTheOldFileAndItsBackup) {
+  // The platform's test hook fails writes past 100 bytes as a full disk does.
   TempFolder folder;
-  fs::create_symlink("/dev/full", folder / "s.as.tmp");
   put(folder / "s.as", "old survey");
+  put(folder / "s.bak", "older survey");
+  ::setenv("OLVAR_TEST_WRITE_LIMIT", "100", 1);
   EXPECT_THAT([&] { write_file_with_backup(folder / "s.as", std::string(1 << 16, 'x')); },
-              ::testing::ThrowsMessage<SurveyFileError>(HasSubstr("disk full")));
+              ::testing::ThrowsMessage<SurveyFileError>(::testing::AllOf(
+                  HasSubstr((folder / "s.as").string()), HasSubstr("No space left on device"))));
+  ::unsetenv("OLVAR_TEST_WRITE_LIMIT");
   EXPECT_EQ(slurp(folder / "s.as"), "old survey");
-  EXPECT_FALSE(fs::exists(folder / "s.bak"));
+  EXPECT_EQ(slurp(folder / "s.bak"), "older survey");
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 2)
+      << "the temporary file is removed";
+}
+
+TEST(SurveyFileSave, ABackupThatIsTheInputIsLeftAlone) {
+  TempFolder folder;
+  put(folder / "s.as", "current");
+  put(folder / "s.bak", "the input");
+  EXPECT_EQ(write_file_with_backup(folder / "s.as", "converted", {folder / "s.bak"}),
+            platform::BackupResult::backup_is_input);
+  EXPECT_EQ(slurp(folder / "s.as"), "converted");
+  EXPECT_EQ(slurp(folder / "s.bak"), "the input");
+  EXPECT_EQ(write_file_with_backup(folder / "s.as", "again"), platform::BackupResult::kept);
+  EXPECT_EQ(slurp(folder / "s.bak"), "converted");
 }
 
 TEST(SurveyFileSave, FilterOrNoNameGoesThroughSaveAs) {

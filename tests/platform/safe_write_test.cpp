@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "support/temp_folder.h"
 
@@ -71,6 +74,98 @@ TEST(SafeWrite, WritingThroughALinkReplacesTheLinkNotItsTarget) {
   write_file_safely(folder / "link.txt", "new");
   EXPECT_EQ(read(folder / "real.txt"), "old");
   EXPECT_EQ(read(folder / "link.txt"), "new");
+}
+
+// The test hook of the platform layer: writes beyond the limit fail as on a full disk.
+class WriteLimit {
+ public:
+  explicit WriteLimit(const char* bytes) { ::setenv("OLVAR_TEST_WRITE_LIMIT", bytes, 1); }
+  ~WriteLimit() { ::unsetenv("OLVAR_TEST_WRITE_LIMIT"); }
+};
+
+TEST(SafeWrite, AFullDiskKeepsTheOldFileAndRemovesTheTemporaryOne) {
+  test::TempFolder folder;
+  const fs::path target = folder.write("out.csv", "old");
+  const WriteLimit limit("4");
+  EXPECT_THAT([&] { write_file_safely(target, "longer than four"); },
+              ::testing::ThrowsMessage<WriteFailure>(::testing::AllOf(
+                  HasSubstr(target.string()), HasSubstr("No space left on device"))));
+  EXPECT_EQ(read(target), "old");
+  EXPECT_EQ(names_in(folder.path()), std::vector<std::string>{"out.csv"});
+}
+
+TEST(SafeWriteBackup, TheOldBackupGoesOnlyOnceTheNewFileIsInPlace) {
+  const struct {
+    const char* what;
+    const char* limit;  // nullptr: no failure
+    std::vector<std::string> inputs;
+    const char* survey;
+    const char* backup;
+    BackupResult result;
+  } cases[] = {
+      {"a save keeps the previous file as the backup", nullptr, {}, "new", "old", BackupResult::kept},
+      {"a failed save keeps the file and the old backup", "2", {}, "old", "older",
+       BackupResult::kept},
+      {"a backup that is being read is left alone", nullptr, {"s.bak"}, "new", "older",
+       BackupResult::backup_is_input},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::TempFolder folder;
+    folder.write("s.as", "old");
+    folder.write("s.bak", "older");
+    std::vector<fs::path> inputs;
+    for (const std::string& name : c.inputs) inputs.push_back(folder / name);
+    if (c.limit != nullptr) {
+      const WriteLimit limit(c.limit);
+      EXPECT_THROW(write_file_with_backup(folder / "s.as", "new", folder / "s.bak", inputs),
+                   WriteFailure);
+    } else {
+      EXPECT_EQ(write_file_with_backup(folder / "s.as", "new", folder / "s.bak", inputs),
+                c.result);
+    }
+    EXPECT_EQ(read(folder / "s.as"), c.survey);
+    EXPECT_EQ(read(folder / "s.bak"), c.backup);
+    EXPECT_EQ(names_in(folder.path()), (std::vector<std::string>{"s.as", "s.bak"}));
+  }
+}
+
+TEST(SafeWriteBackup, AFirstSaveMakesNoBackupAndAFolderIsRefused) {
+  test::TempFolder folder;
+  EXPECT_EQ(write_file_with_backup(folder / "s.as", "new", folder / "s.bak"),
+            BackupResult::no_previous_file);
+  EXPECT_EQ(names_in(folder.path()), std::vector<std::string>{"s.as"});
+  fs::create_directories(folder / "d.as");
+  EXPECT_THAT([&] { write_file_with_backup(folder / "d.as", "x", folder / "d.bak"); },
+              ::testing::ThrowsMessage<WriteFailure>(HasSubstr("not a file")));
+  EXPECT_TRUE(fs::is_directory(folder / "d.as"));
+}
+
+TEST(SafeFileStream, StreamsIntoPlaceOrLeavesTheOldFile) {
+  test::TempFolder folder;
+  const fs::path target = folder.write("z.csv", "old");
+  {
+    SafeFileStream out(target);
+    out << "a,b\n" << std::string(3 << 20, 'x');  // more than one block
+  }  // not committed
+  EXPECT_EQ(read(target), "old");
+  {
+    SafeFileStream out(target);
+    out << "a,b\n";
+    out.commit();
+  }
+  EXPECT_EQ(read(target), "a,b\n");
+  {
+    const WriteLimit limit("10");
+    SafeFileStream out(target);
+    out << std::string(2 << 20, 'y');
+    out.flush();
+    EXPECT_FALSE(out);
+    EXPECT_THAT(out.failure(), HasSubstr("No space left on device"));
+    EXPECT_THROW(out.commit(), WriteFailure);
+  }
+  EXPECT_EQ(read(target), "a,b\n");
+  EXPECT_EQ(names_in(folder.path()), std::vector<std::string>{"z.csv"});
 }
 
 TEST(SameFile, SeesThroughLinksAndRelativeParts) {

@@ -3,6 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <iterator>
+
 #include <set>
 #include <vector>
 
@@ -100,6 +103,18 @@ TEST_F(HandOffTest, NumberedFileGivesUpWithAClearMessage) {
                   AllOf(HasSubstr("My Documents"), HasSubstr("noname1.txt to noname3.txt"))));
   EXPECT_THAT([&] { write_numbered_file(root / "missing", "noname", "doc"); },
               ThrowsMessage<HandOffError>(HasSubstr("does not exist")));
+}
+
+TEST_F(HandOffTest, AFullDiskKeepsTheOldDocumentAndNamesTheFile) {
+  const fs::path report = folders.report_folder;
+  test::write_file_for(report / "noname1.txt", "last report");
+  ::setenv("OLVAR_TEST_WRITE_LIMIT", "3", 1);  // the platform's test hook: a full disk
+  EXPECT_THAT([&] { write_numbered_file(report, "noname", "a longer report"); },
+              ThrowsMessage<HandOffError>(
+                  AllOf(HasSubstr("noname1.txt"), HasSubstr("No space left on device"))));
+  ::unsetenv("OLVAR_TEST_WRITE_LIMIT");
+  EXPECT_EQ(test::read_file(report / "noname1.txt"), "last report");
+  EXPECT_EQ(std::distance(fs::directory_iterator(report), fs::directory_iterator()), 1);
 }
 
 TEST(OutputFolders, ReportsGoToTheDocumentsFolder) {

@@ -1,6 +1,9 @@
 #include "ui/survey_window.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 #include <QAction>
 #include <QLineEdit>
@@ -120,6 +123,22 @@ TEST_F(SurveyWindowTest, AnUnreadableFileLeavesTheOpenSurvey) {
   ASSERT_EQ(prompter_.messages.size(), 1u);
   EXPECT_EQ(prompter_.messages[0], text_.text(851));
   EXPECT_EQ(window->workspace().survey.cell(StdVar::height, 1), "67.4");
+
+  // A folder and a file without read permission: a message naming the file, never an abort.
+  const std::filesystem::path folder = temp_ / "folder.as";
+  std::filesystem::create_directories(folder);
+  const std::filesystem::path locked = temp_.write("locked.as", "dmy\r\nSEX\r\nm\r\n");
+  std::filesystem::permissions(locked, std::filesystem::perms::none);
+  const bool root_reads_anyway = std::ifstream(locked).good();
+  for (const std::filesystem::path& file : {folder, locked}) {
+    if (file == locked && root_reads_anyway) continue;
+    SCOPED_TRACE(file.string());
+    prompter_.messages.clear();
+    EXPECT_FALSE(window->open_survey(file));
+    ASSERT_EQ(prompter_.messages.size(), 1u);
+    EXPECT_THAT(prompter_.messages[0], ::testing::HasSubstr(file.string()));
+    EXPECT_EQ(window->workspace().survey.cell(StdVar::height, 1), "67.4");
+  }
 }
 
 TEST_F(SurveyWindowTest, LeavingTheOptionsPageSavesItAndShowsTheExtraColumns) {

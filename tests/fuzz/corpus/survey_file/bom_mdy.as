@@ -1,0 +1,4 @@
+﻿mdy
+SEX	SURVDATE
+m	12/31/2005
+f	unknown

@@ -1,0 +1,3 @@
+Sex
+¥Variables
+	

@@ -1,0 +1,4 @@
+Sex
+¥Variables
+	numeric
+AGE	numeric
