@@ -73,6 +73,8 @@ int main(int argc, char** argv) {
       {"plausibility", add_plausibility_command(app)},
       {"training", add_training_command(app)},
       {"calc", add_calc_command(app)},
+      {"mortality", add_mortality_command(app)},
+      {"import-mortality", add_import_mortality_command(app)},
   };
 
   try {

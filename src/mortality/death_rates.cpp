@@ -359,3 +359,35 @@ std::vector<SubgroupRate> rate_lines(const IndividualResults& results) {
 }
 
 }  // namespace olvar::mortality
+
+#include "core/workspace.h"
+
+namespace olvar::mortality {
+
+std::string recall_period_text(const core::Workspace& workspace) {
+  return workspace.planning.sm_d.empty() ? workspace.rd_hh : workspace.planning.sm_d;
+}
+
+std::string rate_table_text(const std::vector<SubgroupRate>& lines) {
+  std::string out = "name\trate\tlower\tupper\tdesign effect\tdeaths\tperson-days\n";
+  for (const SubgroupRate& line : lines) {
+    const Rate& r = line.rate;
+    out += line.name;
+    if (r.computed) {
+      const std::string lower =
+          r.interval_available ? core::format_fixed_trimmed(r.lower, 4, 2) : "not computable";
+      const std::string upper =
+          r.interval_available ? core::format_fixed_trimmed(r.upper, 4, 2) : "not computable";
+      out += "\t" + core::format_fixed_trimmed(r.rate, 4, 2) + "\t" + lower + "\t" + upper +
+             "\t" + core::format_fixed_trimmed(r.design_effect, 4, 2) + "\t" +
+             core::format_fixed_trimmed(r.deaths, 12, 0) + "\t" +
+             core::format_fixed_trimmed(r.person_days, 12, 1);
+    } else {
+      out += "\t\t\t\t\t\t";
+    }
+    out += "\n";
+  }
+  return out;
+}
+
+}  // namespace olvar::mortality

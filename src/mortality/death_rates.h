@@ -166,3 +166,18 @@ int last_individual_row(const core::TextGrid& individuals);
 int last_household_row(const core::TextGrid& households);
 
 }  // namespace olvar::mortality
+
+namespace olvar::core { struct Workspace; }
+
+namespace olvar::mortality {
+
+// The recall period the rates use: the Planning page's recall period (`sm_d`) when it is
+// filled, as showing the Death Rates page copies it into `rd_hh`, else `rd_hh` as stored.
+std::string recall_period_text(const core::Workspace& workspace);
+
+// The rates as tab-separated lines: a heading line "name, rate, lower, upper, design effect,
+// deaths, person-days", then one line per rate. A rate without person-time has only its name;
+// one without an interval says "not computable" in both limits.
+std::string rate_table_text(const std::vector<SubgroupRate>& lines);
+
+}  // namespace olvar::mortality
