@@ -36,7 +36,7 @@ core::TextGrid person_grid(const std::string& first_heading, int rows) {
 
 core::TextGrid rates_grid(const IndividualResults& r) {
   core::TextGrid g(3, 7 + static_cast<int>(r.groups.size()));
-  g.set_cell(0, 0, "");
+  g.set_cell(0, 0, "Persons");
   g.set_cell(1, 0, "Crude Death Rate (95% CI)");
   g.set_cell(2, 0, "Design Effect");
   const auto line = [&](int row, const std::string& label, const Rate* rate) {
