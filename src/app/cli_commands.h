@@ -57,5 +57,6 @@ CommandAction add_training_command(CLI::App& app);
 CommandAction add_calc_command(CLI::App& app);
 CommandAction add_mortality_command(CLI::App& app);
 CommandAction add_import_mortality_command(CLI::App& app);
+CommandAction add_pyramid_command(CLI::App& app);
 
 }  // namespace olvar::cli

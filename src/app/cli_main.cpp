@@ -75,6 +75,7 @@ int main(int argc, char** argv) {
       {"calc", add_calc_command(app)},
       {"mortality", add_mortality_command(app)},
       {"import-mortality", add_import_mortality_command(app)},
+      {"pyramid", add_pyramid_command(app)},
   };
 
   try {
