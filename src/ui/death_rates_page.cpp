@@ -18,6 +18,7 @@
 #include "platform/environment.h"
 #include "reports/output_settings_record.h"
 #include "ui/grid_models.h"
+#include "ui/pyramid_window.h"
 #include "ui/qt_convert.h"
 
 namespace olvar::ui {
@@ -160,7 +161,10 @@ DeathRatesPage::DeathRatesPage(core::Workspace& workspace, core::AppContext& app
   }
   auto* transfer = new QPushButton(tr("Transfer tables to Excel"));
   connect(transfer, &QPushButton::clicked, this, &DeathRatesPage::transfer_to_spreadsheet);
+  auto* pyramid = new QPushButton(tr("Pop. pyramid"));
+  connect(pyramid, &QPushButton::clicked, this, &DeathRatesPage::open_pyramid);
   choices->addStretch();
+  choices->addWidget(pyramid);
   choices->addWidget(transfer);
   individual_message_ = new QLabel;
   individual_message_->setWordWrap(true);
@@ -268,6 +272,20 @@ void DeathRatesPage::compute_household_rates() {
     text += tr("\nClusters: %1   Sums: %2").arg(h.clusters).arg(sums.join("  "));
   }
   household_rates_label_->setText(text);
+}
+
+PyramidWindow* DeathRatesPage::open_pyramid() {
+  // The pyramid always shows the five-year groups.
+  if (!five_->isChecked()) five_->setChecked(true);
+  compute_results();
+  if (!individual_) {
+    if (prompter_ != nullptr) prompter_->inform(from_qstring(individual_message_->text()));
+    return nullptr;
+  }
+  auto* window = new PyramidWindow(mortality::population_pyramid(*individual_), prompter_, this);
+  window->setAttribute(Qt::WA_DeleteOnClose);
+  window->show();
+  return window;
 }
 
 QString DeathRatesPage::crude_text() const { return household_rates_label_->text(); }

@@ -23,6 +23,7 @@ class QTableView;
 
 namespace olvar::ui {
 
+class PyramidWindow;
 class TextGridModel;
 class MortalityTableModel;
 
@@ -46,6 +47,8 @@ class DeathRatesPage : public QWidget {
   // Household rates from the household results table as it stands (after a typed cluster total).
   void compute_household_rates();
   void transfer_to_spreadsheet();  // "Transfer tables to Excel"
+  // "Pop. pyramid": switches to the five-year groups and opens a new pyramid window.
+  PyramidWindow* open_pyramid();
 
   QTabWidget* sub_pages() const { return sub_pages_; }
   const std::optional<mortality::IndividualResults>& individual() const { return individual_; }

@@ -15,6 +15,7 @@
 #include "core/survey_file.h"
 #include "mortality/roster_import.h"
 #include "support/test_paths.h"
+#include "ui/pyramid_window.h"
 #include "window_environment.h"
 
 namespace olvar::ui {
@@ -98,6 +99,14 @@ TEST(DeathRatesPage, RealSurveyResultsHeadingsTransferAndPicture) {
   EXPECT_NE(table.find("Households\t487\n"), std::string::npos) << table.substr(0, 400);
   EXPECT_NE(table.find("'Overall\t0.52 ("), std::string::npos);
   EXPECT_EQ(launcher.commands.size(), 1u);
+
+  PyramidWindow* pyramid = page->open_pyramid();
+  ASSERT_NE(pyramid, nullptr);
+  EXPECT_TRUE(pyramid->picture().save(
+      QString::fromStdString((folder / "5d_population_pyramid.png").string())));
+  pyramid->copy_to_clipboard();
+  EXPECT_EQ(environment.prompter.messages.back(),
+            "The diagram is saved in the clipboard and can be integrated in another application.");
 
   // Showing the page and its results changes nothing that the survey file keeps.
   EXPECT_EQ(core::survey_file_bytes(w, environment.app.dates), saved_before);
