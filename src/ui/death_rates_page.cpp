@@ -129,8 +129,15 @@ DeathRatesPage::DeathRatesPage(core::Workspace& workspace, core::AppContext& app
   household_model_->on_written = [this] {
     if (on_changed) on_changed();
   };
-  household_results_model_ = new TextGridModel(household_results_, true, true, this);
-  household_results_model_->on_written = [this](int, int) { compute_household_rates(); };
+  // Column 0 holds the cluster numbers, which the row headings show.
+  core::TextGrid results_headings(10, 1);
+  const char* const kResultsHeadings[] = {"",       "Population now", "Joined",   "Left",
+                                          "< 5 now", "< 5 joined",    "< 5 left", "Births",
+                                          "Deaths",  "Deaths < 5"};
+  for (int c = 0; c < 10; ++c) results_headings.set_cell(c, 0, kResultsHeadings[c]);
+  household_results_model_ =
+      new MortalityTableModel(household_results_, results_headings, 2, this);
+  household_results_model_->on_written = [this] { compute_household_rates(); };
   rates_model_ = new TextGridModel(rates_, true, false, this);
   causes_model_ = new TextGridModel(causes_, true, false, this);
   age_groups_model_ = new TextGridModel(age_groups_, true, false, this);
@@ -140,7 +147,7 @@ DeathRatesPage::DeathRatesPage(core::Workspace& workspace, core::AppContext& app
   auto* household_page = new QWidget;
   auto* household_layout = new QVBoxLayout(household_page);
   household_layout->addWidget(new QLabel(tr("Table for Clusters")));
-  household_layout->addWidget(grid_view(household_results_model_));
+  household_layout->addWidget(table_view(household_results_model_));
   household_rates_label_ = new QLabel;
   household_rates_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   household_layout->addWidget(household_rates_label_);
@@ -225,7 +232,6 @@ core::TextGrid DeathRatesPage::labels() const {
 
 void DeathRatesPage::compute_results() {
   household_results_ = mortality::household_results_table(workspace_.mortality_households);
-  mortality::write_household_results_headings(household_results_);
   household_results_model_->reload();
   compute_household_rates();
 

@@ -79,7 +79,7 @@ class DeathRatesPage : public QWidget {
   QTabWidget* sub_pages_ = nullptr;
   MortalityTableModel* individual_model_ = nullptr;
   MortalityTableModel* household_model_ = nullptr;
-  TextGridModel* household_results_model_ = nullptr;
+  MortalityTableModel* household_results_model_ = nullptr;
   TextGridModel* rates_model_ = nullptr;
   TextGridModel* causes_model_ = nullptr;
   TextGridModel* age_groups_model_ = nullptr;

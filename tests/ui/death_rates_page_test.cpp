@@ -75,6 +75,12 @@ TEST(DeathRatesPage, RealSurveyResultsHeadingsTransferAndPicture) {
   EXPECT_TRUE(page->crude_text().contains("Crude death rate (95% CI): 1.96 ("))
       << page->crude_text().toStdString();
 
+  auto* results = page->sub_pages()->currentWidget()->findChild<QTableView*>();
+  ASSERT_NE(results, nullptr);
+  EXPECT_EQ(results->model()->headerData(1, Qt::Horizontal).toString(), "Joined");
+  EXPECT_EQ(results->model()->headerData(0, Qt::Vertical).toString(), "1");  // cluster 1
+  EXPECT_EQ(results->model()->index(0, 0).data().toString(), "100");
+
   const std::filesystem::path folder = OLVAR_UI_SCREENSHOT_DIR;
   std::filesystem::create_directories(folder);
   EXPECT_TRUE(window->grab().save(QString::fromStdString((folder / "5b_death_rates_household.png").string())));
