@@ -178,8 +178,7 @@ DeathRatesPage::DeathRatesPage(core::Workspace& workspace, core::AppContext& app
   individual_layout->addLayout(choices, 0, 0, 1, 2);
   individual_layout->addWidget(individual_message_, 1, 0, 1, 2);
   QTableView* rates_view = grid_view(rates_model_);
-  rates_view->horizontalHeader()->setDefaultSectionSize(120);
-  rates_view->setColumnWidth(1, 220);
+  rates_view->horizontalHeader()->setDefaultSectionSize(170);
   rates_view->horizontalHeader()->setStretchLastSection(true);
   individual_layout->addWidget(rates_view, 2, 0);
   QTableView* causes_view = grid_view(causes_model_);
