@@ -87,5 +87,8 @@ CommandAction add_calc_command(CLI::App& app);
 CommandAction add_sample_size_command(CLI::App& app);
 CommandAction add_clusters_command(CLI::App& app);
 CommandAction add_random_numbers_command(CLI::App& app);
+CommandAction add_mortality_command(CLI::App& app);
+CommandAction add_import_mortality_command(CLI::App& app);
+CommandAction add_pyramid_command(CLI::App& app);
 
 }  // namespace olvar::cli

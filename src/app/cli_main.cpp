@@ -125,6 +125,9 @@ int main(int argc, char** argv) {
       {"sample-size", add_sample_size_command(app)},
       {"clusters", add_clusters_command(app)},
       {"random-numbers", add_random_numbers_command(app)},
+      {"mortality", add_mortality_command(app)},
+      {"import-mortality", add_import_mortality_command(app)},
+      {"pyramid", add_pyramid_command(app)},
   };
 
   try {

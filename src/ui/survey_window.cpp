@@ -39,6 +39,7 @@
 #include "reports/output_settings_record.h"
 #include "reports/plausibility_report.h"
 #include "ui/calculator_window.h"
+#include "ui/death_rates_page.h"
 #include "ui/entry_cell_delegate.h"
 #include "ui/grid_models.h"
 #include "ui/options_page_widget.h"
@@ -106,6 +107,7 @@ SurveyWindow::SurveyWindow(core::AppContext& app, const core::StartUpInputs& inp
 void SurveyWindow::set_prompter(core::Prompter* prompter) {
   prompter_ = prompter ? prompter : &qt_prompter_;
   if (training_page_ != nullptr) training_page_->set_prompter(prompter_);
+  if (death_rates_page_ != nullptr) death_rates_page_->set_prompter(prompter_);
   reset_entry();  // the controller asks through the prompter it was given
 }
 
@@ -272,10 +274,12 @@ void SurveyWindow::build_pages() {
   page_widgets_[2] = build_data_entry_page();
   page_widgets_[3] = build_results_page();
 
-  auto* death_rates = new QTabWidget;
-  death_rates->addTab(grid_page(workspace_.mortality_individuals, true), tr("Individual level"));
-  death_rates->addTab(grid_page(workspace_.mortality_households, false), tr("Household level"));
-  page_widgets_[4] = death_rates;
+  death_rates_page_ = new DeathRatesPage(workspace_, app_);
+  death_rates_page_->set_prompter(prompter_);
+  death_rates_page_->set_editor(
+      [this]() -> reports::ReportEditorOpener& { return report_editor(); });
+  death_rates_page_->on_changed = [this] { mark_changed(); };
+  page_widgets_[4] = death_rates_page_;
 
   auto* food = new QLabel(tr("Household economy model: baseline tables, shock year and income "
                              "graph. Not available in this version."));
@@ -647,6 +651,7 @@ void SurveyWindow::reload_all() {
   for (TextGridModel* model : grid_models_) model->reload();
   training_page_->reload();
   planning_widget_->load();
+  death_rates_page_->reload();
   apply_hidden_columns();
   who_button_->setChecked(app_.settings.reference != core::kReferenceNchs);
   nchs_button_->setChecked(app_.settings.reference == core::kReferenceNchs);

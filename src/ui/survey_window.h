@@ -42,6 +42,7 @@ class ReportEditorWindow;
 class ResultPanelWidget;
 class SurveyTableModel;
 class TextGridModel;
+class DeathRatesPage;
 class TrainingPage;
 
 class SurveyWindow : public QMainWindow {
@@ -76,6 +77,7 @@ class SurveyWindow : public QMainWindow {
   ReportEditorWindow& report_editor();
   ResultPanelWidget* result_panel() const { return result_panel_; }
   TrainingPage* training_page() const { return training_page_; }
+  DeathRatesPage* death_rates_page() const { return death_rates_page_; }
   // The data entry of the open survey; null only without the Language or the WHO table.
   entry::DataEntryController* entry() const { return entry_.get(); }
   // Replaces the dialogs (tests script the answers).
@@ -165,6 +167,7 @@ class SurveyWindow : public QMainWindow {
   std::unique_ptr<entry::DataEntryController> entry_;
   ResultPanelWidget* result_panel_ = nullptr;
   TrainingPage* training_page_ = nullptr;
+  DeathRatesPage* death_rates_page_ = nullptr;
 };
 
 }  // namespace olvar::ui

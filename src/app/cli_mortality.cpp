@@ -1,0 +1,86 @@
+// olvar-cli mortality: the death rates of a survey file's mortality data as tab-separated text,
+// one line per rate. The survey file is only read.
+
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "app/cli_commands.h"
+#include "core/workspace.h"
+#include "mortality/death_rates.h"
+#include "platform/safe_write.h"
+
+namespace olvar::cli {
+
+namespace {
+
+struct MortalityArguments {
+  std::string input_path;
+  std::string output_path;
+  std::string level = "individual";
+  std::string groups = "flexible";
+};
+
+int run_mortality(const MortalityArguments& args) {
+  if (!args.output_path.empty() && platform::is_same_file(args.input_path, args.output_path)) {
+    throw std::runtime_error("the output " + args.output_path +
+                             " is the survey file itself; choose another file");
+  }
+  const auto tools = start_survey_tools();
+  const core::Workspace workspace = read_survey(*tools, args.input_path);
+  const mortality::RecallPeriod recall =
+      mortality::read_recall_period(mortality::recall_period_text(workspace));
+  if (!recall.days) {
+    std::cerr << "olvar-cli mortality: " << recall.message << "\n";
+    return 1;
+  }
+
+  std::vector<mortality::SubgroupRate> lines;
+  if (args.level == "household") {
+    const mortality::HouseholdResults h = mortality::household_rates(
+        mortality::household_results_table(workspace.mortality_households), *recall.days);
+    lines = {{"crude death rate", h.crude}, {"under-five death rate", h.under_five}};
+  } else {
+    const mortality::AgeGrouping grouping = args.groups == "5"    ? mortality::AgeGrouping::five_years
+                                            : args.groups == "10" ? mortality::AgeGrouping::ten_years
+                                                                  : mortality::AgeGrouping::flexible;
+    lines = mortality::rate_lines(mortality::individual_results(
+        workspace.mortality_individuals, mortality::age_groups(grouping, workspace.options),
+        *recall.days));
+  }
+  const std::string output = mortality::rate_table_text(lines);
+  if (args.output_path.empty()) {
+    std::cout << output << std::flush;
+  } else {
+    platform::write_file_safely(args.output_path, output);
+  }
+  return 0;
+}
+
+}  // namespace
+
+CommandAction add_mortality_command(CLI::App& app) {
+  auto args = std::make_shared<MortalityArguments>();
+  CLI::App* command = app.add_subcommand(
+      "mortality",
+      "Death rates of a survey file (.as) per 10,000 persons per day, as tab-separated text: a "
+      "heading line, then one line per rate with its name, rate, lower and upper 95% limit, "
+      "design effect, deaths and person-days. Names: 'crude death rate', 'under-five death "
+      "rate', then (individual level) Male, Female and one line per age group. The recall period "
+      "is the Planning page's, else the one stored with the mortality data. The survey file is "
+      "not changed");
+  command->add_option("SURVEY", args->input_path, "Survey file (.as)")
+      ->required()
+      ->check(CLI::ExistingFile);
+  command->add_option("--level", args->level, "household or individual (default individual)")
+      ->check(CLI::IsMember({"household", "individual"}));
+  command->add_option("--groups", args->groups,
+                      "Age groups of the individual level: flexible (the Options page's "
+                      "mortality groups, default), 5 or 10 years")
+      ->check(CLI::IsMember({"flexible", "5", "10"}));
+  command->add_option("-o,--output", args->output_path,
+                      "Output file (standard output without it); never the survey file");
+  return [args] { return run_mortality(*args); };
+}
+
+}  // namespace olvar::cli

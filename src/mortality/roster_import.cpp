@@ -1,0 +1,220 @@
+#include "mortality/roster_import.h"
+
+#include <algorithm>
+#include <array>
+#include <map>
+#include <vector>
+
+#include "core/date_text.h"
+#include "mortality/death_rates.h"
+
+namespace olvar::mortality {
+
+namespace {
+
+using Record = std::vector<std::string>;
+
+// One line of comma-separated values; a value in double quotes may hold commas and "" for a
+// quote.
+Record split_csv_line(std::string_view line) {
+  Record fields(1);
+  bool quoted = false;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const char ch = line[i];
+    if (quoted) {
+      if (ch == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+        fields.back() += '"';
+        ++i;
+      } else if (ch == '"') {
+        quoted = false;
+      } else {
+        fields.back() += ch;
+      }
+    } else if (ch == '"') {
+      quoted = true;
+    } else if (ch == ',') {
+      fields.emplace_back();
+    } else if (ch != '\r') {
+      fields.back() += ch;
+    }
+  }
+  return fields;
+}
+
+struct Csv {
+  Record heading;
+  std::vector<Record> rows;
+  int column(std::string_view name) const {
+    const auto it = std::find(heading.begin(), heading.end(), name);
+    return it == heading.end() ? -1 : static_cast<int>(it - heading.begin());
+  }
+};
+
+Csv parse_csv(std::string_view text) {
+  Csv csv;
+  bool first = true;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    const std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+    if (line.empty() || line == "\r") continue;
+    if (first) {
+      csv.heading = split_csv_line(line);
+      first = false;
+    } else {
+      csv.rows.push_back(split_csv_line(line));
+    }
+  }
+  return csv;
+}
+
+std::string field(const Record& r, int column) {
+  return column >= 0 && column < static_cast<int>(r.size()) ? r[column] : std::string();
+}
+
+// "07-Aug-19" -> the date in the system order; anything else is kept as it stands.
+std::string interview_date(const std::string& text, const core::DateConventions& dates) {
+  static constexpr std::array<const char*, 12> kMonths = {
+      "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  if (text.size() != 9 || text[2] != '-' || text[6] != '-') return text;
+  const auto month = std::find(kMonths.begin(), kMonths.end(), text.substr(3, 3));
+  if (month == kMonths.end()) return text;
+  const std::optional<long> day = read_whole_number(text.substr(0, 2));
+  const std::optional<long> year = read_whole_number(text.substr(7, 2));
+  if (!day || !year) return text;
+  const std::optional<int> n = core::day_number_of(
+      {2000 + static_cast<int>(*year), static_cast<int>(month - kMonths.begin()) + 1,
+       static_cast<int>(*day)});
+  return n ? core::date_text(*n, dates) : text;
+}
+
+std::string map_code(const std::string& code, const std::map<std::string, std::string>& codes) {
+  if (code.empty()) return {};
+  const auto it = codes.find(code);
+  return it == codes.end() ? "1" : it->second;
+}
+
+struct Household {
+  std::string date, cluster, team;
+  std::vector<std::array<std::string, 8>> persons;
+};
+
+struct ListSpec {
+  const char* file;
+  const char* sex;
+  const char* age;
+  const char* joined;
+  const char* born;
+  bool required_cluster;
+};
+
+}  // namespace
+
+void write_individual_headings(core::TextGrid& t) {
+  static constexpr std::array<const char*, 8> kSuffix = {"_sex",  "_age",  "_join",  "_left",
+                                                         "_born", "_died", "_cause", "_location"};
+  t.set_cell(1, 0, "Date");
+  t.set_cell(2, 0, "Cluster");
+  t.set_cell(3, 0, "Team");
+  t.set_cell(4, 0, "HH");
+  for (int k = 1; k <= kPersons; ++k) {
+    for (int f = 0; f < 8; ++f) {
+      t.set_cell(person_column(k, PersonField(f)), 0, "P" + std::to_string(k) + kSuffix[f]);
+    }
+  }
+}
+
+RosterImport import_roster(std::string_view roster_csv, std::string_view left_csv,
+                           std::string_view died_csv, const core::DateConventions& dates) {
+  RosterImport result;
+  std::map<std::string, int> index_of_key;
+  std::vector<Household> households;
+
+  const auto read_list = [&](std::string_view text, const ListSpec& spec, char event) -> bool {
+    const Csv csv = parse_csv(text);
+    const std::array<const char*, 5> needed = {"KEY", spec.sex, spec.age, spec.joined, spec.born};
+    for (const char* name : needed) {
+      if (csv.column(name) < 0) {
+        result.error = std::string(spec.file) + ": the column \"" + name + "\" is missing";
+        return false;
+      }
+    }
+    if (spec.required_cluster && csv.column("cluster_id") < 0) {
+      result.error = std::string(spec.file) + ": the column \"cluster_id\" is missing";
+      return false;
+    }
+    const int key = csv.column("KEY"), sex = csv.column(spec.sex), age = csv.column(spec.age),
+              joined = csv.column(spec.joined), born = csv.column(spec.born),
+              cluster = csv.column("cluster_id"), today = csv.column("today"),
+              team = csv.column("enum"), cause = csv.column("death_cause"),
+              location = csv.column("death_location");
+    for (std::size_t line = 0; line < csv.rows.size(); ++line) {
+      const Record& r = csv.rows[line];
+      const std::string k = field(r, key);
+      auto it = index_of_key.find(k);
+      if (it == index_of_key.end()) {
+        if (event != ' ') {
+          result.error = std::string(spec.file) + ", line " + std::to_string(line + 2) +
+                         ": the household \"" + k + "\" is not in the roster";
+          return false;
+        }
+        it = index_of_key.emplace(k, static_cast<int>(households.size())).first;
+        households.push_back({interview_date(field(r, today), dates), field(r, cluster),
+                              field(r, team), {}});
+      }
+      std::array<std::string, 8> p;
+      p[PersonField::sex] = field(r, sex);
+      p[PersonField::age] = field(r, age);
+      if (field(r, joined) == "y") p[PersonField::joined] = "y";
+      if (field(r, born) == "y") p[PersonField::born] = "y";
+      if (event == 'l') p[PersonField::left] = "y";
+      if (event == 'd') {
+        p[PersonField::died] = "y";
+        p[PersonField::cause] = map_code(field(r, cause), {{"1", "3"}, {"2", "2"}, {"97", "4"}});
+        p[PersonField::location] =
+            map_code(field(r, location), {{"1", "1"}, {"2", "2"}, {"3", "3"}, {"97", "4"}});
+      }
+      households[it->second].persons.push_back(p);
+      ++result.persons;
+    }
+    return true;
+  };
+
+  if (!read_list(roster_csv, {"roster", "sex_roster", "age_years", "joined", "birth", true}, ' ') ||
+      !read_list(left_csv, {"left list", "sex_left", "age_left", "join_left", "birth_left", false},
+                 'l') ||
+      !read_list(died_csv, {"died list", "sex_died", "age_died", "join_died", "birth_died", false},
+                 'd')) {
+    result.persons = 0;
+    return result;
+  }
+
+  int rows = 0;
+  for (const Household& h : households) rows += std::max<int>(1, (h.persons.size() + 19) / 20);
+  // Five spare columns and a few spare rows, as a read survey has them.
+  core::TextGrid t(kFirstAdditionalColumn + 5, rows + 4);
+  write_individual_headings(t);
+  int row = 1;
+  for (std::size_t h = 0; h < households.size(); ++h) {
+    const Household& hh = households[h];
+    for (std::size_t first = 0; first == 0 || first < hh.persons.size(); first += kPersons) {
+      t.set_cell(0, row, std::to_string(row));
+      t.set_cell(1, row, hh.date);
+      t.set_cell(2, row, hh.cluster);
+      t.set_cell(3, row, hh.team);
+      t.set_cell(4, row, std::to_string(h + 1));
+      for (std::size_t i = first; i < std::min(hh.persons.size(), first + kPersons); ++i) {
+        const int k = static_cast<int>(i - first) + 1;
+        for (int f = 0; f < 8; ++f) {
+          t.set_cell(person_column(k, PersonField(f)), row, hh.persons[i][f]);
+        }
+      }
+      ++row;
+    }
+  }
+  result.households = static_cast<int>(households.size());
+  result.individuals = std::move(t);
+  return result;
+}
+
+}  // namespace olvar::mortality

@@ -1,0 +1,86 @@
+// olvar-cli import-mortality and mortality end to end on the real survey of the shared data.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "support/run_command.h"
+#include "support/temp_folder.h"
+#include "support/test_paths.h"
+
+namespace olvar {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+namespace fs = std::filesystem;
+
+class CliMortality : public ::testing::Test {
+ protected:
+  test::CommandResult run(const std::string& arguments) {
+    return test::run_command("OLVAR_HOME='" + test::build_data_path("") + "' '" +
+                                 test::cli_path() + "' " + arguments,
+                             folder_.path());
+  }
+  std::string quoted(const fs::path& p) { return "'" + p.string() + "'"; }
+  void write(const fs::path& p, const std::string& text) { std::ofstream(p) << text; }
+  test::TempFolder folder_;
+};
+
+// The 2019 survey of the shared data: 485 households in 55 clusters; the recall period ran from
+// 21 April 2019 to each interview (94 to 108 days, mean 101.1): 101 days here.
+// Hand computation of the person-equivalents (1 present, 0.5 with one event, 0 with two):
+//   roster 3608: 1 without sex left out; 3547 without event = 3547; 43 joined and 12 born
+//                = 55 x 0.5 = 27.5; 5 joined and born = 0                      -> 3574.5
+//   left 153:    123 only left = 61.5; 30 joined and left = 0                   ->   61.5
+//   died 19:     13 only died = 6.5; 5 joined and died, 1 joined, born, died = 0 ->    6.5
+//   N = 3642.5, D = 19: crude rate 19 / 3642.5 x 10000 / 101 = 0.5165 -> "0.52"
+// Under five (age 0-4): roster 589 + 17 x 0.5 (12 born, 5 joined) = 597.5, left 8 x 0.5 = 4,
+// the one death (aged 0, joined and born) counts 0: N = 601.5, D = 1:
+//   1 / 601.5 x 10000 / 101 = 0.1646 -> "0.16"; person-days 601.5 x 101 = 60751.5.
+TEST_F(CliMortality, RealSurveyRatesMatchTheHandComputation) {
+  const fs::path survey = folder_ / "survey.as";
+  test::CommandResult r = run(
+      "import-mortality " + quoted(test::survey_data_path("mortality_healthyr_roster1.csv")) +
+      " --left " + quoted(test::survey_data_path("mortality_healthyr_left1.csv")) + " --died " +
+      quoted(test::survey_data_path("mortality_healthyr_died1.csv")) +
+      " --recall-days 101 -o " + quoted(survey));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "485 households, 3780 persons\n");
+
+  r = run("mortality " + quoted(survey));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_THAT(r.out, StartsWith("name\trate\tlower\tupper\tdesign effect\tdeaths\tperson-days\n"
+                                "crude death rate\t0.52\t"));
+  EXPECT_THAT(r.out, HasSubstr("\t19\t367892.5\n"));  // 3642.5 x 101
+  EXPECT_THAT(r.out, HasSubstr("\nunder-five death rate\t0.16\t"));
+  EXPECT_THAT(r.out, HasSubstr("\t1\t60751.5\nMale\t"));
+  EXPECT_THAT(r.out, HasSubstr("\n0-4\t0.16\t"));  // the Options page's first flexible group
+
+  r = run("mortality " + quoted(survey) + " --groups 5");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_THAT(r.out, HasSubstr("\n85-120\t"));
+}
+
+TEST_F(CliMortality, ClearMessagesForBadInput) {
+  const fs::path roster = folder_ / "roster.csv";
+  write(roster, "KEY,sex_roster,age_years,joined,cluster_id\nh1,m,3,n,1\n");
+  test::CommandResult r = run("import-mortality " + quoted(roster) +
+                              " --recall-days 90 -o " + quoted(folder_ / "out.as"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_THAT(r.err, HasSubstr("roster: the column \"birth\" is missing"));
+  EXPECT_FALSE(fs::exists(folder_ / "out.as"));
+
+  write(roster,
+                         "KEY,sex_roster,age_years,joined,birth,cluster_id\nh1,m,3,n,n,1\n");
+  r = run("import-mortality " + quoted(roster) + " --recall-days 9.5 -o " +
+          quoted(folder_ / "out.as"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_THAT(r.err, HasSubstr("recall period (days) \"9.5\" is not a whole number above 0"));
+}
+
+}  // namespace
+}  // namespace olvar
