@@ -1,3 +1,4 @@
+#include "ui/busy_cursor.h"
 #include "ui/calculator_window.h"
 
 #include <QApplication>
@@ -30,14 +31,6 @@
 namespace olvar::ui {
 
 namespace {
-
-class BusyCursor {
- public:
-  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-  BusyCursor(const BusyCursor&) = delete;
-  BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 // The report editor as the survey window opens it.
 class EditorOpener : public reports::ReportEditorOpener {

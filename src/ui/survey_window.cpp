@@ -1,3 +1,4 @@
+#include "ui/busy_cursor.h"
 #include "ui/survey_window.h"
 
 #include <QAction>
@@ -52,15 +53,6 @@
 namespace olvar::ui {
 
 namespace {
-
-// The busy cursor for the length of a command.
-class BusyCursor {
- public:
-  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-  BusyCursor(const BusyCursor&) = delete;
-  BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 // Page order of the tab widget, as core::SurveyPage numbers them.
 int page_index(core::SurveyPage page) { return static_cast<int>(page); }

@@ -8,19 +8,12 @@
 
 #include "support/scripted_prompter.h"
 #include "support/temp_folder.h"
+#include "support/recording_launcher.h"
 
 namespace olvar::calculator {
 namespace {
 
-class RecordingLauncher : public platform::ProcessLauncher {
- public:
-  platform::StartResult start(const platform::ProcessCommand& command) override {
-    commands.push_back(command);
-    return {succeed, succeed ? "" : "not found"};
-  }
-  std::vector<platform::ProcessCommand> commands;
-  bool succeed = true;
-};
+using test::RecordingLauncher;
 
 const FormOrSheet& entry(std::string_view caption) {
   for (const FormOrSheet& e : forms_and_sheets()) {

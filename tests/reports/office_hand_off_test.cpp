@@ -12,6 +12,7 @@
 #include "platform/program_search.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_folder.h"
+#include "support/recording_launcher.h"
 
 namespace olvar::reports {
 namespace {
@@ -22,17 +23,7 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 // Records every command; the programs named in `failing` cannot be started.
-class RecordingLauncher : public platform::ProcessLauncher {
- public:
-  std::vector<ProcessCommand> commands;
-  std::set<std::string> failing;
-
-  platform::StartResult start(const ProcessCommand& command) override {
-    commands.push_back(command);
-    if (failing.contains(command.program)) return {false, command.program + ": not found"};
-    return {true, {}};
-  }
-};
+using test::RecordingLauncher;
 
 class RecordingEditor : public ReportEditorOpener {
  public:

@@ -15,6 +15,7 @@
 #include "support/scripted_prompter.h"
 #include "support/temp_folder.h"
 #include "support/test_paths.h"
+#include "support/recording_launcher.h"
 
 namespace olvar::reports {
 namespace {
@@ -383,14 +384,7 @@ TEST(PlausibilityReport, OnlyWhzFlaggedBlamesHeightWhenHazDeviatesMore) {
       std::string::npos);
 }
 
-class RecordingLauncher : public platform::ProcessLauncher {
- public:
-  std::vector<platform::ProcessCommand> commands;
-  platform::StartResult start(const platform::ProcessCommand& command) override {
-    commands.push_back(command);
-    return {true, {}};
-  }
-};
+using test::RecordingLauncher;
 
 class NoEditor : public ReportEditorOpener {
  public:

@@ -23,20 +23,14 @@
 #include "support/test_paths.h"
 #include "ui/qt_convert.h"
 #include "window_environment.h"
+#include "support/recording_launcher.h"
 
 namespace olvar::ui {
 namespace {
 
 using ::testing::HasSubstr;
 
-class RecordingLauncher : public platform::ProcessLauncher {
- public:
-  platform::StartResult start(const platform::ProcessCommand& command) override {
-    commands.push_back(command);
-    return {true, {}};
-  }
-  std::vector<platform::ProcessCommand> commands;
-};
+using test::RecordingLauncher;
 
 // The ten children worked by hand in the calculator's own tests (three clusters; SEX, WHZ,
 // EDEMA) and a user variable WATER with two sources.

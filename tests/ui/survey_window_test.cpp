@@ -19,6 +19,7 @@
 #include "core/language_table.h"
 #include "core/text_conversions.h"
 #include "reports/rtf_text.h"
+#include "support/recording_launcher.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_folder.h"
 #include "support/test_paths.h"
@@ -321,26 +322,14 @@ TEST_F(SurveyWindowTest, CancelAtTheUnsavedChangesQuestionBacksOut) {
 namespace olvar::ui {
 namespace {
 
-class RecordingLauncher : public platform::ProcessLauncher {
- public:
-  explicit RecordingLauncher(std::vector<platform::ProcessCommand>& commands)
-      : commands_(commands) {}
-  platform::StartResult start(const platform::ProcessCommand& command) override {
-    commands_.push_back(command);
-    return {true, {}};
-  }
-
- private:
-  std::vector<platform::ProcessCommand>& commands_;
-};
-
 // Both places the plausibility check is started from write the report and hand it to the word
 // processor, and the survey's caption comes back afterwards.
 TEST_F(SurveyWindowTest, PlausibilityCheckFromTheMenuAndTheDataEntryButton) {
   auto window = make_window();
   ASSERT_TRUE(window->open_survey(survey_file_));
-  std::vector<platform::ProcessCommand> commands;
-  window->set_launcher(std::make_unique<RecordingLauncher>(commands));
+  auto launcher = std::make_unique<test::RecordingLauncher>();
+  const std::vector<platform::ProcessCommand>& commands = launcher->commands;
+  window->set_launcher(std::move(launcher));
   const QString caption = window->windowTitle();
   for (const char* name : {"PlausibilityCheck1", "PlausibilityReport"}) {
     SCOPED_TRACE(name);
@@ -361,18 +350,13 @@ TEST_F(SurveyWindowTest, PlausibilityCheckFromTheMenuAndTheDataEntryButton) {
   EXPECT_FALSE(window->workspace().changed);
 }
 
-class FailingLauncher : public platform::ProcessLauncher {
- public:
-  platform::StartResult start(const platform::ProcessCommand&) override {
-    return {false, "no such program"};
-  }
-};
-
 // Without an office program that starts, the report opens in the program's own editor.
 TEST_F(SurveyWindowTest, AReportOpensInTheReportEditorWhenNoOfficeProgramStarts) {
   auto window = make_window();
   ASSERT_TRUE(window->open_survey(survey_file_));
-  window->set_launcher(std::make_unique<FailingLauncher>());
+  auto launcher = std::make_unique<test::RecordingLauncher>();
+  launcher->succeed = false;
+  window->set_launcher(std::move(launcher));
   window->findChild<QAction*>(QStringLiteral("PlausibilityCheck1"))->trigger();
   EXPECT_EQ(prompter_.messages.size(), 1u);  // the office program could not be started
   EXPECT_TRUE(window->report_editor().isVisible());

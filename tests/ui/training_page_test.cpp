@@ -17,18 +17,12 @@
 
 #include "support/test_paths.h"
 #include "window_environment.h"
+#include "support/recording_launcher.h"
 
 namespace olvar::ui {
 namespace {
 
-class RecordingLauncher : public platform::ProcessLauncher {
- public:
-  platform::StartResult start(const platform::ProcessCommand& command) override {
-    commands.push_back(command);
-    return {true, {}};
-  }
-  std::vector<platform::ProcessCommand> commands;
-};
+using test::RecordingLauncher;
 
 std::string slurp(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
