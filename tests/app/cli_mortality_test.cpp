@@ -21,9 +21,7 @@ namespace fs = std::filesystem;
 class CliMortality : public ::testing::Test {
  protected:
   test::CommandResult run(const std::string& arguments) {
-    return test::run_command("OLVAR_HOME='" + test::build_data_path("") + "' '" +
-                                 test::cli_path() + "' " + arguments,
-                             folder_.path());
+    return test::run_cli(arguments, folder_.path());
   }
   std::string quoted(const fs::path& p) { return "'" + p.string() + "'"; }
   void write(const fs::path& p, const std::string& text) { std::ofstream(p) << text; }

@@ -40,9 +40,7 @@ class CliPlanning : public ::testing::Test {
   }
 
   CommandResult run(const std::string& arguments) {
-    return test::run_command(
-        "OLVAR_HOME='" + test::build_data_path("") + "' '" + test::cli_path() + "' " + arguments,
-        folder_);
+    return test::run_cli(arguments, folder_);
   }
 
   fs::path folder_;

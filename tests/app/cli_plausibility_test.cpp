@@ -26,9 +26,7 @@ class CliPlausibility : public ::testing::Test {
     survey_bytes_ = test::read_whole_file(survey_);
   }
   test::CommandResult run(const std::string& arguments) {
-    return test::run_command(
-        "OLVAR_HOME='" + test::build_data_path("") + "' '" + test::cli_path() + "' " + arguments,
-        folder_.path());
+    return test::run_cli(arguments, folder_.path());
   }
   // The survey file is only read: same bytes, and nothing written beside it.
   void expect_survey_untouched() {

@@ -28,9 +28,7 @@ class CliTraining : public ::testing::Test {
     survey_bytes_ = test::read_whole_file(survey_);
   }
   test::CommandResult run(const std::string& arguments) {
-    return test::run_command("OLVAR_HOME='" + test::build_data_path("") + "' '" + test::cli_path() +
-                                 "' training '" + survey_.string() + "' " + arguments,
-                             folder_.path());
+    return test::run_cli("training '" + survey_.string() + "' " + arguments, folder_.path());
   }
 
   test::TempFolder folder_;

@@ -9,6 +9,8 @@
 #include <sstream>
 #include <string>
 
+#include "support/test_paths.h"
+
 namespace olvar::test {
 
 struct CommandResult {
@@ -36,6 +38,14 @@ inline CommandResult run_command(const std::string& command,
   result.out = read_whole_file(out);
   result.err = read_whole_file(err);
   return result;
+}
+
+// Runs the built olvar-cli with `arguments` (already quoted for the shell) and the build tree's
+// data folder as its program folder.
+inline CommandResult run_cli(const std::string& arguments,
+                             const std::filesystem::path& scratch_folder) {
+  return run_command("OLVAR_HOME='" + build_data_path("") + "' '" + cli_path() + "' " + arguments,
+                     scratch_folder);
 }
 
 }  // namespace olvar::test
