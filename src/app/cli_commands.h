@@ -55,5 +55,6 @@ CommandAction add_convert_command(CLI::App& app);
 CommandAction add_plausibility_command(CLI::App& app);
 CommandAction add_training_command(CLI::App& app);
 CommandAction add_calc_command(CLI::App& app);
+CommandAction add_hea_command(CLI::App& app);
 
 }  // namespace olvar::cli

@@ -73,6 +73,7 @@ int main(int argc, char** argv) {
       {"plausibility", add_plausibility_command(app)},
       {"training", add_training_command(app)},
       {"calc", add_calc_command(app)},
+      {"hea", add_hea_command(app)},
   };
 
   try {
