@@ -37,6 +37,7 @@ class ReportEditorWindow;
 class ResultPanelWidget;
 class SurveyTableModel;
 class TextGridModel;
+class FoodSecurityPage;
 class TrainingPage;
 
 class SurveyWindow : public QMainWindow {
@@ -70,6 +71,7 @@ class SurveyWindow : public QMainWindow {
   ReportEditorWindow& report_editor();
   ResultPanelWidget* result_panel() const { return result_panel_; }
   TrainingPage* training_page() const { return training_page_; }
+  FoodSecurityPage* food_security_page() const { return food_security_page_; }
   // The data entry of the open survey; null only without the Language or the WHO table.
   entry::DataEntryController* entry() const { return entry_.get(); }
   // Replaces the dialogs (tests script the answers).
@@ -142,6 +144,7 @@ class SurveyWindow : public QMainWindow {
   std::unique_ptr<entry::DataEntryController> entry_;
   ResultPanelWidget* result_panel_ = nullptr;
   TrainingPage* training_page_ = nullptr;
+  FoodSecurityPage* food_security_page_ = nullptr;
 };
 
 }  // namespace olvar::ui
