@@ -1,5 +1,6 @@
 #include "foodsecurity/data_check.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -174,7 +175,14 @@ Drawing income_graph(const HeaTables& tables, const std::vector<std::string>& we
   for (const Section& s : sections) {
     if (s.first && s.after) lines += *s.after - 1 - *s.first;
   }
-  const int needed = (lines + 12) * 22 + 70;
+  // The three section headers take 94 pixels each and every row of a section, its heading
+  // included, 22: the classic height formula falls 14 pixels short of the last bar, so the
+  // picture is at least as high as what is drawn on it.
+  int drawn = 3 * 94 + 10;
+  for (const Section& s : sections) {
+    if (s.first && s.after) drawn += (*s.after - *s.first) * 22;
+  }
+  const int needed = std::max((lines + 12) * 22 + 70, drawn);
   Drawing drawing{area_width, area_height > needed ? area_height - 20 : needed, {}};
   auto& steps = drawing.steps;
   steps.push_back(Box{0, 0, double(drawing.width), double(drawing.height), kWhite});

@@ -135,7 +135,10 @@ class CheckWindow : public QWidget {
     grid_->horizontalHeader()->hide();
     grid_->verticalHeader()->setDefaultSectionSize(22);
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->setFont(QFont(QStringLiteral("Courier New")));
+    // Small enough that the longest label fits the 200 pixels of the first column.
+    QFont small = grid_->font();
+    small.setPointSizeF(8);
+    grid_->setFont(small);
     layout->addWidget(grid_);
     auto* close = new QPushButton(QStringLiteral("&Close"));
     connect(close, &QPushButton::clicked, this, &QWidget::close);
@@ -150,7 +153,10 @@ class CheckWindow : public QWidget {
     for (int c = 0; c < table_.column_count(); ++c) {
       grid_->setColumnWidth(c, c == 0 ? 200 : 100);
       for (int r = 0; r < table_.row_count(); ++r) {
-        auto* item = new QTableWidgetItem(to_qstring(table_.cell(c, r)));
+        // The cells are padded to line up as text; in the grid the alignment does that.
+        const QString text = to_qstring(table_.cell(c, r));
+        auto* item = new QTableWidgetItem(c > 0 ? text.trimmed() : text);
+        item->setToolTip(text.trimmed());
         if (c > 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         if (r == 0 || c == 0) item->setBackground(palette().button());
         grid_->setItem(r, c, item);
@@ -178,7 +184,7 @@ class IncomeGraphWindow : public QWidget {
       : QWidget(parent, Qt::Window), prompter_(prompter) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Graph"));
-    resize(680, 600);
+    resize(760, 700);
     auto* layout = new QVBoxLayout(this);
     auto* scroll = new QScrollArea;
     scroll->setBackgroundRole(QPalette::Base);
@@ -194,7 +200,8 @@ class IncomeGraphWindow : public QWidget {
     buttons->addWidget(button("Close", this, [this] { close(); }));
     buttons->addStretch();
     layout->addLayout(buttons);
-    const QSize area = scroll->viewport()->size().expandedTo(QSize(640, 500));
+    // The scroll area is not laid out yet: its size follows from the window's.
+    const QSize area = size() - QSize(40, 80);
     picture_->set_drawing(fs::income_graph(state.tables, state.wealth_groups, area.width(),
                                            area.height()));
   }

@@ -126,8 +126,9 @@ TEST(IncomeGraph, BarsPerItemAndGroup) {
   h.set_cell(0, 15, "Cash savings");  // the assets section: its heading and row 14
   const std::vector<std::string> groups = {"Poor", "", "Middle", "Better off", "Rich"};
   const Drawing d = income_graph(t, groups, 700, 100);
-  // Sections of 4, 2 and 2 lines: (3 + 1 + 1 + 12) × 22 + 70.
-  EXPECT_EQ(d.height, (3 + 1 + 1 + 12) * 22 + 70);
+  // Sections of 4, 2 and 2 lines below three headers of 94 pixels, and a margin of 10: more
+  // than (3 + 1 + 1 + 12) × 22 + 70, which would cut the last bar.
+  EXPECT_EQ(d.height, 8 * 22 + 3 * 94 + 10);
   EXPECT_EQ(d.width, 700);
   // The first group: sorghum 3 000 000 and wild foods 1 000 000 of 4 000 000, no bar for milk.
   std::vector<double> widths;
