@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
@@ -286,6 +287,7 @@ FoodSecurityPage::FoodSecurityPage(core::AppContext& app, QWidget* parent)
     return true;
   };
   household_view_ = new_view(household_model_);
+  household_view_->installEventFilter(this);
   household_view_->setColumnWidth(0, 120);
   household_view_->setColumnWidth(1, 220);
   household_view_->setColumnWidth(2, 110);
@@ -367,6 +369,26 @@ FoodSecurityPage::~FoodSecurityPage() = default;
 
 void FoodSecurityPage::set_launcher(platform::ProcessLauncher* launcher) {
   launcher_ = launcher != nullptr ? launcher : &spawn_launcher_;
+}
+
+bool FoodSecurityPage::eventFilter(QObject* watched, QEvent* event) {
+  // Typing into a heading row is refused at the first key, before an editor opens; moving
+  // through the table, Enter, Tab and Backspace stay free.
+  if (watched == household_view_ && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const QModelIndex current = household_view_->currentIndex();
+    const QString text = key->text();
+    const bool typed = !text.isEmpty() && text != QStringLiteral("\r") &&
+                       text != QStringLiteral("\t") && text != QStringLiteral("\b") &&
+                       key->key() != Qt::Key_Escape;
+    if (typed && current.isValid() &&
+        fs::is_heading_row(state_.tables.household, household_model_->grid_row(current))) {
+      inform(fs::kTypingRefused);
+      household_view_->setFocus();
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void FoodSecurityPage::showEvent(QShowEvent* event) {

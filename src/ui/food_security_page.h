@@ -68,6 +68,7 @@ class FoodSecurityPage : public QWidget {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void sub_page_opened(int index);

@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTest>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -84,6 +85,13 @@ TEST_F(FoodSecurityFixture, HouseholdPageRefusesHeadingsAndRowsAboveFive) {
   EXPECT_EQ(environment.prompter.messages[0], "Please do not enter data here");
   EXPECT_TRUE(model->setData(model->index(3, 3), "8", Qt::EditRole));
   EXPECT_EQ(page->state().tables.household.cell(3, 3), "8");
+
+  // A key typed in a heading row is refused before any editor opens.
+  page->household_view()->setCurrentIndex(model->index(cash_row, 4));
+  QTest::keyClick(page->household_view(), Qt::Key_7);
+  ASSERT_EQ(environment.prompter.messages.size(), 2u);
+  EXPECT_EQ(environment.prompter.messages[1], "Please do not enter data here");
+  EXPECT_EQ(page->state().tables.household.cell(4, cash_row), "units");
 
   page->household_view()->setCurrentIndex(model->index(4, 1));
   page->insert_row();
