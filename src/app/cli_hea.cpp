@@ -14,6 +14,7 @@
 #include "foodsecurity/hea_pages.h"
 #include "foodsecurity/shock_model.h"
 #include "platform/safe_write.h"
+#include "reports/office_hand_off.h"
 
 namespace olvar::cli {
 
@@ -72,9 +73,13 @@ int run_hea(const HeaArguments& args) {
     foodsecurity::rebuild_shock_table(state.tables);
     const foodsecurity::ModelResults results =
         foodsecurity::run_shock_model(state.tables, group, !args.no_asset_sale);
-    output = args.graph ? foodsecurity::svg_of(foodsecurity::shock_graph(
-                              state.tables, groups[group], results))
-                        : foodsecurity::shock_report_text(state.tables, groups[group], results);
+    if (args.graph) {
+      output = foodsecurity::svg_of(foodsecurity::shock_graph(state.tables, groups[group], results));
+    } else {
+      // The same bytes as the file handed to the spreadsheet, its closing line break included.
+      output = foodsecurity::shock_report_text(state.tables, groups[group], results);
+      output += reports::kLineBreak;
+    }
   }
   if (args.output_path.empty()) {
     std::cout.write(output.data(), static_cast<std::streamsize>(output.size()));

@@ -17,6 +17,7 @@
 #include <sstream>
 
 #include "foodsecurity/hea_file.h"
+#include "support/run_command.h"
 #include "support/temp_folder.h"
 #include "support/test_paths.h"
 #include "ui/drawing_painter.h"
@@ -115,6 +116,12 @@ TEST_F(FoodSecurityFixture, ShockPageRunsTheModelAndHandsTheReportOver) {
   ASSERT_EQ(launcher.commands.size(), 1u);
   const std::string table = slurp(page->last_hand_off()->file);
   EXPECT_EQ(table.substr(0, 19), "Results for: Poor\n\n");
+  // olvar-cli hea writes exactly the table handed over.
+  const test::CommandResult cli = test::run_command(
+      "'" + test::cli_path() + "' hea '" + test::source_path("data/default.fs") + "' --group Poor",
+      folder.path());
+  ASSERT_EQ(cli.status, 0) << cli.err;
+  EXPECT_EQ(cli.out, table);
 }
 
 TEST_F(FoodSecurityFixture, ABrokenFileIsNamedAndChangesNothing) {
