@@ -165,5 +165,33 @@ TEST(ShockRebuild, ANewPurchaseFoodMovesTheBlocksAndKeepsValues) {
   EXPECT_EQ(t.shock.cell(1, *gifts + 1), "Oct");
 }
 
+TEST(ShockRebuild, WithoutAGiftsBlockAnEmptyOneIsLaidOut) {
+  // Taking the captions and price rows at the top of the table as gifts would add prices to
+  // the food of the shock years.
+  FoodSecurity state = default_state();
+  HeaTables& t = state.tables;
+  for (int row = 0; row < kShockRows; ++row) {
+    if (contains(t.shock.cell(0, row), "Additional gifts")) {
+      for (int r = row; r <= row + 3; ++r) {
+        for (int c = 0; c < kShockColumns; ++c) t.shock.set_cell(c, r, "");
+      }
+    }
+  }
+  rebuild_shock_table(t);
+  const auto gifts = find_heading(t.shock, "Additional gifts", 2, false);
+  ASSERT_TRUE(gifts);
+  EXPECT_EQ(t.shock.cell(1, *gifts + 1), "Oct");
+  for (int c = 1; c <= 24; ++c) {
+    EXPECT_EQ(t.shock.cell(c, *gifts + 2), "");
+    EXPECT_EQ(t.shock.cell(c, *gifts + 3), "");
+  }
+}
+
+TEST(WealthGroups, AnEmptySecondRowOffersOnlyTheFirstGroup) {
+  FoodSecurity state = default_state();
+  state.wealth_groups[1] = "";
+  EXPECT_EQ(selectable_wealth_groups(state), std::vector<std::string>{"Very poor"});
+}
+
 }  // namespace
 }  // namespace olvar::foodsecurity
