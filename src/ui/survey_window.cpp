@@ -48,6 +48,7 @@
 #include "ui/qt_convert.h"
 #include "ui/report_editor_window.h"
 #include "ui/result_panel_widget.h"
+#include "ui/food_security_page.h"
 #include "ui/training_page.h"
 
 namespace olvar::ui {
@@ -100,6 +101,7 @@ void SurveyWindow::set_prompter(core::Prompter* prompter) {
   prompter_ = prompter ? prompter : &qt_prompter_;
   if (training_page_ != nullptr) training_page_->set_prompter(prompter_);
   if (death_rates_page_ != nullptr) death_rates_page_->set_prompter(prompter_);
+  if (food_security_page_ != nullptr) food_security_page_->set_prompter(prompter_);
   reset_entry();  // the controller asks through the prompter it was given
 }
 
@@ -273,10 +275,11 @@ void SurveyWindow::build_pages() {
   death_rates_page_->on_changed = [this] { mark_changed(); };
   page_widgets_[4] = death_rates_page_;
 
-  auto* food = new QLabel(tr("Household economy model: baseline tables, shock year and income "
-                             "graph. Not available in this version."));
-  food->setAlignment(Qt::AlignCenter);
-  page_widgets_[5] = food;
+  food_security_page_ = new FoodSecurityPage(app_);
+  food_security_page_->set_prompter(prompter_);
+  food_security_page_->set_editor(
+      [this]() -> reports::ReportEditorOpener& { return report_editor(); });
+  page_widgets_[5] = food_security_page_;
 
   options_widget_ = new OptionsPageWidget(options_, *app_.text, this);
   connect(options_widget_, &OptionsPageWidget::reset_clicked, this, [this] {

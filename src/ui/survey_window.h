@@ -43,6 +43,7 @@ class ResultPanelWidget;
 class SurveyTableModel;
 class TextGridModel;
 class DeathRatesPage;
+class FoodSecurityPage;
 class TrainingPage;
 
 class SurveyWindow : public QMainWindow {
@@ -78,6 +79,7 @@ class SurveyWindow : public QMainWindow {
   ResultPanelWidget* result_panel() const { return result_panel_; }
   TrainingPage* training_page() const { return training_page_; }
   DeathRatesPage* death_rates_page() const { return death_rates_page_; }
+  FoodSecurityPage* food_security_page() const { return food_security_page_; }
   // The data entry of the open survey; null only without the Language or the WHO table.
   entry::DataEntryController* entry() const { return entry_.get(); }
   // Replaces the dialogs (tests script the answers).
@@ -168,6 +170,7 @@ class SurveyWindow : public QMainWindow {
   ResultPanelWidget* result_panel_ = nullptr;
   TrainingPage* training_page_ = nullptr;
   DeathRatesPage* death_rates_page_ = nullptr;
+  FoodSecurityPage* food_security_page_ = nullptr;
 };
 
 }  // namespace olvar::ui

@@ -1,0 +1,8 @@
+¥Household Data
+A	B	C
+¥Seasonal Data
+S
+¥Model
+M	1
+
+

@@ -1,0 +1,6 @@
+¥Household Data
+	x	
+¥Seasonal Data
+¥Model
+
+

@@ -1,0 +1,2 @@
+dmy
+SURVDATE	CLUSTER	
