@@ -119,11 +119,9 @@ int run_calc(const CalcArguments& args) {
   for (const std::string& message : result.messages) {
     std::cerr << "olvar-cli calc: " << core::windows1252_to_utf8(message) << "\n";
   }
-  for (const std::string& line : result.lines) {
-    std::cout << core::windows1252_to_utf8(line) << "\n";
-  }
-  std::cout.flush();
-  if (!std::cout) throw std::runtime_error("cannot write the results to standard output");
+  std::string lines;
+  for (const std::string& line : result.lines) lines += core::windows1252_to_utf8(line) + "\n";
+  write_to_standard_output(lines);
   return 0;
 }
 

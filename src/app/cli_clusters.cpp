@@ -99,8 +99,7 @@ int run_clusters(const ClustersArguments& args) {
     table += units[i].name + "\t" + units[i].population + "\t" + draw.labels[i] + "\n";
   }
   if (args.output_path.empty()) {
-    std::cout.write(table.data(), static_cast<std::streamsize>(table.size()));
-    std::cout.flush();
+    write_to_standard_output(table);
   } else {
     platform::write_file_safely(args.output_path, table);
   }

@@ -82,8 +82,7 @@ int run_hea(const HeaArguments& args) {
     }
   }
   if (args.output_path.empty()) {
-    std::cout.write(output.data(), static_cast<std::streamsize>(output.size()));
-    std::cout.flush();
+    write_to_standard_output(output);
   } else {
     platform::write_file_safely(args.output_path, output);
   }

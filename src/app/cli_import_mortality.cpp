@@ -66,7 +66,8 @@ int run_import_mortality(const ImportMortalityArguments& args) {
                                  "In place of last residence", "Other"};
   platform::write_file_safely(args.output_path,
                               core::survey_file_bytes(workspace, tools->app.dates));
-  std::cout << imported.households << " households, " << imported.persons << " persons\n";
+  write_to_standard_output(std::to_string(imported.households) + " households, " +
+                           std::to_string(imported.persons) + " persons\n");
   return 0;
 }
 

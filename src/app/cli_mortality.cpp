@@ -50,7 +50,7 @@ int run_mortality(const MortalityArguments& args) {
   }
   const std::string output = mortality::rate_table_text(lines);
   if (args.output_path.empty()) {
-    std::cout << output << std::flush;
+    write_to_standard_output(output);
   } else {
     platform::write_file_safely(args.output_path, output);
   }

@@ -42,7 +42,7 @@ int run_random_numbers(const RandomNumberArguments& args) {
     text += (i ? "\t" : "") + std::to_string(draw.numbers[i]);
   }
   text += "\n";
-  std::cout << text;
+  write_to_standard_output(text);
   return 0;
 }
 

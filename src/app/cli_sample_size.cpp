@@ -2,6 +2,7 @@
 
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "app/cli_commands.h"
@@ -48,10 +49,12 @@ int run_sample_size(SampleSizeArguments args) {
       why = "\n  a precision, household size or under-five share of 0 divides by zero";
     throw std::runtime_error("the sample sizes cannot be computed from these figures:" + why);
   }
-  std::cout << "children_to_include\t" << out.Panel2 << "\n"
-            << "households_for_children\t" << out.Panel7 << "\n"
-            << "persons_to_include\t" << out.Panel3 << "\n"
-            << "households_for_persons\t" << out.Panel10 << "\n";
+  std::ostringstream lines;
+  lines << "children_to_include\t" << out.Panel2 << "\n"
+        << "households_for_children\t" << out.Panel7 << "\n"
+        << "persons_to_include\t" << out.Panel3 << "\n"
+        << "households_for_persons\t" << out.Panel10 << "\n";
+  write_to_standard_output(lines.str());
   return 0;
 }
 
