@@ -247,10 +247,17 @@ OptionsPageWidget::OptionsPageWidget(core::OptionsPage& page, const core::Langua
   path->setMinimumWidth(260);
   columns[0]->addWidget(output_program_);
 
+  auto* save = new QPushButton(tr("Save"));
+  save->setObjectName(QStringLiteral("SaveOptions"));
+  connect(save, &QPushButton::clicked, this, &OptionsPageWidget::save_clicked);
   auto* reset = new QPushButton(tr("Reset"));
   reset->setObjectName(QStringLiteral("ResetOptions"));
   connect(reset, &QPushButton::clicked, this, &OptionsPageWidget::reset_clicked);
-  columns[2]->addWidget(reset, 0, Qt::AlignRight);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(save);
+  buttons->addWidget(reset);
+  columns[2]->addLayout(buttons);
   for (QVBoxLayout* column : columns) column->addStretch(1);
 
   auto* scroll = new QScrollArea;

@@ -34,6 +34,7 @@ class OptionsPageWidget : public QWidget {
   QLineEdit* edit(const std::string& name) const;  // by field name, for the tests
 
  signals:
+  void save_clicked();
   void reset_clicked();
   void office_program_clicked(bool microsoft);  // "MS-Office" or "OpenOffice"
   void edited();

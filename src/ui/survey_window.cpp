@@ -282,6 +282,7 @@ void SurveyWindow::build_pages() {
   page_widgets_[5] = food_security_page_;
 
   options_widget_ = new OptionsPageWidget(options_, *app_.text, this);
+  connect(options_widget_, &OptionsPageWidget::save_clicked, this, [this] { save_options(); });
   connect(options_widget_, &OptionsPageWidget::reset_clicked, this, [this] {
     core::OptionsResetContext context{
         app_.settings_file, app_.dates.decimal_separator, inputs_.search,
@@ -823,6 +824,9 @@ void SurveyWindow::save_options() {
       core::SaveOptionsClick(options_, app_.settings, context);
   options_widget_->load();
   workspace_.extra_columns_shown = options_.show_extra_columns;
+  // The survey's own options (age entry, auto-fill, oedema coding, Kandu window) apply to data
+  // entry at once, not only after the survey is saved.
+  workspace_.options = core::survey_options_of(options_);
   if (outcome.evaluate_rows) evaluate_all();
   if (entry_) {
     entry_->set_settings(entry_settings());

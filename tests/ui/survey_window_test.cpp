@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTextCursor>
 #include <QTabWidget>
 #include <QTableView>
@@ -363,6 +364,29 @@ TEST_F(SurveyWindowTest, AReportOpensInTheReportEditorWhenNoOfficeProgramStarts)
   EXPECT_TRUE(window->report_editor().text_edit()->toPlainText().contains(
       to_qstring(text_.text(893))));
   window->report_editor().close();
+}
+
+}  // namespace
+}  // namespace olvar::ui
+
+namespace olvar::ui {
+namespace {
+
+// The Options page's Save applies the survey's own options to data entry at once: typing a
+// MONTHS value is refused or taken by the age-entry mode the user just saved.
+TEST_F(SurveyWindowTest, SavedOptionsApplyToDataEntryWithoutSavingTheSurvey) {
+  auto window = make_window();
+  ASSERT_TRUE(window->open_survey(survey_file_));
+  const bool by_months = window->workspace().options.age_by_months;
+  const bool oedema_yn = window->workspace().options.oedema_yn;
+  window->options().age_by_months = !by_months;  // as the page's controls set them
+  window->options().oedema_yn = !oedema_yn;
+  auto* save = window->options_widget()->findChild<QPushButton*>(QStringLiteral("SaveOptions"));
+  ASSERT_NE(save, nullptr);
+  save->click();
+  EXPECT_EQ(window->workspace().options.age_by_months, !by_months);
+  EXPECT_EQ(window->workspace().options.oedema_yn, !oedema_yn);
+  EXPECT_FALSE(window->workspace().changed);  // the survey file itself was not written
 }
 
 }  // namespace
