@@ -677,6 +677,10 @@ bool SurveyWindow::new_survey() {
   filter_active_ = false;
   reset_entry();
   reload_all();
+  // A new survey starts at its first row, with nothing of the previous child in the panel.
+  data_view_->scrollToTop();
+  move_cursor_to(1, 1);
+  refresh_result_panel();
   return true;
 }
 

@@ -28,6 +28,7 @@
 #include "ui/qt_convert.h"
 #include "ui/options_page_widget.h"
 #include "ui/report_editor_window.h"
+#include "ui/result_panel_widget.h"
 #include "ui/rtf_document.h"
 #include "window_environment.h"
 
@@ -104,6 +105,8 @@ TEST_F(SurveyWindowTest, NewSurveyAsksAboutUnsavedChanges) {
   SurveyTableModel* model = window->survey_model();
   model->setData(model->index(0, core::column(StdVar::height) - 1), QStringLiteral("70"),
                  Qt::EditRole);
+  window->data_view()->setCurrentIndex(model->index(2, core::column(StdVar::weight) - 1));
+  ASSERT_FALSE(window->result_panel()->z_text(0).isEmpty());  // the third child's figures
   prompter_.yes_no_answers = {false};  // do not save
   ASSERT_TRUE(window->new_survey());
   ASSERT_EQ(prompter_.questions.size(), 1u);
@@ -111,6 +114,11 @@ TEST_F(SurveyWindowTest, NewSurveyAsksAboutUnsavedChanges) {
   EXPECT_TRUE(window->workspace().survey.cell(StdVar::height, 1).empty());
   EXPECT_EQ(window->workspace().survey.cell(StdVar::cluster, 1), "1");
   EXPECT_EQ(window->workspace().survey.cell(StdVar::survdate, 1), "10.12.2026");
+  // The grid is back at the first row and the panel shows no figure of the old survey.
+  EXPECT_EQ(window->data_view()->currentIndex().row(), 0);
+  for (int bar = 0; bar < 3; ++bar) {
+    EXPECT_EQ(window->result_panel()->z_text(bar), QStringLiteral("NA"));
+  }
   // The file kept its height: nothing was saved.
   auto reopened = make_window();
   ASSERT_TRUE(reopened->open_survey(survey_file_));
