@@ -11,6 +11,7 @@
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QScreen>
@@ -408,6 +409,14 @@ QWidget* SurveyWindow::build_data_entry_page() {
   auto* layout = new QVBoxLayout(page);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(build_entry_commands());
+  disclaimer_ = new QLabel(tr(
+      "The WHO z-scores are computed from the tables of the WHO Child Growth Standards (2006) "
+      "as the World Health Organization publishes them. WHO has not checked this program and is "
+      "not responsible for its results; the standards and their terms of use are WHO's."));
+  disclaimer_->setObjectName(QStringLiteral("DisclaimerText"));
+  disclaimer_->setWordWrap(true);
+  disclaimer_->hide();
+  layout->addWidget(disclaimer_);
   layout->addWidget(data_entry_tabs_, 1);
   return page;
 }
@@ -442,7 +451,46 @@ QWidget* SurveyWindow::build_entry_commands() {
   QAction* plausibility =
       bar->addAction(tr("Plausibility report"), this, [this] { run_plausibility_check(); });
   plausibility->setObjectName(QStringLiteral("PlausibilityReport"));
+  bar->addSeparator();
+  entry_who_button_ = new QRadioButton(to_qstring(text(964)));
+  entry_who_button_->setObjectName(QStringLiteral("WHO_button"));
+  entry_nchs_button_ = new QRadioButton(to_qstring(text(963)));
+  entry_nchs_button_->setObjectName(QStringLiteral("NCHS_button"));
+  connect(entry_who_button_, &QRadioButton::clicked, this,
+          [this] { choose_reference(core::kReferenceWho); });
+  connect(entry_nchs_button_, &QRadioButton::clicked, this,
+          [this] { choose_reference(core::kReferenceNchs); });
+  bar->addWidget(entry_who_button_);
+  bar->addWidget(entry_nchs_button_);
+  disclaimer_button_ = new QPushButton(tr("Disclaimer"));
+  disclaimer_button_->setObjectName(QStringLiteral("Disclaimer"));
+  connect(disclaimer_button_, &QPushButton::clicked, this,
+          [this] { disclaimer_->setVisible(!disclaimer_->isVisible()); });
+  bar->addWidget(disclaimer_button_);
   return bar;
+}
+
+void SurveyWindow::choose_reference(char code) {
+  if (app_.settings.reference != code) {
+    app_.settings.reference = code;
+    // The z-score columns always hold the indices of the selected reference.
+    if (entry_) {
+      entry_->set_settings(entry_settings());
+      show_entry_update(entry_->evaluate_all());
+    } else {
+      evaluate_all();
+      survey_model_->reload();
+    }
+  }
+  show_reference();
+}
+
+void SurveyWindow::show_reference() {
+  const bool who = app_.settings.reference != core::kReferenceNchs;
+  for (QRadioButton* button : {who_button_, entry_who_button_}) button->setChecked(who);
+  for (QRadioButton* button : {nchs_button_, entry_nchs_button_}) button->setChecked(!who);
+  disclaimer_button_->setVisible(who);
+  if (!who) disclaimer_->hide();
 }
 
 QWidget* SurveyWindow::build_results_page() {
@@ -451,24 +499,15 @@ QWidget* SurveyWindow::build_results_page() {
   auto* reference = new QGroupBox(tr("Reference"));
   auto* reference_layout = new QVBoxLayout(reference);
   who_button_ = new QRadioButton(to_qstring(text(964)));
+  who_button_->setObjectName(QStringLiteral("WHO_Button3"));
   nchs_button_ = new QRadioButton(to_qstring(text(963)));
+  nchs_button_->setObjectName(QStringLiteral("NCHS_Button3"));
   reference_layout->addWidget(who_button_);
   reference_layout->addWidget(nchs_button_);
-  const auto choose = [this](char code) {
-    if (app_.settings.reference == code) return;
-    app_.settings.reference = code;
-    // The z-score columns always hold the indices of the selected reference.
-    if (entry_) {
-      entry_->set_settings(entry_settings());
-      show_entry_update(entry_->evaluate_all());
-      return;
-    }
-    evaluate_all();
-    survey_model_->reload();
-  };
-  connect(who_button_, &QRadioButton::clicked, this, [choose] { choose(core::kReferenceWho); });
+  connect(who_button_, &QRadioButton::clicked, this,
+          [this] { choose_reference(core::kReferenceWho); });
   connect(nchs_button_, &QRadioButton::clicked, this,
-          [choose] { choose(core::kReferenceNchs); });
+          [this] { choose_reference(core::kReferenceNchs); });
   layout->addWidget(reference);
   layout->addWidget(new QLabel(tr("The results summaries and graphs are not available in this "
                                   "version.")));
@@ -649,8 +688,7 @@ void SurveyWindow::reload_all() {
   planning_widget_->load();
   death_rates_page_->reload();
   apply_hidden_columns();
-  who_button_->setChecked(app_.settings.reference != core::kReferenceNchs);
-  nchs_button_->setChecked(app_.settings.reference == core::kReferenceNchs);
+  show_reference();
   refresh_caption();
 }
 
@@ -872,8 +910,7 @@ void SurveyWindow::activate() {
   core::refresh_headers_on_activation(workspace_);
   survey_model_->headerDataChanged(Qt::Horizontal, 0, survey_model_->columnCount() - 1);
   refresh_caption();
-  who_button_->setChecked(app_.settings.reference != core::kReferenceNchs);
-  nchs_button_->setChecked(app_.settings.reference == core::kReferenceNchs);
+  show_reference();
   const core::WindowMode mode =
       core::window_mode_at_activation(app_.command_line.mode_word, first_activation_);
   first_activation_ = false;

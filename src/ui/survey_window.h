@@ -26,6 +26,8 @@ class QMenu;
 class QTabWidget;
 class QTableView;
 class QRadioButton;
+class QPushButton;
+class QLabel;
 
 namespace olvar::entry {
 class DataEntryController;
@@ -131,6 +133,10 @@ class SurveyWindow : public QMainWindow {
   void mark_changed();
   // Writes a document (or, with `table`, a spreadsheet table) and opens it in the office program.
   void hand_off(const reports::DocumentBuffer& document, bool table);
+  // The reference switch of both pages: every row evaluated again under the chosen reference.
+  void choose_reference(char code);
+  // Both pages' reference buttons and the WHO notice in step with the settings.
+  void show_reference();
   // The Paste command of the Data Entry page (also Ctrl+V on the grid).
   void paste_clipboard();
   // The selected block of the grid as two corners in table cells; the current cell without one.
@@ -156,8 +162,12 @@ class SurveyWindow : public QMainWindow {
   PlanningPageWidget* planning_widget_ = nullptr;
   std::unique_ptr<platform::ProcessLauncher> launcher_;
   std::optional<reports::HandOffResult> last_hand_off_;
-  QRadioButton* who_button_ = nullptr;
+  QRadioButton* who_button_ = nullptr;  // Results page
   QRadioButton* nchs_button_ = nullptr;
+  QRadioButton* entry_who_button_ = nullptr;  // Data Entry page
+  QRadioButton* entry_nchs_button_ = nullptr;
+  QPushButton* disclaimer_button_ = nullptr;  // shown while WHO is selected
+  QLabel* disclaimer_ = nullptr;
   QMenu* files_menu_ = nullptr;
   QMenu* extras_menu_ = nullptr;
   QAction* save_action_ = nullptr;

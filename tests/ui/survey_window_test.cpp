@@ -5,6 +5,7 @@
 
 #include <fstream>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QLineEdit>
 #include <QPushButton>
@@ -395,6 +396,44 @@ TEST_F(SurveyWindowTest, SavedOptionsApplyToDataEntryWithoutSavingTheSurvey) {
   EXPECT_EQ(window->workspace().options.age_by_months, !by_months);
   EXPECT_EQ(window->workspace().options.oedema_yn, !oedema_yn);
   EXPECT_FALSE(window->workspace().changed);  // the survey file itself was not written
+}
+
+}  // namespace
+}  // namespace olvar::ui
+
+namespace olvar::ui {
+namespace {
+
+// The Data Entry page's reference buttons switch every z-score, keep the Results page's buttons
+// in step, and show the WHO notice button only while WHO is selected.
+TEST_F(SurveyWindowTest, ReferenceButtonsOfTheDataEntryPage) {
+  auto window = make_window();
+  ASSERT_TRUE(window->open_survey(survey_file_));
+  window->resize(1366, 768);
+  window->show();
+  window->pages()->setCurrentIndex(static_cast<int>(core::SurveyPage::data_entry));
+  const auto button = [&](const char* name) {
+    return window->findChild<QAbstractButton*>(QString::fromLatin1(name));
+  };
+  const auto notice = window->findChild<QWidget*>(QStringLiteral("DisclaimerText"));
+  ASSERT_NE(notice, nullptr);
+  ASSERT_EQ(app_.settings.reference, core::kReferenceWho);
+  EXPECT_TRUE(button("Disclaimer")->isVisible());
+  button("Disclaimer")->click();
+  EXPECT_TRUE(notice->isVisible());
+  button("Disclaimer")->click();
+  EXPECT_FALSE(notice->isVisible());
+
+  const std::string who_waz(window->workspace().survey.cell(StdVar::waz, 1));
+  button("NCHS_button")->click();
+  EXPECT_EQ(app_.settings.reference, core::kReferenceNchs);
+  EXPECT_NE(window->workspace().survey.cell(StdVar::waz, 1), who_waz);
+  EXPECT_TRUE(button("NCHS_Button3")->isChecked());
+  EXPECT_FALSE(button("Disclaimer")->isVisible());
+  button("WHO_button")->click();
+  EXPECT_EQ(window->workspace().survey.cell(StdVar::waz, 1), who_waz);
+  EXPECT_TRUE(button("WHO_Button3")->isChecked());
+  EXPECT_TRUE(button("Disclaimer")->isVisible());
 }
 
 }  // namespace
