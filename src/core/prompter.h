@@ -28,6 +28,13 @@ class Prompter {
   // A file to open or to save; nullopt when the user cancels.
   virtual std::optional<std::string> choose_file(std::string_view caption, std::string_view filter,
                                                  bool for_saving) = 0;
+  // A file to save, the dialog proposing `proposed` (a full name; empty: none). Where no dialog
+  // can propose a name, it is the plain save question.
+  virtual std::optional<std::string> choose_file_to_save(std::string_view caption,
+                                                         std::string_view filter,
+                                                         std::string_view /*proposed*/) {
+    return choose_file(caption, filter, true);
+  }
 };
 
 }  // namespace olvar::core

@@ -434,8 +434,8 @@ void FoodSecurityPage::open_hea() {
 void FoodSecurityPage::save_hea() {
   if (prompter_ == nullptr) return;
   // The dialog proposes the current file unless it is the default one, which stays as shipped.
-  const auto chosen = prompter_->choose_file(
-      "Save HEA: " + fs::proposed_save_name(state_).string(), fs::kSaveFilter, true);
+  const auto chosen = prompter_->choose_file_to_save("Save HEA", fs::kSaveFilter,
+                                                     fs::proposed_save_name(state_).string());
   if (!chosen) return;
   const std::filesystem::path path = fs::with_hea_extension(*chosen);
   try {

@@ -52,6 +52,16 @@ std::optional<std::string> QtPrompter::choose_file(std::string_view caption,
   return qstring_to_path(file).string();
 }
 
+std::optional<std::string> QtPrompter::choose_file_to_save(std::string_view caption,
+                                                           std::string_view filter,
+                                                           std::string_view proposed) {
+  const QString start = proposed.empty() ? start_folder_ : path_to_qstring(std::string(proposed));
+  const QString file = QFileDialog::getSaveFileName(parent_, to_qstring(caption), start,
+                                                    qt_file_filter(to_qstring(filter)));
+  if (file.isEmpty()) return std::nullopt;
+  return qstring_to_path(file).string();
+}
+
 QString qt_file_filter(const QString& filter) {
   if (!filter.contains(QLatin1Char('|'))) return filter;
   const QStringList parts = filter.split(QLatin1Char('|'));

@@ -23,6 +23,9 @@ class QtPrompter : public core::Prompter {
   std::optional<std::string> choose_file(std::string_view caption, std::string_view filter,
                                          bool for_saving) override;
 
+  std::optional<std::string> choose_file_to_save(std::string_view caption, std::string_view filter,
+                                                 std::string_view proposed) override;
+
   // Where the file dialogs start.
   void set_start_folder(QString folder) { start_folder_ = std::move(folder); }
 

@@ -69,6 +69,12 @@ class ScriptedPrompter : public core::Prompter {
     return take(file_answers, caption);
   }
 
+  // A save question records its caption with the name it proposed: "caption [proposed]".
+  std::optional<std::string> choose_file_to_save(std::string_view caption, std::string_view filter,
+                                                 std::string_view proposed) override {
+    return choose_file(std::string(caption) + " [" + std::string(proposed) + "]", filter, true);
+  }
+
   // Whether every scripted answer was used.
   bool all_answers_used() const {
     return yes_no_answers.empty() && yes_no_cancel_answers.empty() && text_answers.empty() &&

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QListWidget>
 #include <QTabWidget>
@@ -71,6 +73,13 @@ TEST_F(FoodSecurityFixture, DefaultIsLoadedAndSavedByteForByteAfterEveryPage) {
   page->save_hea();
   EXPECT_EQ(slurp(folder / "zone.fs"), slurp(test::source_path("data/default.fs")));
   EXPECT_EQ(page->state().file_name, folder / "zone.fs");
+  // The default file is never proposed; the file now in use is.
+  environment.prompter.file_answers = {std::nullopt};
+  page->save_hea();
+  EXPECT_EQ(environment.prompter.questions.back(), "Save HEA [" + (folder / "zone.fs").string() + "]");
+  const auto default_question = std::find(environment.prompter.questions.begin(),
+                                          environment.prompter.questions.end(), "Save HEA []");
+  EXPECT_NE(default_question, environment.prompter.questions.end());
 }
 
 TEST_F(FoodSecurityFixture, HouseholdPageRefusesHeadingsAndRowsAboveFive) {
