@@ -99,7 +99,8 @@ struct Household {
   std::vector<std::array<std::string, 8>> persons;
 };
 
-struct ListSpec {
+// The columns one list file (persons who left or died) must have, by their names in the file.
+struct ListColumns {
   const char* file;
   const char* sex;
   const char* age;
@@ -130,21 +131,24 @@ RosterImport import_roster(std::string_view roster_csv, std::string_view left_cs
   std::map<std::string, int> index_of_key;
   std::vector<Household> households;
 
-  const auto read_list = [&](std::string_view text, const ListSpec& spec, char event) -> bool {
+  const auto read_list = [&](std::string_view text, const ListColumns& columns,
+                             char event) -> bool {
     const Csv csv = parse_csv(text);
-    const std::array<const char*, 5> needed = {"KEY", spec.sex, spec.age, spec.joined, spec.born};
+    const std::array<const char*, 5> needed = {"KEY", columns.sex, columns.age, columns.joined,
+                                               columns.born};
     for (const char* name : needed) {
       if (csv.column(name) < 0) {
-        result.error = std::string(spec.file) + ": the column \"" + name + "\" is missing";
+        result.error = std::string(columns.file) + ": the column \"" + name + "\" is missing";
         return false;
       }
     }
-    if (spec.required_cluster && csv.column("cluster_id") < 0) {
-      result.error = std::string(spec.file) + ": the column \"cluster_id\" is missing";
+    if (columns.required_cluster && csv.column("cluster_id") < 0) {
+      result.error = std::string(columns.file) + ": the column \"cluster_id\" is missing";
       return false;
     }
-    const int key = csv.column("KEY"), sex = csv.column(spec.sex), age = csv.column(spec.age),
-              joined = csv.column(spec.joined), born = csv.column(spec.born),
+    const int key = csv.column("KEY"), sex = csv.column(columns.sex),
+              age = csv.column(columns.age),
+              joined = csv.column(columns.joined), born = csv.column(columns.born),
               cluster = csv.column("cluster_id"), today = csv.column("today"),
               team = csv.column("enum"), cause = csv.column("death_cause"),
               location = csv.column("death_location");
@@ -154,7 +158,7 @@ RosterImport import_roster(std::string_view roster_csv, std::string_view left_cs
       auto it = index_of_key.find(k);
       if (it == index_of_key.end()) {
         if (event != ' ') {
-          result.error = std::string(spec.file) + ", line " + std::to_string(line + 2) +
+          result.error = std::string(columns.file) + ", line " + std::to_string(line + 2) +
                          ": the household \"" + k + "\" is not in the roster";
           return false;
         }
