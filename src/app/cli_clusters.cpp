@@ -98,11 +98,7 @@ int run_clusters(const ClustersArguments& args) {
   for (std::size_t i = 0; i < units.size(); ++i) {
     table += units[i].name + "\t" + units[i].population + "\t" + draw.labels[i] + "\n";
   }
-  if (args.output_path.empty()) {
-    write_to_standard_output(table);
-  } else {
-    platform::write_file_safely(args.output_path, table);
-  }
+  write_output(args.output_path, table);
   std::cerr << "olvar-cli clusters: " << count.clusters << " clusters and "
             << draw.draws - count.clusters << " reserve clusters from a population of "
             << draw.population << "; seed " << seed << " (give --seed " << seed

@@ -44,6 +44,9 @@ void refuse_output_that_is_input(const std::string& input, const std::string& ou
 // Writes `bytes` to standard output; throws when they cannot all be written (a closed pipe, a
 // full disk).
 void write_to_standard_output(std::string_view bytes);
+// Writes `bytes` to the file given with -o through the safe write, or to standard output when
+// no file was given.
+void write_output(const std::string& output_path, std::string_view bytes);
 
 // The folder holding the program's own tables (OLVAR_HOME, the install folder or the build
 // tree's data folder).

@@ -51,6 +51,14 @@ void write_to_standard_output(std::string_view bytes) {
   if (!std::cout) throw std::runtime_error("cannot write to standard output");
 }
 
+void write_output(const std::string& output_path, std::string_view bytes) {
+  if (output_path.empty()) {
+    write_to_standard_output(bytes);
+  } else {
+    platform::write_file_safely(output_path, bytes);
+  }
+}
+
 namespace {
 
 // Read warnings that mean a value of the input is missing from the output.

@@ -49,11 +49,7 @@ int run_mortality(const MortalityArguments& args) {
         *recall.days));
   }
   const std::string output = mortality::rate_table_text(lines);
-  if (args.output_path.empty()) {
-    write_to_standard_output(output);
-  } else {
-    platform::write_file_safely(args.output_path, output);
-  }
+  write_output(args.output_path, output);
   return 0;
 }
 

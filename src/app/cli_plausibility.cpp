@@ -73,11 +73,7 @@ int run_plausibility(const PlausibilityArguments& args) {
   std::string document = report.document.text();
   document += reports::rtf::kDocumentEnd;
   document += reports::kLineBreak;
-  if (args.output_path.empty()) {
-    write_to_standard_output(document);
-  } else {
-    platform::write_file_safely(args.output_path, document);
-  }
+  write_output(args.output_path, document);
   std::cerr << "olvar-cli plausibility: overall score " << report.total << " ("
             << text.text(report.grade_entry) << ")\n";
   return status_after_reading(warnings, "plausibility",

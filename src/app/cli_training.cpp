@@ -60,11 +60,7 @@ int run_training(const TrainingArguments& args) {
   }
   output += reports::kLineBreak;
 
-  if (args.output_path.empty()) {
-    write_to_standard_output(output);
-  } else {
-    platform::write_file_safely(args.output_path, output);
-  }
+  write_output(args.output_path, output);
   return 0;
 }
 
