@@ -13,7 +13,7 @@
 
 #include <filesystem>
 
-#include "anthro/survey_session.h"
+#include "workspace/survey_session.h"
 #include "anthro/zscore_batch.h"
 #include "anthro/zscore_engine.h"
 #include "core/prompter.h"
@@ -209,7 +209,7 @@ struct BenchSession {
   olvar::core::SettingsRecord settings;
   olvar::core::LanguageTable text;
   SilentPrompter prompter;
-  olvar::anthro::SurveySession get() {
+  olvar::workspace::SurveySession get() {
     return {settings, kDmy, text, who, olvar::platform::LocalDate{2026, 3, 12}, prompter};
   }
 };
@@ -225,7 +225,7 @@ void BM_OpenSurvey65535WithEvaluation(benchmark::State& state) {
   olvar::bench::PeakMemoryCounter memory(state);
   for (auto _ : state) {
     olvar::core::Workspace w;
-    const auto outcome = olvar::anthro::open_survey(w, file, session.get());
+    const auto outcome = olvar::workspace::open_survey(w, file, session.get());
     if (!outcome.opened) state.SkipWithError("the survey was not opened");
     benchmark::DoNotOptimize(w);
   }
@@ -240,7 +240,7 @@ void BM_SaveSurvey65535(benchmark::State& state) {
   w.file_name = file.string();
   bool filter_active = false;
   for (auto _ : state) {
-    const auto saved = olvar::anthro::save_survey(w, session.get(), filter_active);
+    const auto saved = olvar::workspace::save_survey(w, session.get(), filter_active);
     if (!saved.outcome.saved) state.SkipWithError("the survey was not saved");
   }
   std::filesystem::remove(file);

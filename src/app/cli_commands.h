@@ -14,10 +14,10 @@
 #include <string_view>
 #include <vector>
 
-#include "anthro/survey_session.h"
+#include "workspace/survey_session.h"
 #include "anthro/who_reference.h"
 #include "app/stderr_prompter.h"
-#include "core/app_context.h"
+#include "workspace/app_context.h"
 #include "core/prompter.h"
 #include "core/survey_file.h"
 #include "core/workspace.h"
@@ -60,10 +60,10 @@ using StderrPrompter = app::StderrPrompter;
 // The process as the desktop program starts it (folders, date conventions, settings, Language
 // and WHO tables), without writing anything to the system.
 struct SurveyTools {
-  core::AppContext app;
-  anthro::ProcessTables tables;
+  workspace::AppContext app;
+  workspace::ProcessTables tables;
   StderrPrompter prompter;
-  anthro::SurveySession session() { return anthro::survey_session(app, prompter); }
+  workspace::SurveySession session() { return workspace::survey_session(app, prompter); }
 };
 // Held by pointer: the context points into the tables.
 std::unique_ptr<SurveyTools> start_survey_tools();

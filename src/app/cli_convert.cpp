@@ -26,7 +26,7 @@ int run_convert(const ConvertArguments& args) {
   workspace.file_name = args.output_path;
   bool filter_active = false;
   // The input may be the output's backup ("X.bak" to "X.as"): the backup must not replace it.
-  const anthro::SaveResult saved = anthro::save_survey(workspace, tools->session(), filter_active,
+  const workspace::SaveResult saved = workspace::save_survey(workspace, tools->session(), filter_active,
                                                        {std::filesystem::path(args.input_path)});
   if (!saved.failure_message.empty()) throw std::runtime_error(saved.failure_message);
   // A name holding ".txt" goes through Save as, which asks for a name nobody can give here.

@@ -14,7 +14,7 @@
 #include "foodsecurity/hea_pages.h"
 #include "foodsecurity/shock_model.h"
 #include "platform/safe_write.h"
-#include "reports/office_hand_off.h"
+#include "document/office_hand_off.h"
 
 namespace olvar::cli {
 
@@ -78,7 +78,7 @@ int run_hea(const HeaArguments& args) {
     } else {
       // The same bytes as the file handed to the spreadsheet, its closing line break included.
       output = foodsecurity::shock_report_text(state.tables, groups[group], results);
-      output += reports::kLineBreak;
+      output += document::kLineBreak;
     }
   }
   write_output(args.output_path, output);

@@ -31,10 +31,10 @@ anthro::WhoReference load_who_reference() {
 
 std::unique_ptr<SurveyTools> start_survey_tools() {
   auto tools = std::make_unique<SurveyTools>();
-  tools->app = core::start_up_read_only(core::system_start_up_inputs(0, nullptr,
+  tools->app = workspace::start_up_read_only(workspace::system_start_up_inputs(0, nullptr,
                                                                      OLVAR_BUILD_DATA_DIR));
-  tools->tables = anthro::load_process_tables(tools->app.folders);
-  anthro::attach_process_tables(tools->app, tools->tables);
+  tools->tables = workspace::load_process_tables(tools->app.folders);
+  workspace::attach_process_tables(tools->app, tools->tables);
   return tools;
 }
 
@@ -97,7 +97,7 @@ core::Workspace read_survey(SurveyTools& tools, const std::string& path,
   core::Workspace workspace;
   workspace.options = core::Options_New(tools.app.settings, tools.app.dates.decimal_separator);
   workspace.extra_columns_shown = tools.app.settings.show_extra_columns;
-  const anthro::OpenOutcome outcome = anthro::open_survey(workspace, path, tools.session());
+  const workspace::OpenOutcome outcome = workspace::open_survey(workspace, path, tools.session());
   if (!outcome.opened) {
     if (outcome.failure == core::SurveyFileError::Kind::cannot_open) {
       throw std::runtime_error(outcome.failure_message.empty()

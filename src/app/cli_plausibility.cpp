@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/cli_commands.h"
-#include "anthro/survey_session.h"
+#include "workspace/survey_session.h"
 #include "core/language_table.h"
 #include "core/workspace.h"
 #include "platform/safe_write.h"
@@ -54,7 +54,7 @@ int run_plausibility(const PlausibilityArguments& args) {
   const auto tools = start_survey_tools();
   std::vector<core::SurveyReadWarning> warnings;
   const core::Workspace workspace = read_survey(*tools, args.input_path, &warnings);
-  const core::AppContext& app = tools->app;
+  const workspace::AppContext& app = tools->app;
 
   const core::OptionsPage options =
       reports::report_options(app.settings, workspace, app.dates.decimal_separator);
@@ -64,15 +64,15 @@ int run_plausibility(const PlausibilityArguments& args) {
   const reports::PlausibilityContext context{
       text,
       tools->tables.who,
-      anthro::row_evaluation_settings(app.settings, options, app.dates, app.today.year),
+      workspace::row_evaluation_settings(app.settings, options, app.dates, app.today.year),
       options,
       scratch.path(),
       {}};
   const reports::PlausibilityReport report = reports::Plausibility(workspace, context);
 
   std::string document = report.document.text();
-  document += reports::rtf::kDocumentEnd;
-  document += reports::kLineBreak;
+  document += document::rtf::kDocumentEnd;
+  document += document::kLineBreak;
   write_output(args.output_path, document);
   std::cerr << "olvar-cli plausibility: overall score " << report.total << " ("
             << text.text(report.grade_entry) << ")\n";

@@ -11,8 +11,8 @@
 #include "core/language_table.h"
 #include "core/workspace.h"
 #include "platform/safe_write.h"
-#include "reports/office_hand_off.h"
-#include "reports/rtf.h"
+#include "document/office_hand_off.h"
+#include "document/rtf.h"
 #include "training/categorical_agreement.h"
 #include "training/standardisation.h"
 #include "training/training_grid.h"
@@ -51,14 +51,14 @@ int run_training(const TrainingArguments& args) {
       return 1;
     }
     output = report.text;
-    output += reports::rtf::kDocumentEnd;
+    output += document::rtf::kDocumentEnd;
   } else if (args.previous) {
     output = training::previous_report_text(workspace.training_continuous, text, separator);
-    output += reports::rtf::kDocumentEnd;
+    output += document::rtf::kDocumentEnd;
   } else {
     output = training::new_report_text(workspace.training_continuous, separator);
   }
-  output += reports::kLineBreak;
+  output += document::kLineBreak;
 
   write_output(args.output_path, output);
   return 0;

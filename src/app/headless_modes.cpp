@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "anthro/survey_session.h"
+#include "workspace/survey_session.h"
 #include "app/stderr_prompter.h"
-#include "core/app_context.h"
-#include "core/command_line_mode.h"
+#include "workspace/app_context.h"
+#include "workspace/command_line_mode.h"
 #include "platform/environment.h"
 #include "platform/process_launcher.h"
-#include "reports/office_hand_off.h"
-#include "reports/output_settings_record.h"
+#include "document/office_hand_off.h"
+#include "document/output_settings_record.h"
 #include "reports/plausibility_report.h"
 
 namespace olvar::app {
@@ -19,16 +19,16 @@ namespace olvar::app {
 namespace {
 
 // Without a window there is no report editor: the user is told where the document is.
-class EditorNotice : public reports::ReportEditorOpener {
+class EditorNotice : public document::ReportEditorOpener {
  public:
   void open_report_editor(const std::filesystem::path& document) override {
     std::cerr << "olvar: the report is in " << document.string() << "\n";
   }
 };
 
-int run_plausibility(core::AppContext& app) {
-  const anthro::ProcessTables tables = anthro::load_process_tables(app.folders);
-  anthro::attach_process_tables(app, tables);
+int run_plausibility(workspace::AppContext& app) {
+  const workspace::ProcessTables tables = workspace::load_process_tables(app.folders);
+  workspace::attach_process_tables(app, tables);
   StderrPrompter prompter;
   for (const std::string& message : app.startup_messages) std::cerr << "olvar: " << message << "\n";
   for (const std::string& message : tables.messages) std::cerr << "olvar: " << message << "\n";
@@ -38,8 +38,8 @@ int run_plausibility(core::AppContext& app) {
   workspace.options = core::Options_New(app.settings, app.dates.decimal_separator);
   workspace.extra_columns_shown = app.settings.show_extra_columns;
   const std::filesystem::path file = *app.command_line.survey_file;
-  const anthro::OpenOutcome opened =
-      anthro::open_survey(workspace, file, anthro::survey_session(app, prompter));
+  const workspace::OpenOutcome opened =
+      workspace::open_survey(workspace, file, workspace::survey_session(app, prompter));
   if (!opened.opened) {
     std::cerr << "olvar: "
               << (opened.failure_message.empty() ? "cannot read " + file.string()
@@ -53,20 +53,20 @@ int run_plausibility(core::AppContext& app) {
   const reports::PlausibilityContext context{
       tables.text,
       tables.who,
-      anthro::row_evaluation_settings(app.settings, options, app.dates, app.today.year),
+      workspace::row_evaluation_settings(app.settings, options, app.dates, app.today.year),
       options,
       app.folders.writable,
       {}};
-  reports::OutputFolders folders =
-      reports::output_folders(app.folders.program, platform::process_environment());
+  document::OutputFolders folders =
+      document::output_folders(app.folders.program, platform::process_environment());
   folders.writable_folder = app.folders.writable;
   folders.report_folder = app.output_folder;
   platform::SpawnProcessLauncher launcher;
   EditorNotice editor;
-  reports::HandOffServices services{launcher, prompter, editor,
+  document::HandOffServices services{launcher, prompter, editor,
                                     [&](int entry) { return tables.text.text(entry); }};
-  const reports::HandOffResult result = reports::run_plausibility_mode(
-      workspace, context, reports::output_settings_of(app.settings), folders, services);
+  const document::HandOffResult result = reports::run_plausibility_mode(
+      workspace, context, document::output_settings_of(app.settings), folders, services);
   std::cerr << "olvar: plausibility check report written to " << result.file.string() << "\n";
   return 0;
 }
@@ -75,16 +75,16 @@ int run_plausibility(core::AppContext& app) {
 
 std::optional<int> run_headless_mode(int argc, char** argv) {
   std::vector<std::string> arguments(argv + 1, argv + argc);
-  const core::CommandLine command_line = core::parse_command_line(arguments);
-  const core::WindowMode mode =
-      core::window_mode_at_activation(command_line.mode_word, /*first_activation=*/true);
-  if (mode.action != core::ModeAction::plausibility_report_then_exit ||
+  const workspace::CommandLine command_line = workspace::parse_command_line(arguments);
+  const workspace::WindowMode mode =
+      workspace::window_mode_at_activation(command_line.mode_word, /*first_activation=*/true);
+  if (mode.action != workspace::ModeAction::plausibility_report_then_exit ||
       !command_line.survey_file) {
     return std::nullopt;
   }
   try {
-    core::AppContext app =
-        core::start_up(core::system_start_up_inputs(argc, argv, OLVAR_BUILD_DATA_DIR));
+    workspace::AppContext app =
+        workspace::start_up(workspace::system_start_up_inputs(argc, argv, OLVAR_BUILD_DATA_DIR));
     return run_plausibility(app);
   } catch (const std::exception& error) {
     std::cerr << "olvar: " << error.what() << "\n";

@@ -30,11 +30,11 @@ std::string upper(std::string_view text) {
 std::span<const FormOrSheet> forms_and_sheets() { return kEntries; }
 
 platform::ProcessCommand form_command(const FormOrSheet& entry,
-                                      const reports::OutputSettings& settings,
+                                      const document::OutputSettings& settings,
                                       const std::filesystem::path& folder) {
   platform::ProcessCommand command;
   command.program = settings.word_processor_path;
-  const bool microsoft = settings.kind != reports::kOpenOffice;
+  const bool microsoft = settings.kind != document::kOpenOffice;
   if (microsoft && entry.program == OpenedIn::spreadsheet) {
     const std::size_t at = upper(settings.word_processor_path).find("WINWORD.EXE");
     command.program = settings.word_processor_path.substr(
@@ -45,7 +45,7 @@ platform::ProcessCommand form_command(const FormOrSheet& entry,
   return command;
 }
 
-bool open_form_or_sheet(const FormOrSheet& entry, const reports::OutputSettings& settings,
+bool open_form_or_sheet(const FormOrSheet& entry, const document::OutputSettings& settings,
                         const std::filesystem::path& folder, platform::ProcessLauncher& launcher,
                         core::Prompter& prompter) {
   const std::filesystem::path file = folder / entry.file;

@@ -9,7 +9,7 @@
 
 #include "core/prompter.h"
 #include "platform/process_launcher.h"
-#include "reports/output_settings.h"
+#include "document/output_settings.h"
 
 namespace olvar::calculator {
 
@@ -29,12 +29,12 @@ std::span<const FormOrSheet> forms_and_sheets();
 // LibreOffice the word processor is given the file and opens it in the component its type
 // needs.
 platform::ProcessCommand form_command(const FormOrSheet& entry,
-                                      const reports::OutputSettings& settings,
+                                      const document::OutputSettings& settings,
                                       const std::filesystem::path& folder);
 
 // Opens the entry's file from `folder`. A missing file, or an office program that cannot be
 // started, is told through the prompter; returns whether the program was started.
-bool open_form_or_sheet(const FormOrSheet& entry, const reports::OutputSettings& settings,
+bool open_form_or_sheet(const FormOrSheet& entry, const document::OutputSettings& settings,
                         const std::filesystem::path& folder, platform::ProcessLauncher& launcher,
                         core::Prompter& prompter);
 

@@ -18,13 +18,13 @@ std::string_view blank_form_file(BlankForm form) {
   return {};
 }
 
-std::optional<reports::DocumentBuffer> blank_form(BlankForm form,
+std::optional<document::DocumentBuffer> blank_form(BlankForm form,
                                                   const core::ProgramFolders& folders) {
   std::optional<std::string> text =
-      reports::read_template(core::locate_program_file(folders, blank_form_file(form)),
-                             reports::TemplateReading::joined_lines);
+      document::read_template(core::locate_program_file(folders, blank_form_file(form)),
+                             document::TemplateReading::joined_lines);
   if (!text) return std::nullopt;
-  return reports::DocumentBuffer(std::move(*text));
+  return document::DocumentBuffer(std::move(*text));
 }
 
 }  // namespace olvar::planning

@@ -8,7 +8,7 @@
 
 #include "core/language_table.h"
 #include "core/program_files.h"
-#include "reports/document_buffer.h"
+#include "document/document_buffer.h"
 
 namespace olvar::planning {
 
@@ -25,7 +25,7 @@ std::string_view blank_form_file(BlankForm form);
 
 // The form's template read line by line, the lines joined without line breaks; nullopt when the
 // file cannot be opened (the caller shows Language entry 890 and writes nothing).
-std::optional<reports::DocumentBuffer> blank_form(BlankForm form,
+std::optional<document::DocumentBuffer> blank_form(BlankForm form,
                                                   const core::ProgramFolders& folders);
 
 }  // namespace olvar::planning

@@ -6,13 +6,13 @@
 
 namespace olvar::planning {
 
-reports::DocumentBuffer cluster_table_document(const core::TextGrid& table,
+document::DocumentBuffer cluster_table_document(const core::TextGrid& table,
                                                const core::LanguageTable& text,
                                                std::optional<std::uint32_t> seed) {
-  reports::DocumentBuffer doc;
-  doc << reports::rtf::kHeaderWithMargins << text.text(kClusterTableTitle) << R"(\b0\fs24\par )"
+  document::DocumentBuffer doc;
+  doc << document::rtf::kHeaderWithMargins << text.text(kClusterTableTitle) << R"(\b0\fs24\par )"
       << R"(\par )";
-  doc << R"(\f0)" << reports::rtf::centred_tab_stop(2700) << reports::rtf::centred_tab_stop(5700)
+  doc << R"(\f0)" << document::rtf::centred_tab_stop(2700) << document::rtf::centred_tab_stop(5700)
       << " ";
   doc << text.text(kPrintedUnitHeading) << R"(\tab )" << text.text(kPrintedPopulationHeading)
       << R"(\tab )" << text.text(kPrintedClusterHeading) << R"( \par\par )";
@@ -26,7 +26,7 @@ reports::DocumentBuffer cluster_table_document(const core::TextGrid& table,
   return doc;
 }
 
-reports::DocumentBuffer cluster_table_for_spreadsheet(const core::TextGrid& table) {
+document::DocumentBuffer cluster_table_for_spreadsheet(const core::TextGrid& table) {
   int last = 0;
   for (int row = 1; row < table.row_count(); ++row) {
     if (!table.cell(kClusterPopulationColumn, row).empty() ||
@@ -34,7 +34,7 @@ reports::DocumentBuffer cluster_table_for_spreadsheet(const core::TextGrid& tabl
       last = row;
     }
   }
-  reports::DocumentBuffer doc;
+  document::DocumentBuffer doc;
   for (int row = 0; row <= last; ++row) {
     for (int column = 0; column < 3; ++column) doc << table.cell(column, row) << "\t";
     doc << "\n";

@@ -8,7 +8,7 @@
 
 #include "core/language_table.h"
 #include "core/text_grid.h"
-#include "reports/document_buffer.h"
+#include "document/document_buffer.h"
 
 namespace olvar::planning {
 
@@ -25,12 +25,12 @@ inline constexpr std::string_view kSeedCaption = "Seed of the random draw: ";
 // headings (entries 925 to 927), one line per row from row 1 with its three cells each followed
 // by a tab (rows whose three cells are empty are left out), the seed of the draw when known, and
 // the reserve cluster note (entry 95).
-reports::DocumentBuffer cluster_table_document(const core::TextGrid& table,
+document::DocumentBuffer cluster_table_document(const core::TextGrid& table,
                                                const core::LanguageTable& text,
                                                std::optional<std::uint32_t> seed);
 
 // The table for the spreadsheet program: rows 0 to the last row whose population or cluster cell
 // is not empty, every cell followed by a tab, a line feed after each row.
-reports::DocumentBuffer cluster_table_for_spreadsheet(const core::TextGrid& table);
+document::DocumentBuffer cluster_table_for_spreadsheet(const core::TextGrid& table);
 
 }  // namespace olvar::planning

@@ -85,10 +85,10 @@ RandomNumberDraw draw_random_numbers(const RandomNumberInputs& inputs, PlanningR
   return result;
 }
 
-reports::DocumentBuffer random_number_document(const RandomNumberInputs& inputs,
+document::DocumentBuffer random_number_document(const RandomNumberInputs& inputs,
                                                const std::vector<long long>& numbers) {
-  reports::DocumentBuffer doc;
-  doc << reports::rtf::kHeaderWithoutMargins << R"(Random Number table \b0\fs24\par \par )";
+  document::DocumentBuffer doc;
+  doc << document::rtf::kHeaderWithoutMargins << R"(Random Number table \b0\fs24\par \par )";
   doc << "Range: " << inputs.Edit14 << " to " << inputs.Edit16 << ", Number: " << inputs.Edit15
       << R"(\par\par )";
   for (const long long number : numbers) doc << std::to_string(number) << "\t";

@@ -9,7 +9,7 @@
 
 #include "core/language_table.h"
 #include "planning/planning_random.h"
-#include "reports/document_buffer.h"
+#include "document/document_buffer.h"
 
 namespace olvar::planning {
 
@@ -50,7 +50,7 @@ long long distinct_rounded_values(double from, long long count);
 
 // The document: the header without margins, "Random Number table", the range and count as typed,
 // then the numbers each followed by a tab.
-reports::DocumentBuffer random_number_document(const RandomNumberInputs& inputs,
+document::DocumentBuffer random_number_document(const RandomNumberInputs& inputs,
                                                const std::vector<long long>& numbers);
 
 }  // namespace olvar::planning

@@ -5,13 +5,13 @@
 
 namespace olvar::planning {
 
-std::optional<reports::DocumentBuffer> survey_protocol(const core::PlanningPage& page,
+std::optional<document::DocumentBuffer> survey_protocol(const core::PlanningPage& page,
                                                        const SampleSizeOutputs& outputs,
                                                        const std::filesystem::path& template_file) {
   std::optional<std::string> text =
-      reports::read_template(template_file, reports::TemplateReading::verbatim);
+      document::read_template(template_file, document::TemplateReading::verbatim);
   if (!text) return std::nullopt;
-  reports::DocumentBuffer buffer(std::move(*text));
+  document::DocumentBuffer buffer(std::move(*text));
   const std::array<const std::string*, 16> fields = {
       &page.sc_b,      &page.sc_c,      &page.sc_d, &outputs.Panel2, &page.sc_e, &page.sc_f,
       &page.sc_g,      &outputs.Panel7, &page.sm_a, &page.sm_b,      &page.sm_c, &page.sm_d,

@@ -8,7 +8,7 @@
 
 #include "core/workspace.h"
 #include "planning/sample_size.h"
-#include "reports/document_buffer.h"
+#include "document/document_buffer.h"
 
 namespace olvar::planning {
 
@@ -19,7 +19,7 @@ inline constexpr std::string_view kSurveyProtocolTemplate = "report_planning.rtf
 // #08 Panel7, #09 sm_a, #10 sm_b, #11 sm_c, #12 sm_d, #13 Panel3, #14 sm_e, #15 sm_f, #16 Panel10.
 // nullopt when the template cannot be read: the caller says so and writes nothing, rather than
 // handing out whatever the last report left behind.
-std::optional<reports::DocumentBuffer> survey_protocol(const core::PlanningPage& page,
+std::optional<document::DocumentBuffer> survey_protocol(const core::PlanningPage& page,
                                                        const SampleSizeOutputs& outputs,
                                                        const std::filesystem::path& template_file);
 

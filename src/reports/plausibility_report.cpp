@@ -1,6 +1,6 @@
 #include "reports/plausibility_report.h"
 
-#include "core/survey_options_sync.h"
+#include "workspace/survey_options_sync.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,6 +27,15 @@
 #include "stats/sort_buffers.h"
 
 namespace olvar::reports {
+
+// The report is written with the document module's vocabulary.
+using document::DocumentBuffer;
+using document::HandOffOutcome;
+using document::HandOffResult;
+using document::HandOffServices;
+using document::OutputFolders;
+using document::OutputSettings;
+namespace rtf = document::rtf;
 
 namespace {
 
@@ -1218,7 +1227,7 @@ int grade_entry(int total) {
 core::OptionsPage report_options(const core::SettingsRecord& settings,
                                  const core::Workspace& workspace, char decimal_separator) {
   core::OptionsPage options = core::Options_New(settings, decimal_separator);
-  core::show_survey_options(options, workspace.options);
+  workspace::show_survey_options(options, workspace.options);
   return options;
 }
 

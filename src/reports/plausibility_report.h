@@ -25,8 +25,8 @@
 #include "core/language_table.h"
 #include "core/options_page.h"
 #include "core/workspace.h"
-#include "reports/document_buffer.h"
-#include "reports/office_hand_off.h"
+#include "document/document_buffer.h"
+#include "document/office_hand_off.h"
 
 namespace olvar::reports {
 
@@ -54,7 +54,7 @@ struct CriterionScore {
 };
 
 struct PlausibilityReport {
-  DocumentBuffer document;  // the finished RTF text without the closing brace
+  document::DocumentBuffer document;  // the finished RTF text without the closing brace
   std::array<CriterionScore, kCriterionCount> criteria;
   int total = 0;
   int grade_entry = 1159;  // Language entry of the verbal grade
@@ -87,15 +87,17 @@ core::OptionsPage report_options(const core::SettingsRecord& settings,
 // The command-line mode word PLAUSIBILITY of the desktop program: the report is built for the
 // survey just read, written as a numbered document and handed to the word processor. The
 // caller ends the program afterwards; no window shows the survey.
-//   const core::WindowMode mode =
-//       core::window_mode_at_activation(app.command_line.mode_word, /*first_activation=*/true);
-//   if (mode.action == core::ModeAction::plausibility_report_then_exit) {
+//   const workspace::WindowMode mode =
+//       workspace::window_mode_at_activation(app.command_line.mode_word,
+//       /*first_activation=*/true);
+//   if (mode.action == workspace::ModeAction::plausibility_report_then_exit) {
 //     run_plausibility_mode(workspace_just_read, context, settings, folders, services);
 //     return 0;  // errors (core::SurveyFileError, HandOffError) are shown by the caller
 //   }
-HandOffResult run_plausibility_mode(const core::Workspace& workspace,
-                                    const PlausibilityContext& context,
-                                    const OutputSettings& settings, const OutputFolders& folders,
-                                    HandOffServices& services);
+document::HandOffResult run_plausibility_mode(const core::Workspace& workspace,
+                                              const PlausibilityContext& context,
+                                              const document::OutputSettings& settings,
+                                              const document::OutputFolders& folders,
+                                              document::HandOffServices& services);
 
 }  // namespace olvar::reports

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "core/text_conversions.h"
-#include "reports/rtf.h"
+#include "document/rtf.h"
 #include "training/training_grid.h"
 
 namespace olvar::training {
@@ -106,7 +106,7 @@ CategoryReport categorical_report(const core::TextGrid& grid, const core::Langua
   report.children = children_used(grid, 1);
 
   std::string& out = report.text;
-  out = reports::rtf::kHeaderWithMargins;
+  out = document::rtf::kHeaderWithMargins;
   out += text.text(kTitle) + " \\b0\\fs24\\par\\par ";
   out += text.text(kChildren) + " " + std::to_string(report.children) + " \\par ";
   out += text.text(kCategoriesLine) + " " + set.texts[0] + " " + set.texts[1] + " " + set.texts[2] +

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "core/text_conversions.h"
-#include "reports/rtf.h"
+#include "document/rtf.h"
 #include "training/training_grid.h"
 
 namespace olvar::training {
@@ -462,7 +462,7 @@ void append_previous_section(std::string& out, const core::TextGrid& grid, Kind 
 
 std::string previous_report_text(const core::TextGrid& grid, const core::LanguageTable& text,
                                  char decimal_separator) {
-  std::string out(reports::rtf::kHeaderWithMargins);
+  std::string out(document::rtf::kHeaderWithMargins);
   out += text.text(kPreviousReportTitle);
   out += "\\b0\\fs24\\par\\par\\par ";
   for (const Kind kind : kKinds) append_previous_section(out, grid, kind, decimal_separator);

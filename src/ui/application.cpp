@@ -5,9 +5,9 @@
 #include <QString>
 
 #include "anthro/who_reference.h"
-#include "core/app_context.h"
+#include "workspace/app_context.h"
 #include "core/language_table.h"
-#include "core/window_caption.h"
+#include "workspace/window_caption.h"
 #include "ui/intro_window.h"
 #include "ui/qt_convert.h"
 #include "ui/survey_window.h"
@@ -16,10 +16,10 @@ namespace olvar::ui {
 
 int run_application(int argc, char** argv) {
   QApplication qt(argc, argv);
-  QApplication::setApplicationName(to_qstring(core::kProgramTitle));
+  QApplication::setApplicationName(to_qstring(workspace::kProgramTitle));
 
-  const core::StartUpInputs inputs = core::system_start_up_inputs(argc, argv, OLVAR_BUILD_DATA_DIR);
-  core::AppContext app = core::start_up(inputs);
+  const workspace::StartUpInputs inputs = workspace::system_start_up_inputs(argc, argv, OLVAR_BUILD_DATA_DIR);
+  workspace::AppContext app = workspace::start_up(inputs);
   const core::LanguageTable text = core::LanguageTable::load(app.folders.program);
   app.text = &text;
   anthro::WhoReference who;

@@ -23,9 +23,9 @@
 #include "calculator/calculator_variables.h"
 #include "core/language_table.h"
 #include "platform/environment.h"
-#include "reports/document_buffer.h"
-#include "reports/office_hand_off.h"
-#include "reports/output_settings_record.h"
+#include "document/document_buffer.h"
+#include "document/office_hand_off.h"
+#include "document/output_settings_record.h"
 #include "ui/qt_convert.h"
 
 namespace olvar::ui {
@@ -33,7 +33,7 @@ namespace olvar::ui {
 namespace {
 
 // The report editor as the survey window opens it.
-class EditorOpener : public reports::ReportEditorOpener {
+class EditorOpener : public document::ReportEditorOpener {
  public:
   explicit EditorOpener(const std::function<void(const std::filesystem::path&)>& open)
       : open_(open) {}
@@ -329,19 +329,19 @@ void CalculatorWindow::export_to_spreadsheet() {
     services_.prompter.inform("There are no results to hand over yet: press \"Calculate\" first.");
     return;
   }
-  const reports::DocumentBuffer buffer(
+  const document::DocumentBuffer buffer(
       calculator::export_text(lines_, text(calculator::kExportHeadingEntry)));
-  reports::OutputFolders folders =
-      reports::output_folders(services_.app.folders.program, platform::process_environment());
+  document::OutputFolders folders =
+      document::output_folders(services_.app.folders.program, platform::process_environment());
   folders.writable_folder = services_.app.folders.writable;
   folders.report_folder = services_.app.output_folder;
   EditorOpener editor(services_.open_report_editor);
-  reports::HandOffServices hand_off{*launcher_, services_.prompter, editor,
+  document::HandOffServices hand_off{*launcher_, services_.prompter, editor,
                                     [this](int entry) { return text(entry); }};
   try {
-    reports::HandToSpreadsheet(buffer, reports::output_settings_of(services_.app.settings), folders,
+    document::HandToSpreadsheet(buffer, document::output_settings_of(services_.app.settings), folders,
                                hand_off);
-  } catch (const reports::HandOffError& error) {
+  } catch (const document::HandOffError& error) {
     services_.prompter.inform(error.what());
   }
 }

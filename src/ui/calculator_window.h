@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "calculator/statistical_calculator.h"
-#include "core/app_context.h"
+#include "workspace/app_context.h"
 #include "core/options_page.h"
 #include "core/prompter.h"
 #include "core/survey_table.h"
@@ -36,7 +36,7 @@ namespace olvar::ui {
 struct CalculatorServices {
   const core::SurveyTable& survey;
   const core::OptionsPage& options;  // the flags and the selection in force
-  core::AppContext& app;             // Language table, office program, folders, separator
+  workspace::AppContext& app;             // Language table, office program, folders, separator
   core::Prompter& prompter;
   std::function<void(const std::filesystem::path&)> open_report_editor;
 };

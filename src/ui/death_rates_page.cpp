@@ -16,7 +16,7 @@
 #include "mortality/result_tables.h"
 #include "mortality/roster_import.h"
 #include "platform/environment.h"
-#include "reports/output_settings_record.h"
+#include "document/output_settings_record.h"
 #include "ui/grid_models.h"
 #include "ui/pyramid_window.h"
 #include "ui/qt_convert.h"
@@ -116,7 +116,7 @@ QTableView* grid_view(TextGridModel* model) {
 
 }  // namespace
 
-DeathRatesPage::DeathRatesPage(core::Workspace& workspace, core::AppContext& app,
+DeathRatesPage::DeathRatesPage(core::Workspace& workspace, workspace::AppContext& app,
                                QWidget* parent)
     : QWidget(parent), workspace_(workspace), app_(app) {
   individual_model_ = new MortalityTableModel(workspace_.mortality_individuals,
@@ -308,16 +308,16 @@ void DeathRatesPage::transfer_to_spreadsheet() {
     prompter_->inform(transfer.error);
     return;
   }
-  reports::OutputFolders folders =
-      reports::output_folders(app_.folders.program, platform::process_environment());
+  document::OutputFolders folders =
+      document::output_folders(app_.folders.program, platform::process_environment());
   folders.writable_folder = app_.folders.writable;
   if (!app_.output_folder.empty()) folders.report_folder = app_.output_folder;
-  reports::HandOffServices services{
+  document::HandOffServices services{
       *launcher_, *prompter_, editor_(),
       [this](int entry) { return app_.text != nullptr ? app_.text->text(entry) : std::string(); }};
-  const reports::DocumentBuffer buffer(std::move(transfer.text));
+  const document::DocumentBuffer buffer(std::move(transfer.text));
   try {
-    last_hand_off_ = reports::HandToSpreadsheet(buffer, reports::output_settings_of(app_.settings),
+    last_hand_off_ = document::HandToSpreadsheet(buffer, document::output_settings_of(app_.settings),
                                                 folders, services);
   } catch (const std::exception& error) {
     prompter_->inform(error.what());

@@ -8,13 +8,13 @@
 #include <functional>
 #include <optional>
 
-#include "core/app_context.h"
+#include "workspace/app_context.h"
 #include "core/prompter.h"
 #include "core/text_grid.h"
 #include "core/workspace.h"
 #include "mortality/death_rates.h"
 #include "platform/process_launcher.h"
-#include "reports/office_hand_off.h"
+#include "document/office_hand_off.h"
 
 class QLabel;
 class QRadioButton;
@@ -31,10 +31,10 @@ class DeathRatesPage : public QWidget {
   Q_OBJECT
 
  public:
-  DeathRatesPage(core::Workspace& workspace, core::AppContext& app, QWidget* parent = nullptr);
+  DeathRatesPage(core::Workspace& workspace, workspace::AppContext& app, QWidget* parent = nullptr);
 
   void set_prompter(core::Prompter* prompter) { prompter_ = prompter; }
-  void set_editor(std::function<reports::ReportEditorOpener&()> editor) {
+  void set_editor(std::function<document::ReportEditorOpener&()> editor) {
     editor_ = std::move(editor);
   }
   void set_launcher(platform::ProcessLauncher* launcher) { launcher_ = launcher; }
@@ -53,7 +53,7 @@ class DeathRatesPage : public QWidget {
   QTabWidget* sub_pages() const { return sub_pages_; }
   const std::optional<mortality::IndividualResults>& individual() const { return individual_; }
   QString crude_text() const;
-  const std::optional<reports::HandOffResult>& last_hand_off() const { return last_hand_off_; }
+  const std::optional<document::HandOffResult>& last_hand_off() const { return last_hand_off_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -63,12 +63,12 @@ class DeathRatesPage : public QWidget {
   core::TextGrid labels() const;
 
   core::Workspace& workspace_;
-  core::AppContext& app_;
+  workspace::AppContext& app_;
   core::Prompter* prompter_ = nullptr;
-  std::function<reports::ReportEditorOpener&()> editor_;
+  std::function<document::ReportEditorOpener&()> editor_;
   platform::SpawnProcessLauncher spawn_launcher_;
   platform::ProcessLauncher* launcher_ = &spawn_launcher_;
-  std::optional<reports::HandOffResult> last_hand_off_;
+  std::optional<document::HandOffResult> last_hand_off_;
   std::optional<mortality::IndividualResults> individual_;
   int recall_days_ = 0;
 

@@ -26,7 +26,7 @@
 #include "foodsecurity/hea_pages.h"
 #include "platform/environment.h"
 #include "platform/safe_write.h"
-#include "reports/output_settings_record.h"
+#include "document/output_settings_record.h"
 #include "ui/drawing_painter.h"
 #include "ui/qt_convert.h"
 
@@ -223,7 +223,7 @@ class IncomeGraphWindow : public QWidget {
 
 }  // namespace
 
-FoodSecurityPage::FoodSecurityPage(core::AppContext& app, QWidget* parent)
+FoodSecurityPage::FoodSecurityPage(workspace::AppContext& app, QWidget* parent)
     : QWidget(parent), app_(app) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -488,17 +488,17 @@ void FoodSecurityPage::excel_report() {
   if (group < 0 || prompter_ == nullptr || !editor_) return;
   run_model();
   const std::string name = from_qstring(group_list_->currentItem()->text());
-  reports::OutputFolders folders =
-      reports::output_folders(app_.folders.program, platform::process_environment());
+  document::OutputFolders folders =
+      document::output_folders(app_.folders.program, platform::process_environment());
   folders.writable_folder = app_.folders.writable;
   if (!app_.output_folder.empty()) folders.report_folder = app_.output_folder;
-  reports::HandOffServices services{
+  document::HandOffServices services{
       *launcher_, *prompter_, editor_(),
       [this](int entry) { return app_.text != nullptr ? app_.text->text(entry) : std::string(); }};
-  const reports::DocumentBuffer buffer(fs::shock_report_text(state_.tables, name, results_));
+  const document::DocumentBuffer buffer(fs::shock_report_text(state_.tables, name, results_));
   try {
-    last_hand_off_ = reports::HandToSpreadsheet(
-        buffer, reports::output_settings_of(app_.settings), folders, services);
+    last_hand_off_ = document::HandToSpreadsheet(
+        buffer, document::output_settings_of(app_.settings), folders, services);
   } catch (const std::exception& error) {
     inform(error.what());
   }

@@ -9,12 +9,12 @@
 #include <functional>
 #include <optional>
 
-#include "core/app_context.h"
+#include "workspace/app_context.h"
 #include "core/prompter.h"
 #include "foodsecurity/hea_tables.h"
 #include "foodsecurity/shock_model.h"
 #include "platform/process_launcher.h"
-#include "reports/office_hand_off.h"
+#include "document/office_hand_off.h"
 
 class QCheckBox;
 class QComboBox;
@@ -32,11 +32,11 @@ class FoodSecurityPage : public QWidget {
   Q_OBJECT
 
  public:
-  explicit FoodSecurityPage(core::AppContext& app, QWidget* parent = nullptr);
+  explicit FoodSecurityPage(workspace::AppContext& app, QWidget* parent = nullptr);
   ~FoodSecurityPage() override;
 
   void set_prompter(core::Prompter* prompter) { prompter_ = prompter; }
-  void set_editor(std::function<reports::ReportEditorOpener&()> editor) {
+  void set_editor(std::function<document::ReportEditorOpener&()> editor) {
     editor_ = std::move(editor);
   }
   void set_launcher(platform::ProcessLauncher* launcher);
@@ -64,7 +64,7 @@ class FoodSecurityPage : public QWidget {
   QCheckBox* asset_sale() const { return asset_sale_; }
   DrawingWidget* graph() const { return graph_; }
   const foodsecurity::ModelResults& results() const { return results_; }
-  const std::optional<reports::HandOffResult>& last_hand_off() const { return last_hand_off_; }
+  const std::optional<document::HandOffResult>& last_hand_off() const { return last_hand_off_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -78,12 +78,12 @@ class FoodSecurityPage : public QWidget {
   std::filesystem::path default_file() const;
   void load_wealth_groups();
 
-  core::AppContext& app_;
+  workspace::AppContext& app_;
   core::Prompter* prompter_ = nullptr;
-  std::function<reports::ReportEditorOpener&()> editor_;
+  std::function<document::ReportEditorOpener&()> editor_;
   platform::SpawnProcessLauncher spawn_launcher_;
   platform::ProcessLauncher* launcher_ = &spawn_launcher_;
-  std::optional<reports::HandOffResult> last_hand_off_;
+  std::optional<document::HandOffResult> last_hand_off_;
 
   foodsecurity::FoodSecurity state_;
   foodsecurity::ModelResults results_;

@@ -305,7 +305,7 @@ void OptionsPageWidget::load() {
   for (const auto& loader : loaders_) loader();
 }
 
-void OptionsPageWidget::apply_mode(const core::WindowMode& mode) {
+void OptionsPageWidget::apply_mode(const workspace::WindowMode& mode) {
   autofill_->setVisible(mode.group_autofill);
   age_entry_->setVisible(mode.group_age_entry);
   entry_mode_->setVisible(mode.group_data_entry_mode);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/command_line_mode.h"
+#include "workspace/command_line_mode.h"
 #include "core/language_table.h"
 #include "core/options_page.h"
 
@@ -29,7 +29,7 @@ class OptionsPageWidget : public QWidget {
   // Shows the fields of the page in the controls.
   void load();
   // Hides the option groups the command-line mode leaves out.
-  void apply_mode(const core::WindowMode& mode);
+  void apply_mode(const workspace::WindowMode& mode);
 
   QLineEdit* edit(const std::string& name) const;  // by field name, for the tests
 

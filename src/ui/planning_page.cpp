@@ -281,7 +281,7 @@ void PlanningPageWidget::csps1Click(bool ticked) {
 }
 
 void PlanningPageWidget::survey_protocol() {
-  const std::optional<reports::DocumentBuffer> document = planning::survey_protocol(
+  const std::optional<document::DocumentBuffer> document = planning::survey_protocol(
       page_, session_.outputs,
       core::locate_program_file(services_.folders, planning::kSurveyProtocolTemplate));
   if (!document) {
@@ -358,7 +358,7 @@ void PlanningPageWidget::generate_random_numbers() {
 }
 
 void PlanningPageWidget::hand_out_blank_form(planning::BlankForm form) {
-  const std::optional<reports::DocumentBuffer> document =
+  const std::optional<document::DocumentBuffer> document =
       planning::blank_form(form, services_.folders);
   if (!document) {
     services_.prompter().inform(text(planning::kMissingTemplate));

@@ -20,7 +20,7 @@
 #include "planning/blank_forms.h"
 #include "planning/random_number_table.h"
 #include "planning/sample_size.h"
-#include "reports/document_buffer.h"
+#include "document/document_buffer.h"
 
 class QCheckBox;
 class QLabel;
@@ -43,8 +43,8 @@ class PlanningPageWidget : public QWidget {
     core::ProgramFolders folders;  // where the templates are found
     char decimal_separator = '.';
     std::function<core::Prompter&()> prompter;
-    std::function<void(const reports::DocumentBuffer&)> write_report_document;
-    std::function<void(const reports::DocumentBuffer&)> hand_to_spreadsheet;
+    std::function<void(const document::DocumentBuffer&)> write_report_document;
+    std::function<void(const document::DocumentBuffer&)> hand_to_spreadsheet;
     std::function<void()> mark_changed;
     // The clipboard's text (the window reads it; tests give their own).
     std::function<std::string()> clipboard_text;

@@ -27,7 +27,7 @@
 #include <functional>
 #include <optional>
 
-#include "reports/rtf_text.h"
+#include "document/rtf_text.h"
 #include "ui/qt_convert.h"
 #include "ui/rtf_document.h"
 
@@ -51,15 +51,15 @@ class IndentRuler : public QWidget {
  public:
   static constexpr int kMarkerWidth = 10;
 
-  explicit IndentRuler(std::function<void(reports::ParagraphIndents)> on_drop)
+  explicit IndentRuler(std::function<void(document::ParagraphIndents)> on_drop)
       : on_drop_(std::move(on_drop)) {
     setFixedHeight(22);
     setMouseTracking(false);
   }
 
-  void show_indents(const reports::ParagraphIndents& indents) {
+  void show_indents(const document::ParagraphIndents& indents) {
     indents_ = indents;
-    markers_ = reports::ruler_markers(indents, width());
+    markers_ = document::ruler_markers(indents, width());
     update();
   }
 
@@ -86,18 +86,18 @@ class IndentRuler : public QWidget {
       p.drawPolygon(QPolygon({QPoint(left, bottom), QPoint(left + kMarkerWidth, bottom),
                               QPoint(left + kMarkerWidth / 2, bottom - 6)}));
     };
-    down(edge(reports::RulerMarker::first_line), 1);
-    up(edge(reports::RulerMarker::left), height() - 1);
-    up(edge(reports::RulerMarker::right), height() - 1);
+    down(edge(document::RulerMarker::first_line), 1);
+    up(edge(document::RulerMarker::left), height() - 1);
+    up(edge(document::RulerMarker::right), height() - 1);
   }
 
   void mousePressEvent(QMouseEvent* event) override {
     const int x = event->position().toPoint().x();
     const bool top = event->position().y() < height() / 2;
-    const reports::RulerMarker candidates[] = {
-        top ? reports::RulerMarker::first_line : reports::RulerMarker::left,
-        reports::RulerMarker::right};
-    for (const reports::RulerMarker marker : candidates) {
+    const document::RulerMarker candidates[] = {
+        top ? document::RulerMarker::first_line : document::RulerMarker::left,
+        document::RulerMarker::right};
+    for (const document::RulerMarker marker : candidates) {
       if (x >= edge(marker) && x < edge(marker) + kMarkerWidth) {
         dragging_ = marker;
         half_ = kMarkerWidth / 2;
@@ -113,19 +113,19 @@ class IndentRuler : public QWidget {
 
   void mouseReleaseEvent(QMouseEvent*) override {
     if (!dragging_) return;
-    const reports::RulerMarker marker = *dragging_;
+    const document::RulerMarker marker = *dragging_;
     dragging_.reset();
-    on_drop_(reports::drop_marker(indents_, marker, edge(marker), half_, markers_.left, width()));
+    on_drop_(document::drop_marker(indents_, marker, edge(marker), half_, markers_.left, width()));
   }
 
  private:
-  int& edge(reports::RulerMarker marker) {
+  int& edge(document::RulerMarker marker) {
     switch (marker) {
-      case reports::RulerMarker::first_line:
+      case document::RulerMarker::first_line:
         return markers_.first_line;
-      case reports::RulerMarker::left:
+      case document::RulerMarker::left:
         return markers_.left;
-      case reports::RulerMarker::right:
+      case document::RulerMarker::right:
         break;
     }
     return markers_.right;
@@ -135,10 +135,10 @@ class IndentRuler : public QWidget {
     update();
   }
 
-  std::function<void(reports::ParagraphIndents)> on_drop_;
-  reports::ParagraphIndents indents_;
-  reports::RulerMarkers markers_;
-  std::optional<reports::RulerMarker> dragging_;
+  std::function<void(document::ParagraphIndents)> on_drop_;
+  document::ParagraphIndents indents_;
+  document::RulerMarkers markers_;
+  std::optional<document::RulerMarker> dragging_;
   int half_ = 0;
 };
 
@@ -149,7 +149,7 @@ ReportEditorWindow::ReportEditorWindow(QString start_folder, QWidget* parent)
   auto* layout = new QVBoxLayout(central);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  ruler_ = new IndentRuler([this](reports::ParagraphIndents indents) {
+  ruler_ = new IndentRuler([this](document::ParagraphIndents indents) {
     set_indents(indents);
     update_controls();
   });
@@ -312,7 +312,7 @@ void ReportEditorWindow::apply_char_format(const QTextCharFormat& format) {
   text_->mergeCurrentCharFormat(format);
 }
 
-reports::ParagraphIndents ReportEditorWindow::current_indents() const {
+document::ParagraphIndents ReportEditorWindow::current_indents() const {
   const QTextBlockFormat block = text_->textCursor().blockFormat();
   // Qt: left margin for every line, text indent for the first relative to it.
   const int left_margin = static_cast<int>(block.leftMargin());
@@ -320,7 +320,7 @@ reports::ParagraphIndents ReportEditorWindow::current_indents() const {
   return {left_margin + text_indent, -text_indent, static_cast<int>(block.rightMargin())};
 }
 
-void ReportEditorWindow::set_indents(const reports::ParagraphIndents& indents) {
+void ReportEditorWindow::set_indents(const document::ParagraphIndents& indents) {
   QTextCursor cursor = text_->textCursor();
   QTextBlockFormat block = cursor.blockFormat();
   block.setLeftMargin(indents.first + indents.left);
@@ -358,12 +358,12 @@ bool ReportEditorWindow::load_file(const QString& file) {
   const QByteArray bytes = in.readAll();
   const std::string content = bytes.toStdString();
   if (is_text_file(file) && !content.starts_with("{\\rtf")) {
-    reports::RtfRun run;
+    document::RtfRun run;
     run.text = content;
     std::erase(run.text, '\r');
     fill_document(*text_->document(), {run});
   } else {
-    fill_document(*text_->document(), reports::parse_rtf(content));
+    fill_document(*text_->document(), document::parse_rtf(content));
   }
   text_->document()->setModified(false);
   text_->moveCursor(QTextCursor::Start);
@@ -371,9 +371,9 @@ bool ReportEditorWindow::load_file(const QString& file) {
 }
 
 bool ReportEditorWindow::save_file(const QString& file) {
-  const std::vector<reports::RtfRun> runs = runs_of_document(*text_->document());
+  const std::vector<document::RtfRun> runs = runs_of_document(*text_->document());
   const std::string bytes =
-      is_text_file(file) ? reports::plain_text(runs) : reports::write_rtf(runs);
+      is_text_file(file) ? document::plain_text(runs) : document::write_rtf(runs);
   try {
     platform::write_file_safely(qstring_to_path(file), bytes);
   } catch (const platform::WriteFailure& e) {

@@ -6,8 +6,8 @@
 #include <QString>
 #include <filesystem>
 
-#include "reports/editor_ruler.h"
-#include "reports/office_hand_off.h"
+#include "document/editor_ruler.h"
+#include "document/office_hand_off.h"
 
 class QAction;
 class QComboBox;
@@ -20,7 +20,7 @@ namespace olvar::ui {
 
 class IndentRuler;
 
-class ReportEditorWindow : public QMainWindow, public reports::ReportEditorOpener {
+class ReportEditorWindow : public QMainWindow, public document::ReportEditorOpener {
   Q_OBJECT
 
  public:
@@ -49,8 +49,8 @@ class ReportEditorWindow : public QMainWindow, public reports::ReportEditorOpene
   void build_actions();
   void update_controls();  // tool bar and ruler in line with the selection
   void apply_char_format(const QTextCharFormat& format);
-  void set_indents(const reports::ParagraphIndents& indents);
-  reports::ParagraphIndents current_indents() const;
+  void set_indents(const document::ParagraphIndents& indents);
+  document::ParagraphIndents current_indents() const;
   void set_document_name(const QString& name);
 
   QTextEdit* text_ = nullptr;

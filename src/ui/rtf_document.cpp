@@ -12,7 +12,7 @@ namespace olvar::ui {
 
 namespace {
 
-QTextCharFormat format_of(const reports::RtfRun& run) {
+QTextCharFormat format_of(const document::RtfRun& run) {
   QTextCharFormat format;
   format.setFontWeight(run.bold ? QFont::Bold : QFont::Normal);
   format.setFontItalic(run.italic);
@@ -37,12 +37,12 @@ bool is_fixed_width(const QTextCharFormat& format) {
 
 }  // namespace
 
-void fill_document(QTextDocument& document, const std::vector<reports::RtfRun>& runs) {
+void fill_document(QTextDocument& document, const std::vector<document::RtfRun>& runs) {
   document.clear();
   QTextCursor cursor(&document);
   cursor.beginEditBlock();
   bool first_block = true;
-  for (const reports::RtfRun& run : runs) {
+  for (const document::RtfRun& run : runs) {
     const QTextCharFormat format = format_of(run);
     if (first_block) {
       cursor.setCharFormat(format);
@@ -58,10 +58,10 @@ void fill_document(QTextDocument& document, const std::vector<reports::RtfRun>& 
   document.setModified(false);
 }
 
-std::vector<reports::RtfRun> runs_of_document(const QTextDocument& document) {
-  std::vector<reports::RtfRun> runs;
+std::vector<document::RtfRun> runs_of_document(const QTextDocument& document) {
+  std::vector<document::RtfRun> runs;
   const auto add = [&runs](const QTextCharFormat& format, const QString& text) {
-    reports::RtfRun run;
+    document::RtfRun run;
     run.bold = format.fontWeight() >= QFont::DemiBold;
     run.italic = format.fontItalic();
     run.underline = format.fontUnderline();
@@ -72,7 +72,7 @@ std::vector<reports::RtfRun> runs_of_document(const QTextDocument& document) {
     plain.replace(QChar::LineSeparator, QLatin1Char('\n'));  // a soft line break
     run.text = from_qstring(plain);
     if (!runs.empty()) {
-      reports::RtfRun& last = runs.back();
+      document::RtfRun& last = runs.back();
       if (last.bold == run.bold && last.italic == run.italic && last.underline == run.underline &&
           last.fixed_width == run.fixed_width && last.half_points == run.half_points) {
         last.text += run.text;

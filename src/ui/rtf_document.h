@@ -5,7 +5,7 @@
 #include <QString>
 #include <vector>
 
-#include "reports/rtf_text.h"
+#include "document/rtf_text.h"
 
 class QTextDocument;
 
@@ -16,9 +16,9 @@ inline const QString kFixedWidthFamily = QStringLiteral("Courier New");
 inline const QString kProportionalFamily = QStringLiteral("Times New Roman");
 
 // Replaces the document's content by the runs.
-void fill_document(QTextDocument& document, const std::vector<reports::RtfRun>& runs);
+void fill_document(QTextDocument& document, const std::vector<document::RtfRun>& runs);
 
 // The runs of the document's text and character formats (paragraph formats are not kept).
-std::vector<reports::RtfRun> runs_of_document(const QTextDocument& document);
+std::vector<document::RtfRun> runs_of_document(const QTextDocument& document);
 
 }  // namespace olvar::ui

@@ -26,19 +26,19 @@
 #include "calculator/forms_and_sheets.h"
 #include "core/date_text.h"
 #include "core/hidden_columns.h"
-#include "core/language_change.h"
-#include "core/recent_files.h"
-#include "core/shutdown.h"
+#include "workspace/language_change.h"
+#include "workspace/recent_files.h"
+#include "workspace/shutdown.h"
 #include "core/standard_variables.h"
 #include "core/survey_file.h"
-#include "core/survey_options_sync.h"
+#include "workspace/survey_options_sync.h"
 #include "core/variable_view_upkeep.h"
-#include "core/window_caption.h"
+#include "workspace/window_caption.h"
 #include "entry/data_entry_controller.h"
 #include "platform/file_association.h"
 #include "platform/process_launcher.h"
-#include "reports/office_hand_off.h"
-#include "reports/output_settings_record.h"
+#include "document/office_hand_off.h"
+#include "document/output_settings_record.h"
 #include "reports/plausibility_report.h"
 #include "ui/calculator_window.h"
 #include "ui/death_rates_page.h"
@@ -56,8 +56,8 @@ namespace olvar::ui {
 
 namespace {
 
-// Page order of the tab widget, as core::SurveyPage numbers them.
-int page_index(core::SurveyPage page) { return static_cast<int>(page); }
+// Page order of the tab widget, as workspace::SurveyPage numbers them.
+int page_index(workspace::SurveyPage page) { return static_cast<int>(page); }
 
 constexpr std::string_view kSurveyFilter = "Survey files (*.as)|*.as|All files (*)|*";
 
@@ -76,16 +76,16 @@ QTableView* new_grid_view(QAbstractItemModel* model) {
 
 }  // namespace
 
-SurveyWindow::SurveyWindow(core::AppContext& app, const core::StartUpInputs& inputs,
+SurveyWindow::SurveyWindow(workspace::AppContext& app, const workspace::StartUpInputs& inputs,
                            QWidget* parent)
     : QMainWindow(parent),
       app_(app),
       inputs_(inputs),
-      qt_prompter_(this, to_qstring(core::kProgramTitle)),
+      qt_prompter_(this, to_qstring(workspace::kProgramTitle)),
       prompter_(&qt_prompter_) {
   options_ = core::Options_New(app_.settings, app_.dates.decimal_separator);
   core::reset_to_new_table(workspace_, today_text());
-  workspace_.options = core::survey_options_of(options_);
+  workspace_.options = workspace::survey_options_of(options_);
   workspace_.extra_columns_shown = options_.show_extra_columns;
   qt_prompter_.set_start_folder(to_qstring(app_.settings.last_folder));
 
@@ -246,10 +246,10 @@ void SurveyWindow::build_pages() {
   planning_services.folders = app_.folders;
   planning_services.decimal_separator = app_.dates.decimal_separator;
   planning_services.prompter = [this]() -> core::Prompter& { return *prompter_; };
-  planning_services.write_report_document = [this](const reports::DocumentBuffer& document) {
+  planning_services.write_report_document = [this](const document::DocumentBuffer& document) {
     hand_off(document, false);
   };
-  planning_services.hand_to_spreadsheet = [this](const reports::DocumentBuffer& table) {
+  planning_services.hand_to_spreadsheet = [this](const document::DocumentBuffer& table) {
     hand_off(table, true);
   };
   planning_services.mark_changed = [this] { mark_changed(); };
@@ -262,7 +262,7 @@ void SurveyWindow::build_pages() {
   training_page_ = new TrainingPage(workspace_, app_);
   training_page_->set_prompter(prompter_);
   training_page_->set_editor(
-      [this]() -> reports::ReportEditorOpener& { return report_editor(); });
+      [this]() -> document::ReportEditorOpener& { return report_editor(); });
   training_page_->on_changed = [this] { mark_changed(); };
   page_widgets_[1] = training_page_;
 
@@ -272,14 +272,14 @@ void SurveyWindow::build_pages() {
   death_rates_page_ = new DeathRatesPage(workspace_, app_);
   death_rates_page_->set_prompter(prompter_);
   death_rates_page_->set_editor(
-      [this]() -> reports::ReportEditorOpener& { return report_editor(); });
+      [this]() -> document::ReportEditorOpener& { return report_editor(); });
   death_rates_page_->on_changed = [this] { mark_changed(); };
   page_widgets_[4] = death_rates_page_;
 
   food_security_page_ = new FoodSecurityPage(app_);
   food_security_page_->set_prompter(prompter_);
   food_security_page_->set_editor(
-      [this]() -> reports::ReportEditorOpener& { return report_editor(); });
+      [this]() -> document::ReportEditorOpener& { return report_editor(); });
   page_widgets_[5] = food_security_page_;
 
   options_widget_ = new OptionsPageWidget(options_, *app_.text, this);
@@ -310,7 +310,7 @@ void SurveyWindow::build_pages() {
                               tr("Death Rates"),  tr("Food Security"),
                               tr("Options")};
   for (int k = 0; k < 7; ++k) pages_->addTab(page_widgets_[k], captions[k]);
-  pages_->setCurrentIndex(page_index(core::SurveyPage::data_entry));
+  pages_->setCurrentIndex(page_index(workspace::SurveyPage::data_entry));
   current_page_ = pages_->currentIndex();
   connect(pages_, &QTabWidget::currentChanged, this, &SurveyWindow::page_changed);
 }
@@ -533,21 +533,21 @@ void SurveyWindow::build_menus() {
   save_action_->setShortcut(QKeySequence::Save);
 
   extras_menu_ = menuBar()->addMenu(tr("E&xtras"));
-  extras_menu_->addAction(to_qstring(core::kLanguageSelectionCaption), this, [this] {
+  extras_menu_->addAction(to_qstring(workspace::kLanguageSelectionCaption), this, [this] {
     QStringList files;
-    for (const std::string& file : core::language_files(app_.folders)) files << to_qstring(file);
+    for (const std::string& file : workspace::language_files(app_.folders)) files << to_qstring(file);
     std::optional<std::string> selected;
     if (!files.isEmpty()) {
       bool ok = false;
       const QString choice = QInputDialog::getItem(
-          this, to_qstring(core::kLanguageSelectionCaption),
-          to_qstring(core::kLanguageSelectionPrompt) + QLatin1Char('\n') +
-              to_qstring(core::kLanguageSelectionHint),
+          this, to_qstring(workspace::kLanguageSelectionCaption),
+          to_qstring(workspace::kLanguageSelectionPrompt) + QLatin1Char('\n') +
+              to_qstring(workspace::kLanguageSelectionHint),
           files, 0, false, &ok);
       if (!ok) return;
       selected = from_qstring(choice);
     }
-    core::change_language(selected, app_.folders, *prompter_);
+    workspace::change_language(selected, app_.folders, *prompter_);
   });
   const auto add_forms = [this](QMenu* menu, const QString& standard, const QString& simple,
                                 planning::BlankForm standard_form,
@@ -593,7 +593,7 @@ void SurveyWindow::build_menus() {
     forms->addAction(to_qstring(entry.caption), this, [this, &entry] {
       platform::SpawnProcessLauncher launcher;
       std::error_code ec;
-      calculator::open_form_or_sheet(entry, reports::output_settings_of(app_.settings),
+      calculator::open_form_or_sheet(entry, document::output_settings_of(app_.settings),
                                      std::filesystem::current_path(ec), launcher, *prompter_);
     });
   }
@@ -631,17 +631,17 @@ void SurveyWindow::run_plausibility_check() {
   }
 }
 
-void SurveyWindow::hand_off(const reports::DocumentBuffer& document, bool table) {
-  reports::OutputFolders folders = reports::output_folders(app_.folders.program, inputs_.env);
+void SurveyWindow::hand_off(const document::DocumentBuffer& document, bool table) {
+  document::OutputFolders folders = document::output_folders(app_.folders.program, inputs_.env);
   folders.writable_folder = app_.folders.writable;
   folders.report_folder = app_.output_folder;
   if (!launcher_) launcher_ = std::make_unique<platform::SpawnProcessLauncher>();
-  reports::HandOffServices services{*launcher_, *prompter_, report_editor(),
+  document::HandOffServices services{*launcher_, *prompter_, report_editor(),
                                     [this](int entry) { return text(entry); }};
   try {
-    const reports::OutputSettings settings = reports::output_settings_of(app_.settings);
-    last_hand_off_ = table ? reports::HandToSpreadsheet(document, settings, folders, services)
-                           : reports::WriteReportDocument(document, settings, folders, services);
+    const document::OutputSettings settings = document::output_settings_of(app_.settings);
+    last_hand_off_ = table ? document::HandToSpreadsheet(document, settings, folders, services)
+                           : document::WriteReportDocument(document, settings, folders, services);
   } catch (const std::exception& error) {
     prompter_->inform(error.what());
   }
@@ -654,15 +654,15 @@ void SurveyWindow::mark_changed() {
 
 void SurveyWindow::refresh_caption() {
   if (app_.text == nullptr) return;
-  QString caption = to_qstring(core::survey_window_caption(
-      workspace_.file_name, core::count_children(workspace_.survey), *app_.text));
+  QString caption = to_qstring(workspace::survey_window_caption(
+      workspace_.file_name, workspace::count_children(workspace_.survey), *app_.text));
   if (workspace_.changed) caption += QStringLiteral(" *");
   setWindowTitle(caption);
 }
 
 void SurveyWindow::refresh_recent_files() {
   const std::array<std::string, 4> captions =
-      core::recent_file_captions(app_.settings.recent_files);
+      workspace::recent_file_captions(app_.settings.recent_files);
   for (int k = 0; k < 4; ++k) {
     recent_actions_[k]->setText(to_qstring(captions[k]));
     recent_actions_[k]->setEnabled(!app_.settings.recent_files[k].empty());
@@ -694,7 +694,7 @@ void SurveyWindow::reload_all() {
 
 bool SurveyWindow::ask_to_save_changes() {
   if (!workspace_.changed) return true;
-  switch (prompter_->ask_yes_no_cancel(text(core::kSaveChangesQuestion))) {
+  switch (prompter_->ask_yes_no_cancel(text(workspace::kSaveChangesQuestion))) {
     case core::Prompter::Answer::no:
       return true;
     case core::Prompter::Answer::cancel:
@@ -727,7 +727,7 @@ bool SurveyWindow::open_survey(const std::filesystem::path& file) {
   const BusyCursor busy;
   core::Workspace start;
   core::reset_to_new_table(start, today_text());
-  start.options = core::survey_options_of(options_);
+  start.options = workspace::survey_options_of(options_);
   start.extra_columns_shown = options_.show_extra_columns;
   core::SurveyReadContext context;
   context.dates = app_.dates;
@@ -758,10 +758,10 @@ bool SurveyWindow::open_survey(const std::filesystem::path& file) {
   workspace_ = std::move(result.workspace);
   workspace_.changed = false;
   filter_active_ = false;
-  core::show_survey_options(options_, workspace_.options);
+  workspace::show_survey_options(options_, workspace_.options);
   options_.show_extra_columns = workspace_.extra_columns_shown;
   options_widget_->load();
-  core::put_at_top(app_.settings.recent_files, file.string());
+  workspace::put_at_top(app_.settings.recent_files, file.string());
   refresh_recent_files();
   reset_entry();  // every mark of the read file computed
   reload_all();
@@ -781,7 +781,7 @@ void SurveyWindow::open_with_dialog() {
   const bool changed = workspace_.changed;
   workspace_.changed = false;
   if (open_survey(*file)) {
-    app_.settings.last_folder = core::dialog_folder_of(*file);
+    app_.settings.last_folder = workspace::dialog_folder_of(*file);
     qt_prompter_.set_start_folder(to_qstring(app_.settings.last_folder));
   } else {
     workspace_.changed = changed;
@@ -792,7 +792,7 @@ void SurveyWindow::open_with_dialog() {
 void SurveyWindow::open_recent(int index) {
   if (index < 0 || index > 3 || app_.settings.recent_files[index].empty()) return;
   if (!ask_to_save_changes()) return;
-  const std::string file = core::open_recent_file(app_.settings.recent_files, index);
+  const std::string file = workspace::open_recent_file(app_.settings.recent_files, index);
   refresh_recent_files();
   // Asked above already; should the file fail to open, the survey keeps its changed state, so
   // that leaving the program still offers to save it.
@@ -803,13 +803,13 @@ void SurveyWindow::open_recent(int index) {
 }
 
 bool SurveyWindow::save_survey() {
-  workspace_.options = core::survey_options_of(options_);
+  workspace_.options = workspace::survey_options_of(options_);
   const core::SaveContext context{app_.dates, *app_.text, *prompter_, filter_active_};
   try {
     const BusyCursor busy;
     const core::SaveOutcome outcome = core::SaveClick(workspace_, context);
     if (outcome.add_to_recent_files) {
-      core::put_at_top(app_.settings.recent_files, workspace_.file_name);
+      workspace::put_at_top(app_.settings.recent_files, workspace_.file_name);
       refresh_recent_files();
     }
     reload_all();  // the save may have added spare rows
@@ -821,12 +821,12 @@ bool SurveyWindow::save_survey() {
 }
 
 bool SurveyWindow::save_survey_as() {
-  workspace_.options = core::survey_options_of(options_);
+  workspace_.options = workspace::survey_options_of(options_);
   const core::SaveContext context{app_.dates, *app_.text, *prompter_, filter_active_};
   try {
     const core::SaveOutcome outcome = core::Saveas1Click(workspace_, context);
     if (outcome.add_to_recent_files) {
-      core::put_at_top(app_.settings.recent_files, workspace_.file_name);
+      workspace::put_at_top(app_.settings.recent_files, workspace_.file_name);
       refresh_recent_files();
     }
     reload_all();
@@ -839,15 +839,15 @@ bool SurveyWindow::save_survey_as() {
 
 void SurveyWindow::page_changed(int index) {
   // Leaving the Options page saves it: the analysis reads the options from there.
-  if (current_page_ == page_index(core::SurveyPage::options) && index != current_page_) {
+  if (current_page_ == page_index(workspace::SurveyPage::options) && index != current_page_) {
     save_options();
   }
-  if (index == page_index(core::SurveyPage::planning)) planning_widget_->shown();
-  if (index == page_index(core::SurveyPage::options)) {
+  if (index == page_index(workspace::SurveyPage::planning)) planning_widget_->shown();
+  if (index == page_index(workspace::SurveyPage::options)) {
     core::enter_options_page(options_, app_.settings, inputs_.search);
     options_widget_->load();
   }
-  if (index == page_index(core::SurveyPage::data_entry) && index != current_page_) {
+  if (index == page_index(workspace::SurveyPage::data_entry) && index != current_page_) {
     apply_hidden_columns();
     if (entry_) show_entry_update(entry_->check_all());
   }
@@ -860,7 +860,7 @@ void SurveyWindow::save_options() {
   context.decimal_separator = app_.dates.decimal_separator;
   // The mode word in any case, as the modes themselves read it ("settings2" saves as SETTINGS2).
   context.settings_mode =
-      core::window_mode_for(app_.command_line.mode_word).options_save_saves_survey;
+      workspace::window_mode_for(app_.command_line.mode_word).options_save_saves_survey;
   context.prompter = prompter_;
   const core::OptionsSaveOutcome outcome =
       core::SaveOptionsClick(options_, app_.settings, context);
@@ -868,7 +868,7 @@ void SurveyWindow::save_options() {
   workspace_.extra_columns_shown = options_.show_extra_columns;
   // The survey's own options (age entry, auto-fill, oedema coding, Kandu window) apply to data
   // entry at once, not only after the survey is saved.
-  workspace_.options = core::survey_options_of(options_);
+  workspace_.options = workspace::survey_options_of(options_);
   if (outcome.evaluate_rows) evaluate_all();
   if (entry_) {
     entry_->set_settings(entry_settings());
@@ -894,7 +894,7 @@ void SurveyWindow::data_entry_tab_changed(int index) {
   current_data_tab_ = index;
 }
 
-void SurveyWindow::apply_mode(const core::WindowMode& mode) {
+void SurveyWindow::apply_mode(const workspace::WindowMode& mode) {
   const bool visible[] = {mode.tab_planning, mode.tab_training,      mode.tab_data_entry,
                           mode.tab_results,  mode.tab_death_rates,   mode.tab_food_security,
                           mode.tab_options};
@@ -911,10 +911,10 @@ void SurveyWindow::activate() {
   survey_model_->headerDataChanged(Qt::Horizontal, 0, survey_model_->columnCount() - 1);
   refresh_caption();
   show_reference();
-  const core::WindowMode mode =
-      core::window_mode_at_activation(app_.command_line.mode_word, first_activation_);
+  const workspace::WindowMode mode =
+      workspace::window_mode_at_activation(app_.command_line.mode_word, first_activation_);
   first_activation_ = false;
-  if (mode != core::WindowMode{}) apply_mode(mode);
+  if (mode != workspace::WindowMode{}) apply_mode(mode);
   apply_hidden_columns();
 }
 
@@ -966,13 +966,13 @@ void SurveyWindow::changeEvent(QEvent* event) {
 }
 
 void SurveyWindow::closeEvent(QCloseEvent* event) {
-  if (current_page_ == page_index(core::SurveyPage::options)) save_options();
-  core::ShutdownContext context;
+  if (current_page_ == page_index(workspace::SurveyPage::options)) save_options();
+  workspace::ShutdownContext context;
   context.settings_file = app_.settings_file;
   context.output_folder = app_.output_folder;
   context.text = [this](int entry) { return text(entry); };
   context.save_survey = [this] { return save_survey(); };
-  if (core::close_survey_window(app_.settings, workspace_.changed, context, *prompter_)) {
+  if (workspace::close_survey_window(app_.settings, workspace_.changed, context, *prompter_)) {
     if (editor_) editor_->close();
     event->accept();
   } else {

@@ -13,12 +13,12 @@
 #include <utility>
 
 #include "anthro/row_evaluation.h"
-#include "core/app_context.h"
+#include "workspace/app_context.h"
 #include "core/options_page.h"
 #include "core/workspace.h"
 #include "platform/process_launcher.h"
-#include "reports/document_buffer.h"
-#include "reports/office_hand_off.h"
+#include "document/document_buffer.h"
+#include "document/office_hand_off.h"
 #include "ui/qt_prompter.h"
 
 class QAction;
@@ -53,7 +53,7 @@ class SurveyWindow : public QMainWindow {
 
  public:
   // `inputs` gives the program search and the system services the options reset uses.
-  SurveyWindow(core::AppContext& app, const core::StartUpInputs& inputs,
+  SurveyWindow(workspace::AppContext& app, const workspace::StartUpInputs& inputs,
                QWidget* parent = nullptr);
   ~SurveyWindow() override;
 
@@ -91,7 +91,7 @@ class SurveyWindow : public QMainWindow {
     launcher_ = std::move(launcher);
   }
   // The document the window last handed to the office program.
-  const std::optional<reports::HandOffResult>& last_hand_off() const { return last_hand_off_; }
+  const std::optional<document::HandOffResult>& last_hand_off() const { return last_hand_off_; }
   // The plausibility check of the open survey (Extras menu and the Data Entry button).
   void run_plausibility_check();
 
@@ -127,12 +127,12 @@ class SurveyWindow : public QMainWindow {
   void page_changed(int index);
   void data_entry_tab_changed(int index);
   void save_options();
-  void apply_mode(const core::WindowMode& mode);
+  void apply_mode(const workspace::WindowMode& mode);
   std::string today_text() const;
   std::string text(int entry) const;
   void mark_changed();
   // Writes a document (or, with `table`, a spreadsheet table) and opens it in the office program.
-  void hand_off(const reports::DocumentBuffer& document, bool table);
+  void hand_off(const document::DocumentBuffer& document, bool table);
   // The reference switch of both pages: every row evaluated again under the chosen reference.
   void choose_reference(char code);
   // Both pages' reference buttons and the WHO notice in step with the settings.
@@ -142,8 +142,8 @@ class SurveyWindow : public QMainWindow {
   // The selected block of the grid as two corners in table cells; the current cell without one.
   std::pair<entry::CellPosition, entry::CellPosition> selected_block() const;
 
-  core::AppContext& app_;
-  const core::StartUpInputs& inputs_;
+  workspace::AppContext& app_;
+  const workspace::StartUpInputs& inputs_;
   core::Workspace workspace_;
   core::OptionsPage options_;
   bool filter_active_ = false;
@@ -161,7 +161,7 @@ class SurveyWindow : public QMainWindow {
   OptionsPageWidget* options_widget_ = nullptr;
   PlanningPageWidget* planning_widget_ = nullptr;
   std::unique_ptr<platform::ProcessLauncher> launcher_;
-  std::optional<reports::HandOffResult> last_hand_off_;
+  std::optional<document::HandOffResult> last_hand_off_;
   QRadioButton* who_button_ = nullptr;  // Results page
   QRadioButton* nchs_button_ = nullptr;
   QRadioButton* entry_who_button_ = nullptr;  // Data Entry page

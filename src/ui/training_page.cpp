@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 #include "platform/environment.h"
-#include "reports/output_settings_record.h"
+#include "document/output_settings_record.h"
 #include "training/categorical_agreement.h"
 #include "training/standardisation.h"
 #include "training/training_grid.h"
@@ -99,7 +99,7 @@ QWidget* button_row(std::initializer_list<QPushButton*> buttons) {
 
 }  // namespace
 
-TrainingPage::TrainingPage(core::Workspace& workspace, core::AppContext& app, QWidget* parent)
+TrainingPage::TrainingPage(core::Workspace& workspace, workspace::AppContext& app, QWidget* parent)
     : QWidget(parent), workspace_(workspace), app_(app) {
   continuous_model_ = new TrainingGridModel(workspace_.training_continuous, this);
   categorical_model_ = new TrainingGridModel(workspace_.training_categorical, this);
@@ -199,19 +199,19 @@ void TrainingPage::changed() {
 
 void TrainingPage::hand_off(std::string text, Document kind) {
   if (prompter_ == nullptr || !editor_) return;
-  reports::OutputFolders folders =
-      reports::output_folders(app_.folders.program, platform::process_environment());
+  document::OutputFolders folders =
+      document::output_folders(app_.folders.program, platform::process_environment());
   folders.writable_folder = app_.folders.writable;
   if (!app_.output_folder.empty()) folders.report_folder = app_.output_folder;
-  reports::HandOffServices services{
+  document::HandOffServices services{
       *launcher_, *prompter_, editor_(),
       [this](int entry) { return app_.text != nullptr ? app_.text->text(entry) : std::string(); }};
-  const reports::DocumentBuffer buffer(std::move(text));
-  const reports::OutputSettings settings = reports::output_settings_of(app_.settings);
+  const document::DocumentBuffer buffer(std::move(text));
+  const document::OutputSettings settings = document::output_settings_of(app_.settings);
   try {
     last_hand_off_ = kind == Document::rtf
-                         ? reports::WriteReportDocument(buffer, settings, folders, services)
-                         : reports::HandToSpreadsheet(buffer, settings, folders, services);
+                         ? document::WriteReportDocument(buffer, settings, folders, services)
+                         : document::HandToSpreadsheet(buffer, settings, folders, services);
   } catch (const std::exception& error) {
     prompter_->inform(error.what());
   }

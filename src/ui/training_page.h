@@ -9,11 +9,11 @@
 #include <functional>
 #include <optional>
 
-#include "core/app_context.h"
+#include "workspace/app_context.h"
 #include "core/prompter.h"
 #include "core/workspace.h"
 #include "platform/process_launcher.h"
-#include "reports/office_hand_off.h"
+#include "document/office_hand_off.h"
 
 class QPushButton;
 class QTabWidget;
@@ -27,14 +27,14 @@ class TrainingPage : public QWidget {
   Q_OBJECT
 
  public:
-  TrainingPage(core::Workspace& workspace, core::AppContext& app, QWidget* parent = nullptr);
+  TrainingPage(core::Workspace& workspace, workspace::AppContext& app, QWidget* parent = nullptr);
   ~TrainingPage() override;
 
   // The questions and messages go through the prompter; the report editor opens a document
   // when no office program can be started; the launcher starts the office program (tests pass
   // one that records). Each may be replaced at any time.
   void set_prompter(core::Prompter* prompter) { prompter_ = prompter; }
-  void set_editor(std::function<reports::ReportEditorOpener&()> editor) {
+  void set_editor(std::function<document::ReportEditorOpener&()> editor) {
     editor_ = std::move(editor);
   }
   void set_launcher(platform::ProcessLauncher* launcher);
@@ -56,7 +56,7 @@ class TrainingPage : public QWidget {
   QTableView* continuous_view() const { return continuous_view_; }
   QTableView* categorical_view() const { return categorical_view_; }
   // The file of the last hand-off (tests).
-  const std::optional<reports::HandOffResult>& last_hand_off() const { return last_hand_off_; }
+  const std::optional<document::HandOffResult>& last_hand_off() const { return last_hand_off_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -69,12 +69,12 @@ class TrainingPage : public QWidget {
   void changed();
 
   core::Workspace& workspace_;
-  core::AppContext& app_;
+  workspace::AppContext& app_;
   core::Prompter* prompter_ = nullptr;
-  std::function<reports::ReportEditorOpener&()> editor_;
+  std::function<document::ReportEditorOpener&()> editor_;
   platform::SpawnProcessLauncher spawn_launcher_;
   platform::ProcessLauncher* launcher_ = &spawn_launcher_;
-  std::optional<reports::HandOffResult> last_hand_off_;
+  std::optional<document::HandOffResult> last_hand_off_;
 
   QTabWidget* sub_pages_ = nullptr;
   QTableView* continuous_view_ = nullptr;

@@ -23,7 +23,7 @@ const FormOrSheet& entry(std::string_view caption) {
 }
 
 TEST(FormCommand, SheetsGoToTheSpreadsheetBesideTheWordProcessor) {
-  reports::OutputSettings ms;
+  document::OutputSettings ms;
   ms.kind = "ww";
   ms.word_processor_path = "C:\\Office\\Winword.exe";
   const platform::ProcessCommand sheet =
@@ -34,7 +34,7 @@ TEST(FormCommand, SheetsGoToTheSpreadsheetBesideTheWordProcessor) {
   EXPECT_EQ(form.program, "C:\\Office\\Winword.exe");
   EXPECT_THAT(form.arguments, ::testing::ElementsAre("/work/Cluster_Control_Form.doc"));
 
-  reports::OutputSettings lo;
+  document::OutputSettings lo;
   lo.kind = "oo";
   lo.word_processor_path = "/usr/bin/lowriter";
   EXPECT_EQ(form_command(entry("Refused and absent households and children"), lo, "/w").program,
@@ -45,7 +45,7 @@ TEST(OpenFormOrSheet, SaysSoWhenTheFileIsMissingOrTheProgramFails) {
   test::TempFolder folder;
   RecordingLauncher launcher;
   test::ScriptedPrompter prompter;
-  reports::OutputSettings lo;
+  document::OutputSettings lo;
   lo.kind = "oo";
   lo.word_processor_path = "/usr/bin/lowriter";
   const FormOrSheet& protocol = entry("Summary Survey Protocol ");

@@ -78,7 +78,7 @@ TEST(ClusterTableDocuments, PrintedTableSkipsEmptyRowsAndNamesTheSeed) {
   table.set_cell(0, 3, "Dali");  // row 2 empty: left out
   table.set_cell(1, 3, "300");
   const std::string rows = R"(Abu\tab 2000\tab 1,RC\tab \par Dali\tab 300\tab \tab \par )";
-  const std::string start = std::string(reports::rtf::kHeaderWithMargins) +
+  const std::string start = std::string(document::rtf::kHeaderWithMargins) +
                             R"(Cluster sampling table\b0\fs24\par \par \f0\tqc\tx2700\tqc\tx5700 )"
                             R"(Unit\tab Population\tab Cluster \par\par )";
   EXPECT_EQ(

@@ -96,9 +96,9 @@ TEST(RandomNumberTable, DistinctValuesAgreeWithCountingThemOneByOne) {
 }
 
 TEST(RandomNumberTable, DocumentLayout) {
-  const reports::DocumentBuffer doc = random_number_document({"1", "10", "3"}, {7, 2, 9});
+  const document::DocumentBuffer doc = random_number_document({"1", "10", "3"}, {7, 2, 9});
   EXPECT_EQ(doc.text(),
-            std::string(reports::rtf::kHeaderWithoutMargins) +
+            std::string(document::rtf::kHeaderWithoutMargins) +
                 R"(Random Number table \b0\fs24\par \par Range: 1 to 10, Number: 3\par\par )"
                 "7\t2\t9\t"
                 R"(\par\pard\par )");

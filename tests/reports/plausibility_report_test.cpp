@@ -18,6 +18,16 @@
 #include "support/recording_launcher.h"
 
 namespace olvar::reports {
+
+// The report is written with the document module's vocabulary.
+using document::DocumentBuffer;
+using document::HandOffOutcome;
+using document::HandOffResult;
+using document::HandOffServices;
+using document::OutputFolders;
+using document::OutputSettings;
+using document::ReportEditorOpener;
+namespace rtf = document::rtf;
 namespace {
 
 using core::StdVar;

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "core/workspace.h"
-#include "reports/rtf.h"
+#include "document/rtf.h"
 #include "training/training_grid.h"
 
 namespace olvar::training {
@@ -58,7 +58,7 @@ TEST(CategoricalAgreement, TenChildrenWithOneDisagreement) {
   EXPECT_EQ(report.enumerators[0].cross[1][1], 5);
 
   const std::string expected_start =
-      std::string(reports::rtf::kHeaderWithMargins) +
+      std::string(document::rtf::kHeaderWithMargins) +
       "Title \\b0\\fs24\\par\\par Children: 10 \\par Categories: y n  \\par\\par\\par "
       "Kappa Enumerator 1:\t0.7980 \\par  \\par Bands: \\par "
       "Poor agreement                   \t < 0.00 \\par "

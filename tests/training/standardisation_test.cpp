@@ -12,7 +12,7 @@
 
 #include "core/language_table.h"
 #include "core/workspace.h"
-#include "reports/rtf.h"
+#include "document/rtf.h"
 #include "training/training_grid.h"
 
 namespace olvar::training {
@@ -374,7 +374,7 @@ TEST(PreviousReport, SumsOfSquaresWithOkPoorAndError) {
   put(grid, 3, Kind::height, 2, "90.0", "90.0");
   const std::string report = previous_report_text(grid, english(), '.');
   // The header with 2 cm margins, the title, then each kind's section.
-  EXPECT_TRUE(report.starts_with(std::string(reports::rtf::kHeaderWithMargins) +
+  EXPECT_TRUE(report.starts_with(std::string(document::rtf::kHeaderWithMargins) +
                                  R"(Old report\b0\fs24\par\par\par \b Weight: \b0\par\par )"));
   EXPECT_NE(
       report.find(R"(\tab\tab Superv.(H1+H2)] \par\par Supervisor \tab    0.25\tab\tab 1/0 \par )"),

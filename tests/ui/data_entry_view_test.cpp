@@ -89,8 +89,8 @@ class DataEntryViewTest : public testing::Test {
   WindowEnvironment env_;
   test::TempFolder& temp_ = env_.temp;
   core::LanguageTable& text_ = env_.text;
-  core::AppContext& app_ = env_.app;
-  core::StartUpInputs& inputs_ = env_.inputs;
+  workspace::AppContext& app_ = env_.app;
+  workspace::StartUpInputs& inputs_ = env_.inputs;
   test::ScriptedPrompter& prompter_ = env_.prompter;
   std::unique_ptr<SurveyWindow> window_;
   QTableView* view_ = nullptr;

@@ -56,7 +56,7 @@ TEST(DeathRatesPage, RealSurveyResultsHeadingsTransferAndPicture) {
 
   window->resize(1280, 800);
   window->show();
-  window->pages()->setCurrentIndex(static_cast<int>(core::SurveyPage::death_rates));
+  window->pages()->setCurrentIndex(static_cast<int>(workspace::SurveyPage::death_rates));
   page->reload();
 
   page->sub_pages()->setCurrentIndex(3);

@@ -52,7 +52,7 @@ struct FoodSecurityFixture : ::testing::Test {
     page->set_launcher(&launcher);
     window->resize(1280, 800);
     window->show();
-    window->pages()->setCurrentIndex(static_cast<int>(core::SurveyPage::food_security));
+    window->pages()->setCurrentIndex(static_cast<int>(workspace::SurveyPage::food_security));
   }
   void open(int sub_page) { page->sub_pages()->setCurrentIndex(sub_page); }
 

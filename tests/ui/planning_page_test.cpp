@@ -34,10 +34,10 @@ class PlanningPageTest : public testing::Test {
     services.text = &text_;
     services.folders = {OLVAR_BUILD_DATA_DIR, temp_.path()};
     services.prompter = [this]() -> core::Prompter& { return prompter_; };
-    services.write_report_document = [this](const reports::DocumentBuffer& d) {
+    services.write_report_document = [this](const document::DocumentBuffer& d) {
       documents_.push_back(d.text());
     };
-    services.hand_to_spreadsheet = [this](const reports::DocumentBuffer& d) {
+    services.hand_to_spreadsheet = [this](const document::DocumentBuffer& d) {
       tables_.push_back(d.text());
     };
     services.mark_changed = [this] { ++changes_; };
@@ -174,7 +174,7 @@ TEST(PlanningPageInWindow, FieldsComeFromTheSurveyFileAndEditsMarkItChanged) {
   std::filesystem::copy_file(test::source_path("tests/fixtures/survey_file/rich.as"), survey);
   auto window = env.make_window();
   ASSERT_TRUE(window->open_survey(survey));
-  window->pages()->setCurrentIndex(static_cast<int>(core::SurveyPage::planning));
+  window->pages()->setCurrentIndex(static_cast<int>(workspace::SurveyPage::planning));
   PlanningPageWidget* page = window->planning_widget();
   EXPECT_EQ(page->edit("sc_b")->text().toStdString(), window->workspace().planning.sc_b);
   EXPECT_EQ(page->edit("Surveyname")->text().toStdString(),

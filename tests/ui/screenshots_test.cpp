@@ -21,7 +21,7 @@ TEST(Screenshots, EveryPageWithASurveyLoaded) {
   const core::LanguageTable text = core::LanguageTable::load(OLVAR_BUILD_DATA_DIR);
   const anthro::WhoReference who =
       anthro::WhoReference::load(test::build_data_path(anthro::kWhoTableFileName));
-  core::AppContext app;
+  workspace::AppContext app;
   app.folders = {OLVAR_BUILD_DATA_DIR, temp.path()};
   app.output_folder = temp.path();
   app.settings_file = temp / "winpellan.ini";
@@ -29,7 +29,7 @@ TEST(Screenshots, EveryPageWithASurveyLoaded) {
   app.today = {2026, 12, 10};
   app.text = &text;
   app.who = &who;
-  core::StartUpInputs inputs;
+  workspace::StartUpInputs inputs;
   inputs.env = [](const std::string&) { return std::optional<std::string>(); };
   inputs.run = [](const platform::ProcessCommand&, std::string*) { return 0; };
   const std::filesystem::path survey = temp / "rich.as";
@@ -51,7 +51,7 @@ TEST(Screenshots, EveryPageWithASurveyLoaded) {
     window.pages()->setCurrentIndex(page);
     shoot(names[page]);
   }
-  window.pages()->setCurrentIndex(static_cast<int>(core::SurveyPage::data_entry));
+  window.pages()->setCurrentIndex(static_cast<int>(workspace::SurveyPage::data_entry));
   window.data_entry_tabs()->setCurrentIndex(1);
   shoot("3b_variable_view");
   window.data_entry_tabs()->setCurrentIndex(0);

@@ -20,7 +20,7 @@
 #include "anthro/who_reference.h"
 #include "core/language_table.h"
 #include "core/text_conversions.h"
-#include "reports/rtf_text.h"
+#include "document/rtf_text.h"
 #include "support/recording_launcher.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_folder.h"
@@ -53,8 +53,8 @@ class SurveyWindowTest : public testing::Test {
   WindowEnvironment env_;
   test::TempFolder& temp_ = env_.temp;
   core::LanguageTable& text_ = env_.text;
-  core::AppContext& app_ = env_.app;
-  core::StartUpInputs& inputs_ = env_.inputs;
+  workspace::AppContext& app_ = env_.app;
+  workspace::StartUpInputs& inputs_ = env_.inputs;
   test::ScriptedPrompter& prompter_ = env_.prompter;
   std::filesystem::path survey_file_;
 };
@@ -158,13 +158,13 @@ TEST_F(SurveyWindowTest, LeavingTheOptionsPageSavesItAndShowsTheExtraColumns) {
   const int measure = core::column(StdVar::measure) - 1;
   EXPECT_TRUE(window->data_view()->isColumnHidden(measure));
 
-  window->pages()->setCurrentIndex(static_cast<int>(core::SurveyPage::options));
+  window->pages()->setCurrentIndex(static_cast<int>(workspace::SurveyPage::options));
   QLineEdit* muac1 = window->options_widget()->edit("muac1");
   ASSERT_NE(muac1, nullptr);
   muac1->setText(QStringLiteral("110"));
   emit muac1->textEdited(muac1->text());
   window->options().show_extra_columns = true;
-  window->pages()->setCurrentIndex(static_cast<int>(core::SurveyPage::data_entry));
+  window->pages()->setCurrentIndex(static_cast<int>(workspace::SurveyPage::data_entry));
 
   EXPECT_EQ(app_.settings.muac1, 110);
   EXPECT_TRUE(app_.settings.show_extra_columns);
@@ -207,10 +207,10 @@ TEST_F(SurveyWindowTest, SettingsModeShowsPlanningWithTheReducedTabs) {
   auto window = make_window();
   ASSERT_TRUE(window->open_survey(survey_file_));
   QTabWidget* pages = window->pages();
-  EXPECT_EQ(pages->currentIndex(), static_cast<int>(core::SurveyPage::planning));
-  EXPECT_TRUE(pages->isTabVisible(static_cast<int>(core::SurveyPage::options)));
-  EXPECT_FALSE(pages->isTabVisible(static_cast<int>(core::SurveyPage::data_entry)));
-  EXPECT_FALSE(pages->isTabVisible(static_cast<int>(core::SurveyPage::results)));
+  EXPECT_EQ(pages->currentIndex(), static_cast<int>(workspace::SurveyPage::planning));
+  EXPECT_TRUE(pages->isTabVisible(static_cast<int>(workspace::SurveyPage::options)));
+  EXPECT_FALSE(pages->isTabVisible(static_cast<int>(workspace::SurveyPage::data_entry)));
+  EXPECT_FALSE(pages->isTabVisible(static_cast<int>(workspace::SurveyPage::results)));
 }
 
 TEST_F(SurveyWindowTest, ReferenceChoiceReevaluatesTheZScores) {
@@ -220,19 +220,19 @@ TEST_F(SurveyWindowTest, ReferenceChoiceReevaluatesTheZScores) {
   app_.settings.reference = core::kReferenceNchs;
   window->options().Edit26 = "0";
   // The reference buttons call the same evaluation; here through the Options page's save.
-  window->pages()->setCurrentIndex(static_cast<int>(core::SurveyPage::options));
-  window->pages()->setCurrentIndex(static_cast<int>(core::SurveyPage::data_entry));
+  window->pages()->setCurrentIndex(static_cast<int>(workspace::SurveyPage::options));
+  window->pages()->setCurrentIndex(static_cast<int>(workspace::SurveyPage::data_entry));
   EXPECT_NE(window->workspace().survey.cell(StdVar::waz, 1), who_waz);
 }
 
 TEST(ReportEditorWindow, ShowsAReportAndSavesItBack) {
   test::TempFolder temp;
-  std::vector<reports::RtfRun> runs(2);
+  std::vector<document::RtfRun> runs(2);
   runs[0].text = "Results\n";
   runs[0].bold = true;
   runs[0].half_points = 30;
   runs[1].text = "Total\t12 \xB1 3\n";
-  const std::filesystem::path report = temp.write("noname.rtf", reports::write_rtf(runs));
+  const std::filesystem::path report = temp.write("noname.rtf", document::write_rtf(runs));
   ReportEditorWindow editor(QString::fromStdString(temp.path().string()));
   editor.open_report_editor(report);
   EXPECT_EQ(editor.text_edit()->toPlainText(),
@@ -241,7 +241,7 @@ TEST(ReportEditorWindow, ShowsAReportAndSavesItBack) {
   const QString copy = QString::fromStdString((temp / "copy.rtf").string());
   ASSERT_TRUE(editor.save_file(copy));
   std::string written = test::read_file(temp / "copy.rtf");
-  EXPECT_EQ(reports::parse_rtf(written), runs);
+  EXPECT_EQ(document::parse_rtf(written), runs);
   editor.close();
 }
 
@@ -262,7 +262,7 @@ TEST(ReportEditorWindow, BoldActsOnTheSelectionOrOnWhatIsTypedNext) {
   text->setTextCursor(cursor);
   EXPECT_FALSE(bold->isChecked());
   bold->setChecked(true);
-  const std::vector<reports::RtfRun> runs = runs_of_document(*text->document());
+  const std::vector<document::RtfRun> runs = runs_of_document(*text->document());
   ASSERT_EQ(runs.size(), 2u);
   EXPECT_EQ(runs[0].text, "plain");
   EXPECT_TRUE(runs[0].bold);
@@ -275,7 +275,7 @@ TEST(ReportEditorWindow, BoldActsOnTheSelectionOrOnWhatIsTypedNext) {
   bold->setChecked(true);
   EXPECT_EQ(runs_of_document(*text->document()).size(), 2u);
   text->insertPlainText(QStringLiteral("!"));
-  const std::vector<reports::RtfRun> typed = runs_of_document(*text->document());
+  const std::vector<document::RtfRun> typed = runs_of_document(*text->document());
   ASSERT_EQ(typed.size(), 3u);
   EXPECT_EQ(typed[2].text, "!");
   EXPECT_TRUE(typed[2].bold);
@@ -411,7 +411,7 @@ TEST_F(SurveyWindowTest, ReferenceButtonsOfTheDataEntryPage) {
   ASSERT_TRUE(window->open_survey(survey_file_));
   window->resize(1366, 768);
   window->show();
-  window->pages()->setCurrentIndex(static_cast<int>(core::SurveyPage::data_entry));
+  window->pages()->setCurrentIndex(static_cast<int>(workspace::SurveyPage::data_entry));
   const auto button = [&](const char* name) {
     return window->findChild<QAbstractButton*>(QString::fromLatin1(name));
   };

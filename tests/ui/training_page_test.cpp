@@ -37,7 +37,7 @@ struct TrainingFixture : ::testing::Test {
     page = window->training_page();
     ASSERT_NE(page, nullptr);
     page->set_launcher(&launcher);
-    window->pages()->setCurrentIndex(static_cast<int>(core::SurveyPage::training));
+    window->pages()->setCurrentIndex(static_cast<int>(workspace::SurveyPage::training));
   }
   void type(QTableView* view, int column, int row, const char* text) {
     // Grid column and row: the view starts at column 1 and child row 2.
@@ -159,7 +159,7 @@ TEST_F(TrainingFixture, PictureOfBothSubPagesWithTheExampleSurvey) {
   }
   window->resize(1280, 800);
   window->show();
-  window->pages()->setCurrentIndex(static_cast<int>(core::SurveyPage::training));
+  window->pages()->setCurrentIndex(static_cast<int>(workspace::SurveyPage::training));
   EXPECT_EQ(page->continuous_view()->model()->index(0, 0).data().toString().isEmpty(), false);
   const std::filesystem::path folder = OLVAR_UI_SCREENSHOT_DIR;
   std::filesystem::create_directories(folder);

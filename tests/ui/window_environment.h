@@ -7,7 +7,7 @@
 #include <string>
 
 #include "anthro/who_reference.h"
-#include "core/app_context.h"
+#include "workspace/app_context.h"
 #include "core/language_table.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_folder.h"
@@ -41,8 +41,8 @@ struct WindowEnvironment {
   test::TempFolder temp;
   core::LanguageTable text;
   anthro::WhoReference who;
-  core::AppContext app;
-  core::StartUpInputs inputs;
+  workspace::AppContext app;
+  workspace::StartUpInputs inputs;
   test::ScriptedPrompter prompter;
 };
 
