@@ -93,28 +93,24 @@ RowInput read_row(const std::vector<std::string>& fields,
   return row;
 }
 
-// One input record: its text as it stands (written back in front of the results) and its fields.
-struct Record {
-  std::string raw;
-  std::vector<std::string> fields;
-};
-
 // The output of a run of records and what became of them.
 struct RowBatch {
   std::string output;
   ZscoreBatchSummary summary;
 };
 
-void add_row(const Record& record, const std::array<int, kFieldCount>& position,
-             Reference reference, const WhoReference& who, RowBatch& batch) {
+// One input record: its text as it stands (written back in front of the results) and its fields.
+void add_row(std::string_view raw, const std::vector<std::string>& fields,
+             const std::array<int, kFieldCount>& position, Reference reference,
+             const WhoReference& who, RowBatch& batch) {
   ZscoreBatchSummary& summary = batch.summary;
   std::string& output = batch.output;
   const bool nchs = reference == Reference::nchs1977;
   ++summary.rows;
-  const RowInput row = read_row(record.fields, position);
+  const RowInput row = read_row(fields, position);
   // Records pass through as they stand in the input (quotes and all); only the line end becomes
   // LF, which also ends a record read from a file with CR line ends.
-  output += record.raw;
+  output += raw;
   if (row.unreadable) {
     // A field that is not a number must never turn into a wrong z-score: the row gets none.
     ++summary.rows_without_zscore;
@@ -147,12 +143,85 @@ void add_row(const Record& record, const std::array<int, kFieldCount>& position,
 void merge(ZscoreBatchSummary& total, const ZscoreBatchSummary& part) {
   total.rows += part.rows;
   total.rows_without_zscore += part.rows_without_zscore;
-  for (const auto& [reason, count] : part.unreadable_fields) total.unreadable_fields[reason] += count;
+  for (const auto& [reason, count] : part.unreadable_fields)
+    total.unreadable_fields[reason] += count;
 }
 
-// Records read and evaluated together: enough to keep every core busy, few enough that memory
-// stays small whatever the size of the file.
-constexpr std::size_t kBlockRecords = 16384;
+// Bytes of whole records read and evaluated together: enough to keep every core busy, few enough
+// that memory stays small whatever the size of the file.
+constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+
+// Where a record ends in a run of CSV bytes that begins at a record: the offset just after its
+// line end, and the line the next record starts on.
+struct RecordEnd {
+  std::size_t offset;
+  int next_line;
+};
+
+// The ends of the records in `bytes`, found by the rules CsvReader reads by (a quote opens a
+// quoted field only at the start of a field; inside one, line ends are text and "" is a quote;
+// records end at LF, CR LF or a lone CR). Stops where the bytes end inside a record or where a
+// CR or a quote would need the next byte to tell. Only the scan is done here: the records are
+// read, and their errors found, by the readers of each piece.
+std::vector<RecordEnd> record_ends(std::string_view bytes, char separator, int first_line) {
+  std::vector<RecordEnd> ends;
+  int line = first_line;
+  bool field_start = true;
+  bool quoted = false;
+  const std::size_t size = bytes.size();
+  for (std::size_t i = 0; i < size; ++i) {
+    const char c = bytes[i];
+    if (quoted) {
+      if (c == '"') {
+        if (i + 1 == size) break;
+        if (bytes[i + 1] == '"') {
+          ++i;
+        } else {
+          quoted = false;
+        }
+      } else if (c == '\n') {
+        ++line;
+      } else if (c == '\r') {
+        if (i + 1 == size) break;
+        if (bytes[i + 1] != '\n') ++line;
+      }
+      continue;
+    }
+    if (c == '\n' || c == '\r') {
+      if (c == '\r') {
+        if (i + 1 == size) break;
+        if (bytes[i + 1] == '\n') ++i;
+      }
+      ++line;
+      ends.push_back({i + 1, line});
+      field_start = true;
+      continue;
+    }
+    if (c == separator) {
+      field_start = true;
+      continue;
+    }
+    if (c == '"' && field_start) quoted = true;
+    field_start = false;
+  }
+  return ends;
+}
+
+// An input stream over bytes held in memory, without copying them.
+class MemoryBuffer : public std::streambuf {
+ public:
+  explicit MemoryBuffer(std::string_view bytes) {
+    char* begin = const_cast<char*>(bytes.data());
+    setg(begin, begin, begin + bytes.size());
+  }
+};
+
+// A run of whole records in a block: where it starts, its length and the line it starts on.
+struct Piece {
+  std::size_t from = 0;
+  std::size_t size = 0;
+  int first_line = 1;
+};
 
 }  // namespace
 
@@ -206,53 +275,113 @@ ZscoreBatchSummary run_zscore_batch(std::istream& in, std::ostream& out, Referen
   header += nchs ? ",waz,haz,whz,baz,muacz,wam,ham,whm\n" : ",waz,haz,whz,baz,muacz\n";
   out.write(header.data(), static_cast<std::streamsize>(header.size()));
 
-  // Blocks of records are evaluated by one thread per core, each taking a run of records; while
-  // they work, this thread writes the previous block's output, in input order, and reads the
-  // next block. Reading stays on one thread: a quoted field may span lines, so only the reader
-  // knows where a record ends.
+  // The rest of the input goes in blocks of whole records. Each block is cut into one piece per
+  // core at record ends; each piece is read and evaluated by its own thread while this thread
+  // writes the previous block's output, in input order, and reads the next block.
   const std::size_t workers = std::max(1u, std::thread::hardware_concurrency());
-  auto read_block = [&](std::vector<Record>& block) {
-    block.clear();
-    while (block.size() < kBlockRecords && next_record()) {
-      if (fields.size() == 1 && trimmed(fields[0]).empty() && trimmed(reader.raw()).empty()) {
-        continue;  // an empty line
-      }
-      block.push_back({std::string(reader.raw()), fields});
+  std::string pending(reader.unread());  // bytes read from the input, not yet in a block
+  int pending_line = reader.next_line();
+  bool input_ended = !in.good();
+  auto read_more = [&](std::size_t wanted) {
+    while (!input_ended && pending.size() < wanted) {
+      const std::size_t had = pending.size();
+      pending.resize(had + kBlockBytes);
+      in.read(pending.data() + had, static_cast<std::streamsize>(kBlockBytes));
+      pending.resize(had + static_cast<std::size_t>(in.gcount()));
+      if (in.bad()) throw ZscoreBatchError("the input could not be read to its end");
+      if (!in.good()) input_ended = true;
     }
   };
-  std::vector<Record> block;
-  std::vector<Record> next_block;
-  read_block(block);
-  std::vector<RowBatch> done;
+  // The next block into `block`, cut into `pieces`; false at the end of the input.
+  auto read_block = [&](std::string& block, std::vector<Piece>& pieces) {
+    pieces.clear();
+    read_more(kBlockBytes);
+    std::vector<RecordEnd> ends = record_ends(pending, ',', pending_line);
+    while (ends.empty() && !input_ended) {  // a record longer than a block
+      read_more(pending.size() * 2);
+      ends = record_ends(pending, ',', pending_line);
+    }
+    if (input_ended) ends.push_back({pending.size(), -1});  // the rest, whatever it holds
+    if (ends.back().offset == 0) return false;
+    const std::size_t cut = ends.back().offset;
+    block.assign(pending, 0, cut);
+    const std::size_t parts = std::min(workers, ends.size());
+    std::size_t from = 0;
+    int line = pending_line;
+    std::size_t e = 0;
+    for (std::size_t i = 1; i <= parts; ++i) {
+      const std::size_t target = cut * i / parts;
+      while (ends[e].offset < target) ++e;
+      if (ends[e].offset > from) {
+        pieces.push_back({from, ends[e].offset - from, line});
+        from = ends[e].offset;
+        line = ends[e].next_line;
+      }
+    }
+    pending_line = line;
+    pending.erase(0, cut);
+    return true;
+  };
+  auto evaluate_piece = [&](std::string_view bytes, int first_line, RowBatch& batch) {
+    MemoryBuffer buffer(bytes);
+    std::istream piece_in(&buffer);
+    core::CsvReader piece_reader = core::CsvReader::continuing(piece_in, ',', first_line);
+    std::vector<std::string> piece_fields;
+    batch.output.reserve(bytes.size() + bytes.size() / 2);
+    try {
+      while (piece_reader.next(piece_fields)) {
+        if (piece_fields.size() == 1 && trimmed(piece_fields[0]).empty() &&
+            trimmed(piece_reader.raw()).empty()) {
+          continue;  // an empty line
+        }
+        add_row(piece_reader.raw(), piece_fields, position, reference, who, batch);
+      }
+    } catch (const core::CsvError& e) {
+      throw ZscoreBatchError(std::string("the input is not well-formed CSV: ") + e.what());
+    }
+  };
+
+  std::string block;
+  std::string next_block;
+  std::vector<Piece> pieces;
+  std::vector<Piece> next_pieces;
+  bool more = read_block(block, pieces);
+  // The outputs of the block being evaluated and of the one before it, kept from block to block
+  // so that their memory is not asked for afresh each time.
+  std::vector<RowBatch> batches(workers);
+  std::vector<RowBatch> done(workers);
+  std::size_t done_count = 0;
   auto write_done = [&] {
-    for (RowBatch& batch : done) {
+    for (std::size_t i = 0; i < done_count; ++i) {
+      const RowBatch& batch = done[i];
       out.write(batch.output.data(), static_cast<std::streamsize>(batch.output.size()));
       if (!out) throw ZscoreBatchError("the output could not be written");
       merge(summary, batch.summary);
     }
-    done.clear();
+    done_count = 0;
   };
-  while (!block.empty()) {
-    const std::size_t parts = std::min(workers, block.size());
-    std::vector<RowBatch> batches(parts);
-    std::vector<std::exception_ptr> failures(parts);
+  while (more) {
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+      batches[i].output.clear();
+      batches[i].summary = {};
+    }
+    std::vector<std::exception_ptr> failures(pieces.size());
     std::vector<std::thread> threads;
-    for (std::size_t i = 0; i < parts; ++i) {
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
       threads.emplace_back([&, i] {
         try {
-          const std::size_t from = block.size() * i / parts;
-          const std::size_t to = block.size() * (i + 1) / parts;
-          for (std::size_t k = from; k < to; ++k) {
-            add_row(block[k], position, reference, who, batches[i]);
-          }
+          const Piece& piece = pieces[i];
+          evaluate_piece(std::string_view(block).substr(piece.from, piece.size), piece.first_line,
+                         batches[i]);
         } catch (...) {
           failures[i] = std::current_exception();
         }
       });
     }
+    bool next_more = false;
     try {
       write_done();
-      read_block(next_block);
+      next_more = read_block(next_block, next_pieces);
     } catch (...) {
       for (std::thread& thread : threads) thread.join();
       throw;
@@ -261,8 +390,11 @@ ZscoreBatchSummary run_zscore_batch(std::istream& in, std::ostream& out, Referen
     for (const std::exception_ptr& failure : failures) {
       if (failure) std::rethrow_exception(failure);
     }
-    done = std::move(batches);
+    batches.swap(done);
+    done_count = pieces.size();
     block.swap(next_block);
+    pieces.swap(next_pieces);
+    more = next_more;
   }
   write_done();
   if (!out.flush()) throw ZscoreBatchError("the output could not be written");

@@ -29,6 +29,9 @@ class CsvError : public std::runtime_error {
 class CsvReader {
  public:
   explicit CsvReader(std::istream& in, char separator = ',');
+  // A reader of a piece of a larger input that begins at a record starting on `first_line`:
+  // no byte order mark is looked for, and errors name the lines of the whole input.
+  static CsvReader continuing(std::istream& in, char separator, int first_line);
 
   // Reads the next record into `fields` (quotes removed, doubled quotes made single). Returns
   // false at the end of the input. An empty line is a record with one empty field. Throws
@@ -40,6 +43,10 @@ class CsvReader {
   std::string_view raw() const { return raw_; }
   // The 1-based line where the record just read starts.
   int line() const { return record_line_; }
+  // The line where the next record starts, and the bytes already taken from the stream but not
+  // yet read: where a reader of the rest of the input carries on.
+  int next_line() const { return line_; }
+  std::string_view unread() const { return std::string_view(block_.data() + at_, filled_ - at_); }
 
  private:
   int get();   // the next byte, or -1 at the end

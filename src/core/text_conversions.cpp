@@ -345,6 +345,11 @@ std::string_view trim_spaces(std::string_view text) {
 }
 
 std::optional<float> parse_number(std::string_view text, char decimal_separator) {
+  // Reports read every z-score and measurement cell several times: the common short decimal
+  // without blanks around it is read here at once, the same way parse_standard would read it.
+  if (!text.empty() && text.front() != ' ' && text.back() != ' ') {
+    if (const std::optional<float> quick = parse_short_decimal(text, decimal_separator)) return quick;
+  }
   const std::string_view trimmed = trim_spaces(text);
   if (trimmed.empty()) return std::nullopt;
   return parse_trimmed(trimmed, decimal_separator);

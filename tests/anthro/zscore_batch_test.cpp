@@ -33,9 +33,9 @@ std::string run(const std::string& input, Reference reference = Reference::who20
 TEST(ZscoreBatch, FindsColumnsByNameAndPassesTheRestThrough) {
   // Same boy as the row evaluation test: 365.25 days, 9.6 kg, 75.7 cm (WAZ -0.044). Columns in
   // another order, upper case, with a quoted comma in a pass-through column and CR LF ends.
-  const std::string out = run(
-      "Note,WEIGHT_KG,Height_cm,AGE_DAYS,Sex,id\r\n"
-      "\"a, b\",9.6,75.7,365.25,M,17\r\n");
+  const std::string out =
+      run("Note,WEIGHT_KG,Height_cm,AGE_DAYS,Sex,id\r\n"
+          "\"a, b\",9.6,75.7,365.25,M,17\r\n");
   EXPECT_EQ(out,
             "Note,WEIGHT_KG,Height_cm,AGE_DAYS,Sex,id,waz,haz,whz,baz,muacz\n"
             "\"a, b\",9.6,75.7,365.25,M,17,-0.044,-0.016,-0.055,-0.035,\n");
@@ -52,8 +52,9 @@ TEST(ZscoreBatch, RowEvaluationAndTheBatchAgree) {
   m.oedema = 'n';
   m.muac_mm_x100 = 15000;
   const AnthroResult r = evaluate(m, Reference::who2006, who());
-  const std::string out = run("sex,age_days,weight_kg,height_cm,measure,oedema,muac_mm\n"
-                              "2,800,11.2,85,l,n,150\n");
+  const std::string out =
+      run("sex,age_days,weight_kg,height_cm,measure,oedema,muac_mm\n"
+          "2,800,11.2,85,l,n,150\n");
   auto text = [](const IndexResult& i) {
     return std::string(core::trim_spaces(core::format_fixed(i.z, 4, 3)));
   };
@@ -63,17 +64,17 @@ TEST(ZscoreBatch, RowEvaluationAndTheBatchAgree) {
 
 TEST(ZscoreBatch, FieldsThatCannotBeReadLeaveTheRowWithoutZscores) {
   ZscoreBatchSummary summary;
-  const std::string out = run(
-      "sex,age_days,weight_kg,height_cm,measure,oedema\n"
-      "m,400,abc,75,,\n"       // weight not a number
-      "m,4x0,9,75,,\n"         // age not a number: no index, not even WHZ
-      "x,400,9,75,,\n"         // sex unknown
-      "m,400,9,75,s,\n"        // position unknown
-      "m,400,9,75,,maybe\n"    // oedema unknown
-      "m,,9,75,,\n"            // age missing: WHZ only
-      "\n"                     // blank lines are not rows
-      "f,400,,,,\n",           // nothing measured
-      Reference::who2006, &summary);
+  const std::string out =
+      run("sex,age_days,weight_kg,height_cm,measure,oedema\n"
+          "m,400,abc,75,,\n"     // weight not a number
+          "m,4x0,9,75,,\n"       // age not a number: no index, not even WHZ
+          "x,400,9,75,,\n"       // sex unknown
+          "m,400,9,75,s,\n"      // position unknown
+          "m,400,9,75,,maybe\n"  // oedema unknown
+          "m,,9,75,,\n"          // age missing: WHZ only
+          "\n"                   // blank lines are not rows
+          "f,400,,,,\n",         // nothing measured
+          Reference::who2006, &summary);
   std::istringstream lines(out);
   std::string line;
   std::getline(lines, line);
@@ -96,8 +97,8 @@ TEST(ZscoreBatch, FieldsThatCannotBeReadLeaveTheRowWithoutZscores) {
 TEST(ZscoreBatch, NchsAddsPercentOfMedian) {
   // A girl at birth of 3.228 kg: the NCHS median P50 is 3.22751 kg, so 100 x 3.228 / 3.22751
   // = 100.0152 % of median, written 100.02.
-  const std::string out = run("sex,age_days,weight_kg,height_cm\nf,0,3.228,49.9\n",
-                              Reference::nchs1977);
+  const std::string out =
+      run("sex,age_days,weight_kg,height_cm\nf,0,3.228,49.9\n", Reference::nchs1977);
   EXPECT_THAT(out, HasSubstr("waz,haz,whz,baz,muacz,wam,ham,whm\n"));
   EXPECT_THAT(out, ::testing::MatchesRegex(".*\nf,0,3.228,49.9,0.001,[^,]*,[^,]*,,,100.02,.*\n"));
 }
@@ -127,8 +128,8 @@ TEST(ZscoreBatch, SurvivesArbitraryBytes) {
 // and a line longer than a block are counted as in a small file.
 TEST(ZscoreBatch, LargeInputKeepsItsOrderAcrossBlocksAndThreads) {
   const std::string header = "id,sex,age_days,weight_kg,height_cm,note";
-  const std::string rows[] = {"m,400,9.1,75.2,", "f,900,11.4,86.0,", "m,100,5.2,58.3,",
-                              "f,x,9,75,", "m,1500,15.0,101.5,"};
+  const std::string rows[] = {"m,400,9.1,75.2,", "f,900,11.4,86.0,", "m,100,5.2,58.3,", "f,x,9,75,",
+                              "m,1500,15.0,101.5,"};
   std::string single[5];
   for (int k = 0; k < 5; ++k) {
     const std::string out = run(header + "\n0," + rows[k] + "\n");
@@ -149,12 +150,54 @@ TEST(ZscoreBatch, LargeInputKeepsItsOrderAcrossBlocksAndThreads) {
   EXPECT_EQ(summary.rows, kRows);
   EXPECT_EQ(summary.rows_without_zscore, kRows / 5);
   EXPECT_EQ(summary.unreadable_fields.at("age_days not a number"), kRows / 5);
-  EXPECT_TRUE(out == expected) << "output differs from line "
-                               << std::count(out.begin(),
-                                             std::mismatch(out.begin(), out.end(),
-                                                           expected.begin(), expected.end())
-                                                 .first,
-                                             '\n');
+  EXPECT_TRUE(out == expected)
+      << "output differs from line "
+      << std::count(out.begin(),
+                    std::mismatch(out.begin(), out.end(), expected.begin(), expected.end()).first,
+                    '\n');
+}
+
+// The file is cut into pieces read on different threads; a cut may only fall where the reader
+// itself ends a record. Notes with quoted line breaks, doubled quotes and separators, a quote
+// inside an unquoted field and lone CR line ends, repeated past several blocks, come out as in a
+// file of one record; an error deep in the file names its line of the whole file.
+TEST(ZscoreBatch, PiecesAreCutOnlyWhereRecordsEnd) {
+  const std::string header = "id,sex,age_days,weight_kg,height_cm,note";
+  struct Shape {
+    std::string row;       // after the id, without its line end
+    std::string line_end;  // as written
+  };
+  const Shape shapes[] = {{"m,400,9.1,75.2,\"two\nlines, \"\"quoted\"\"\r\nend\"", "\n"},
+                          {"f,900,11.4,86.0,5'3\"", "\r"},
+                          {"m,100,5.2,58.3,\"\"", "\r\n"},
+                          {"f,1200,12.5,90.1,\"\n\"", "\r"}};
+  std::string results[4];  // what follows the row in the output
+  for (int k = 0; k < 4; ++k) {
+    const std::string out = run(header + "\n0," + shapes[k].row + "\n");
+    results[k] = out.substr(out.find('\n') + 1 + 2 + shapes[k].row.size());
+  }
+  std::string input = header + "\n";
+  std::string expected = header + ",waz,haz,whz,baz,muacz\n";
+  int line = 2;
+  int error_line = 0;
+  std::string broken_input;
+  constexpr int kRows = 60000;  // past two of the blocks the file is read in
+  for (int i = 1; i <= kRows; ++i) {
+    const Shape& shape = shapes[i % 4];
+    const std::string record = std::to_string(i) + "," + shape.row;
+    input += record + shape.line_end;
+    expected += record + results[i % 4];
+    if (i == kRows - 7) {
+      error_line = line;
+      broken_input = input.substr(0, input.size() - record.size() - shape.line_end.size()) +
+                     std::to_string(i) + ",m,400,9.1,75.2,\"closed\" and more\n";
+    }
+    line += 1 + static_cast<int>(std::count(shape.row.begin(), shape.row.end(), '\n'));
+  }
+  EXPECT_TRUE(run(input) == expected);
+  EXPECT_THAT([&] { run(broken_input); },
+              ::testing::ThrowsMessage<ZscoreBatchError>(HasSubstr(
+                  "line " + std::to_string(error_line) + ": text after the closing quote")));
 }
 
 }  // namespace
