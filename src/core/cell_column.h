@@ -5,9 +5,12 @@
 // copies and moving one costs nothing, so that a table of 65,535 rows copies, grows and loses
 // columns in about the time of a memcpy.
 //
-// The cells array covers only the rows from the first to the last one ever written: the cells
-// outside it are empty. So a column that was never written costs nothing, and one written in a
-// single row (a wide header line, or one wide line among short ones) costs a cell or two.
+// The cells are kept in runs of rows: one main run holding most of them, and further runs only
+// where written rows lie far from every run (a wide line at the top and another at the bottom of
+// a section, with short lines between). A run takes in a new row only while at most about a
+// fifth of its cells stay empty, so the memory of a column follows the cells it holds, never the
+// distance between them; the cells outside every run are empty. A column never written costs
+// nothing.
 //
 // A view returned by get() stays valid until the next change to this column.
 
@@ -23,8 +26,9 @@ namespace olvar::core {
 class CellColumn {
  public:
   std::string_view get(std::size_t row) const {
-    // A row above first_ wraps round to a large index and so reads as empty too.
-    return row - first_ < cells_.size() ? text_of(cells_[row - first_]) : std::string_view();
+    // A row above the main run's first wraps round to a large index and so misses it too.
+    if (row - main_.first < main_.cells.size()) return text_of(main_.cells[row - main_.first]);
+    return others_.empty() ? std::string_view() : get_from_other_runs(row);
   }
   void set(std::size_t row, std::string_view text);
 
@@ -53,16 +57,38 @@ class CellColumn {
   static constexpr std::size_t kInlineBytes = 7;
   static constexpr char kOverflow = static_cast<char>(0xFF);
 
+  // Rows first .. first + cells.size() - 1, `present` of them not empty.
+  struct Run {
+    std::size_t first = 0;
+    std::vector<Cell> cells;
+    std::size_t present = 0;
+    std::size_t end() const { return first + cells.size(); }
+    bool holds(std::size_t row) const { return row - first < cells.size(); }
+  };
+  // A run may grow to this many cells for `present` written ones.
+  static std::size_t room_for(std::size_t present) { return present + present / 4 + 16; }
+
   std::string_view text_of(const Cell& cell) const;
+  static bool is_empty(const Cell& cell) { return cell.bytes[kInlineBytes] == 0; }
+  std::string_view get_from_other_runs(std::size_t row) const;
+  // The run holding `row`, or null.
+  Run* run_of(std::size_t row);
+  // A run holding `row`, made by widening a near run or starting a new one.
+  Run& make_room(std::size_t row);
+  // The main run becomes the one holding the most cells; runs left empty go.
+  void tidy_runs();
+  // Every run merged into the main one, the rows between them empty.
+  void flatten();
+  static void recount(Run& run);
   // Marks the overflow bytes of `cell`, if any, as no longer used.
   void release(const Cell& cell);
   // Rewrites overflow_ with only the texts in use once most of it is garbage.
   void compact_if_wasteful();
-  // Widens the stored rows to take in rows lo to hi.
+  // Widens the main run to take in rows lo to hi (only with no other runs).
   void cover(std::size_t lo, std::size_t hi);
 
-  std::size_t first_ = 0;  // the row of cells_[0]
-  std::vector<Cell> cells_;
+  Run main_;
+  std::vector<Run> others_;  // sorted by row, apart from the main run and from each other
   std::string overflow_;
   std::size_t garbage_ = 0;  // overflow bytes no cell refers to any more
 };
