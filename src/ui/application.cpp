@@ -4,13 +4,12 @@
 #include <QMessageBox>
 #include <QString>
 
-#include "anthro/who_reference.h"
-#include "workspace/app_context.h"
-#include "core/language_table.h"
-#include "workspace/window_caption.h"
 #include "ui/intro_window.h"
 #include "ui/qt_convert.h"
 #include "ui/survey_window.h"
+#include "workspace/app_context.h"
+#include "workspace/survey_session.h"
+#include "workspace/window_caption.h"
 
 namespace olvar::ui {
 
@@ -18,18 +17,14 @@ int run_application(int argc, char** argv) {
   QApplication qt(argc, argv);
   QApplication::setApplicationName(to_qstring(workspace::kProgramTitle));
 
-  const workspace::StartUpInputs inputs = workspace::system_start_up_inputs(argc, argv, OLVAR_BUILD_DATA_DIR);
+  const workspace::StartUpInputs inputs =
+      workspace::system_start_up_inputs(argc, argv, OLVAR_BUILD_DATA_DIR);
   workspace::AppContext app = workspace::start_up(inputs);
-  const core::LanguageTable text = core::LanguageTable::load(app.folders.program);
-  app.text = &text;
-  anthro::WhoReference who;
-  try {
-    who = anthro::WhoReference::load(app.folders.program / anthro::kWhoTableFileName);
-  } catch (const anthro::WhoTableError& error) {
-    // Without the table the WHO z-scores stay empty; the survey can still be entered and saved.
-    app.startup_messages.emplace_back(error.what());
-  }
-  app.who = &who;
+  // The Language table (with a language.dat in the per-user folder) and the WHO table, loaded as
+  // the command-line tool loads them. Without the WHO table the WHO z-scores stay empty; the
+  // survey can still be entered and saved.
+  const workspace::ProcessTables tables = workspace::load_process_tables(app.folders);
+  workspace::attach_process_tables(app, tables);
 
   SurveyWindow window(app, inputs);
   for (const std::string& message : app.startup_messages) {

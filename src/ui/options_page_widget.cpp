@@ -65,8 +65,19 @@ OptionsPageWidget::OptionsPageWidget(core::OptionsPage& page, const core::Langua
   auto* oedema_layout = new QVBoxLayout(oedema_group);
   auto* yes_no = new QRadioButton(QStringLiteral("y / n"));
   auto* grades = new QRadioButton(QStringLiteral("0, 1, 2, 3"));
+  // Under each coding, the factors the oedema weight correction applies with it.
+  auto* yes_no_factor = new QLabel(entry(text, 1011, ""));
+  auto* grades_factors = new QLabel(entry(text, 1012, ""));
+  yes_no_factor->setObjectName(QStringLiteral("OedemaFactorYesNo"));
+  grades_factors->setObjectName(QStringLiteral("OedemaFactorsGrades"));
+  for (QLabel* factors : {yes_no_factor, grades_factors}) {
+    factors->setWordWrap(true);
+    factors->setIndent(20);
+  }
   oedema_layout->addWidget(yes_no);
+  oedema_layout->addWidget(yes_no_factor);
   oedema_layout->addWidget(grades);
+  oedema_layout->addWidget(grades_factors);
   connect(yes_no, &QRadioButton::toggled, this, [this](bool on) {
     page_.oedema_yn = on;
     emit edited();
@@ -172,11 +183,10 @@ OptionsPageWidget::OptionsPageWidget(core::OptionsPage& page, const core::Langua
   columns[1]->addWidget(muac);
 
   QGroupBox* flags = group(tr("Flags"), form);
-  auto* epi = new QRadioButton(entry(text, 1015, "Epi Info 6 flags"));
-  auto* kandu = new QRadioButton(entry(text, 1016, "Kandu flags"));
+  // The Options page names each rule with what it does; the Results page with the short names.
+  auto* epi = new QRadioButton(entry(text, 1013, "Epi Info 6 flags"));
+  auto* kandu = new QRadioButton(entry(text, 1014, "Kandu flags"));
   auto* none = new QRadioButton(entry(text, 1017, "No exclusion"));
-  epi->setToolTip(entry(text, 1013, ""));
-  kandu->setToolTip(entry(text, 1014, ""));
   form->addRow(epi);
   form->addRow(kandu);
   form->addRow(none);

@@ -45,6 +45,13 @@ class PercentileBarWidget : public QWidget {
 ResultPanelWidget::ResultPanelWidget(QWidget* parent) : QGroupBox(parent) {
   setObjectName(QStringLiteral("ResultPanel"));
   auto* layout = new QGridLayout(this);
+  // What each number of a bar's line is.
+  const std::array<QString, 3> headings = {tr("Percentile"), tr("Z-score"), tr("% of median")};
+  for (int column = 0; column < 3; ++column) {
+    auto* heading = new QLabel(headings[column]);
+    heading->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    layout->addWidget(heading, 0, column + 1);
+  }
   for (int k = 0; k < 3; ++k) {
     Row& row = rows_[k];
     row.caption = new QLabel;
@@ -59,13 +66,13 @@ ResultPanelWidget::ResultPanelWidget(QWidget* parent) : QGroupBox(parent) {
       number->setMinimumWidth(number->fontMetrics().horizontalAdvance(QStringLiteral("-10.00")) + 6);
       number->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
-    layout->addWidget(row.caption, 2 * k, 0, 1, 4);
-    layout->addWidget(row.bar, 2 * k + 1, 0);
-    layout->addWidget(row.percentile, 2 * k + 1, 1);
-    layout->addWidget(row.z, 2 * k + 1, 2);
-    layout->addWidget(row.pct_median, 2 * k + 1, 3);
+    layout->addWidget(row.caption, 2 * k + 1, 0, 1, 4);
+    layout->addWidget(row.bar, 2 * k + 2, 0);
+    layout->addWidget(row.percentile, 2 * k + 2, 1);
+    layout->addWidget(row.z, 2 * k + 2, 2);
+    layout->addWidget(row.pct_median, 2 * k + 2, 3);
   }
-  layout->setRowStretch(6, 1);
+  layout->setRowStretch(7, 1);
   setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
 }
 

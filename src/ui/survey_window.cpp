@@ -1,4 +1,3 @@
-#include "ui/busy_cursor.h"
 #include "ui/survey_window.h"
 
 #include <QAction>
@@ -6,13 +5,13 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPushButton>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -26,31 +25,33 @@
 #include "calculator/forms_and_sheets.h"
 #include "core/date_text.h"
 #include "core/hidden_columns.h"
-#include "workspace/language_change.h"
-#include "workspace/recent_files.h"
-#include "workspace/shutdown.h"
 #include "core/standard_variables.h"
 #include "core/survey_file.h"
-#include "workspace/survey_options_sync.h"
 #include "core/variable_view_upkeep.h"
-#include "workspace/window_caption.h"
+#include "document/office_hand_off.h"
+#include "document/output_settings_record.h"
 #include "entry/data_entry_controller.h"
 #include "platform/file_association.h"
 #include "platform/process_launcher.h"
-#include "document/office_hand_off.h"
-#include "document/output_settings_record.h"
 #include "reports/plausibility_report.h"
+#include "ui/busy_cursor.h"
 #include "ui/calculator_window.h"
 #include "ui/death_rates_page.h"
 #include "ui/entry_cell_delegate.h"
+#include "ui/food_security_page.h"
 #include "ui/grid_models.h"
 #include "ui/options_page_widget.h"
 #include "ui/planning_page.h"
 #include "ui/qt_convert.h"
 #include "ui/report_editor_window.h"
 #include "ui/result_panel_widget.h"
-#include "ui/food_security_page.h"
 #include "ui/training_page.h"
+#include "workspace/language_change.h"
+#include "workspace/recent_files.h"
+#include "workspace/shutdown.h"
+#include "workspace/survey_options_sync.h"
+#include "workspace/survey_session.h"
+#include "workspace/window_caption.h"
 
 namespace olvar::ui {
 
@@ -108,9 +109,8 @@ void SurveyWindow::set_prompter(core::Prompter* prompter) {
 
 entry::EntrySettings SurveyWindow::entry_settings() const {
   entry::EntrySettings settings;
-  settings.reference = app_.settings.reference == core::kReferenceNchs
-                           ? anthro::Reference::nchs1977
-                           : anthro::Reference::who2006;
+  settings.reference = app_.settings.reference == core::kReferenceNchs ? anthro::Reference::nchs1977
+                                                                       : anthro::Reference::who2006;
   settings.oedema_correction = options_.oedema_correction;
   settings.flags = options_.flags;
   return settings;
@@ -118,11 +118,11 @@ entry::EntrySettings SurveyWindow::entry_settings() const {
 
 void SurveyWindow::reset_entry() {
   entry_.reset();
-  if (app_.text == nullptr || app_.who == nullptr) return;
   const entry::EntryEnvironment environment{*app_.text, *app_.who, app_.dates, app_.today.year};
   entry_ = std::make_unique<entry::DataEntryController>(workspace_, environment, *prompter_,
                                                         entry_settings());
   if (survey_model_ != nullptr) survey_model_->reload();
+  refresh_result_panel();  // its caption and the child under the cursor, before any click
 }
 
 void SurveyWindow::run_entry(
@@ -155,12 +155,12 @@ void SurveyWindow::refresh_result_panel() {
   entry::EntryUpdate update;
   const entry::ResultPanel panel = entry_->result_panel(&update);
   for (const int row : update.rows) survey_model_->repaint_row(row);
-  const QString caption = to_qstring(text(panel.caption_start.number) + " " +
-                                     text(panel.caption_reference.number));
+  const QString caption =
+      to_qstring(text(panel.caption_start.number) + " " + text(panel.caption_reference.number));
   // The first two bars are named after their index; the third by the label the panel names.
-  result_panel_->show_panel(panel, caption,
-                            {tr("Weight-for-age"), tr("Height-for-age"),
-                             to_qstring(text(panel.third_label.number))});
+  result_panel_->show_panel(
+      panel, caption,
+      {tr("Weight-for-age"), tr("Height-for-age"), to_qstring(text(panel.third_label.number))});
 }
 
 void SurveyWindow::paste_clipboard() {
@@ -216,9 +216,8 @@ std::string SurveyWindow::today_text() const {
 anthro::RowEvaluationSettings SurveyWindow::evaluation_settings(
     const core::Workspace& workspace) const {
   anthro::RowEvaluationSettings settings;
-  settings.reference = app_.settings.reference == core::kReferenceNchs
-                           ? anthro::Reference::nchs1977
-                           : anthro::Reference::who2006;
+  settings.reference = app_.settings.reference == core::kReferenceNchs ? anthro::Reference::nchs1977
+                                                                       : anthro::Reference::who2006;
   settings.extra_columns_shown = workspace.extra_columns_shown;
   settings.clothes_weight_g = options_.Edit26;
   settings.conventions = app_.dates;
@@ -227,12 +226,11 @@ anthro::RowEvaluationSettings SurveyWindow::evaluation_settings(
 }
 
 void SurveyWindow::evaluate_row(core::Workspace& workspace, int row) const {
-  if (app_.who == nullptr || row < 1) return;
+  if (row < 1) return;
   anthro::Anthropometrie_Line(workspace.survey, row, evaluation_settings(workspace), *app_.who);
 }
 
 void SurveyWindow::evaluate_all() {
-  if (app_.who == nullptr) return;
   const BusyCursor busy;
   anthro::evaluate_all_rows(workspace_.survey, evaluation_settings(workspace_), *app_.who);
 }
@@ -261,8 +259,7 @@ void SurveyWindow::build_pages() {
 
   training_page_ = new TrainingPage(workspace_, app_);
   training_page_->set_prompter(prompter_);
-  training_page_->set_editor(
-      [this]() -> document::ReportEditorOpener& { return report_editor(); });
+  training_page_->set_editor([this]() -> document::ReportEditorOpener& { return report_editor(); });
   training_page_->on_changed = [this] { mark_changed(); };
   page_widgets_[1] = training_page_;
 
@@ -292,22 +289,31 @@ void SurveyWindow::build_pages() {
                                              inputs_.run);
         },
         prompter_};
+    const char reference_before = app_.settings.reference;
     core::ResetOptionsClick(options_, app_.settings, context);
     options_widget_->load();
+    // Every control that mirrors a reset option follows it: the reference buttons of both pages
+    // (with the z-scores of the reference now chosen) and data entry.
+    const char reference_now = app_.settings.reference;
+    app_.settings.reference = reference_before;
+    choose_reference(reference_now);
+    if (entry_) entry_->set_settings(entry_settings());
     mark_changed();
   });
-  connect(options_widget_, &OptionsPageWidget::office_program_clicked, this,
-          [this](bool microsoft) {
-            const BusyCursor busy;
-            core::RadioButton5Click(options_, app_.settings, microsoft ? "ww" : "oo",
-                                    inputs_.search);
-            options_widget_->load();  // shows the stored choice when nothing was found
-          });
+  connect(
+      options_widget_, &OptionsPageWidget::office_program_clicked, this, [this](bool microsoft) {
+        const BusyCursor busy;
+        core::RadioButton5Click(options_, app_.settings, microsoft ? "ww" : "oo", inputs_.search);
+        options_widget_->load();  // shows the stored choice when nothing was found
+      });
   page_widgets_[6] = options_widget_;
 
-  const QString captions[] = {tr("Planning"),     tr("Training"),
-                              tr("Data Entry Anthropometry"), tr("Results Anthropometry"),
-                              tr("Death Rates"),  tr("Food Security"),
+  const QString captions[] = {tr("Planning"),
+                              tr("Training"),
+                              tr("Data Entry Anthropometry"),
+                              tr("Results Anthropometry"),
+                              tr("Death Rates"),
+                              tr("Food Security"),
                               tr("Options")};
   for (int k = 0; k < 7; ++k) pages_->addTab(page_widgets_[k], captions[k]);
   pages_->setCurrentIndex(page_index(workspace::SurveyPage::data_entry));
@@ -409,10 +415,10 @@ QWidget* SurveyWindow::build_data_entry_page() {
   auto* layout = new QVBoxLayout(page);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(build_entry_commands());
-  disclaimer_ = new QLabel(tr(
-      "The WHO z-scores are computed from the tables of the WHO Child Growth Standards (2006) "
-      "as the World Health Organization publishes them. WHO has not checked this program and is "
-      "not responsible for its results; the standards and their terms of use are WHO's."));
+  disclaimer_ = new QLabel(
+      tr("The WHO z-scores are computed from the tables of the WHO Child Growth Standards (2006) "
+         "as the World Health Organization publishes them. WHO has not checked this program and is "
+         "not responsible for its results; the standards and their terms of use are WHO's."));
   disclaimer_->setObjectName(QStringLiteral("DisclaimerText"));
   disclaimer_->setWordWrap(true);
   disclaimer_->hide();
@@ -509,8 +515,9 @@ QWidget* SurveyWindow::build_results_page() {
   connect(nchs_button_, &QRadioButton::clicked, this,
           [this] { choose_reference(core::kReferenceNchs); });
   layout->addWidget(reference);
-  layout->addWidget(new QLabel(tr("The results summaries and graphs are not available in this "
-                                  "version.")));
+  layout->addWidget(
+      new QLabel(tr("The results summaries and graphs are not available in this "
+                    "version.")));
   layout->addStretch(1);
   return page;
 }
@@ -535,7 +542,8 @@ void SurveyWindow::build_menus() {
   extras_menu_ = menuBar()->addMenu(tr("E&xtras"));
   extras_menu_->addAction(to_qstring(workspace::kLanguageSelectionCaption), this, [this] {
     QStringList files;
-    for (const std::string& file : workspace::language_files(app_.folders)) files << to_qstring(file);
+    for (const std::string& file : workspace::language_files(app_.folders))
+      files << to_qstring(file);
     std::optional<std::string> selected;
     if (!files.isEmpty()) {
       bool ok = false;
@@ -555,9 +563,8 @@ void SurveyWindow::build_menus() {
     menu->addAction(standard, this, [this, standard_form] {
       planning_widget_->hand_out_blank_form(standard_form);
     });
-    menu->addAction(simple, this, [this, simple_form] {
-      planning_widget_->hand_out_blank_form(simple_form);
-    });
+    menu->addAction(simple, this,
+                    [this, simple_form] { planning_widget_->hand_out_blank_form(simple_form); });
   };
   add_forms(extras_menu_->addMenu(tr("Blank forms for anthropometric surveys")),
             tr("Standard form"), tr("Simple form"), planning::BlankForm::anthropometry_standard,
@@ -566,8 +573,9 @@ void SurveyWindow::build_menus() {
             to_qstring(text(1097)), planning::BlankForm::mortality_standard,
             planning::BlankForm::mortality_simple);
   extras_menu_->addAction(tr("Ethiopian date conversion"), this, [this] {
-    const anthro::EthiopianConversion done = anthro::convert_ethiopian_dates(
-        workspace_.survey, app_.folders.program, app_.dates, *prompter_, [this] { evaluate_all(); });
+    const anthro::EthiopianConversion done =
+        anthro::convert_ethiopian_dates(workspace_.survey, app_.folders.program, app_.dates,
+                                        *prompter_, [this] { evaluate_all(); });
     if (done.cells_converted > 0) mark_changed();
     if (entry_) entry_->check_all();
     survey_model_->reload();
@@ -575,15 +583,13 @@ void SurveyWindow::build_menus() {
   });
 
   // Each use opens a calculator window of its own; it closes with the survey window.
-  QAction* plausibility_check = extras_menu_->addAction(
-      tr("Plausibility Check Anthropometry"), this, [this] { run_plausibility_check(); });
+  QAction* plausibility_check = extras_menu_->addAction(tr("Plausibility Check Anthropometry"),
+                                                        this, [this] { run_plausibility_check(); });
   plausibility_check->setObjectName(QStringLiteral("PlausibilityCheck1"));
   QAction* calculator_action = extras_menu_->addAction(tr("Statistical Calculator"), this, [this] {
     auto* calculator = new CalculatorWindow(
         {workspace_.survey, options_, app_, *prompter_,
-         [this](const std::filesystem::path& file) {
-           report_editor().open_report_editor(file);
-         }},
+         [this](const std::filesystem::path& file) { report_editor().open_report_editor(file); }},
         this);
     calculator->show();
   });
@@ -608,15 +614,20 @@ void SurveyWindow::build_menus() {
 }
 
 void SurveyWindow::run_plausibility_check() {
-  if (app_.who == nullptr || !app_.who->found()) {
-    prompter_->inform("The WHO reference table is missing or unusable: the plausibility check, "
-                      "which judges WHO z-scores, cannot be made.");
+  if (!app_.who->found()) {
+    prompter_->inform(
+        "The WHO reference table is missing or unusable: the plausibility check, "
+        "which judges WHO z-scores, cannot be made.");
     return;
   }
   const BusyCursor busy;
   // The check reports its progress in the caption; the survey's caption comes back after it.
   const reports::PlausibilityContext context{
-      *app_.text, *app_.who, evaluation_settings(workspace_), options_, app_.folders.writable,
+      *app_.text,
+      *app_.who,
+      evaluation_settings(workspace_),
+      options_,
+      app_.folders.writable,
       [this](std::string_view caption) {
         setWindowTitle(to_qstring(caption));
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -637,7 +648,7 @@ void SurveyWindow::hand_off(const document::DocumentBuffer& document, bool table
   folders.report_folder = app_.output_folder;
   if (!launcher_) launcher_ = std::make_unique<platform::SpawnProcessLauncher>();
   document::HandOffServices services{*launcher_, *prompter_, report_editor(),
-                                    [this](int entry) { return text(entry); }};
+                                     [this](int entry) { return text(entry); }};
   try {
     const document::OutputSettings settings = document::output_settings_of(app_.settings);
     last_hand_off_ = table ? document::HandToSpreadsheet(document, settings, folders, services)
@@ -653,7 +664,6 @@ void SurveyWindow::mark_changed() {
 }
 
 void SurveyWindow::refresh_caption() {
-  if (app_.text == nullptr) return;
   QString caption = to_qstring(workspace::survey_window_caption(
       workspace_.file_name, workspace::count_children(workspace_.survey), *app_.text));
   if (workspace_.changed) caption += QStringLiteral(" *");
@@ -725,38 +735,22 @@ bool SurveyWindow::new_survey() {
 bool SurveyWindow::open_survey(const std::filesystem::path& file) {
   if (!ask_to_save_changes()) return false;
   const BusyCursor busy;
-  core::Workspace start;
-  core::reset_to_new_table(start, today_text());
-  start.options = workspace::survey_options_of(options_);
-  start.extra_columns_shown = options_.show_extra_columns;
-  core::SurveyReadContext context;
-  context.dates = app_.dates;
-  context.evaluate_row = [this](core::Workspace& workspace, int row) {
-    evaluate_row(workspace, row);
-  };
+  // The survey opens the way the command-line tool and the headless modes open it, under the
+  // options in force on the Options page.
+  workspace_.options = workspace::survey_options_of(options_);
+  workspace_.extra_columns_shown = options_.show_extra_columns;
+  workspace::SurveySession session = workspace::survey_session(app_, *prompter_);
   // Long reads say how far they are in the caption; refresh_caption() puts it back.
-  context.show_progress = [this](std::string_view caption) { setWindowTitle(to_qstring(caption)); };
-  core::SurveyReadResult result;
-  try {
-    result = core::DateiLesen(file, std::move(start), context);
-  } catch (const core::SurveyFileError& error) {
+  session.show_progress = [this](std::string_view caption) { setWindowTitle(to_qstring(caption)); };
+  const workspace::OpenOutcome outcome = workspace::open_survey(workspace_, file, session);
+  if (!outcome.opened) {
+    // The open survey stays as it was. A file without a header was told already.
     refresh_caption();
-    prompter_->inform(error.kind() == core::SurveyFileError::Kind::no_header
-                          ? text(core::kNoSurveyHeader.number)
-                          : std::string(error.what()));
-    return false;
-  } catch (const std::exception& error) {
-    // Whatever else goes wrong while reading is told, and the open survey stays as it was.
-    refresh_caption();
-    prompter_->inform("cannot open " + file.string() + " for reading: " + error.what());
+    if (outcome.failure != core::SurveyFileError::Kind::no_header) {
+      prompter_->inform(outcome.failure_message);
+    }
     return false;
   }
-  std::string warnings;
-  for (const core::SurveyReadWarning& warning : result.warnings) {
-    warnings += warning.message + "\n";
-  }
-  workspace_ = std::move(result.workspace);
-  workspace_.changed = false;
   filter_active_ = false;
   workspace::show_survey_options(options_, workspace_.options);
   options_.show_extra_columns = workspace_.extra_columns_shown;
@@ -766,7 +760,6 @@ bool SurveyWindow::open_survey(const std::filesystem::path& file) {
   reset_entry();  // every mark of the read file computed
   reload_all();
   activate();
-  if (!warnings.empty()) prompter_->inform(warnings);
   return true;
 }
 
@@ -804,20 +797,19 @@ void SurveyWindow::open_recent(int index) {
 
 bool SurveyWindow::save_survey() {
   workspace_.options = workspace::survey_options_of(options_);
-  const core::SaveContext context{app_.dates, *app_.text, *prompter_, filter_active_};
-  try {
-    const BusyCursor busy;
-    const core::SaveOutcome outcome = core::SaveClick(workspace_, context);
-    if (outcome.add_to_recent_files) {
-      workspace::put_at_top(app_.settings.recent_files, workspace_.file_name);
-      refresh_recent_files();
-    }
-    reload_all();  // the save may have added spare rows
-    return outcome.saved;
-  } catch (const core::SurveyFileError& error) {
-    prompter_->inform(error.what());
+  const BusyCursor busy;
+  const workspace::SaveResult saved = workspace::save_survey(
+      workspace_, workspace::survey_session(app_, *prompter_), filter_active_);
+  if (!saved.failure_message.empty()) {
+    prompter_->inform(saved.failure_message);
     return false;
   }
+  if (saved.outcome.add_to_recent_files) {
+    workspace::put_at_top(app_.settings.recent_files, workspace_.file_name);
+    refresh_recent_files();
+  }
+  reload_all();  // the save may have added spare rows
+  return saved.outcome.saved;
 }
 
 bool SurveyWindow::save_survey_as() {
@@ -862,8 +854,7 @@ void SurveyWindow::save_options() {
   context.settings_mode =
       workspace::window_mode_for(app_.command_line.mode_word).options_save_saves_survey;
   context.prompter = prompter_;
-  const core::OptionsSaveOutcome outcome =
-      core::SaveOptionsClick(options_, app_.settings, context);
+  const core::OptionsSaveOutcome outcome = core::SaveOptionsClick(options_, app_.settings, context);
   options_widget_->load();
   workspace_.extra_columns_shown = options_.show_extra_columns;
   // The survey's own options (age entry, auto-fill, oedema coding, Kandu window) apply to data
@@ -895,8 +886,8 @@ void SurveyWindow::data_entry_tab_changed(int index) {
 }
 
 void SurveyWindow::apply_mode(const workspace::WindowMode& mode) {
-  const bool visible[] = {mode.tab_planning, mode.tab_training,      mode.tab_data_entry,
-                          mode.tab_results,  mode.tab_death_rates,   mode.tab_food_security,
+  const bool visible[] = {mode.tab_planning, mode.tab_training,    mode.tab_data_entry,
+                          mode.tab_results,  mode.tab_death_rates, mode.tab_food_security,
                           mode.tab_options};
   for (int k = 0; k < 7; ++k) pages_->setTabVisible(k, visible[k]);
   files_menu_->menuAction()->setVisible(mode.menu_files);
@@ -926,8 +917,8 @@ bool SurveyWindow::eventFilter(QObject* watched, QEvent* event) {
       data_view_->indexWidget(data_view_->currentIndex()) == nullptr) {
     const auto* key_event = static_cast<const QKeyEvent*>(event);
     const int key = key_event->key();
-    const bool plain = key_event->modifiers() == Qt::NoModifier ||
-                       key_event->modifiers() == Qt::KeypadModifier;
+    const bool plain =
+        key_event->modifiers() == Qt::NoModifier || key_event->modifiers() == Qt::KeypadModifier;
     // The keys of a spreadsheet: copy and paste the block, Delete and Backspace empty it.
     if (key_event->matches(QKeySequence::Copy)) {
       const auto [from, to] = selected_block();
@@ -940,9 +931,8 @@ bool SurveyWindow::eventFilter(QObject* watched, QEvent* event) {
     }
     if (plain && (key == Qt::Key_Delete || key == Qt::Key_Backspace)) {
       const auto [from, to] = selected_block();
-      run_entry([from, to](entry::DataEntryController& entry) {
-        return entry.clear_cells(from, to);
-      });
+      run_entry(
+          [from, to](entry::DataEntryController& entry) { return entry.clear_cells(from, to); });
       return true;
     }
     if (key == Qt::Key_Return || key == Qt::Key_Enter ||
@@ -981,7 +971,8 @@ void SurveyWindow::closeEvent(QCloseEvent* event) {
 }
 
 ReportEditorWindow& SurveyWindow::report_editor() {
-  if (!editor_) editor_ = std::make_unique<ReportEditorWindow>(path_to_qstring(app_.folders.program));
+  if (!editor_)
+    editor_ = std::make_unique<ReportEditorWindow>(path_to_qstring(app_.folders.program));
   return *editor_;
 }
 

@@ -11,8 +11,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "platform/environment.h"
 #include "document/output_settings_record.h"
+#include "platform/environment.h"
 #include "training/categorical_agreement.h"
 #include "training/standardisation.h"
 #include "training/training_grid.h"
@@ -224,7 +224,6 @@ void TrainingPage::new_report() {
 }
 
 void TrainingPage::previous_report() {
-  if (app_.text == nullptr) return;
   reload();
   hand_off(training::previous_report_text(workspace_.training_continuous, *app_.text,
                                           app_.dates.decimal_separator),
@@ -232,7 +231,7 @@ void TrainingPage::previous_report() {
 }
 
 void TrainingPage::replace_supervisor_values() {
-  if (prompter_ == nullptr || app_.text == nullptr) return;
+  if (prompter_ == nullptr) return;
   if (!prompter_->ask_yes_no(app_.text->text(training::kReplaceSupervisorQuestion))) return;
   training::replace_supervisor_values(workspace_.training_continuous, app_.dates.decimal_separator);
   continuous_model_->reload();
@@ -240,7 +239,7 @@ void TrainingPage::replace_supervisor_values() {
 }
 
 void TrainingPage::categorical_report() {
-  if (prompter_ == nullptr || app_.text == nullptr) return;
+  if (prompter_ == nullptr) return;
   reload();
   training::CategoryReport report =
       training::categorical_report(workspace_.training_categorical, *app_.text);
@@ -252,7 +251,7 @@ void TrainingPage::categorical_report() {
 }
 
 void TrainingPage::paste_from_clipboard() {
-  if (prompter_ == nullptr || app_.text == nullptr) return;
+  if (prompter_ == nullptr) return;
   if (!prompter_->ask_yes_no(app_.text->text(training::kPasteQuestion))) return;
   QTableView* view = categorical_shown() ? categorical_view_ : continuous_view_;
   core::TextGrid& grid =

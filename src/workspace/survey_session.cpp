@@ -91,6 +91,7 @@ OpenOutcome open_survey(core::Workspace& workspace, const std::filesystem::path&
       row_evaluation_settings(session.settings, start.options, session.dates, session.today.year);
   core::SurveyReadContext context;
   context.dates = session.dates;
+  context.show_progress = session.show_progress;
   context.evaluate_row = [&settings, &who = session.who](core::Workspace& w, int row) {
     anthro::Anthropometrie_Line(w.survey, row, settings, who);
   };

@@ -8,8 +8,10 @@
 //   workspace::open_survey(workspace, file, workspace::survey_session(app, prompter));
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "anthro/row_evaluation.h"
@@ -63,6 +65,8 @@ struct SurveySession {
   const anthro::WhoReference& who;
   platform::LocalDate today;
   core::Prompter& prompter;
+  // Where long reads say how far they are (the desktop's window caption); nowhere when empty.
+  std::function<void(std::string_view)> show_progress = {};
 };
 
 // The session of a started process whose tables are attached (app.text and app.who set).

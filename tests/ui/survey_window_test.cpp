@@ -3,15 +3,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include <QAbstractButton>
 #include <QAction>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTextCursor>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <filesystem>
 #include <fstream>
@@ -22,12 +23,13 @@
 #include "core/text_conversions.h"
 #include "document/rtf_text.h"
 #include "support/recording_launcher.h"
+#include "support/run_command.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_folder.h"
 #include "support/test_paths.h"
 #include "ui/grid_models.h"
-#include "ui/qt_convert.h"
 #include "ui/options_page_widget.h"
+#include "ui/qt_convert.h"
 #include "ui/report_editor_window.h"
 #include "ui/result_panel_widget.h"
 #include "ui/rtf_document.h"
@@ -108,7 +110,7 @@ TEST_F(SurveyWindowTest, NewSurveyAsksAboutUnsavedChanges) {
                  Qt::EditRole);
   window->data_view()->setCurrentIndex(model->index(2, core::column(StdVar::weight) - 1));
   ASSERT_FALSE(window->result_panel()->z_text(0).isEmpty());  // the third child's figures
-  prompter_.yes_no_answers = {false};  // do not save
+  prompter_.yes_no_answers = {false};                         // do not save
   ASSERT_TRUE(window->new_survey());
   ASSERT_EQ(prompter_.questions.size(), 1u);
   EXPECT_EQ(prompter_.questions[0], text_.text(848));
@@ -150,6 +152,83 @@ TEST_F(SurveyWindowTest, AnUnreadableFileLeavesTheOpenSurvey) {
     EXPECT_THAT(prompter_.messages[0], ::testing::HasSubstr(file.string()));
     EXPECT_EQ(window->workspace().survey.cell(StdVar::height, 1), "67.4");
   }
+}
+
+// The desktop opens a survey the way olvar-cli does: what the window tells the user is what the
+// command-line tool writes, for a file that is not there and for a survey whose first survey
+// date is not a date in the system's order (most likely imported with the wrong date format).
+TEST_F(SurveyWindowTest, OpeningTellsWhatTheCommandLineToolTells) {
+  std::string bytes = test::read_whole_file(survey_file_);
+  bytes.replace(bytes.find("11.03.2006"), 10, "2006-03-11");
+  const std::filesystem::path wrong_date = temp_.write("wrong_date.as", bytes);
+  const std::filesystem::path missing = temp_ / "missing.as";
+  for (const auto& [file, opens] :
+       std::vector<std::pair<std::filesystem::path, bool>>{{missing, false}, {wrong_date, true}}) {
+    SCOPED_TRACE(file.string());
+    auto window = make_window();
+    prompter_.messages.clear();
+    EXPECT_EQ(window->open_survey(file), opens);
+    ASSERT_FALSE(prompter_.messages.empty());
+    const test::CommandResult cli = test::run_cli("table '" + file.string() + "'", temp_.path());
+    for (const std::string& message : prompter_.messages) {
+      EXPECT_THAT(cli.err, ::testing::HasSubstr(message));
+    }
+  }
+}
+
+TEST_F(SurveyWindowTest, ResultPanelNamesItsNumbersAndShowsItsCaptionBeforeAnyClick) {
+  for (const bool opened : {false, true}) {
+    auto window = make_window();
+    if (opened) ASSERT_TRUE(window->open_survey(survey_file_));
+    const auto* panel = window->findChild<QGroupBox*>(QStringLiteral("ResultPanel"));
+    ASSERT_NE(panel, nullptr);
+    EXPECT_FALSE(panel->title().isEmpty());
+    QStringList texts;
+    for (const QLabel* label : panel->findChildren<QLabel*>()) texts << label->text();
+    for (const char* heading : {"Percentile", "Z-score", "% of median"}) {
+      EXPECT_TRUE(texts.contains(QString::fromUtf8(heading))) << heading;
+    }
+  }
+}
+
+TEST_F(SurveyWindowTest, OptionsPageCaptionsNameTheOedemaFactorsAndTheFlagRules) {
+  auto window = make_window();
+  const auto* yes_no = window->findChild<QLabel*>(QStringLiteral("OedemaFactorYesNo"));
+  const auto* grades = window->findChild<QLabel*>(QStringLiteral("OedemaFactorsGrades"));
+  ASSERT_NE(yes_no, nullptr);
+  ASSERT_NE(grades, nullptr);
+  EXPECT_EQ(from_qstring(yes_no->text()), text_.text(1011));
+  EXPECT_EQ(from_qstring(grades->text()), text_.text(1012));
+  QStringList radio_texts;
+  for (const QAbstractButton* button : window->findChildren<QRadioButton*>()) {
+    radio_texts << button->text();
+  }
+  for (const int entry : {1013, 1014}) {
+    EXPECT_TRUE(radio_texts.contains(to_qstring(text_.text(entry)))) << entry;
+  }
+}
+
+TEST_F(SurveyWindowTest, ResetOptionsBringsBackTheReferenceOnBothPages) {
+  auto window = make_window();
+  ASSERT_TRUE(window->open_survey(survey_file_));
+  const std::string who_waz(window->workspace().survey.cell(StdVar::waz, 1));
+  auto* nchs = window->findChild<QRadioButton*>(QStringLiteral("NCHS_button"));
+  auto* who = window->findChild<QRadioButton*>(QStringLiteral("WHO_button"));
+  auto* reset = window->findChild<QPushButton*>(QStringLiteral("ResetOptions"));
+  ASSERT_NE(nchs, nullptr);
+  ASSERT_NE(who, nullptr);
+  ASSERT_NE(reset, nullptr);
+  nchs->click();
+  ASSERT_NE(window->workspace().survey.cell(StdVar::waz, 1), who_waz);
+  reset->click();
+  EXPECT_TRUE(who->isChecked());
+  // The Results page's pair shows the same choice, and the z-scores are WHO's again.
+  int checked_who_buttons = 0;
+  for (const QRadioButton* button : window->findChildren<QRadioButton*>()) {
+    if (button->text() == to_qstring(text_.text(964)) && button->isChecked()) ++checked_who_buttons;
+  }
+  EXPECT_EQ(checked_who_buttons, 2);
+  EXPECT_EQ(window->workspace().survey.cell(StdVar::waz, 1), who_waz);
 }
 
 TEST_F(SurveyWindowTest, LeavingTheOptionsPageSavesItAndShowsTheExtraColumns) {
@@ -235,8 +314,7 @@ TEST(ReportEditorWindow, ShowsAReportAndSavesItBack) {
   const std::filesystem::path report = temp.write("noname.rtf", document::write_rtf(runs));
   ReportEditorWindow editor(QString::fromStdString(temp.path().string()));
   editor.open_report_editor(report);
-  EXPECT_EQ(editor.text_edit()->toPlainText(),
-            QStringLiteral("Results\nTotal\t12 \u00B1 3\n"));
+  EXPECT_EQ(editor.text_edit()->toPlainText(), QStringLiteral("Results\nTotal\t12 \u00B1 3\n"));
   EXPECT_EQ(editor.document_name(), QStringLiteral("Untitled"));
   const QString copy = QString::fromStdString((temp / "copy.rtf").string());
   ASSERT_TRUE(editor.save_file(copy));
@@ -370,8 +448,8 @@ TEST_F(SurveyWindowTest, AReportOpensInTheReportEditorWhenNoOfficeProgramStarts)
   window->findChild<QAction*>(QStringLiteral("PlausibilityCheck1"))->trigger();
   EXPECT_EQ(prompter_.messages.size(), 1u);  // the office program could not be started
   EXPECT_TRUE(window->report_editor().isVisible());
-  EXPECT_TRUE(window->report_editor().text_edit()->toPlainText().contains(
-      to_qstring(text_.text(893))));
+  EXPECT_TRUE(
+      window->report_editor().text_edit()->toPlainText().contains(to_qstring(text_.text(893))));
   window->report_editor().close();
 }
 
