@@ -93,6 +93,7 @@ CommandAction add_random_numbers_command(CLI::App& app);
 CommandAction add_mortality_command(CLI::App& app);
 CommandAction add_import_mortality_command(CLI::App& app);
 CommandAction add_pyramid_command(CLI::App& app);
+CommandAction add_mortality_check_command(CLI::App& app);
 CommandAction add_hea_command(CLI::App& app);
 
 }  // namespace olvar::cli

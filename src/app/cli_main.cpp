@@ -136,6 +136,7 @@ int main(int argc, char** argv) {
       {"mortality", add_mortality_command(app)},
       {"import-mortality", add_import_mortality_command(app)},
       {"pyramid", add_pyramid_command(app)},
+      {"mortality-check", add_mortality_check_command(app)},
       {"hea", add_hea_command(app)},
   };
 
