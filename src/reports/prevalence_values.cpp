@@ -29,15 +29,6 @@ std::optional<double> present_muac(std::string_view text, char separator) {
   return *v;
 }
 
-bool in_subset(std::string_view sex, SexSubset subset) {
-  switch (subset) {
-    case SexSubset::all: return true;
-    case SexSubset::boys: return sex == "m";
-    case SexSubset::girls: return sex == "f";
-  }
-  return false;
-}
-
 struct Classified {
   bool counted = false;  // in n
   bool a = false, b = false, c = false;
@@ -102,6 +93,15 @@ Classified classify(const core::TextGrid& t, int row, PrevalenceFamily family,
 
 }  // namespace
 
+bool in_sex_subset(std::string_view sex, SexSubset subset) {
+  switch (subset) {
+    case SexSubset::all: return true;
+    case SexSubset::boys: return sex == "m";
+    case SexSubset::girls: return sex == "f";
+  }
+  return false;
+}
+
 int cluster_number(std::string_view text) {
   const std::optional<float> v = core::parse_number(text, '.');
   if (!v || *v != std::floor(*v) || *v < 1.0f || *v > static_cast<float>(kLargestCluster))
@@ -117,7 +117,7 @@ PrevalenceValues prevalence_values(const core::TextGrid& table, PrevalenceFamily
   for (int row = 1; row < table.row_count(); ++row) {
     const std::string_view code = table.cell(cluster_column, row);
     if (code.empty()) continue;
-    if (!in_subset(table.cell(core::column(StdVar::sex), row), inputs.sex)) continue;
+    if (!in_sex_subset(table.cell(core::column(StdVar::sex), row), inputs.sex)) continue;
     const Classified k = classify(table, row, family, inputs);
     if (!k.counted) continue;
     const int cluster = cluster_number(code);

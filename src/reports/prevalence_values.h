@@ -66,6 +66,9 @@ struct PrevalenceValues {
 PrevalenceValues prevalence_values(const core::TextGrid& table, PrevalenceFamily family,
                                    const PrevalenceInputs& inputs);
 
+// Whether a SEX cell belongs to the subset ("m" boys, "f" girls).
+bool in_sex_subset(std::string_view sex, SexSubset subset);
+
 // The cluster number of a CLUSTER text: a whole number 1 ... 999, otherwise 0.
 int cluster_number(std::string_view text);
 
