@@ -12,6 +12,8 @@
 #include "anthro/row_evaluation.h"
 #include "reports/analysis_table.h"
 #include "reports/plausibility_report.h"
+#include "reports/prevalence_values.h"
+#include "reports/age_table_values.h"
 #include "stats/column_summary.h"
 #include "peak_memory.h"
 
@@ -103,5 +105,47 @@ void BM_TransferAndColumnSummary(benchmark::State& state) {
 BENCHMARK(BM_TransferAndColumnSummary)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+// The results report's counting on a full survey: 65,535 rows in 60 clusters, every prevalence
+// family three times (all, boys, girls) and every age table, as one report fills them.
+static void BM_ResultsReportValues(benchmark::State& state) {
+  using olvar::core::StdVar;
+  constexpr int kRows = 65535;
+  olvar::core::TextGrid t(olvar::core::kFirstUserColumn, kRows + 1);
+  std::mt19937 random(7);
+  std::normal_distribution<double> z(-0.5, 1.1);
+  std::uniform_int_distribution<int> muac(95, 170);
+  for (int row = 1; row <= kRows; ++row) {
+    t.set_cell(olvar::core::column(StdVar::cluster), row, std::to_string(row % 60 + 1));
+    t.set_cell(olvar::core::column(StdVar::sex), row, row % 2 ? "m" : "f");
+    t.set_cell(olvar::core::column(StdVar::months), row, std::to_string(6 + row % 54));
+    t.set_cell(olvar::core::column(StdVar::edema), row, row % 97 ? "n" : "y");
+    const std::string circumference = row % 13 ? std::to_string(muac(random)) : "0";
+    t.set_cell(olvar::core::column(StdVar::muac), row, circumference);
+    for (StdVar v : {StdVar::waz, StdVar::haz, StdVar::whz}) {
+      char text[16];
+      std::snprintf(text, sizeof text, "%.2f", z(random));
+      t.set_cell(olvar::core::column(v), row, text);
+    }
+  }
+  using olvar::reports::PrevalenceFamily;
+  using olvar::reports::AgeTableFamily;
+  using olvar::reports::SexSubset;
+  const std::vector<olvar::reports::AgeGroup> groups = {
+      {6, 17}, {18, 29}, {30, 41}, {42, 53}, {54, 59}};
+  for (auto _ : state) {
+    int total = 0;
+    for (PrevalenceFamily f :
+         {PrevalenceFamily::whz_wasting, PrevalenceFamily::waz, PrevalenceFamily::haz,
+          PrevalenceFamily::muac, PrevalenceFamily::whz_overweight, PrevalenceFamily::muac_or_whz})
+      for (SexSubset s : {SexSubset::all, SexSubset::boys, SexSubset::girls})
+        total += olvar::reports::prevalence_values(t, f, {{}, s, '.'}).n;
+    for (AgeTableFamily f : {AgeTableFamily::whz, AgeTableFamily::waz, AgeTableFamily::haz,
+                             AgeTableFamily::muac, AgeTableFamily::whz_overweight})
+      total += olvar::reports::age_table_values(t, f, groups, {}).back().n;
+    benchmark::DoNotOptimize(total);
+  }
+}
+BENCHMARK(BM_ResultsReportValues)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
