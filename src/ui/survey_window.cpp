@@ -30,7 +30,9 @@
 #include "core/variable_view_upkeep.h"
 #include "document/office_hand_off.h"
 #include "document/output_settings_record.h"
+#include "document/rtf.h"
 #include "entry/data_entry_controller.h"
+#include "mortality/mortality_check.h"
 #include "platform/file_association.h"
 #include "platform/process_launcher.h"
 #include "reports/plausibility_report.h"
@@ -586,6 +588,9 @@ void SurveyWindow::build_menus() {
   QAction* plausibility_check = extras_menu_->addAction(tr("Plausibility Check Anthropometry"),
                                                         this, [this] { run_plausibility_check(); });
   plausibility_check->setObjectName(QStringLiteral("PlausibilityCheck1"));
+  QAction* mortality_check = extras_menu_->addAction(tr("Plausibility Check Death Rates"), this,
+                                                     [this] { run_mortality_check(); });
+  mortality_check->setObjectName(QStringLiteral("PlausibilityCheckDeathRates"));
   QAction* calculator_action = extras_menu_->addAction(tr("Statistical Calculator"), this, [this] {
     auto* calculator = new CalculatorWindow(
         {workspace_.survey, options_, app_, *prompter_,
@@ -640,6 +645,14 @@ void SurveyWindow::run_plausibility_check() {
     refresh_caption();
     prompter_->inform(error.what());
   }
+}
+
+void SurveyWindow::run_mortality_check() {
+  const BusyCursor busy;
+  document::DocumentBuffer document(
+      mortality::mortality_plausibility_report(workspace_.mortality_individuals, *app_.text));
+  document << document::rtf::kDocumentEnd;
+  hand_off(document, false);
 }
 
 void SurveyWindow::hand_off(const document::DocumentBuffer& document, bool table) {

@@ -13,13 +13,13 @@
 #include <utility>
 
 #include "anthro/row_evaluation.h"
-#include "workspace/app_context.h"
 #include "core/options_page.h"
 #include "core/workspace.h"
-#include "platform/process_launcher.h"
 #include "document/document_buffer.h"
 #include "document/office_hand_off.h"
+#include "platform/process_launcher.h"
 #include "ui/qt_prompter.h"
+#include "workspace/app_context.h"
 
 class QAction;
 class QMenu;
@@ -133,6 +133,8 @@ class SurveyWindow : public QMainWindow {
   void mark_changed();
   // Writes a document (or, with `table`, a spreadsheet table) and opens it in the office program.
   void hand_off(const document::DocumentBuffer& document, bool table);
+  // The mortality plausibility report of the individual level, to the word processor.
+  void run_mortality_check();
   // The reference switch of both pages: every row evaluated again under the chosen reference.
   void choose_reference(char code);
   // Both pages' reference buttons and the WHO notice in step with the settings.

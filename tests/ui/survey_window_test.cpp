@@ -438,6 +438,24 @@ TEST_F(SurveyWindowTest, PlausibilityCheckFromTheMenuAndTheDataEntryButton) {
   EXPECT_FALSE(window->workspace().changed);
 }
 
+TEST_F(SurveyWindowTest, PlausibilityCheckDeathRatesHandsItsReportToTheWordProcessor) {
+  auto window = make_window();
+  ASSERT_TRUE(window->open_survey(survey_file_));
+  auto launcher = std::make_unique<test::RecordingLauncher>();
+  const std::vector<platform::ProcessCommand>& commands = launcher->commands;
+  window->set_launcher(std::move(launcher));
+  QAction* action = window->findChild<QAction*>(QStringLiteral("PlausibilityCheckDeathRates"));
+  ASSERT_NE(action, nullptr);
+  action->trigger();
+  ASSERT_TRUE(window->last_hand_off().has_value());
+  const std::string document = test::read_whole_file(window->last_hand_off()->file);
+  EXPECT_EQ(document.substr(0, 6), "{\\rtf1");
+  EXPECT_NE(document.find(text_.text(1182)), std::string::npos);
+  EXPECT_EQ(document[document.find_last_not_of("\r\n")], '}');
+  EXPECT_EQ(commands.size(), 1u);
+  EXPECT_TRUE(prompter_.messages.empty());
+}
+
 // Without an office program that starts, the report opens in the program's own editor.
 TEST_F(SurveyWindowTest, AReportOpensInTheReportEditorWhenNoOfficeProgramStarts) {
   auto window = make_window();
