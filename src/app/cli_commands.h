@@ -94,5 +94,7 @@ CommandAction add_mortality_command(CLI::App& app);
 CommandAction add_import_mortality_command(CLI::App& app);
 CommandAction add_pyramid_command(CLI::App& app);
 CommandAction add_hea_command(CLI::App& app);
+CommandAction add_analysis_command(CLI::App& app);
+CommandAction add_sort_command(CLI::App& app);
 
 }  // namespace olvar::cli

@@ -137,6 +137,8 @@ int main(int argc, char** argv) {
       {"import-mortality", add_import_mortality_command(app)},
       {"pyramid", add_pyramid_command(app)},
       {"hea", add_hea_command(app)},
+      {"analysis", add_analysis_command(app)},
+      {"sort", add_sort_command(app)},
   };
 
   try {
