@@ -96,5 +96,6 @@ CommandAction add_pyramid_command(CLI::App& app);
 CommandAction add_hea_command(CLI::App& app);
 CommandAction add_analysis_command(CLI::App& app);
 CommandAction add_sort_command(CLI::App& app);
+CommandAction add_merge_command(CLI::App& app);
 
 }  // namespace olvar::cli

@@ -139,6 +139,7 @@ int main(int argc, char** argv) {
       {"hea", add_hea_command(app)},
       {"analysis", add_analysis_command(app)},
       {"sort", add_sort_command(app)},
+      {"merge", add_merge_command(app)},
   };
 
   try {
