@@ -140,6 +140,7 @@ int main(int argc, char** argv) {
       {"analysis", add_analysis_command(app)},
       {"sort", add_sort_command(app)},
       {"merge", add_merge_command(app)},
+      {"double-entry", add_double_entry_command(app)},
   };
 
   try {

@@ -123,3 +123,67 @@ TEST_F(CliDataTools, AnalysisWithoutItsCompanionFileFailsAndWritesNothing) {
 
 }  // namespace
 }  // namespace olvar
+
+namespace olvar {
+namespace {
+
+// Two small surveys with known differences: the second has an extra variable, one weight typed
+// differently and one household mortality line more.
+const std::string kFirst =
+    "dmy\r\nCLUSTER\tID\tSEX\tMONTHS\tWEIGHT\tHEIGHT\r\n"
+    "1\t1\tm\t20\t10.5\t80.1\r\n"
+    "1\t2\tf\t30\t11\t85\r\n"
+    "\xA5Mortality_new:\r\n1\t1\t3\t2\t0\t0\t0\t0\t0\t0\t0\r\n";
+const std::string kSecond =
+    "dmy\r\nCLUSTER\tID\tSEX\tMONTHS\tWEIGHT\tHEIGHT\r\n"
+    "1\t1\tm\t20\t10.5\t80.1\r\n"
+    "1\t2\tf\t30\t11.9\t85\r\n"
+    "\xA5Mortality_new:\r\n1\t1\t3\t2\t0\t0\t0\t0\t0\t0\t0\r\n2\t1\t4\t1\t0\t0\t0\t0\t0\t0\t0\r\n";
+const std::string kExtra =
+    "dmy\r\nCLUSTER\tID\tSEX\tMONTHS\tWEIGHT\tHEIGHT\tEXTRA\r\n"
+    "2\t1\tm\t20\t10.5\t80.1\tx1\r\n";
+
+TEST_F(CliDataTools, DoubleEntryListsExactlyTheLinesThatDiffer) {
+  folder_.write("a.as", kFirst);
+  folder_.write("b.as", kSecond);
+  test::CommandResult r = run("double-entry " + at("a.as") + " " + at("b.as") + " --mortality -o " +
+                              at("r.rtf"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string rtf = test::read_whole_file(folder_ / "r.rtf");
+  EXPECT_THAT(rtf, ::testing::StartsWith("{\\rtf1"));
+  EXPECT_THAT(rtf, HasSubstr("Difference in line 2 \\par "));  // the second child
+  EXPECT_THAT(rtf, HasSubstr("\t1\t2\tf\t30\t11.9\t85"));
+  EXPECT_THAT(rtf, HasSubstr("Household level \\b0\\par\\par Difference in line 2 \\par "));
+  EXPECT_THAT(rtf, HasSubstr("on the Individual level seems to be identical"));
+  EXPECT_THAT(r.err, HasSubstr("2 lines differ"));
+
+  r = run("double-entry " + at("a.as") + " " + at("a.as") + " --mortality");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_THAT(r.out, HasSubstr("seem to be identical"));
+  EXPECT_THAT(r.out, ::testing::Not(HasSubstr("Difference")));
+}
+
+TEST_F(CliDataTools, MergeAppendsChildrenVariablesAndHouseholds) {
+  folder_.write("a.as", kFirst);
+  folder_.write("b.as", kSecond);
+  folder_.write("c.as", kExtra);
+  const test::CommandResult r =
+      run("merge " + at("a.as") + " " + at("c.as") + " " + at("b.as") + " -o " + at("m.as"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto table = split(run("table " + at("m.as")).out, '\t');
+  ASSERT_EQ(table.size(), 6u);  // the header and five children
+  EXPECT_EQ(table[0].back(), "EXTRA");
+  EXPECT_EQ(table[3][1], "2");  // the child of c.as after those of a.as
+  EXPECT_EQ(table[3].back(), "x1");
+  EXPECT_EQ(table[1].back(), "");
+  EXPECT_EQ(table[5][8], "11.9");
+  const std::string merged = test::read_whole_file(folder_ / "m.as");
+  const std::string households = merged.substr(merged.find("\xA5Mortality"));
+  EXPECT_THAT(households, HasSubstr("1\t1\t3\t2\t0\t0\t0\t0\t0\t0\t0\t\r\n1\t1\t3\t2"));
+  EXPECT_THAT(households, HasSubstr("2\t1\t4\t1"));
+
+  EXPECT_EQ(run("merge " + at("a.as") + " " + at("b.as") + " -o " + at("a.as")).status, 1);
+}
+
+}  // namespace
+}  // namespace olvar
