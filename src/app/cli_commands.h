@@ -95,5 +95,9 @@ CommandAction add_import_mortality_command(CLI::App& app);
 CommandAction add_pyramid_command(CLI::App& app);
 CommandAction add_mortality_check_command(CLI::App& app);
 CommandAction add_hea_command(CLI::App& app);
+CommandAction add_analysis_command(CLI::App& app);
+CommandAction add_sort_command(CLI::App& app);
+CommandAction add_merge_command(CLI::App& app);
+CommandAction add_double_entry_command(CLI::App& app);
 
 }  // namespace olvar::cli

@@ -138,6 +138,10 @@ int main(int argc, char** argv) {
       {"pyramid", add_pyramid_command(app)},
       {"mortality-check", add_mortality_check_command(app)},
       {"hea", add_hea_command(app)},
+      {"analysis", add_analysis_command(app)},
+      {"sort", add_sort_command(app)},
+      {"merge", add_merge_command(app)},
+      {"double-entry", add_double_entry_command(app)},
   };
 
   try {

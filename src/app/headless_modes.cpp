@@ -13,6 +13,8 @@
 #include "document/office_hand_off.h"
 #include "document/output_settings_record.h"
 #include "reports/plausibility_report.h"
+#include "formats/batch_analysis.h"
+#include "platform/safe_write.h"
 
 namespace olvar::app {
 
@@ -71,6 +73,37 @@ int run_plausibility(workspace::AppContext& app) {
   return 0;
 }
 
+// The batch analysis: "olvar.txt" of the working folder in, "olvar_zscores.txt" out, then the
+// program ends. A missing or unreadable companion file ends it with status 1 and a message.
+int run_batch_analysis_mode(workspace::AppContext& app) {
+  const workspace::ProcessTables tables = workspace::load_process_tables(app.folders);
+  workspace::attach_process_tables(app, tables);
+  StderrPrompter prompter;
+  for (const std::string& message : app.startup_messages) std::cerr << "olvar: " << message << "\n";
+  for (const std::string& message : tables.messages) std::cerr << "olvar: " << message << "\n";
+  if (!tables.who.found()) return 1;  // every WHO column would come out empty
+
+  core::Workspace workspace;
+  workspace.options = core::Options_New(app.settings, app.dates.decimal_separator);
+  workspace.extra_columns_shown = app.settings.show_extra_columns;
+  const std::filesystem::path file = *app.command_line.survey_file;
+  const workspace::OpenOutcome opened =
+      workspace::open_survey(workspace, file, workspace::survey_session(app, prompter));
+  if (!opened.opened) {
+    std::cerr << "olvar: "
+              << (opened.failure_message.empty() ? "cannot read " + file.string()
+                                                 : opened.failure_message)
+              << "\n";
+    return 1;
+  }
+  const std::filesystem::path input = "olvar.txt";
+  const std::filesystem::path output = "olvar_zscores.txt";
+  const std::string text = formats::run_batch_analysis_file(workspace, app, input, tables.who);
+  platform::write_file_safely(output, text);
+  std::cerr << "olvar: batch analysis written to " << output.string() << "\n";
+  return 0;
+}
+
 }  // namespace
 
 std::optional<int> run_headless_mode(int argc, char** argv) {
@@ -78,14 +111,15 @@ std::optional<int> run_headless_mode(int argc, char** argv) {
   const workspace::CommandLine command_line = workspace::parse_command_line(arguments);
   const workspace::WindowMode mode =
       workspace::window_mode_at_activation(command_line.mode_word, /*first_activation=*/true);
-  if (mode.action != workspace::ModeAction::plausibility_report_then_exit ||
-      !command_line.survey_file) {
+  if (mode.action == workspace::ModeAction::none || !command_line.survey_file) {
     return std::nullopt;
   }
   try {
     workspace::AppContext app =
         workspace::start_up(workspace::system_start_up_inputs(argc, argv, OLVAR_BUILD_DATA_DIR));
-    return run_plausibility(app);
+    return mode.action == workspace::ModeAction::batch_analysis_then_exit
+               ? run_batch_analysis_mode(app)
+               : run_plausibility(app);
   } catch (const std::exception& error) {
     std::cerr << "olvar: " << error.what() << "\n";
     return 1;

@@ -1,0 +1,63 @@
+#pragma once
+// The batch analysis: the caller's companion table ("olvar.txt") with the NCHS and WHO indices,
+// their classes and flags appended for the child in the same survey row, written as
+// "olvar_zscores.txt". Headless: the desktop program's ANALYSIS mode and `olvar-cli analysis`
+// make the same call.
+//
+//   const std::string out = run_batch_analysis(workspace.survey, read_batch_input(text, name),
+//                                              settings, who);
+
+#include <filesystem>
+#include <string>
+
+#include "anthro/row_evaluation.h"
+#include "anthro/who_reference.h"
+#include "core/options_page.h"
+#include "core/survey_table.h"
+#include "core/workspace.h"
+#include "workspace/app_context.h"
+#include "formats/batch_analysis_input.h"
+#include "reports/analysis_table.h"
+
+namespace olvar::formats {
+
+struct BatchAnalysisSettings {
+  anthro::RowEvaluationSettings evaluation;  // its reference is replaced by each pass
+  reports::AnalysisOptions analysis;         // exclusion mode, flag bounds, row selection
+};
+
+// The 33 appended column headings, in order.
+inline constexpr const char* kBatchHeadings[33] = {
+    "WAZ_NCHS",      "HAZ_NCHS",      "WHZ_NCHS",      "WAZ_WHO",       "HAZ_WHO",
+    "WHZ_WHO",       "WAM_NCHS",      "HAM_NCHS",      "WHM_NCHS",      "WAZ_NCHS_c",
+    "HAZ_NCHS_c",    "WHZ_NCHS_c",    "WHM_NCHS_c",    "WAZ_WHO_c",     "HAZ_WHO_c",
+    "WHZ_WHO_c",     "Flag_WAZ_NCHS", "Flag_HAZ_NCHS", "Flag_WHZ_NCHS", "Flag_WAZ_WHO",
+    "Flag_HAZ_WHO",  "Flag_WHZ_WHO",  "AGE_MONTHS",    "MUAC_110",      "MUAC_115",
+    "MUAC_125",      "MUACZ",         "MUACZ_c",       "MUACZ_calc",    "MUACZ_calc_c",
+    "BMIZ_WHO",      "GAM_WHO__c",    "SAM_WHO_c"};
+
+// The text of "olvar_zscores.txt". `survey` is the Survey table as read, every row evaluated
+// with the reference of the settings (its z-scores give the Kandu means); it is not changed.
+// Every line holds the caller's N columns, the 33 appended ones and two empty ones, each field
+// followed by ","; a line of commas only is left out.
+std::string run_batch_analysis(const core::SurveyTable& survey, const BatchInputLines& input,
+                               const BatchAnalysisSettings& settings,
+                               const anthro::WhoReference& who);
+
+// The settings as the survey's Options page and the process give them.
+BatchAnalysisSettings batch_analysis_settings(const core::Workspace& workspace,
+                                              const workspace::AppContext& app);
+
+// Reads the companion file at `input_path` and returns the output text for the survey read into
+// `workspace`. Throws std::runtime_error naming the file when it cannot be opened or read, and
+// BatchInputError when its header names no column.
+std::string run_batch_analysis_file(const core::Workspace& workspace,
+                                    const workspace::AppContext& app,
+                                    const std::filesystem::path& input_path,
+                                    const anthro::WhoReference& who);
+
+// Day of the height-age search: the first day d from 1 on at which the WHO length/height-for-age
+// median of the sex exceeds `height_cm`, or 6571 when none up to 6570 does.
+int height_age_day(const anthro::WhoReference& who, bool girls, double height_cm);
+
+}  // namespace olvar::formats

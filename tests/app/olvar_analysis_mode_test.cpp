@@ -1,0 +1,59 @@
+// `olvar FILE.as ANALYSIS` end to end: no display; the program does its work and ends.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "support/run_command.h"
+#include "support/test_paths.h"
+
+namespace olvar {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+namespace fs = std::filesystem;
+
+class OlvarAnalysisMode : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::remove_all(root_);
+    fs::create_directories(root_ / "home");
+    fs::copy(test::build_data_path(""), root_ / "data", fs::copy_options::recursive);
+    fs::copy_file(test::build_data_path("examples/demo.as"), root_ / "survey.as");
+  }
+  void TearDown() override { fs::remove_all(root_); }
+  test::CommandResult run() {
+    const std::string env = "env -i PATH=/usr/bin:/bin HOME='" + (root_ / "home").string() +
+                            "' OLVAR_HOME='" + (root_ / "data").string() + "' XDG_DATA_HOME='" +
+                            (root_ / "home" / "share").string() + "' ";
+    // Both files of the batch analysis are in the working folder.
+    return test::run_command(
+        "cd '" + root_.string() + "' && " + env + "'" + std::string(OLVAR_GUI_PATH) + "' '" + (root_ / "survey.as").string() +
+            "' ANALYSIS",
+        root_);
+  }
+  const fs::path root_ = fs::temp_directory_path() / "olvar_analysis_mode_test";
+};
+
+TEST_F(OlvarAnalysisMode, WritesOlvarZscoresInTheWorkingFolderAndEnds) {
+  std::ofstream(root_ / "olvar.txt") << "ID,NAME\n1,x\n2,y\n";
+  const test::CommandResult r = run();
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string out = test::read_whole_file(root_ / "olvar_zscores.txt");
+  EXPECT_THAT(out, StartsWith("ID,NAME,WAZ_NCHS,HAZ_NCHS,"));
+  EXPECT_THAT(out, HasSubstr("\n1,x,"));
+}
+
+TEST_F(OlvarAnalysisMode, EndsWithAMessageAndStatusOneWithoutOlvarTxt) {
+  const test::CommandResult r = run();
+  EXPECT_NE(r.status, 0);
+  EXPECT_THAT(r.err, HasSubstr("olvar.txt"));
+  EXPECT_FALSE(fs::exists(root_ / "olvar_zscores.txt"));
+}
+
+}  // namespace
+}  // namespace olvar
