@@ -8,6 +8,7 @@
 #include <string>
 
 #include "support/run_command.h"
+#include "support/temp_folder.h"
 #include "support/test_paths.h"
 
 namespace olvar {
@@ -20,23 +21,23 @@ namespace fs = std::filesystem;
 class OlvarAnalysisMode : public ::testing::Test {
  protected:
   void SetUp() override {
-    fs::remove_all(root_);
     fs::create_directories(root_ / "home");
     fs::copy(test::build_data_path(""), root_ / "data", fs::copy_options::recursive);
     fs::copy_file(test::build_data_path("examples/demo.as"), root_ / "survey.as");
   }
-  void TearDown() override { fs::remove_all(root_); }
   test::CommandResult run() {
     const std::string env = "env -i PATH=/usr/bin:/bin HOME='" + (root_ / "home").string() +
                             "' OLVAR_HOME='" + (root_ / "data").string() + "' XDG_DATA_HOME='" +
                             (root_ / "home" / "share").string() + "' ";
     // Both files of the batch analysis are in the working folder.
-    return test::run_command(
-        "cd '" + root_.string() + "' && " + env + "'" + std::string(OLVAR_GUI_PATH) + "' '" + (root_ / "survey.as").string() +
-            "' ANALYSIS",
-        root_);
+    return test::run_command("cd '" + root_.string() + "' && " + env + "'" +
+                                 std::string(OLVAR_GUI_PATH) + "' '" +
+                                 (root_ / "survey.as").string() + "' ANALYSIS",
+                             root_);
   }
-  const fs::path root_ = fs::temp_directory_path() / "olvar_analysis_mode_test";
+  // A folder of each test's own: the tests run side by side.
+  test::TempFolder temp_;
+  const fs::path root_ = temp_.path();
 };
 
 TEST_F(OlvarAnalysisMode, WritesOlvarZscoresInTheWorkingFolderAndEnds) {
