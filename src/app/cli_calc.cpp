@@ -142,8 +142,7 @@ CommandAction add_calc_command(CLI::App& app) {
       "  olvar-cli calc survey.as --var WHZ --prevalence WHZ --operator \"<\" --cut-off -2\n"
       "  olvar-cli calc survey.as --var MUAC --prevalence MUAC --prevalence-range 115:124.9");
   command->add_option("FILE", args->input_path, "Survey file (.as)")
-      ->required()
-      ->check(CLI::ExistingFile);
+      ->required();
   command->add_option("--var", args->variable, "The main variable (box \"Variable\"), by name")
       ->required();
   command

@@ -66,8 +66,7 @@ CommandAction add_mortality_command(CLI::App& app) {
       "is the Planning page's, else the one stored with the mortality data. The survey file is "
       "not changed");
   command->add_option("SURVEY", args->input_path, "Survey file (.as)")
-      ->required()
-      ->check(CLI::ExistingFile);
+      ->required();
   command->add_option("--level", args->level, "household or individual (default individual)")
       ->check(CLI::IsMember({"household", "individual"}));
   command->add_option("--groups", args->groups,

@@ -45,8 +45,7 @@ CommandAction add_mortality_check_command(CLI::App& app) {
       "household, households by cluster, age histogram, sex and age ratios, dispersion tests) "
       "as RTF to a file or standard output");
   command->add_option("SURVEY", args->input_path, "Survey file (.as)")
-      ->required()
-      ->check(CLI::ExistingFile);
+      ->required();
   command->add_option("-o,--output", args->output_path, "RTF file to write (default: standard output)");
   return [args] { return run_mortality_check(*args); };
 }

@@ -89,8 +89,7 @@ CommandAction add_plausibility_command(CLI::App& app) {
                          "Write the plausibility check report (RTF) of a survey file (.as); the "
                          "survey file is not changed");
   command->add_option("SURVEY", args->input_path, "Survey file (.as)")
-      ->required()
-      ->check(CLI::ExistingFile);
+      ->required();
   command->add_option("-o,--output", args->output_path, "Report file (standard output without it)");
   return [args] { return run_plausibility(*args); };
 }

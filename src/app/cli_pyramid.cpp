@@ -48,8 +48,7 @@ CommandAction add_pyramid_command(CLI::App& app) {
       "Draw the population pyramid of a survey file's individual mortality data (18 five-year "
       "age groups of person-equivalents, males left, females right) as an SVG picture");
   command->add_option("SURVEY", args->input_path, "Survey file (.as)")
-      ->required()
-      ->check(CLI::ExistingFile);
+      ->required();
   command->add_option("-o,--output", args->output_path, "SVG file to write")->required();
   return [args] { return run_pyramid(*args); };
 }

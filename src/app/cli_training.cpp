@@ -76,8 +76,7 @@ CommandAction add_training_command(CLI::App& app) {
       "of previous versions (RTF); --categorical the agreement report on categories (RTF, kappa "
       "per enumerator). The survey file is not changed");
   command->add_option("SURVEY", args->input_path, "Survey file (.as)")
-      ->required()
-      ->check(CLI::ExistingFile);
+      ->required();
   command->add_option("-o,--output", args->output_path,
                       "Output file (standard output without it); never the survey file");
   auto* previous = command->add_flag("--previous", args->previous,
