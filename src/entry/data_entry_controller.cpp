@@ -104,6 +104,7 @@ DataEntryController::DataEntryController(core::Workspace& workspace,
       prompter_(prompter),
       settings_(std::move(settings)) {
   Plausibility_TableClick(workspace_, plausibility_rules(), marks_);
+  history_.reset(workspace_);
 }
 
 anthro::RowEvaluationSettings DataEntryController::evaluation_settings() const {
@@ -143,7 +144,8 @@ void DataEntryController::tell(LanguageEntry entry, EntryUpdate& update) {
   RecordingPrompter(prompter_, update.messages).inform(environment_.text.text(entry));
 }
 
-EntryUpdate DataEntryController::finish(EntryUpdate update) const {
+EntryUpdate DataEntryController::finish(EntryUpdate update) {
+  history_.note(workspace_);
   update.current = current_;
   return update;
 }
@@ -507,7 +509,8 @@ struct Block {
 Block block_of(const core::SurveyTable& table, CellPosition a, CellPosition b) {
   return {std::max(std::min(a.column, b.column), 1),
           std::min(std::max(a.column, b.column), table.column_count() - 1),
-          std::max(std::min(a.row, b.row), 1), std::min(std::max(a.row, b.row), table.row_count() - 1)};
+          std::max(std::min(a.row, b.row), 1),
+          std::min(std::max(a.row, b.row), table.row_count() - 1)};
 }
 
 }  // namespace
@@ -555,11 +558,31 @@ EntryUpdate DataEntryController::evaluate_all() {
   EntryUpdate update;
   anthro::evaluate_all_rows(workspace_.survey, evaluation_settings(), environment_.who);
   recheck_all(update);
+  // The z-scores now follow other settings (a reference switch, saved options): undoing an
+  // earlier edit would bring back those of the old ones, so the history starts again here.
+  history_.reset(workspace_);
   return finish(std::move(update));
 }
 
 EntryUpdate DataEntryController::check_all() {
   EntryUpdate update;
+  recheck_all(update);
+  return finish(std::move(update));
+}
+
+EntryUpdate DataEntryController::undo() { return after_history_step(history_.undo(workspace_)); }
+
+EntryUpdate DataEntryController::redo() { return after_history_step(history_.redo(workspace_)); }
+
+EntryUpdate DataEntryController::after_history_step(bool moved) {
+  EntryUpdate update;
+  if (!moved) return finish(std::move(update));
+  workspace_.changed = true;
+  update.columns_changed = true;  // a variable may have come back or gone
+  // The cursor stays where it was when that cell is still in the table.
+  current_.row = std::clamp(current_.row, 1, std::max(1, workspace_.survey.row_count() - 1));
+  current_.column =
+      std::clamp(current_.column, 1, std::max(1, workspace_.survey.column_count() - 1));
   recheck_all(update);
   return finish(std::move(update));
 }

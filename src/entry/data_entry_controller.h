@@ -20,6 +20,7 @@
 #include "core/language_table.h"
 #include "core/prompter.h"
 #include "core/workspace.h"
+#include "entry/edit_history.h"
 #include "entry/line_plausibility.h"
 #include "entry/result_panel.h"
 #include "entry/typed_character.h"
@@ -121,6 +122,13 @@ class DataEntryController {
   // View).
   EntryUpdate check_all();
 
+  // Ctrl+Z and Ctrl+Y: the Survey table and the Variable View as they were before the last
+  // change of cells, rows or variables (at least 100 steps), and that change again.
+  EntryUpdate undo();
+  EntryUpdate redo();
+  bool can_undo() const { return history_.can_undo(); }
+  bool can_redo() const { return history_.can_redo(); }
+
  private:
   anthro::RowEvaluationSettings evaluation_settings() const;
   PlausibilityRules plausibility_rules() const;
@@ -132,7 +140,10 @@ class DataEntryController {
   int first_empty_column(int row) const;
   void trim_codes(int row);
   void start_new_row(EntryUpdate& update);
-  EntryUpdate finish(EntryUpdate update) const;
+  // Every command ends here: the cursor goes into the update and a change becomes a step of the
+  // edit history.
+  EntryUpdate finish(EntryUpdate update);
+  EntryUpdate after_history_step(bool moved);
 
   core::Workspace& workspace_;
   EntryEnvironment environment_;  // a copy: its tables are references that outlive the page
@@ -140,6 +151,7 @@ class DataEntryController {
   EntrySettings settings_;
   CellPosition current_;
   CellMarks marks_;
+  EditHistory history_;
 };
 
 // The SEX and EDEMA codes a pasted block may carry, as the program writes them: SEX "1", "M" or

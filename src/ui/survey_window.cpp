@@ -541,6 +541,20 @@ void SurveyWindow::build_menus() {
   open_action->setShortcut(QKeySequence::Open);
   save_action_->setShortcut(QKeySequence::Save);
 
+  // Undo and redo of data entry: cell edits, pastes, cleared blocks, rows and variables. In a
+  // cell's editor the keys undo the typing in that cell instead.
+  QMenu* edit_menu = menuBar()->addMenu(tr("&Edit"));
+  QAction* undo_action = edit_menu->addAction(tr("&Undo"), this, [this] {
+    run_entry([](entry::DataEntryController& entry) { return entry.undo(); });
+  });
+  undo_action->setObjectName(QStringLiteral("Undo"));
+  undo_action->setShortcut(QKeySequence::Undo);
+  QAction* redo_action = edit_menu->addAction(tr("&Redo"), this, [this] {
+    run_entry([](entry::DataEntryController& entry) { return entry.redo(); });
+  });
+  redo_action->setObjectName(QStringLiteral("Redo"));
+  redo_action->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence::Redo});
+
   extras_menu_ = menuBar()->addMenu(tr("E&xtras"));
   extras_menu_->addAction(to_qstring(workspace::kLanguageSelectionCaption), this, [this] {
     QStringList files;
@@ -940,6 +954,16 @@ bool SurveyWindow::eventFilter(QObject* watched, QEvent* event) {
     }
     if (key_event->matches(QKeySequence::Paste)) {
       paste_clipboard();
+      return true;
+    }
+    // Undo and redo as the Edit menu's keys do, also where the menu's shortcuts do not reach.
+    if (key_event->matches(QKeySequence::Undo)) {
+      run_entry([](entry::DataEntryController& entry) { return entry.undo(); });
+      return true;
+    }
+    if (key_event->matches(QKeySequence::Redo) ||
+        (key == Qt::Key_Y && key_event->modifiers() == Qt::ControlModifier)) {
+      run_entry([](entry::DataEntryController& entry) { return entry.redo(); });
       return true;
     }
     if (plain && (key == Qt::Key_Delete || key == Qt::Key_Backspace)) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 
@@ -409,6 +410,68 @@ TEST_F(DataEntry, ResultPanelFillsMonthsFromTheDates) {
   page().select_cell({column(StdVar::birthdat), 1});
   // 730 days / 30.4375 = 23.98 months.
   EXPECT_EQ(core::trim_spaces(table().cell(StdVar::months, 1)), "23.98");
+}
+
+// Every kind of change is undone back to the table before it and redone forward to the table
+// after it; a new change drops what could be redone; at least 100 steps are kept.
+TEST_F(DataEntry, UndoAndRedoWalkBackAndForthThroughEveryKindOfChange) {
+  type_row(1, {{StdVar::sex, "m"}, {StdVar::months, "20"}, {StdVar::weight, "9.8"}});
+  type_row(2, {{StdVar::sex, "f"}, {StdVar::months, "30"}, {StdVar::weight, "11.2"}});
+  page();
+  std::vector<core::SurveyTable> states = {table()};
+  const std::vector<std::function<void()>> changes = {
+      [&] {
+        page().edit_cell({column(StdVar::weight), 1}, "10.1");
+      },
+      [&] {
+        page().select_cell({column(StdVar::height), 1});
+        prompter.yes_no_answers = {true};
+        page().paste("80.2\n88.5\n");
+      },
+      [&] {
+        page().clear_cells({column(StdVar::weight), 1}, {column(StdVar::height), 2});
+      },
+      [&] {
+        page().select_cell({column(StdVar::sex), 2});
+        page().insert_row();
+      },
+      [&] {
+        page().select_cell({column(StdVar::sex), 1});
+        prompter.yes_no_answers = {true};
+        page().delete_rows();
+      },
+  };
+  for (const auto& change : changes) {
+    change();
+    ASSERT_NE(table(), states.back());
+    states.push_back(table());
+  }
+  for (std::size_t k = states.size() - 1; k > 0; --k) {
+    SCOPED_TRACE(k);
+    EXPECT_TRUE(page().can_undo());
+    page().undo();
+    EXPECT_EQ(table(), states[k - 1]);
+  }
+  EXPECT_FALSE(page().can_undo());
+  for (std::size_t k = 1; k < states.size(); ++k) {
+    page().redo();
+    EXPECT_EQ(table(), states[k]);
+  }
+  EXPECT_FALSE(page().can_redo());
+  page().undo();
+  page().edit_cell({column(StdVar::weight), 2}, "12.0");  // a new change: no redo any more
+  EXPECT_FALSE(page().can_redo());
+
+  for (int step = 0; step < 120; ++step) {
+    page().edit_cell({column(StdVar::muac), 1}, std::to_string(100 + step));
+  }
+  int undone = 0;
+  while (page().can_undo()) {
+    page().undo();
+    ++undone;
+  }
+  EXPECT_GE(undone, 100);
+  EXPECT_TRUE(workspace.changed);
 }
 
 }  // namespace

@@ -24,8 +24,8 @@
 #include "support/temp_folder.h"
 #include "support/test_paths.h"
 #include "ui/grid_models.h"
-#include "ui/qt_convert.h"
 #include "ui/palette.h"
+#include "ui/qt_convert.h"
 #include "ui/result_panel_widget.h"
 #include "ui/survey_window.h"
 #include "window_environment.h"
@@ -216,6 +216,28 @@ TEST_F(DataEntryViewTest, PasteNormalisesTheCodesOfTheBlock) {
   EXPECT_GE(model_->rowCount(), 3 + 100);  // spare rows after the block
 }
 
+TEST_F(DataEntryViewTest, CtrlZUndoesAPasteAndCtrlYRedoesIt) {
+  ASSERT_TRUE(window_->open_survey(rich_survey()));
+  const std::string before(cell(StdVar::weight, 1));
+  go_to(StdVar::weight, 1);
+  QGuiApplication::clipboard()->setText(QStringLiteral("12.3\r\n"));
+  prompter_.yes_no_answers = {true};
+  action("Apaste")->trigger();
+  ASSERT_EQ(cell(StdVar::weight, 1), "12.3");
+  view_->setFocus();
+  QTest::keyClick(view_, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(cell(StdVar::weight, 1), before);
+  EXPECT_EQ(model_->data(model_->index(0, core::column(StdVar::weight) - 1), Qt::DisplayRole),
+            QVariant(QString::fromStdString(before)));
+  QTest::keyClick(view_, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(cell(StdVar::weight, 1), "12.3");
+  // The same through the Edit menu.
+  action("Undo")->trigger();
+  EXPECT_EQ(cell(StdVar::weight, 1), before);
+  action("Redo")->trigger();
+  EXPECT_EQ(cell(StdVar::weight, 1), "12.3");
+}
+
 TEST_F(DataEntryViewTest, RowCommandsMoveTheChildren) {
   ASSERT_TRUE(window_->open_survey(rich_survey()));
   go_to(StdVar::id, 2);
@@ -232,8 +254,8 @@ TEST_F(DataEntryViewTest, RowCommandsMoveTheChildren) {
 
   // A selection of two rows removes both.
   go_to(StdVar::id, 1);
-  view_->selectionModel()->select(
-      QItemSelection(model_->index(0, 0), model_->index(1, 3)), QItemSelectionModel::Select);
+  view_->selectionModel()->select(QItemSelection(model_->index(0, 0), model_->index(1, 3)),
+                                  QItemSelectionModel::Select);
   prompter_.yes_no_answers = {false};  // asked first: No keeps both children
   action("deleteb")->trigger();
   EXPECT_EQ(cell(StdVar::id, 1), "1");
@@ -418,12 +440,14 @@ TEST_F(DataEntryViewTest, CopyPasteAndDeleteKeysWorkOnTheSelectedBlock) {
   const int weight = core::column(StdVar::weight) - 1;  // model columns start at table column 1
   const int height = core::column(StdVar::height) - 1;
   view_->setCurrentIndex(model_->index(0, weight));
-  view_->selectionModel()->select(QItemSelection(model_->index(0, weight), model_->index(1, height)),
-                                  QItemSelectionModel::ClearAndSelect);
+  view_->selectionModel()->select(
+      QItemSelection(model_->index(0, weight), model_->index(1, height)),
+      QItemSelectionModel::ClearAndSelect);
   QTest::keySequence(view_, QKeySequence::Copy);
   const std::string copied = from_qstring(QGuiApplication::clipboard()->text());
-  EXPECT_EQ(copied, std::string(cell(StdVar::weight, 1)) + "\t" + std::string(cell(StdVar::height, 1)) +
-                        "\r\n" + std::string(cell(StdVar::weight, 2)) + "\t" +
+  EXPECT_EQ(copied, std::string(cell(StdVar::weight, 1)) + "\t" +
+                        std::string(cell(StdVar::height, 1)) + "\r\n" +
+                        std::string(cell(StdVar::weight, 2)) + "\t" +
                         std::string(cell(StdVar::height, 2)) + "\r\n");
 
   window_->workspace().changed = false;
