@@ -707,10 +707,17 @@ void SurveyWindow::refresh_recent_files() {
 }
 
 void SurveyWindow::apply_hidden_columns() {
-  // A model reset gives every column the default width again.
-  // Dates are the longest texts of the standard columns: "11.03.2006" whole, not cut.
-  for (const core::StdVar date : {core::StdVar::survdate, core::StdVar::birthdat}) {
-    data_view_->setColumnWidth(core::column(date) - 1, 92);
+  // A model reset gives every column the default width again. Each standard column is as wide
+  // as its longest usual text and its heading ("11.03.2006" whole, codes of a few characters),
+  // so that at 1366 x 768 the WAZ, HAZ and WHZ columns stand beside the result panel.
+  using core::StdVar;
+  const std::pair<StdVar, int> widths[] = {
+      {StdVar::survdate, 84}, {StdVar::cluster, 60}, {StdVar::team, 46},     {StdVar::id, 46},
+      {StdVar::hh, 40},       {StdVar::sex, 36},     {StdVar::birthdat, 84}, {StdVar::months, 56},
+      {StdVar::weight, 60},   {StdVar::height, 56},  {StdVar::edema, 52},    {StdVar::muac, 46},
+      {StdVar::waz, 52},      {StdVar::haz, 52},     {StdVar::whz, 52}};
+  for (const auto& [variable, width] : widths) {
+    data_view_->setColumnWidth(core::column(variable) - 1, width);
   }
   for (int column = 1; column < workspace_.survey.column_count(); ++column) {
     data_view_->setColumnHidden(column - 1, core::is_column_hidden(workspace_, column));

@@ -2,6 +2,8 @@
 // at (ui_screenshots/). The test checks only that each picture was written.
 #include <gtest/gtest.h>
 
+#include <QTableView>
+
 #include <QTabWidget>
 #include <QTextEdit>
 #include <filesystem>
@@ -39,7 +41,7 @@ TEST(Screenshots, EveryPageWithASurveyLoaded) {
   std::filesystem::create_directories(folder);
   SurveyWindow window(app, inputs);
   ASSERT_TRUE(window.open_survey(survey));
-  window.resize(1280, 800);
+  window.resize(1366, 768);  // the smallest laptop screen in common use
   window.show();
   const auto shoot = [&](const std::string& name) {
     const std::filesystem::path file = folder / (name + ".png");
@@ -52,6 +54,14 @@ TEST(Screenshots, EveryPageWithASurveyLoaded) {
     shoot(names[page]);
   }
   window.pages()->setCurrentIndex(static_cast<int>(workspace::SurveyPage::data_entry));
+  // The z-score columns stand beside the result panel without scrolling.
+  const QTableView* grid = window.data_view();
+  for (const core::StdVar index : {core::StdVar::waz, core::StdVar::haz, core::StdVar::whz}) {
+    const int column = core::column(index) - 1;
+    EXPECT_LE(grid->columnViewportPosition(column) + grid->columnWidth(column),
+              grid->viewport()->width())
+        << core::column(index);
+  }
   window.data_entry_tabs()->setCurrentIndex(1);
   shoot("3b_variable_view");
   window.data_entry_tabs()->setCurrentIndex(0);
