@@ -1,20 +1,21 @@
 #include "app/headless_modes.h"
 
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "workspace/survey_session.h"
 #include "app/stderr_prompter.h"
-#include "workspace/app_context.h"
-#include "workspace/command_line_mode.h"
-#include "platform/environment.h"
-#include "platform/process_launcher.h"
 #include "document/office_hand_off.h"
 #include "document/output_settings_record.h"
-#include "reports/plausibility_report.h"
 #include "formats/batch_analysis.h"
+#include "platform/environment.h"
+#include "platform/process_launcher.h"
 #include "platform/safe_write.h"
+#include "reports/plausibility_report.h"
+#include "workspace/app_context.h"
+#include "workspace/command_line_mode.h"
+#include "workspace/survey_session.h"
 
 namespace olvar::app {
 
@@ -28,13 +29,15 @@ class EditorNotice : public document::ReportEditorOpener {
   }
 };
 
-int run_plausibility(workspace::AppContext& app) {
-  const workspace::ProcessTables tables = workspace::load_process_tables(app.folders);
-  workspace::attach_process_tables(app, tables);
-  StderrPrompter prompter;
+// The survey named on the command line, opened as the desktop opens it, after the start-up
+// messages; nothing, once standard error says why, when the WHO table is missing (both modes
+// are about WHO z-scores) or the file cannot be opened.
+std::optional<core::Workspace> open_named_survey(const workspace::AppContext& app,
+                                                 const workspace::ProcessTables& tables,
+                                                 core::Prompter& prompter) {
   for (const std::string& message : app.startup_messages) std::cerr << "olvar: " << message << "\n";
   for (const std::string& message : tables.messages) std::cerr << "olvar: " << message << "\n";
-  if (!tables.who.found()) return 1;  // the report is about WHO z-scores
+  if (!tables.who.found()) return std::nullopt;
 
   core::Workspace workspace;
   workspace.options = core::Options_New(app.settings, app.dates.decimal_separator);
@@ -47,8 +50,18 @@ int run_plausibility(workspace::AppContext& app) {
               << (opened.failure_message.empty() ? "cannot read " + file.string()
                                                  : opened.failure_message)
               << "\n";
-    return 1;
+    return std::nullopt;
   }
+  return workspace;
+}
+
+int run_plausibility(workspace::AppContext& app) {
+  const workspace::ProcessTables tables = workspace::load_process_tables(app.folders);
+  workspace::attach_process_tables(app, tables);
+  StderrPrompter prompter;
+  std::optional<core::Workspace> opened = open_named_survey(app, tables, prompter);
+  if (!opened) return 1;
+  core::Workspace& workspace = *opened;
 
   const core::OptionsPage options =
       reports::report_options(app.settings, workspace, app.dates.decimal_separator);
@@ -66,7 +79,7 @@ int run_plausibility(workspace::AppContext& app) {
   platform::SpawnProcessLauncher launcher;
   EditorNotice editor;
   document::HandOffServices services{launcher, prompter, editor,
-                                    [&](int entry) { return tables.text.text(entry); }};
+                                     [&](int entry) { return tables.text.text(entry); }};
   const document::HandOffResult result = reports::run_plausibility_mode(
       workspace, context, document::output_settings_of(app.settings), folders, services);
   std::cerr << "olvar: plausibility check report written to " << result.file.string() << "\n";
@@ -79,23 +92,9 @@ int run_batch_analysis_mode(workspace::AppContext& app) {
   const workspace::ProcessTables tables = workspace::load_process_tables(app.folders);
   workspace::attach_process_tables(app, tables);
   StderrPrompter prompter;
-  for (const std::string& message : app.startup_messages) std::cerr << "olvar: " << message << "\n";
-  for (const std::string& message : tables.messages) std::cerr << "olvar: " << message << "\n";
-  if (!tables.who.found()) return 1;  // every WHO column would come out empty
-
-  core::Workspace workspace;
-  workspace.options = core::Options_New(app.settings, app.dates.decimal_separator);
-  workspace.extra_columns_shown = app.settings.show_extra_columns;
-  const std::filesystem::path file = *app.command_line.survey_file;
-  const workspace::OpenOutcome opened =
-      workspace::open_survey(workspace, file, workspace::survey_session(app, prompter));
-  if (!opened.opened) {
-    std::cerr << "olvar: "
-              << (opened.failure_message.empty() ? "cannot read " + file.string()
-                                                 : opened.failure_message)
-              << "\n";
-    return 1;
-  }
+  std::optional<core::Workspace> opened = open_named_survey(app, tables, prompter);
+  if (!opened) return 1;
+  core::Workspace& workspace = *opened;
   const std::filesystem::path input = "olvar.txt";
   const std::filesystem::path output = "olvar_zscores.txt";
   const std::string text = formats::run_batch_analysis_file(workspace, app, input, tables.who);
