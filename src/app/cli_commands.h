@@ -6,7 +6,6 @@
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <functional>
-
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -14,13 +13,13 @@
 #include <string_view>
 #include <vector>
 
-#include "workspace/survey_session.h"
 #include "anthro/who_reference.h"
 #include "app/stderr_prompter.h"
-#include "workspace/app_context.h"
 #include "core/prompter.h"
 #include "core/survey_file.h"
 #include "core/workspace.h"
+#include "workspace/app_context.h"
+#include "workspace/survey_session.h"
 
 namespace olvar::cli {
 
@@ -28,8 +27,8 @@ using CommandAction = std::function<int()>;
 
 // The exit status of every subcommand, as --help and the README list them.
 inline constexpr int kExitDone = 0;
-inline constexpr int kExitFailed = 1;        // bad usage or unreadable input: nothing written
-inline constexpr int kExitDataNotKept = 2;   // written, but some data could not be kept
+inline constexpr int kExitFailed = 1;       // bad usage or unreadable input: nothing written
+inline constexpr int kExitDataNotKept = 2;  // written, but some data could not be kept
 inline constexpr const char* kExitStatusHelp =
     "Exit status (every subcommand):\n"
     "  0  done\n"
@@ -74,6 +73,12 @@ std::unique_ptr<SurveyTools> start_survey_tools();
 // What the reader could not keep is told on standard error and, with `warnings`, returned.
 core::Workspace read_survey(SurveyTools& tools, const std::string& path,
                             std::vector<core::SurveyReadWarning>* warnings = nullptr);
+
+// Saves `workspace` as the survey file `output` through the Save command's path. The inputs
+// are never replaced by the output's backup (an input "X.bak" for an output "X.as"); when that
+// leaves the output without a backup, standard error says so. Throws when nothing was saved.
+void save_survey_to(SurveyTools& tools, core::Workspace& workspace, const std::string& output,
+                    const std::vector<std::string>& inputs, const std::string& command);
 
 // kExitDataNotKept, with a line on standard error, when a read warning means that data of the
 // input is missing from `output` (rows or variables beyond the table, unnamed columns, mortality

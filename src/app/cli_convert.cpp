@@ -23,20 +23,7 @@ int run_convert(const ConvertArguments& args) {
   const auto tools = start_survey_tools();
   std::vector<core::SurveyReadWarning> warnings;
   core::Workspace workspace = read_survey(*tools, args.input_path, &warnings);
-  workspace.file_name = args.output_path;
-  bool filter_active = false;
-  // The input may be the output's backup ("X.bak" to "X.as"): the backup must not replace it.
-  const workspace::SaveResult saved = workspace::save_survey(workspace, tools->session(), filter_active,
-                                                       {std::filesystem::path(args.input_path)});
-  if (!saved.failure_message.empty()) throw std::runtime_error(saved.failure_message);
-  // A name holding ".txt" goes through Save as, which asks for a name nobody can give here.
-  if (!saved.outcome.saved) {
-    throw std::runtime_error("not saved: give the output a name ending in \".as\"");
-  }
-  if (saved.outcome.backup_is_input) {
-    std::cerr << "olvar-cli convert: the backup of " << args.output_path << " is the input "
-              << args.input_path << "; it was left as it is, so no backup was made\n";
-  }
+  save_survey_to(*tools, workspace, args.output_path, {args.input_path}, "convert");
   return status_after_reading(warnings, "convert", args.output_path);
 }
 
@@ -45,9 +32,10 @@ int run_convert(const ConvertArguments& args) {
 CommandAction add_convert_command(CLI::App& app) {
   auto args = std::make_shared<ConvertArguments>();
   CLI::App* command = app.add_subcommand(
-      "convert", "Read a survey file and save it as a survey file (.as); an existing output "
-                 "file is kept as .bak. Exit status 2 when data of the input could not be kept "
-                 "(rows beyond 65,534, variables beyond 255, mortality lines)");
+      "convert",
+      "Read a survey file and save it as a survey file (.as); an existing output "
+      "file is kept as .bak. Exit status 2 when data of the input could not be kept "
+      "(rows beyond 65,534, variables beyond 255, mortality lines)");
   command->add_option("INPUT", args->input_path, "Survey file to read")->required();
   command->add_option("OUTPUT", args->output_path, "Survey file to write")->required();
   return [args] { return run_convert(*args); };

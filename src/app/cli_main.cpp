@@ -31,8 +31,8 @@ anthro::WhoReference load_who_reference() {
 
 std::unique_ptr<SurveyTools> start_survey_tools() {
   auto tools = std::make_unique<SurveyTools>();
-  tools->app = workspace::start_up_read_only(workspace::system_start_up_inputs(0, nullptr,
-                                                                     OLVAR_BUILD_DATA_DIR));
+  tools->app = workspace::start_up_read_only(
+      workspace::system_start_up_inputs(0, nullptr, OLVAR_BUILD_DATA_DIR));
   tools->tables = workspace::load_process_tables(tools->app.folders);
   workspace::attach_process_tables(tools->app, tools->tables);
   return tools;
@@ -79,6 +79,24 @@ bool loses_data(const core::SurveyReadWarning& warning) {
 }
 
 }  // namespace
+
+void save_survey_to(SurveyTools& tools, core::Workspace& workspace, const std::string& output,
+                    const std::vector<std::string>& inputs, const std::string& command) {
+  workspace.file_name = output;
+  bool filter_active = false;
+  const workspace::SaveResult saved =
+      workspace::save_survey(workspace, tools.session(), filter_active,
+                             std::vector<std::filesystem::path>(inputs.begin(), inputs.end()));
+  if (!saved.failure_message.empty()) throw std::runtime_error(saved.failure_message);
+  // A name holding ".txt" goes through Save as, which asks for a name nobody can give here.
+  if (!saved.outcome.saved) {
+    throw std::runtime_error("not saved: give the output a name ending in \".as\"");
+  }
+  if (saved.outcome.backup_is_input) {
+    std::cerr << "olvar-cli " << command << ": the backup of " << output
+              << " is an input; it was left as it is, so no backup was made\n";
+  }
+}
 
 int status_after_reading(const std::vector<core::SurveyReadWarning>& warnings,
                          const std::string& command, const std::string& output) {

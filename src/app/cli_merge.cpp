@@ -20,7 +20,8 @@ struct MergeArguments {
 };
 
 int run_merge(const MergeArguments& args) {
-  for (const std::string& input : args.input_paths) refuse_output_that_is_input(input, args.output_path);
+  for (const std::string& input : args.input_paths)
+    refuse_output_that_is_input(input, args.output_path);
   const auto tools = start_survey_tools();
   std::vector<core::Workspace> surveys;
   int status = kExitDone;
@@ -30,15 +31,7 @@ int run_merge(const MergeArguments& args) {
     status = std::max(status, status_after_reading(warnings, "merge", args.output_path));
   }
   core::Workspace merged = formats::merge_surveys(surveys);
-  merged.file_name = args.output_path;
-  bool filter_active = false;
-  std::vector<std::filesystem::path> inputs(args.input_paths.begin(), args.input_paths.end());
-  const workspace::SaveResult saved =
-      workspace::save_survey(merged, tools->session(), filter_active, inputs);
-  if (!saved.failure_message.empty()) throw std::runtime_error(saved.failure_message);
-  if (!saved.outcome.saved) {
-    throw std::runtime_error("not saved: give the output a name ending in \".as\"");
-  }
+  save_survey_to(*tools, merged, args.output_path, args.input_paths, "merge");
   return status;
 }
 
@@ -46,9 +39,10 @@ int run_merge(const MergeArguments& args) {
 
 CommandAction add_merge_command(CLI::App& app) {
   auto args = std::make_shared<MergeArguments>();
-  CLI::App* command = app.add_subcommand(
-      "merge", "Merge survey files into one (.as): the children of each in list order, "
-               "variables matched by name, and the household mortality rows");
+  CLI::App* command =
+      app.add_subcommand("merge",
+                         "Merge survey files into one (.as): the children of each in list order, "
+                         "variables matched by name, and the household mortality rows");
   command->add_option("INPUTS", args->input_paths, "Survey files to merge")->required();
   command->add_option("-o,--output", args->output_path, "Survey file to write")->required();
   return [args] { return run_merge(*args); };

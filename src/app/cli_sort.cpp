@@ -40,7 +40,8 @@ SortKey parse_key(const core::SurveyTable& table, const std::string& text) {
     }
   }
   key.column = table.column_of_header(name);
-  if (key.column < 1) throw std::runtime_error("--by " + text + ": the survey has no variable " + name);
+  if (key.column < 1)
+    throw std::runtime_error("--by " + text + ": the survey has no variable " + name);
   return key;
 }
 
@@ -62,14 +63,7 @@ int run_sort(const SortArguments& args) {
   core::SortSurvey(workspace, first.column,
                    second ? std::optional<int>(second->column) : std::nullopt, first.order,
                    tools->app.dates.decimal_separator);
-  workspace.file_name = args.output_path;
-  bool filter_active = false;
-  const workspace::SaveResult saved = workspace::save_survey(
-      workspace, tools->session(), filter_active, {std::filesystem::path(args.input_path)});
-  if (!saved.failure_message.empty()) throw std::runtime_error(saved.failure_message);
-  if (!saved.outcome.saved) {
-    throw std::runtime_error("not saved: give the output a name ending in \".as\"");
-  }
+  save_survey_to(*tools, workspace, args.output_path, {args.input_path}, "sort");
   return status_after_reading(warnings, "sort", args.output_path);
 }
 
@@ -78,9 +72,10 @@ int run_sort(const SortArguments& args) {
 CommandAction add_sort_command(CLI::App& app) {
   auto args = std::make_shared<SortArguments>();
   CLI::App* command = app.add_subcommand(
-      "sort", "Sort the children of a survey file by one variable, or by two (the second within "
-              "equal values of the first), ascending or, with :desc, descending; saved as a "
-              "survey file (.as)");
+      "sort",
+      "Sort the children of a survey file by one variable, or by two (the second within "
+      "equal values of the first), ascending or, with :desc, descending; saved as a "
+      "survey file (.as)");
   command->add_option("INPUT", args->input_path, "Survey file to read")->required();
   command->add_option("--by", args->keys, "VAR or VAR:desc (at most twice; one order for both)")
       ->required();
