@@ -38,6 +38,7 @@
 #include "reports/plausibility_report.h"
 #include "ui/busy_cursor.h"
 #include "ui/calculator_window.h"
+#include "ui/data_tools.h"
 #include "ui/death_rates_page.h"
 #include "ui/entry_cell_delegate.h"
 #include "ui/food_security_page.h"
@@ -460,6 +461,19 @@ QWidget* SurveyWindow::build_entry_commands() {
       bar->addAction(tr("Plausibility report"), this, [this] { run_plausibility_check(); });
   plausibility->setObjectName(QStringLiteral("PlausibilityReport"));
   bar->addSeparator();
+  data_tools_ = new DataTools(
+      {workspace_, app_, filter_active_, [this]() -> core::Prompter& { return *prompter_; },
+       [this]() -> const core::OptionsPage& { return options_; }, [this] { return save_survey(); },
+       [this] { return new_survey(); },
+       [this] {
+         reset_entry();
+         reload_all();
+       },
+       [this](const document::DocumentBuffer& d, bool table) { hand_off(d, table); },
+       [this](const QString& caption) { setWindowTitle(caption); }},
+      this);
+  data_tools_->add_entry_buttons(bar);
+  bar->addSeparator();
   entry_who_button_ = new QRadioButton(to_qstring(text(964)));
   entry_who_button_->setObjectName(QStringLiteral("WHO_button"));
   entry_nchs_button_ = new QRadioButton(to_qstring(text(963)));
@@ -613,6 +627,7 @@ void SurveyWindow::build_menus() {
     calculator->show();
   });
   calculator_action->setObjectName(QStringLiteral("StatisticalCalculator"));
+  data_tools_->add_extras_entries(extras_menu_);
   QMenu* forms = extras_menu_->addMenu(tr("Other forms and sheets"));
   for (const calculator::FormOrSheet& entry : calculator::forms_and_sheets()) {
     forms->addAction(to_qstring(entry.caption), this, [this, &entry] {
@@ -734,6 +749,7 @@ void SurveyWindow::reload_all() {
   apply_hidden_columns();
   show_reference();
   refresh_caption();
+  if (data_tools_ != nullptr) data_tools_->refresh();
 }
 
 bool SurveyWindow::ask_to_save_changes() {

@@ -38,6 +38,7 @@ struct EntrySettings;
 
 namespace olvar::ui {
 
+class DataTools;
 class OptionsPageWidget;
 class PlanningPageWidget;
 class ReportEditorWindow;
@@ -183,6 +184,7 @@ class SurveyWindow : public QMainWindow {
   TrainingPage* training_page_ = nullptr;
   DeathRatesPage* death_rates_page_ = nullptr;
   FoodSecurityPage* food_security_page_ = nullptr;
+  DataTools* data_tools_ = nullptr;  // Sort, Filter, export, merge, double-entry check
 };
 
 }  // namespace olvar::ui
