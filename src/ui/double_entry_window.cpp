@@ -19,6 +19,7 @@ DoubleEntryWindow::DoubleEntryWindow(
     : QDialog(parent) {
   setObjectName(QStringLiteral("DoubleEntryWindow"));
   setWindowTitle(to_qstring(text.text(1065)));
+  setMinimumWidth(520);  // room for a whole path
   first_ = new QLineEdit;
   first_->setObjectName(QStringLiteral("DoubleEntryFile1"));
   second_ = new QLineEdit;

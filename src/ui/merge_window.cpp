@@ -20,6 +20,7 @@ MergeWindow::MergeWindow(const std::filesystem::path& folder, const core::Langua
     : QDialog(parent) {
   setObjectName(QStringLiteral("MergeWindow"));
   setWindowTitle(tr("Merge surveys"));
+  setMinimumWidth(520);  // room for a whole path
   folder_ = new QLineEdit;
   folder_->setObjectName(QStringLiteral("MergeFolder"));
   folder_->setReadOnly(true);
