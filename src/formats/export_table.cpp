@@ -30,8 +30,8 @@ constexpr std::size_t kEnteredFields = 12;  // SURVDATE to MUAC
 constexpr std::size_t kFirstRestField = 15;  // MEASURE: WAZ, HAZ, WHZ of the file are left out
 constexpr std::size_t kMeasure = 15, kClothes = 16;
 
-// The tab-separated fields of a line. The survey file ends every field with a TAB, so a final
-// empty piece after the last TAB is no field.
+// The tab-separated fields of a line up to its last non-empty one: the survey file ends every
+// field with a TAB and may write empty spare columns after the last variable.
 std::vector<std::string> fields_of(std::string_view line) {
   std::vector<std::string> fields;
   std::size_t start = 0;
@@ -44,6 +44,7 @@ std::vector<std::string> fields_of(std::string_view line) {
     fields.emplace_back(line.substr(start, tab - start));
     start = tab + 1;
   }
+  while (!fields.empty() && fields.back().empty()) fields.pop_back();
   return fields;
 }
 
