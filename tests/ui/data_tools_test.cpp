@@ -222,6 +222,22 @@ TEST_F(DataToolsTest, MergeSurveysOpensTheMergedSurvey) {
   EXPECT_EQ(window_->survey_model()->rowCount(), merged.survey.row_count() - 1);
 }
 
+TEST_F(DataToolsTest, MergeWithAnUnreadableFileMergesNothing) {
+  const auto folder = env_.temp / "surveys";
+  std::filesystem::create_directories(folder);
+  env_.temp.write("surveys/a.as", "dmy\r\nCLUSTER\tID\tSEX\tWEIGHT\t\r\n1\t1\tm\t10.5\t\r\n");
+  env_.temp.write("surveys/b.as", "no survey here\r\n");
+  MergeWindow* merge = open<MergeWindow>("MergeSurveys");
+  ASSERT_NE(merge, nullptr);
+  merge->show_folder(folder);
+  merge->file_list()->selectAll();
+  merge->accept();
+  // The file without a header line is told (Language entry 851); the survey stays the new one.
+  EXPECT_THAT(env_.prompter.messages, ::testing::Contains(env_.text.text(851)));
+  EXPECT_EQ(window_->workspace().survey.last_used_row(), 1);
+  EXPECT_NE(window_->workspace().survey.cell(StdVar::weight, 1), "10.5");
+}
+
 TEST_F(DataToolsTest, DoubleEntryCheckHandsItsReportToTheWordProcessor) {
   env_.temp.write("first.as", "dmy\r\nCLUSTER\tID\tWEIGHT\t\r\n1\t1\t10.5\t\r\n1\t2\t11\t\r\n");
   env_.temp.write("second.as", "dmy\r\nCLUSTER\tID\tWEIGHT\t\r\n1\t1\t10.5\t\r\n1\t2\t12\t\r\n");
