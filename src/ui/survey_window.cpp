@@ -34,6 +34,7 @@
 #include "ui/busy_cursor.h"
 #include "ui/calculator_window.h"
 #include "ui/data_entry_page.h"
+#include "ui/data_tools.h"
 #include "ui/death_rates_page.h"
 #include "ui/food_security_page.h"
 #include "ui/grid_models.h"
@@ -99,6 +100,18 @@ DataEntryPage* SurveyWindow::build_data_entry_page() {
   };
   services.plausibility_report = [this] { run_plausibility_check(); };
   services.choose_reference = [this](char reference) { choose_reference(reference); };
+  data_tools_ = new DataTools(
+      {workspace_, app_, filter_active_, [this]() -> core::Prompter& { return *prompter_; },
+       [this]() -> const core::OptionsPage& { return options_; }, [this] { return save_survey(); },
+       [this] { return new_survey(); },
+       [this] {
+         data_entry_page_->reset_entry();
+         reload_all();
+       },
+       [this](const document::DocumentBuffer& d, bool table) { hand_off(d, table); },
+       [this](const QString& caption) { setWindowTitle(caption); }},
+      this);
+  services.add_tool_buttons = [this](QToolBar* bar) { data_tools_->add_entry_buttons(bar); };
   return new DataEntryPage(workspace_, app_, options_, prompter_, std::move(services));
 }
 
@@ -347,6 +360,7 @@ void SurveyWindow::build_menus() {
     calculator->show();
   });
   calculator_action->setObjectName(QStringLiteral("StatisticalCalculator"));
+  data_tools_->add_extras_entries(extras_menu_);
   QMenu* forms = extras_menu_->addMenu(tr("Other forms and sheets"));
   for (const calculator::FormOrSheet& entry : calculator::forms_and_sheets()) {
     forms->addAction(to_qstring(entry.caption), this, [this, &entry] {
@@ -447,6 +461,7 @@ void SurveyWindow::reload_all() {
   death_rates_page_->reload();
   show_reference();
   refresh_caption();
+  if (data_tools_ != nullptr) data_tools_->refresh();
 }
 
 bool SurveyWindow::ask_to_save_changes() {

@@ -35,6 +35,7 @@ class DataEntryController;
 namespace olvar::ui {
 
 class DataEntryPage;
+class DataTools;
 class OptionsPageWidget;
 class PlanningPageWidget;
 class ReportEditorWindow;
@@ -152,6 +153,7 @@ class SurveyWindow : public QMainWindow {
   TrainingPage* training_page_ = nullptr;
   DeathRatesPage* death_rates_page_ = nullptr;
   FoodSecurityPage* food_security_page_ = nullptr;
+  DataTools* data_tools_ = nullptr;  // Sort, Filter, export, merge, double-entry check
 };
 
 }  // namespace olvar::ui
