@@ -13,10 +13,10 @@
 #include <QVBoxLayout>
 
 #include "core/language_table.h"
-#include "document/output_settings_record.h"
 #include "mortality/result_tables.h"
 #include "mortality/roster_import.h"
 #include "platform/environment.h"
+#include "document/output_settings_record.h"
 #include "ui/column_widths.h"
 #include "ui/grid_models.h"
 #include "ui/pyramid_window.h"
@@ -35,7 +35,8 @@ enum SubPage { individual_data, household_data, household_results, individual_re
 // read, so it is not rewritten here).
 class MortalityTableModel : public QAbstractTableModel {
  public:
-  MortalityTableModel(core::TextGrid& grid, core::TextGrid headings, int first_row, QObject* parent)
+  MortalityTableModel(core::TextGrid& grid, core::TextGrid headings, int first_row,
+                      QObject* parent)
       : QAbstractTableModel(parent),
         grid_(grid),
         headings_(std::move(headings)),
@@ -120,23 +121,24 @@ QTableView* grid_view(TextGridModel* model) {
 DeathRatesPage::DeathRatesPage(core::Workspace& workspace, workspace::AppContext& app,
                                QWidget* parent)
     : QWidget(parent), workspace_(workspace), app_(app) {
-  individual_model_ =
-      new MortalityTableModel(workspace_.mortality_individuals, individual_headings(), 1, this);
+  individual_model_ = new MortalityTableModel(workspace_.mortality_individuals,
+                                              individual_headings(), 1, this);
   individual_model_->on_written = [this] {
     if (on_changed) on_changed();
   };
-  household_model_ =
-      new MortalityTableModel(workspace_.mortality_households, household_headings(), 2, this);
+  household_model_ = new MortalityTableModel(workspace_.mortality_households,
+                                             household_headings(), 2, this);
   household_model_->on_written = [this] {
     if (on_changed) on_changed();
   };
   // Column 0 holds the cluster numbers, which the row headings show.
   core::TextGrid results_headings(10, 1);
-  const char* const kResultsHeadings[] = {"",        "Population now", "Joined",   "Left",
-                                          "< 5 now", "< 5 joined",     "< 5 left", "Births",
+  const char* const kResultsHeadings[] = {"",       "Population now", "Joined",   "Left",
+                                          "< 5 now", "< 5 joined",    "< 5 left", "Births",
                                           "Deaths",  "Deaths < 5"};
   for (int c = 0; c < 10; ++c) results_headings.set_cell(c, 0, kResultsHeadings[c]);
-  household_results_model_ = new MortalityTableModel(household_results_, results_headings, 2, this);
+  household_results_model_ =
+      new MortalityTableModel(household_results_, results_headings, 2, this);
   household_results_model_->on_written = [this] { compute_household_rates(); };
   rates_model_ = new TextGridModel(rates_, true, false, this);
   causes_model_ = new TextGridModel(causes_, true, false, this);
@@ -317,8 +319,8 @@ void DeathRatesPage::transfer_to_spreadsheet() {
       [this](int entry) { return app_.text != nullptr ? app_.text->text(entry) : std::string(); }};
   const document::DocumentBuffer buffer(std::move(transfer.text));
   try {
-    last_hand_off_ = document::HandToSpreadsheet(
-        buffer, document::output_settings_of(app_.settings), folders, services);
+    last_hand_off_ = document::HandToSpreadsheet(buffer, document::output_settings_of(app_.settings),
+                                                folders, services);
   } catch (const std::exception& error) {
     prompter_->inform(error.what());
   }

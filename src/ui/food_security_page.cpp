@@ -21,12 +21,12 @@
 #include <QVBoxLayout>
 
 #include "core/language_table.h"
-#include "document/output_settings_record.h"
 #include "foodsecurity/data_check.h"
 #include "foodsecurity/hea_file.h"
 #include "foodsecurity/hea_pages.h"
 #include "platform/environment.h"
 #include "platform/safe_write.h"
+#include "document/output_settings_record.h"
 #include "ui/column_widths.h"
 #include "ui/drawing_painter.h"
 #include "ui/qt_convert.h"
@@ -41,9 +41,7 @@ class FoodGridModel : public QAbstractTableModel {
  public:
   FoodGridModel(core::TextGrid& grid, int first_row, std::function<QString(int)> heading,
                 QObject* parent)
-      : QAbstractTableModel(parent),
-        grid_(grid),
-        first_row_(first_row),
+      : QAbstractTableModel(parent), grid_(grid), first_row_(first_row),
         heading_(std::move(heading)) {}
 
   int rowCount(const QModelIndex& parent = {}) const override {
@@ -209,8 +207,8 @@ class IncomeGraphWindow : public QWidget {
     layout->addLayout(buttons);
     // The scroll area is not laid out yet: its size follows from the window's.
     const QSize area = size() - QSize(40, 80);
-    picture_->set_drawing(
-        fs::income_graph(state.tables, state.wealth_groups, area.width(), area.height()));
+    picture_->set_drawing(fs::income_graph(state.tables, state.wealth_groups, area.width(),
+                                           area.height()));
   }
 
  private:
@@ -276,23 +274,17 @@ FoodSecurityPage::FoodSecurityPage(workspace::AppContext& app, QWidget* parent)
   // Household data.
   auto* household = new QWidget;
   auto* hl = new QVBoxLayout(household);
-  household_model_ = new FoodGridModel(
-      state_.tables.household, 0,
-      [this](int column) {
-        switch (column) {
-          case 0:
-            return QStringLiteral("Section");
-          case 1:
-            return QStringLiteral("Item");
-          case 2:
-            return QStringLiteral("Kcal/kg or price");
-          default: {
-            const std::string_view name = state_.tables.household.cell(column, 1);
-            return name.empty() ? QStringLiteral("Group %1").arg(column - 2) : to_qstring(name);
-          }
-        }
-      },
-      this);
+  household_model_ = new FoodGridModel(state_.tables.household, 0, [this](int column) {
+    switch (column) {
+      case 0: return QStringLiteral("Section");
+      case 1: return QStringLiteral("Item");
+      case 2: return QStringLiteral("Kcal/kg or price");
+      default: {
+        const std::string_view name = state_.tables.household.cell(column, 1);
+        return name.empty() ? QStringLiteral("Group %1").arg(column - 2) : to_qstring(name);
+      }
+    }
+  }, this);
   household_model_->refuse = [this](int row) {
     if (!fs::is_heading_row(state_.tables.household, row)) return false;
     inform(fs::kTypingRefused);
@@ -318,14 +310,11 @@ FoodSecurityPage::FoodSecurityPage(workspace::AppContext& app, QWidget* parent)
   sub_pages_->addTab(household, QStringLiteral("Household data for reference year"));
 
   // Seasonal data.
-  seasonal_model_ = new FoodGridModel(
-      state_.tables.seasonal, 1,
-      [this](int column) {
-        const std::string_view heading = state_.tables.seasonal.cell(column, 0);
-        if (!heading.empty()) return to_qstring(heading);
-        return column == 14 ? QStringLiteral("Total") : QStringLiteral("Month %1").arg(column - 1);
-      },
-      this);
+  seasonal_model_ = new FoodGridModel(state_.tables.seasonal, 1, [this](int column) {
+    const std::string_view heading = state_.tables.seasonal.cell(column, 0);
+    if (!heading.empty()) return to_qstring(heading);
+    return column == 14 ? QStringLiteral("Total") : QStringLiteral("Month %1").arg(column - 1);
+  }, this);
   seasonal_view_ = new_view(seasonal_model_);
   seasonal_view_->horizontalHeader()->setDefaultSectionSize(56);
   keep_column_widths(seasonal_view_, {{0, 100}, {1, 220}});
@@ -338,18 +327,14 @@ FoodSecurityPage::FoodSecurityPage(workspace::AppContext& app, QWidget* parent)
   // Data for years with shock.
   auto* shock = new QWidget;
   auto* sl = new QVBoxLayout(shock);
-  shock_model_ = new FoodGridModel(
-      state_.tables.shock, 0,
-      [this](int column) {
-        if (column == 0) return QStringLiteral("Item");
-        const std::string_view year = state_.tables.shock.cell(column, 1);
-        const std::string_view month = state_.tables.shock.cell(column, 2);
-        if (column > fs::kModelMonths || month.empty())
-          return QStringLiteral("Column %1").arg(column);
-        return to_qstring(month) + QLatin1Char(' ') +
-               (column <= 12 ? QStringLiteral("ref.") : to_qstring(year));
-      },
-      this);
+  shock_model_ = new FoodGridModel(state_.tables.shock, 0, [this](int column) {
+    if (column == 0) return QStringLiteral("Item");
+    const std::string_view year = state_.tables.shock.cell(column, 1);
+    const std::string_view month = state_.tables.shock.cell(column, 2);
+    if (column > fs::kModelMonths || month.empty()) return QStringLiteral("Column %1").arg(column);
+    return to_qstring(month) + QLatin1Char(' ') +
+           (column <= 12 ? QStringLiteral("ref.") : to_qstring(year));
+  }, this);
   shock_model_->right_aligned_ = true;
   shock_view_ = new_view(shock_model_);
   keep_column_widths(shock_view_, {{0, 240}});
@@ -574,8 +559,8 @@ void FoodSecurityPage::run_model() {
   const int group = group_list_->currentRow();
   if (group < 0) return;
   results_ = fs::run_shock_model(state_.tables, group, asset_sale_->isChecked());
-  graph_->set_drawing(
-      fs::shock_graph(state_.tables, from_qstring(group_list_->item(group)->text()), results_));
+  graph_->set_drawing(fs::shock_graph(state_.tables, from_qstring(group_list_->item(group)->text()),
+                                      results_));
 }
 
 }  // namespace olvar::ui
