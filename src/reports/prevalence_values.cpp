@@ -29,11 +29,7 @@ std::optional<double> present_muac(std::string_view text, char separator) {
   return *v;
 }
 
-struct Classified {
-  bool counted = false;  // in n
-  bool a = false, b = false, c = false;
-  bool oedema = false;
-};
+using Classified = RowCase;
 
 Classified classify(const core::TextGrid& t, int row, PrevalenceFamily family,
                     const PrevalenceInputs& in) {
@@ -111,14 +107,20 @@ int cluster_number(std::string_view text) {
 
 PrevalenceValues prevalence_values(const core::TextGrid& table, PrevalenceFamily family,
                                    const PrevalenceInputs& inputs) {
+  return prevalence_of_rows(table, inputs.sex,
+                            [&](int row) { return classify(table, row, family, inputs); });
+}
+
+PrevalenceValues prevalence_of_rows(const core::TextGrid& table, SexSubset sex,
+                                    const std::function<RowCase(int row)>& classify_row) {
   PrevalenceValues v;
   std::vector<stats::ClusterRecord> records(kLargestCluster + 1);
   const int cluster_column = core::column(StdVar::cluster);
   for (int row = 1; row < table.row_count(); ++row) {
     const std::string_view code = table.cell(cluster_column, row);
     if (code.empty()) continue;
-    if (!in_sex_subset(table.cell(core::column(StdVar::sex), row), inputs.sex)) continue;
-    const Classified k = classify(table, row, family, inputs);
+    if (!in_sex_subset(table.cell(core::column(StdVar::sex), row), sex)) continue;
+    const RowCase k = classify_row(row);
     if (!k.counted) continue;
     const int cluster = cluster_number(code);
     if (cluster == 0) {
