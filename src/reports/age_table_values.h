@@ -46,6 +46,10 @@ struct AgeGroupValues {
 std::vector<AgeGroupValues> age_table_values(const core::TextGrid& table, AgeTableFamily family,
                                              const std::vector<AgeGroup>& groups,
                                              const PrevalenceInputs& inputs);
+// The same over a table parsed once (parsed_rows.h).
+std::vector<AgeGroupValues> age_table_values(const ParsedRows& rows, AgeTableFamily family,
+                                             const std::vector<AgeGroup>& groups,
+                                             const PrevalenceInputs& inputs);
 
 // How one row counts in an age table: in n or not, its categories and its oedema.
 struct RowCategories {
@@ -60,6 +64,9 @@ struct RowCategories {
 std::vector<AgeGroupValues> age_table_of_rows(const core::TextGrid& table,
                                               const std::vector<AgeGroup>& groups, SexSubset sex,
                                               char decimal_separator,
+                                              const std::function<RowCategories(int row)>& classify);
+std::vector<AgeGroupValues> age_table_of_rows(const ParsedRows& rows,
+                                              const std::vector<AgeGroup>& groups, SexSubset sex,
                                               const std::function<RowCategories(int row)>& classify);
 
 }  // namespace olvar::reports

@@ -313,17 +313,20 @@ std::optional<ResultsReport> results_report(const core::Workspace& workspace,
   cut_between(main, "#903", "#904");
 
   const DeathRateTexts deaths = household_death_rates(workspace);
+  // One copy of the survey, evaluated under WHO and then again under NCHS, as the command
+  // switches the reference of the survey itself; the caller's survey keeps its z-scores.
   anthro::RowEvaluationSettings settings = context.evaluation;
   settings.reference = anthro::Reference::who2006;
-  report.who = Write_Report_values(evaluate_for_report(workspace.survey, settings, context.who),
-                                   inputs);
+  EvaluatedSurvey copy = evaluate_for_report(workspace.survey, settings, context.who);
+  AnalysisTable work;
+  report.who = Write_Report_values(copy, inputs, work);
   Write_Report(main, report.who, inputs, deaths, report.filled);
 
   DocumentBuffer nchs(std::move(nchs_text));
   cut_between(nchs, "#900", "#902");
   settings.reference = anthro::Reference::nchs1977;
-  report.nchs = Write_Report_values(evaluate_for_report(workspace.survey, settings, context.who),
-                                    inputs);
+  evaluate_for_report(copy, settings, context.who);
+  report.nchs = Write_Report_values(copy, inputs, work);
   Write_Report(nchs, report.nchs, inputs, deaths, report.filled);
 
   if (main.text().find("#100") != std::string::npos) {

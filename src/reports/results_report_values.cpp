@@ -51,7 +51,7 @@ MeanValues mean_values(const AnalysisTable& analysis, StdVar index) {
   return m;
 }
 
-void sex_families(ReferenceValues& v, const core::TextGrid& table, PrevalenceFamily family,
+void sex_families(ReferenceValues& v, const ParsedRows& table, PrevalenceFamily family,
                   const char* all, const char* boys, const char* girls,
                   const PrevalenceInputs& inputs) {
   PrevalenceInputs in = inputs;
@@ -170,38 +170,53 @@ ReportInputs report_inputs(const core::OptionsPage& options, char decimal_separa
 EvaluatedSurvey evaluate_for_report(const core::SurveyTable& survey,
                                     const anthro::RowEvaluationSettings& settings,
                                     const anthro::WhoReference& who) {
-  EvaluatedSurvey e{survey, std::vector<double>(static_cast<std::size_t>(survey.row_count()), 0.0)};
+  EvaluatedSurvey e{survey, {}};
+  evaluate_for_report(e, settings, who);
+  return e;
+}
+
+void evaluate_for_report(EvaluatedSurvey& e, const anthro::RowEvaluationSettings& settings,
+                         const anthro::WhoReference& who) {
+  e.whz_percent_of_median.assign(static_cast<std::size_t>(e.survey.row_count()), 0.0);
   for (int row = 1; row < e.survey.row_count(); ++row) {
     const anthro::AnthroResult r = anthro::Anthropometrie_Line(e.survey, row, settings, who);
     e.whz_percent_of_median[static_cast<std::size_t>(row)] = r.whz.pct_of_median;
   }
-  return e;
 }
 
 ReferenceValues Write_Report_values(const EvaluatedSurvey& evaluated, const ReportInputs& in) {
+  AnalysisTable scratch;
+  return Write_Report_values(evaluated, in, scratch);
+}
+
+ReferenceValues Write_Report_values(const EvaluatedSurvey& evaluated, const ReportInputs& in,
+                                    AnalysisTable& work) {
   ReferenceValues v;
   const char sep = in.decimal_separator;
   const PrevalenceInputs all{in.muac, SexSubset::all, sep};
   const core::SurveyTable& survey = evaluated.survey;
 
-  const AnalysisTable whz = SG6_uebergabe(survey, in.analysis, -1, col(StdVar::whz), "");
-  const core::TextGrid& t = whz.table;
+  // One analysis table at a time, its cells reused: first for WHZ (with the MUAC families, which
+  // no exclusion touches), then for WAZ, then for HAZ.
+  SG6_uebergabe(survey, in.analysis, -1, col(StdVar::whz), "", work);
+  const core::TextGrid& t = work.table;
+  ParsedRows rows = parse_rows(t, sep, kParseMonths | kParseMuac | kParseWhz);
   v.age_sex = age_sex_distribution(t, in);
 
-  sex_families(v, t, PrevalenceFamily::whz_wasting, "#02", "#03", "#04", all);
+  sex_families(v, rows, PrevalenceFamily::whz_wasting, "#02", "#03", "#04", all);
   // Weight-for-height as percent of the reference median, for the rows whose WHZ survived the
   // exclusion or that have oedema.
   const auto percent_of = [&](int row) -> std::optional<double> {
-    const bool oedema = t.cell(col(StdVar::edema), row) == "y";
+    const bool oedema = rows.oedema[static_cast<std::size_t>(row)];
     if (t.cell(col(StdVar::whz), row).empty() && !oedema) return std::nullopt;
     const std::size_t r = static_cast<std::size_t>(row);
     return r < evaluated.whz_percent_of_median.size() ? evaluated.whz_percent_of_median[r] : 0.0;
   };
-  v.families["#07"] = prevalence_of_rows(t, SexSubset::all, [&](int row) {
+  v.families["#07"] = prevalence_of_rows(rows, SexSubset::all, [&](int row) {
     RowCase k;
     const auto pct = percent_of(row);
     if (!pct) return k;
-    const bool oedema = t.cell(col(StdVar::edema), row) == "y";
+    const bool oedema = rows.oedema[static_cast<std::size_t>(row)];
     const bool measured = *pct > 0.0;
     k.counted = measured || oedema;
     k.oedema = oedema;
@@ -210,38 +225,39 @@ ReferenceValues Write_Report_values(const EvaluatedSurvey& evaluated, const Repo
     k.c = (measured && *pct < 70.0) || oedema;
     return k;
   });
-  v.age_tables["#05"] = age_table_values(t, AgeTableFamily::whz, in.groups, all);
-  v.age_tables["#08"] = age_table_of_rows(t, in.groups, SexSubset::all, sep, [&](int row) {
+  v.age_tables["#05"] = age_table_values(rows, AgeTableFamily::whz, in.groups, all);
+  v.age_tables["#08"] = age_table_of_rows(rows, in.groups, SexSubset::all, [&](int row) {
     RowCategories k;
-    const bool oedema = t.cell(col(StdVar::edema), row) == "y";
-    k.oedema = oedema;
-    k.counted = present_z(t.cell(col(StdVar::whz), row), sep).has_value() || oedema;
+    const std::size_t r = static_cast<std::size_t>(row);
+    k.oedema = rows.oedema[r];
+    k.counted = ParsedRows::present(rows.whz[r]) || k.oedema;
     const auto pct = percent_of(row);
     if (pct && *pct > 0.0) k.in = {*pct < 70.0, *pct >= 70.0 && *pct < 80.0, *pct >= 80.0};
     return k;
   });
-  sex_families(v, t, PrevalenceFamily::whz_overweight, "#26", "#27", "#28", all);
-  v.age_tables["#29"] = age_table_values(t, AgeTableFamily::whz_overweight, in.groups, all);
-
-  const AnalysisTable waz = SG6_uebergabe(survey, in.analysis, -1, col(StdVar::waz), "");
-  sex_families(v, waz.table, PrevalenceFamily::waz, "#09", "#10", "#11", all);
-  v.age_tables["#12"] = age_table_values(waz.table, AgeTableFamily::waz, in.groups, all);
-  const AnalysisTable haz = SG6_uebergabe(survey, in.analysis, -1, col(StdVar::haz), "");
-  sex_families(v, haz.table, PrevalenceFamily::haz, "#13", "#14", "#15", all);
-  v.age_tables["#16"] = age_table_values(haz.table, AgeTableFamily::haz, in.groups, all);
-
+  sex_families(v, rows, PrevalenceFamily::whz_overweight, "#26", "#27", "#28", all);
+  v.age_tables["#29"] = age_table_values(rows, AgeTableFamily::whz_overweight, in.groups, all);
   v.oedema_wasting = oedema_and_wasting(t, survey, sep);
-  v.means[static_cast<int>(MeanIndex::whz)] = mean_values(whz, StdVar::whz);
-  v.means[static_cast<int>(MeanIndex::waz)] = mean_values(waz, StdVar::waz);
-  v.means[static_cast<int>(MeanIndex::haz)] = mean_values(haz, StdVar::haz);
-
+  v.means[static_cast<int>(MeanIndex::whz)] = mean_values(work, StdVar::whz);
   // MUAC is never excluded, and the WHZ table keeps every MUAC: the MUAC families read it. The
   // combined families take their WHZ from it too, with the exclusion already applied (the Kandu
   // window lies around the mean of the unfiltered WHZ, as the transfer computes it).
-  sex_families(v, t, PrevalenceFamily::muac, "#22", "#23", "#24", all);
-  v.age_tables["#25"] = age_table_values(t, AgeTableFamily::muac, in.groups, all);
-  sex_families(v, t, PrevalenceFamily::muac_or_whz, "#30", "#31", "#32", all);
+  sex_families(v, rows, PrevalenceFamily::muac, "#22", "#23", "#24", all);
+  v.age_tables["#25"] = age_table_values(rows, AgeTableFamily::muac, in.groups, all);
+  sex_families(v, rows, PrevalenceFamily::muac_or_whz, "#30", "#31", "#32", all);
   v.overlap = overlap_of(t, in);
+
+  SG6_uebergabe(survey, in.analysis, -1, col(StdVar::waz), "", work);
+  rows = parse_rows(work.table, sep, kParseMonths | kParseWaz);
+  sex_families(v, rows, PrevalenceFamily::waz, "#09", "#10", "#11", all);
+  v.age_tables["#12"] = age_table_values(rows, AgeTableFamily::waz, in.groups, all);
+  v.means[static_cast<int>(MeanIndex::waz)] = mean_values(work, StdVar::waz);
+
+  SG6_uebergabe(survey, in.analysis, -1, col(StdVar::haz), "", work);
+  rows = parse_rows(work.table, sep, kParseMonths | kParseHaz);
+  sex_families(v, rows, PrevalenceFamily::haz, "#13", "#14", "#15", all);
+  v.age_tables["#16"] = age_table_values(rows, AgeTableFamily::haz, in.groups, all);
+  v.means[static_cast<int>(MeanIndex::haz)] = mean_values(work, StdVar::haz);
   return v;
 }
 

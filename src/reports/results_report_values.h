@@ -49,6 +49,9 @@ struct EvaluatedSurvey {
 EvaluatedSurvey evaluate_for_report(const core::SurveyTable& survey,
                                     const anthro::RowEvaluationSettings& settings,
                                     const anthro::WhoReference& who);
+// The same on a copy made before: every row evaluated again (under another reference).
+void evaluate_for_report(EvaluatedSurvey& evaluated, const anthro::RowEvaluationSettings& settings,
+                         const anthro::WhoReference& who);
 
 // Boys and girls (SEX "m" / "f") of one age group.
 struct AgeSexCounts {
@@ -115,5 +118,8 @@ struct ReferenceValues {
 
 // `Write_Report`'s figures for a survey evaluated under one reference.
 ReferenceValues Write_Report_values(const EvaluatedSurvey& evaluated, const ReportInputs& inputs);
+// The same with an analysis table whose cells are reused (a second reference allocates nothing).
+ReferenceValues Write_Report_values(const EvaluatedSurvey& evaluated, const ReportInputs& inputs,
+                                    AnalysisTable& work);
 
 }  // namespace olvar::reports
