@@ -3,10 +3,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <sstream>
 
 #include "core/standard_variables.h"
+#include "core/text_conversions.h"
 #include "reports/results_report_values.h"
+#include "support/temp_folder.h"
+#include "support/test_paths.h"
 
 namespace olvar::reports {
 namespace {
@@ -290,6 +296,90 @@ TEST(ResultsReportInputs, CutoffsGroupsAndLabels) {
   EXPECT_EQ(in.group_labels[0], "0-5");
   EXPECT_EQ(in.group_labels[4], "54-59");
   EXPECT_DOUBLE_EQ(in.groups[0].upper, 5.0);
+}
+
+core::LanguageTable english() {
+  std::ifstream in(test::source_path("data/english.lng"), std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  core::LanguageTable t;
+  t.read_english(s.str());
+  return t;
+}
+
+// A template in the shape of the shipped one: the results section between "#900" and "#901"
+// (its last six characters a page break), its main heading up to "#902", the NCHS heading
+// between "#903" and "#904"; the NCHS part goes to "#100".
+constexpr const char* kShapeTemplate =
+    "{\\rtf1 X#800. S:#02-03|\n"
+    "#900<who>#902#903<nchs>#904 R:#02-01 #17-04 #age01|\\page #901\n"
+    "M:#18-01 A:#100 C:#98 T:#99 cut 115mm/125mm";
+
+TEST(ResultsReport, MainPartShowsWhoAndTheAnnexNchs) {
+  const anthro::WhoReference who =
+      anthro::WhoReference::load(test::build_data_path(anthro::kWhoTableFileName));
+  ASSERT_TRUE(who.found());
+  core::Workspace w;
+  core::reset_to_new_table(w, "");
+  // Twelve children in two clusters, ages in months; WHO and NCHS give different WHZ.
+  for (int row = 1; row <= 12; ++row) {
+    w.survey.set_cell(StdVar::cluster, row, row <= 6 ? "1" : "2");
+    w.survey.set_cell(StdVar::id, row, std::to_string(row));
+    w.survey.set_cell(StdVar::sex, row, row % 2 ? "m" : "f");
+    w.survey.set_cell(StdVar::months, row, std::to_string(8 + 4 * row));
+    w.survey.set_cell(StdVar::height, row, std::to_string(70 + 2 * row) + ".0");
+    w.survey.set_cell(StdVar::weight, row, row % 3 ? "7.1" : "9.4");
+    w.survey.set_cell(StdVar::edema, row, "n");
+  }
+  w.survey.set_cell(StdVar::waz, 1, "stale");  // the report evaluates every row itself
+  w.planning.cluster_table.set_cell(0, 1, "Camp {A}");
+  w.planning.cluster_table.set_cell(1, 1, "1200");
+  w.planning.cluster_table.set_cell(2, 1, "1");
+  const core::Workspace before = w;
+  test::TempFolder folder;
+  std::ofstream(folder / "report.rtf", std::ios::binary) << kShapeTemplate;
+  const core::LanguageTable text = english();
+  anthro::RowEvaluationSettings evaluation;
+  evaluation.current_year = 2026;
+  evaluation.reference = anthro::Reference::nchs1977;  // the selector: NCHS
+  const ResultsReportContext context{text, who, evaluation, core::OptionsPage{}};
+  const auto report = results_report(w, context, folder / "report.rtf");
+  ASSERT_TRUE(report.has_value());
+  EXPECT_EQ(w.survey, before.survey);
+
+  // Each part's mean WHZ is that of its own reference.
+  const auto value_text = [](const MeanValues& m) {
+    return core::format_fixed_trimmed(m.mean, 3, 2) + "\xB1" +
+           core::format_fixed_trimmed(m.sd, 3, 2);
+  };
+  const std::string who_mean = value_text(report->who.mean(MeanIndex::whz));
+  const std::string nchs_mean = value_text(report->nchs.mean(MeanIndex::whz));
+  ASSERT_NE(who_mean, nchs_mean);
+  const std::string expected =
+      "{\\rtf1 X " + text.text(1300) + " No exclusion. S:" +
+      core::format_fixed_trimmed(report->who.family("#02").a.percent, 4, 1) + "|" +
+      "<who> R:12 " + who_mean + " 6-17|\\page M: A:" + "<nchs> R:12 " + nchs_mean +
+      " 6-17| C:" + text.text(925) + "\\tab " + text.text(926) + "\\tab " + text.text(927) +
+      " \\par\\par Camp \\{A\\}\\tab 1200\\tab 1\\tab \\par \\pard  T:\\pard ";
+  ASSERT_EQ(report->document.text().substr(0, expected.size()), expected);
+  EXPECT_THAT(report->document.text(), ::testing::EndsWith(" cut 115 mm/125 mm"));
+  // The values list: "#800" first, the main part, the NCHS part, cut-offs, "#99", "#98".
+  ASSERT_GE(report->filled.size(), 4u);
+  EXPECT_EQ(report->filled.front().marker, "#800");
+  std::vector<std::string> order;
+  for (const FilledMarker& m : report->filled) order.push_back(m.marker);
+  EXPECT_THAT(order, ::testing::ElementsAre("#800", "#02-01", "#02-03", "#age01", "#17-04",
+                                            "#18-01", "#02-01", "#age01", "#17-04", "115mm",
+                                            "125mm", "#99", "#98"));
+}
+
+TEST(ResultsReport, MissingTemplateWritesNothing) {
+  const anthro::WhoReference who;
+  const core::LanguageTable text = english();
+  const ResultsReportContext context{text, who, {}, core::OptionsPage{}};
+  test::TempFolder folder;
+  EXPECT_FALSE(results_report(core::Workspace{}, context, folder / "report.rtf").has_value());
+  EXPECT_FALSE(text.text(kReportTemplateMissing).empty());
 }
 
 }  // namespace
