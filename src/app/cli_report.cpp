@@ -50,8 +50,9 @@ int run_report(const ReportArguments& args) {
   const core::Workspace workspace = read_survey(*tools, args.input_path, &warnings);
   const workspace::AppContext& app = tools->app;
   if (!tools->tables.who.found()) {
-    throw std::runtime_error("the WHO reference table is missing: the report's WHO results "
-                             "cannot be computed");
+    throw std::runtime_error(
+        "the WHO reference table is missing: the report's WHO results "
+        "cannot be computed");
   }
 
   core::OptionsPage options =
@@ -72,7 +73,8 @@ int run_report(const ReportArguments& args) {
   std::string document = report->document.text();
   document += document::rtf::kDocumentEnd;
   document += document::kLineBreak;
-  if (!args.values_path.empty()) platform::write_file_safely(args.values_path, values_text(report->filled));
+  if (!args.values_path.empty())
+    platform::write_file_safely(args.values_path, values_text(report->filled));
   write_output(args.output_path, document);
   return status_after_reading(warnings, "report",
                               args.output_path.empty() ? "the report" : args.output_path);

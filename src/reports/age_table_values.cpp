@@ -23,10 +23,18 @@ std::vector<AgeGroupValues> age_table_values(const core::TextGrid& table, AgeTab
   unsigned columns = kParseMonths;
   switch (family) {
     case AgeTableFamily::whz:
-    case AgeTableFamily::whz_overweight: columns |= kParseWhz; break;
-    case AgeTableFamily::waz: columns |= kParseWaz; break;
-    case AgeTableFamily::haz: columns |= kParseHaz; break;
-    case AgeTableFamily::muac: columns |= kParseMuac; break;
+    case AgeTableFamily::whz_overweight:
+      columns |= kParseWhz;
+      break;
+    case AgeTableFamily::waz:
+      columns |= kParseWaz;
+      break;
+    case AgeTableFamily::haz:
+      columns |= kParseHaz;
+      break;
+    case AgeTableFamily::muac:
+      columns |= kParseMuac;
+      break;
   }
   return age_table_values(parse_rows(table, inputs.decimal_separator, columns), family, groups,
                           inputs);
@@ -46,9 +54,15 @@ std::vector<AgeGroupValues> age_table_values(const ParsedRows& p, AgeTableFamily
       if (has) k.in = {z < -3.0f, z >= -3.0f && z < -2.0f, z >= -2.0f};
     };
     switch (family) {
-      case AgeTableFamily::whz: z_categories(p.whz[r], true); break;
-      case AgeTableFamily::waz: z_categories(p.waz[r], false); break;
-      case AgeTableFamily::haz: z_categories(p.haz[r], false); break;
+      case AgeTableFamily::whz:
+        z_categories(p.whz[r], true);
+        break;
+      case AgeTableFamily::waz:
+        z_categories(p.waz[r], false);
+        break;
+      case AgeTableFamily::haz:
+        z_categories(p.haz[r], false);
+        break;
       case AgeTableFamily::muac: {
         const bool has = ParsedRows::present(p.muac[r]);
         const double m = p.muac[r];
@@ -70,16 +84,15 @@ std::vector<AgeGroupValues> age_table_values(const ParsedRows& p, AgeTableFamily
   });
 }
 
-std::vector<AgeGroupValues> age_table_of_rows(const core::TextGrid& table,
-                                              const std::vector<AgeGroup>& groups, SexSubset sex,
-                                              char sep,
-                                              const std::function<RowCategories(int row)>& classify) {
+std::vector<AgeGroupValues> age_table_of_rows(
+    const core::TextGrid& table, const std::vector<AgeGroup>& groups, SexSubset sex, char sep,
+    const std::function<RowCategories(int row)>& classify) {
   return age_table_of_rows(parse_rows(table, sep, kParseMonths), groups, sex, classify);
 }
 
-std::vector<AgeGroupValues> age_table_of_rows(const ParsedRows& p,
-                                              const std::vector<AgeGroup>& groups, SexSubset sex,
-                                              const std::function<RowCategories(int row)>& classify) {
+std::vector<AgeGroupValues> age_table_of_rows(
+    const ParsedRows& p, const std::vector<AgeGroup>& groups, SexSubset sex,
+    const std::function<RowCategories(int row)>& classify) {
   std::vector<AgeGroupValues> out;
   for (const AgeGroup& g : groups) out.push_back({g, 0, {}, {}});
   if (!groups.empty()) out.push_back({{groups.front().lower, groups.back().upper}, 0, {}, {}});

@@ -32,7 +32,11 @@ struct ParsedRows {
 // Which measurement columns to read; CLUSTER, SEX and EDEMA are always read. A column not read
 // stays absent in every row.
 enum ParsedColumn : unsigned {
-  kParseMonths = 1, kParseMuac = 2, kParseWaz = 4, kParseHaz = 8, kParseWhz = 16,
+  kParseMonths = 1,
+  kParseMuac = 2,
+  kParseWaz = 4,
+  kParseHaz = 8,
+  kParseWhz = 16,
   kParseAll = 31
 };
 

@@ -30,8 +30,12 @@ RowCase classify(const ParsedRows& p, std::size_t row, PrevalenceFamily family,
     r.c = z < -3.0f;
   };
   switch (family) {
-    case PrevalenceFamily::waz: z_family(p.waz[row]); return r;
-    case PrevalenceFamily::haz: z_family(p.haz[row]); return r;
+    case PrevalenceFamily::waz:
+      z_family(p.waz[row]);
+      return r;
+    case PrevalenceFamily::haz:
+      z_family(p.haz[row]);
+      return r;
     case PrevalenceFamily::whz_wasting: {
       const float z = p.whz[row];
       const bool has = present(z);
@@ -79,15 +83,19 @@ RowCase classify(const ParsedRows& p, std::size_t row, PrevalenceFamily family,
 
 bool in_subset(char sex, SexSubset subset) {
   switch (subset) {
-    case SexSubset::all: return true;
-    case SexSubset::boys: return sex == 'm';
-    case SexSubset::girls: return sex == 'f';
+    case SexSubset::all:
+      return true;
+    case SexSubset::boys:
+      return sex == 'm';
+    case SexSubset::girls:
+      return sex == 'f';
   }
   return false;
 }
 
 template <typename Classify>
-PrevalenceValues count_and_estimate(const ParsedRows& p, SexSubset sex, const Classify& classify_row) {
+PrevalenceValues count_and_estimate(const ParsedRows& p, SexSubset sex,
+                                    const Classify& classify_row) {
   PrevalenceValues v;
   std::vector<stats::ClusterRecord> records(kLargestCluster + 1);
   for (int row = 1; row < p.row_count(); ++row) {
@@ -133,17 +141,19 @@ PrevalenceValues count_and_estimate(const ParsedRows& p, SexSubset sex, const Cl
 
 bool in_sex_subset(std::string_view sex, SexSubset subset) {
   switch (subset) {
-    case SexSubset::all: return true;
-    case SexSubset::boys: return sex == "m";
-    case SexSubset::girls: return sex == "f";
+    case SexSubset::all:
+      return true;
+    case SexSubset::boys:
+      return sex == "m";
+    case SexSubset::girls:
+      return sex == "f";
   }
   return false;
 }
 
 int cluster_number(std::string_view text) {
   const std::optional<float> v = core::parse_number(text, '.');
-  if (!v || *v != std::floor(*v) || *v < 1.0f || *v > static_cast<float>(kLargestCluster))
-    return 0;
+  if (!v || *v != std::floor(*v) || *v < 1.0f || *v > static_cast<float>(kLargestCluster)) return 0;
   return static_cast<int>(*v);
 }
 
@@ -151,12 +161,21 @@ PrevalenceValues prevalence_values(const core::TextGrid& table, PrevalenceFamily
                                    const PrevalenceInputs& inputs) {
   unsigned columns = kParseWhz;
   switch (family) {
-    case PrevalenceFamily::waz: columns = kParseWaz; break;
-    case PrevalenceFamily::haz: columns = kParseHaz; break;
-    case PrevalenceFamily::muac: columns = kParseMuac; break;
-    case PrevalenceFamily::muac_or_whz: columns = kParseMuac | kParseWhz; break;
+    case PrevalenceFamily::waz:
+      columns = kParseWaz;
+      break;
+    case PrevalenceFamily::haz:
+      columns = kParseHaz;
+      break;
+    case PrevalenceFamily::muac:
+      columns = kParseMuac;
+      break;
+    case PrevalenceFamily::muac_or_whz:
+      columns = kParseMuac | kParseWhz;
+      break;
     case PrevalenceFamily::whz_wasting:
-    case PrevalenceFamily::whz_overweight: break;
+    case PrevalenceFamily::whz_overweight:
+      break;
   }
   return prevalence_values(parse_rows(table, inputs.decimal_separator, columns), family, inputs);
 }

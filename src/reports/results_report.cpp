@@ -222,9 +222,9 @@ std::string exclusion_description(const core::OptionsPage& options,
              ranges(kEpiInfoIndexLabels, {p.whz_l, p.whz_h, p.haz_l, p.haz_h, p.waz_l, p.waz_h});
       break;
     case core::ExclusionMode::kandu:
-      out += text.text(kKanduCaption) + " " + text.text(kKanduWindowCaption) + ": " +
-             ranges(kKanduIndexLabels,
-                    {p.whz_ol, p.whz_oh, p.haz_ol, p.haz_oh, p.waz_ol, p.waz_oh});
+      out +=
+          text.text(kKanduCaption) + " " + text.text(kKanduWindowCaption) + ": " +
+          ranges(kKanduIndexLabels, {p.whz_ol, p.whz_oh, p.haz_ol, p.haz_oh, p.waz_ol, p.waz_oh});
       break;
     case core::ExclusionMode::none:
       // The group caption ends in a colon already; a second one would stand alone.
@@ -309,7 +309,8 @@ std::optional<ResultsReport> results_report(const core::Workspace& workspace,
   std::string nchs_text;
   const std::size_t from = main.text().find("#900");
   const std::size_t to = from == std::string::npos ? from : main.text().find("#901", from);
-  if (to != std::string::npos && to >= from + 6) nchs_text = main.text().substr(from, to - 6 - from);
+  if (to != std::string::npos && to >= from + 6)
+    nchs_text = main.text().substr(from, to - 6 - from);
   cut_between(main, "#903", "#904");
 
   const DeathRateTexts deaths = household_death_rates(workspace);

@@ -4,9 +4,9 @@
 // 1977 reference; death rates, the cluster sampling table and the standardisation test results
 // are inserted once. The figures are computed first (results_report_values.h), then laid out.
 //
-//   const auto report = results_report(workspace, context, program_folder / kResultsReportTemplate);
-//   if (!report) prompter.inform(text.text(kReportTemplateMissing));
-//   else WriteReportDocument(report->document, settings, folders, services);
+//   const auto report = results_report(workspace, context, program_folder /
+//   kResultsReportTemplate); if (!report) prompter.inform(text.text(kReportTemplateMissing)); else
+//   WriteReportDocument(report->document, settings, folders, services);
 //
 // The caller's workspace is never changed: each reference evaluates a copy of the survey.
 
@@ -31,14 +31,14 @@ inline constexpr std::string_view kResultsReportTemplate = "report.rtf";
 inline constexpr core::LanguageEntry kReportTemplateMissing{892};
 
 // Captions of the Options page's exclusion controls that describe the exclusion ("#800").
-inline constexpr core::LanguageEntry kExclusionGroupCaption{1300};      // `GroupBox9`
-inline constexpr core::LanguageEntry kEpiInfoCaption{1015};             // `excl2_vv`
-inline constexpr core::LanguageEntry kEpiInfoRangesCaption{1301};       // `excl3_vv`
+inline constexpr core::LanguageEntry kExclusionGroupCaption{1300};  // `GroupBox9`
+inline constexpr core::LanguageEntry kEpiInfoCaption{1015};         // `excl2_vv`
+inline constexpr core::LanguageEntry kEpiInfoRangesCaption{1301};   // `excl3_vv`
 inline constexpr core::LanguageEntry kEpiInfoIndexLabels[] = {{1302}, {1303}, {1304}};
-inline constexpr core::LanguageEntry kKanduCaption{1016};               // `excl2_pc`
-inline constexpr core::LanguageEntry kKanduWindowCaption{1305};         // `excl3_pc`
+inline constexpr core::LanguageEntry kKanduCaption{1016};        // `excl2_pc`
+inline constexpr core::LanguageEntry kKanduWindowCaption{1305};  // `excl3_pc`
 inline constexpr core::LanguageEntry kKanduIndexLabels[] = {{1306}, {1307}, {1308}};
-inline constexpr core::LanguageEntry kNoExclusionCaption{1017};         // `excl2_ne`
+inline constexpr core::LanguageEntry kNoExclusionCaption{1017};  // `excl2_ne`
 // Headings of the cluster sampling table ("#98").
 inline constexpr core::LanguageEntry kClusterTableHeadings[] = {{925}, {926}, {927}};
 
@@ -61,7 +61,7 @@ struct FilledMarker {
 
 // The death rates of the household level as their output fields show them ("#18").
 struct DeathRateTexts {
-  std::string crude;       // "0.45 (0.31-0.65)"; empty without a rate
+  std::string crude;  // "0.45 (0.31-0.65)"; empty without a rate
   std::string under_five;
 };
 

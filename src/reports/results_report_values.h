@@ -26,11 +26,11 @@ namespace olvar::reports {
 
 // What the report reads from the Options page, parsed once.
 struct ReportInputs {
-  AnalysisOptions analysis;        // row selection, exclusion mode and its bounds
-  MuacCutoffs muac;                // `muac1` (severe) and `muac2` (moderate)
-  std::string muac_severe_text;    // the cut-offs as the report prints them
+  AnalysisOptions analysis;      // row selection, exclusion mode and its bounds
+  MuacCutoffs muac;              // `muac1` (severe) and `muac2` (moderate)
+  std::string muac_severe_text;  // the cut-offs as the report prints them
   std::string muac_moderate_text;
-  std::vector<AgeGroup> groups;    // age groups 1 ... 5 (`Edit2` ... `Edit11`)
+  std::vector<AgeGroup> groups;             // age groups 1 ... 5 (`Edit2` ... `Edit11`)
   std::array<std::string, 5> group_labels;  // lower + "-" + upper, as the page shows them
   char decimal_separator = '.';
 };
@@ -62,10 +62,10 @@ struct AgeSexCounts {
 
 // Children with CLUSTER filled, by oedema and severe wasting (WHZ < -3).
 struct OedemaWasting {
-  int oedema_severe = 0;      // oedema and WHZ < -3
-  int oedema_only = 0;        // oedema and WHZ >= -3 (or not computable)
-  int severe_only = 0;        // no oedema, WHZ < -3
-  int neither = 0;            // no oedema, WHZ >= -3
+  int oedema_severe = 0;  // oedema and WHZ < -3
+  int oedema_only = 0;    // oedema and WHZ >= -3 (or not computable)
+  int severe_only = 0;    // no oedema, WHZ < -3
+  int neither = 0;        // no oedema, WHZ >= -3
   int total() const { return oedema_severe + oedema_only + severe_only + neither; }
 };
 
@@ -83,12 +83,12 @@ struct MeanValues {
 // ("#30"). A missing MUAC counts as 145 mm and a missing or excluded WHZ as 0 here.
 struct OverlapValues {
   int n = 0;
-  int muac_severe_only = 0;      // MUAC < severe, WHZ >= -3, no oedema
-  int whz_severe_only = 0;       // MUAC >= severe, WHZ < -3, no oedema
-  int both_severe = 0;           // MUAC < severe and WHZ < -3, no oedema
-  int muac_moderate_only = 0;    // MUAC < moderate, WHZ >= -2, no oedema
-  int whz_moderate_only = 0;     // MUAC >= moderate, WHZ < -2, no oedema
-  int both_moderate = 0;         // MUAC < moderate and WHZ < -2, no oedema
+  int muac_severe_only = 0;    // MUAC < severe, WHZ >= -3, no oedema
+  int whz_severe_only = 0;     // MUAC >= severe, WHZ < -3, no oedema
+  int both_severe = 0;         // MUAC < severe and WHZ < -3, no oedema
+  int muac_moderate_only = 0;  // MUAC < moderate, WHZ >= -2, no oedema
+  int whz_moderate_only = 0;   // MUAC >= moderate, WHZ < -2, no oedema
+  int both_moderate = 0;       // MUAC < moderate and WHZ < -2, no oedema
   int oedema = 0;
   int severe_total() const { return muac_severe_only + whz_severe_only + both_severe + oedema; }
   int moderate_total() const {

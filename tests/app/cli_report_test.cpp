@@ -94,9 +94,9 @@ TEST_F(CliReport, FillsEveryMarkerAndListsTheValues) {
 }
 
 TEST_F(CliReport, ExclusionAndReferenceOptions) {
-  ASSERT_EQ(run("--exclusion none --values '" + path("none.tsv") + "' -o '" + path("a.rtf") + "'")
-                .status,
-            0);
+  ASSERT_EQ(
+      run("--exclusion none --values '" + path("none.tsv") + "' -o '" + path("a.rtf") + "'").status,
+      0);
   const auto none = read_values(test::read_whole_file(path("none.tsv")));
   EXPECT_EQ(none.at("#17-01").front(), "0");  // nothing excluded
   EXPECT_THAT(none.at("#800").front(), HasSubstr("No exclusion"));
@@ -136,7 +136,8 @@ TEST_F(CliReport, LibreOfficeReadsTheReport) {
   const test::CommandResult converted = test::run_command(
       "cd '" + home + "' && HOME='" + home +
           "' soffice --headless --infilter='Rich Text Format' --convert-to txt:Text report.rtf "
-          "&& HOME='" + home + "' soffice --headless --convert-to pdf report.rtf",
+          "&& HOME='" +
+          home + "' soffice --headless --convert-to pdf report.rtf",
       folder_.path());
   ASSERT_EQ(converted.status, 0) << converted.err;
   std::string text = test::read_whole_file(path("report.txt"));

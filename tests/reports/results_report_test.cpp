@@ -216,10 +216,10 @@ TEST(WriteReport, PrintsValuesAsTheTemplateTakesThem) {
   const ReferenceValues v = Write_Report_values(fixture(), inputs);
   // Each marker twice: the markers named "twice" take both, the others only the first.
   document::DocumentBuffer buffer(mini_template(
-      {"#02-01", "#02-03", "#02-04", "#02-05", "#02-07", "#02-11", "#02-13", "#02-14", "#01-06",
-       "#01-07", "#01-28", "#01-29", "#01-31", "#01-41", "#05-01", "#05-03", "#05-05", "#05-37",
-       "#05-38", "#06-08", "#17-01", "#17-02", "#17-03", "#17-04", "#17-05", "#17-13", "#33-01",
-       "#33-26", "#33-31", "#18-01", "#age01", "#07-03"}));
+      {"#02-01", "#02-03", "#02-04", "#02-05", "#02-07", "#02-11", "#02-13", "#02-14",
+       "#01-06", "#01-07", "#01-28", "#01-29", "#01-31", "#01-41", "#05-01", "#05-03",
+       "#05-05", "#05-37", "#05-38", "#06-08", "#17-01", "#17-02", "#17-03", "#17-04",
+       "#17-05", "#17-13", "#33-01", "#33-26", "#33-31", "#18-01", "#age01", "#07-03"}));
   std::vector<FilledMarker> filled;
   Write_Report(buffer, v, inputs, {"0.45 (0.31-0.65)", ""}, filled);
   const auto values = by_marker(filled);
@@ -232,30 +232,32 @@ TEST(WriteReport, PrintsValuesAsTheTemplateTakesThem) {
       {"#02-03", {"37.5", "37.5"}},  // twice
       {"#02-04", {"1.0", "1.0"}},
       {"#02-05", {"97.2", "97.2"}},
-      {"#02-07", {"12.5"}},          // once: the second occurrence stays
+      {"#02-07", {"12.5"}},  // once: the second occurrence stays
       {"#02-11", {"25.0", "25.0"}},
       {"#02-13", {"89.9", "89.9"}},
-      {"#02-14", {"12.5"}},          // oedema: 1 of 8
-      {"#01-06", {"22.2"}},          // 6-17: 2 of all 9 children
-      {"#01-07", {"1.0"}},           // boys / girls 1 / 1
-      {"#01-28", {""}},              // 42-53 has no girls: no ratio
-      {"#01-29", {"0"}},             // 54-59 is empty: its shares are "0"
+      {"#02-14", {"12.5"}},  // oedema: 1 of 8
+      {"#01-06", {"22.2"}},  // 6-17: 2 of all 9 children
+      {"#01-07", {"1.0"}},   // boys / girls 1 / 1
+      {"#01-28", {""}},      // 42-53 has no girls: no ratio
+      {"#01-29", {"0"}},     // 54-59 is empty: its shares are "0"
       {"#01-31", {"0"}},
       {"#01-41", {"100.0"}},
-      {"#05-01", {"1"}},             // 6-17 of the WHZ table: r1
-      {"#05-03", {"  0.0"}},         // age tables keep the padding of (4, 1)
+      {"#05-01", {"1"}},      // 6-17 of the WHZ table: r1
+      {"#05-03", {"  0.0"}},  // age tables keep the padding of (4, 1)
       {"#05-05", {"100.0"}},
-      {"#05-37", {""}},              // 54-59 has nobody: its markers only removed
+      {"#05-37", {""}},  // 54-59 has nobody: its markers only removed
       {"#05-38", {""}},
-      {"#06-08", {"77.8"}},          // 7 of 9 neither oedema nor WHZ < -3
-      {"#17-01", {"1"}},             // excluded WHZ
-      {"#17-02", {"1"}},             // missing WHZ
-      {"#17-03", {"1.16"}},          // design effect
-      {"#17-04", {"-0.57\xB1" "2.41"}},
+      {"#06-08", {"77.8"}},  // 7 of 9 neither oedema nor WHZ < -3
+      {"#17-01", {"1"}},     // excluded WHZ
+      {"#17-02", {"1"}},     // missing WHZ
+      {"#17-03", {"1.16"}},  // design effect
+      {"#17-04",
+       {"-0.57\xB1"
+        "2.41"}},
       {"#17-05", {"7"}},
-      {"#17-13", {"1.00"}},          // HAZ design effect
+      {"#17-13", {"1.00"}},  // HAZ design effect
       {"#33-01", {"1"}},
-      {"#33-26", {"37.5"}},          // 3 severe of 8
+      {"#33-26", {"37.5"}},  // 3 severe of 8
       {"#33-31", {"8"}},
       {"#18-01", {"0.45 (0.31-0.65)", "0.45 (0.31-0.65)"}},
       {"#age01", {"6-17", "6-17"}},  // every occurrence
@@ -356,9 +358,9 @@ TEST(ResultsReport, MainPartShowsWhoAndTheAnnexNchs) {
   const std::string nchs_mean = value_text(report->nchs.mean(MeanIndex::whz));
   ASSERT_NE(who_mean, nchs_mean);
   const std::string expected =
-      "{\\rtf1 X " + text.text(1300) + " No exclusion. S:" +
-      core::format_fixed_trimmed(report->who.family("#02").a.percent, 4, 1) + "|" +
-      "<who> R:12 " + who_mean + " 6-17|\\page M: A:" + "<nchs> R:12 " + nchs_mean +
+      "{\\rtf1 X " + text.text(1300) +
+      " No exclusion. S:" + core::format_fixed_trimmed(report->who.family("#02").a.percent, 4, 1) +
+      "|" + "<who> R:12 " + who_mean + " 6-17|\\page M: A:" + "<nchs> R:12 " + nchs_mean +
       " 6-17| C:" + text.text(925) + "\\tab " + text.text(926) + "\\tab " + text.text(927) +
       " \\par\\par Camp \\{A\\}\\tab 1200\\tab 1\\tab \\par \\pard  T:\\pard ";
   ASSERT_EQ(report->document.text().substr(0, expected.size()), expected);
@@ -368,9 +370,9 @@ TEST(ResultsReport, MainPartShowsWhoAndTheAnnexNchs) {
   EXPECT_EQ(report->filled.front().marker, "#800");
   std::vector<std::string> order;
   for (const FilledMarker& m : report->filled) order.push_back(m.marker);
-  EXPECT_THAT(order, ::testing::ElementsAre("#800", "#02-01", "#02-03", "#age01", "#17-04",
-                                            "#18-01", "#02-01", "#age01", "#17-04", "115mm",
-                                            "125mm", "#99", "#98"));
+  EXPECT_THAT(order,
+              ::testing::ElementsAre("#800", "#02-01", "#02-03", "#age01", "#17-04", "#18-01",
+                                     "#02-01", "#age01", "#17-04", "115mm", "125mm", "#99", "#98"));
 }
 
 TEST(ResultsReport, MissingTemplateWritesNothing) {
