@@ -161,6 +161,7 @@ int main(int argc, char** argv) {
       {"merge", add_merge_command(app)},
       {"double-entry", add_double_entry_command(app)},
       {"export", add_export_command(app)},
+      {"report", add_report_command(app)},
   };
 
   try {

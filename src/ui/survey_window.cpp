@@ -31,6 +31,8 @@
 #include "platform/file_association.h"
 #include "platform/process_launcher.h"
 #include "reports/plausibility_report.h"
+#include "reports/results_report.h"
+#include "core/program_files.h"
 #include "ui/busy_cursor.h"
 #include "ui/calculator_window.h"
 #include "ui/data_entry_page.h"
@@ -349,6 +351,9 @@ void SurveyWindow::build_menus() {
   QAction* plausibility_check = extras_menu_->addAction(tr("Plausibility Check Anthropometry"),
                                                         this, [this] { run_plausibility_check(); });
   plausibility_check->setObjectName(QStringLiteral("PlausibilityCheck1"));
+  QAction* results_report =
+      extras_menu_->addAction(tr("Report in Word"), this, [this] { write_results_report(); });
+  results_report->setObjectName(QStringLiteral("ReportinWord1"));
   QAction* mortality_check = extras_menu_->addAction(tr("Plausibility Check Death Rates"), this,
                                                      [this] { run_mortality_check(); });
   mortality_check->setObjectName(QStringLiteral("PlausibilityCheckDeathRates"));
@@ -405,6 +410,24 @@ void SurveyWindow::run_plausibility_check() {
     hand_off(report.document, false);
   } catch (const std::exception& error) {
     refresh_caption();
+    prompter_->inform(error.what());
+  }
+}
+
+void SurveyWindow::write_results_report() {
+  const BusyCursor busy;
+  const reports::ResultsReportContext context{*app_.text, *app_.who,
+                                              evaluation_settings(workspace_), options_};
+  try {
+    const std::optional<reports::ResultsReport> report = reports::results_report(
+        workspace_, context,
+        core::locate_program_file(app_.folders, reports::kResultsReportTemplate));
+    if (!report) {
+      prompter_->inform(text(reports::kReportTemplateMissing.number));
+      return;
+    }
+    hand_off(report->document, false);
+  } catch (const std::exception& error) {
     prompter_->inform(error.what());
   }
 }

@@ -92,6 +92,9 @@ class SurveyWindow : public QMainWindow {
   const std::optional<document::HandOffResult>& last_hand_off() const { return last_hand_off_; }
   // The plausibility check of the open survey (Extras menu and the Data Entry button).
   void run_plausibility_check();
+  // The results report of the open survey, handed to the word processor (menu "Report in
+  // Word" and the Results page's "Report Word" buttons).
+  void write_results_report();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
