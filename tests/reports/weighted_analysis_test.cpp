@@ -55,10 +55,11 @@ core::SurveyTable survey_of(std::initializer_list<Child> children) {
 //   r5 c2 m 40.0 mo  WHZ  1.5            w -4 -> 1
 //   r6 c2 f 50.0 mo  WHZ  2.5            w 2
 //   r7 "abc"         WHZ -4.0            left out (cluster not a whole number 1 ... 999)
+// Without weights the oedema code is the normalised "y" that the results report reads.
 core::SurveyTable fixture(bool weighted = true) {
   return survey_of({{"1", "m", "10", "n", "-2.5", "-2.2", weighted ? "2" : ""},
                     {"1", "f", "20", "n", "0.0", "", weighted ? "1" : ""},
-                    {"1", "M", "30", "Y", "", "", ""},
+                    {"1", "M", "30", weighted ? "Y" : "y", "", "", ""},
                     {"2", "f", "17.5", "n", "-3.5", "", weighted ? "3" : ""},
                     {"2", "m", "40", "n", "1.5", "", weighted ? "-4" : ""},
                     {"2", "f", "50", "n", "2.5", "", weighted ? "2" : ""},
