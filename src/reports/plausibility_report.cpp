@@ -331,17 +331,30 @@ void PlausibilityBuilder::flagged_zscores() {
 
   const std::array<anthro::FlagIndex, 3> indices = {anthro::FlagIndex::whz, anthro::FlagIndex::haz,
                                                     anthro::FlagIndex::waz};
-  for (const int row : data_rows_) {
-    if (cell(StdVar::sex, row).empty()) continue;
+  // Which indices of a row are flagged, with the parsed values the remark compares.
+  const auto flags_of = [&](int row, std::array<float, 3>& z) {
     std::array<bool, 3> is{};
-    std::array<float, 3> z{};
     for (int i = 0; i < 3; ++i) {
       const std::string_view text = survey().cell(columns[i], row);
       z[i] = text.empty() ? core::kUnreadable : core::parse_tolerant(text, separator_);
       is[i] = !text.empty() && z[i] != core::kUnreadable && flagged(z[i], indices[i], f.mean[i]);
-      if (is[i]) ++f.flagged[i];
     }
-    if (!is[0] && !is[1] && !is[2]) continue;
+    return is;
+  };
+  // Counted first, so that the list of flagged children is allocated once: a survey with many
+  // flags would otherwise copy it over and over as it grows.
+  Rows flagged_rows;
+  for (const int row : data_rows_) {
+    if (cell(StdVar::sex, row).empty()) continue;
+    std::array<float, 3> z{};
+    const std::array<bool, 3> is = flags_of(row, z);
+    for (int i = 0; i < 3; ++i) f.flagged[i] += is[i];
+    if (is[0] || is[1] || is[2]) flagged_rows.push_back(row);
+  }
+  f.children.reserve(flagged_rows.size());
+  for (const int row : flagged_rows) {
+    std::array<float, 3> z{};
+    const std::array<bool, 3> is = flags_of(row, z);
     FlaggedChild child{ref(row), is, {}, 0};
     for (int i = 0; i < 3; ++i) child.z_text[i] = std::string(survey().cell(columns[i], row));
     // The measurement most likely at fault: the one the flagged indices share, or, with one
@@ -603,6 +616,7 @@ void PlausibilityBuilder::team_analysis() {
   stats::SortTextBuffer(teams);
   if (teams.size() <= 1) return;
   v_.teams.resize(teams.size());
+  std::vector<Rows> team_rows(teams.size());
   for (std::size_t t = 0; t < teams.size(); ++t) v_.teams[t].code = teams[t];
   for (const int row : data_rows_) {
     const std::string_view team = cell(StdVar::team, row);
@@ -615,7 +629,7 @@ void PlausibilityBuilder::team_analysis() {
                 return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
               });
         });
-    v_.teams[static_cast<std::size_t>(it - teams.begin())].rows.push_back(row);
+    team_rows[static_cast<std::size_t>(it - teams.begin())].push_back(row);
   }
 
   const std::array<std::pair<int, anthro::FlagIndex>, 3> indices = {
@@ -624,8 +638,10 @@ void PlausibilityBuilder::team_analysis() {
        {col(StdVar::waz), anthro::FlagIndex::waz}}};
   const core::TextGrid& plain = base_.table;
   const double mean_all = stats::DeskripStatCont(plain, col(StdVar::whz)).mean;
-  for (TeamValues& team : v_.teams) {
-    const Rows& rows = team.rows;
+  for (std::size_t t = 0; t < teams.size(); ++t) {
+    TeamValues& team = v_.teams[t];
+    const Rows& rows = team_rows[t];
+    team.children = static_cast<int>(rows.size());
     // Flagged percentages, with the means over all children.
     for (std::size_t i = 0; i < 3; ++i) {
       const auto& [column, index] = indices[i];
@@ -1164,7 +1180,7 @@ void PlausibilityLayout::team_analysis() {
   out_ << "\\par\\b Team\\tab\\tab ";
   for (const TeamValues& t : v_.teams) out_ << esc(t.code) << " \\tab ";
   out_ << " \\b0\\par n = \\tab\\tab ";
-  for (const TeamValues& t : v_.teams) out_ << std::to_string(t.rows.size()) << " \\tab ";
+  for (const TeamValues& t : v_.teams) out_ << std::to_string(t.children) << " \\tab ";
   out_ << "\\par ";
 
   // Flagged percentages, age ratio and sex ratio per team.
@@ -1327,7 +1343,11 @@ document::DocumentBuffer plausibility_document(const PlausibilityValues& values,
 PlausibilityReport Plausibility(const core::Workspace& workspace,
                                 const PlausibilityContext& context) {
   PlausibilityReport report;
-  report.values = plausibility_values(workspace, context);
+  // The builder's tables (the survey's working copy, the analysis table) are released only
+  // once the document is laid out: the memory is then reused as one piece by the next report
+  // instead of being handed back to the system and faulted in again.
+  PlausibilityBuilder builder(workspace, context);
+  report.values = builder.build();
   report.document = plausibility_document(report.values, context);
   report.criteria = report.values.criteria;
   report.total = report.values.total;

@@ -156,7 +156,7 @@ struct TeamSd {
 
 struct TeamValues {
   std::string code;  // first 7 characters of TEAM
-  std::vector<int> rows;
+  int children = 0;  // rows with this team
   std::array<std::optional<double>, 3> flagged_percent;  // WHZ, HAZ, WAZ
   std::optional<double> age_ratio;                       // 6-29 / 30-59 months
   std::optional<double> sex_ratio;                       // boys / girls

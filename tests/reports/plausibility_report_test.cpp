@@ -491,7 +491,7 @@ TEST(PlausibilityValues, FixtureFiguresWorkedOutByHand) {
   const TeamValues& a = v.teams[0];
   const TeamValues& b = v.teams[1];
   EXPECT_EQ(a.code, "A");
-  EXPECT_EQ(a.rows.size(), 20u);
+  EXPECT_EQ(a.children, 20);
   EXPECT_NEAR(*a.flagged_percent[kWhz], 10.0, 1e-9);
   EXPECT_NEAR(*b.flagged_percent[kWhz], 0.0, 1e-9);
   EXPECT_NEAR(*a.age_ratio, 7.0 / 13, 1e-9);
