@@ -46,6 +46,7 @@
 #include "ui/report_editor_window.h"
 #include "ui/result_panel_widget.h"
 #include "ui/training_page.h"
+#include "ui/weighted_analysis_command.h"
 #include "workspace/language_change.h"
 #include "workspace/recent_files.h"
 #include "workspace/shutdown.h"
@@ -354,6 +355,14 @@ void SurveyWindow::build_menus() {
   QAction* results_report =
       extras_menu_->addAction(tr("Report in Word"), this, [this] { write_results_report(); });
   results_report->setObjectName(QStringLiteral("ReportinWord1"));
+  QAction* weighted = extras_menu_->addAction(tr("Weighted analysis of survey"), this, [this] {
+    const BusyCursor busy;
+    const document::DocumentBuffer table =
+        Weightedanalysisofsurvey1Click(workspace_.survey, options_, app_, *this);
+    refresh_caption();
+    hand_off(table, true);
+  });
+  weighted->setObjectName(QStringLiteral("Weightedanalysisofsurvey1"));
   QAction* mortality_check = extras_menu_->addAction(tr("Plausibility Check Death Rates"), this,
                                                      [this] { run_mortality_check(); });
   mortality_check->setObjectName(QStringLiteral("PlausibilityCheckDeathRates"));
