@@ -170,7 +170,15 @@ GrowthChart growth_chart(const anthro::Measurement& child, GrowthChartKind kind,
     y_high = kind == GrowthChartKind::height_for_age ? 120 : 30;
   }
   const double y_min = std::max(0.0, std::floor(y_low / 5) * 5);
-  const double y_max = std::max(y_min + 5, std::ceil(y_high / 5) * 5);
+  double y_max = std::max(y_min + 10, std::ceil(y_high / 5) * 5);
+  // A range the axis scaling can cut into whole steps (not 25, say, which it would cut into
+  // ninths).
+  const auto has_step = [](double range) {
+    for (const double step : {1.0, 2.0, 5.0, 10.0, 20.0})
+      if (range / step > 5 && range / step <= 12) return true;
+    return false;
+  };
+  while (!has_step(y_max - y_min) && y_max - y_min < 240) y_max += 5;
 
   Surface s;
   const auto x_of = [&](double x) { return 30 + (x - x_min) * 400 / (x_max - x_min); };
@@ -206,7 +214,8 @@ GrowthChart growth_chart(const anthro::Measurement& child, GrowthChartKind kind,
              sd > 0 ? "+" + core::format_fixed_trimmed(sd, 1, 0) : core::format_fixed_trimmed(sd, 1, 0));
     }
   }
-  s.legend(41, kGreen, text.text(reference == anthro::Reference::nchs1977 ? 1093 : 1094));
+  // Bottom right, below the +3 SD line's end and the curve labels.
+  s.legend(291, kGreen, text.text(reference == anthro::Reference::nchs1977 ? 1093 : 1094));
 
   if (point && point->x >= x_min && point->x <= x_max) {
     const double x = x_of(point->x), y = y_of(point->y);
@@ -221,7 +230,8 @@ GrowthChart growth_chart(const anthro::Measurement& child, GrowthChartKind kind,
                                                                    : "WHZ";
       label += ": " + std::string(name) + " = " + core::format_fixed_trimmed(*chart.z, 4, 2);
     }
-    s.legend(56, kBlue, label);
+    s.dot(38, 33, kBlue, 3);
+    s.text(45, 27, label);
   } else {
     s.text(35, 28, text.text(1410));
   }
