@@ -82,14 +82,20 @@ DrawingWidget::DrawingWidget(QWidget* parent) : QWidget(parent) {}
 
 void DrawingWidget::set_drawing(graphs::Drawing drawing) {
   drawing_ = std::move(drawing);
-  setFixedSize(std::max(drawing_.width, 1), std::max(drawing_.height, 1));
+  set_scale(scale_);
+}
+
+void DrawingWidget::set_scale(double scale) {
+  scale_ = scale > 0 && std::isfinite(scale) ? scale : 1;
+  setFixedSize(std::max(static_cast<int>(std::lround(drawing_.width * scale_)), 1),
+               std::max(static_cast<int>(std::lround(drawing_.height * scale_)), 1));
   update();
 }
 
 void DrawingWidget::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), Qt::white);
-  paint_drawing(painter, drawing_);
+  paint_drawing(painter, drawing_, scale_);
 }
 
 }  // namespace olvar::ui

@@ -15,13 +15,14 @@ void paint_drawing(QPainter& painter, const graphs::Drawing& drawing, double sca
 // The drawing on a white image of its size times `scale`.
 QImage drawing_image(const graphs::Drawing& drawing, double scale = 1);
 
-// A widget showing one drawing at its own size.
+// A widget showing one drawing at its own size times its scale (1 unless set).
 class DrawingWidget : public QWidget {
   Q_OBJECT
 
  public:
   explicit DrawingWidget(QWidget* parent = nullptr);
   void set_drawing(graphs::Drawing drawing);
+  void set_scale(double scale);
   const graphs::Drawing& drawing() const { return drawing_; }
 
  protected:
@@ -29,6 +30,7 @@ class DrawingWidget : public QWidget {
 
  private:
   graphs::Drawing drawing_;
+  double scale_ = 1;
 };
 
 }  // namespace olvar::ui

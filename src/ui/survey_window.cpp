@@ -41,7 +41,9 @@
 #include "ui/death_rates_page.h"
 #include "ui/entry_cell_delegate.h"
 #include "ui/food_security_page.h"
+#include "ui/graph_window.h"
 #include "ui/grid_models.h"
+#include "ui/growth_chart_widget.h"
 #include "ui/options_page_widget.h"
 #include "ui/planning_page.h"
 #include "ui/qt_convert.h"
@@ -156,6 +158,7 @@ void SurveyWindow::refresh_result_panel() {
   if (!entry_ || result_panel_ == nullptr) return;
   entry::EntryUpdate update;
   const entry::ResultPanel panel = entry_->result_panel(&update);
+  if (growth_chart_) growth_chart_->show_row(workspace_.survey, data_view_->currentIndex().row() + 1, evaluation_settings(workspace_));
   for (const int row : update.rows) survey_model_->repaint_row(row);
   const QString caption =
       to_qstring(text(panel.caption_start.number) + " " + text(panel.caption_reference.number));
@@ -394,7 +397,10 @@ QWidget* SurveyWindow::build_data_entry_page() {
   auto* data_layout = new QHBoxLayout(data_page);
   data_layout->setContentsMargins(0, 0, 0, 0);
   data_layout->addWidget(data_view_, 1);
-  data_layout->addWidget(result_panel_, 0);
+  auto* side = new QVBoxLayout;
+  side->addWidget(result_panel_);
+  if (app_.who && app_.text) side->addWidget(growth_chart_ = new GrowthChartWidget(*app_.who, *app_.text));
+  data_layout->addLayout(side, 0);
 
   variables_model_ = new TextGridModel(workspace_.variables, true, true, this);
   variables_model_->on_written = [this](int column, int row) {

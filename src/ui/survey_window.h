@@ -17,6 +17,7 @@
 #include "core/workspace.h"
 #include "document/document_buffer.h"
 #include "document/office_hand_off.h"
+#include "graphs/results_graph.h"
 #include "platform/process_launcher.h"
 #include "ui/qt_prompter.h"
 #include "workspace/app_context.h"
@@ -47,6 +48,8 @@ class TextGridModel;
 class DeathRatesPage;
 class FoodSecurityPage;
 class TrainingPage;
+class GraphWindow;
+class GrowthChartWidget;
 
 class SurveyWindow : public QMainWindow {
   Q_OBJECT
@@ -94,6 +97,12 @@ class SurveyWindow : public QMainWindow {
   const std::optional<document::HandOffResult>& last_hand_off() const { return last_hand_off_; }
   // The plausibility check of the open survey (Extras menu and the Data Entry button).
   void run_plausibility_check();
+  // A graph of the results page in the graph window (survey_window_graphs.cpp), under the
+  // options in force; the window is made on first use. The results page's controls call it.
+  void show_graph(graphs::GraphIndex index, graphs::GraphType type);
+  GraphWindow* graph_window() const { return graph_window_.get(); }
+  // The growth chart of the child under the cursor, beside the result panel.
+  GrowthChartWidget* growth_chart() const { return growth_chart_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -183,6 +192,8 @@ class SurveyWindow : public QMainWindow {
   TrainingPage* training_page_ = nullptr;
   DeathRatesPage* death_rates_page_ = nullptr;
   FoodSecurityPage* food_security_page_ = nullptr;
+  std::unique_ptr<GraphWindow> graph_window_;
+  GrowthChartWidget* growth_chart_ = nullptr;
 };
 
 }  // namespace olvar::ui
