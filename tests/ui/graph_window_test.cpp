@@ -11,6 +11,8 @@
 #include <QTabWidget>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "graphs/surface.h"
 #include "support/test_paths.h"
 #include "ui/drawing_painter.h"
@@ -122,6 +124,29 @@ TEST_F(SurveyWindowGraphs, ShowGraphOpensTheGraphWindowWithItsResultLines) {
   // The open survey is never overwritten by a picture.
   EXPECT_FALSE(graph->save_to(survey_));
   EXPECT_EQ(test::read_file(survey_), test::read_file(test::build_data_path("examples/demo.as")));
+}
+
+TEST_F(SurveyWindowGraphs, EveryGraphTypeGoesToPng) {
+  // With OLVAR_GRAPH_DUMP set to a folder the pictures stay there for a person to look at.
+  const char* dump = std::getenv("OLVAR_GRAPH_DUMP");
+  const std::filesystem::path folder = dump != nullptr ? std::filesystem::path(dump) : env_.temp.path();
+  auto window = env_.make_window();
+  ASSERT_TRUE(window->open_survey(survey_));
+  int saved = 0;
+  for (const graphs::GraphIndex index : {graphs::GraphIndex::whz, graphs::GraphIndex::muac}) {
+    for (const graphs::GraphType type : graphs::kGraphTypes) {
+      if (!graphs::graph_offered(index, type)) continue;
+      const std::string name = "qt_" + std::string(graphs::graph_index_name(index)) + "_" +
+                               std::string(graphs::graph_type_name(type)) + ".png";
+      SCOPED_TRACE(name);
+      window->show_graph(index, type);
+      ASSERT_TRUE(window->graph_window()->save_to(folder / name));
+      QImage image;
+      EXPECT_TRUE(image.load(QString::fromStdString((folder / name).string()), "PNG"));
+      ++saved;
+    }
+  }
+  EXPECT_EQ(saved, 13 + 6);
 }
 
 TEST_F(SurveyWindowGraphs, GrowthChartFollowsTheChildUnderTheCursor) {
