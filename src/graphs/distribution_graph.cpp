@@ -65,16 +65,9 @@ std::optional<core::LanguageEntry> gaussian(Surface& s, const DistributionInput&
     }
     if (in.series == Series::girls) s.legend(81, colour, series_text(in.series, n, texts));
     if (in.series == Series::boys) s.legend(61, colour, series_text(in.series, n, texts));
-    double last_x = -1, last_y = -1;
     for (int i = -500; i <= 500; ++i) {
       const double zi = i / 100.0;
-      const double x = 29 + whole((i + 500) * 0.4);
-      const double y = 310 - whole(600 * kPhi * std::exp(-zi * zi / 2));
-      // Neighbouring points of the same pixel would paint the same dot again.
-      if (x == last_x && y == last_y) continue;
-      s.dot(x, y, kGreen);
-      last_x = x;
-      last_y = y;
+      s.dot(29 + whole((i + 500) * 0.4), 310 - whole(600 * kPhi * std::exp(-zi * zi / 2)), kGreen);
     }
   }
   // Labelled last, so that its white strips erase what the curves drew beyond the plot.
@@ -126,16 +119,10 @@ void cumulative(Surface& s, const DistributionInput& in, const GraphTexts& texts
     // The reference: the running sum of the normal density in steps of 0.01, which ends near
     // 100 (percent).
     double sum = 0;
-    double last_x = -1, last_y = -1;
     for (int i = -500; i <= 500; ++i) {
       const double zi = i / 100.0;
       sum += kPhi * std::exp(-zi * zi / 2);
-      const double x = 29 + whole((i + 500) * 0.4);
-      const double y = 310 - whole(2.7 * sum);
-      if (x == last_x && y == last_y) continue;
-      s.dot(x, y, kGreen);
-      last_x = x;
-      last_y = y;
+      s.dot(29 + whole((i + 500) * 0.4), 310 - whole(2.7 * sum), kGreen);
     }
   }
 }

@@ -1,5 +1,7 @@
 #include "graphs/surface.h"
 
+#include <variant>
+
 namespace olvar::graphs {
 
 Surface::Surface() : drawing_{kSurfaceWidth, kSurfaceHeight, {}} {
@@ -20,7 +22,13 @@ void Surface::rect(double x1, double y1, double x2, double y2, Rgb fill, bool ou
 }
 
 void Surface::dot(double x, double y, Rgb colour, double radius) {
-  drawing_.steps.push_back(Ellipse{x - radius, y - radius, x + radius, y + radius, colour});
+  const Ellipse dot{x - radius, y - radius, x + radius, y + radius, colour};
+  // Sorted values and finely stepped curves put many dots on the same pixel in a row: painting
+  // it again changes nothing, and a survey of 65,535 children would otherwise carry as many.
+  if (!drawing_.steps.empty()) {
+    if (const auto* last = std::get_if<Ellipse>(&drawing_.steps.back()); last && *last == dot) return;
+  }
+  drawing_.steps.push_back(dot);
 }
 
 void Surface::text(double x, double y, std::string text, double size, bool bold) {

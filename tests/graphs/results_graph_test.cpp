@@ -117,15 +117,32 @@ TEST_F(RealData, CasesGraphMemoListsTheDispersionOfEachDefinition) {
 
 TEST_F(RealData, BySexCountsEachSeriesInItsLegend) {
   const GraphResult g = draw_results_graph(inputs(), GraphIndex::whz, GraphType::cumulative_by_sex);
-  int girls = 0, boys = 0;
-  for (const Ellipse& e : steps_of<Ellipse>(g.drawing)) {
-    girls += e.fill_colour == kRed;
-    boys += e.fill_colour == kBlue;
-  }
+  const GraphResult all = draw_results_graph(inputs(), GraphIndex::whz, GraphType::cumulative);
+  // The count of a legend text "Girls (576)".
+  const auto count = [](const Drawing& d, const std::string& series) {
+    for (const Text& t : steps_of<Text>(d)) {
+      if (t.text.rfind(series + " (", 0) == 0) return std::stoi(t.text.substr(series.size() + 2));
+    }
+    return -1;
+  };
+  const int girls = count(g.drawing, text->text(835)), boys = count(g.drawing, text->text(834));
   EXPECT_GT(girls, 400);
   EXPECT_GT(boys, 400);
-  EXPECT_NE(text_named(g.drawing, text->text(835) + " (" + std::to_string(girls) + ")"), nullptr);
-  EXPECT_NE(text_named(g.drawing, text->text(834) + " (" + std::to_string(boys) + ")"), nullptr);
+  // Every child of the survey has a sex: the two series make up all children.
+  const Text* n = nullptr;
+  for (const Text& t : steps_of<Text>(all.drawing))
+    if (t.text.rfind("(n = ", 0) == 0) n = text_named(all.drawing, t.text);
+  ASSERT_NE(n, nullptr);
+  EXPECT_EQ(n->text, "(n = " + std::to_string(girls + boys) + ")");
+  int red = 0, blue = 0;
+  for (const Ellipse& e : steps_of<Ellipse>(g.drawing)) {
+    red += e.fill_colour == kRed;
+    blue += e.fill_colour == kBlue;
+  }
+  EXPECT_GT(red, 100);  // one dot per value, repeated pixels painted once
+  EXPECT_LE(red, girls);
+  EXPECT_GT(blue, 100);
+  EXPECT_LE(blue, boys);
 }
 
 TEST(GraphTypeForPage, FollowsThePageList) {
