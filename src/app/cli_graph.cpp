@@ -36,7 +36,8 @@ constexpr const char* kTypeHelp =
     "                                               normal probability plot\n"
     "  gaussian-sex, cumulative-sex, probability-sex  the same, girls and boys on one picture\n"
     "  cluster                                      mean and SD of the index per cluster\n"
-    "  age                                          mean and SD per age group (MUAC: MUAC classes)\n"
+    "  age                                          mean and SD per age group (MUAC: MUAC "
+    "classes)\n"
     "  cases-below-2, cases-below-3                 clusters by number of cases of z < -2, < -3\n"
     "  cases-oedema, cases-gam, cases-sam           the same for oedema, GAM, SAM (WHZ only)\n"
     "MUAC has no probability plot and no cases graphs.\n"
@@ -71,8 +72,8 @@ int run_graph(const GraphArguments& args) {
   if (args.child_row != 0) {
     const auto child = graphs::child_of_row(
         workspace.survey, args.child_row,
-        workspace::row_evaluation_settings(tools->app.settings, workspace.options,
-                                           tools->app.dates, tools->app.today.year));
+        workspace::row_evaluation_settings(tools->app.settings, workspace.options, tools->app.dates,
+                                           tools->app.today.year));
     if (!child) {
       throw std::runtime_error("there is no row " + std::to_string(args.child_row) + " in " +
                                args.input_path);
@@ -85,10 +86,12 @@ int run_graph(const GraphArguments& args) {
   }
 
   const auto index = graphs::graph_index_named(args.index);
-  if (!index) throw std::runtime_error("--index \"" + args.index + "\" is not whz, waz, haz or muac");
+  if (!index)
+    throw std::runtime_error("--index \"" + args.index + "\" is not whz, waz, haz or muac");
   const std::string type_name = args.type.empty() ? "gaussian" : args.type;
   const auto type = graphs::graph_type_named(type_name);
-  if (!type) throw std::runtime_error("--type \"" + type_name + "\" is not a graph type (see --help)");
+  if (!type)
+    throw std::runtime_error("--type \"" + type_name + "\" is not a graph type (see --help)");
   if (!graphs::graph_offered(*index, *type)) {
     throw std::runtime_error("the graph \"" + type_name + "\" is not drawn for " +
                              std::string(graphs::graph_index_name(*index)));
@@ -102,10 +105,11 @@ int run_graph(const GraphArguments& args) {
   workspace.options = options;
   core::SortSurvey(workspace, core::column(core::StdVar::cluster), std::nullopt,
                    core::SortOrder::ascending, separator);
-  const graphs::GraphResult graph = graphs::draw_results_graph(
-      {workspace, calculator::analysis_options(options, separator),
-       {text, reference, options.exclusion}},
-      *index, *type);
+  const graphs::GraphResult graph =
+      graphs::draw_results_graph({workspace,
+                                  calculator::analysis_options(options, separator),
+                                  {text, reference, options.exclusion}},
+                                 *index, *type);
   if (graph.notice) tell(text.text(*graph.notice));
   write_output(args.output_path, graphs::svg_of(graph.drawing));
   if (graph.memo && !args.output_path.empty()) {
@@ -135,11 +139,13 @@ CommandAction add_graph_command(CLI::App& app) {
   command->add_option("--type", args->type,
                       "Graph type (default gaussian; see the list below), or with --child the "
                       "growth chart");
-  command->add_option("--exclusion", args->exclusion,
-                      "kandu, epi or none (default: the survey's and the settings' choice)")
+  command
+      ->add_option("--exclusion", args->exclusion,
+                   "kandu, epi or none (default: the survey's and the settings' choice)")
       ->check(CLI::IsMember({"kandu", "epi", "none"}));
-  command->add_option("--child", args->child_row,
-                      "Draw the growth chart of the child in this row of the Data View")
+  command
+      ->add_option("--child", args->child_row,
+                   "Draw the growth chart of the child in this row of the Data View")
       ->check(CLI::PositiveNumber);
   command->add_option("-o,--output", args->output_path,
                       "SVG file to write (standard output when not given)");

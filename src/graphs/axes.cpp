@@ -92,8 +92,8 @@ void Achsenbeschriftung(Surface& surface, const AxisLabels& labels) {
     surface.rect(31, 2, 60, 54, kWhite, false);
     surface.rect(2, 331, 448, 344, kWhite, false);
   }
-  surface.text(whole((459 - 7.65 * static_cast<double>(labels.title.size())) / 2), 10,
-               labels.title, kTitleSize, true);
+  surface.text(whole((459 - 7.65 * static_cast<double>(labels.title.size())) / 2), 10, labels.title,
+               kTitleSize, true);
   const bool boys_title =
       !labels.boys_text.empty() && labels.title.find(labels.boys_text) != std::string::npos;
   if (labels.count != 0 && !boys_title) {

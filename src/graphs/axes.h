@@ -25,8 +25,8 @@ void Achsenskalierung(Surface& surface, const AxisScaling& axes);
 struct AxisLabels {
   std::string title;
   std::string y_text;
-  std::string x_text;  // only its part up to and including the first space is written
-  long long count = 0;  // shown as "(n = count)" when not 0
+  std::string x_text;     // only its part up to and including the first space is written
+  long long count = 0;    // shown as "(n = count)" when not 0
   bool gaussian = false;  // erase what the curves drew above and below the plot first
   // The boys' series text: a title holding it shows no count (the girls' count is shown).
   std::string boys_text;

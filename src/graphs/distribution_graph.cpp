@@ -106,7 +106,8 @@ void cumulative(Surface& s, const DistributionInput& in, const GraphTexts& texts
     if (z) s.legend(71, kGreen, reference_text(texts));
   }
   const Rgb colour = series_colour(in.series);
-  if (in.series == Series::girls) s.legend(111, colour, series_text(in.series, values.size(), texts));
+  if (in.series == Series::girls)
+    s.legend(111, colour, series_text(in.series, values.size(), texts));
   if (in.series == Series::boys) s.legend(91, colour, series_text(in.series, values.size(), texts));
   const double n = static_cast<double>(values.size());
   const double muac_shift = in.series == Series::boys ? 29 : in.series == Series::girls ? 31 : 30;
@@ -147,8 +148,10 @@ void probability(Surface& s, const DistributionInput& in, const GraphTexts& text
                            false, texts(834)});
   }
   const Rgb colour = series_colour(in.series);
-  if (in.series == Series::girls) s.legend(261, colour, series_text(in.series, values.size(), texts));
-  if (in.series == Series::boys) s.legend(241, colour, series_text(in.series, values.size(), texts));
+  if (in.series == Series::girls)
+    s.legend(261, colour, series_text(in.series, values.size(), texts));
+  if (in.series == Series::boys)
+    s.legend(241, colour, series_text(in.series, values.size(), texts));
   const std::size_t count = values.size();
   // Sums in single precision, as the fitted line has always been computed.
   float sum_v = 0, sum_q = 0, sum_vq = 0, sum_vv = 0;
@@ -220,9 +223,14 @@ std::optional<core::LanguageEntry> draw_distribution(Surface& surface, Distribut
                                                      const DistributionInput& input,
                                                      const GraphTexts& texts) {
   switch (type) {
-    case DistributionType::gaussian: return gaussian(surface, input, texts);
-    case DistributionType::cumulative: cumulative(surface, input, texts); break;
-    case DistributionType::probability: probability(surface, input, texts); break;
+    case DistributionType::gaussian:
+      return gaussian(surface, input, texts);
+    case DistributionType::cumulative:
+      cumulative(surface, input, texts);
+      break;
+    case DistributionType::probability:
+      probability(surface, input, texts);
+      break;
   }
   return std::nullopt;
 }

@@ -6,8 +6,9 @@
 // For the grouping by sex the girls are drawn first, with the frame, and the boys on the same
 // surface without a second frame:
 //   Surface s;
-//   draw_distribution(s, DistributionType::cumulative, {girls, Series::girls, title, "WHZ"}, texts);
-//   draw_distribution(s, DistributionType::cumulative, {boys, Series::boys, title, "WHZ"}, texts);
+//   draw_distribution(s, DistributionType::cumulative, {girls, Series::girls, title, "WHZ"},
+//   texts); draw_distribution(s, DistributionType::cumulative, {boys, Series::boys, title, "WHZ"},
+//   texts);
 
 #include <optional>
 #include <string>

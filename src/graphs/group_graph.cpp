@@ -102,9 +102,9 @@ std::optional<std::vector<GroupBar>> group_bars(const core::TextGrid& analysis,
       // "12] 12 ": the code before the bracket, the label after it and one more character.
       const std::string code(core::trim_spaces(part.substr(0, bracket)));
       const std::string label(part.substr(std::min(part.size(), bracket + 2)));
-      bars.push_back(bar_of(label, stats::DeskripStatCont(
-                                       analysis, value_column,
-                                       stats::RowFilter::equal_text(category_column, code))));
+      bars.push_back(bar_of(
+          label, stats::DeskripStatCont(analysis, value_column,
+                                        stats::RowFilter::equal_text(category_column, code))));
     }
     return bars;
   }
@@ -123,9 +123,10 @@ std::optional<std::vector<GroupBar>> group_bars(const core::TextGrid& analysis,
     const float low = static_cast<float>(bounds[k]);
     const float high =
         std::nextafter(static_cast<float>(bounds[k + 1]), -std::numeric_limits<float>::infinity());
-    bars.push_back(bar_of(k < age_labels.size() ? age_labels[k] : std::string(),
-                          stats::DeskripStatCont(analysis, value_column,
-                                                 stats::RowFilter::range(category_column, low, high))));
+    bars.push_back(
+        bar_of(k < age_labels.size() ? age_labels[k] : std::string(),
+               stats::DeskripStatCont(analysis, value_column,
+                                      stats::RowFilter::range(category_column, low, high))));
   }
   return bars;
 }
@@ -182,7 +183,8 @@ void draw_group_means(Surface& s, const std::vector<GroupBar>& bars, const std::
     const bool up = bar.mean >= 0;
     const double size = std::abs(bar.mean);
     const double top = up ? whole(zero - f * size) : whole(zero + f * size);
-    const double whisker = up ? whole(zero - f * (size + bar.sd)) : whole(zero + f * (size + bar.sd));
+    const double whisker =
+        up ? whole(zero - f * (size + bar.sd)) : whole(zero + f * (size + bar.sd));
     s.rect(x, zero, right(x), top, kRed);
     s.line(c, top, c, whisker);
     s.line(c - 5, whisker, c + 5, whisker);

@@ -26,9 +26,12 @@ bool by_age(GrowthChartKind kind) { return kind != GrowthChartKind::weight_for_h
 
 const anthro::IndexResult& index_of(const anthro::AnthroResult& r, GrowthChartKind kind) {
   switch (kind) {
-    case GrowthChartKind::weight_for_age: return r.waz;
-    case GrowthChartKind::height_for_age: return r.haz;
-    case GrowthChartKind::weight_for_height: return r.whz;
+    case GrowthChartKind::weight_for_age:
+      return r.waz;
+    case GrowthChartKind::height_for_age:
+      return r.haz;
+    case GrowthChartKind::weight_for_height:
+      return r.whz;
   }
   return r.whz;
 }
@@ -45,8 +48,7 @@ std::optional<double> who_point(const anthro::IndexResult& index, double sd) {
 }
 
 std::optional<double> nchs_point(const anthro::IndexResult& index, double sd) {
-  const double p3 = index.curve_points[0], p50 = index.curve_points[1],
-               p97 = index.curve_points[2];
+  const double p3 = index.curve_points[0], p50 = index.curve_points[1], p97 = index.curve_points[2];
   if (!(p3 > 0 && p50 > p3 && p97 > p50)) return std::nullopt;
   const double band = sd >= 0 ? p97 - p50 : p50 - p3;
   const double v = p50 + sd * band / kNchsZ97;
@@ -211,7 +213,8 @@ GrowthChart growth_chart(const anthro::Measurement& child, GrowthChartKind kind,
     if (last_end) {
       const double sd = kGrowthChartSd[c];
       s.text(last_end->first + 3, last_end->second - 6,
-             sd > 0 ? "+" + core::format_fixed_trimmed(sd, 1, 0) : core::format_fixed_trimmed(sd, 1, 0));
+             sd > 0 ? "+" + core::format_fixed_trimmed(sd, 1, 0)
+                    : core::format_fixed_trimmed(sd, 1, 0));
     }
   }
   // Bottom right, below the +3 SD line's end and the curve labels.

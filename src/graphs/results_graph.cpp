@@ -40,10 +40,14 @@ constexpr std::array<Named, 13> kNames = {{
 
 int column_of(GraphIndex index) {
   switch (index) {
-    case GraphIndex::waz: return core::column(StdVar::waz);
-    case GraphIndex::haz: return core::column(StdVar::haz);
-    case GraphIndex::whz: return core::column(StdVar::whz);
-    case GraphIndex::muac: return core::column(StdVar::muac);
+    case GraphIndex::waz:
+      return core::column(StdVar::waz);
+    case GraphIndex::haz:
+      return core::column(StdVar::haz);
+    case GraphIndex::whz:
+      return core::column(StdVar::whz);
+    case GraphIndex::muac:
+      return core::column(StdVar::muac);
   }
   return core::column(StdVar::whz);
 }
@@ -99,13 +103,13 @@ GraphResult distribution(const GraphInputs& in, GraphIndex index, DistributionTy
   const std::string variable(graph_index_name(index));
   if (!by_sex) {
     result.notice = draw_distribution(
-        surface, type, {values_of(table.table, index, std::nullopt), Series::none, result.title,
-                        variable},
+        surface, type,
+        {values_of(table.table, index, std::nullopt), Series::none, result.title, variable},
         in.texts);
   } else {
     // Girls first, with the frame; the boys on top.
-    DistributionInput girls{values_of(table.table, index, reports::SexSubset::girls),
-                            Series::girls, result.title, variable};
+    DistributionInput girls{values_of(table.table, index, reports::SexSubset::girls), Series::girls,
+                            result.title, variable};
     DistributionInput boys{values_of(table.table, index, reports::SexSubset::boys), Series::boys,
                            result.title, variable};
     girls.show_count = boys.show_count = false;
@@ -148,8 +152,8 @@ std::vector<MuacBand> muac_bands(const GraphInputs& in, const core::TextGrid& ta
       reports::age_table_values(table, reports::AgeTableFamily::muac, groups, inputs);
   std::vector<MuacBand> bands;
   for (std::size_t k = 0; k < groups.size() && k < values.size(); ++k) {
-    bands.push_back({k < labels.size() ? labels[k] : std::string(),
-                     values[k].category[0].percent, values[k].category[1].percent});
+    bands.push_back({k < labels.size() ? labels[k] : std::string(), values[k].category[0].percent,
+                     values[k].category[1].percent});
   }
   return bands;
 }
@@ -160,8 +164,8 @@ GraphResult group_means(const GraphInputs& in, GraphIndex index, bool by_cluster
   const reports::AnalysisTable table = analysis_table(in, index);
   const core::OptionsPage& o = in.workspace.options;
   const std::vector<std::string> labels = age_band_labels(lower_bounds(o), upper_bounds(o));
-  const std::string list = by_cluster ? cluster_category_list(in.workspace.survey)
-                                      : age_category_list(lower_bounds(o));
+  const std::string list =
+      by_cluster ? cluster_category_list(in.workspace.survey) : age_category_list(lower_bounds(o));
   Surface surface;
   if (index == GraphIndex::muac && !by_cluster) {
     draw_muac_classes(surface, muac_bands(in, table.table, labels), result.title, list,
@@ -187,9 +191,12 @@ CaseDefinition definition_of(GraphIndex index, GraphType type) {
       return index == GraphIndex::haz   ? CaseDefinition::haz_below_3
              : index == GraphIndex::waz ? CaseDefinition::waz_below_3
                                         : CaseDefinition::whz_below_3;
-    case GraphType::cases_oedema: return CaseDefinition::oedema;
-    case GraphType::cases_gam: return CaseDefinition::gam;
-    case GraphType::cases_sam: return CaseDefinition::sam;
+    case GraphType::cases_oedema:
+      return CaseDefinition::oedema;
+    case GraphType::cases_gam:
+      return CaseDefinition::gam;
+    case GraphType::cases_sam:
+      return CaseDefinition::sam;
     default:
       return index == GraphIndex::haz   ? CaseDefinition::haz_below_2
              : index == GraphIndex::waz ? CaseDefinition::waz_below_2
@@ -265,8 +272,8 @@ std::string_view graph_index_name(GraphIndex index) {
 }
 
 std::optional<GraphIndex> graph_index_named(std::string_view name) {
-  for (const GraphIndex index : {GraphIndex::waz, GraphIndex::haz, GraphIndex::whz,
-                                 GraphIndex::muac}) {
+  for (const GraphIndex index :
+       {GraphIndex::waz, GraphIndex::haz, GraphIndex::whz, GraphIndex::muac}) {
     const std::string_view upper = graph_index_name(index);
     if (name.size() == upper.size() &&
         std::equal(name.begin(), name.end(), upper.begin(),
@@ -279,7 +286,8 @@ std::optional<GraphIndex> graph_index_named(std::string_view name) {
 GraphResult draw_results_graph(const GraphInputs& inputs, GraphIndex index, GraphType type) {
   if (!graph_offered(index, type)) return {Surface().drawing(), "", std::nullopt, std::nullopt};
   switch (type) {
-    case GraphType::gaussian: return distribution(inputs, index, DistributionType::gaussian, false);
+    case GraphType::gaussian:
+      return distribution(inputs, index, DistributionType::gaussian, false);
     case GraphType::cumulative:
       return distribution(inputs, index, DistributionType::cumulative, false);
     case GraphType::probability:
@@ -290,9 +298,12 @@ GraphResult draw_results_graph(const GraphInputs& inputs, GraphIndex index, Grap
       return distribution(inputs, index, DistributionType::cumulative, true);
     case GraphType::probability_by_sex:
       return distribution(inputs, index, DistributionType::probability, true);
-    case GraphType::cluster_means: return group_means(inputs, index, true);
-    case GraphType::age_means: return group_means(inputs, index, false);
-    default: return cases(inputs, index, type);
+    case GraphType::cluster_means:
+      return group_means(inputs, index, true);
+    case GraphType::age_means:
+      return group_means(inputs, index, false);
+    default:
+      return cases(inputs, index, type);
   }
 }
 

@@ -56,11 +56,11 @@ bool graph_offered(GraphIndex index, GraphType type);
 // Names of the command line: "gaussian", "cumulative-sex", "cluster", "age", "cases-gam", ...
 std::string_view graph_type_name(GraphType type);
 std::optional<GraphType> graph_type_named(std::string_view name);
-std::string_view graph_index_name(GraphIndex index);  // "WAZ", "HAZ", "WHZ", "MUAC"
+std::string_view graph_index_name(GraphIndex index);                 // "WAZ", "HAZ", "WHZ", "MUAC"
 std::optional<GraphIndex> graph_index_named(std::string_view name);  // "whz", "WHZ", ...
 
 struct GraphInputs {
-  const core::Workspace& workspace;  // the Survey table and the Options page (age groups, MUAC)
+  const core::Workspace& workspace;   // the Survey table and the Options page (age groups, MUAC)
   reports::AnalysisOptions analysis;  // exclusion, flag bounds and row selection in force
   GraphTexts texts;
 };

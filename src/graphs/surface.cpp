@@ -26,7 +26,8 @@ void Surface::dot(double x, double y, Rgb colour, double radius) {
   // Sorted values and finely stepped curves put many dots on the same pixel in a row: painting
   // it again changes nothing, and a survey of 65,535 children would otherwise carry as many.
   if (!drawing_.steps.empty()) {
-    if (const auto* last = std::get_if<Ellipse>(&drawing_.steps.back()); last && *last == dot) return;
+    if (const auto* last = std::get_if<Ellipse>(&drawing_.steps.back()); last && *last == dot)
+      return;
   }
   drawing_.steps.push_back(dot);
 }

@@ -14,8 +14,8 @@ graphs::Drawing population_pyramid(const std::vector<double>& males,
   const auto line = [&](int x1, int y1, int x2, int y2) {
     d.push_back(graphs::Line{double(x1), double(y1), double(x2), double(y2)});
   };
-  d.push_back(graphs::Box{0, 0, kPyramidWidth, kPyramidHeight, graphs::kWhite, graphs::Fill::solid,
-                          false});
+  d.push_back(
+      graphs::Box{0, 0, kPyramidWidth, kPyramidHeight, graphs::kWhite, graphs::Fill::solid, false});
   text(245, 0, "Population Pyramid", 13);
   text(245, 350, "% of Total Population");
   text(8, 2, "years");

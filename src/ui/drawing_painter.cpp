@@ -38,8 +38,12 @@ void paint_drawing(QPainter& painter, const graphs::Drawing& drawing, double sca
       const QRectF rect = QRectF(QPointF(box->x1, box->y1), QPointF(box->x2, box->y2)).normalized();
       painter.setPen(box->outline ? QPen(Qt::black) : QPen(Qt::NoPen));
       switch (box->fill) {
-        case graphs::Fill::none: painter.setBrush(Qt::NoBrush); break;
-        case graphs::Fill::solid: painter.setBrush(colour_of(box->fill_colour)); break;
+        case graphs::Fill::none:
+          painter.setBrush(Qt::NoBrush);
+          break;
+        case graphs::Fill::solid:
+          painter.setBrush(colour_of(box->fill_colour));
+          break;
         case graphs::Fill::cross_hatch:
           painter.setBrush(QBrush(Qt::black, Qt::DiagCrossPattern));
           break;

@@ -35,8 +35,7 @@ std::string lower_extension(const std::filesystem::path& file) {
 
 }  // namespace
 
-GraphWindow::GraphWindow(const core::LanguageTable& text, core::Prompter* prompter,
-                         QWidget* parent)
+GraphWindow::GraphWindow(const core::LanguageTable& text, core::Prompter* prompter, QWidget* parent)
     : QDialog(parent), text_(text), prompter_(prompter) {
   setWindowTitle(to_qstring(text_.text(1411)));
   picture_ = new DrawingWidget;

@@ -48,7 +48,8 @@ void GrowthChartWidget::show_row(const core::SurveyTable& survey, int row,
 
 void GrowthChartWidget::set_kind(graphs::GrowthChartKind kind) {
   kind_ = kind;
-  if (kinds_->currentIndex() != static_cast<int>(kind)) kinds_->setCurrentIndex(static_cast<int>(kind));
+  if (kinds_->currentIndex() != static_cast<int>(kind))
+    kinds_->setCurrentIndex(static_cast<int>(kind));
   redraw();
 }
 

@@ -158,7 +158,10 @@ void SurveyWindow::refresh_result_panel() {
   if (!entry_ || result_panel_ == nullptr) return;
   entry::EntryUpdate update;
   const entry::ResultPanel panel = entry_->result_panel(&update);
-  if (growth_chart_) growth_chart_->show_row(workspace_.survey, data_view_->currentIndex().row() + 1, evaluation_settings(workspace_));
+  if (growth_chart_) {
+    growth_chart_->show_row(workspace_.survey, data_view_->currentIndex().row() + 1,
+                            evaluation_settings(workspace_));
+  }
   for (const int row : update.rows) survey_model_->repaint_row(row);
   const QString caption =
       to_qstring(text(panel.caption_start.number) + " " + text(panel.caption_reference.number));
@@ -399,7 +402,10 @@ QWidget* SurveyWindow::build_data_entry_page() {
   data_layout->addWidget(data_view_, 1);
   auto* side = new QVBoxLayout;
   side->addWidget(result_panel_);
-  if (app_.who && app_.text) side->addWidget(growth_chart_ = new GrowthChartWidget(*app_.who, *app_.text));
+  if (app_.who && app_.text) {
+    growth_chart_ = new GrowthChartWidget(*app_.who, *app_.text);
+    side->addWidget(growth_chart_);
+  }
   data_layout->addLayout(side, 0);
 
   variables_model_ = new TextGridModel(workspace_.variables, true, true, this);

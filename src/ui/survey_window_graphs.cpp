@@ -36,7 +36,8 @@ void SurveyWindow::show_graph(graphs::GraphIndex index, graphs::GraphType type) 
   if (!graph_window_) graph_window_ = std::make_unique<GraphWindow>(*app_.text, prompter_, this);
   graph_window_->set_prompter(prompter_);
   graph_window_->set_protected_file(workspace_.file_name);
-  graph_window_->show_graph(graph.drawing, graph.title, graph.memo.value_or(std::vector<std::string>{}));
+  graph_window_->show_graph(graph.drawing, graph.title,
+                            graph.memo.value_or(std::vector<std::string>{}));
   graph_window_->show();
   graph_window_->raise();
   if (graph.notice) prompter_->inform(app_.text->text(*graph.notice));

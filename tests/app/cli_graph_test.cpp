@@ -43,12 +43,16 @@ class CliGraph : public ::testing::Test {
 };
 
 TEST_F(CliGraph, DrawsEveryTypeOfEveryIndex) {
-  struct Case { const char* index; std::vector<const char*> types; };
-  const std::vector<const char*> distributions = {"gaussian", "cumulative", "gaussian-sex",
-                                                  "cumulative-sex", "cluster", "age"};
+  struct Case {
+    const char* index;
+    std::vector<const char*> types;
+  };
+  const std::vector<const char*> distributions = {"gaussian",       "cumulative", "gaussian-sex",
+                                                  "cumulative-sex", "cluster",    "age"};
   const Case cases[] = {
-      {"whz", {"probability", "probability-sex", "cases-below-2", "cases-below-3", "cases-oedema",
-               "cases-gam", "cases-sam"}},
+      {"whz",
+       {"probability", "probability-sex", "cases-below-2", "cases-below-3", "cases-oedema",
+        "cases-gam", "cases-sam"}},
       {"haz", {"probability", "cases-below-2", "cases-below-3"}},
       {"waz", {"probability-sex", "cases-below-2", "cases-below-3"}},
       {"muac", {}},
@@ -59,8 +63,8 @@ TEST_F(CliGraph, DrawsEveryTypeOfEveryIndex) {
     for (const char* type : types) {
       SCOPED_TRACE(std::string(c.index) + " " + type);
       const fs::path out = folder_ / (std::string(c.index) + "_" + type + ".svg");
-      const test::CommandResult r = run(std::string("--index ") + c.index + " --type " + type +
-                                        " -o '" + out.string() + "'");
+      const test::CommandResult r =
+          run(std::string("--index ") + c.index + " --type " + type + " -o '" + out.string() + "'");
       ASSERT_EQ(r.status, 0) << r.err;
       expect_svg(test::read_whole_file(out));
     }
@@ -94,7 +98,10 @@ TEST_F(CliGraph, GrowthChartOfOneChild) {
 }
 
 TEST_F(CliGraph, RefusesWhatItCannotDraw) {
-  struct Case { std::string arguments; std::string message; };
+  struct Case {
+    std::string arguments;
+    std::string message;
+  };
   const Case cases[] = {
       {"--index muac --type probability", "not drawn for MUAC"},
       {"--index haz --type cases-gam", "not drawn for HAZ"},

@@ -46,7 +46,10 @@ TEST(Achsenskalierung, ZScoreGaussianAxesGetStepOneAndFive) {
   EXPECT_EQ(first->y, 317);
   EXPECT_EQ(label(d, "-5"), nullptr);
   // y: step 5, labels 45, 40, ..., 5 from y = 34 down by 30 units each (270 / 45 x 5).
-  struct Case { const char* value; double y; };
+  struct Case {
+    const char* value;
+    double y;
+  };
   for (const Case c : {Case{"45", 34}, Case{"40", 64}, Case{"25", 154}, Case{"5", 274}}) {
     SCOPED_TRACE(c.value);
     const Text* t = y_label(d, c.value, 3);  // X0 - 27

@@ -36,7 +36,8 @@ inline bool has_line(const Drawing& drawing, double x1, double y1, double x2, do
 template <class T, class Pred>
 int first_index(const Drawing& drawing, Pred pred) {
   for (std::size_t i = 0; i < drawing.steps.size(); ++i) {
-    if (const auto* s = std::get_if<T>(&drawing.steps[i]); s && pred(*s)) return static_cast<int>(i);
+    if (const auto* s = std::get_if<T>(&drawing.steps[i]); s && pred(*s))
+      return static_cast<int>(i);
   }
   return -1;
 }

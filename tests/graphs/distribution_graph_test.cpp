@@ -20,8 +20,9 @@ using test::text_named;
 
 core::LanguageTable texts_table() {
   core::LanguageTable t;
-  t.read_english("0804 Too few values\n0834 Boys\n0835 Girls\n1092 % per unit\n"
-                 "1093 NCHS\n1094 WHO\n1015 Epi flags\n1016 Kandu flags\n");
+  t.read_english(
+      "0804 Too few values\n0834 Boys\n0835 Girls\n1092 % per unit\n"
+      "1093 NCHS\n1094 WHO\n1015 Epi flags\n1016 Kandu flags\n");
   return t;
 }
 
@@ -130,8 +131,8 @@ TEST_F(DistributionGraph, GaussianWithTwelveDistinctValuesShowsTheNoticeAndAxesO
 
 TEST_F(DistributionGraph, GaussianWithoutValuesStillDrawsTheReference) {
   Surface s;
-  EXPECT_FALSE(draw_distribution(s, DistributionType::gaussian, {{}, Series::none, "WHZ", "WHZ"},
-                                 texts));
+  EXPECT_FALSE(
+      draw_distribution(s, DistributionType::gaussian, {{}, Series::none, "WHZ", "WHZ"}, texts));
   EXPECT_FALSE(dots_in(s.drawing(), kGreen).empty());
   EXPECT_TRUE(lines_in(s.drawing(), kRed, 3).empty());
   EXPECT_TRUE(svg_is_clean(s.drawing()));
@@ -144,9 +145,11 @@ TEST_F(DistributionGraph, CumulativeDotsOfFourValuesLieAtTheirShares) {
   const std::vector<Ellipse> dots = dots_in(s.drawing(), kRed);
   ASSERT_EQ(dots.size(), 4u);
   // 12.5 %, 37.5 %, 62.5 %, 87.5 % of 270 units above y = 310, in ascending order of value.
-  struct Case { double x, y; };
-  const Case expected[] = {{29 + 120, 310 - 33}, {29 + 190, 310 - 101}, {29 + 220, 310 - 168},
-                           {29 + 240, 310 - 236}};
+  struct Case {
+    double x, y;
+  };
+  const Case expected[] = {
+      {29 + 120, 310 - 33}, {29 + 190, 310 - 101}, {29 + 220, 310 - 168}, {29 + 240, 310 - 236}};
   for (std::size_t i = 0; i < 4; ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ((dots[i].x1 + dots[i].x2) / 2, expected[i].x);
@@ -158,7 +161,10 @@ TEST_F(DistributionGraph, CumulativeDotsOfFourValuesLieAtTheirShares) {
 }
 
 TEST_F(DistributionGraph, CumulativeMuacShiftsEachSeriesByOneUnit) {
-  struct Case { Series series; double x; };
+  struct Case {
+    Series series;
+    double x;
+  };
   for (const Case c : {Case{Series::none, 30 + 160}, Case{Series::girls, 31 + 160},
                        Case{Series::boys, 29 + 160}}) {
     Surface s;
@@ -172,11 +178,10 @@ TEST_F(DistributionGraph, CumulativeMuacShiftsEachSeriesByOneUnit) {
 
 TEST_F(DistributionGraph, BySexTheGirlsAndFrameComeFirstAndTheBoysAddNoFrame) {
   Surface s;
-  draw_distribution(s, DistributionType::cumulative,
-                    {{-1.0, 0.0, 1.0}, Series::girls, "", "WHZ"}, texts);
+  draw_distribution(s, DistributionType::cumulative, {{-1.0, 0.0, 1.0}, Series::girls, "", "WHZ"},
+                    texts);
   const std::size_t after_girls = s.drawing().steps.size();
-  draw_distribution(s, DistributionType::cumulative,
-                    {{-0.5, 0.5}, Series::boys, "", "WHZ"}, texts);
+  draw_distribution(s, DistributionType::cumulative, {{-0.5, 0.5}, Series::boys, "", "WHZ"}, texts);
   const Drawing& d = s.drawing();
   const int first_blue =
       first_index<Ellipse>(d, [](const Ellipse& e) { return e.fill_colour == kBlue; });
@@ -190,8 +195,7 @@ TEST_F(DistributionGraph, BySexTheGirlsAndFrameComeFirstAndTheBoysAddNoFrame) {
   ASSERT_NE(boys, nullptr);
   EXPECT_EQ(girls->y, 105);
   EXPECT_EQ(boys->y, 85);
-  EXPECT_EQ(text_named(d, "Cumulative Distribution for WHZ")->x,
-            std::trunc((459 - 7.65 * 31) / 2));
+  EXPECT_EQ(text_named(d, "Cumulative Distribution for WHZ")->x, std::trunc((459 - 7.65 * 31) / 2));
 }
 
 TEST_F(DistributionGraph, ProbabilityPlotPlacesNormalScoresAndTheFittedLine) {

@@ -31,16 +31,16 @@ bool svg_is_clean(const Drawing& d) {
 
 TEST(GroupMeans, AllBandsNegativeHangFromAZeroLineAt40) {
   std::vector<GroupBar> bars;
-  for (const float mean : {-0.5f, -0.8f, -1.0f, -1.1f, -1.2f, -0.9f}) bars.push_back({"b", 10, mean, 1.0f});
+  for (const float mean : {-0.5f, -0.8f, -1.0f, -1.1f, -1.2f, -0.9f})
+    bars.push_back({"b", 10, mean, 1.0f});
   Surface s;
   draw_group_means(s, bars, "T", "WHZ", "MONTHS {6;18;30;42;54;}");
   const Drawing& d = s.drawing();
   // P = 0, N = 2.2: the zero line at trunc(270 x 0 / 2.2) + 40 = 40; the x axis erased in white.
   EXPECT_TRUE(has_line(d, 10, 40, 439, 40));
   const std::vector<Line> lines = steps_of<Line>(d);
-  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const Line& l) {
-    return l.y1 == 310 && l.colour == kWhite;
-  }));
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                          [](const Line& l) { return l.y1 == 310 && l.colour == kWhite; }));
   const std::vector<Box> boxes = red_boxes(d);
   ASSERT_EQ(boxes.size(), 6u);
   // f = 270 / 2.2; bar 5 (mean -1.2) reaches trunc(40 + 122.727 x 1.2) = 187 and its whisker
@@ -98,7 +98,10 @@ TEST(GroupMeans, PositiveBarsStandOnTheXAxisWithWhiskerAndCount) {
 }
 
 TEST(GroupMeans, BarWidthFollowsTheNumberOfBars) {
-  struct Case { std::size_t bars; double width; };
+  struct Case {
+    std::size_t bars;
+    double width;
+  };
   for (const Case c : {Case{6, 52}, Case{30, 23}}) {
     SCOPED_TRACE(c.bars);
     Surface s;
@@ -110,7 +113,8 @@ TEST(GroupMeans, BarWidthFollowsTheNumberOfBars) {
 
 TEST(GroupMeans, NoBarsOrNoSpreadDrawNoBarsAndNoTicks) {
   for (const std::vector<GroupBar>& bars :
-       {std::vector<GroupBar>{}, std::vector<GroupBar>{{"a", 0, 0.0f, 0.0f}, {"b", 0, 0.0f, 0.0f}}}) {
+       {std::vector<GroupBar>{},
+        std::vector<GroupBar>{{"a", 0, 0.0f, 0.0f}, {"b", 0, 0.0f, 0.0f}}}) {
     Surface s;
     draw_group_means(s, bars, "T", "WHZ", "CLUSTER {}");
     EXPECT_TRUE(red_boxes(s.drawing()).empty());
@@ -163,8 +167,8 @@ TEST(GroupBars, AgeBandsCountAChildOnABoundOnce) {
       {{"1", "5", "1"}, {"1", "6", "2"}, {"1", "17.5", "3"}, {"1", "18", "4"}, {"1", "60", "5"}});
   const std::vector<std::string> lower = {"6", "18", "30", "42", "54"};
   const std::vector<std::string> labels = age_band_labels(lower, {"17", "29", "41", "53", "59"});
-  EXPECT_EQ(labels, (std::vector<std::string>{"< 6", "6 to 17", "18 to 29", "30 to 41",
-                                              "42 to 53", ">= 54"}));
+  EXPECT_EQ(labels, (std::vector<std::string>{"< 6", "6 to 17", "18 to 29", "30 to 41", "42 to 53",
+                                              ">= 54"}));
   const std::string list = age_category_list(lower);
   EXPECT_EQ(list, "MONTHS {6;18;30;42;54;}");
   const auto bars = group_bars(t, "WHZ", list, labels);
@@ -192,7 +196,9 @@ TEST(MuacClasses, StackedBarsReachAHundredPercent) {
   const Drawing& d = s.drawing();
   // Band 2: x = trunc(380 / 6 + 40) = 103, right trunc(103 + 63.33 - 14) = 152.
   const std::vector<Box> boxes = steps_of<Box>(d);
-  const auto has_box = [&](Box b) { return std::find(boxes.begin(), boxes.end(), b) != boxes.end(); };
+  const auto has_box = [&](Box b) {
+    return std::find(boxes.begin(), boxes.end(), b) != boxes.end();
+  };
   EXPECT_TRUE(has_box({103, 311, 152, 284, kRed, Fill::solid, true}));     // 310 - 25.5
   EXPECT_TRUE(has_box({103, 284, 152, 233, kYellow, Fill::solid, true}));  // 310 - 76.5
   EXPECT_TRUE(has_box({103, 233, 152, 55, kGreen, Fill::solid, true}));
@@ -253,7 +259,12 @@ TEST(CasesPerCluster, ACountAboveTheClusterNumberIsNotTalliedButCounts) {
 }
 
 TEST(CasesPerCluster, UndefinedCasesDrawWithoutFailing) {
-  struct Case { const char* what; std::vector<int> counts; bool negative_binomial; int bars; };
+  struct Case {
+    const char* what;
+    std::vector<int> counts;
+    bool negative_binomial;
+    int bars;
+  };
   const Case cases[] = {
       {"v <= mu: no negative binomial", {1, 1, 1, 1}, false, 12},
       {"mu = 0: no negative binomial", {0, 0, 0}, false, 12},

@@ -67,8 +67,8 @@ TEST_F(RealData, EveryOfferedGraphOfEveryIndexDraws) {
         << core::survey_file_bytes(*survey, dates);
   }
   int drawn = 0;
-  for (const GraphIndex index : {GraphIndex::waz, GraphIndex::haz, GraphIndex::whz,
-                                 GraphIndex::muac}) {
+  for (const GraphIndex index :
+       {GraphIndex::waz, GraphIndex::haz, GraphIndex::whz, GraphIndex::muac}) {
     for (const GraphType type : kGraphTypes) {
       if (!graph_offered(index, type)) continue;
       const std::string name =
@@ -146,7 +146,12 @@ TEST_F(RealData, BySexCountsEachSeriesInItsLegend) {
 }
 
 TEST(GraphTypeForPage, FollowsThePageList) {
-  struct Case { GraphIndex index; Grouping grouping; int item; std::optional<GraphType> type; };
+  struct Case {
+    GraphIndex index;
+    Grouping grouping;
+    int item;
+    std::optional<GraphType> type;
+  };
   const Case cases[] = {
       {GraphIndex::whz, Grouping::all, 2, GraphType::probability},
       {GraphIndex::muac, Grouping::all, 2, std::nullopt},
@@ -163,8 +168,7 @@ TEST(GraphTypeForPage, FollowsThePageList) {
     SCOPED_TRACE(std::string(graph_index_name(c.index)) + " item " + std::to_string(c.item));
     EXPECT_EQ(graph_type_for_page(c.index, c.grouping, c.item), c.type);
   }
-  for (const GraphType type : kGraphTypes)
-    EXPECT_EQ(graph_type_named(graph_type_name(type)), type);
+  for (const GraphType type : kGraphTypes) EXPECT_EQ(graph_type_named(graph_type_name(type)), type);
 }
 
 TEST_F(RealData, GrowthChartsMarkTheChildOnTheCurves) {
@@ -172,9 +176,9 @@ TEST_F(RealData, GrowthChartsMarkTheChildOnTheCurves) {
   for (const int row : {1, 2, 40}) {
     const auto child = child_of_row(survey->survey, row, anthro::RowEvaluationSettings{});
     ASSERT_TRUE(child);
-    for (const GrowthChartKind kind : {GrowthChartKind::weight_for_age,
-                                       GrowthChartKind::height_for_age,
-                                       GrowthChartKind::weight_for_height}) {
+    for (const GrowthChartKind kind :
+         {GrowthChartKind::weight_for_age, GrowthChartKind::height_for_age,
+          GrowthChartKind::weight_for_height}) {
       const GrowthChart chart = growth_chart(*child, kind, anthro::Reference::who2006, *who, *text);
       EXPECT_TRUE(chart.child);
       EXPECT_TRUE(chart.z);
@@ -190,7 +194,12 @@ TEST_F(RealData, GrowthChartsMarkTheChildOnTheCurves) {
 TEST_F(RealData, GrowthChartCurvesAreTheReferenceAtTheirSd) {
   // The WHO tables (weianthro, lenanthro, wflanthro). Boys' weight-for-age at 0 days: L 0.3487,
   // M 3.3464, S 0.14602, so -2 SD = 3.3464 (1 - 2 x 0.3487 x 0.14602)^(1 / 0.3487) = 2.4593 kg.
-  struct Case { const char* what; GrowthChartKind kind; char sex, position; double x, sd, value; };
+  struct Case {
+    const char* what;
+    GrowthChartKind kind;
+    char sex, position;
+    double x, sd, value;
+  };
   const Case cases[] = {
       {"weight-for-age median at birth", GrowthChartKind::weight_for_age, 'm', ' ', 0, 0, 3.3464},
       {"weight-for-age -2 SD at birth", GrowthChartKind::weight_for_age, 'm', ' ', 0, -2, 2.4593},
@@ -201,7 +210,8 @@ TEST_F(RealData, GrowthChartCurvesAreTheReferenceAtTheirSd) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    const auto v = curve_value(c.kind, c.sex, c.position, c.x, c.sd, anthro::Reference::who2006, *who);
+    const auto v =
+        curve_value(c.kind, c.sex, c.position, c.x, c.sd, anthro::Reference::who2006, *who);
     ASSERT_TRUE(v);
     EXPECT_NEAR(*v, c.value, 1e-3);
   }

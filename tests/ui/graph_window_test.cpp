@@ -2,22 +2,22 @@
 // chart beside the result panel, driven offscreen.
 #include "ui/graph_window.h"
 
+#include <gtest/gtest.h>
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPlainTextEdit>
 #include <QPrinter>
-#include <QTableView>
 #include <QTabWidget>
-#include <gtest/gtest.h>
-
+#include <QTableView>
 #include <cstdlib>
 
 #include "graphs/surface.h"
 #include "support/test_paths.h"
 #include "ui/drawing_painter.h"
-#include "ui/growth_chart_widget.h"
 #include "ui/grid_models.h"
+#include "ui/growth_chart_widget.h"
 #include "window_environment.h"
 #include "workspace/command_line_mode.h"
 
@@ -36,7 +36,8 @@ TEST(GraphWindow, SavesPngAndSvgThroughTheSafeWrite) {
   WindowEnvironment env;
   GraphWindow window(env.text, &env.prompter);
   window.show_graph(small_graph(), "WHZ", {"line 1", "line 2"});
-  EXPECT_TRUE(window.findChild<QPlainTextEdit*>(QStringLiteral("graph_memo"))->isVisibleTo(&window));
+  EXPECT_TRUE(
+      window.findChild<QPlainTextEdit*>(QStringLiteral("graph_memo"))->isVisibleTo(&window));
 
   const auto png = env.temp / "graph.png";
   ASSERT_TRUE(window.save_to(png));
@@ -129,7 +130,8 @@ TEST_F(SurveyWindowGraphs, ShowGraphOpensTheGraphWindowWithItsResultLines) {
 TEST_F(SurveyWindowGraphs, EveryGraphTypeGoesToPng) {
   // With OLVAR_GRAPH_DUMP set to a folder the pictures stay there for a person to look at.
   const char* dump = std::getenv("OLVAR_GRAPH_DUMP");
-  const std::filesystem::path folder = dump != nullptr ? std::filesystem::path(dump) : env_.temp.path();
+  const std::filesystem::path folder =
+      dump != nullptr ? std::filesystem::path(dump) : env_.temp.path();
   auto window = env_.make_window();
   ASSERT_TRUE(window->open_survey(survey_));
   int saved = 0;
