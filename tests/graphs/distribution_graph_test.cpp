@@ -111,6 +111,26 @@ TEST_F(DistributionGraph, GaussianDrawsDensityAndReferenceWithTheirLegends) {
   EXPECT_TRUE(svg_is_clean(d));
 }
 
+TEST_F(DistributionGraph, GaussianBySexPutsEachSeriesLegendInItsPlace) {
+  Surface s;
+  draw_distribution(s, DistributionType::gaussian, {spread(40, -2, 2), Series::girls, "T", "WHZ"},
+                    texts);
+  draw_distribution(s, DistributionType::gaussian, {spread(30, -3, 1), Series::boys, "T", "WHZ"},
+                    texts);
+  const std::vector<Box> boxes = steps_of<Box>(s.drawing());
+  const auto has = [&](Box b) { return std::find(boxes.begin(), boxes.end(), b) != boxes.end(); };
+  EXPECT_TRUE(has({341, 81, 360, 83, kRed, Fill::solid, false}));
+  EXPECT_TRUE(has({341, 61, 360, 63, kBlue, Fill::solid, false}));
+  EXPECT_TRUE(has({341, 41, 360, 43, kGreen, Fill::solid, false}));
+  EXPECT_EQ(text_named(s.drawing(), "Girls (40)")->y, 75);
+  EXPECT_EQ(text_named(s.drawing(), "Boys (30)")->y, 55);
+  // 30 values: 30 evaluation points 1/3 apart, the first at x = -5: X = 29 + trunc(0) = 29.
+  const std::vector<Line> boys = lines_in(s.drawing(), kBlue, 3);
+  ASSERT_EQ(boys.size(), 29u);
+  EXPECT_EQ(boys[0].x1, 29);
+  EXPECT_EQ(boys[0].x2, 29 + std::trunc((100 * (-5 + 10.0 / 30) + 500) * 0.4));
+}
+
 TEST_F(DistributionGraph, GaussianWithTwelveDistinctValuesShowsTheNoticeAndAxesOnly) {
   std::vector<double> values;
   for (int i = 0; i < 120; ++i) values.push_back(-3 + (i % 12) * 0.5);  // 12 distinct values

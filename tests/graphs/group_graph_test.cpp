@@ -51,8 +51,14 @@ TEST(GroupMeans, AllBandsNegativeHangFromAZeroLineAt40) {
   for (const Box& b : boxes) EXPECT_EQ(b.x2 - b.x1, 52);
   EXPECT_EQ(boxes[0].x1, 35);
   EXPECT_EQ(boxes[1].x1, 101);  // trunc(400 / 6 + 35)
-  // Counts of negative bars sit 17 units above the whisker end.
-  EXPECT_NE(text_named(d, "n=10"), nullptr);
+  // Counts of negative bars sit 17 units above the whisker end: bar 1 (mean -0.5, SD 1) has its
+  // centre at trunc((400 / 6 - 20 + 6) / 2 + 35) = 61 and its whisker end at
+  // trunc(40 + 122.727 x 1.5) = 224.
+  const Text* count = text_named(d, "n=10");
+  ASSERT_NE(count, nullptr);
+  EXPECT_EQ(count->x, 64);
+  EXPECT_EQ(count->y, 207);
+  EXPECT_TRUE(has_line(d, 56, 224, 66, 224));
   EXPECT_TRUE(svg_is_clean(d));
 }
 
@@ -237,6 +243,12 @@ TEST(CasesPerCluster, ThirtyClustersWithUpToSixCases) {
   EXPECT_EQ(bars[0], (Box{50, 310, 75, std::trunc(310 - 270.0 / 8 * 3), kRed, Fill::solid, true}));
   EXPECT_EQ(bars[2].y2, 40);
   EXPECT_EQ(bars[7].y2, 310);  // nothing tallied beyond 6
+  // The first Poisson point: x = trunc(-400 / 12 + 96) = 62, y = trunc(310 - 270 / 8 x 30
+  // e^(-76/30)) = trunc(310 - 80.41) = 229, a square of 8 units around it.
+  const std::vector<Box> squares = steps_of<Box>(d);
+  EXPECT_NE(std::find(squares.begin(), squares.end(),
+                      Box{58, 233, 66, 225, kGreen, Fill::solid, true}),
+            squares.end());
   // Poisson points continue to k = 11: the last at x = trunc(10 x 400 / 12 + 96) = 429.
   int green = 0;
   for (const Box& b : steps_of<Box>(d)) green += b.fill_colour == kGreen && b.x2 - b.x1 == 8;
