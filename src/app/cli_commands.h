@@ -107,5 +107,6 @@ CommandAction add_double_entry_command(CLI::App& app);
 CommandAction add_export_command(CLI::App& app);
 CommandAction add_report_command(CLI::App& app);
 CommandAction add_weighted_command(CLI::App& app);
+CommandAction add_graph_command(CLI::App& app);
 
 }  // namespace olvar::cli

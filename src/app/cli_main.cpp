@@ -163,6 +163,7 @@ int main(int argc, char** argv) {
       {"export", add_export_command(app)},
       {"report", add_report_command(app)},
       {"weighted", add_weighted_command(app)},
+      {"graph", add_graph_command(app)},
   };
 
   try {

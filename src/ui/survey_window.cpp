@@ -39,7 +39,9 @@
 #include "ui/data_tools.h"
 #include "ui/death_rates_page.h"
 #include "ui/food_security_page.h"
+#include "ui/graph_window.h"
 #include "ui/grid_models.h"
+#include "ui/growth_chart_widget.h"
 #include "ui/options_page_widget.h"
 #include "ui/planning_page.h"
 #include "ui/qt_convert.h"
@@ -103,6 +105,7 @@ DataEntryPage* SurveyWindow::build_data_entry_page() {
   };
   services.plausibility_report = [this] { run_plausibility_check(); };
   services.choose_reference = [this](char reference) { choose_reference(reference); };
+  services.evaluation_settings = [this] { return evaluation_settings(workspace_); };
   data_tools_ = new DataTools(
       {workspace_, app_, filter_active_, [this]() -> core::Prompter& { return *prompter_; },
        [this]() -> const core::OptionsPage& { return options_; }, [this] { return save_survey(); },
@@ -123,6 +126,7 @@ QTableView* SurveyWindow::data_view() const { return data_entry_page_->data_view
 SurveyTableModel* SurveyWindow::survey_model() const { return data_entry_page_->survey_model(); }
 ResultPanelWidget* SurveyWindow::result_panel() const { return data_entry_page_->result_panel(); }
 entry::DataEntryController* SurveyWindow::entry() const { return data_entry_page_->entry(); }
+GrowthChartWidget* SurveyWindow::growth_chart() const { return data_entry_page_->growth_chart(); }
 
 SurveyWindow::~SurveyWindow() {
   // The pages read the Workspace while they are hidden and destroyed; it is a member, gone
