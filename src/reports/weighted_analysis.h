@@ -99,6 +99,6 @@ document::DocumentBuffer weighted_analysis_table(const WeightedAnalysis& values,
                                                  char decimal_separator);
 
 // Language entry of the footer line that counts rows left out for their CLUSTER.
-inline constexpr int kUnusableClusterEntry = 1450;
+inline constexpr int kUnusableClusterEntry = 1470;
 
 }  // namespace olvar::reports
