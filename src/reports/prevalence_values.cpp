@@ -139,7 +139,7 @@ PrevalenceValues prevalence_values(const core::TextGrid& table, PrevalenceFamily
   }
   records.erase(records.begin());  // cluster numbers start at 1
   records.resize(static_cast<std::size_t>(v.clusters));
-  v.estimate = stats::ClusterPrevalenceCI(records, stats::SurveyKind::anthropometry);
+  v.estimate = stats::ClusterPrevalenceCI(records, stats::SurveyKind::anthropometry, inputs.planning);
   if (v.n > 0) {
     const double n = v.n;
     v.a.percent = v.a.count / n * 100.0;

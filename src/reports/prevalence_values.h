@@ -41,6 +41,7 @@ struct PrevalenceInputs {
   MuacCutoffs muac;
   SexSubset sex = SexSubset::all;
   char decimal_separator = '.';
+  stats::PopulationCorrectionInputs planning;  // the small-population correction, when ticked
 };
 
 struct IndicatorValue {
