@@ -42,6 +42,7 @@ class OptionsPageWidget;
 class PlanningPageWidget;
 class ReportEditorWindow;
 class ResultPanelWidget;
+class ResultsPage;
 class SurveyTableModel;
 class TextGridModel;
 class DeathRatesPage;
@@ -79,6 +80,7 @@ class SurveyWindow : public QMainWindow {
   PlanningPageWidget* planning_widget() const { return planning_widget_; }
   ReportEditorWindow& report_editor();
   ResultPanelWidget* result_panel() const { return result_panel_; }
+  ResultsPage* results_page() const { return results_page_; }
   TrainingPage* training_page() const { return training_page_; }
   DeathRatesPage* death_rates_page() const { return death_rates_page_; }
   FoodSecurityPage* food_security_page() const { return food_security_page_; }
@@ -104,7 +106,6 @@ class SurveyWindow : public QMainWindow {
   void build_menus();
   void build_pages();
   QWidget* build_data_entry_page();
-  QWidget* build_results_page();
   QWidget* build_entry_commands();
   // The data entry of the survey now in workspace_: a new controller, every mark computed.
   void reset_entry();
@@ -125,6 +126,7 @@ class SurveyWindow : public QMainWindow {
   void refresh_caption();
   void refresh_recent_files();
   void page_changed(int index);
+  void restart_results_visit();
   void data_entry_tab_changed(int index);
   void save_options();
   void apply_mode(const workspace::WindowMode& mode);
@@ -164,8 +166,6 @@ class SurveyWindow : public QMainWindow {
   PlanningPageWidget* planning_widget_ = nullptr;
   std::unique_ptr<platform::ProcessLauncher> launcher_;
   std::optional<document::HandOffResult> last_hand_off_;
-  QRadioButton* who_button_ = nullptr;  // Results page
-  QRadioButton* nchs_button_ = nullptr;
   QRadioButton* entry_who_button_ = nullptr;  // Data Entry page
   QRadioButton* entry_nchs_button_ = nullptr;
   QPushButton* disclaimer_button_ = nullptr;  // shown while WHO is selected
@@ -180,6 +180,7 @@ class SurveyWindow : public QMainWindow {
   std::unique_ptr<ReportEditorWindow> editor_;
   std::unique_ptr<entry::DataEntryController> entry_;
   ResultPanelWidget* result_panel_ = nullptr;
+  ResultsPage* results_page_ = nullptr;
   TrainingPage* training_page_ = nullptr;
   DeathRatesPage* death_rates_page_ = nullptr;
   FoodSecurityPage* food_security_page_ = nullptr;
