@@ -25,7 +25,7 @@ using reports::ResultsGrouping;
 using reports::ResultsIndex;
 
 constexpr int kSampleExceedsPopulation = stats::kSampleExceedsPopulationEntry;
-constexpr int kCopiedEntry = 838;
+constexpr int kCopiedEntry = 1350;  // the lines (the graph windows copy pictures)
 // Graph type items: the distributions (All, Sex), group means, cases per cluster by index.
 constexpr int kGaussian = 1136, kCumulative = 1137, kProbabilityPlot = 1138, kGroupMeans = 1139;
 
@@ -63,23 +63,23 @@ ResultsPage::ResultsPage(core::Workspace& workspace, core::OptionsPage& options,
   });
   controls->addWidget(reference);
 
-  auto* index = new QGroupBox(tr("Index"));
-  auto* index_layout = new QVBoxLayout(index);
+  auto* index_box = new QGroupBox(tr("Index"));
+  auto* index_layout = new QVBoxLayout(index_box);
   index_buttons_[0] = radio(tr("Weight/Age"), "RadioButton7", index_layout);
   index_buttons_[1] = radio(tr("Height/Age"), "RadioButton8", index_layout);
   index_buttons_[2] = radio(tr("Weight/Height"), "RadioButton9", index_layout);
   index_buttons_[3] = radio(tr("MUAC"), "RadioButton4", index_layout);
   index_buttons_[2]->setChecked(true);
-  controls->addWidget(index);
+  controls->addWidget(index_box);
 
-  auto* grouping = new QGroupBox(tr("Grouping"));
-  auto* grouping_layout = new QVBoxLayout(grouping);
+  auto* grouping_box = new QGroupBox(tr("Grouping"));
+  auto* grouping_layout = new QVBoxLayout(grouping_box);
   grouping_buttons_[0] = radio(tr("All"), "RadioButton14", grouping_layout);
   grouping_buttons_[1] = radio(tr("Sex"), "RadioButton3", grouping_layout);
   grouping_buttons_[2] = radio(tr("Cluster"), "RadioButton1", grouping_layout);
   grouping_buttons_[3] = radio(tr("Age"), "RadioButton2", grouping_layout);
   grouping_buttons_[0]->setChecked(true);
-  controls->addWidget(grouping);
+  controls->addWidget(grouping_box);
 
   auto* exclusion = new QGroupBox(tr("Exclusion"));
   auto* exclusion_layout = new QVBoxLayout(exclusion);
