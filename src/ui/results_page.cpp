@@ -45,9 +45,12 @@ ResultsPage::ResultsPage(core::Workspace& workspace, core::OptionsPage& options,
       options_(options),
       language_(text),
       decimal_separator_(decimal_separator) {
+  // Two columns of controls beside the lines, so that the page fits a 1366 x 768 screen.
   auto* layout = new QHBoxLayout(this);
   auto* controls = new QVBoxLayout;
+  auto* commands = new QVBoxLayout;
   layout->addLayout(controls);
+  layout->addLayout(commands);
 
   auto* reference = new QGroupBox(tr("Reference"));
   auto* reference_layout = new QVBoxLayout(reference);
@@ -80,6 +83,7 @@ ResultsPage::ResultsPage(core::Workspace& workspace, core::OptionsPage& options,
   grouping_buttons_[3] = radio(tr("Age"), "RadioButton2", grouping_layout);
   grouping_buttons_[0]->setChecked(true);
   controls->addWidget(grouping_box);
+  controls->addStretch(1);
 
   auto* exclusion = new QGroupBox(tr("Exclusion"));
   auto* exclusion_layout = new QVBoxLayout(exclusion);
@@ -92,7 +96,7 @@ ResultsPage::ResultsPage(core::Workspace& workspace, core::OptionsPage& options,
     connect(exclusion_buttons_[k], &QRadioButton::clicked, this,
             [this, mode = modes[k]] { choose_exclusion(mode); });
   }
-  controls->addWidget(exclusion);
+  commands->addWidget(exclusion);
 
   for (QRadioButton* button : index_buttons_) {
     connect(button, &QRadioButton::clicked, this, [this] { refresh(); });
@@ -112,17 +116,17 @@ ResultsPage::ResultsPage(core::Workspace& workspace, core::OptionsPage& options,
     if (on_show_graph) on_show_graph(index(), graph_choice());
   });
   graph_layout->addWidget(show_graph);
-  controls->addWidget(graph);
+  commands->addWidget(graph);
 
   auto* clipboard = new QPushButton(tr("Clipboard"));
   clipboard->setObjectName(QStringLiteral("ClipboardButton"));
   connect(clipboard, &QPushButton::clicked, this, [this] { copy_to_clipboard(); });
-  controls->addWidget(clipboard);
+  commands->addWidget(clipboard);
   auto* report = new QPushButton(tr("Report Word"));
   report->setObjectName(QStringLiteral("BitBtn2"));
   report->setToolTip(tr("The results report, opened in the word processor"));
-  controls->addWidget(report);
-  controls->addStretch(1);
+  commands->addWidget(report);
+  commands->addStretch(1);
 
   auto* lines = new QVBoxLayout;
   auto* bar = new QHBoxLayout;
