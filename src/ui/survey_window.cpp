@@ -1028,6 +1028,10 @@ void SurveyWindow::changeEvent(QEvent* event) {
 
 void SurveyWindow::closeEvent(QCloseEvent* event) {
   if (current_page_ == page_index(workspace::SurveyPage::options)) save_options();
+  // A survey saved on leaving keeps the order of its rows, not the Results page's sort.
+  if (results_page_->visiting() && results_page_->left(app_.settings.reference) && entry_) {
+    entry_->evaluate_all();
+  }
   workspace::ShutdownContext context;
   context.settings_file = app_.settings_file;
   context.output_folder = app_.output_folder;
