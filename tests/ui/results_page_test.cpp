@@ -131,6 +131,19 @@ TEST(ResultsPage, LinesSortExclusionInStepAndPicture) {
   EXPECT_EQ(window->workspace().survey.cell(StdVar::cluster, 1), "3");
 }
 
+TEST(ResultsPage, ReportModeOpensOnThePageWithItsLines) {
+  WindowEnvironment environment;
+  environment.app.command_line.mode_word = "REPORT";
+  std::unique_ptr<SurveyWindow> window = environment.make_window();
+  const auto file = environment.temp.write("muac.as", kSurvey);
+  ASSERT_TRUE(window->open_survey(file));  // activates the window: the mode applies
+  EXPECT_EQ(window->pages()->currentIndex(), kResults);
+  EXPECT_FALSE(window->pages()->isTabVisible(kDataEntry));
+  EXPECT_EQ(window->workspace().survey.cell(StdVar::cluster, 1), "1");  // sorted while shown
+  ASSERT_FALSE(window->results_page()->lines().empty());
+  EXPECT_EQ(window->results_page()->lines()[0], "Results for WHZ:");
+}
+
 TEST(ResultsPage, PictureOfTheExampleSurvey) {
   WindowEnvironment environment;
   std::unique_ptr<SurveyWindow> window = environment.make_window();
