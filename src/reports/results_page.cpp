@@ -21,7 +21,7 @@ constexpr double kDefaultSevereMuac = 115.0;
 constexpr double kDefaultModerateMuac = 125.0;
 
 // Language entries of the page.
-constexpr int kTitleEntry = 809;             // "Results for" + index
+constexpr int kTitleEntry = 809;                  // "Results for" + index
 constexpr int kSubsetEntry[3] = {815, 816, 817};  // all, boys, girls count-line labels
 constexpr int kOedemaEntry = 828;
 constexpr int kMeanEntry = 866;
@@ -51,16 +51,19 @@ stats::RowFilter present_filter(ResultsIndex index) {
     return stats::RowFilter::range(column, std::nextafter(0.0f, 1.0f),
                                    std::numeric_limits<float>::max());
   }
-  return stats::RowFilter::range(column, std::nextafter(-20.0f, 0.0f),
-                                 std::nextafter(20.0f, 0.0f));
+  return stats::RowFilter::range(column, std::nextafter(-20.0f, 0.0f), std::nextafter(20.0f, 0.0f));
 }
 
 PrevalenceFamily family_of(ResultsIndex index) {
   switch (index) {
-    case ResultsIndex::waz: return PrevalenceFamily::waz;
-    case ResultsIndex::haz: return PrevalenceFamily::haz;
-    case ResultsIndex::whz: return PrevalenceFamily::whz_wasting;
-    case ResultsIndex::muac: return PrevalenceFamily::muac;
+    case ResultsIndex::waz:
+      return PrevalenceFamily::waz;
+    case ResultsIndex::haz:
+      return PrevalenceFamily::haz;
+    case ResultsIndex::whz:
+      return PrevalenceFamily::whz_wasting;
+    case ResultsIndex::muac:
+      return PrevalenceFamily::muac;
   }
   return PrevalenceFamily::whz_wasting;
 }
@@ -119,8 +122,8 @@ PrevalenceValues muac_band_values(const core::TextGrid& table, const MuacAgeBand
     const std::optional<float> months =
         core::parse_number(table.cell(core::column(StdVar::months), row), sep);
     if (!months || !(band.lower <= *months && *months < band.upper)) continue;
-    const auto m = present_value(table.cell(core::column(StdVar::muac), row), ResultsIndex::muac,
-                                 sep);
+    const auto m =
+        present_value(table.cell(core::column(StdVar::muac), row), ResultsIndex::muac, sep);
     if (!m) continue;
     const int cluster = cluster_number(code);
     if (cluster == 0) {
@@ -197,9 +200,7 @@ std::vector<GroupMean> age_means(const core::TextGrid& table, const std::vector<
   return out;
 }
 
-std::string whole(double value) {
-  return core::format_fixed_trimmed(value, 15, 0);
-}
+std::string whole(double value) { return core::format_fixed_trimmed(value, 15, 0); }
 
 // A bound of an age group as typed on the Options page, without decimals when it is whole.
 std::string bound_text(double value) {
@@ -220,20 +221,28 @@ std::string right3(int value) {
 
 std::string_view index_name(ResultsIndex index) {
   switch (index) {
-    case ResultsIndex::waz: return "WAZ";
-    case ResultsIndex::haz: return "HAZ";
-    case ResultsIndex::whz: return "WHZ";
-    case ResultsIndex::muac: return "MUAC";
+    case ResultsIndex::waz:
+      return "WAZ";
+    case ResultsIndex::haz:
+      return "HAZ";
+    case ResultsIndex::whz:
+      return "WHZ";
+    case ResultsIndex::muac:
+      return "MUAC";
   }
   return "WHZ";
 }
 
 int index_column(ResultsIndex index) {
   switch (index) {
-    case ResultsIndex::waz: return core::column(StdVar::waz);
-    case ResultsIndex::haz: return core::column(StdVar::haz);
-    case ResultsIndex::whz: return core::column(StdVar::whz);
-    case ResultsIndex::muac: return core::column(StdVar::muac);
+    case ResultsIndex::waz:
+      return core::column(StdVar::waz);
+    case ResultsIndex::haz:
+      return core::column(StdVar::haz);
+    case ResultsIndex::whz:
+      return core::column(StdVar::whz);
+    case ResultsIndex::muac:
+      return core::column(StdVar::muac);
   }
   return core::column(StdVar::whz);
 }
@@ -254,8 +263,10 @@ ResultsPageInputs results_page_inputs(const core::OptionsPage& options,
   in.muac.severe = cutoff(options.muac1, kDefaultSevereMuac);
   in.muac.moderate = cutoff(options.muac2, kDefaultModerateMuac);
   const std::pair<const std::string*, const std::string*> bounds[] = {
-      {&options.Edit2, &options.Edit3}, {&options.Edit4, &options.Edit5},
-      {&options.Edit6, &options.Edit7}, {&options.Edit8, &options.Edit9},
+      {&options.Edit2, &options.Edit3},
+      {&options.Edit4, &options.Edit5},
+      {&options.Edit6, &options.Edit7},
+      {&options.Edit8, &options.Edit9},
       {&options.Edit10, &options.Edit11}};
   for (const auto& [lower, upper] : bounds) {
     const std::optional<float> l = core::parse_number(*lower, decimal_separator);
@@ -277,7 +288,9 @@ std::vector<MuacAgeBand> age_bands(const std::vector<AgeGroup>& groups) {
   bands.push_back({"< " + bound_text(used.front().lower), -infinity, used.front().lower, {}});
   for (std::size_t k = 0; k + 1 < used.size(); ++k) {
     bands.push_back({bound_text(used[k].lower) + " to " + bound_text(used[k].upper),
-                     used[k].lower, used[k + 1].lower, {}});
+                     used[k].lower,
+                     used[k + 1].lower,
+                     {}});
   }
   bands.push_back({">= " + bound_text(used.back().lower), used.back().lower, infinity, {}});
   return bands;
@@ -337,10 +350,9 @@ ResultsPageValues results_page_values(const core::SurveyTable& survey,
   }
 
   v.summary = stats::DeskripStatCont(table, column, present_filter(in.index));
-  v.design_effect =
-      in.index == ResultsIndex::muac
-          ? muac_design_effect(table, in.muac.moderate, sep)
-          : stats::DesignEffect(stats::Cluster_Zusammenfassung(table, column, -2.0));
+  v.design_effect = in.index == ResultsIndex::muac
+                        ? muac_design_effect(table, in.muac.moderate, sep)
+                        : stats::DesignEffect(stats::Cluster_Zusammenfassung(table, column, -2.0));
   return v;
 }
 
@@ -356,8 +368,7 @@ std::string write_over(std::string line, std::size_t column, std::string_view in
   return line;
 }
 
-std::string count_line(std::string_view label, int n, const IndicatorValue& value,
-                       char separator) {
+std::string count_line(std::string_view label, int n, const IndicatorValue& value, char separator) {
   std::string s(label);
   s += right3(n) + "): (" + right3(value.count) + ") " + fixed(value.percent, 3, 1, separator) +
        "% (" + fixed(value.interval.lower, 3, 1, separator) + "-" +
@@ -365,8 +376,7 @@ std::string count_line(std::string_view label, int n, const IndicatorValue& valu
   return s;
 }
 
-std::vector<std::string> MainTextResults(const ResultsPageValues& v,
-                                         const ResultsPageInputs& in,
+std::vector<std::string> MainTextResults(const ResultsPageValues& v, const ResultsPageInputs& in,
                                          const core::LanguageTable& language) {
   std::vector<std::string> lines(kLineCount - 1);
   const auto set = [&lines](int line, std::string text) { lines[line - 1] = std::move(text); };
@@ -380,8 +390,8 @@ std::vector<std::string> MainTextResults(const ResultsPageValues& v,
       (v.grouping == ResultsGrouping::age && v.index != ResultsIndex::muac)) {
     // The group-means memo: the graph's title, an empty line, one line per bar.
     const bool by_cluster = v.grouping == ResultsGrouping::cluster;
-    const int titles[4] = {by_cluster ? 870 : 873, by_cluster ? 871 : 874,
-                           by_cluster ? 872 : 875, by_cluster ? 1081 : 1082};
+    const int titles[4] = {by_cluster ? 870 : 873, by_cluster ? 871 : 874, by_cluster ? 872 : 875,
+                           by_cluster ? 1081 : 1082};
     std::vector<std::string> memo{text(titles[static_cast<int>(v.index)]), ""};
     for (const GroupMean& g : v.group_means) {
       std::string head = std::string(by_cluster ? "Cluster" : "Age") + " " + g.label + ":";
@@ -452,10 +462,10 @@ std::vector<std::string> MainTextResults(const ResultsPageValues& v,
     }
     if (v.design_effect > 0.0) {
       set(23, v.index == ResultsIndex::muac
-                  ? text(kDesignEffectEntry) + " MUAC <" + moderate + "mm :   " +
-                        fixed(v.design_effect, 3, 2, sep)
-                  : text(kDesignEffectEntry) + " " + name + " < -2    : " +
-                        fixed(v.design_effect, 3, 2, sep));
+                  ? text(kDesignEffectEntry) + " MUAC <" + moderate +
+                        "mm :   " + fixed(v.design_effect, 3, 2, sep)
+                  : text(kDesignEffectEntry) + " " + name +
+                        " < -2    : " + fixed(v.design_effect, 3, 2, sep));
     }
     if (v.index != ResultsIndex::muac) {
       set(24, text(kMissingEntry) + " " + std::to_string(v.missing_z));

@@ -45,7 +45,7 @@ struct ResultsPageInputs {
   ResultsGrouping grouping = ResultsGrouping::all;
   AnalysisOptions analysis;  // row selection, exclusion mode and flag bounds
   MuacCutoffs muac;
-  std::vector<AgeGroup> age_groups;  // the five age groups of the Options page
+  std::vector<AgeGroup> age_groups;            // the five age groups of the Options page
   stats::PopulationCorrectionInputs planning;  // the finite population correction (`csps1`)
 };
 
@@ -59,7 +59,7 @@ ResultsPageInputs results_page_inputs(const core::OptionsPage& options,
 // cut-offs, c = at or above the moderate cut-off, over the children of the band with a MUAC
 // above 0 (oedema plays no part: the three classes add up to the band's children).
 struct MuacAgeBand {
-  std::string label;  // "< 6", "6 to 17", ..., ">= 54"
+  std::string label;   // "< 6", "6 to 17", ..., ">= 54"
   double lower = 0.0;  // months, lower <= MONTHS < upper
   double upper = 0.0;
   PrevalenceValues values;

@@ -142,8 +142,8 @@ ResultsPage::ResultsPage(core::Workspace& workspace, core::OptionsPage& options,
   speed->setToolTip(report->toolTip());
   bar->addWidget(speed);
   lines->addLayout(bar);
-  for (QAbstractButton* button : {static_cast<QAbstractButton*>(report),
-                                  static_cast<QAbstractButton*>(speed)}) {
+  for (QAbstractButton* button :
+       {static_cast<QAbstractButton*>(report), static_cast<QAbstractButton*>(speed)}) {
     connect(button, &QAbstractButton::clicked, this, [this] {
       if (on_report_in_word) on_report_in_word();
     });
@@ -182,8 +182,7 @@ ResultsGrouping ResultsPage::grouping() const {
 
 GraphChoice ResultsPage::graph_choice() const {
   const int item = std::max(0, graph_type_->currentIndex());
-  const int entry =
-      item < static_cast<int>(graph_entries_.size()) ? graph_entries_[item] : 0;
+  const int entry = item < static_cast<int>(graph_entries_.size()) ? graph_entries_[item] : 0;
   return {grouping(), item, entry};
 }
 

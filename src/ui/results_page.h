@@ -45,15 +45,14 @@ class ResultsPage : public QWidget {
 
  public:
   ResultsPage(core::Workspace& workspace, core::OptionsPage& options,
-              const core::LanguageTable& text, char decimal_separator,
-              QWidget* parent = nullptr);
+              const core::LanguageTable& text, char decimal_separator, QWidget* parent = nullptr);
 
   void set_prompter(core::Prompter* prompter) { prompter_ = prompter; }
 
   // Set by the window.
   std::function<void(char reference)> on_choose_reference;  // WHO_Button3 / NCHS_Button3
-  std::function<void()> on_exclusion_changed;  // the Options page shows the new mode
-  std::function<void()> on_report_in_word;     // SpeedButton5 / BitBtn2 "Report Word"
+  std::function<void()> on_exclusion_changed;               // the Options page shows the new mode
+  std::function<void()> on_report_in_word;                  // SpeedButton5 / BitBtn2 "Report Word"
   std::function<void(reports::ResultsIndex, GraphChoice)> on_show_graph;
   // The Planning page's small-population correction, read at every computation.
   std::function<stats::PopulationCorrectionInputs()> planning_inputs;
@@ -100,8 +99,8 @@ class ResultsPage : public QWidget {
 
   QRadioButton* who_button_ = nullptr;
   QRadioButton* nchs_button_ = nullptr;
-  QRadioButton* index_buttons_[4] = {};     // WAZ, HAZ, WHZ, MUAC
-  QRadioButton* grouping_buttons_[4] = {};  // All, Sex, Cluster, Age
+  QRadioButton* index_buttons_[4] = {};      // WAZ, HAZ, WHZ, MUAC
+  QRadioButton* grouping_buttons_[4] = {};   // All, Sex, Cluster, Age
   QRadioButton* exclusion_buttons_[3] = {};  // excl_vv, excl_pc, excl_ne
   QComboBox* graph_type_ = nullptr;
   QPlainTextEdit* memo_ = nullptr;

@@ -48,7 +48,8 @@ TEST_F(CliResults, PrintsTheMuacLinesNumbered) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_THAT(r.out, StartsWith("line\ttext\n1\tResults for MUAC:\n2\t\n"));
   EXPECT_THAT(r.out, HasSubstr("\n5\tAll   (n= 10): (  4) 40.0% ( 2.4-94.7 95% CI)\n"));
-  EXPECT_THAT(r.out, HasSubstr("\n22\tMean of MUAC   (n=10)  : 130.4\xC2\xB1" "12.7\n"));
+  EXPECT_THAT(r.out, HasSubstr("\n22\tMean of MUAC   (n=10)  : 130.4\xC2\xB1"
+                               "12.7\n"));
   EXPECT_THAT(r.out, HasSubstr("\n23\tDesign effect MUAC <125mm :   1.40\n"));
   EXPECT_THAT(r.out, HasSubstr("\n27\t\n"));
 }
@@ -57,15 +58,15 @@ TEST_F(CliResults, GroupMeansByCluster) {
   // Cluster 2: 150, 128, 145: mean 141.0, SD sqrt((81 + 169 + 16) / 2) = 11.53.
   const test::CommandResult r = run("--index muac --by cluster");
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_THAT(r.out, HasSubstr("\n4\tCluster 2 :         141.00 \xC2\xB1" "11.53 (n=3)\n"));
+  EXPECT_THAT(r.out, HasSubstr("\n4\tCluster 2 :         141.00 \xC2\xB1"
+                               "11.53 (n=3)\n"));
 }
 
 TEST_F(CliResults, RefusesUnknownIndexAndMissingFile) {
   EXPECT_EQ(run("--index bmi").status, 1);
   EXPECT_EQ(run("--by team").status, 1);
-  const test::CommandResult missing = test::run_cli("results '" + (folder_ / "none.as").string() +
-                                                        "'",
-                                                    folder_.path());
+  const test::CommandResult missing =
+      test::run_cli("results '" + (folder_ / "none.as").string() + "'", folder_.path());
   EXPECT_EQ(missing.status, 1);
   EXPECT_TRUE(missing.out.empty());
 }

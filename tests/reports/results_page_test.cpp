@@ -124,7 +124,9 @@ TEST(ResultsPage, WhzLinesWorkedByHand) {
   EXPECT_EQ(lines[16].substr(0, 27), "All   (n=  8): (  2) 25.0% ");  // r2 and r5
   // 1 oedema case in 8: "Oedema 12.5%" reaches the 13th character, so the count follows.
   EXPECT_EQ(lines[20], "Oedema 12.5% (n=1)");
-  EXPECT_EQ(lines[21], "Mean of WHZ    (n=7)   : -1.07\xB1" "1.67");
+  EXPECT_EQ(lines[21],
+            "Mean of WHZ    (n=7)   : -1.07\xB1"
+            "1.67");
   EXPECT_EQ(lines[22], "Design effect WHZ < -2    : 1.00");
   EXPECT_EQ(lines[23], "Z-scores not available: 1");
   EXPECT_EQ(lines[24], "Z-scores excluded: 1");
@@ -152,7 +154,9 @@ TEST(ResultsPage, MuacOfZeroIsNeitherMeasuredNorACase) {
   EXPECT_EQ(lines[9], "MUAC < 125 and MUAC >= 115 mm");
   EXPECT_EQ(lines[15], "MUAC < 115 mm or edema");
   EXPECT_EQ(lines[20], "Oedema 11.1% (n=1)");
-  EXPECT_EQ(lines[21], "Mean of MUAC   (n=8)   : 128.5\xB1" "13.0");
+  EXPECT_EQ(lines[21],
+            "Mean of MUAC   (n=8)   : 128.5\xB1"
+            "13.0");
   // By cluster over measured MUAC: m = 3, 2, 3, a (below 125) = 1, 1, 1; r = 3/8; the cluster
   // variance 1.5 (r^2 22 + 3 - 2 r 8) / 64 = 0.0022 is below r(1-r)/8 = 0.0293: 1.
   EXPECT_EQ(lines[22], "Design effect MUAC <125mm :   1.00");
@@ -238,8 +242,8 @@ TEST(ResultsPage, WriteOverKeepsEveryFigure) {
     std::size_t column;
     const char* expected;
   } cases[] = {
-      {"Oedema 2.5%", 12, "Oedema 2.5% (n=3)"},      // padded to the column
-      {"Oedema 12.5%", 12, "Oedema 12.5% (n=3)"},    // text before the column: follows
+      {"Oedema 2.5%", 12, "Oedema 2.5% (n=3)"},    // padded to the column
+      {"Oedema 12.5%", 12, "Oedema 12.5% (n=3)"},  // text before the column: follows
       {"Mean of WHZ            : 1", 15, "Mean of WHZ    (n=3)   : 1"},
       {"Mean of WHZ            : 1", 21, "Mean of WHZ            : 1 (n=3)"},  // over ':'
   };

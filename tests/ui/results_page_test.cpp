@@ -81,7 +81,8 @@ TEST(ResultsPage, LinesSortExclusionInStepAndPicture) {
   ASSERT_GE(lines.size(), 23);
   EXPECT_EQ(lines[0], "Results for MUAC:");
   EXPECT_EQ(lines[4], "All   (n= 10): (  4) 40.0% ( 2.4-94.7 95% CI)");
-  EXPECT_EQ(lines[21], QString::fromUtf8("Mean of MUAC   (n=10)  : 130.4\u00B1" "12.7"));
+  EXPECT_EQ(lines[21], QString::fromUtf8("Mean of MUAC   (n=10)  : 130.4\u00B1"
+                                         "12.7"));
   // MUAC offers two graph types, the cumulative distribution selected.
   auto* graph_type = child<QComboBox>(page, "Graphtype");
   EXPECT_EQ(graph_type->count(), 2);
@@ -110,7 +111,8 @@ TEST(ResultsPage, LinesSortExclusionInStepAndPicture) {
   // The clipboard gets the lines; the user is told.
   environment.prompter.messages.clear();
   child<QPushButton>(page, "ClipboardButton")->click();
-  EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith(to_qstring(environment.text.text(1081))));
+  EXPECT_TRUE(
+      QGuiApplication::clipboard()->text().startsWith(to_qstring(environment.text.text(1081))));
   EXPECT_EQ(environment.prompter.messages.size(), 1u);
 
   // The graph and report buttons call what the window bound.
@@ -152,14 +154,15 @@ TEST(ResultsPage, PictureOfTheExampleSurvey) {
   window->show();
   window->pages()->setCurrentIndex(kResults);
   ResultsPage* page = window->results_page();
-  child<QRadioButton>(page, "RadioButton9")->click();  // WHZ
+  child<QRadioButton>(page, "RadioButton9")->click();   // WHZ
   child<QRadioButton>(page, "RadioButton14")->click();  // All
   ASSERT_GE(page->lines().size(), 26u);
   EXPECT_EQ(page->lines()[0], "Results for WHZ:");
   EXPECT_EQ(page->lines()[4].substr(0, 15), "All   (n=870): ");
   const std::filesystem::path folder = OLVAR_UI_SCREENSHOT_DIR;
   std::filesystem::create_directories(folder);
-  EXPECT_TRUE(window->grab().save(QString::fromStdString((folder / "4_results_page.png").string())));
+  EXPECT_TRUE(
+      window->grab().save(QString::fromStdString((folder / "4_results_page.png").string())));
 }
 
 }  // namespace
