@@ -30,9 +30,10 @@ OptionsPageWidget::OptionsPageWidget(core::OptionsPage& page, const core::Langua
                                      QWidget* parent)
     : QWidget(parent), page_(page) {
   auto* content = new QWidget;
-  // Three columns of groups, each as tall as its content.
+  // Four columns of groups, each as tall as its content, so that the whole page shows on a
+  // 1366 x 768 screen.
   auto* columns_layout = new QHBoxLayout(content);
-  std::array<QVBoxLayout*, 3> columns{};
+  std::array<QVBoxLayout*, 4> columns{};
   for (QVBoxLayout*& column : columns) {
     column = new QVBoxLayout;
     columns_layout->addLayout(column);
@@ -100,17 +101,15 @@ OptionsPageWidget::OptionsPageWidget(core::OptionsPage& page, const core::Langua
   oedema_correction_ = group(tr("Oedema"), form);
   add_check(form, entry(text, 1010, "Correct the weight of children with oedema automatically"),
             page_.oedema_correction);
-  columns[0]->addWidget(oedema_correction_);
 
   extra_columns_ = group(tr("Columns"), form);
   add_check(form,
             entry(text, 1149, "Show the columns MEASURE, CLOTHES,") + QLatin1Char('\n') +
                 entry(text, 1150, "STRATA and WTFACTOR"),
             page_.show_extra_columns);
-  columns[0]->addWidget(extra_columns_);
 
   QGroupBox* ages = group(tr("Age groups (months)"), form);
-  std::string* bounds[] = {&page_.Edit2, &page_.Edit3, &page_.Edit4, &page_.Edit5, &page_.Edit6,
+  std::string* bounds[] = {&page_.Edit2, &page_.Edit3, &page_.Edit4, &page_.Edit5,  &page_.Edit6,
                            &page_.Edit7, &page_.Edit8, &page_.Edit9, &page_.Edit10, &page_.Edit11};
   for (int g = 0; g < 5; ++g) {
     auto* row = new QWidget;
@@ -175,7 +174,8 @@ OptionsPageWidget::OptionsPageWidget(core::OptionsPage& page, const core::Langua
   add_check(form, tr("Restrict to heights (cm)"), page_.zh);
   add_edit(form, tr("from"), page_.zhl, "zhl");
   add_edit(form, tr("to"), page_.zhh, "zhh");
-  columns[1]->addWidget(selection);
+  columns[2]->addWidget(selection);
+  columns[2]->addWidget(extra_columns_);
 
   QGroupBox* muac = group(tr("MUAC cut-offs (mm)"), form);
   add_edit(form, tr("severe below"), page_.muac1, "muac1");
@@ -227,18 +227,25 @@ OptionsPageWidget::OptionsPageWidget(core::OptionsPage& page, const core::Langua
   pair(kandu_range.arg(QStringLiteral("WAZ")), f.waz_ol, f.waz_oh, "waz_ol", "waz_oh");
   pair(kandu_range.arg(QStringLiteral("HAZ")), f.haz_ol, f.haz_oh, "haz_ol", "haz_oh");
   pair(kandu_range.arg(QStringLiteral("WHZ")), f.whz_ol, f.whz_oh, "whz_ol", "whz_oh");
-  columns[2]->addWidget(flags);
+  columns[3]->addWidget(flags);
 
-  QGroupBox* expected = group(tr("Expected proportions of the age groups (per 1000)"), form);
+  // Boys and girls of an age group side by side.
+  auto* expected = new QGroupBox(tr("Expected proportions of the age groups (per 1000)"));
+  auto* proportions_grid = new QGridLayout(expected);
+  proportions_grid->addWidget(new QLabel(tr("Boys")), 0, 1);
+  proportions_grid->addWidget(new QLabel(tr("Girls")), 0, 2);
   std::string* proportions[] = {&page_.epc01, &page_.epc02, &page_.epc03, &page_.epc04,
                                 &page_.epc05, &page_.epc06, &page_.epc07, &page_.epc08,
                                 &page_.epc09, &page_.epc10};
   for (int k = 0; k < 10; ++k) {
     const std::string name = (k < 9 ? "epc0" : "epc") + std::to_string(k + 1);
-    add_edit(form, (k % 2 == 0 ? tr("Boys, group %1") : tr("Girls, group %1")).arg(k / 2 + 1),
-             *proportions[k], name);
+    if (k % 2 == 0)
+      proportions_grid->addWidget(new QLabel(tr("Group %1").arg(k / 2 + 1)), 1 + k / 2, 0);
+    proportions_grid->addWidget(bind_edit(*proportions[k], name), 1 + k / 2, 1 + k % 2);
   }
-  columns[2]->addWidget(expected);
+  proportions_grid->setColumnStretch(3, 1);
+  columns[3]->addWidget(expected);
+  columns[3]->addWidget(oedema_correction_);
 
   output_program_ = group(tr(" Program for Output "), form);
   ms_office_ = new QRadioButton(QStringLiteral("MS-Office"));
@@ -254,8 +261,8 @@ OptionsPageWidget::OptionsPageWidget(core::OptionsPage& page, const core::Langua
     open_office_->setChecked(!page_.RadioButton5);
   });
   QLineEdit* path = add_edit(form, tr("Word processor"), page_.wordprocessor, "wordprocessor");
-  path->setMinimumWidth(260);
-  columns[0]->addWidget(output_program_);
+  path->setMinimumWidth(200);
+  columns[2]->addWidget(output_program_);
 
   auto* save = new QPushButton(tr("Save"));
   save->setObjectName(QStringLiteral("SaveOptions"));
@@ -267,7 +274,7 @@ OptionsPageWidget::OptionsPageWidget(core::OptionsPage& page, const core::Langua
   buttons->addStretch(1);
   buttons->addWidget(save);
   buttons->addWidget(reset);
-  columns[2]->addLayout(buttons);
+  columns[3]->addLayout(buttons);
   for (QVBoxLayout* column : columns) column->addStretch(1);
 
   auto* scroll = new QScrollArea;
@@ -287,6 +294,12 @@ QGroupBox* OptionsPageWidget::group(const QString& caption, QFormLayout*& form) 
 
 QLineEdit* OptionsPageWidget::add_edit(QFormLayout* form, const QString& caption,
                                        std::string& field, const std::string& name) {
+  QLineEdit* line = bind_edit(field, name);
+  form->addRow(caption, line);
+  return line;
+}
+
+QLineEdit* OptionsPageWidget::bind_edit(std::string& field, const std::string& name) {
   auto* line = new QLineEdit;
   line->setMaximumWidth(name == "wordprocessor" ? 16777215 : 80);
   edits_.emplace_back(name, line);
@@ -295,7 +308,6 @@ QLineEdit* OptionsPageWidget::add_edit(QFormLayout* form, const QString& caption
     emit edited();
   });
   loaders_.push_back([line, &field] { line->setText(to_qstring(field)); });
-  form->addRow(caption, line);
   return line;
 }
 

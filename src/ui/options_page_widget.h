@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "workspace/command_line_mode.h"
 #include "core/language_table.h"
 #include "core/options_page.h"
+#include "workspace/command_line_mode.h"
 
 class QGroupBox;
 class QFormLayout;
@@ -42,6 +42,8 @@ class OptionsPageWidget : public QWidget {
  private:
   QLineEdit* add_edit(QFormLayout* form, const QString& caption, std::string& field,
                       const std::string& name);
+  // An edit box bound to the field, not yet placed.
+  QLineEdit* bind_edit(std::string& field, const std::string& name);
   void add_check(QFormLayout* form, const QString& caption, bool& field);
   QGroupBox* group(const QString& caption, QFormLayout*& form);
 

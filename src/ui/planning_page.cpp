@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -36,10 +37,22 @@ QGroupBox* group_with_form(const QString& caption, QFormLayout*& form) {
 PlanningPageWidget::PlanningPageWidget(core::PlanningPage& page, Services services, QWidget* parent)
     : QWidget(parent), page_(page), services_(std::move(services)) {
   session_.decimal_separator = services_.decimal_separator;
-  auto* columns = new QHBoxLayout(this);
+  // Three columns: the anthropometric survey, the mortality survey, the tables. Stacked in one
+  // column the two sample sizes were taller than a 1366 x 768 screen. On a smaller screen still
+  // the page scrolls rather than making the window larger than the screen.
+  auto* content = new QWidget;
+  auto* scroll = new QScrollArea;
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  auto* page_layout = new QVBoxLayout(this);
+  page_layout->setContentsMargins(0, 0, 0, 0);
+  page_layout->addWidget(scroll);
+  auto* columns = new QHBoxLayout(content);
   auto* left = new QVBoxLayout;
+  auto* middle = new QVBoxLayout;
   auto* right = new QVBoxLayout;
   columns->addLayout(left, 2);
+  columns->addLayout(middle, 2);
   columns->addLayout(right, 3);
 
   // The survey and the sampling kind.
@@ -76,6 +89,7 @@ PlanningPageWidget::PlanningPageWidget(core::PlanningPage& page, Services servic
   form->addRow(tr("Non-response households (%)"), add_edit("sc_g", &page_.sc_g));
   form->addRow(tr("Households to be included"), add_output("Panel7"));
   left->addWidget(anthropometry);
+  left->addStretch(1);
 
   QGroupBox* mortality = group_with_form(tr("Mortality survey"), form);
   form->addRow(tr("Estimated death rate (per 10,000 per day)"), add_edit("sm_a", &page_.sm_a));
@@ -86,18 +100,18 @@ PlanningPageWidget::PlanningPageWidget(core::PlanningPage& page, Services servic
   form->addRow(tr("Average household size"), add_edit("sm_e", &page_.sm_e));
   form->addRow(tr("Non-response households (%)"), add_edit("sm_f", &page_.sm_f));
   form->addRow(tr("Households to be included"), add_output("Panel10"));
-  left->addWidget(mortality);
+  middle->addWidget(mortality);
 
   problems_ = new QLabel;
   problems_->setObjectName(QStringLiteral("planning_problems"));
   problems_->setWordWrap(true);
   problems_->setStyleSheet(QStringLiteral("color: #b00000"));
-  left->addWidget(problems_);
+  middle->addWidget(problems_);
   auto* protocol = new QPushButton(tr("Survey Protocol"));
   protocol->setObjectName(QStringLiteral("SurveyProtocol"));
   connect(protocol, &QPushButton::clicked, this, [this] { survey_protocol(); });
-  left->addWidget(protocol, 0, Qt::AlignLeft);
-  left->addStretch(1);
+  middle->addWidget(protocol, 0, Qt::AlignLeft);
+  middle->addStretch(1);
 
   // The cluster sampling table.
   auto* clusters = new QGroupBox(tr("Cluster sampling table"));
@@ -167,6 +181,7 @@ PlanningPageWidget::PlanningPageWidget(core::PlanningPage& page, Services servic
   connect(generate, &QPushButton::clicked, this, [this] { generate_random_numbers(); });
   numbers_layout->addWidget(generate);
   right->addWidget(numbers);
+  scroll->setWidget(content);
 
   load();
 }

@@ -1,7 +1,5 @@
 #include "ui/report_editor_window.h"
 
-#include "platform/safe_write.h"
-
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -20,14 +18,16 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTextBlock>
-#include <QTextList>
 #include <QTextEdit>
+#include <QTextList>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <cmath>
 #include <functional>
 #include <optional>
 
 #include "document/rtf_text.h"
+#include "platform/safe_write.h"
 #include "ui/qt_convert.h"
 #include "ui/rtf_document.h"
 
@@ -41,6 +41,24 @@ constexpr int kTextMargin = 6;  // pixels left and right of the text, as the rul
 
 bool is_text_file(const QString& file) {
   return file.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive);
+}
+
+// The picture of an alignment button: lines of text set left, centred or right, as word
+// processors show them; a picture is narrower than the word and needs no translation.
+QIcon alignment_icon(Qt::Alignment alignment, const QColor& ink) {
+  QPixmap picture(16, 16);
+  picture.fill(Qt::transparent);
+  QPainter painter(&picture);
+  painter.setPen(QPen(ink, 1.5));
+  const int widths[] = {14, 9, 14, 9, 14};
+  for (int k = 0; k < 5; ++k) {
+    const int width = widths[k];
+    const int left = alignment & Qt::AlignHCenter ? 1 + (14 - width) / 2
+                     : alignment & Qt::AlignRight ? 15 - width
+                                                  : 1;
+    painter.drawLine(left, 2 + 3 * k, left + width, 2 + 3 * k);
+  }
+  return QIcon(picture);
 }
 
 }  // namespace
@@ -179,8 +197,7 @@ ReportEditorWindow::ReportEditorWindow(QString start_folder, QWidget* parent)
   text_->setCurrentCharFormat(start);
 
   connect(text_, &QTextEdit::cursorPositionChanged, this, &ReportEditorWindow::update_controls);
-  connect(text_, &QTextEdit::currentCharFormatChanged, this,
-          &ReportEditorWindow::update_controls);
+  connect(text_, &QTextEdit::currentCharFormatChanged, this, &ReportEditorWindow::update_controls);
   set_document_name(kUntitled);
   resize(800, 600);
   update_controls();
@@ -191,6 +208,7 @@ void ReportEditorWindow::build_actions() {
   QMenu* edit = menuBar()->addMenu(tr("Edit"));
   QToolBar* bar = addToolBar(tr("Tools"));
   bar->setMovable(false);
+  bar->setIconSize(QSize(16, 16));  // the pictures of the alignment buttons
   const auto action = [this](QMenu* menu, const QString& caption, auto slot) {
     QAction* a = menu->addAction(caption);
     a->setStatusTip(QString(caption).remove(QLatin1Char('&')));
@@ -228,6 +246,8 @@ void ReportEditorWindow::build_actions() {
   bar->addSeparator();
 
   font_name_ = new QFontComboBox;
+  // As wide as a usual face name ("Times New Roman"), not wider: the tool bar fits the window.
+  font_name_->setMaximumWidth(font_name_->fontMetrics().horizontalAdvance(QLatin1Char('m')) * 11);
   font_name_->setStatusTip(tr("Font"));
   connect(font_name_, &QFontComboBox::currentFontChanged, this, [this](const QFont& font) {
     if (updating_) return;
@@ -281,9 +301,13 @@ void ReportEditorWindow::build_actions() {
   align_left_ = toggle(tr("Left align"), QStringLiteral("Left"));
   align_center_ = toggle(tr("Center align"), QStringLiteral("Center"));
   align_right_ = toggle(tr("Right align"), QStringLiteral("Right"));
-  for (auto [a, align] : {std::pair{align_left_, Qt::AlignLeft},
-                          std::pair{align_center_, Qt::AlignHCenter},
-                          std::pair{align_right_, Qt::AlignRight}}) {
+  const QColor ink = palette().color(QPalette::ButtonText);
+  align_left_->setIcon(alignment_icon(Qt::AlignLeft, ink));
+  align_center_->setIcon(alignment_icon(Qt::AlignHCenter, ink));
+  align_right_->setIcon(alignment_icon(Qt::AlignRight, ink));
+  for (auto [a, align] :
+       {std::pair{align_left_, Qt::AlignLeft}, std::pair{align_center_, Qt::AlignHCenter},
+        std::pair{align_right_, Qt::AlignRight}}) {
     alignment->addAction(a);
     connect(a, &QAction::triggered, this, [this, align] {
       if (!updating_) text_->setAlignment(align);
@@ -314,18 +338,22 @@ void ReportEditorWindow::apply_char_format(const QTextCharFormat& format) {
 
 document::ParagraphIndents ReportEditorWindow::current_indents() const {
   const QTextBlockFormat block = text_->textCursor().blockFormat();
-  // Qt: left margin for every line, text indent for the first relative to it.
-  const int left_margin = static_cast<int>(block.leftMargin());
-  const int text_indent = static_cast<int>(block.textIndent());
-  return {left_margin + text_indent, -text_indent, static_cast<int>(block.rightMargin())};
+  // Qt: left margin for every line, text indent for the first relative to it, in pixels; the
+  // ruler's indents are points.
+  const auto points = [](qreal pixels) {
+    return static_cast<int>(std::lround(pixels / kPixelsPerPoint));
+  };
+  const int left_margin = points(block.leftMargin());
+  const int text_indent = points(block.textIndent());
+  return {left_margin + text_indent, -text_indent, points(block.rightMargin())};
 }
 
 void ReportEditorWindow::set_indents(const document::ParagraphIndents& indents) {
   QTextCursor cursor = text_->textCursor();
   QTextBlockFormat block = cursor.blockFormat();
-  block.setLeftMargin(indents.first + indents.left);
-  block.setTextIndent(-indents.left);
-  block.setRightMargin(indents.right);
+  block.setLeftMargin((indents.first + indents.left) * kPixelsPerPoint);
+  block.setTextIndent(-indents.left * kPixelsPerPoint);
+  block.setRightMargin(indents.right * kPixelsPerPoint);
   cursor.setBlockFormat(block);
 }
 
@@ -361,9 +389,9 @@ bool ReportEditorWindow::load_file(const QString& file) {
     document::RtfRun run;
     run.text = content;
     std::erase(run.text, '\r');
-    fill_document(*text_->document(), {run});
+    fill_document(*text_->document(), document::RtfDocument{{run}, {}});
   } else {
-    fill_document(*text_->document(), document::parse_rtf(content));
+    fill_document(*text_->document(), document::read_rtf_document(content));
   }
   text_->document()->setModified(false);
   text_->moveCursor(QTextCursor::Start);
@@ -371,9 +399,9 @@ bool ReportEditorWindow::load_file(const QString& file) {
 }
 
 bool ReportEditorWindow::save_file(const QString& file) {
-  const std::vector<document::RtfRun> runs = runs_of_document(*text_->document());
+  const document::RtfDocument rtf = rtf_document_of(*text_->document());
   const std::string bytes =
-      is_text_file(file) ? document::plain_text(runs) : document::write_rtf(runs);
+      is_text_file(file) ? document::plain_text(rtf.runs) : document::write_rtf(rtf);
   try {
     platform::write_file_safely(qstring_to_path(file), bytes);
   } catch (const platform::WriteFailure& e) {

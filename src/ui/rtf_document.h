@@ -1,6 +1,7 @@
 #pragma once
-// Between the core's RTF runs (reports/rtf_text.h) and Qt's rich-text document, for the report
-// editor window.
+// Between the core's RTF document (document/rtf_text.h) and Qt's rich-text document, for the
+// report editor window: character formats with their face names, and each paragraph's
+// alignment, indents and bullets.
 
 #include <QString>
 #include <vector>
@@ -15,10 +16,18 @@ namespace olvar::ui {
 inline const QString kFixedWidthFamily = QStringLiteral("Courier New");
 inline const QString kProportionalFamily = QStringLiteral("Times New Roman");
 
-// Replaces the document's content by the runs.
-void fill_document(QTextDocument& document, const std::vector<document::RtfRun>& runs);
+// The editor's paragraph indents are pixels of 96 to the inch; RTF's are twips (a twentieth of
+// a point), the ruler's points.
+inline constexpr double kPixelsPerPoint = 96.0 / 72.0;
+inline constexpr double kPixelsPerTwip = kPixelsPerPoint / 20.0;
 
-// The runs of the document's text and character formats (paragraph formats are not kept).
+// Replaces the document's content by the RTF document.
+void fill_document(QTextDocument& document, const document::RtfDocument& rtf);
+
+// The RTF document of the text with its character and paragraph formats.
+document::RtfDocument rtf_document_of(const QTextDocument& document);
+
+// The runs of the document's text and character formats.
 std::vector<document::RtfRun> runs_of_document(const QTextDocument& document);
 
 }  // namespace olvar::ui

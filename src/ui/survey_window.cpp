@@ -6,9 +6,7 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QInputDialog>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -19,15 +17,12 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <limits>
 
 #include "anthro/ethiopian_conversion.h"
 #include "calculator/forms_and_sheets.h"
 #include "core/date_text.h"
-#include "core/hidden_columns.h"
 #include "core/standard_variables.h"
 #include "core/survey_file.h"
-#include "core/variable_view_upkeep.h"
 #include "document/office_hand_off.h"
 #include "document/output_settings_record.h"
 #include "document/rtf.h"
@@ -38,8 +33,8 @@
 #include "reports/plausibility_report.h"
 #include "ui/busy_cursor.h"
 #include "ui/calculator_window.h"
+#include "ui/data_entry_page.h"
 #include "ui/death_rates_page.h"
-#include "ui/entry_cell_delegate.h"
 #include "ui/food_security_page.h"
 #include "ui/grid_models.h"
 #include "ui/options_page_widget.h"
@@ -65,19 +60,6 @@ int page_index(workspace::SurveyPage page) { return static_cast<int>(page); }
 
 constexpr std::string_view kSurveyFilter = "Survey files (*.as)|*.as|All files (*)|*";
 
-QTableView* new_grid_view(QAbstractItemModel* model) {
-  auto* view = new QTableView;
-  view->setModel(model);
-  view->setAlternatingRowColors(false);
-  view->verticalHeader()->setDefaultSectionSize(22);
-  view->horizontalHeader()->setDefaultSectionSize(72);
-  view->setSelectionMode(QAbstractItemView::ContiguousSelection);
-  // Typing into a cell starts editing it: enumerators type whole forms without a click per cell.
-  view->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                        QAbstractItemView::AnyKeyPressed);
-  return view;
-}
-
 }  // namespace
 
 SurveyWindow::SurveyWindow(workspace::AppContext& app, const workspace::StartUpInputs& inputs,
@@ -98,7 +80,7 @@ SurveyWindow::SurveyWindow(workspace::AppContext& app, const workspace::StartUpI
   if (const QScreen* screen = QApplication::primaryScreen()) {
     setGeometry(screen->availableGeometry());
   }
-  reset_entry();
+  data_entry_page_->reset_entry();
   reload_all();
 }
 
@@ -108,102 +90,29 @@ void SurveyWindow::set_prompter(core::Prompter* prompter) {
   if (death_rates_page_ != nullptr) death_rates_page_->set_prompter(prompter_);
   if (food_security_page_ != nullptr) food_security_page_->set_prompter(prompter_);
   if (results_page_ != nullptr) results_page_->set_prompter(prompter_);
-  reset_entry();  // the controller asks through the prompter it was given
+  data_entry_page_->set_prompter(prompter_);  // a new controller, asking through this one
 }
 
-entry::EntrySettings SurveyWindow::entry_settings() const {
-  entry::EntrySettings settings;
-  settings.reference = app_.settings.reference == core::kReferenceNchs ? anthro::Reference::nchs1977
-                                                                       : anthro::Reference::who2006;
-  settings.oedema_correction = options_.oedema_correction;
-  settings.flags = options_.flags;
-  return settings;
-}
-
-void SurveyWindow::reset_entry() {
-  entry_.reset();
-  const entry::EntryEnvironment environment{*app_.text, *app_.who, app_.dates, app_.today.year};
-  entry_ = std::make_unique<entry::DataEntryController>(workspace_, environment, *prompter_,
-                                                        entry_settings());
-  if (survey_model_ != nullptr) survey_model_->reload();
-  refresh_result_panel();  // its caption and the child under the cursor, before any click
-}
-
-void SurveyWindow::run_entry(
-    const std::function<entry::EntryUpdate(entry::DataEntryController&)>& command) {
-  if (!entry_) return;
-  show_entry_update(command(*entry_));
-}
-
-void SurveyWindow::show_entry_update(const entry::EntryUpdate& update) {
-  if (update.whole_table || update.columns_changed) {
-    survey_model_->reload();
-    apply_hidden_columns();
-  } else {
-    for (const int row : update.rows) survey_model_->repaint_row(row);
-  }
-  move_cursor_to(update.current.column, update.current.row);
-  refresh_caption();
-  refresh_result_panel();
-}
-
-void SurveyWindow::move_cursor_to(int column, int row) {
-  const QModelIndex target = survey_model_->index(row - 1, column - 1);
-  if (!target.isValid()) return;
-  if (data_view_->currentIndex() != target) data_view_->setCurrentIndex(target);
-  data_view_->scrollTo(target);
-}
-
-void SurveyWindow::refresh_result_panel() {
-  if (!entry_ || result_panel_ == nullptr) return;
-  entry::EntryUpdate update;
-  const entry::ResultPanel panel = entry_->result_panel(&update);
-  for (const int row : update.rows) survey_model_->repaint_row(row);
-  const QString caption =
-      to_qstring(text(panel.caption_start.number) + " " + text(panel.caption_reference.number));
-  // The first two bars are named after their index; the third by the label the panel names.
-  result_panel_->show_panel(
-      panel, caption,
-      {tr("Weight-for-age"), tr("Height-for-age"), to_qstring(text(panel.third_label.number))});
-}
-
-void SurveyWindow::paste_clipboard() {
-  const std::string clipboard = from_qstring(QGuiApplication::clipboard()->text());
-  run_entry([&clipboard](entry::DataEntryController& entry) { return entry.paste(clipboard); });
-}
-
-std::pair<entry::CellPosition, entry::CellPosition> SurveyWindow::selected_block() const {
-  const QModelIndex current = data_view_->currentIndex();
-  int top = current.row(), bottom = current.row(), left = current.column(),
-      right = current.column();
-  const QItemSelection selection = data_view_->selectionModel()->selection();
-  if (!selection.isEmpty()) {
-    top = left = std::numeric_limits<int>::max();
-    bottom = right = -1;
-    for (const QItemSelectionRange& range : selection) {
-      top = std::min(top, range.top());
-      bottom = std::max(bottom, range.bottom());
-      left = std::min(left, range.left());
-      right = std::max(right, range.right());
-    }
-  }
-  const auto cell = [](int model_column, int model_row) {
-    return entry::CellPosition{model_column + 1, model_row + 1};  // the grid hides column and row 0
+DataEntryPage* SurveyWindow::build_data_entry_page() {
+  DataEntryPage::Services services;
+  services.refresh_caption = [this] { refresh_caption(); };
+  services.evaluate_row = [this](core::Workspace& workspace, int row) {
+    evaluate_row(workspace, row);
   };
-  return {cell(left, top), cell(right, bottom)};
+  services.plausibility_report = [this] { run_plausibility_check(); };
+  services.choose_reference = [this](char reference) { choose_reference(reference); };
+  return new DataEntryPage(workspace_, app_, options_, prompter_, std::move(services));
 }
 
-std::optional<std::pair<int, int>> SurveyWindow::selected_rows() const {
-  const QItemSelection selection = data_view_->selectionModel()->selection();
-  if (selection.isEmpty()) return std::nullopt;
-  const QItemSelectionRange& range = selection.first();
-  if (range.top() == range.bottom()) return std::nullopt;  // one row: the current row
-  return std::make_pair(range.top() + 1, range.bottom() + 1);
-}
+QTabWidget* SurveyWindow::data_entry_tabs() const { return data_entry_page_->tabs(); }
+QTableView* SurveyWindow::data_view() const { return data_entry_page_->data_view(); }
+SurveyTableModel* SurveyWindow::survey_model() const { return data_entry_page_->survey_model(); }
+ResultPanelWidget* SurveyWindow::result_panel() const { return data_entry_page_->result_panel(); }
+entry::DataEntryController* SurveyWindow::entry() const { return data_entry_page_->entry(); }
 
 SurveyWindow::~SurveyWindow() {
-  // The views read the Workspace and the controller while they are hidden and destroyed; both
-  // are members, gone before the QWidget base destroys its children, so the pages go first.
+  // The pages read the Workspace while they are hidden and destroyed; it is a member, gone
+  // before the QWidget base destroys its children, so the pages go first.
   delete takeCentralWidget();
 }
 
@@ -267,7 +176,8 @@ void SurveyWindow::build_pages() {
   training_page_->on_changed = [this] { mark_changed(); };
   page_widgets_[1] = training_page_;
 
-  page_widgets_[2] = build_data_entry_page();
+  data_entry_page_ = build_data_entry_page();
+  page_widgets_[2] = data_entry_page_;
   results_page_ = new ResultsPage(workspace_, options_, *app_.text, app_.dates.decimal_separator);
   results_page_->set_prompter(prompter_);
   results_page_->scratch_folder = app_.folders.writable;
@@ -305,25 +215,7 @@ void SurveyWindow::build_pages() {
   connect(options_widget_, &OptionsPageWidget::save_clicked, this, [this] { save_options(); });
   connect(options_widget_, &OptionsPageWidget::edited, results_page_,
           &ResultsPage::show_exclusion);
-  connect(options_widget_, &OptionsPageWidget::reset_clicked, this, [this] {
-    core::OptionsResetContext context{
-        app_.settings_file, app_.dates.decimal_separator, inputs_.search,
-        [this] {
-          platform::install_file_association(inputs_.env, inputs_.executable, inputs_.search,
-                                             inputs_.run);
-        },
-        prompter_};
-    const char reference_before = app_.settings.reference;
-    core::ResetOptionsClick(options_, app_.settings, context);
-    options_widget_->load();
-    // Every control that mirrors a reset option follows it: the reference buttons of both pages
-    // (with the z-scores of the reference now chosen) and data entry.
-    const char reference_now = app_.settings.reference;
-    app_.settings.reference = reference_before;
-    choose_reference(reference_now);
-    if (entry_) entry_->set_settings(entry_settings());
-    mark_changed();
-  });
+  connect(options_widget_, &OptionsPageWidget::reset_clicked, this, [this] { reset_options(); });
   connect(
       options_widget_, &OptionsPageWidget::office_program_clicked, this, [this](bool microsoft) {
         const BusyCursor busy;
@@ -345,171 +237,16 @@ void SurveyWindow::build_pages() {
   connect(pages_, &QTabWidget::currentChanged, this, &SurveyWindow::page_changed);
 }
 
-QWidget* SurveyWindow::grid_page(core::TextGrid& grid, bool headings_in_row0) {
-  auto* model = new TextGridModel(grid, headings_in_row0, true, this);
-  model->on_written = [this](int, int) { mark_changed(); };
-  grid_models_.push_back(model);
-  QTableView* view = new_grid_view(model);
-  view->horizontalHeader()->setDefaultSectionSize(86);  // room for a whole date
-  return view;
-}
-
-QWidget* SurveyWindow::build_data_entry_page() {
-  survey_model_ = new SurveyTableModel(
-      workspace_,
-      [this](core::Workspace& workspace, int column, int row, const std::string& value) {
-        if (!entry_) {
-          workspace.survey.set_cell(column, row, value);
-          evaluate_row(workspace, row);
-          return true;
-        }
-        // The model repaints the edited row itself; the cursor stays with the editor.
-        for (const int changed : entry_->edit_cell({column, row}, value).rows) {
-          if (changed != row) survey_model_->repaint_row(changed);
-        }
-        return true;
-      },
-      this);
-  survey_model_->is_marked = [this](int column, int row) {
-    return entry_ && entry_->is_marked(column, row);
-  };
-  connect(survey_model_, &SurveyTableModel::cell_written, this, [this] {
-    mark_changed();
-    refresh_result_panel();
-  });
-  data_view_ = new_grid_view(survey_model_);
-  data_view_->setObjectName(QStringLiteral("PG"));
-  auto* delegate = new EntryCellDelegate(data_view_);
-  delegate->on_character = [this](char key) {
-    return entry_ ? entry_->type_character(key).text : std::string(1, key);
-  };
-  delegate->on_enter = [this] { run_entry([](auto& entry) { return entry.enter(); }); };
-  delegate->pull_down = [this](int column) {
-    EntryCellDelegate::PullDown editor;
-    if (!options_.pull_down_entry || !entry_) return editor;
-    editor.choices = entry::pull_down_choices(column, entry_->typing_rules());
-    editor.date_picker = entry::uses_date_picker(column);
-    if (column == core::column(core::StdVar::sex)) editor.pick_from_key = entry::sex_pick_from_key;
-    return editor;
-  };
-  delegate->on_pull_down_opened = [this] {
-    if (entry_) entry_->mark_changed();
-    mark_changed();  // the caption shows the change too
-  };
-  delegate->dates = app_.dates;
-  delegate->today = {app_.today.year, app_.today.month, app_.today.day};
-  data_view_->setItemDelegate(delegate);
-  data_view_->installEventFilter(this);
-  connect(data_view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [this](const QModelIndex& current) {
-            if (!current.isValid() || !entry_) return;
-            const entry::CellPosition cell{SurveyTableModel::table_column(current),
-                                           SurveyTableModel::table_row(current)};
-            if (entry_->current() == cell) {
-              refresh_result_panel();
-              return;
-            }
-            show_entry_update(entry_->select_cell(cell));
-          });
-  result_panel_ = new ResultPanelWidget;
-  auto* data_page = new QWidget;
-  auto* data_layout = new QHBoxLayout(data_page);
-  data_layout->setContentsMargins(0, 0, 0, 0);
-  data_layout->addWidget(data_view_, 1);
-  data_layout->addWidget(result_panel_, 0);
-
-  variables_model_ = new TextGridModel(workspace_.variables, true, true, this);
-  variables_model_->on_written = [this](int column, int row) {
-    if (column == 1) core::complete_type_entry(workspace_, row);
-    mark_changed();
-  };
-  variable_view_ = new_grid_view(variables_model_);
-  variable_view_->setObjectName(QStringLiteral("vsg"));
-  variable_view_->setColumnWidth(0, 100);
-  variable_view_->setColumnWidth(1, 100);
-  variable_view_->setColumnWidth(3, 250);
-
-  data_entry_tabs_ = new QTabWidget;
-  data_entry_tabs_->setTabPosition(QTabWidget::South);
-  data_entry_tabs_->addTab(data_page, tr("Data View"));
-  data_entry_tabs_->addTab(variable_view_, tr("Variable View"));
-  connect(data_entry_tabs_, &QTabWidget::currentChanged, this,
-          &SurveyWindow::data_entry_tab_changed);
-  auto* page = new QWidget;
-  auto* layout = new QVBoxLayout(page);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(build_entry_commands());
-  disclaimer_ = new QLabel(
-      tr("The WHO z-scores are computed from the tables of the WHO Child Growth Standards (2006) "
-         "as the World Health Organization publishes them. WHO has not checked this program and is "
-         "not responsible for its results; the standards and their terms of use are WHO's."));
-  disclaimer_->setObjectName(QStringLiteral("DisclaimerText"));
-  disclaimer_->setWordWrap(true);
-  disclaimer_->hide();
-  layout->addWidget(disclaimer_);
-  layout->addWidget(data_entry_tabs_, 1);
-  return page;
-}
-
-QWidget* SurveyWindow::build_entry_commands() {
-  auto* bar = new QToolBar;
-  const auto add = [this, bar](const char* name, const QString& caption,
-                               entry::EntryUpdate (entry::DataEntryController::*command)()) {
-    QAction* action = bar->addAction(caption, this, [this, command] {
-      run_entry([command](entry::DataEntryController& entry) { return (entry.*command)(); });
-    });
-    action->setObjectName(QString::fromLatin1(name));
-  };
-  add("NewData", tr("&New"), &entry::DataEntryController::new_row);
-  add("InsertRow", tr("&Insert"), &entry::DataEntryController::insert_row);
-  QAction* remove = bar->addAction(tr("&Delete"), this, [this] {
-    const std::optional<std::pair<int, int>> rows = selected_rows();
-    run_entry([rows](entry::DataEntryController& entry) { return entry.delete_rows(rows); });
-  });
-  remove->setObjectName(QStringLiteral("deleteb"));
-  bar->addSeparator();
-  add("AddVariable", tr("Add variable"), &entry::DataEntryController::add_variable);
-  add("DeleteVariable", tr("Delete variable"), &entry::DataEntryController::delete_variable);
-  bar->addSeparator();
-  add("Button6", QStringLiteral("<<"), &entry::DataEntryController::go_first);
-  add("Button8", QStringLiteral(">>"), &entry::DataEntryController::go_last);
-  add("Button3", QStringLiteral("ID"), &entry::DataEntryController::go_to_id);
-  bar->addSeparator();
-  QAction* paste = bar->addAction(tr("Paste"), this, [this] { paste_clipboard(); });
-  paste->setObjectName(QStringLiteral("Apaste"));
-  bar->addSeparator();
-  QAction* plausibility =
-      bar->addAction(tr("Plausibility report"), this, [this] { run_plausibility_check(); });
-  plausibility->setObjectName(QStringLiteral("PlausibilityReport"));
-  bar->addSeparator();
-  entry_who_button_ = new QRadioButton(to_qstring(text(964)));
-  entry_who_button_->setObjectName(QStringLiteral("WHO_button"));
-  entry_nchs_button_ = new QRadioButton(to_qstring(text(963)));
-  entry_nchs_button_->setObjectName(QStringLiteral("NCHS_button"));
-  connect(entry_who_button_, &QRadioButton::clicked, this,
-          [this] { choose_reference(core::kReferenceWho); });
-  connect(entry_nchs_button_, &QRadioButton::clicked, this,
-          [this] { choose_reference(core::kReferenceNchs); });
-  bar->addWidget(entry_who_button_);
-  bar->addWidget(entry_nchs_button_);
-  disclaimer_button_ = new QPushButton(tr("Disclaimer"));
-  disclaimer_button_->setObjectName(QStringLiteral("Disclaimer"));
-  connect(disclaimer_button_, &QPushButton::clicked, this,
-          [this] { disclaimer_->setVisible(!disclaimer_->isVisible()); });
-  bar->addWidget(disclaimer_button_);
-  return bar;
-}
-
 void SurveyWindow::choose_reference(char code) {
   if (app_.settings.reference != code) {
     app_.settings.reference = code;
     // The z-score columns always hold the indices of the selected reference.
-    if (entry_) {
-      entry_->set_settings(entry_settings());
-      show_entry_update(entry_->evaluate_all());
+    if (entry()) {
+      data_entry_page_->apply_settings();
+      data_entry_page_->run([](entry::DataEntryController& entry) { return entry.evaluate_all(); });
     } else {
       evaluate_all();
-      survey_model_->reload();
+      data_entry_page_->reload_survey();
     }
   }
   show_reference();
@@ -517,11 +254,8 @@ void SurveyWindow::choose_reference(char code) {
 
 void SurveyWindow::show_reference() {
   const bool who = app_.settings.reference != core::kReferenceNchs;
-  entry_who_button_->setChecked(who);
-  entry_nchs_button_->setChecked(!who);
+  data_entry_page_->show_reference(who);
   results_page_->show_reference(who);
-  disclaimer_button_->setVisible(who);
-  if (!who) disclaimer_->hide();
 }
 
 void SurveyWindow::build_menus() {
@@ -545,12 +279,12 @@ void SurveyWindow::build_menus() {
   // cell's editor the keys undo the typing in that cell instead.
   QMenu* edit_menu = menuBar()->addMenu(tr("&Edit"));
   QAction* undo_action = edit_menu->addAction(tr("&Undo"), this, [this] {
-    run_entry([](entry::DataEntryController& entry) { return entry.undo(); });
+    data_entry_page_->run([](entry::DataEntryController& entry) { return entry.undo(); });
   });
   undo_action->setObjectName(QStringLiteral("Undo"));
   undo_action->setShortcut(QKeySequence::Undo);
   QAction* redo_action = edit_menu->addAction(tr("&Redo"), this, [this] {
-    run_entry([](entry::DataEntryController& entry) { return entry.redo(); });
+    data_entry_page_->run([](entry::DataEntryController& entry) { return entry.redo(); });
   });
   redo_action->setObjectName(QStringLiteral("Redo"));
   redo_action->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence::Redo});
@@ -593,9 +327,7 @@ void SurveyWindow::build_menus() {
         anthro::convert_ethiopian_dates(workspace_.survey, app_.folders.program, app_.dates,
                                         *prompter_, [this] { evaluate_all(); });
     if (done.cells_converted > 0) mark_changed();
-    if (entry_) entry_->check_all();
-    survey_model_->reload();
-    apply_hidden_columns();
+    data_entry_page_->check_all();
   });
 
   // Each use opens a calculator window of its own; it closes with the survey window.
@@ -706,32 +438,11 @@ void SurveyWindow::refresh_recent_files() {
   }
 }
 
-void SurveyWindow::apply_hidden_columns() {
-  // A model reset gives every column the default width again. Each standard column is as wide
-  // as its longest usual text and its heading ("11.03.2006" whole, codes of a few characters),
-  // so that at 1366 x 768 the WAZ, HAZ and WHZ columns stand beside the result panel.
-  using core::StdVar;
-  const std::pair<StdVar, int> widths[] = {
-      {StdVar::survdate, 84}, {StdVar::cluster, 60}, {StdVar::team, 46},     {StdVar::id, 46},
-      {StdVar::hh, 40},       {StdVar::sex, 36},     {StdVar::birthdat, 84}, {StdVar::months, 56},
-      {StdVar::weight, 60},   {StdVar::height, 56},  {StdVar::edema, 52},    {StdVar::muac, 46},
-      {StdVar::waz, 52},      {StdVar::haz, 52},     {StdVar::whz, 52}};
-  for (const auto& [variable, width] : widths) {
-    data_view_->setColumnWidth(core::column(variable) - 1, width);
-  }
-  for (int column = 1; column < workspace_.survey.column_count(); ++column) {
-    data_view_->setColumnHidden(column - 1, core::is_column_hidden(workspace_, column));
-  }
-}
-
 void SurveyWindow::reload_all() {
-  survey_model_->reload();
-  variables_model_->reload();
-  for (TextGridModel* model : grid_models_) model->reload();
+  data_entry_page_->reload();
   training_page_->reload();
   planning_widget_->load();
   death_rates_page_->reload();
-  apply_hidden_columns();
   show_reference();
   refresh_caption();
 }
@@ -757,13 +468,11 @@ bool SurveyWindow::new_survey() {
   workspace_.file_name.clear();
   workspace_.changed = false;
   filter_active_ = false;
-  reset_entry();
+  data_entry_page_->reset_entry();
   restart_results_visit();
   reload_all();
   // A new survey starts at its first row, with nothing of the previous child in the panel.
-  data_view_->scrollToTop();
-  move_cursor_to(1, 1);
-  refresh_result_panel();
+  data_entry_page_->go_to_first_row();
   return true;
 }
 
@@ -792,7 +501,7 @@ bool SurveyWindow::open_survey(const std::filesystem::path& file) {
   options_widget_->load();
   workspace::put_at_top(app_.settings.recent_files, file.string());
   refresh_recent_files();
-  reset_entry();  // every mark of the read file computed
+  data_entry_page_->reset_entry();  // every mark of the read file computed
   restart_results_visit();
   reload_all();
   activate();
@@ -883,17 +592,17 @@ void SurveyWindow::page_changed(int index) {
     // The table returns to its order; the marks (and, after a switch of reference, the
     // z-scores) are computed again for it.
     const bool evaluate = results_page_->left(app_.settings.reference);
-    if (entry_) {
-      show_entry_update(evaluate ? entry_->evaluate_all() : entry_->check_all());
-    } else {
-      if (evaluate) evaluate_all();
-      survey_model_->reload();
+    if (evaluate && entry()) {
+      data_entry_page_->run([](entry::DataEntryController& entry) { return entry.evaluate_all(); });
+    } else if (evaluate) {
+      evaluate_all();
     }
+    data_entry_page_->check_all();
     refresh_caption();
   }
   if (index == results && index != current_page_) {
     results_page_->entered(app_.settings.reference);
-    survey_model_->reload();
+    data_entry_page_->reload_survey();
   }
   if (index == page_index(workspace::SurveyPage::planning)) planning_widget_->shown();
   if (index == page_index(workspace::SurveyPage::options)) {
@@ -901,8 +610,7 @@ void SurveyWindow::page_changed(int index) {
     options_widget_->load();
   }
   if (index == page_index(workspace::SurveyPage::data_entry) && index != current_page_) {
-    apply_hidden_columns();
-    if (entry_) show_entry_update(entry_->check_all());
+    data_entry_page_->entered();
   }
   current_page_ = index;
 }
@@ -922,28 +630,29 @@ void SurveyWindow::save_options() {
   // entry at once, not only after the survey is saved.
   workspace_.options = workspace::survey_options_of(options_);
   if (outcome.evaluate_rows) evaluate_all();
-  if (entry_) {
-    entry_->set_settings(entry_settings());
-    entry_->check_all();
-  }
-  survey_model_->reload();
-  apply_hidden_columns();
+  data_entry_page_->apply_settings();
+  data_entry_page_->check_all();
   if (outcome.save_survey) save_survey();
 }
 
-void SurveyWindow::data_entry_tab_changed(int index) {
-  if (index == 1) {
-    std::array<std::string, core::kVariableViewColumns> headings;
-    for (int k = 0; k < core::kVariableViewColumns; ++k) headings[k] = text(935 + k);
-    core::enter_variable_view(workspace_, headings);
-    variables_model_->reload();
-  } else if (current_data_tab_ == 1) {
-    core::leave_variable_view(workspace_, *prompter_);
-    survey_model_->reload();
-    apply_hidden_columns();
-    if (entry_) show_entry_update(entry_->check_all());
-  }
-  current_data_tab_ = index;
+void SurveyWindow::reset_options() {
+  core::OptionsResetContext context{
+      app_.settings_file, app_.dates.decimal_separator, inputs_.search,
+      [this] {
+        platform::install_file_association(inputs_.env, inputs_.executable, inputs_.search,
+                                           inputs_.run);
+      },
+      prompter_};
+  const char reference_before = app_.settings.reference;
+  core::ResetOptionsClick(options_, app_.settings, context);
+  options_widget_->load();
+  // Every control that mirrors a reset option follows it: the reference buttons of both pages
+  // (with the z-scores of the reference now chosen) and data entry.
+  const char reference_now = app_.settings.reference;
+  app_.settings.reference = reference_before;
+  choose_reference(reference_now);
+  data_entry_page_->apply_settings();
+  mark_changed();
 }
 
 void SurveyWindow::apply_mode(const workspace::WindowMode& mode) {
@@ -960,65 +669,14 @@ void SurveyWindow::apply_mode(const workspace::WindowMode& mode) {
 
 void SurveyWindow::activate() {
   core::refresh_headers_on_activation(workspace_);
-  survey_model_->headerDataChanged(Qt::Horizontal, 0, survey_model_->columnCount() - 1);
+  data_entry_page_->refresh_headings();
   refresh_caption();
   show_reference();
   const workspace::WindowMode mode =
       workspace::window_mode_at_activation(app_.command_line.mode_word, first_activation_);
   first_activation_ = false;
   if (mode != workspace::WindowMode{}) apply_mode(mode);
-  apply_hidden_columns();
-}
-
-bool SurveyWindow::eventFilter(QObject* watched, QEvent* event) {
-  // Enter, Tab and the right arrow on the grid outside an editor move on as after typing (with
-  // the skips and the new row of the page); in an editor the cell delegate does it once the
-  // cell is written.
-  if (watched == data_view_ && event->type() == QEvent::KeyPress && entry_ &&
-      data_view_->indexWidget(data_view_->currentIndex()) == nullptr) {
-    const auto* key_event = static_cast<const QKeyEvent*>(event);
-    const int key = key_event->key();
-    const bool plain =
-        key_event->modifiers() == Qt::NoModifier || key_event->modifiers() == Qt::KeypadModifier;
-    // The keys of a spreadsheet: copy and paste the block, Delete and Backspace empty it.
-    if (key_event->matches(QKeySequence::Copy)) {
-      const auto [from, to] = selected_block();
-      QGuiApplication::clipboard()->setText(to_qstring(entry_->copy_cells(from, to)));
-      return true;
-    }
-    if (key_event->matches(QKeySequence::Paste)) {
-      paste_clipboard();
-      return true;
-    }
-    // Undo and redo as the Edit menu's keys do, also where the menu's shortcuts do not reach.
-    if (key_event->matches(QKeySequence::Undo)) {
-      run_entry([](entry::DataEntryController& entry) { return entry.undo(); });
-      return true;
-    }
-    if (key_event->matches(QKeySequence::Redo) ||
-        (key == Qt::Key_Y && key_event->modifiers() == Qt::ControlModifier)) {
-      run_entry([](entry::DataEntryController& entry) { return entry.redo(); });
-      return true;
-    }
-    if (plain && (key == Qt::Key_Delete || key == Qt::Key_Backspace)) {
-      const auto [from, to] = selected_block();
-      run_entry(
-          [from, to](entry::DataEntryController& entry) { return entry.clear_cells(from, to); });
-      return true;
-    }
-    if (key == Qt::Key_Return || key == Qt::Key_Enter ||
-        (plain && (key == Qt::Key_Tab || key == Qt::Key_Right))) {
-      run_entry([](entry::DataEntryController& entry) { return entry.enter(); });
-      return true;
-    }
-  }
-  // Releasing Delete on the grid counts as a change, as it does in the data entry of old.
-  if (watched == data_view_ && event->type() == QEvent::KeyRelease && entry_ &&
-      static_cast<const QKeyEvent*>(event)->key() == Qt::Key_Delete) {
-    entry_->mark_changed();
-    refresh_caption();
-  }
-  return QMainWindow::eventFilter(watched, event);
+  data_entry_page_->apply_hidden_columns();
 }
 
 void SurveyWindow::changeEvent(QEvent* event) {
@@ -1029,8 +687,12 @@ void SurveyWindow::changeEvent(QEvent* event) {
 void SurveyWindow::closeEvent(QCloseEvent* event) {
   if (current_page_ == page_index(workspace::SurveyPage::options)) save_options();
   // A survey saved on leaving keeps the order of its rows, not the Results page's sort.
-  if (results_page_->visiting() && results_page_->left(app_.settings.reference) && entry_) {
-    entry_->evaluate_all();
+  if (results_page_->visiting() && results_page_->left(app_.settings.reference)) {
+    if (entry()) {
+      data_entry_page_->run([](entry::DataEntryController& entry) { return entry.evaluate_all(); });
+    } else {
+      evaluate_all();
+    }
   }
   workspace::ShutdownContext context;
   context.settings_file = app_.settings_file;
