@@ -110,7 +110,7 @@ ResultsPage::ResultsPage(core::Workspace& workspace, core::OptionsPage& options,
   graph_type_ = new QComboBox;
   graph_type_->setObjectName(QStringLiteral("Graphtype"));
   graph_layout->addWidget(graph_type_);
-  auto* show_graph = new QPushButton(tr("Show graph"));
+  auto* show_graph = graph_button_ = new QPushButton(tr("Show graph"));
   show_graph->setObjectName(QStringLiteral("GraphButton"));
   connect(show_graph, &QPushButton::clicked, this, [this] {
     if (on_show_graph) on_show_graph(index(), graph_choice());
@@ -122,7 +122,7 @@ ResultsPage::ResultsPage(core::Workspace& workspace, core::OptionsPage& options,
   clipboard->setObjectName(QStringLiteral("ClipboardButton"));
   connect(clipboard, &QPushButton::clicked, this, [this] { copy_to_clipboard(); });
   commands->addWidget(clipboard);
-  auto* report = new QPushButton(tr("Report Word"));
+  auto* report = report_button_ = new QPushButton(tr("Report Word"));
   report->setObjectName(QStringLiteral("BitBtn2"));
   report->setToolTip(tr("The results report, opened in the word processor"));
   commands->addWidget(report);
@@ -136,7 +136,7 @@ ResultsPage::ResultsPage(core::Workspace& workspace, core::OptionsPage& options,
   heading->setFont(bold);
   bar->addWidget(heading);
   bar->addStretch(1);
-  auto* speed = new QToolButton;
+  auto* speed = report_speed_button_ = new QToolButton;
   speed->setObjectName(QStringLiteral("SpeedButton5"));
   speed->setText(tr("Report Word"));
   speed->setToolTip(report->toolTip());
@@ -242,6 +242,9 @@ void ResultsPage::show_reference(bool who) {
 
 void ResultsPage::refresh() {
   const BusyCursor busy;
+  graph_button_->setEnabled(static_cast<bool>(on_show_graph));
+  report_button_->setEnabled(static_cast<bool>(on_report_in_word));
+  report_speed_button_->setEnabled(static_cast<bool>(on_report_in_word));
   fill_graph_types();
   const stats::PopulationCorrectionInputs planning =
       planning_inputs ? planning_inputs() : stats::PopulationCorrectionInputs{};

@@ -103,6 +103,10 @@ class ResultsPage : public QWidget {
   QRadioButton* grouping_buttons_[4] = {};   // All, Sex, Cluster, Age
   QRadioButton* exclusion_buttons_[3] = {};  // excl_vv, excl_pc, excl_ne
   QComboBox* graph_type_ = nullptr;
+  // Available only once the window bound what they call.
+  QPushButton* graph_button_ = nullptr;
+  QPushButton* report_button_ = nullptr;
+  QToolButton* report_speed_button_ = nullptr;
   QPlainTextEdit* memo_ = nullptr;
 };
 

@@ -116,17 +116,19 @@ TEST(ResultsPage, LinesSortExclusionInStepAndPicture) {
   EXPECT_EQ(environment.prompter.messages.size(), 1u);
 
   // The graph and report buttons call what the window bound.
+  int reports_asked = 0;
   std::optional<std::pair<reports::ResultsIndex, GraphChoice>> graph;
   page->on_show_graph = [&](reports::ResultsIndex index, GraphChoice choice) {
     graph = {index, choice};
   };
+  EXPECT_FALSE(child<QPushButton>(page, "BitBtn2")->isEnabled());  // nothing bound yet
+  page->on_report_in_word = [&] { ++reports_asked; };
+  page->refresh();
   child<QPushButton>(page, "GraphButton")->click();
   ASSERT_TRUE(graph);
   EXPECT_EQ(graph->first, reports::ResultsIndex::muac);
   EXPECT_EQ(graph->second.grouping, reports::ResultsGrouping::cluster);
   EXPECT_EQ(graph->second.entry, 1139);
-  int reports_asked = 0;
-  page->on_report_in_word = [&] { ++reports_asked; };
   child<QPushButton>(page, "BitBtn2")->click();
   EXPECT_EQ(reports_asked, 1);
   window->pages()->setCurrentIndex(kDataEntry);
