@@ -12,6 +12,7 @@
 #include "anthro/row_evaluation.h"
 #include "reports/analysis_table.h"
 #include "reports/plausibility_report.h"
+#include "reports/results_report.h"
 #include "reports/prevalence_values.h"
 #include "reports/results_page.h"
 #include "reports/age_table_values.h"
@@ -26,7 +27,7 @@ constexpr int kChildren = 65'535;
 
 // Children of 6 to 59 months with heights along the median growth and WHZ spread as in a
 // survey with some wasting; fixed seed.
-olvar::core::Workspace large_survey() {
+olvar::core::Workspace large_survey(int clusters = 30) {
   olvar::core::Workspace w;
   olvar::core::reset_to_new_table(w, "");
   w.file_name = "large.as";
@@ -38,7 +39,7 @@ olvar::core::Workspace large_survey() {
   std::uniform_int_distribution<int> muac(110, 170);
   char text[32];
   for (int row = 1; row <= kChildren; ++row) {
-    const int cluster = 1 + (row - 1) * 30 / kChildren;
+    const int cluster = 1 + (row - 1) * clusters / kChildren;
     w.survey.set_cell(StdVar::survdate, row, "10.12.2026");
     w.survey.set_cell(StdVar::cluster, row, std::to_string(cluster));
     w.survey.set_cell(StdVar::team, row, std::to_string(1 + (cluster - 1) / 3));
@@ -104,6 +105,32 @@ void BM_TransferAndColumnSummary(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_TransferAndColumnSummary)->Unit(benchmark::kMillisecond);
+
+// The whole results report of a survey at the row limit in 60 clusters, as the menu makes it:
+// every row evaluated under WHO and NCHS on copies, every family, age table and mean for both,
+// the shipped template filled.
+void BM_ResultsReport(benchmark::State& state) {
+  const olvar::core::Workspace survey = large_survey(60);
+  const olvar::anthro::WhoReference who = olvar::anthro::WhoReference::load(
+      std::filesystem::path(OLVAR_BUILD_DATA_DIR) / "anthro_who2005.dat");
+  const olvar::core::LanguageTable text = olvar::core::LanguageTable::load(OLVAR_BUILD_DATA_DIR);
+  olvar::anthro::RowEvaluationSettings evaluation;
+  evaluation.current_year = 2026;
+  olvar::core::OptionsPage options;
+  options.exclusion = olvar::core::ExclusionMode::kandu;
+  const olvar::reports::ResultsReportContext context{text, who, evaluation, options};
+  const std::filesystem::path template_file =
+      std::filesystem::path(OLVAR_BUILD_DATA_DIR) / olvar::reports::kResultsReportTemplate;
+  std::size_t markers = 0;
+  olvar::bench::PeakMemoryCounter memory(state);
+  for (auto _ : state) {
+    const auto report = olvar::reports::results_report(survey, context, template_file);
+    markers = report ? report->filled.size() : 0;
+    benchmark::DoNotOptimize(report);
+  }
+  state.counters["markers"] = static_cast<double>(markers);
+}
+BENCHMARK(BM_ResultsReport)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -160,6 +160,8 @@ int main(int argc, char** argv) {
       {"sort", add_sort_command(app)},
       {"merge", add_merge_command(app)},
       {"double-entry", add_double_entry_command(app)},
+      {"export", add_export_command(app)},
+      {"report", add_report_command(app)},
       {"results", add_results_command(app)},
   };
 

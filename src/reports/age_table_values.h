@@ -7,6 +7,7 @@
 //   for (const AgeGroupValues& g : rows) if (g.n > 0) print(g.category[0].count, ...);
 
 #include <array>
+#include <functional>
 #include <vector>
 
 #include "core/text_grid.h"
@@ -45,5 +46,27 @@ struct AgeGroupValues {
 std::vector<AgeGroupValues> age_table_values(const core::TextGrid& table, AgeTableFamily family,
                                              const std::vector<AgeGroup>& groups,
                                              const PrevalenceInputs& inputs);
+// The same over a table parsed once (parsed_rows.h).
+std::vector<AgeGroupValues> age_table_values(const ParsedRows& rows, AgeTableFamily family,
+                                             const std::vector<AgeGroup>& groups,
+                                             const PrevalenceInputs& inputs);
+
+// How one row counts in an age table: in n or not, its categories and its oedema.
+struct RowCategories {
+  bool counted = false;
+  std::array<bool, 3> in{};
+  bool oedema = false;
+};
+
+// The same table for a categorisation the families above do not name (the weight-for-height
+// percent of median of the results report): `classify` is asked about every row with a readable
+// MONTHS whose SEX belongs to the subset.
+std::vector<AgeGroupValues> age_table_of_rows(const core::TextGrid& table,
+                                              const std::vector<AgeGroup>& groups, SexSubset sex,
+                                              char decimal_separator,
+                                              const std::function<RowCategories(int row)>& classify);
+std::vector<AgeGroupValues> age_table_of_rows(const ParsedRows& rows,
+                                              const std::vector<AgeGroup>& groups, SexSubset sex,
+                                              const std::function<RowCategories(int row)>& classify);
 
 }  // namespace olvar::reports

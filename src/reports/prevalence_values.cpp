@@ -6,6 +6,7 @@
 
 #include "core/standard_variables.h"
 #include "core/text_conversions.h"
+#include "reports/parsed_rows.h"
 
 namespace olvar::reports {
 
@@ -15,75 +16,64 @@ using core::StdVar;
 
 constexpr int kLargestCluster = 999;
 
-// A z-score at or below -20 is a placeholder for "not computed", never a child's value.
-std::optional<double> present_z(std::string_view text, char separator) {
-  const std::optional<float> v = core::parse_number(text, separator);
-  if (!v || !(*v > -20.0f)) return std::nullopt;
-  return *v;
-}
+bool present(float v) { return ParsedRows::present(v); }
 
-// A MUAC is measured only when it reads above 0: an empty cell or 0 means "not measured".
-std::optional<double> present_muac(std::string_view text, char separator) {
-  const std::optional<float> v = core::parse_number(text, separator);
-  if (!v || !(*v > 0.0f)) return std::nullopt;
-  return *v;
-}
-
-struct Classified {
-  bool counted = false;  // in n
-  bool a = false, b = false, c = false;
-  bool oedema = false;
-};
-
-Classified classify(const core::TextGrid& t, int row, PrevalenceFamily family,
-                    const PrevalenceInputs& in) {
-  const char sep = in.decimal_separator;
-  const bool oedema = t.cell(core::column(StdVar::edema), row) == "y";
-  Classified r;
-  auto z_family = [&](StdVar column) {
-    const auto z = present_z(t.cell(core::column(column), row), sep);
-    if (!z) return;
+RowCase classify(const ParsedRows& p, std::size_t row, PrevalenceFamily family,
+                 const PrevalenceInputs& in) {
+  const bool oedema = p.oedema[row];
+  RowCase r;
+  auto z_family = [&](float z) {
+    if (!present(z)) return;
     r.counted = true;
-    r.a = *z < -2.0;
-    r.b = *z >= -3.0 && *z < -2.0;
-    r.c = *z < -3.0;
+    r.a = z < -2.0f;
+    r.b = z >= -3.0f && z < -2.0f;
+    r.c = z < -3.0f;
   };
   switch (family) {
-    case PrevalenceFamily::waz: z_family(StdVar::waz); return r;
-    case PrevalenceFamily::haz: z_family(StdVar::haz); return r;
+    case PrevalenceFamily::waz:
+      z_family(p.waz[row]);
+      return r;
+    case PrevalenceFamily::haz:
+      z_family(p.haz[row]);
+      return r;
     case PrevalenceFamily::whz_wasting: {
-      const auto z = present_z(t.cell(core::column(StdVar::whz), row), sep);
-      r.counted = z.has_value() || oedema;
+      const float z = p.whz[row];
+      const bool has = present(z);
+      r.counted = has || oedema;
       r.oedema = oedema;
-      r.a = oedema || (z && *z < -2.0);
-      r.b = !oedema && z && *z >= -3.0 && *z < -2.0;
-      r.c = oedema || (z && *z < -3.0);
+      r.a = oedema || (has && z < -2.0f);
+      r.b = !oedema && has && z >= -3.0f && z < -2.0f;
+      r.c = oedema || (has && z < -3.0f);
       return r;
     }
     case PrevalenceFamily::whz_overweight: {
-      const auto z = present_z(t.cell(core::column(StdVar::whz), row), sep);
-      r.counted = z.has_value() || oedema;
+      const float z = p.whz[row];
+      const bool has = present(z);
+      r.counted = has || oedema;
       r.oedema = oedema;
-      r.a = !oedema && z && *z > 2.0;
-      r.b = !oedema && z && *z > 3.0;
+      r.a = !oedema && has && z > 2.0f;
+      r.b = !oedema && has && z > 3.0f;
       return r;
     }
     case PrevalenceFamily::muac: {
-      const auto m = present_muac(t.cell(core::column(StdVar::muac), row), sep);
-      r.counted = m.has_value() || oedema;
+      const double m = p.muac[row];
+      const bool has = present(p.muac[row]);
+      r.counted = has || oedema;
       r.oedema = oedema;
-      r.a = oedema || (m && *m < in.muac.moderate);
-      r.b = !oedema && m && *m >= in.muac.severe && *m < in.muac.moderate;
-      r.c = oedema || (m && *m < in.muac.severe);
+      r.a = oedema || (has && m < in.muac.moderate);
+      r.b = !oedema && has && m >= in.muac.severe && m < in.muac.moderate;
+      r.c = oedema || (has && m < in.muac.severe);
       return r;
     }
     case PrevalenceFamily::muac_or_whz: {
-      const auto m = present_muac(t.cell(core::column(StdVar::muac), row), sep);
-      const auto z = present_z(t.cell(core::column(StdVar::whz), row), sep);
-      r.counted = m.has_value() || z.has_value() || oedema;
+      const double m = p.muac[row];
+      const bool has_m = present(p.muac[row]);
+      const float z = p.whz[row];
+      const bool has_z = present(z);
+      r.counted = has_m || has_z || oedema;
       r.oedema = oedema;
-      r.a = oedema || (m && *m < in.muac.moderate) || (z && *z < -2.0);
-      r.c = oedema || (m && *m < in.muac.severe) || (z && *z < -3.0);
+      r.a = oedema || (has_m && m < in.muac.moderate) || (has_z && z < -2.0f);
+      r.c = oedema || (has_m && m < in.muac.severe) || (has_z && z < -3.0f);
       r.b = r.a && !r.c;
       return r;
     }
@@ -91,46 +81,41 @@ Classified classify(const core::TextGrid& t, int row, PrevalenceFamily family,
   return r;
 }
 
-}  // namespace
-
-bool in_sex_subset(std::string_view sex, SexSubset subset) {
+bool in_subset(char sex, SexSubset subset) {
   switch (subset) {
-    case SexSubset::all: return true;
-    case SexSubset::boys: return sex == "m";
-    case SexSubset::girls: return sex == "f";
+    case SexSubset::all:
+      return true;
+    case SexSubset::boys:
+      return sex == 'm';
+    case SexSubset::girls:
+      return sex == 'f';
   }
   return false;
 }
 
-int cluster_number(std::string_view text) {
-  const std::optional<float> v = core::parse_number(text, '.');
-  if (!v || *v != std::floor(*v) || *v < 1.0f || *v > static_cast<float>(kLargestCluster))
-    return 0;
-  return static_cast<int>(*v);
-}
-
-PrevalenceValues prevalence_values(const core::TextGrid& table, PrevalenceFamily family,
-                                   const PrevalenceInputs& inputs) {
+template <typename Classify>
+PrevalenceValues count_and_estimate(const ParsedRows& p, SexSubset sex,
+                                    const Classify& classify_row,
+                                    const stats::PopulationCorrectionInputs& planning) {
   PrevalenceValues v;
   std::vector<stats::ClusterRecord> records(kLargestCluster + 1);
-  const int cluster_column = core::column(StdVar::cluster);
-  for (int row = 1; row < table.row_count(); ++row) {
-    const std::string_view code = table.cell(cluster_column, row);
-    if (code.empty()) continue;
-    if (!in_sex_subset(table.cell(core::column(StdVar::sex), row), inputs.sex)) continue;
-    const Classified k = classify(table, row, family, inputs);
+  for (int row = 1; row < p.row_count(); ++row) {
+    const std::size_t r = static_cast<std::size_t>(row);
+    const int cluster = p.cluster[r];
+    if (cluster == ParsedRows::kNoCluster) continue;
+    if (!in_subset(p.sex[r], sex)) continue;
+    const RowCase k = classify_row(row);
     if (!k.counted) continue;
-    const int cluster = cluster_number(code);
     if (cluster == 0) {
       ++v.rows_with_unusable_cluster;
       continue;
     }
     v.clusters = std::max(v.clusters, cluster);
-    stats::ClusterRecord& r = records[static_cast<std::size_t>(cluster)];
-    r.m += 1.0;
-    r.a += k.a ? 1.0 : 0.0;
-    r.b += k.b ? 1.0 : 0.0;
-    r.c += k.c ? 1.0 : 0.0;
+    stats::ClusterRecord& c = records[static_cast<std::size_t>(cluster)];
+    c.m += 1.0;
+    c.a += k.a ? 1.0 : 0.0;
+    c.b += k.b ? 1.0 : 0.0;
+    c.c += k.c ? 1.0 : 0.0;
     ++v.n;
     v.a.count += k.a;
     v.b.count += k.b;
@@ -139,7 +124,7 @@ PrevalenceValues prevalence_values(const core::TextGrid& table, PrevalenceFamily
   }
   records.erase(records.begin());  // cluster numbers start at 1
   records.resize(static_cast<std::size_t>(v.clusters));
-  v.estimate = stats::ClusterPrevalenceCI(records, stats::SurveyKind::anthropometry, inputs.planning);
+  v.estimate = stats::ClusterPrevalenceCI(records, stats::SurveyKind::anthropometry, planning);
   if (v.n > 0) {
     const double n = v.n;
     v.a.percent = v.a.count / n * 100.0;
@@ -151,6 +136,67 @@ PrevalenceValues prevalence_values(const core::TextGrid& table, PrevalenceFamily
   v.b.interval = v.estimate.b;
   v.c.interval = v.estimate.c;
   return v;
+}
+
+}  // namespace
+
+bool in_sex_subset(std::string_view sex, SexSubset subset) {
+  switch (subset) {
+    case SexSubset::all:
+      return true;
+    case SexSubset::boys:
+      return sex == "m";
+    case SexSubset::girls:
+      return sex == "f";
+  }
+  return false;
+}
+
+int cluster_number(std::string_view text) {
+  const std::optional<float> v = core::parse_number(text, '.');
+  if (!v || *v != std::floor(*v) || *v < 1.0f || *v > static_cast<float>(kLargestCluster)) return 0;
+  return static_cast<int>(*v);
+}
+
+PrevalenceValues prevalence_values(const core::TextGrid& table, PrevalenceFamily family,
+                                   const PrevalenceInputs& inputs) {
+  unsigned columns = kParseWhz;
+  switch (family) {
+    case PrevalenceFamily::waz:
+      columns = kParseWaz;
+      break;
+    case PrevalenceFamily::haz:
+      columns = kParseHaz;
+      break;
+    case PrevalenceFamily::muac:
+      columns = kParseMuac;
+      break;
+    case PrevalenceFamily::muac_or_whz:
+      columns = kParseMuac | kParseWhz;
+      break;
+    case PrevalenceFamily::whz_wasting:
+    case PrevalenceFamily::whz_overweight:
+      break;
+  }
+  return prevalence_values(parse_rows(table, inputs.decimal_separator, columns), family, inputs);
+}
+
+PrevalenceValues prevalence_values(const ParsedRows& rows, PrevalenceFamily family,
+                                   const PrevalenceInputs& inputs) {
+  return count_and_estimate(
+      rows, inputs.sex,
+      [&](int row) { return classify(rows, static_cast<std::size_t>(row), family, inputs); },
+      inputs.planning);
+}
+
+PrevalenceValues prevalence_of_rows(const core::TextGrid& table, SexSubset sex,
+                                    const std::function<RowCase(int row)>& classify_row) {
+  return prevalence_of_rows(parse_rows(table, '.', 0), sex, classify_row);
+}
+
+PrevalenceValues prevalence_of_rows(const ParsedRows& rows, SexSubset sex,
+                                    const std::function<RowCase(int row)>& classify_row) {
+  return count_and_estimate(rows, sex, classify_row, {});
 }
 
 }  // namespace olvar::reports

@@ -10,9 +10,11 @@
 // never present and never a case. A z-score counts as present when it reads above -20 (the
 // analysis table has already blanked what the exclusion mode rejects).
 
+#include <functional>
 #include <string_view>
 
 #include "core/text_grid.h"
+#include "reports/parsed_rows.h"
 #include "stats/cluster_estimate.h"
 
 namespace olvar::reports {
@@ -66,6 +68,24 @@ struct PrevalenceValues {
 // records are the clusters 1 ... largest CLUSTER value (empty ones take no part).
 PrevalenceValues prevalence_values(const core::TextGrid& table, PrevalenceFamily family,
                                    const PrevalenceInputs& inputs);
+// The same over a table parsed once (parsed_rows.h), for callers that count many families.
+PrevalenceValues prevalence_values(const ParsedRows& rows, PrevalenceFamily family,
+                                   const PrevalenceInputs& inputs);
+
+// How one row counts in a family: in n or not, and in which of the indicators.
+struct RowCase {
+  bool counted = false;  // in n
+  bool a = false, b = false, c = false;
+  bool oedema = false;
+};
+
+// The same counting and estimation for a case definition the families above do not name (the
+// weight-for-height percent of median of the results report): `classify` is asked about every
+// row whose CLUSTER is filled and whose SEX belongs to the subset.
+PrevalenceValues prevalence_of_rows(const core::TextGrid& table, SexSubset sex,
+                                    const std::function<RowCase(int row)>& classify);
+PrevalenceValues prevalence_of_rows(const ParsedRows& rows, SexSubset sex,
+                                    const std::function<RowCase(int row)>& classify);
 
 // Whether a SEX cell belongs to the subset ("m" boys, "f" girls).
 bool in_sex_subset(std::string_view sex, SexSubset subset);

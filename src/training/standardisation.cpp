@@ -465,6 +465,13 @@ std::string previous_report_text(const core::TextGrid& grid, const core::Languag
   std::string out(document::rtf::kHeaderWithMargins);
   out += text.text(kPreviousReportTitle);
   out += "\\b0\\fs24\\par\\par\\par ";
+  out += previous_report_sections(grid, text, decimal_separator);
+  return out;
+}
+
+std::string previous_report_sections(const core::TextGrid& grid, const core::LanguageTable& text,
+                                     char decimal_separator) {
+  std::string out;
   for (const Kind kind : kKinds) append_previous_section(out, grid, kind, decimal_separator);
   for (int k = 0; k < 3; ++k) out += text.text(kPreviousReportNotes[k]) + " \\par ";
   out += text.text(kPreviousReportNotes[3]);

@@ -85,6 +85,10 @@ inline constexpr core::LanguageEntry kPreviousReportTitle{928};
 inline constexpr core::LanguageEntry kPreviousReportNotes[] = {{929}, {930}, {931}, {932}};
 std::string previous_report_text(const core::TextGrid& grid, const core::LanguageTable& text,
                                  char decimal_separator);
+// The same report without its header and title: the sections for weight, height and MUAC and
+// the notes, as the results report includes them.
+std::string previous_report_sections(const core::TextGrid& grid, const core::LanguageTable& text,
+                                     char decimal_separator);
 
 // Replaces each of the supervisor's six cells of children 1 to 100 by the mean of the filled
 // cells of the enumerators in that column (fixed format 4, 1), or empties it when their sum is

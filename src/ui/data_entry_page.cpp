@@ -184,6 +184,10 @@ QWidget* DataEntryPage::build_commands() {
   });
   plausibility->setObjectName(QStringLiteral("PlausibilityReport"));
   bar->addSeparator();
+  if (services_.add_tool_buttons) {
+    services_.add_tool_buttons(bar);
+    bar->addSeparator();
+  }
   who_button_ = new QRadioButton(to_qstring(text(964)));
   who_button_->setObjectName(QStringLiteral("WHO_button"));
   nchs_button_ = new QRadioButton(to_qstring(text(963)));

@@ -21,6 +21,7 @@ class QPushButton;
 class QRadioButton;
 class QTabWidget;
 class QTableView;
+class QToolBar;
 
 namespace olvar::entry {
 class DataEntryController;
@@ -49,6 +50,8 @@ class DataEntryPage : public QWidget {
     std::function<void()> plausibility_report;
     // The WHO and NCHS buttons: the reference of both pages changes.
     std::function<void(char reference)> choose_reference;
+    // Commands of other tools shown in the page's command bar (Sort, Filter, export).
+    std::function<void(QToolBar*)> add_tool_buttons;
   };
 
   // Reads the settings' reference and the options when it builds a controller; `prompter`

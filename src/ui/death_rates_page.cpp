@@ -17,6 +17,7 @@
 #include "mortality/roster_import.h"
 #include "platform/environment.h"
 #include "document/output_settings_record.h"
+#include "ui/column_widths.h"
 #include "ui/grid_models.h"
 #include "ui/pyramid_window.h"
 #include "ui/qt_convert.h"
@@ -104,6 +105,7 @@ core::TextGrid household_headings() {
 QTableView* table_view(QAbstractItemModel* model) {
   auto* view = new QTableView;
   view->setModel(model);
+  keep_column_widths(view);  // the headings whole ("Members now < 5")
   return view;
 }
 

@@ -27,6 +27,7 @@
 #include "platform/environment.h"
 #include "platform/safe_write.h"
 #include "document/output_settings_record.h"
+#include "ui/column_widths.h"
 #include "ui/drawing_painter.h"
 #include "ui/qt_convert.h"
 
@@ -55,7 +56,10 @@ class FoodGridModel : public QAbstractTableModel {
       return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     }
     if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
-    return to_qstring(grid_.cell(index.column(), index.row() + first_row_));
+    const QString text = to_qstring(grid_.cell(index.column(), index.row() + first_row_));
+    // Totals are stored padded with blanks to their field width; shown, the blanks would push
+    // the number out of its column.
+    return role == Qt::DisplayRole ? text.trimmed() : text;
   }
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
     if (role != Qt::DisplayRole) return {};
@@ -288,9 +292,7 @@ FoodSecurityPage::FoodSecurityPage(workspace::AppContext& app, QWidget* parent)
   };
   household_view_ = new_view(household_model_);
   household_view_->installEventFilter(this);
-  household_view_->setColumnWidth(0, 120);
-  household_view_->setColumnWidth(1, 220);
-  household_view_->setColumnWidth(2, 110);
+  keep_column_widths(household_view_, {{0, 120}, {1, 220}, {2, 110}});
   hl->addWidget(household_view_, 1);
   hl->addWidget(new QLabel(QStringLiteral(
       "#: Food which has to be purchased in significant amounts when the own production is not "
@@ -314,9 +316,8 @@ FoodSecurityPage::FoodSecurityPage(workspace::AppContext& app, QWidget* parent)
     return column == 14 ? QStringLiteral("Total") : QStringLiteral("Month %1").arg(column - 1);
   }, this);
   seasonal_view_ = new_view(seasonal_model_);
-  seasonal_view_->setColumnWidth(0, 100);
-  seasonal_view_->setColumnWidth(1, 220);
   seasonal_view_->horizontalHeader()->setDefaultSectionSize(56);
+  keep_column_widths(seasonal_view_, {{0, 100}, {1, 220}});
   connect(seasonal_view_, &QTableView::clicked, this, [this] {
     fs::recompute_row_totals(state_.tables.seasonal);
     seasonal_model_->reload();
@@ -336,7 +337,7 @@ FoodSecurityPage::FoodSecurityPage(workspace::AppContext& app, QWidget* parent)
   }, this);
   shock_model_->right_aligned_ = true;
   shock_view_ = new_view(shock_model_);
-  shock_view_->setColumnWidth(0, 240);
+  keep_column_widths(shock_view_, {{0, 240}});
   connect(shock_view_, &QTableView::clicked, this, [this] { run_model(); });
   shock_model_->on_written = [this] { run_model(); };
   sl->addWidget(shock_view_, 1);

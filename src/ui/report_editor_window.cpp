@@ -61,6 +61,23 @@ QIcon alignment_icon(Qt::Alignment alignment, const QColor& ink) {
   return QIcon(picture);
 }
 
+// The picture of the bullets button: three bulleted lines.
+QIcon bullets_icon(const QColor& ink) {
+  QPixmap picture(16, 16);
+  picture.fill(Qt::transparent);
+  QPainter painter(&picture);
+  painter.setRenderHint(QPainter::Antialiasing);
+  for (int k = 0; k < 3; ++k) {
+    const int y = 3 + 5 * k;
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(ink);
+    painter.drawEllipse(QPointF(2.5, y), 1.8, 1.8);
+    painter.setPen(QPen(ink, 1.5));
+    painter.drawLine(6, y, 15, y);
+  }
+  return QIcon(picture);
+}
+
 }  // namespace
 
 // The ruler above the text: a scale and three markers (first line, left, right indent) that the
@@ -315,6 +332,7 @@ void ReportEditorWindow::build_actions() {
   }
   bar->addSeparator();
   bullets_ = toggle(tr("Bullets"), QStringLiteral("\u2022"));
+  bullets_->setIcon(bullets_icon(ink));
   connect(bullets_, &QAction::toggled, this, [this](bool on) {
     if (updating_) return;
     QTextCursor cursor = text_->textCursor();

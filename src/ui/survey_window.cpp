@@ -31,9 +31,12 @@
 #include "platform/file_association.h"
 #include "platform/process_launcher.h"
 #include "reports/plausibility_report.h"
+#include "reports/results_report.h"
+#include "core/program_files.h"
 #include "ui/busy_cursor.h"
 #include "ui/calculator_window.h"
 #include "ui/data_entry_page.h"
+#include "ui/data_tools.h"
 #include "ui/death_rates_page.h"
 #include "ui/food_security_page.h"
 #include "ui/grid_models.h"
@@ -101,6 +104,18 @@ DataEntryPage* SurveyWindow::build_data_entry_page() {
   };
   services.plausibility_report = [this] { run_plausibility_check(); };
   services.choose_reference = [this](char reference) { choose_reference(reference); };
+  data_tools_ = new DataTools(
+      {workspace_, app_, filter_active_, [this]() -> core::Prompter& { return *prompter_; },
+       [this]() -> const core::OptionsPage& { return options_; }, [this] { return save_survey(); },
+       [this] { return new_survey(); },
+       [this] {
+         data_entry_page_->reset_entry();
+         reload_all();
+       },
+       [this](const document::DocumentBuffer& d, bool table) { hand_off(d, table); },
+       [this](const QString& caption) { setWindowTitle(caption); }},
+      this);
+  services.add_tool_buttons = [this](QToolBar* bar) { data_tools_->add_entry_buttons(bar); };
   return new DataEntryPage(workspace_, app_, options_, prompter_, std::move(services));
 }
 
@@ -195,7 +210,8 @@ void SurveyWindow::build_pages() {
                                              workspace_.planning.sc_f, session.outputs.Panel2,
                                              session.outputs.Panel3};
   };
-  // The results report and the graph windows are bound here once they exist.
+  results_page_->on_report_in_word = [this] { write_results_report(); };
+  // The graph window is bound here once it exists.
   page_widgets_[3] = results_page_;
 
   death_rates_page_ = new DeathRatesPage(workspace_, app_);
@@ -334,6 +350,9 @@ void SurveyWindow::build_menus() {
   QAction* plausibility_check = extras_menu_->addAction(tr("Plausibility Check Anthropometry"),
                                                         this, [this] { run_plausibility_check(); });
   plausibility_check->setObjectName(QStringLiteral("PlausibilityCheck1"));
+  QAction* results_report =
+      extras_menu_->addAction(tr("Report in Word"), this, [this] { write_results_report(); });
+  results_report->setObjectName(QStringLiteral("ReportinWord1"));
   QAction* mortality_check = extras_menu_->addAction(tr("Plausibility Check Death Rates"), this,
                                                      [this] { run_mortality_check(); });
   mortality_check->setObjectName(QStringLiteral("PlausibilityCheckDeathRates"));
@@ -345,6 +364,7 @@ void SurveyWindow::build_menus() {
     calculator->show();
   });
   calculator_action->setObjectName(QStringLiteral("StatisticalCalculator"));
+  data_tools_->add_extras_entries(extras_menu_);
   QMenu* forms = extras_menu_->addMenu(tr("Other forms and sheets"));
   for (const calculator::FormOrSheet& entry : calculator::forms_and_sheets()) {
     forms->addAction(to_qstring(entry.caption), this, [this, &entry] {
@@ -389,6 +409,24 @@ void SurveyWindow::run_plausibility_check() {
     hand_off(report.document, false);
   } catch (const std::exception& error) {
     refresh_caption();
+    prompter_->inform(error.what());
+  }
+}
+
+void SurveyWindow::write_results_report() {
+  const BusyCursor busy;
+  const reports::ResultsReportContext context{*app_.text, *app_.who,
+                                              evaluation_settings(workspace_), options_};
+  try {
+    const std::optional<reports::ResultsReport> report = reports::results_report(
+        workspace_, context,
+        core::locate_program_file(app_.folders, reports::kResultsReportTemplate));
+    if (!report) {
+      prompter_->inform(text(reports::kReportTemplateMissing.number));
+      return;
+    }
+    hand_off(report->document, false);
+  } catch (const std::exception& error) {
     prompter_->inform(error.what());
   }
 }
@@ -445,6 +483,7 @@ void SurveyWindow::reload_all() {
   death_rates_page_->reload();
   show_reference();
   refresh_caption();
+  if (data_tools_ != nullptr) data_tools_->refresh();
 }
 
 bool SurveyWindow::ask_to_save_changes() {

@@ -35,6 +35,7 @@ class DataEntryController;
 namespace olvar::ui {
 
 class DataEntryPage;
+class DataTools;
 class OptionsPageWidget;
 class PlanningPageWidget;
 class ReportEditorWindow;
@@ -93,6 +94,9 @@ class SurveyWindow : public QMainWindow {
   const std::optional<document::HandOffResult>& last_hand_off() const { return last_hand_off_; }
   // The plausibility check of the open survey (Extras menu and the Data Entry button).
   void run_plausibility_check();
+  // The results report of the open survey, handed to the word processor (menu "Report in
+  // Word" and the Results page's "Report Word" buttons).
+  void write_results_report();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -153,6 +157,7 @@ class SurveyWindow : public QMainWindow {
   TrainingPage* training_page_ = nullptr;
   DeathRatesPage* death_rates_page_ = nullptr;
   FoodSecurityPage* food_security_page_ = nullptr;
+  DataTools* data_tools_ = nullptr;  // Sort, Filter, export, merge, double-entry check
 };
 
 }  // namespace olvar::ui

@@ -26,6 +26,7 @@ TEST(CliMissingSurvey, EverySubcommandTellsItAsTheOpenPathDoes) {
       "pyramid '" + missing + "' -o '" + out + ".svg'",
       "training '" + missing + "'",
       "calc '" + missing + "' --var WHZ",
+      "export '" + missing + "' -o '" + out + ".rtf'",
       "results '" + missing + "' --index muac",
   };
   for (const std::string& command : commands) {

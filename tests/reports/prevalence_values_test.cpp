@@ -42,10 +42,14 @@ core::TextGrid table_of(std::initializer_list<Child> children) {
 //   r8 c3 f  WHZ -2.0            MUAC 115   no case        MUAC a b (115 is moderate)
 //   r9 c3 m  WHZ 3.5             MUAC 140   overweight a b no case
 core::TextGrid fixture() {
-  return table_of({{"1", "m", "n", "120", "-2.5"}, {"1", "f", "y", "0", ""},
-                   {"1", "m", "n", "130", "0.5"},  {"2", "f", "n", "0", "-3.5"},
-                   {"2", "m", "n", "114", "1.0"},  {"3", "f", "n", "", ""},
-                   {"3", "m", "n", "125", "-1.0"}, {"3", "f", "n", "115", "-2.0"},
+  return table_of({{"1", "m", "n", "120", "-2.5"},
+                   {"1", "f", "y", "0", ""},
+                   {"1", "m", "n", "130", "0.5"},
+                   {"2", "f", "n", "0", "-3.5"},
+                   {"2", "m", "n", "114", "1.0"},
+                   {"3", "f", "n", "", ""},
+                   {"3", "m", "n", "125", "-1.0"},
+                   {"3", "f", "n", "115", "-2.0"},
                    {"3", "m", "n", "140", "3.5"}});
 }
 
@@ -120,9 +124,63 @@ TEST(PrevalenceValues, FamiliesSubsetsAndCutoffs) {
   }
 }
 
+// One child at a time, each case definition on both sides of its bounds.
+TEST(PrevalenceValues, OneChildCaseDefinitions) {
+  struct Case {
+    const char* what;
+    PrevalenceFamily family;
+    Child child;
+    int n, a, b, c;
+  };
+  using F = PrevalenceFamily;
+  const Case cases[] = {
+      {"oedema without WHZ: in n, a and c", F::whz_wasting, {"1", "m", "y", "", ""}, 1, 1, 0, 1},
+      {"WHZ -2.5 with oedema: a and c, not b",
+       F::whz_wasting,
+       {"1", "m", "y", "", "-2.5"},
+       1,
+       1,
+       0,
+       1},
+      {"WHZ -3.0 is moderate", F::whz_wasting, {"1", "m", "n", "", "-3.0"}, 1, 1, 1, 0},
+      {"WHZ -2.0 is no case", F::whz_wasting, {"1", "m", "n", "", "-2.0"}, 1, 0, 0, 0},
+      {"MUAC 115 is moderate", F::muac, {"1", "m", "n", "115", ""}, 1, 1, 1, 0},
+      {"MUAC 114 is severe", F::muac, {"1", "m", "n", "114", ""}, 1, 1, 0, 1},
+      {"MUAC 125 is no case", F::muac, {"1", "m", "n", "125", ""}, 1, 0, 0, 0},
+      {"MUAC 0 with oedema: counted for the oedema", F::muac, {"1", "m", "y", "0", ""}, 1, 1, 0, 1},
+      {"WHZ 3.5: overweight a and b", F::whz_overweight, {"1", "m", "n", "", "3.5"}, 1, 1, 1, 0},
+      {"WHZ 3.5 with oedema: neither", F::whz_overweight, {"1", "m", "y", "", "3.5"}, 1, 0, 0, 0},
+      {"WHZ 2.0 is not above 2", F::whz_overweight, {"1", "m", "n", "", "2.0"}, 1, 0, 0, 0},
+      {"MUAC 0 and WHZ -2.5: global by WHZ",
+       F::muac_or_whz,
+       {"1", "m", "n", "0", "-2.5"},
+       1,
+       1,
+       1,
+       0},
+      {"MUAC 112 and WHZ -1: severe by MUAC",
+       F::muac_or_whz,
+       {"1", "m", "n", "112", "-1"},
+       1,
+       1,
+       0,
+       1},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    const PrevalenceValues v = prevalence_values(table_of({k.child}), k.family, {});
+    EXPECT_EQ(v.n, k.n);
+    EXPECT_EQ(v.a.count, k.a);
+    EXPECT_EQ(v.b.count, k.b);
+    EXPECT_EQ(v.c.count, k.c);
+  }
+}
+
 TEST(PrevalenceValues, UnusableClusterCodesAreLeftOutAndCounted) {
-  const core::TextGrid t = table_of({{"1", "m", "n", "", "-2.5"}, {"A", "m", "n", "", "-2.5"},
-                                     {"1.5", "f", "n", "", "0"}, {"", "f", "n", "", "-4"},
+  const core::TextGrid t = table_of({{"1", "m", "n", "", "-2.5"},
+                                     {"A", "m", "n", "", "-2.5"},
+                                     {"1.5", "f", "n", "", "0"},
+                                     {"", "f", "n", "", "-4"},
                                      {"1000", "f", "n", "", "0"}});
   const PrevalenceValues v = prevalence_values(t, PrevalenceFamily::whz_wasting, {});
   EXPECT_EQ(v.n, 1);

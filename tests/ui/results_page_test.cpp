@@ -17,6 +17,8 @@
 
 #include "core/standard_variables.h"
 #include "ui/options_page_widget.h"
+#include "support/recording_launcher.h"
+#include "support/run_command.h"
 #include "ui/qt_convert.h"
 #include "window_environment.h"
 
@@ -115,22 +117,27 @@ TEST(ResultsPage, LinesSortExclusionInStepAndPicture) {
       QGuiApplication::clipboard()->text().startsWith(to_qstring(environment.text.text(1081))));
   EXPECT_EQ(environment.prompter.messages.size(), 1u);
 
-  // The graph and report buttons call what the window bound.
-  int reports_asked = 0;
+  // The graph button calls what the window binds (nothing yet: unavailable until then).
+  EXPECT_FALSE(child<QPushButton>(page, "GraphButton")->isEnabled());
   std::optional<std::pair<reports::ResultsIndex, GraphChoice>> graph;
   page->on_show_graph = [&](reports::ResultsIndex index, GraphChoice choice) {
     graph = {index, choice};
   };
-  EXPECT_FALSE(child<QPushButton>(page, "BitBtn2")->isEnabled());  // nothing bound yet
-  page->on_report_in_word = [&] { ++reports_asked; };
   page->refresh();
   child<QPushButton>(page, "GraphButton")->click();
   ASSERT_TRUE(graph);
   EXPECT_EQ(graph->first, reports::ResultsIndex::muac);
   EXPECT_EQ(graph->second.grouping, reports::ResultsGrouping::cluster);
   EXPECT_EQ(graph->second.entry, 1139);
+
+  // Report Word hands the results report to the word processor.
+  auto launcher = std::make_unique<test::RecordingLauncher>();
+  const std::vector<platform::ProcessCommand>& commands = launcher->commands;
+  window->set_launcher(std::move(launcher));
   child<QPushButton>(page, "BitBtn2")->click();
-  EXPECT_EQ(reports_asked, 1);
+  ASSERT_TRUE(window->last_hand_off().has_value());
+  EXPECT_EQ(test::read_whole_file(window->last_hand_off()->file).substr(0, 6), "{\\rtf1");
+  EXPECT_EQ(commands.size(), 1u);
   window->pages()->setCurrentIndex(kDataEntry);
   EXPECT_EQ(window->workspace().survey.cell(StdVar::cluster, 1), "3");
 }

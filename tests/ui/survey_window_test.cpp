@@ -456,6 +456,34 @@ TEST_F(SurveyWindowTest, PlausibilityCheckDeathRatesHandsItsReportToTheWordProce
   EXPECT_TRUE(prompter_.messages.empty());
 }
 
+// The results report from the menu: the template filled for the open survey, handed to the
+// word processor; the survey, its reference and its z-scores stay as they were.
+TEST_F(SurveyWindowTest, ReportInWordHandsTheResultsReportToTheWordProcessor) {
+  auto window = make_window();
+  ASSERT_TRUE(window->open_survey(survey_file_));
+  auto launcher = std::make_unique<test::RecordingLauncher>();
+  const std::vector<platform::ProcessCommand>& commands = launcher->commands;
+  window->set_launcher(std::move(launcher));
+  const core::SurveyTable before = window->workspace().survey;
+  QAction* action = window->findChild<QAction*>(QStringLiteral("ReportinWord1"));
+  ASSERT_NE(action, nullptr);
+  EXPECT_EQ(action->text(), QStringLiteral("Report in Word"));
+  action->trigger();
+  ASSERT_TRUE(window->last_hand_off().has_value());
+  const std::string document = test::read_whole_file(window->last_hand_off()->file);
+  EXPECT_EQ(document.substr(0, 6), "{\\rtf1");
+  EXPECT_EQ(document.find("#02-"), std::string::npos);  // every marker filled
+  EXPECT_EQ(document.find("#90"), std::string::npos);
+  EXPECT_NE(document.find("NCHS 1977"), std::string::npos);
+  EXPECT_EQ(document[document.find_last_not_of("\r\n")], '}');
+  EXPECT_EQ(commands.size(), 1u);
+  EXPECT_TRUE(prompter_.messages.empty());
+  EXPECT_FALSE(window->workspace().changed);
+  for (int row = 0; row < before.row_count(); ++row)
+    for (int column = 0; column < before.column_count(); ++column)
+      ASSERT_EQ(window->workspace().survey.cell(column, row), before.cell(column, row));
+}
+
 // Without an office program that starts, the report opens in the program's own editor.
 TEST_F(SurveyWindowTest, AReportOpensInTheReportEditorWhenNoOfficeProgramStarts) {
   auto window = make_window();

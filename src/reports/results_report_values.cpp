@@ -1,0 +1,264 @@
+#include "reports/results_report_values.h"
+
+#include <optional>
+
+#include "core/standard_variables.h"
+#include "core/text_conversions.h"
+#include "stats/cluster_estimate.h"
+#include "stats/column_summary.h"
+
+namespace olvar::reports {
+
+namespace {
+
+using core::StdVar;
+
+int col(StdVar v) { return core::column(v); }
+
+// Filled, readable and above -20: the analysis table has blanked what the exclusion rejects.
+std::optional<double> present_z(std::string_view text, char separator) {
+  const std::optional<float> v = core::parse_number(text, separator);
+  if (!v || !(*v > -20.0f)) return std::nullopt;
+  return *v;
+}
+
+// A MUAC of 0, empty or unreadable is no measurement.
+std::optional<double> present_muac(std::string_view text, char separator) {
+  const std::optional<float> v = core::parse_number(text, separator);
+  if (!v || !(*v > 0.0f)) return std::nullopt;
+  return *v;
+}
+
+bool member(const AgeGroup& g, double months) {
+  return g.lower <= months && months < g.upper + 1.0;
+}
+
+double cutoff_or(const std::string& text, double fallback, char separator) {
+  const std::optional<float> v = core::parse_number(text, separator);
+  return v && *v > 0.0f ? static_cast<double>(*v) : fallback;
+}
+
+MeanValues mean_values(const AnalysisTable& analysis, StdVar index) {
+  MeanValues m;
+  const stats::ColumnSummary s = stats::DeskripStatCont(analysis.table, col(index));
+  m.n = static_cast<int>(s.n);
+  m.mean = s.mean;
+  m.sd = s.sd;
+  m.design_effect =
+      stats::DesignEffect(stats::Cluster_Zusammenfassung(analysis.table, col(index), -2.0));
+  m.missing = analysis.missing_z;
+  m.excluded = analysis.excluded_z;
+  return m;
+}
+
+void sex_families(ReferenceValues& v, const ParsedRows& table, PrevalenceFamily family,
+                  const char* all, const char* boys, const char* girls,
+                  const PrevalenceInputs& inputs) {
+  PrevalenceInputs in = inputs;
+  in.sex = SexSubset::all;
+  v.families[all] = prevalence_values(table, family, in);
+  in.sex = SexSubset::boys;
+  v.families[boys] = prevalence_values(table, family, in);
+  in.sex = SexSubset::girls;
+  v.families[girls] = prevalence_values(table, family, in);
+}
+
+std::array<AgeSexCounts, 6> age_sex_distribution(const core::TextGrid& table,
+                                                 const ReportInputs& in) {
+  std::array<AgeSexCounts, 6> out{};
+  if (in.groups.empty()) return out;
+  const AgeGroup whole{in.groups.front().lower, in.groups.back().upper};
+  for (int row = 1; row < table.row_count(); ++row) {
+    const std::string_view sex = table.cell(col(StdVar::sex), row);
+    if (sex != "m" && sex != "f") continue;
+    const std::optional<float> months =
+        core::parse_number(table.cell(col(StdVar::months), row), in.decimal_separator);
+    if (!months) continue;
+    auto add = [&](AgeSexCounts& c) { (sex == "m" ? c.boys : c.girls) += 1; };
+    for (std::size_t g = 0; g < in.groups.size() && g < 5; ++g)
+      if (member(in.groups[g], *months)) add(out[g]);
+    if (member(whole, *months)) add(out[5]);
+  }
+  return out;
+}
+
+// Oedema against severe wasting over the rows with CLUSTER filled. A WHZ the exclusion blanked
+// comes back from the row's own evaluation, so that every child with a computable WHZ is placed;
+// a child without one is left out unless it has oedema.
+OedemaWasting oedema_and_wasting(const core::TextGrid& table, const core::SurveyTable& survey,
+                                 char sep) {
+  OedemaWasting w;
+  for (int row = 1; row < table.row_count(); ++row) {
+    if (table.cell(col(StdVar::cluster), row).empty()) continue;
+    const bool oedema = table.cell(col(StdVar::edema), row) == "y";
+    std::string_view text = table.cell(col(StdVar::whz), row);
+    if (text.empty()) text = survey.cell(col(StdVar::whz), row);
+    const std::optional<float> z = core::parse_number(text, sep);
+    const bool computable = z && *z > -20.0f && *z < 20.0f;
+    if (!computable && !oedema) continue;
+    const bool severe = computable && *z < -3.0f;
+    if (oedema) {
+      (severe ? w.oedema_severe : w.oedema_only) += 1;
+    } else {
+      (severe ? w.severe_only : w.neither) += 1;
+    }
+  }
+  return w;
+}
+
+OverlapValues overlap_of(const core::TextGrid& table, const ReportInputs& in) {
+  OverlapValues o;
+  const char sep = in.decimal_separator;
+  for (int row = 1; row < table.row_count(); ++row) {
+    const std::string_view code = table.cell(col(StdVar::cluster), row);
+    if (code.empty() || cluster_number(code) == 0) continue;
+    const bool oedema = table.cell(col(StdVar::edema), row) == "y";
+    const auto muac = present_muac(table.cell(col(StdVar::muac), row), sep);
+    const auto whz = present_z(table.cell(col(StdVar::whz), row), sep);
+    if (!muac && !whz && !oedema) continue;
+    ++o.n;
+    if (oedema) {
+      ++o.oedema;
+      continue;
+    }
+    const double m = muac.value_or(145.0);
+    const double z = whz.value_or(0.0);
+    const bool muac_severe = m < in.muac.severe, whz_severe = z < -3.0;
+    const bool muac_moderate = m < in.muac.moderate, whz_moderate = z < -2.0;
+    o.muac_severe_only += muac_severe && !whz_severe;
+    o.whz_severe_only += !muac_severe && whz_severe;
+    o.both_severe += muac_severe && whz_severe;
+    o.muac_moderate_only += muac_moderate && !whz_moderate;
+    o.whz_moderate_only += !muac_moderate && whz_moderate;
+    o.both_moderate += muac_moderate && whz_moderate;
+  }
+  return o;
+}
+
+}  // namespace
+
+ReportInputs report_inputs(const core::OptionsPage& options, char decimal_separator) {
+  ReportInputs in;
+  in.analysis.selection = {options.zr, options.zrl, options.zrh,
+                           options.zh, options.zhl, options.zhh};
+  in.analysis.mode = options.exclusion;
+  in.analysis.flags = options.flags;
+  in.analysis.decimal_separator = decimal_separator;
+  in.decimal_separator = decimal_separator;
+  const MuacCutoffs defaults;
+  in.muac.severe = cutoff_or(options.muac1, defaults.severe, decimal_separator);
+  in.muac.moderate = cutoff_or(options.muac2, defaults.moderate, decimal_separator);
+  const auto cutoff_text = [&](const std::string& typed, double fallback) {
+    return cutoff_or(typed, -1.0, decimal_separator) > 0.0
+               ? std::string(core::trim_spaces(typed))
+               : core::format_fixed_trimmed(fallback, 3, 0, decimal_separator);
+  };
+  in.muac_severe_text = cutoff_text(options.muac1, defaults.severe);
+  in.muac_moderate_text = cutoff_text(options.muac2, defaults.moderate);
+  const std::array<const std::string*, 10> bounds = {
+      &options.Edit2, &options.Edit3, &options.Edit4, &options.Edit5,  &options.Edit6,
+      &options.Edit7, &options.Edit8, &options.Edit9, &options.Edit10, &options.Edit11};
+  for (std::size_t g = 0; g < 5; ++g) {
+    in.groups.push_back({core::parse_tolerant(*bounds[2 * g], decimal_separator),
+                         core::parse_tolerant(*bounds[2 * g + 1], decimal_separator)});
+    in.group_labels[g] = std::string(core::trim_spaces(*bounds[2 * g])) + "-" +
+                         std::string(core::trim_spaces(*bounds[2 * g + 1]));
+  }
+  return in;
+}
+
+EvaluatedSurvey evaluate_for_report(const core::SurveyTable& survey,
+                                    const anthro::RowEvaluationSettings& settings,
+                                    const anthro::WhoReference& who) {
+  EvaluatedSurvey e{survey, {}};
+  evaluate_for_report(e, settings, who);
+  return e;
+}
+
+void evaluate_for_report(EvaluatedSurvey& e, const anthro::RowEvaluationSettings& settings,
+                         const anthro::WhoReference& who) {
+  e.whz_percent_of_median.assign(static_cast<std::size_t>(e.survey.row_count()), 0.0);
+  for (int row = 1; row < e.survey.row_count(); ++row) {
+    const anthro::AnthroResult r = anthro::Anthropometrie_Line(e.survey, row, settings, who);
+    e.whz_percent_of_median[static_cast<std::size_t>(row)] = r.whz.pct_of_median;
+  }
+}
+
+ReferenceValues Write_Report_values(const EvaluatedSurvey& evaluated, const ReportInputs& in) {
+  AnalysisTable scratch;
+  return Write_Report_values(evaluated, in, scratch);
+}
+
+ReferenceValues Write_Report_values(const EvaluatedSurvey& evaluated, const ReportInputs& in,
+                                    AnalysisTable& work) {
+  ReferenceValues v;
+  const char sep = in.decimal_separator;
+  const PrevalenceInputs all{in.muac, SexSubset::all, sep};
+  const core::SurveyTable& survey = evaluated.survey;
+
+  // One analysis table at a time, its cells reused: first for WHZ (with the MUAC families, which
+  // no exclusion touches), then for WAZ, then for HAZ.
+  SG6_uebergabe(survey, in.analysis, -1, col(StdVar::whz), "", work);
+  const core::TextGrid& t = work.table;
+  ParsedRows rows = parse_rows(t, sep, kParseMonths | kParseMuac | kParseWhz);
+  v.age_sex = age_sex_distribution(t, in);
+
+  sex_families(v, rows, PrevalenceFamily::whz_wasting, "#02", "#03", "#04", all);
+  // Weight-for-height as percent of the reference median, for the rows whose WHZ survived the
+  // exclusion or that have oedema.
+  const auto percent_of = [&](int row) -> std::optional<double> {
+    const bool oedema = rows.oedema[static_cast<std::size_t>(row)];
+    if (t.cell(col(StdVar::whz), row).empty() && !oedema) return std::nullopt;
+    const std::size_t r = static_cast<std::size_t>(row);
+    return r < evaluated.whz_percent_of_median.size() ? evaluated.whz_percent_of_median[r] : 0.0;
+  };
+  v.families["#07"] = prevalence_of_rows(rows, SexSubset::all, [&](int row) {
+    RowCase k;
+    const auto pct = percent_of(row);
+    if (!pct) return k;
+    const bool oedema = rows.oedema[static_cast<std::size_t>(row)];
+    const bool measured = *pct > 0.0;
+    k.counted = measured || oedema;
+    k.oedema = oedema;
+    k.a = (measured && *pct < 80.0) || oedema;
+    k.b = !oedema && *pct >= 70.0 && *pct < 80.0;
+    k.c = (measured && *pct < 70.0) || oedema;
+    return k;
+  });
+  v.age_tables["#05"] = age_table_values(rows, AgeTableFamily::whz, in.groups, all);
+  v.age_tables["#08"] = age_table_of_rows(rows, in.groups, SexSubset::all, [&](int row) {
+    RowCategories k;
+    const std::size_t r = static_cast<std::size_t>(row);
+    k.oedema = rows.oedema[r];
+    k.counted = ParsedRows::present(rows.whz[r]) || k.oedema;
+    const auto pct = percent_of(row);
+    if (pct && *pct > 0.0) k.in = {*pct < 70.0, *pct >= 70.0 && *pct < 80.0, *pct >= 80.0};
+    return k;
+  });
+  sex_families(v, rows, PrevalenceFamily::whz_overweight, "#26", "#27", "#28", all);
+  v.age_tables["#29"] = age_table_values(rows, AgeTableFamily::whz_overweight, in.groups, all);
+  v.oedema_wasting = oedema_and_wasting(t, survey, sep);
+  v.means[static_cast<int>(MeanIndex::whz)] = mean_values(work, StdVar::whz);
+  // MUAC is never excluded, and the WHZ table keeps every MUAC: the MUAC families read it. The
+  // combined families take their WHZ from it too, with the exclusion already applied (the Kandu
+  // window lies around the mean of the unfiltered WHZ, as the transfer computes it).
+  sex_families(v, rows, PrevalenceFamily::muac, "#22", "#23", "#24", all);
+  v.age_tables["#25"] = age_table_values(rows, AgeTableFamily::muac, in.groups, all);
+  sex_families(v, rows, PrevalenceFamily::muac_or_whz, "#30", "#31", "#32", all);
+  v.overlap = overlap_of(t, in);
+
+  SG6_uebergabe(survey, in.analysis, -1, col(StdVar::waz), "", work);
+  rows = parse_rows(work.table, sep, kParseMonths | kParseWaz);
+  sex_families(v, rows, PrevalenceFamily::waz, "#09", "#10", "#11", all);
+  v.age_tables["#12"] = age_table_values(rows, AgeTableFamily::waz, in.groups, all);
+  v.means[static_cast<int>(MeanIndex::waz)] = mean_values(work, StdVar::waz);
+
+  SG6_uebergabe(survey, in.analysis, -1, col(StdVar::haz), "", work);
+  rows = parse_rows(work.table, sep, kParseMonths | kParseHaz);
+  sex_families(v, rows, PrevalenceFamily::haz, "#13", "#14", "#15", all);
+  v.age_tables["#16"] = age_table_values(rows, AgeTableFamily::haz, in.groups, all);
+  v.means[static_cast<int>(MeanIndex::haz)] = mean_values(work, StdVar::haz);
+  return v;
+}
+
+}  // namespace olvar::reports

@@ -1,0 +1,161 @@
+// olvar-cli report end to end: the built program fills the shipped template for a survey file.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/run_command.h"
+#include "support/temp_folder.h"
+#include "support/test_paths.h"
+
+namespace olvar {
+namespace {
+
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+namespace fs = std::filesystem;
+
+// The lines of a values file: marker -> the values in the order filled.
+std::map<std::string, std::vector<std::string>> read_values(const std::string& text) {
+  std::map<std::string, std::vector<std::string>> out;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    const std::size_t tab = line.find('\t');
+    EXPECT_NE(tab, std::string::npos) << line;
+    if (tab == std::string::npos) continue;
+    EXPECT_EQ(line.find('\t', tab + 1), std::string::npos) << line;
+    out[line.substr(0, tab)].push_back(line.substr(tab + 1));
+  }
+  return out;
+}
+
+class CliReport : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    survey_ = folder_ / "survey.as";
+    fs::copy_file(test::source_path("tests/fixtures/survey_file/rich.as"), survey_);
+    survey_bytes_ = test::read_whole_file(survey_);
+  }
+  test::CommandResult run(const std::string& arguments) {
+    return test::run_cli("report '" + survey_.string() + "' " + arguments, folder_.path());
+  }
+  std::string path(const char* name) const { return (folder_ / name).string(); }
+
+  test::TempFolder folder_;
+  fs::path survey_;
+  std::string survey_bytes_;
+};
+
+TEST_F(CliReport, FillsEveryMarkerAndListsTheValues) {
+  const test::CommandResult r =
+      run("--exclusion epi -o '" + path("report.rtf") + "' --values '" + path("values.tsv") + "'");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  const std::string report = test::read_whole_file(path("report.rtf"));
+  EXPECT_THAT(report, StartsWith("{\\rtf1"));
+  EXPECT_THAT(report, EndsWith("}\r\n"));
+  // No marker of the template is left in the document.
+  EXPECT_FALSE(std::regex_search(report, std::regex("#[0-9]{2}-[0-9]{2}|#age0|#90|#100|#800|#98|"
+                                                    "#99|115mm|125mm")));
+  EXPECT_THAT(report, HasSubstr("115 mm"));
+  EXPECT_THAT(report, HasSubstr("Epi Info 6 flags"));
+
+  const auto values = read_values(test::read_whole_file(path("values.tsv")));
+  // "#02-03" twice in the main part (summary and table), once in the NCHS part.
+  ASSERT_EQ(values.at("#02-03").size(), 3u);
+  EXPECT_EQ(values.at("#02-03")[0], values.at("#02-03")[1]);
+  ASSERT_EQ(values.at("#02-01").size(), 2u);
+  // The printed prevalence is the count over n, with one decimal.
+  for (std::size_t part = 0; part < 2; ++part) {
+    SCOPED_TRACE(part);
+    const double n = std::stod(values.at("#02-01")[part]);
+    const double a = std::stod(values.at("#02-02")[part]);
+    ASSERT_GT(n, 0);
+    char expected[16];
+    std::snprintf(expected, sizeof expected, "%.1f", a / n * 100.0);
+    EXPECT_EQ(values.at("#02-03")[part == 0 ? 0 : 2], expected);
+  }
+  // Every value stands in the report as inserted.
+  for (const auto& [marker, list] : values)
+    for (const std::string& v : list) EXPECT_THAT(report, HasSubstr(v)) << marker;
+  EXPECT_EQ(values.at("115mm").front(), "115 ");
+  EXPECT_THAT(values.at("#800").front(), HasSubstr("Epi Info 6 flags"));
+  // The survey file is only read.
+  EXPECT_EQ(test::read_whole_file(survey_), survey_bytes_);
+  EXPECT_FALSE(fs::exists(folder_ / "survey.bak"));
+}
+
+TEST_F(CliReport, ExclusionAndReferenceOptions) {
+  ASSERT_EQ(
+      run("--exclusion none --values '" + path("none.tsv") + "' -o '" + path("a.rtf") + "'").status,
+      0);
+  const auto none = read_values(test::read_whole_file(path("none.tsv")));
+  EXPECT_EQ(none.at("#17-01").front(), "0");  // nothing excluded
+  EXPECT_THAT(none.at("#800").front(), HasSubstr("No exclusion"));
+  ASSERT_EQ(run("--exclusion kandu --values '" + path("kandu.tsv") + "' -o '" + path("b.rtf") + "'")
+                .status,
+            0);
+  EXPECT_THAT(read_values(test::read_whole_file(path("kandu.tsv"))).at("#800").front(),
+              HasSubstr("Kandu flags"));
+  // The report shows both references whatever the selector says.
+  ASSERT_EQ(run("--exclusion none --reference nchs -o '" + path("c.rtf") + "'").status, 0);
+  EXPECT_EQ(test::read_whole_file(path("c.rtf")), test::read_whole_file(path("a.rtf")));
+  // Without -o the report goes to standard output.
+  const test::CommandResult out = run("--exclusion none");
+  ASSERT_EQ(out.status, 0) << out.err;
+  EXPECT_EQ(out.out, test::read_whole_file(path("a.rtf")));
+}
+
+TEST_F(CliReport, RefusesToWriteOverItsInput) {
+  const test::CommandResult r = run("--values '" + survey_.string() + "'");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_THAT(r.err, HasSubstr("nothing was written"));
+  EXPECT_EQ(test::read_whole_file(survey_), survey_bytes_);
+  const test::CommandResult bad = run("--exclusion sometimes");
+  EXPECT_EQ(bad.status, 1);
+}
+
+// The report as the word processor shows it: converted by a real LibreOffice to text (every
+// control word understood, the values in place) and to a PDF page image.
+TEST_F(CliReport, LibreOfficeReadsTheReport) {
+  if (std::system("command -v soffice >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+  }
+  ASSERT_EQ(run("--exclusion epi -o '" + path("report.rtf") + "' --values '" + path("v.tsv") + "'")
+                .status,
+            0);
+  const std::string home = folder_.path().string();
+  const test::CommandResult converted = test::run_command(
+      "cd '" + home + "' && HOME='" + home +
+          "' soffice --headless --infilter='Rich Text Format' --convert-to txt:Text report.rtf "
+          "&& HOME='" +
+          home + "' soffice --headless --convert-to pdf report.rtf",
+      folder_.path());
+  ASSERT_EQ(converted.status, 0) << converted.err;
+  std::string text = test::read_whole_file(path("report.txt"));
+  text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+  EXPECT_EQ(text.find('\\'), std::string::npos);  // every control word was understood
+  EXPECT_EQ(text.find('{'), std::string::npos);
+  EXPECT_THAT(text, HasSubstr("Results based on the NCHS 1977 reference"));
+  EXPECT_THAT(text, HasSubstr("Annex 3"));
+  const auto values = read_values(test::read_whole_file(path("v.tsv")));
+  EXPECT_THAT(text, HasSubstr("n = " + values.at("#02-01").front()));
+  EXPECT_TRUE(fs::exists(folder_ / "report.pdf"));
+  if (std::system("command -v pdftoppm >/dev/null 2>&1") == 0) {
+    const test::CommandResult png = test::run_command(
+        "pdftoppm -png -r 60 -f 1 -l 4 '" + path("report.pdf") + "' '" + path("page") + "'",
+        folder_.path());
+    EXPECT_EQ(png.status, 0) << png.err;
+  }
+}
+
+}  // namespace
+}  // namespace olvar
