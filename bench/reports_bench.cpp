@@ -13,6 +13,7 @@
 #include "reports/analysis_table.h"
 #include "reports/plausibility_report.h"
 #include "reports/results_report.h"
+#include "reports/weighted_analysis.h"
 #include "reports/prevalence_values.h"
 #include "reports/results_page.h"
 #include "reports/age_table_values.h"
@@ -84,6 +85,30 @@ void BM_PlausibilityReport(benchmark::State& state) {
   std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_PlausibilityReport)->Unit(benchmark::kMillisecond);
+
+// The weighted analysis of the same survey with a weighting factor of 1 to 3 per child: every
+// line of the four sets (about 300 lines) passes over all children.
+void BM_WeightedAnalysis(benchmark::State& state) {
+  olvar::core::Workspace survey = large_survey();
+  const olvar::anthro::WhoReference who = olvar::anthro::WhoReference::load(
+      std::filesystem::path(OLVAR_BUILD_DATA_DIR) / "anthro_who2005.dat");
+  const olvar::core::LanguageTable text = olvar::core::LanguageTable::load(OLVAR_BUILD_DATA_DIR);
+  olvar::anthro::RowEvaluationSettings evaluation;
+  evaluation.current_year = 2026;
+  olvar::anthro::evaluate_all_rows(survey.survey, evaluation, who);
+  for (int row = 1; row <= kChildren; ++row)
+    survey.survey.set_cell(StdVar::wtfactor, row, std::to_string(1 + row % 3));
+  const olvar::core::OptionsPage options;
+  olvar::bench::PeakMemoryCounter memory(state);
+  for (auto _ : state) {
+    const olvar::reports::WeightedAnalysis values =
+        olvar::reports::weighted_analysis_values(survey.survey, options, {});
+    const olvar::document::DocumentBuffer table =
+        olvar::reports::weighted_analysis_table(values, text, '.');
+    benchmark::DoNotOptimize(table.text().data());
+  }
+}
+BENCHMARK(BM_WeightedAnalysis)->Unit(benchmark::kMillisecond);
 
 // What every statistic of a report starts with: the analysis table rebuilt with the Kandu rule
 // on WHZ (which needs the observed mean first), then the summary of that column.

@@ -13,6 +13,7 @@
 #include "foodsecurity/hea_file.h"
 #include "foodsecurity/hea_pages.h"
 #include "foodsecurity/shock_model.h"
+#include "graphs/svg_renderer.h"
 #include "platform/safe_write.h"
 #include "document/office_hand_off.h"
 
@@ -74,7 +75,7 @@ int run_hea(const HeaArguments& args) {
     const foodsecurity::ModelResults results =
         foodsecurity::run_shock_model(state.tables, group, !args.no_asset_sale);
     if (args.graph) {
-      output = foodsecurity::svg_of(foodsecurity::shock_graph(state.tables, groups[group], results));
+      output = graphs::svg_of(foodsecurity::shock_graph(state.tables, groups[group], results));
     } else {
       // The same bytes as the file handed to the spreadsheet, its closing line break included.
       output = foodsecurity::shock_report_text(state.tables, groups[group], results);

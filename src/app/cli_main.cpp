@@ -162,6 +162,8 @@ int main(int argc, char** argv) {
       {"double-entry", add_double_entry_command(app)},
       {"export", add_export_command(app)},
       {"report", add_report_command(app)},
+      {"weighted", add_weighted_command(app)},
+      {"graph", add_graph_command(app)},
       {"results", add_results_command(app)},
   };
 

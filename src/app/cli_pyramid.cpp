@@ -7,6 +7,7 @@
 
 #include "app/cli_commands.h"
 #include "core/workspace.h"
+#include "graphs/svg_renderer.h"
 #include "mortality/death_rates.h"
 #include "mortality/pyramid.h"
 #include "platform/safe_write.h"
@@ -35,7 +36,7 @@ int run_pyramid(const PyramidArguments& args) {
       workspace.mortality_individuals,
       mortality::age_groups(mortality::AgeGrouping::five_years, workspace.options), days);
   platform::write_file_safely(args.output_path,
-                              mortality::svg_document(mortality::population_pyramid(results)));
+                              graphs::svg_of(mortality::population_pyramid(results)));
   return 0;
 }
 

@@ -8,6 +8,15 @@
 
 namespace olvar::foodsecurity {
 
+using graphs::Box;
+using graphs::Drawing;
+using graphs::Fill;
+using graphs::kBlack;
+using graphs::kWhite;
+using graphs::Line;
+using graphs::Rgb;
+using graphs::Text;
+
 namespace {
 
 std::optional<int> find_equal(const core::TextGrid& grid, int column, std::string_view text,

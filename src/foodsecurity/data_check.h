@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/text_grid.h"
-#include "foodsecurity/drawing.h"
+#include "graphs/display_list.h"
 #include "foodsecurity/hea_tables.h"
 
 namespace olvar::foodsecurity {
@@ -30,7 +30,7 @@ core::TextGrid check_table(const HeaTables& tables);
 
 // The income graph for the window's scroll area; the first four rows of the wealth group list
 // name the groups.
-Drawing income_graph(const HeaTables& tables, const std::vector<std::string>& wealth_groups,
+graphs::Drawing income_graph(const HeaTables& tables, const std::vector<std::string>& wealth_groups,
                      int area_width, int area_height);
 
 }  // namespace olvar::foodsecurity

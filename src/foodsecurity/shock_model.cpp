@@ -8,6 +8,15 @@
 
 namespace olvar::foodsecurity {
 
+using graphs::Box;
+using graphs::Drawing;
+using graphs::Fill;
+using graphs::kBlack;
+using graphs::kWhite;
+using graphs::Line;
+using graphs::Rgb;
+using graphs::Text;
+
 const std::array<std::string_view, kModelResults> kResultLabels = {
     "Requirement per month",
     "Food income per month with adjustments for year 1 and year 2",

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "foodsecurity/drawing.h"
+#include "graphs/display_list.h"
 #include "foodsecurity/hea_tables.h"
 
 namespace olvar::foodsecurity {
@@ -56,7 +56,7 @@ std::string shock_report_text(const HeaTables& tables, std::string_view group_na
                               const ModelResults& results);
 
 // The graph of the two coverage percentages, 557 × 184 pixels.
-Drawing shock_graph(const HeaTables& tables, std::string_view group_name,
+graphs::Drawing shock_graph(const HeaTables& tables, std::string_view group_name,
                     const ModelResults& results);
 
 }  // namespace olvar::foodsecurity

@@ -4,16 +4,18 @@
 
 namespace olvar::mortality {
 
-std::vector<DisplayItem> population_pyramid(const std::vector<double>& males,
-                                            const std::vector<double>& females) {
-  std::vector<DisplayItem> d;
+graphs::Drawing population_pyramid(const std::vector<double>& males,
+                                   const std::vector<double>& females) {
+  graphs::Drawing drawing{kPyramidWidth, kPyramidHeight, {}};
+  std::vector<graphs::Step>& d = drawing.steps;
   const auto text = [&](int x, int y, std::string s, int size = 10) {
-    d.push_back({DisplayItem::text, x, y, 0, 0, std::move(s), size, ""});
+    d.push_back(graphs::Text{double(x), double(y), std::move(s), "Times", double(size), false});
   };
   const auto line = [&](int x1, int y1, int x2, int y2) {
-    d.push_back({DisplayItem::line, x1, y1, x2, y2, "", 10, ""});
+    d.push_back(graphs::Line{double(x1), double(y1), double(x2), double(y2)});
   };
-  d.push_back({DisplayItem::rectangle, 0, 0, kPyramidWidth, kPyramidHeight, "", 10, "white"});
+  d.push_back(
+      graphs::Box{0, 0, kPyramidWidth, kPyramidHeight, graphs::kWhite, graphs::Fill::solid, false});
   text(245, 0, "Population Pyramid", 13);
   text(245, 350, "% of Total Population");
   text(8, 2, "years");
@@ -36,7 +38,7 @@ std::vector<DisplayItem> population_pyramid(const std::vector<double>& males,
   for (std::size_t r = 0; r < 18; ++r) {
     total += (r < males.size() ? males[r] : 0.0) + (r < females.size() ? females[r] : 0.0);
   }
-  if (!(total > 0.0)) return d;
+  if (!(total > 0.0)) return drawing;
   for (int r = 1; r <= 18; ++r) {
     const double m = static_cast<std::size_t>(r - 1) < males.size() ? males[r - 1] : 0.0;
     const double f = static_cast<std::size_t>(r - 1) < females.size() ? females[r - 1] : 0.0;
@@ -44,63 +46,21 @@ std::vector<DisplayItem> population_pyramid(const std::vector<double>& males,
     // Halves to even, as the widths of the drawing are taken.
     const int wm = static_cast<int>(std::nearbyint(m * 25.0 * 100.0 / total));
     const int wf = static_cast<int>(std::nearbyint(f * 25.0 * 100.0 / total));
-    d.push_back({DisplayItem::rectangle, 305 - wm, y, 305, y + 18, "", 10, "blue"});
-    d.push_back({DisplayItem::rectangle, 305 + wf, y, 305, y + 18, "", 10, "red"});
+    d.push_back(graphs::Box{double(305 - wm), double(y), 305, double(y + 18), graphs::kBlue,
+                            graphs::Fill::solid, true});
+    d.push_back(graphs::Box{double(305 + wf), double(y), 305, double(y + 18), graphs::kRed,
+                            graphs::Fill::solid, true});
   }
-  return d;
+  return drawing;
 }
 
-std::vector<DisplayItem> population_pyramid(const IndividualResults& r) {
+graphs::Drawing population_pyramid(const IndividualResults& r) {
   std::vector<double> males, females;
   for (const PersonTotals& t : r.age_table) {
     males.push_back(t.males);
     females.push_back(t.females);
   }
   return population_pyramid(males, females);
-}
-
-namespace {
-
-std::string escaped(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    if (c == '&') out += "&amp;";
-    else if (c == '<') out += "&lt;";
-    else if (c == '>') out += "&gt;";
-    else out += c;
-  }
-  return out;
-}
-
-}  // namespace
-
-std::string svg_document(const std::vector<DisplayItem>& items, int scale) {
-  const auto n = [scale](int v) { return std::to_string(v * scale); };
-  std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                    "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + n(kPyramidWidth) +
-                    "\" height=\"" + n(kPyramidHeight) + "\">\n";
-  for (const DisplayItem& i : items) {
-    switch (i.kind) {
-      case DisplayItem::text:
-        out += "<text x=\"" + n(i.x1) + "\" y=\"" + n(i.y1) + "\" font-family=\"Times\" font-size=\"" +
-               std::to_string(i.font_size) + "pt\" dominant-baseline=\"hanging\" "
-               "xml:space=\"preserve\">" + escaped(i.content) + "</text>\n";
-        break;
-      case DisplayItem::line:
-        out += "<line x1=\"" + n(i.x1) + "\" y1=\"" + n(i.y1) + "\" x2=\"" + n(i.x2) +
-               "\" y2=\"" + n(i.y2) + "\" stroke=\"black\"/>\n";
-        break;
-      case DisplayItem::rectangle: {
-        const int x = std::min(i.x1, i.x2), y = std::min(i.y1, i.y2);
-        out += "<rect x=\"" + n(x) + "\" y=\"" + n(y) + "\" width=\"" +
-               n(std::abs(i.x2 - i.x1)) + "\" height=\"" + n(std::abs(i.y2 - i.y1)) +
-               "\" fill=\"" + i.fill + "\"" + (i.fill == "white" ? "" : " stroke=\"black\"") +
-               "/>\n";
-        break;
-      }
-    }
-  }
-  return out + "</svg>\n";
 }
 
 }  // namespace olvar::mortality

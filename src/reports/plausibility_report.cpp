@@ -47,64 +47,9 @@ constexpr int col(StdVar v) { return core::column(v); }
 // A z-score of magnitude 20 or more is no z-score (99 marks an index not computed).
 constexpr float kZLimit = 20.0f;
 
-std::string marker(int criterion, char side) {
-  std::string m(1, kCriterionMarker);
-  m += std::to_string(criterion);
-  m += side;
-  return m;
-}
-
-std::string marked(int criterion, std::string_view value) {
-  return marker(criterion, 'a') + std::string(value) + marker(criterion, 'b');
-}
-
-// Texts from the survey go into the document as text: the RTF specials are escaped, and a
-// section sign is written as its hex escape so that it can never be taken for a value marker.
-std::string esc(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    if (c == '\\' || c == '{' || c == '}') {
-      out += '\\';
-      out += c;
-    } else if (c == kCriterionMarker) {
-      out += "\\'a7";
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
-std::string pad_right(std::string text, std::size_t width) {
-  if (text.size() < width) text.append(width - text.size(), ' ');
-  return text;
-}
-
-std::string pad_left(std::string text, std::size_t width) {
-  if (text.size() < width) text.insert(0, width - text.size(), ' ');
-  return text;
-}
+constexpr int kMaxTimepoints = 99;
 
 std::string trim(std::string_view text) { return std::string(core::trim_spaces(text)); }
-
-// The bars of the histograms: one "#" per unit, the unit chosen so that the longest bar has at
-// most 65 characters.
-int bar_unit(std::span<const int> counts) {
-  const int largest = counts.empty() ? 0 : *std::max_element(counts.begin(), counts.end());
-  return largest / 65 + 1;
-}
-
-std::string bar(int count, int unit) {
-  const double length = std::nearbyint(static_cast<double>(count) / unit);
-  return std::string(static_cast<std::size_t>(std::max(0.0, length)), '#');
-}
-
-// A whole number as the Options page holds one ("6"), a fraction with its decimals.
-std::string bound_text(double value) {
-  if (value == std::floor(value)) return std::to_string(static_cast<long long>(value));
-  return core::format_fixed_trimmed(value, 6, 2);
-}
 
 struct AgeGroups {
   std::array<double, 5> lower{};
@@ -113,6 +58,39 @@ struct AgeGroups {
   std::array<double, 5> expected_girls{};
 };
 
+AgeGroups age_groups(const core::OptionsPage& o, char separator) {
+  const std::array<const std::string*, 10> bounds = {&o.Edit2, &o.Edit3, &o.Edit4, &o.Edit5,
+                                                     &o.Edit6, &o.Edit7, &o.Edit8, &o.Edit9,
+                                                     &o.Edit10, &o.Edit11};
+  const std::array<const std::string*, 10> epc = {&o.epc01, &o.epc02, &o.epc03, &o.epc04,
+                                                  &o.epc05, &o.epc06, &o.epc07, &o.epc08,
+                                                  &o.epc09, &o.epc10};
+  AgeGroups groups;
+  for (int g = 0; g < 5; ++g) {
+    groups.lower[g] = core::parse_tolerant(*bounds[2 * g], separator);
+    groups.upper[g] = core::parse_tolerant(*bounds[2 * g + 1], separator);
+    groups.expected_boys[g] = core::parse_tolerant(*epc[2 * g], separator);
+    groups.expected_girls[g] = core::parse_tolerant(*epc[2 * g + 1], separator);
+  }
+  return groups;
+}
+
+DigitValues digit_values(const std::array<int, 10>& counts) {
+  DigitValues s;
+  s.counts = counts;
+  s.n = std::accumulate(counts.begin(), counts.end(), 0);
+  if (s.n == 0) return s;
+  const double e = s.n / 10.0;
+  for (const int c : counts) s.chi += (c - e) * (c - e) / e;
+  // Digit preference score: 100 * sqrt(chi-square / (N * (k - 1))) with k = 10 digits, which
+  // does not grow with the sample size as the chi-square itself does.
+  s.dps = s.chi > 0 ? 100.0 * std::sqrt(s.chi / (9.0 * s.n)) : 0.0;
+  return s;
+}
+
+// Computes every figure of the report on a working copy of the survey, section by section in
+// the order the report shows them (the clustering sorts the copy, and what follows reads it
+// sorted).
 class PlausibilityBuilder {
  public:
   PlausibilityBuilder(const core::Workspace& workspace, const PlausibilityContext& context)
@@ -122,28 +100,16 @@ class PlausibilityBuilder {
                                    context.options.zh, context.options.zhl, context.options.zhh};
     analysis_options_.flags = context.options.flags;
     analysis_options_.decimal_separator = separator_;
-    const core::OptionsPage& o = context.options;
-    const std::array<const std::string*, 10> bounds = {&o.Edit2,  &o.Edit3, &o.Edit4, &o.Edit5,
-                                                       &o.Edit6,  &o.Edit7, &o.Edit8, &o.Edit9,
-                                                       &o.Edit10, &o.Edit11};
-    const std::array<const std::string*, 10> epc = {&o.epc01, &o.epc02, &o.epc03, &o.epc04,
-                                                    &o.epc05, &o.epc06, &o.epc07, &o.epc08,
-                                                    &o.epc09, &o.epc10};
-    for (int g = 0; g < 5; ++g) {
-      groups_.lower[g] = number(*bounds[2 * g]);
-      groups_.upper[g] = number(*bounds[2 * g + 1]);
-      groups_.expected_boys[g] = number(*epc[2 * g]);
-      groups_.expected_girls[g] = number(*epc[2 * g + 1]);
-    }
+    groups_ = age_groups(context.options, separator_);
   }
 
-  PlausibilityReport build();
+  PlausibilityValues build();
 
  private:
-  const std::string& T(int entry) const { return context_.text.text(entry); }
   double number(std::string_view text) const { return core::parse_tolerant(text, separator_); }
   std::string_view cell(StdVar v, int row) const { return survey().cell(col(v), row); }
   const core::SurveyTable& survey() const { return workspace_.survey; }
+  RowRef ref(int row) const { return {row, std::string(cell(StdVar::id, row))}; }
   std::string fmt(double value, int precision, int decimals) const {
     return core::format_fixed(value, precision, decimals, separator_);
   }
@@ -181,7 +147,6 @@ class PlausibilityBuilder {
   }
 
   void preparation();
-  void summary_table();
   void duplicates();
   void MissingData();
   void missing_birth_dates();
@@ -189,31 +154,25 @@ class PlausibilityBuilder {
   void flagged_zscores();
   void age_distribution();
   void age_ratio();
-  void AgeSex_SG6(std::string_view title, const core::TextGrid& table, const Rows& rows,
-                  bool with_marker);
+  AgeSexValues AgeSex_SG6(const core::TextGrid& table, const Rows& rows) const;
   void month_of_birth();
-  void DigitPreference(StdVar measure, int label_entry, int criterion);
+  std::array<int, 10> digit_counts(StdVar measure, const Rows& rows) const;
+  std::string digit_text(StdVar measure, int row) const;
   void SD_SW_SK();
   void clustering();
   void Praev_calc();
-  void PoissonCheck();
-  std::string Timepoints(const core::TextGrid& table, const Rows& rows, double mean) const;
+  Timepoints timepoints(const core::TextGrid& table, const Rows& rows, double mean) const;
   void team_analysis();
-  void scoring(PlausibilityReport& report);
+  void scoring();
   const core::TextGrid& with_exclusion(int column, anthro::ExclusionMode mode);
-
-  std::array<int, 10> digit_counts(StdVar measure, const Rows& rows) const;
-  std::string digit_text(StdVar measure, int row) const;
 
   const PlausibilityContext& context_;
   core::Workspace workspace_;  // the working copy: WHO z-scores, sorted for the clustering
   char separator_ = '.';
   AnalysisOptions analysis_options_;
   AgeGroups groups_;
-  DocumentBuffer out_;
+  PlausibilityValues v_;
   Rows data_rows_;  // 1 ... last used row
-  // Means of the indices over all rows (single precision, as every flag test reads them).
-  float mean_waz_ = 0, mean_haz_ = 0, mean_whz_ = 0;
   // The analysis table without exclusion, and one z-score column of it with the exclusion of a
   // mode applied (what rebuilding the analysis table for that column and mode gives there).
   AnalysisTable base_;
@@ -224,12 +183,7 @@ class PlausibilityBuilder {
     SG6_uebergabe(survey(), options_with(anthro::ExclusionMode::none), -1, -1, "", base_);
     observed_means_ = {};
   }
-  // Per-cluster counts of the nine indicators.
-  std::vector<std::string> clusters_;
-  std::vector<std::array<double, 9>> cluster_counts_;
 };
-
-// ---------------------------------------------------------------------------------------------
 
 void PlausibilityBuilder::preparation() {
   caption("Calculation of Plausibility Check");
@@ -249,42 +203,8 @@ void PlausibilityBuilder::preparation() {
   std::string name = workspace_.file_name;
   const std::size_t slash = name.find_last_of("/\\");
   if (slash != std::string::npos) name = name.substr(slash + 1);
-  out_ << rtf::kHeaderFixedWidthTables << T(893) << " " << esc(name) << " \\fs24\\par\\par "
-       << T(16) << " " << T(964) << "\\b0\\par " << T(61) << " \\par\\par\\par\\b ";
+  v_.file_name = std::move(name);
 }
-
-void PlausibilityBuilder::summary_table() {
-  out_ << T(62) << " \\par\\par\\b0\\f3\\fs16\\lang2057 " << T(63) << " \\b0\\par\\par ";
-  for (int entry = 64; entry <= 69; ++entry)
-    out_ << T(entry) << (entry % 2 == 0 ? " \\par " : " \\par\\par ");
-  const std::string spaces(40, ' ');
-  const std::string scale_dps = "0     2         4        10        ";
-  const std::string scale_sd = "0     5         10       20        ";
-  const std::string scale_shape = "0     1         3         5        ";
-  struct Line {
-    std::vector<int> labels;
-    std::string scale;
-    int criterion;
-    std::string_view before;
-  };
-  const std::array<Line, 7> lines = {{{{70}, scale_dps, 4, ""},
-                                      {{71}, scale_dps, 5, ""},
-                                      {{1154}, scale_dps, 0, ""},
-                                      {{72, 1155, 1153}, scale_sd, 6, ""},
-                                      {{73}, scale_shape, 7, ""},
-                                      {{74}, scale_shape, 8, ""},
-                                      {{75}, scale_shape, 9, "p="}}};
-  for (const Line& line : lines) {
-    for (const int label : line.labels) out_ << T(label) << " \\par ";
-    const std::string n = std::to_string(line.criterion);
-    out_ << spaces << line.scale << "&" << n << "b (" << line.before << "&" << n
-         << "a) \\par\\par ";
-  }
-  out_ << T(77) << " \\par "
-       << "\\plain\\lang1031\\par " << T(78) << " \\par\\par\\par ";
-}
-
-// ---------------------------------------------------------------------------------------------
 
 }  // namespace
 
@@ -351,30 +271,18 @@ namespace {
 void PlausibilityBuilder::duplicates() {
   const std::vector<DuplicatePair> pairs =
       find_duplicate_rows(survey(), data_rows_.empty() ? 0 : data_rows_.back());
-  if (pairs.empty()) {
-    out_ << "\\b " << T(80) << " \\b0\\par ";
-    return;
-  }
-  out_ << "\\b " << T(79) << " \\b0\\par\\par ";
-  for (const auto& [i, j] : pairs) {
-    out_ << "Line=" << std::to_string(j) << "/ID=" << esc(cell(StdVar::id, j))
-         << " with Line=" << std::to_string(i) << "/ID=" << esc(cell(StdVar::id, i)) << " \\par ";
-  }
+  for (const auto& [i, j] : pairs) v_.duplicates.emplace_back(ref(j), ref(i));
 }
 
 void PlausibilityBuilder::MissingData() {
-  std::string texts;
   for (const StdVar v : {StdVar::sex, StdVar::months, StdVar::weight, StdVar::height}) {
-    std::string list;
+    MissingColumn column{std::string(survey().cell(col(v), 0)), {}};
     for (const int row : data_rows_) {
       if (!any_of_first_columns(row) || !cell(v, row).empty()) continue;
-      list += "Line=" + std::to_string(row) + "/ID=" + esc(cell(StdVar::id, row)) + ", ";
+      column.rows.push_back(ref(row));
     }
-    if (list.empty()) continue;
-    list.resize(list.size() - 2);
-    texts += esc(survey().cell(col(v), 0)) + ": " + list + "\\par ";
+    if (!column.rows.empty()) v_.missing.push_back(std::move(column));
   }
-  if (!texts.empty()) out_ << "\\par\\par\\b " << T(1) << " \\b0\\par\\par " << texts;
 }
 
 void PlausibilityBuilder::missing_birth_dates() {
@@ -386,127 +294,95 @@ void PlausibilityBuilder::missing_birth_dates() {
     if (cell(StdVar::birthdat, row).empty()) ++missing;
   }
   const double percent = rows > 0 ? std::nearbyint(100.0 * missing / rows) : 0.0;
-  out_ << "\\par\\par\\b " << T(32) << ": " << std::to_string(static_cast<int>(percent))
-       << " % \\b0\\par ";
+  v_.missing_birth_dates_percent = static_cast<int>(percent);
 }
 
 void PlausibilityBuilder::values_out_of_range() {
-  std::string age_list;
-  std::string height_list;
+  v_.months_heading = std::string(survey().cell(col(StdVar::months), 0));
+  v_.height_heading = std::string(survey().cell(col(StdVar::height), 0));
   const double low = groups_.lower[0];
   const double high = groups_.upper[4] + 1;
   for (const int row : data_rows_) {
-    const std::string line = "Line=" + std::to_string(row) + "/ID=" + esc(cell(StdVar::id, row));
     if (const auto m = months(survey(), row); m && (*m < low || *m >= high))
-      age_list += line + ": " + fmt(*m, 4, 2) + " mo \\par ";
+      v_.ages_out_of_range.push_back({ref(row), *m});
     const std::string_view h_text = cell(StdVar::height, row);
     if (h_text.empty()) continue;
     const float h = core::parse_tolerant(h_text, separator_);
     if (h == core::kUnreadable) continue;
     const std::string_view sex = cell(StdVar::sex, row);
     const bool out = (sex == "m" && (h < 49 || h > 145)) || (sex == "f" && (h < 49 || h > 137));
-    if (out) height_list += line + ": " + fmt(h, 4, 2) + " cm \\par ";
+    if (out) v_.heights_out_of_range.push_back({ref(row), h});
   }
-  if (age_list.empty() && height_list.empty()) return;
-  out_ << "\\par\\par\\b " << T(2) << " \\b0\\par\\par ";
-  if (!age_list.empty())
-    out_ << esc(survey().cell(col(StdVar::months), 0)) << ": \\par " << age_list;
-  if (!height_list.empty())
-    out_ << esc(survey().cell(col(StdVar::height), 0)) << ": \\par " << height_list;
 }
 
 void PlausibilityBuilder::flagged_zscores() {
-  const core::FlagParameters& f = context_.options.flags;
-  out_ << "\\par\\par\\b " << T(894) << " (" << f.whz_ol << " " << T(35) << " " << f.whz_oh
-       << " for " << T(1109) << ", " << f.haz_ol << " " << T(35) << " " << f.haz_oh << " for "
-       << T(1110) << ", " << f.waz_ol << " " << T(35) << " " << f.waz_oh << " for " << T(1111)
-       << ", " << T(38) << "): \\b0\\par\\par ";
-
-  const int whz = col(StdVar::whz), haz = col(StdVar::haz), waz = col(StdVar::waz);
+  FlaggedZscores& f = v_.flagged;
+  const std::array<int, 3> columns = {col(StdVar::whz), col(StdVar::haz), col(StdVar::waz)};
   std::array<double, 3> sums{};
-  std::array<int, 3> n{};
-  const std::array<int, 3> columns = {whz, haz, waz};
   for (const int row : data_rows_) {
     for (int i = 0; i < 3; ++i) {
       if (const auto z = z_value(survey(), columns[i], row)) {
         sums[i] += *z;
-        ++n[i];
+        ++f.n[i];
       }
     }
   }
-  mean_whz_ = n[0] ? static_cast<float>(sums[0] / n[0]) : 0.0f;
-  mean_haz_ = n[1] ? static_cast<float>(sums[1] / n[1]) : 0.0f;
-  mean_waz_ = n[2] ? static_cast<float>(sums[2] / n[2]) : 0.0f;
+  for (int i = 0; i < 3; ++i) f.mean[i] = f.n[i] ? static_cast<float>(sums[i] / f.n[i]) : 0.0f;
 
-  std::array<int, 3> flagged_count{};
   const std::array<anthro::FlagIndex, 3> indices = {anthro::FlagIndex::whz, anthro::FlagIndex::haz,
                                                     anthro::FlagIndex::waz};
-  const std::array<float, 3> means = {mean_whz_, mean_haz_, mean_waz_};
-  for (const int row : data_rows_) {
-    if (cell(StdVar::sex, row).empty()) continue;
+  // Which indices of a row are flagged, with the parsed values the remark compares.
+  const auto flags_of = [&](int row, std::array<float, 3>& z) {
     std::array<bool, 3> is{};
-    std::array<float, 3> z{};
     for (int i = 0; i < 3; ++i) {
       const std::string_view text = survey().cell(columns[i], row);
       z[i] = text.empty() ? core::kUnreadable : core::parse_tolerant(text, separator_);
-      is[i] = !text.empty() && z[i] != core::kUnreadable && flagged(z[i], indices[i], means[i]);
-      if (is[i]) ++flagged_count[i];
+      is[i] = !text.empty() && z[i] != core::kUnreadable && flagged(z[i], indices[i], f.mean[i]);
     }
-    if (!is[0] && !is[1] && !is[2]) continue;
-    std::string line =
-        "Line=" + std::to_string(row) + "/ID=" + esc(cell(StdVar::id, row)) + ":  \\tab ";
-    if (is[0]) line += "\\b " + T(1109) + " (" + esc(survey().cell(whz, row)) + ")\\b0, ";
-    if (is[1]) line += T(1110) + " (" + esc(survey().cell(haz, row)) + "), ";
-    if (is[2]) line += T(1111) + " (" + esc(survey().cell(waz, row)) + "), ";
-    line.resize(line.size() - 2);
+    return is;
+  };
+  // Counted first, so that the list of flagged children is allocated once: a survey with many
+  // flags would otherwise copy it over and over as it grows.
+  Rows flagged_rows;
+  for (const int row : data_rows_) {
+    if (cell(StdVar::sex, row).empty()) continue;
+    std::array<float, 3> z{};
+    const std::array<bool, 3> is = flags_of(row, z);
+    for (int i = 0; i < 3; ++i) f.flagged[i] += is[i];
+    if (is[0] || is[1] || is[2]) flagged_rows.push_back(row);
+  }
+  f.children.reserve(flagged_rows.size());
+  for (const int row : flagged_rows) {
+    std::array<float, 3> z{};
+    const std::array<bool, 3> is = flags_of(row, z);
+    FlaggedChild child{ref(row), is, {}, 0};
+    for (int i = 0; i < 3; ++i) child.z_text[i] = std::string(survey().cell(columns[i], row));
     // The measurement most likely at fault: the one the flagged indices share, or, with one
     // index flagged, the one whose other index lies further from its mean.
-    const auto dev = [&](int i) { return std::fabs(z[i] - means[i]); };
-    int remark = 0;
+    const auto dev = [&](int i) { return std::fabs(z[i] - f.mean[i]); };
     if (is[0] && !is[1] && !is[2])
-      remark = dev(1) > dev(2) ? 897 : 895;
+      child.remark_entry = dev(1) > dev(2) ? 897 : 895;
     else if (!is[0] && is[1] && !is[2])
-      remark = dev(0) > dev(2) ? 897 : 896;
+      child.remark_entry = dev(0) > dev(2) ? 897 : 896;
     else if (!is[0] && !is[1] && is[2])
-      remark = dev(0) > dev(1) ? 895 : 896;
+      child.remark_entry = dev(0) > dev(1) ? 895 : 896;
     else if (is[0] && is[1] && !is[2])
-      remark = 897;
+      child.remark_entry = 897;
     else if (!is[0] && is[1] && is[2])
-      remark = 896;
+      child.remark_entry = 896;
     else if (is[0] && !is[1] && is[2])
-      remark = 895;
-    if (remark != 0) line += ", " + T(remark);
-    out_ << line << " \\par ";
+      child.remark_entry = 895;
+    f.children.push_back(std::move(child));
   }
-  const auto percent = [&](int i) {
-    return n[i] > 0 ? fmt(100.0 * flagged_count[i] / n[i], 3, 1) : std::string();
-  };
-  out_ << "\\par " << T(3) << T(1109) << ": " << marked(1, percent(0)) << " %, " << T(1110) << ": "
-       << percent(1) << " %, " << T(1111) << ": " << percent(2) << " %    \\par ";
 }
 
 void PlausibilityBuilder::age_distribution() {
-  out_ << "\\par\\par\\b " << T(898) << " \\b0\\par\\par ";
-  std::array<int, 73> counts{};
   for (const int row : data_rows_) {
     const auto m = months(survey(), row);
     if (!m) continue;
     const double month = std::nearbyint(*m);
-    if (month >= 1 && month <= 72) ++counts[static_cast<std::size_t>(month)];
+    if (month >= 1 && month <= 72) ++v_.children_by_month[static_cast<std::size_t>(month)];
   }
-  int first = 0, last = 0;
-  for (int m = 1; m <= 72; ++m) {
-    if (counts[m] == 0) continue;
-    if (first == 0) first = m;
-    last = m;
-  }
-  if (first == 0) return;
-  // Bars of up to 65 characters fit a line only in the small fixed-width font.
-  const int unit = bar_unit(counts);
-  out_ << rtf::kFixedWidthOn;
-  for (int m = std::min(first, 6); m <= last; ++m)
-    out_ << "Month " << pad_right(std::to_string(m), 3) << ": " << bar(counts[m], unit) << "\\par ";
-  out_ << rtf::kFixedWidthOff;
 }
 
 void PlausibilityBuilder::age_ratio() {
@@ -524,16 +400,11 @@ void PlausibilityBuilder::age_ratio() {
   const double expected_b = (a + b) / 1.85;
   const double chi = (a - expected_a) * (a - expected_a) / expected_a +
                      (b - expected_b) * (b - expected_b) / expected_b;
-  const double p = stats::ChiSquareUpperP(1, chi);
-  out_ << "\\par " << T(4) << " " << fmt(static_cast<double>(a) / b, 3, 2) << " " << T(5)
-       << ": \\par p-value = " << marked(3, fmt(p, 4, 3)) << " " << T(p < 0.05 ? 48 : 49)
-       << " \\par ";
+  v_.age_ratio = AgeRatio{a, b, static_cast<double>(a) / b, stats::ChiSquareUpperP(1, chi)};
 }
 
-void PlausibilityBuilder::AgeSex_SG6(std::string_view title, const core::TextGrid& table,
-                                     const Rows& rows, bool with_marker) {
-  std::array<int, 5> boys{}, girls{};
-  int all_boys = 0, all_girls = 0;
+AgeSexValues PlausibilityBuilder::AgeSex_SG6(const core::TextGrid& table, const Rows& rows) const {
+  AgeSexValues s;
   const double low = groups_.lower[0], high = groups_.upper[4] + 1;
   for (const int row : rows) {
     const auto m = months(table, row);
@@ -542,91 +413,45 @@ void PlausibilityBuilder::AgeSex_SG6(std::string_view title, const core::TextGri
     const bool boy = sex == "m", girl = sex == "f";
     if (!boy && !girl) continue;
     for (int g = 0; g < 5; ++g) {
-      if (*m >= groups_.lower[g] && *m < groups_.upper[g] + 1) (boy ? boys : girls)[g]++;
+      if (*m >= groups_.lower[g] && *m < groups_.upper[g] + 1) (boy ? s.boys : s.girls)[g]++;
     }
-    if (*m >= low && *m < high) (boy ? all_boys : all_girls)++;
+    if (*m >= low && *m < high) (boy ? s.all_boys : s.all_girls)++;
   }
-  std::array<double, 5> width{}, e_boys_all{}, e_girls_all{}, e_boys{}, e_girls{};
   double B = 0, G = 0;
   for (int g = 0; g < 5; ++g) {
-    width[g] = groups_.upper[g] - groups_.lower[g] + 1;
-    B += groups_.expected_boys[g] * width[g];
-    G += groups_.expected_girls[g] * width[g];
+    s.width[g] = groups_.upper[g] - groups_.lower[g] + 1;
+    B += groups_.expected_boys[g] * s.width[g];
+    G += groups_.expected_girls[g] * s.width[g];
   }
-  const double N = all_boys + all_girls;
+  const double N = s.all_boys + s.all_girls;
   for (int g = 0; g < 5; ++g) {
-    const double wb = groups_.expected_boys[g] * width[g],
-                 wg = groups_.expected_girls[g] * width[g];
-    e_boys_all[g] = B + G > 0 ? N * wb / (B + G) : 0.0;
-    e_girls_all[g] = B + G > 0 ? N * wg / (B + G) : 0.0;
-    e_boys[g] = B > 0 ? wb / B * all_boys : 0.0;
-    e_girls[g] = G > 0 ? wg / G * all_girls : 0.0;
+    const double wb = groups_.expected_boys[g] * s.width[g],
+                 wg = groups_.expected_girls[g] * s.width[g];
+    s.expected_boys_all[g] = B + G > 0 ? N * wb / (B + G) : 0.0;
+    s.expected_girls_all[g] = B + G > 0 ? N * wg / (B + G) : 0.0;
+    s.expected_boys[g] = B > 0 ? wb / B * s.all_boys : 0.0;
+    s.expected_girls[g] = G > 0 ? wg / G * s.all_girls : 0.0;
   }
-  const double exp_boys = B + G > 0 ? N * B / (B + G) : 0.0;
-  const double exp_girls = B + G > 0 ? N * G / (B + G) : 0.0;
-
-  const auto observed = [&](int count, double expected) {
-    std::string text = pad_left(
-        std::to_string(count) + "/" + core::format_fixed_trimmed(expected, 6, 0, separator_), 9);
-    const std::string ratio =
-        expected > 0 ? " (" + core::format_fixed_trimmed(count / expected, 4, 1, separator_) + ")"
-                     : "";
-    return text + pad_right(ratio, 10);
-  };
-  const std::string dashes = std::string(85, '-') + " \\par ";
-  out_ << "\\par\\b " << title << " \\b0\\par\\par " << rtf::kFixedWidthOn << T(50) << " \\par "
-       << dashes;
-  const auto row_line = [&](double lower, double upper, double w, int b, double eb, int gi,
-                            double eg, std::string total) {
-    std::string age =
-        pad_right(bound_text(lower), 3) + T(35) + " " + bound_text(upper) + "    " + fmt(w, 2, 0);
-    std::string line = pad_right(age, 19) + observed(b, eb) + observed(gi, eg) + total;
-    if (gi > 0) line += fmt(static_cast<double>(b) / gi, 4, 2);
-    out_ << line << " \\par ";
-  };
-  for (int g = 0; g < 5; ++g) {
-    const double expected_total = e_boys_all[g] + e_girls_all[g];
-    row_line(groups_.lower[g], groups_.upper[g], width[g], boys[g], e_boys[g], girls[g], e_girls[g],
-             observed(boys[g] + girls[g], expected_total));
+  s.expected_all_boys = B + G > 0 ? N * B / (B + G) : 0.0;
+  s.expected_all_girls = B + G > 0 ? N * G / (B + G) : 0.0;
+  const double eb = s.expected_all_boys, eg = s.expected_all_girls;
+  if (eb > 0 && eg > 0) {
+    const double chi = (s.all_boys - eb) * (s.all_boys - eb) / eb +
+                       (s.all_girls - eg) * (s.all_girls - eg) / eg;
+    s.sex_ratio_p = stats::ChiSquareUpperP(1, chi);
   }
-  out_ << dashes;
-  row_line(low, groups_.upper[4], high - low, all_boys, exp_boys, all_girls, exp_girls,
-           std::string(19, ' '));
-  out_ << rtf::kFixedWidthOff << "\\par " << T(51) << " \\par ";
-
-  std::string p_text;
-  double p = 1.0;
-  if (exp_boys > 0 && exp_girls > 0) {
-    const double chi = (all_boys - exp_boys) * (all_boys - exp_boys) / exp_boys +
-                       (all_girls - exp_girls) * (all_girls - exp_girls) / exp_girls;
-    p = stats::ChiSquareUpperP(1, chi);
-    p_text = fmt(p, 4, 3);
-  }
-  out_ << "\\par " << T(59) << " p-value = " << (with_marker ? marked(2, p_text) : p_text);
-  if (!p_text.empty()) out_ << " " << T(p >= 0.05 ? 54 : (all_boys <= all_girls ? 53 : 52));
-
   const auto term = [](double o, double e) { return e > 0 ? (o - e) * (o - e) / e : 0.0; };
-  double chi_all = 0, chi_boys = 0, chi_girls = 0, chi_both = 0;
   for (int g = 0; g < 5; ++g) {
-    chi_all += term(boys[g] + girls[g], e_boys_all[g] + e_girls_all[g]);
-    chi_boys += term(boys[g], e_boys[g]);
-    chi_girls += term(girls[g], e_girls[g]);
-    chi_both += term(boys[g], e_boys_all[g]) + term(girls[g], e_girls_all[g]);
+    s.chi[0] += term(s.boys[g] + s.girls[g], s.expected_boys_all[g] + s.expected_girls_all[g]);
+    s.chi[1] += term(s.boys[g], s.expected_boys[g]);
+    s.chi[2] += term(s.girls[g], s.expected_girls[g]);
+    s.chi[3] += term(s.boys[g], s.expected_boys_all[g]) + term(s.girls[g], s.expected_girls_all[g]);
   }
-  const std::array<std::pair<int, double>, 4> tests = {
-      {{55, chi_all}, {56, chi_boys}, {57, chi_girls}, {58, chi_both}}};
-  for (const auto& [label, chi] : tests) {
-    if (!(chi > 0)) continue;
-    const double pt = stats::ChiSquareUpperP(4, chi);
-    out_ << "\\par " << T(label) << " p-value = " << fmt(pt, 4, 3) << " " << T(pt < 0.05 ? 48 : 49);
-  }
-  out_ << "\\par ";
+  return s;
 }
 
 void PlausibilityBuilder::month_of_birth() {
-  out_ << "\\par\\par\\b " << T(1213) << " \\b0\\par\\par ";
   const core::DateConventions& dates = context_.evaluation.conventions;
-  std::array<int, 12> counts{};
   for (const int row : data_rows_) {
     int month = 0;
     const std::string_view birth = cell(StdVar::birthdat, row);
@@ -649,14 +474,8 @@ void PlausibilityBuilder::month_of_birth() {
       const int birth_day = *day - static_cast<int>(std::nearbyint(*m * anthro::kDaysPerMonth));
       month = core::civil_date_of(birth_day).month;
     }
-    if (month >= 1 && month <= 12) ++counts[static_cast<std::size_t>(month - 1)];
+    if (month >= 1 && month <= 12) ++v_.births_by_month[static_cast<std::size_t>(month - 1)];
   }
-  static constexpr std::array<std::string_view, 12> kNames = {
-      "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  const int unit = bar_unit(counts);
-  out_ << rtf::kFixedWidthOn;
-  for (int m = 0; m < 12; ++m) out_ << kNames[m] << ": " << bar(counts[m], unit) << "\\par ";
-  out_ << rtf::kFixedWidthOff;
 }
 
 std::string PlausibilityBuilder::digit_text(StdVar measure, int row) const {
@@ -682,123 +501,30 @@ std::array<int, 10> PlausibilityBuilder::digit_counts(StdVar measure, const Rows
   return counts;
 }
 
-struct DigitScore {
-  int n = 0;
-  double chi = 0;
-  double dps = 0;
-};
-
-DigitScore digit_score(const std::array<int, 10>& counts) {
-  DigitScore s;
-  s.n = std::accumulate(counts.begin(), counts.end(), 0);
-  if (s.n == 0) return s;
-  const double e = s.n / 10.0;
-  for (const int c : counts) s.chi += (c - e) * (c - e) / e;
-  // Digit preference score: 100 * sqrt(chi-square / (N * (k - 1))) with k = 10 digits, which
-  // does not grow with the sample size as the chi-square itself does.
-  s.dps = s.chi > 0 ? 100.0 * std::sqrt(s.chi / (9.0 * s.n)) : 0.0;
-  return s;
-}
-
-void PlausibilityBuilder::DigitPreference(StdVar measure, int label_entry, int criterion) {
-  out_ << "\\par\\par\\b " << T(1163) << " " << T(label_entry) << ": \\b0\\par\\par ";
-  const std::array<int, 10> counts = digit_counts(measure, data_rows_);
-  const int unit = bar_unit(counts);
-  out_ << rtf::kFixedWidthOn;
-  for (int d = 0; d < 10; ++d)
-    out_ << "Digit ." << pad_right(std::to_string(d), 3) << ": " << bar(counts[d], unit)
-         << "\\par ";
-  out_ << rtf::kFixedWidthOff;
-  const DigitScore s = digit_score(counts);
-  // A measure nobody took has no score: its value stays empty and scores nothing.
-  out_ << "\\par " << T(1164) << ": \\b " << marked(criterion, s.n > 0 ? fmt(s.dps, 5, 0) : "")
-       << "\\b0  " << T(47) << " \\par ";
-  if (s.chi > 0) {
-    const double p = stats::ChiSquareUpperP(9, s.chi);
-    out_ << T(1156) << " " << fmt(p, 4, 3) << " " << (p < 0.05 ? T(48) : std::string())
-         << " \\par ";
-  }
-}
-
 void PlausibilityBuilder::SD_SW_SK() {
   constexpr std::array<anthro::ExclusionMode, 3> kModes = {
       anthro::ExclusionMode::none, anthro::ExclusionMode::epi_info, anthro::ExclusionMode::kandu};
-  const std::array<std::pair<StdVar, int>, 3> indices = {
-      {{StdVar::whz, 1109}, {StdVar::haz, 1110}, {StdVar::waz, 1111}}};
-  struct Fields {
-    std::array<std::string, 4> sd_rows;  // SD and the three percentages
-    std::string shapiro, skew, kurt;
-  };
-  std::array<std::array<Fields, 3>, 3> fields;  // [index][mode]
-  const bool any_mean = mean_whz_ != 0 || mean_haz_ != 0 || mean_waz_ != 0;
+  const std::array<StdVar, 3> indices = {StdVar::whz, StdVar::haz, StdVar::waz};
+  v_.any_mean = v_.flagged.mean[0] != 0 || v_.flagged.mean[1] != 0 || v_.flagged.mean[2] != 0;
   for (int i = 0; i < 3; ++i) {
-    const int column = col(indices[i].first);
+    const int column = col(indices[i]);
     for (int m = 0; m < 3; ++m) {
       const core::TextGrid& table = with_exclusion(column, kModes[m]);
       const stats::ColumnSummary s = stats::DeskripStatCont(table, column);
-      Fields& f = fields[i][m];
-      const bool scored = i == 0 && m == 2;
-      const std::string sd = s.n >= 2 ? fmt(s.sd, 4, 2) : std::string();
-      f.sd_rows[0] = scored ? marked(6, sd) : sd;
-      f.sd_rows[0] = pad_left("", 17 - std::min<std::size_t>(17, sd.size())) + f.sd_rows[0];
-      if (s.sd > 1) {
-        f.sd_rows[1] = pad_left(fmt(s.pct_below_minus2, 4, 1) + "%", 17);
-        f.sd_rows[2] = pad_left(fmt(stats::NormalPercentBelow(s.sd, s.mean, -2), 4, 1) + "%", 17);
-        f.sd_rows[3] = pad_left(fmt(stats::NormalPercentBelow(1, s.mean, -2), 4, 1) + "%", 17);
-      } else {
-        for (int r = 1; r < 4; ++r) f.sd_rows[r] = std::string(17, ' ');
-      }
+      ShapeValues& shape = v_.shape[i][m];
+      shape.n = s.n;
+      shape.mean = s.mean;
+      shape.sd = s.sd;
+      shape.pct_below_minus2 = s.pct_below_minus2;
       const std::vector<double> values = stats::present_values(table, column);
-      if (any_mean && values.size() >= 3) {
-        f.shapiro = pad_left("p=" + fmt(stats::ShapiroWilkW(values).p, 5, 3), 17);
-      } else {
-        f.shapiro = std::string(17, ' ');
-      }
-      std::string skew, kurt;
-      if (s.n >= 4) {
-        if (const auto sk = stats::skewness_kurtosis(values, s.mean, s.sd)) {
-          skew = fmt(sk->skewness, 5, 2);
-          kurt = fmt(sk->excess_kurtosis, 5, 2);
-        }
-      }
-      const std::string skew_pad(17 - std::min<std::size_t>(17, skew.size()), ' ');
-      const std::string kurt_pad(17 - std::min<std::size_t>(17, kurt.size()), ' ');
-      f.skew = skew_pad + (scored ? marked(7, skew) : skew);
-      f.kurt = kurt_pad + (scored ? marked(8, kurt) : kurt);
+      if (v_.any_mean && values.size() >= 3) shape.shapiro_p = stats::ShapiroWilkW(values).p;
+      if (s.n >= 4) shape.shape = stats::skewness_kurtosis(values, s.mean, s.sd);
     }
   }
-  out_ << "\\par\\par\\b " << T(82) << "\\b0\\par\\par " << rtf::kFixedWidthOn;
-  for (const int heading : {83, 84, 85}) out_ << "\\b " << T(heading) << "\\b0\\par ";
-  const auto row = [&](std::string label, const std::array<Fields, 3>& per_mode, auto field) {
-    out_ << pad_right(std::move(label), 31);
-    for (const Fields& f : per_mode) out_ << field(f);
-    out_ << "\\par ";
-  };
-  for (int i = 0; i < 3; ++i) {
-    out_ << "\\par\\b " << T(indices[i].second) << "\\b0\\par ";
-    row(T(900), fields[i], [](const Fields& f) { return f.sd_rows[0]; });
-    out_ << T(901) << "\\par " << T(887) << "\\par ";
-    for (int r = 1; r < 4; ++r)
-      row(T(901 + r), fields[i], [r](const Fields& f) { return f.sd_rows[r]; });
-  }
-  out_ << "\\par\\b " << T(9) << "\\b0\\par ";
-  for (int i = 0; i < 3; ++i)
-    row(T(indices[i].second), fields[i], [](const Fields& f) { return f.shapiro; });
-  out_ << T(86) << "\\par ";
-  out_ << "\\par\\b " << T(1157) << "\\b0\\par ";
-  for (int i = 0; i < 3; ++i)
-    row(T(indices[i].second), fields[i], [](const Fields& f) { return f.skew; });
-  for (const int e : {1041, 40, 41, 42, 43, 44}) out_ << T(e) << "\\par ";
-  out_ << "\\par\\b " << T(1158) << "\\b0\\par ";
-  for (int i = 0; i < 3; ++i)
-    row(T(indices[i].second), fields[i], [](const Fields& f) { return f.kurt; });
-  for (const int e : {911, 87, 908, 909, 910}) out_ << T(e) << "\\par ";
-  out_ << rtf::kFixedWidthOff;
 }
 
 void PlausibilityBuilder::Praev_calc() {
-  clusters_.clear();
-  cluster_counts_.clear();
+  ClusteringValues& c = v_.clustering;
   std::unordered_map<std::string, std::size_t> index_of;
   const std::array<StdVar, 3> order = {StdVar::whz, StdVar::haz, StdVar::waz};
   const core::TextGrid& t = base_.table;
@@ -807,45 +533,29 @@ void PlausibilityBuilder::Praev_calc() {
     for (const int row : data_rows_) {
       if (t.cell(col(StdVar::team), row).empty()) continue;
       const std::string_view code = t.cell(col(StdVar::cluster), row);
-      auto [it, added] = index_of.try_emplace(std::string(code), clusters_.size());
+      auto [it, added] = index_of.try_emplace(std::string(code), c.clusters.size());
       if (added) {
-        clusters_.emplace_back(code);
-        cluster_counts_.push_back({});
+        c.clusters.emplace_back(code);
+        c.counts.push_back({});
       }
-      std::array<double, 9>& c = cluster_counts_[it->second];
+      std::array<double, 9>& n = c.counts[it->second];
       const auto z = z_value(z_table, col(index), row);
       if (index == StdVar::whz) {
         const std::string_view edema = t.cell(col(StdVar::edema), row);
         const bool oedema = edema == "y" || edema == "Y";
         if (!z && !oedema) continue;
         const bool below2 = z && *z < -2, below3 = z && *z < -3;
-        c[0] += below2;
-        c[1] += below3;
-        c[2] += oedema;
-        c[3] += below2 || oedema;
-        c[4] += below3 || oedema;
+        n[0] += below2;
+        n[1] += below3;
+        n[2] += oedema;
+        n[3] += below2 || oedema;
+        n[4] += below3 || oedema;
       } else if (z) {
         const std::size_t at = index == StdVar::haz ? 5 : 7;
-        c[at] += *z < -2;
-        c[at + 1] += *z < -3;
+        n[at] += *z < -2;
+        n[at + 1] += *z < -3;
       }
     }
-  }
-}
-
-void PlausibilityBuilder::PoissonCheck() {
-  static constexpr std::array<std::string_view, 9> kLabels = {"WHZ < -2", "WHZ < -3", "Oedema",
-                                                              "GAM",      "SAM",      "HAZ < -2",
-                                                              "HAZ < -3", "WAZ < -2", "WAZ < -3"};
-  for (std::size_t i = 0; i < kLabels.size(); ++i) {
-    std::vector<double> counts;
-    counts.reserve(cluster_counts_.size());
-    for (const auto& c : cluster_counts_) counts.push_back(c[i]);
-    const auto d = stats::index_of_dispersion(counts);
-    const std::string id = d ? fmt(d->index, 3, 2) : "";
-    const std::string p = d ? fmt(d->p, 4, 3) : "";
-    out_ << pad_right(std::string(kLabels[i]) + ": ", 10) << "ID=" << id
-         << " (p=" << (i == 0 ? marked(9, p) : p) << ")\\par ";
   }
 }
 
@@ -855,17 +565,18 @@ void PlausibilityBuilder::clustering() {
                    separator_);
   rebuild_base();
   Praev_calc();
-  if (clusters_.size() <= 1) return;
-  out_ << "\\par\\par\\b " << T(37) << "\\b0\\par\\par "
-       << "\\f3\\fs20\\lang2057 ";
-  PoissonCheck();
-  out_ << rtf::kFixedWidthOff << "\\par " << T(88) << " \\par "
-       << "\\par " << T(45) << " " << T(46) << "\\par\\par ";
+  ClusteringValues& c = v_.clustering;
+  if (c.clusters.size() <= 1) return;
+  for (std::size_t i = 0; i < c.dispersion.size(); ++i) {
+    std::vector<double> counts;
+    counts.reserve(c.counts.size());
+    for (const auto& n : c.counts) counts.push_back(n[i]);
+    c.dispersion[i] = stats::index_of_dispersion(counts);
+  }
 }
 
-std::string PlausibilityBuilder::Timepoints(const core::TextGrid& table, const Rows& rows,
-                                            double mean) const {
-  constexpr int kMaxTimepoints = 99;
+Timepoints PlausibilityBuilder::timepoints(const core::TextGrid& table, const Rows& rows,
+                                           double mean) const {
   std::unordered_map<std::string, int> children_of;
   std::array<std::vector<double>, kMaxTimepoints + 1> values;
   for (const int row : rows) {
@@ -874,43 +585,20 @@ std::string PlausibilityBuilder::Timepoints(const core::TextGrid& table, const R
     if (k > kMaxTimepoints) continue;
     if (const auto z = z_value(table, col(StdVar::whz), row)) values[k].push_back(*z);
   }
-  int points = 0;
+  Timepoints result;
   double n_total = 0;
-  for (int k = 1; k <= kMaxTimepoints; ++k) {
-    if (values[k].size() >= 2) {
-      ++points;
-      n_total += static_cast<double>(values[k].size());
-    }
-  }
-  if (points == 0) return {};
-  const double average_n = n_total / points;
-  std::string text =
-      "\\f3\\fs16\\lang2057 Time                                             SD for WHZ \\par "
-      "point                 0.8 0.9 1.0 1.1 1.2 1.3 1.4 1.5 1.6 1.7 1.8 1.9 2.0 2.1 2.2 2.3 "
-      "\\par ";
   for (int k = 1; k <= kMaxTimepoints; ++k) {
     const std::vector<double>& v = values[k];
     if (v.size() < 2) continue;
-    const double n = static_cast<double>(v.size());
-    const double m = std::accumulate(v.begin(), v.end(), 0.0) / n;
-    double ss = 0;
+    n_total += static_cast<double>(v.size());
+    const stats::MeanSd m = stats::mean_sd(v);
     int f = 0;
-    for (const double z : v) {
-      ss += (z - m) * (z - m);
+    for (const double z : v)
       if (flagged(static_cast<float>(z), anthro::FlagIndex::whz, mean)) ++f;
-    }
-    const double sd = std::sqrt(ss / (n - 1));
-    const double length = std::clamp(std::nearbyint((sd - 0.8) * 42), 0.0, 64.0);
-    const char c = n > 0.8 * average_n ? '#' : (n > 0.4 * average_n ? 'O' : '~');
-    std::string n_text = std::to_string(v.size());
-    if (n_text.size() < 2) n_text.insert(0, "0");
-    std::string k_text = std::to_string(k);
-    if (k_text.size() < 2) k_text.insert(0, "0");
-    text += k_text + ": " + fmt(sd, 4, 2) + " (n=" + n_text + ", f=" + std::to_string(f) + ")  " +
-            std::string(static_cast<std::size_t>(length), c) + " \\par ";
+    result.points.push_back({k, static_cast<int>(v.size()), m.sd, f});
   }
-  text += "\\par " + T(60) + " \\par\\par\\plain\\lang1031 ";
-  return text;
+  if (!result.points.empty()) result.average_n = n_total / static_cast<double>(result.points.size());
+  return result;
 }
 
 void PlausibilityBuilder::team_analysis() {
@@ -926,11 +614,10 @@ void PlausibilityBuilder::team_analysis() {
     }
   }
   stats::SortTextBuffer(teams);
-  if (teams.size() <= 1) {
-    out_ << T(914) << "\\par ";
-    return;
-  }
+  if (teams.size() <= 1) return;
+  v_.teams.resize(teams.size());
   std::vector<Rows> team_rows(teams.size());
+  for (std::size_t t = 0; t < teams.size(); ++t) v_.teams[t].code = teams[t];
   for (const int row : data_rows_) {
     const std::string_view team = cell(StdVar::team, row);
     if (team.empty()) continue;
@@ -945,37 +632,28 @@ void PlausibilityBuilder::team_analysis() {
     team_rows[static_cast<std::size_t>(it - teams.begin())].push_back(row);
   }
 
-  out_ << "\\par\\par\\b\\fs28 " << T(915) << " \\fs24\\b0\\par ";
-  // No blank before the tabs: "Team " in bold reaches past the first default tab stop.
-  out_ << "\\par\\b Team\\tab\\tab ";
-  for (const std::string& t : teams) out_ << esc(t) << " \\tab ";
-  out_ << " \\b0\\par n = \\tab\\tab ";
-  for (const Rows& r : team_rows) out_ << std::to_string(r.size()) << " \\tab ";
-  out_ << "\\par ";
-
-  // Flagged percentages, age ratio and sex ratio per team.
-  const std::array<std::tuple<int, int, anthro::FlagIndex, float>, 3> indices = {
-      {{1109, col(StdVar::whz), anthro::FlagIndex::whz, mean_whz_},
-       {1110, col(StdVar::haz), anthro::FlagIndex::haz, mean_haz_},
-       {1111, col(StdVar::waz), anthro::FlagIndex::waz, mean_waz_}}};
-  out_ << "\\b " << T(3) << "\\b0\\par ";
-  for (const auto& [label, column, index, mean] : indices) {
-    out_ << T(label) << ":\\tab ";
-    for (const Rows& rows : team_rows) {
+  const std::array<std::pair<int, anthro::FlagIndex>, 3> indices = {
+      {{col(StdVar::whz), anthro::FlagIndex::whz},
+       {col(StdVar::haz), anthro::FlagIndex::haz},
+       {col(StdVar::waz), anthro::FlagIndex::waz}}};
+  const core::TextGrid& plain = base_.table;
+  const double mean_all = stats::DeskripStatCont(plain, col(StdVar::whz)).mean;
+  for (std::size_t t = 0; t < teams.size(); ++t) {
+    TeamValues& team = v_.teams[t];
+    const Rows& rows = team_rows[t];
+    team.children = static_cast<int>(rows.size());
+    // Flagged percentages, with the means over all children.
+    for (std::size_t i = 0; i < 3; ++i) {
+      const auto& [column, index] = indices[i];
       int n = 0, f = 0;
       for (const int row : rows) {
         const auto z = z_value(survey(), column, row);
         if (!z) continue;
         ++n;
-        if (!cell(StdVar::sex, row).empty() && flagged(*z, index, mean)) ++f;
+        if (!cell(StdVar::sex, row).empty() && flagged(*z, index, v_.flagged.mean[i])) ++f;
       }
-      out_ << "\\tab "
-           << (n > 0 ? core::format_fixed_trimmed(100.0 * f / n, 4, 1, separator_) : "");
+      if (n > 0) team.flagged_percent[i] = 100.0 * f / n;
     }
-    out_ << "\\par ";
-  }
-  std::string age_row = "\\tab ", sex_row = "\\tab ";
-  for (const Rows& rows : team_rows) {
     int a = 0, b = 0, boys = 0, girls = 0;
     for (const int row : rows) {
       if (const auto m = months(survey(), row)) {
@@ -988,83 +666,25 @@ void PlausibilityBuilder::team_analysis() {
       boys += sex == "m";
       girls += sex == "f";
     }
-    age_row += "\\tab " + (b > 0 ? fmt(static_cast<double>(a) / b, 3, 2) : std::string());
-    sex_row +=
-        "\\tab " + (girls > 0 ? fmt(static_cast<double>(boys) / girls, 3, 2) : std::string());
-  }
-  out_ << "\\b " << T(4) << "\\b0\\par " << age_row << "\\par ";
-  out_ << "\\b " << T(6) << "\\b0\\par " << sex_row << "\\par ";
-
-  // Digit preference per team.
-  const std::array<std::pair<StdVar, int>, 3> measures = {
-      {{StdVar::weight, 916}, {StdVar::height, 917}, {StdVar::muac, 946}}};
-  for (const auto& [measure, heading] : measures) {
-    std::vector<std::array<int, 10>> counts;
-    for (const Rows& rows : team_rows) counts.push_back(digit_counts(measure, rows));
-    out_ << "\\b " << T(heading) << " (%): \\b0\\par ";
-    for (int d = 0; d < 10; ++d) {
-      out_ << "." << pad_right(std::to_string(d), 3) << ": \\tab\\tab ";
-      for (const auto& c : counts) {
-        const int n = std::accumulate(c.begin(), c.end(), 0);
-        out_ << (n > 0 ? fmt(100.0 * c[d] / n, 3, 0) : std::string()) << " \\tab ";
-      }
-      out_ << "\\par ";
-    }
-    out_ << "DPS: \\tab\\tab ";
-    for (const auto& c : counts) {
-      const DigitScore s = digit_score(c);
-      out_ << (s.n > 0 ? fmt(s.dps, 3, 0) : std::string()) << " \\tab ";
-    }
-    out_ << " \\par " << T(91) << " \\par ";
-  }
-
-  // SD of WHZ and HAZ per team, without exclusion.
-  const core::TextGrid& plain = base_.table;
-  for (const auto& [column, heading] :
-       std::array<std::pair<int, int>, 2>{{{col(StdVar::whz), 899}, {col(StdVar::haz), 905}}}) {
-    // Labels short enough that the values start at the second default tab stop, in line with
-    // the team codes above them.
-    std::array<std::string, 4> lines = {"SD \\tab\\tab ", "obs \\tab\\tab ", "calc \\tab\\tab ",
-                                        "SD1 \\tab\\tab "};
-    for (const Rows& rows : team_rows) {
-      std::vector<double> v;
+    if (b > 0) team.age_ratio = static_cast<double>(a) / b;
+    if (girls > 0) team.sex_ratio = static_cast<double>(boys) / girls;
+    const std::array<StdVar, 3> measures = {StdVar::weight, StdVar::height, StdVar::muac};
+    for (std::size_t i = 0; i < 3; ++i) team.digits[i] = digit_values(digit_counts(measures[i], rows));
+    // SD of WHZ and HAZ without exclusion.
+    const std::array<int, 2> sd_columns = {col(StdVar::whz), col(StdVar::haz)};
+    for (std::size_t i = 0; i < 2; ++i) {
+      std::vector<double> z_values;
       for (const int row : rows)
-        if (const auto z = z_value(plain, column, row)) v.push_back(*z);
-      const double n = static_cast<double>(v.size());
-      std::array<std::string, 4> values;
-      if (v.size() >= 2) {
-        const double mean = std::accumulate(v.begin(), v.end(), 0.0) / n;
-        double ss = 0;
-        int below = 0;
-        for (const double z : v) {
-          ss += (z - mean) * (z - mean);
-          below += z < -2;
-        }
-        const double sd = std::sqrt(ss / (n - 1));
-        values[0] = fmt(sd, 4, 2);
-        if (sd > 1) {
-          values[1] = fmt(100.0 * below / n, 4, 1);
-          values[2] = fmt(stats::NormalPercentBelow(sd, mean, -2), 4, 1);
-          values[3] = fmt(stats::NormalPercentBelow(1, mean, -2), 4, 1);
-        }
-      }
-      for (int r = 0; r < 4; ++r) lines[r] += values[r] + " \\tab ";
+        if (const auto z = z_value(plain, sd_columns[i], row)) z_values.push_back(*z);
+      if (z_values.size() < 2) continue;
+      const stats::MeanSd m = stats::mean_sd(z_values);
+      const auto below = std::count_if(z_values.begin(), z_values.end(),
+                                       [](double z) { return z < -2; });
+      team.sd[i] = {m.sd, m.mean, 100.0 * static_cast<double>(below) / static_cast<double>(m.n)};
     }
-    out_ << "\\par\\b " << T(heading) << "\\b0\\par ";
-    for (const std::string& line : lines) out_ << line << "\\par ";
+    team.age_sex = AgeSex_SG6(plain, rows);
+    team.timepoints = timepoints(plain, rows, mean_all);
   }
-
-  // Age and sex distribution, then the time points, per team.
-  const double mean_all = stats::DeskripStatCont(plain, col(StdVar::whz)).mean;
-  out_ << "\\par\\par\\b " << T(92) << "\\b0\\par ";
-  for (std::size_t t = 0; t < teams.size(); ++t)
-    AgeSex_SG6("Team " + std::to_string(t + 1) + ":", plain, team_rows[t], false);
-  out_ << "\\par\\par\\b " << T(93) << "\\b0\\par\\par ";
-  for (std::size_t t = 0; t < teams.size(); ++t) {
-    out_ << "\\b Team: " << std::to_string(t + 1) << "\\b0\\par\\par ";
-    out_ << Timepoints(plain, team_rows[t], mean_all);
-  }
-  out_ << T(914) << "\\par ";
 }
 
 // Rebuilding the whole analysis table for each index and mode would copy every cell of the
@@ -1093,7 +713,106 @@ const core::TextGrid& PlausibilityBuilder::with_exclusion(int column, anthro::Ex
   return excluded_;
 }
 
+// Each criterion is scored on its value as the report prints it (so a flagged-WHZ percentage of
+// 2.54, printed 2.5, scores 0), in the formats of the criteria table.
+void PlausibilityBuilder::scoring() {
+  std::array<std::string, kCriterionCount> printed;
+  if (const auto p = v_.flagged.percent(kWhz)) printed[1] = fmt(*p, 3, 1);
+  if (v_.age_sex.sex_ratio_p) printed[2] = fmt(*v_.age_sex.sex_ratio_p, 4, 3);
+  if (v_.age_ratio) printed[3] = fmt(v_.age_ratio->p, 4, 3);
+  const std::array<int, 3> digit_criteria = {4, 5, 0};
+  for (std::size_t i = 0; i < 3; ++i)
+    if (v_.digits[i].n > 0) printed[digit_criteria[i]] = fmt(v_.digits[i].dps, 5, 0);
+  const ShapeValues& whz_kandu = v_.shape[kWhz][2];
+  if (whz_kandu.n >= 2) printed[6] = fmt(whz_kandu.sd, 4, 2);
+  if (whz_kandu.shape) {
+    printed[7] = fmt(whz_kandu.shape->skewness, 5, 2);
+    printed[8] = fmt(whz_kandu.shape->excess_kurtosis, 5, 2);
+  }
+  if (v_.clustering.clusters.size() > 1 && v_.clustering.dispersion[0])
+    printed[9] = fmt(v_.clustering.dispersion[0]->p, 4, 3);
+  v_.total = 0;
+  for (int n = 0; n < kCriterionCount; ++n) {
+    const std::string value = trim(printed[static_cast<std::size_t>(n)]);
+    const int points = criterion_points(n, value);
+    v_.criteria[static_cast<std::size_t>(n)] = {value, points};
+    v_.total += points;
+  }
+  v_.grade_entry = grade_entry(v_.total);
+}
+
+PlausibilityValues PlausibilityBuilder::build() {
+  preparation();
+  duplicates();
+  MissingData();
+  missing_birth_dates();
+  values_out_of_range();
+  flagged_zscores();
+  age_distribution();
+  age_ratio();
+  rebuild_base();
+  v_.age_sex = AgeSex_SG6(base_.table, data_rows_);
+  month_of_birth();
+  v_.digits[0] = digit_values(digit_counts(StdVar::weight, data_rows_));
+  v_.digits[1] = digit_values(digit_counts(StdVar::height, data_rows_));
+  v_.digits[2] = digit_values(digit_counts(StdVar::muac, data_rows_));
+  SD_SW_SK();
+  clustering();
+  v_.timepoints = timepoints(base_.table, data_rows_,
+                             stats::DeskripStatCont(base_.table, col(StdVar::whz)).mean);
+  team_analysis();
+  scoring();
+  return std::move(v_);
+}
+
 // ---------------------------------------------------------------------------------------------
+// Layout: the RTF document from the values.
+
+// Texts from the survey go into the document as text: the RTF specials are escaped, and a
+// section sign is written as its hex escape.
+std::string esc(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    if (c == '\\' || c == '{' || c == '}') {
+      out += '\\';
+      out += c;
+    } else if (c == kCriterionMarker) {
+      out += "\\'a7";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string pad_right(std::string text, std::size_t width) {
+  if (text.size() < width) text.append(width - text.size(), ' ');
+  return text;
+}
+
+std::string pad_left(std::string text, std::size_t width) {
+  if (text.size() < width) text.insert(0, width - text.size(), ' ');
+  return text;
+}
+
+// The bars of the histograms: one "#" per unit, the unit chosen so that the longest bar has at
+// most 65 characters.
+int bar_unit(std::span<const int> counts) {
+  const int largest = counts.empty() ? 0 : *std::max_element(counts.begin(), counts.end());
+  return largest / 65 + 1;
+}
+
+std::string bar(int count, int unit) {
+  const double length = std::nearbyint(static_cast<double>(count) / unit);
+  return std::string(static_cast<std::size_t>(std::max(0.0, length)), '#');
+}
+
+// A whole number as the Options page holds one ("6"), a fraction with its decimals.
+std::string bound_text(double value) {
+  if (value == std::floor(value)) return std::to_string(static_cast<long long>(value));
+  return core::format_fixed_trimmed(value, 6, 2);
+}
 
 void replace_all(std::string& text, std::string_view from, std::string_view to) {
   std::size_t at = 0;
@@ -1108,77 +827,456 @@ void replace_first(std::string& text, std::string_view from, std::string_view to
   if (at != std::string::npos) text.replace(at, from.size(), to);
 }
 
-void PlausibilityBuilder::scoring(PlausibilityReport& report) {
-  std::string text = out_.text();
-  int total = 0;
+std::string line_ref(const RowRef& r) { return "Line=" + std::to_string(r.row) + "/ID=" + esc(r.id); }
+
+class PlausibilityLayout {
+ public:
+  PlausibilityLayout(const PlausibilityValues& values, const PlausibilityContext& context)
+      : v_(values), context_(context) {
+    separator_ = context.evaluation.conventions.decimal_separator;
+    groups_ = age_groups(context.options, separator_);
+  }
+
+  DocumentBuffer write();
+
+ private:
+  const std::string& T(int entry) const { return context_.text.text(entry); }
+  std::string fmt(double value, int precision, int decimals) const {
+    return core::format_fixed(value, precision, decimals, separator_);
+  }
+
+  void header();
+  void summary_table();
+  void duplicates();
+  void MissingData();
+  void values_out_of_range();
+  void flagged_zscores();
+  void age_distribution();
+  void age_ratio();
+  void AgeSex_SG6(std::string_view title, const AgeSexValues& s);
+  void month_of_birth();
+  void DigitPreference(const DigitValues& d, int label_entry);
+  void SD_SW_SK();
+  void clustering();
+  std::string Timepoints(const reports::Timepoints& t) const;
+  void team_analysis();
+
+  const PlausibilityValues& v_;
+  const PlausibilityContext& context_;
+  char separator_ = '.';
+  AgeGroups groups_;
+  DocumentBuffer out_;
+};
+
+void PlausibilityLayout::header() {
+  out_ << rtf::kHeaderFixedWidthTables << T(893) << " " << esc(v_.file_name)
+       << " \\fs24\\par\\par " << T(16) << " " << T(964) << "\\b0\\par " << T(61)
+       << " \\par\\par\\par\\b ";
+}
+
+// The summary's placeholders ("&" N "a" for a value, "&" N "b" for its points, "&10a" twice and
+// "&10b" for the total and the grade) stand in Language texts and in the scale lines; they are
+// filled here, in the summary alone, so that no text of the survey is ever taken for one.
+void PlausibilityLayout::summary_table() {
+  std::string text = T(62) + " \\par\\par\\b0\\f3\\fs16\\lang2057 " + T(63) + " \\b0\\par\\par ";
+  for (int entry = 64; entry <= 69; ++entry)
+    text += T(entry) + (entry % 2 == 0 ? " \\par " : " \\par\\par ");
+  const std::string spaces(40, ' ');
+  const std::string scale_dps = "0     2         4        10        ";
+  const std::string scale_sd = "0     5         10       20        ";
+  const std::string scale_shape = "0     1         3         5        ";
+  struct Line {
+    std::vector<int> labels;
+    std::string scale;
+    int criterion;
+    std::string_view before;
+  };
+  const std::array<Line, 7> lines = {{{{70}, scale_dps, 4, ""},
+                                      {{71}, scale_dps, 5, ""},
+                                      {{1154}, scale_dps, 0, ""},
+                                      {{72, 1155, 1153}, scale_sd, 6, ""},
+                                      {{73}, scale_shape, 7, ""},
+                                      {{74}, scale_shape, 8, ""},
+                                      {{75}, scale_shape, 9, "p="}}};
+  for (const Line& line : lines) {
+    for (const int label : line.labels) text += T(label) + " \\par ";
+    const std::string n = std::to_string(line.criterion);
+    text += spaces + line.scale + "&" + n + "b (" + std::string(line.before) + "&" + n +
+            "a) \\par\\par ";
+  }
+  text += T(77) + " \\par " + "\\plain\\lang1031\\par " + T(78) + " \\par\\par\\par ";
+
   for (int n = 0; n < kCriterionCount; ++n) {
-    std::string value;
-    const std::size_t open = text.find(marker(n, 'a'));
-    if (open != std::string::npos) {
-      const std::size_t from = open + marker(n, 'a').size();
-      const std::size_t close = text.find(marker(n, 'b'), from);
-      if (close != std::string::npos)
-        value = trim(std::string_view(text).substr(from, close - from));
-    }
-    const int points = criterion_points(n, value);
-    report.criteria[static_cast<std::size_t>(n)] = {value, points};
-    total += points;
+    const CriterionScore& c = v_.criteria[static_cast<std::size_t>(n)];
     const std::string id = std::to_string(n);
     // Skewness and kurtosis are scored on their magnitude, and their summary lines say so
     // ("absolute value"): the summary shows that magnitude, the detailed table the sign.
-    const bool by_magnitude = (n == 7 || n == 8) && value.starts_with('-');
-    replace_all(text, "&" + id + "a", by_magnitude ? value.substr(1) : value);
-    replace_all(text, "&" + id + "b", "\\b " + std::to_string(points) + "\\b0 ");
+    const bool by_magnitude = (n == 7 || n == 8) && c.value.starts_with('-');
+    replace_all(text, "&" + id + "a", by_magnitude ? c.value.substr(1) : c.value);
+    replace_all(text, "&" + id + "b", "\\b " + std::to_string(c.points) + "\\b0 ");
   }
-  report.total = total;
-  report.grade_entry = grade_entry(total);
-  replace_first(text, "&10a", "\\b " + std::to_string(total) + "\\b0 ");
-  replace_first(text, "&10a", std::to_string(total));
-  replace_first(text, "&10b", T(report.grade_entry));
-  // The markers are no text of the report.
-  std::string cleaned;
-  cleaned.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == kCriterionMarker && i + 2 < text.size() && text[i + 1] >= '0' &&
-        text[i + 1] <= '9' && (text[i + 2] == 'a' || text[i + 2] == 'b')) {
-      i += 2;
-      continue;
-    }
-    cleaned += text[i];
-  }
-  report.document.assign(std::move(cleaned));
+  replace_first(text, "&10a", "\\b " + std::to_string(v_.total) + "\\b0 ");
+  replace_first(text, "&10a", std::to_string(v_.total));
+  replace_first(text, "&10b", T(v_.grade_entry));
+  out_ << text;
 }
 
-PlausibilityReport PlausibilityBuilder::build() {
-  preparation();
+void PlausibilityLayout::duplicates() {
+  if (v_.duplicates.empty()) {
+    out_ << "\\b " << T(80) << " \\b0\\par ";
+    return;
+  }
+  out_ << "\\b " << T(79) << " \\b0\\par\\par ";
+  for (const auto& [later, earlier] : v_.duplicates)
+    out_ << line_ref(later) << " with " << line_ref(earlier) << " \\par ";
+}
+
+void PlausibilityLayout::MissingData() {
+  std::string texts;
+  for (const MissingColumn& column : v_.missing) {
+    std::string list;
+    for (const RowRef& r : column.rows) list += line_ref(r) + ", ";
+    list.resize(list.size() - 2);
+    texts += esc(column.heading) + ": " + list + "\\par ";
+  }
+  if (!texts.empty()) out_ << "\\par\\par\\b " << T(1) << " \\b0\\par\\par " << texts;
+  out_ << "\\par\\par\\b " << T(32) << ": " << std::to_string(v_.missing_birth_dates_percent)
+       << " % \\b0\\par ";
+}
+
+void PlausibilityLayout::values_out_of_range() {
+  if (v_.ages_out_of_range.empty() && v_.heights_out_of_range.empty()) return;
+  out_ << "\\par\\par\\b " << T(2) << " \\b0\\par\\par ";
+  if (!v_.ages_out_of_range.empty()) {
+    out_ << esc(v_.months_heading) << ": \\par ";
+    for (const OutOfRangeValue& a : v_.ages_out_of_range)
+      out_ << line_ref(a.child) << ": " << fmt(a.value, 4, 2) << " mo \\par ";
+  }
+  if (!v_.heights_out_of_range.empty()) {
+    out_ << esc(v_.height_heading) << ": \\par ";
+    for (const OutOfRangeValue& h : v_.heights_out_of_range)
+      out_ << line_ref(h.child) << ": " << fmt(h.value, 4, 2) << " cm \\par ";
+  }
+}
+
+void PlausibilityLayout::flagged_zscores() {
+  const core::FlagParameters& f = context_.options.flags;
+  out_ << "\\par\\par\\b " << T(894) << " (" << f.whz_ol << " " << T(35) << " " << f.whz_oh
+       << " for " << T(1109) << ", " << f.haz_ol << " " << T(35) << " " << f.haz_oh << " for "
+       << T(1110) << ", " << f.waz_ol << " " << T(35) << " " << f.waz_oh << " for " << T(1111)
+       << ", " << T(38) << "): \\b0\\par\\par ";
+  for (const FlaggedChild& c : v_.flagged.children) {
+    std::string line = line_ref(c.child) + ":  \\tab ";
+    if (c.flagged[kWhz]) line += "\\b " + T(1109) + " (" + esc(c.z_text[kWhz]) + ")\\b0, ";
+    if (c.flagged[kHaz]) line += T(1110) + " (" + esc(c.z_text[kHaz]) + "), ";
+    if (c.flagged[kWaz]) line += T(1111) + " (" + esc(c.z_text[kWaz]) + "), ";
+    line.resize(line.size() - 2);
+    if (c.remark_entry != 0) line += ", " + T(c.remark_entry);
+    out_ << line << " \\par ";
+  }
+  const auto percent = [&](int i) {
+    const auto p = v_.flagged.percent(i);
+    return p ? fmt(*p, 3, 1) : std::string();
+  };
+  out_ << "\\par " << T(3) << T(1109) << ": " << percent(kWhz) << " %, " << T(1110) << ": "
+       << percent(kHaz) << " %, " << T(1111) << ": " << percent(kWaz) << " %    \\par ";
+}
+
+void PlausibilityLayout::age_distribution() {
+  out_ << "\\par\\par\\b " << T(898) << " \\b0\\par\\par ";
+  const std::array<int, 73>& counts = v_.children_by_month;
+  int first = 0, last = 0;
+  for (int m = 1; m <= 72; ++m) {
+    if (counts[m] == 0) continue;
+    if (first == 0) first = m;
+    last = m;
+  }
+  if (first == 0) return;
+  // Bars of up to 65 characters fit a line only in the small fixed-width font.
+  const int unit = bar_unit(counts);
+  out_ << rtf::kFixedWidthOn;
+  for (int m = std::min(first, 6); m <= last; ++m)
+    out_ << "Month " << pad_right(std::to_string(m), 3) << ": " << bar(counts[m], unit) << "\\par ";
+  out_ << rtf::kFixedWidthOff;
+}
+
+void PlausibilityLayout::age_ratio() {
+  if (!v_.age_ratio) return;
+  const AgeRatio& r = *v_.age_ratio;
+  out_ << "\\par " << T(4) << " " << fmt(r.ratio, 3, 2) << " " << T(5)
+       << ": \\par p-value = " << fmt(r.p, 4, 3) << " " << T(r.p < 0.05 ? 48 : 49) << " \\par ";
+}
+
+void PlausibilityLayout::AgeSex_SG6(std::string_view title, const AgeSexValues& s) {
+  const double low = groups_.lower[0], high = groups_.upper[4] + 1;
+  const auto observed = [&](int count, double expected) {
+    std::string text = pad_left(
+        std::to_string(count) + "/" + core::format_fixed_trimmed(expected, 6, 0, separator_), 9);
+    const std::string ratio =
+        expected > 0 ? " (" + core::format_fixed_trimmed(count / expected, 4, 1, separator_) + ")"
+                     : "";
+    return text + pad_right(ratio, 10);
+  };
+  const std::string dashes = std::string(85, '-') + " \\par ";
+  out_ << "\\par\\b " << title << " \\b0\\par\\par " << rtf::kFixedWidthOn << T(50) << " \\par "
+       << dashes;
+  const auto row_line = [&](double lower, double upper, double w, int b, double eb, int gi,
+                            double eg, std::string total) {
+    std::string age =
+        pad_right(bound_text(lower), 3) + T(35) + " " + bound_text(upper) + "    " + fmt(w, 2, 0);
+    std::string line = pad_right(age, 19) + observed(b, eb) + observed(gi, eg) + total;
+    if (gi > 0) line += fmt(static_cast<double>(b) / gi, 4, 2);
+    out_ << line << " \\par ";
+  };
+  for (int g = 0; g < 5; ++g) {
+    const double expected_total = s.expected_boys_all[g] + s.expected_girls_all[g];
+    row_line(groups_.lower[g], groups_.upper[g], s.width[g], s.boys[g], s.expected_boys[g],
+             s.girls[g], s.expected_girls[g], observed(s.boys[g] + s.girls[g], expected_total));
+  }
+  out_ << dashes;
+  row_line(low, groups_.upper[4], high - low, s.all_boys, s.expected_all_boys, s.all_girls,
+           s.expected_all_girls, std::string(19, ' '));
+  out_ << rtf::kFixedWidthOff << "\\par " << T(51) << " \\par ";
+
+  out_ << "\\par " << T(59) << " p-value = ";
+  if (s.sex_ratio_p) {
+    const double p = *s.sex_ratio_p;
+    out_ << fmt(p, 4, 3) << " " << T(p >= 0.05 ? 54 : (s.all_boys <= s.all_girls ? 53 : 52));
+  }
+  const std::array<int, 4> labels = {55, 56, 57, 58};
+  for (std::size_t i = 0; i < 4; ++i) {
+    if (!(s.chi[i] > 0)) continue;
+    const double pt = stats::ChiSquareUpperP(4, s.chi[i]);
+    out_ << "\\par " << T(labels[i]) << " p-value = " << fmt(pt, 4, 3) << " "
+         << T(pt < 0.05 ? 48 : 49);
+  }
+  out_ << "\\par ";
+}
+
+void PlausibilityLayout::month_of_birth() {
+  out_ << "\\par\\par\\b " << T(1213) << " \\b0\\par\\par ";
+  static constexpr std::array<std::string_view, 12> kNames = {
+      "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  const int unit = bar_unit(v_.births_by_month);
+  out_ << rtf::kFixedWidthOn;
+  for (int m = 0; m < 12; ++m)
+    out_ << kNames[m] << ": " << bar(v_.births_by_month[m], unit) << "\\par ";
+  out_ << rtf::kFixedWidthOff;
+}
+
+void PlausibilityLayout::DigitPreference(const DigitValues& d, int label_entry) {
+  out_ << "\\par\\par\\b " << T(1163) << " " << T(label_entry) << ": \\b0\\par\\par ";
+  const int unit = bar_unit(d.counts);
+  out_ << rtf::kFixedWidthOn;
+  for (int i = 0; i < 10; ++i)
+    out_ << "Digit ." << pad_right(std::to_string(i), 3) << ": " << bar(d.counts[i], unit)
+         << "\\par ";
+  out_ << rtf::kFixedWidthOff;
+  // A measure nobody took has no score: its value stays empty and scores nothing.
+  out_ << "\\par " << T(1164) << ": \\b " << (d.n > 0 ? fmt(d.dps, 5, 0) : "") << "\\b0  "
+       << T(47) << " \\par ";
+  if (d.chi > 0) {
+    const double p = stats::ChiSquareUpperP(9, d.chi);
+    out_ << T(1156) << " " << fmt(p, 4, 3) << " " << (p < 0.05 ? T(48) : std::string())
+         << " \\par ";
+  }
+}
+
+void PlausibilityLayout::SD_SW_SK() {
+  const std::array<int, 3> labels = {1109, 1110, 1111};
+  struct Fields {
+    std::array<std::string, 4> sd_rows;  // SD and the three percentages
+    std::string shapiro, skew, kurt;
+  };
+  std::array<std::array<Fields, 3>, 3> fields;  // [index][mode]
+  for (int i = 0; i < 3; ++i) {
+    for (int m = 0; m < 3; ++m) {
+      const ShapeValues& s = v_.shape[i][m];
+      Fields& f = fields[i][m];
+      f.sd_rows[0] = pad_left(s.n >= 2 ? fmt(s.sd, 4, 2) : std::string(), 17);
+      if (s.sd > 1) {
+        f.sd_rows[1] = pad_left(fmt(s.pct_below_minus2, 4, 1) + "%", 17);
+        f.sd_rows[2] = pad_left(fmt(stats::NormalPercentBelow(s.sd, s.mean, -2), 4, 1) + "%", 17);
+        f.sd_rows[3] = pad_left(fmt(stats::NormalPercentBelow(1, s.mean, -2), 4, 1) + "%", 17);
+      } else {
+        for (int r = 1; r < 4; ++r) f.sd_rows[r] = std::string(17, ' ');
+      }
+      f.shapiro = s.shapiro_p ? pad_left("p=" + fmt(*s.shapiro_p, 5, 3), 17) : std::string(17, ' ');
+      f.skew = pad_left(s.shape ? fmt(s.shape->skewness, 5, 2) : std::string(), 17);
+      f.kurt = pad_left(s.shape ? fmt(s.shape->excess_kurtosis, 5, 2) : std::string(), 17);
+    }
+  }
+  out_ << "\\par\\par\\b " << T(82) << "\\b0\\par\\par " << rtf::kFixedWidthOn;
+  for (const int heading : {83, 84, 85}) out_ << "\\b " << T(heading) << "\\b0\\par ";
+  const auto row = [&](std::string label, const std::array<Fields, 3>& per_mode, auto field) {
+    out_ << pad_right(std::move(label), 31);
+    for (const Fields& f : per_mode) out_ << field(f);
+    out_ << "\\par ";
+  };
+  for (int i = 0; i < 3; ++i) {
+    out_ << "\\par\\b " << T(labels[i]) << "\\b0\\par ";
+    row(T(900), fields[i], [](const Fields& f) { return f.sd_rows[0]; });
+    out_ << T(901) << "\\par " << T(887) << "\\par ";
+    for (int r = 1; r < 4; ++r)
+      row(T(901 + r), fields[i], [r](const Fields& f) { return f.sd_rows[r]; });
+  }
+  out_ << "\\par\\b " << T(9) << "\\b0\\par ";
+  for (int i = 0; i < 3; ++i)
+    row(T(labels[i]), fields[i], [](const Fields& f) { return f.shapiro; });
+  out_ << T(86) << "\\par ";
+  out_ << "\\par\\b " << T(1157) << "\\b0\\par ";
+  for (int i = 0; i < 3; ++i) row(T(labels[i]), fields[i], [](const Fields& f) { return f.skew; });
+  for (const int e : {1041, 40, 41, 42, 43, 44}) out_ << T(e) << "\\par ";
+  out_ << "\\par\\b " << T(1158) << "\\b0\\par ";
+  for (int i = 0; i < 3; ++i) row(T(labels[i]), fields[i], [](const Fields& f) { return f.kurt; });
+  for (const int e : {911, 87, 908, 909, 910}) out_ << T(e) << "\\par ";
+  out_ << rtf::kFixedWidthOff;
+}
+
+void PlausibilityLayout::clustering() {
+  if (v_.clustering.clusters.size() <= 1) return;
+  static constexpr std::array<std::string_view, 9> kLabels = {"WHZ < -2", "WHZ < -3", "Oedema",
+                                                              "GAM",      "SAM",      "HAZ < -2",
+                                                              "HAZ < -3", "WAZ < -2", "WAZ < -3"};
+  out_ << "\\par\\par\\b " << T(37) << "\\b0\\par\\par "
+       << "\\f3\\fs20\\lang2057 ";
+  for (std::size_t i = 0; i < kLabels.size(); ++i) {
+    const std::optional<stats::Dispersion>& d = v_.clustering.dispersion[i];
+    out_ << pad_right(std::string(kLabels[i]) + ": ", 10) << "ID=" << (d ? fmt(d->index, 3, 2) : "")
+         << " (p=" << (d ? fmt(d->p, 4, 3) : "") << ")\\par ";
+  }
+  out_ << rtf::kFixedWidthOff << "\\par " << T(88) << " \\par "
+       << "\\par " << T(45) << " " << T(46) << "\\par\\par ";
+}
+
+std::string PlausibilityLayout::Timepoints(const reports::Timepoints& t) const {
+  if (t.points.empty()) return {};
+  std::string text =
+      "\\f3\\fs16\\lang2057 Time                                             SD for WHZ \\par "
+      "point                 0.8 0.9 1.0 1.1 1.2 1.3 1.4 1.5 1.6 1.7 1.8 1.9 2.0 2.1 2.2 2.3 "
+      "\\par ";
+  for (const Timepoint& p : t.points) {
+    const double n = p.n;
+    const double length = std::clamp(std::nearbyint((p.sd - 0.8) * 42), 0.0, 64.0);
+    const char c = n > 0.8 * t.average_n ? '#' : (n > 0.4 * t.average_n ? 'O' : '~');
+    std::string n_text = std::to_string(p.n);
+    if (n_text.size() < 2) n_text.insert(0, "0");
+    std::string k_text = std::to_string(p.k);
+    if (k_text.size() < 2) k_text.insert(0, "0");
+    text += k_text + ": " + fmt(p.sd, 4, 2) + " (n=" + n_text + ", f=" + std::to_string(p.flagged) +
+            ")  " + std::string(static_cast<std::size_t>(length), c) + " \\par ";
+  }
+  text += "\\par " + T(60) + " \\par\\par\\plain\\lang1031 ";
+  return text;
+}
+
+void PlausibilityLayout::team_analysis() {
+  if (v_.teams.size() <= 1) {
+    out_ << T(914) << "\\par ";
+    return;
+  }
+  out_ << "\\par\\par\\b\\fs28 " << T(915) << " \\fs24\\b0\\par ";
+  // No blank before the tabs: "Team " in bold reaches past the first default tab stop.
+  out_ << "\\par\\b Team\\tab\\tab ";
+  for (const TeamValues& t : v_.teams) out_ << esc(t.code) << " \\tab ";
+  out_ << " \\b0\\par n = \\tab\\tab ";
+  for (const TeamValues& t : v_.teams) out_ << std::to_string(t.children) << " \\tab ";
+  out_ << "\\par ";
+
+  // Flagged percentages, age ratio and sex ratio per team.
+  const std::array<int, 3> labels = {1109, 1110, 1111};
+  out_ << "\\b " << T(3) << "\\b0\\par ";
+  for (std::size_t i = 0; i < 3; ++i) {
+    out_ << T(labels[i]) << ":\\tab ";
+    for (const TeamValues& t : v_.teams) {
+      const std::optional<double>& p = t.flagged_percent[i];
+      out_ << "\\tab " << (p ? core::format_fixed_trimmed(*p, 4, 1, separator_) : "");
+    }
+    out_ << "\\par ";
+  }
+  std::string age_row = "\\tab ", sex_row = "\\tab ";
+  for (const TeamValues& t : v_.teams) {
+    age_row += "\\tab " + (t.age_ratio ? fmt(*t.age_ratio, 3, 2) : std::string());
+    sex_row += "\\tab " + (t.sex_ratio ? fmt(*t.sex_ratio, 3, 2) : std::string());
+  }
+  out_ << "\\b " << T(4) << "\\b0\\par " << age_row << "\\par ";
+  out_ << "\\b " << T(6) << "\\b0\\par " << sex_row << "\\par ";
+
+  // Digit preference per team.
+  const std::array<int, 3> headings = {916, 917, 946};
+  for (std::size_t i = 0; i < 3; ++i) {
+    out_ << "\\b " << T(headings[i]) << " (%): \\b0\\par ";
+    for (int d = 0; d < 10; ++d) {
+      out_ << "." << pad_right(std::to_string(d), 3) << ": \\tab\\tab ";
+      for (const TeamValues& t : v_.teams) {
+        const DigitValues& c = t.digits[i];
+        out_ << (c.n > 0 ? fmt(100.0 * c.counts[d] / c.n, 3, 0) : std::string()) << " \\tab ";
+      }
+      out_ << "\\par ";
+    }
+    out_ << "DPS: \\tab\\tab ";
+    for (const TeamValues& t : v_.teams)
+      out_ << (t.digits[i].n > 0 ? fmt(t.digits[i].dps, 3, 0) : std::string()) << " \\tab ";
+    out_ << " \\par " << T(91) << " \\par ";
+  }
+
+  // SD of WHZ and HAZ per team, without exclusion.
+  const std::array<int, 2> sd_headings = {899, 905};
+  for (std::size_t i = 0; i < 2; ++i) {
+    // Labels short enough that the values start at the second default tab stop, in line with
+    // the team codes above them.
+    std::array<std::string, 4> lines = {"SD \\tab\\tab ", "obs \\tab\\tab ", "calc \\tab\\tab ",
+                                        "SD1 \\tab\\tab "};
+    for (const TeamValues& t : v_.teams) {
+      const TeamSd& s = t.sd[i];
+      std::array<std::string, 4> values;
+      if (s.sd) {
+        values[0] = fmt(*s.sd, 4, 2);
+        if (*s.sd > 1) {
+          values[1] = fmt(s.pct_below_minus2, 4, 1);
+          values[2] = fmt(stats::NormalPercentBelow(*s.sd, s.mean, -2), 4, 1);
+          values[3] = fmt(stats::NormalPercentBelow(1, s.mean, -2), 4, 1);
+        }
+      }
+      for (int r = 0; r < 4; ++r) lines[r] += values[r] + " \\tab ";
+    }
+    out_ << "\\par\\b " << T(sd_headings[i]) << "\\b0\\par ";
+    for (const std::string& line : lines) out_ << line << "\\par ";
+  }
+
+  // Age and sex distribution, then the time points, per team.
+  out_ << "\\par\\par\\b " << T(92) << "\\b0\\par ";
+  for (std::size_t t = 0; t < v_.teams.size(); ++t)
+    AgeSex_SG6("Team " + std::to_string(t + 1) + ":", v_.teams[t].age_sex);
+  out_ << "\\par\\par\\b " << T(93) << "\\b0\\par\\par ";
+  for (std::size_t t = 0; t < v_.teams.size(); ++t) {
+    out_ << "\\b Team: " << std::to_string(t + 1) << "\\b0\\par\\par ";
+    out_ << Timepoints(v_.teams[t].timepoints);
+  }
+  out_ << T(914) << "\\par ";
+}
+
+DocumentBuffer PlausibilityLayout::write() {
+  header();
   summary_table();
   duplicates();
   MissingData();
-  missing_birth_dates();
   values_out_of_range();
   flagged_zscores();
   age_distribution();
   age_ratio();
-  rebuild_base();
-  AgeSex_SG6(T(81), base_.table, data_rows_, true);
+  AgeSex_SG6(T(81), v_.age_sex);
   month_of_birth();
-  DigitPreference(StdVar::weight, 1165, 4);
-  DigitPreference(StdVar::height, 1166, 5);
-  DigitPreference(StdVar::muac, 1167, 0);
+  DigitPreference(v_.digits[0], 1165);
+  DigitPreference(v_.digits[1], 1166);
+  DigitPreference(v_.digits[2], 1167);
   SD_SW_SK();
   clustering();
-  {
-    const double mean = stats::DeskripStatCont(base_.table, col(StdVar::whz)).mean;
-    const std::string timepoints = Timepoints(base_.table, data_rows_, mean);
-    if (!timepoints.empty()) {
-      out_ << "\\par\\b " << T(89) << "\\b0\\par " << T(90) << " \\par\\par\\b0 " << timepoints;
-    }
+  if (const std::string timepoints = Timepoints(v_.timepoints); !timepoints.empty()) {
+    out_ << "\\par\\b " << T(89) << "\\b0\\par " << T(90) << " \\par\\par\\b0 " << timepoints;
   }
   team_analysis();
-  PlausibilityReport report;
-  scoring(report);
-  caption("Finalization of report");
-  return report;
+  return std::move(out_);
 }
 
 }  // namespace
@@ -1231,10 +1329,31 @@ core::OptionsPage report_options(const core::SettingsRecord& settings,
   return options;
 }
 
-PlausibilityReport Plausibility(const core::Workspace& workspace,
-                                const PlausibilityContext& context) {
+PlausibilityValues plausibility_values(const core::Workspace& workspace,
+                                       const PlausibilityContext& context) {
   PlausibilityBuilder builder(workspace, context);
   return builder.build();
+}
+
+document::DocumentBuffer plausibility_document(const PlausibilityValues& values,
+                                               const PlausibilityContext& context) {
+  return PlausibilityLayout(values, context).write();
+}
+
+PlausibilityReport Plausibility(const core::Workspace& workspace,
+                                const PlausibilityContext& context) {
+  PlausibilityReport report;
+  // The builder's tables (the survey's working copy, the analysis table) are released only
+  // once the document is laid out: the memory is then reused as one piece by the next report
+  // instead of being handed back to the system and faulted in again.
+  PlausibilityBuilder builder(workspace, context);
+  report.values = builder.build();
+  report.document = plausibility_document(report.values, context);
+  report.criteria = report.values.criteria;
+  report.total = report.values.total;
+  report.grade_entry = report.values.grade_entry;
+  if (context.show_caption) context.show_caption("Finalization of report");
+  return report;
 }
 
 HandOffResult run_plausibility_mode(const core::Workspace& workspace,

@@ -27,50 +27,31 @@
 #include "core/workspace.h"
 #include "document/document_buffer.h"
 #include "document/office_hand_off.h"
+#include "reports/plausibility_values.h"
 
 namespace olvar::reports {
 
-// The section sign that opens and closes the value of a criterion in the body (Windows-1252).
+// The section sign (Windows-1252). A survey text that holds it is written as its RTF hex escape,
+// so the byte stands in the document only where a Language text has it.
 inline constexpr char kCriterionMarker = '\xA7';
-inline constexpr int kCriterionCount = 10;  // criteria 0 ... 9
-
-struct PlausibilityContext {
-  const core::LanguageTable& text;
-  const anthro::WhoReference& who;
-  // Row evaluation as configured; the check replaces the reference by WHO 2006.
-  anthro::RowEvaluationSettings evaluation;
-  // The Options page: age groups, expected proportions, Kandu offsets, selection, exclusion.
-  core::OptionsPage options;
-  // Where "noname.as" is saved; empty: no copy is saved (tests, benchmarks).
-  std::filesystem::path writable_folder;
-  // Progress texts for the window caption; may be empty.
-  std::function<void(std::string_view)> show_caption;
-};
-
-// One scored criterion as the summary shows it.
-struct CriterionScore {
-  std::string value;  // the printed value, trimmed; empty when it could not be computed
-  int points = 0;
-};
 
 struct PlausibilityReport {
   document::DocumentBuffer document;  // the finished RTF text without the closing brace
+  PlausibilityValues values;          // every figure the document shows
   std::array<CriterionScore, kCriterionCount> criteria;
   int total = 0;
   int grade_entry = 1159;  // Language entry of the verbal grade
 };
 
-// `Plausibility`: builds the whole report for the survey. Throws core::SurveyFileError when the
-// copy "noname.as" cannot be written (nothing else is done then).
+// `Plausibility`: builds the whole report for the survey: its values (plausibility_values),
+// then the document laid out from them. Throws core::SurveyFileError when the copy "noname.as"
+// cannot be written (nothing else is done then).
 PlausibilityReport Plausibility(const core::Workspace& workspace,
                                 const PlausibilityContext& context);
 
-// The points of criterion N for its printed value, compared as a decimal with the limits of the
-// criteria table; an empty or unreadable value scores 0.
-int criterion_points(int criterion, std::string_view printed_value);
-// The Language entry of the grade of a total score: 1159 (0-9), 1160 (10-14), 1161 (15-24),
-// 1162 (above 24).
-int grade_entry(int total);
+// The RTF document of values already computed, in the Language table's texts.
+document::DocumentBuffer plausibility_document(const PlausibilityValues& values,
+                                               const PlausibilityContext& context);
 
 // Two data rows whose cells (columns 1 and up, leading blanks of the first ignored) are equal
 // and not all empty; first < second. Sorted by first, then second.

@@ -6,6 +6,7 @@
 //   print(whz.pct_below_minus2);
 
 #include <cstdint>
+#include <span>
 
 #include "core/text_grid.h"
 #include "stats/row_filter.h"
@@ -31,6 +32,16 @@ struct ColumnSummary {
 // The median is the value at position ceil(n/2) of the sorted values, the rule the reports have
 // always printed; a single value is its own median. There is no limit on the number of values
 // (the table's rows bound it): counts beyond 65,535 are summarised like any other.
+// Mean and sample SD (n - 1 in the denominator; 0 for fewer than two values) of plain values,
+// summed in double precision in the order given: the two figures every summary starts from.
+struct MeanSd {
+  std::int64_t n = 0;
+  double mean = 0.0;
+  double sd = 0.0;
+};
+MeanSd mean_sd(std::span<const double> values);
+MeanSd mean_sd(std::span<const float> values);
+
 ColumnSummary DeskripStatCont(const core::TextGrid& table, int column,
                               const RowFilter& filter = RowFilter::all_rows());
 

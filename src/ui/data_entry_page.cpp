@@ -22,6 +22,7 @@
 #include "entry/data_entry_controller.h"
 #include "ui/entry_cell_delegate.h"
 #include "ui/grid_models.h"
+#include "ui/growth_chart_widget.h"
 #include "ui/qt_convert.h"
 #include "ui/result_panel_widget.h"
 
@@ -103,7 +104,11 @@ DataEntryPage::DataEntryPage(core::Workspace& workspace, workspace::AppContext& 
   auto* data_layout = new QHBoxLayout(data_page);
   data_layout->setContentsMargins(0, 0, 0, 0);
   data_layout->addWidget(data_view_, 1);
-  data_layout->addWidget(result_panel_, 0);
+  auto* side = new QVBoxLayout;
+  side->addWidget(result_panel_);
+  growth_chart_ = new GrowthChartWidget(*app_.who, *app_.text);
+  side->addWidget(growth_chart_);
+  data_layout->addLayout(side, 0);
   connect(data_view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
             if (!current.isValid() || !entry_) return;
@@ -298,6 +303,10 @@ void DataEntryPage::refresh_result_panel() {
   if (!entry_ || result_panel_ == nullptr) return;
   entry::EntryUpdate update;
   const entry::ResultPanel panel = entry_->result_panel(&update);
+  if (growth_chart_ != nullptr && services_.evaluation_settings) {
+    growth_chart_->show_row(workspace_.survey, data_view_->currentIndex().row() + 1,
+                            services_.evaluation_settings());
+  }
   for (const int row : update.rows) survey_model_->repaint_row(row);
   const QString caption =
       to_qstring(text(panel.caption_start.number) + " " + text(panel.caption_reference.number));

@@ -11,6 +11,7 @@
 #include <optional>
 #include <utility>
 
+#include "anthro/row_evaluation.h"
 #include "core/options_page.h"
 #include "core/prompter.h"
 #include "core/workspace.h"
@@ -32,6 +33,7 @@ struct EntrySettings;
 
 namespace olvar::ui {
 
+class GrowthChartWidget;
 class ResultPanelWidget;
 class SurveyTableModel;
 class TextGridModel;
@@ -52,6 +54,8 @@ class DataEntryPage : public QWidget {
     std::function<void(char reference)> choose_reference;
     // Commands of other tools shown in the page's command bar (Sort, Filter, export).
     std::function<void(QToolBar*)> add_tool_buttons;
+    // How rows are evaluated now (the growth chart draws the child under the cursor with it).
+    std::function<anthro::RowEvaluationSettings()> evaluation_settings;
   };
 
   // Reads the settings' reference and the options when it builds a controller; `prompter`
@@ -91,6 +95,7 @@ class DataEntryPage : public QWidget {
   QTableView* data_view() const { return data_view_; }
   SurveyTableModel* survey_model() const { return survey_model_; }
   ResultPanelWidget* result_panel() const { return result_panel_; }
+  GrowthChartWidget* growth_chart() const { return growth_chart_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -125,6 +130,7 @@ class DataEntryPage : public QWidget {
   SurveyTableModel* survey_model_ = nullptr;
   TextGridModel* variables_model_ = nullptr;
   ResultPanelWidget* result_panel_ = nullptr;
+  GrowthChartWidget* growth_chart_ = nullptr;  // under the result panel
   QRadioButton* who_button_ = nullptr;
   QRadioButton* nchs_button_ = nullptr;
   QPushButton* disclaimer_button_ = nullptr;  // shown while WHO is selected

@@ -39,7 +39,9 @@
 #include "ui/data_tools.h"
 #include "ui/death_rates_page.h"
 #include "ui/food_security_page.h"
+#include "ui/graph_window.h"
 #include "ui/grid_models.h"
+#include "ui/growth_chart_widget.h"
 #include "ui/options_page_widget.h"
 #include "ui/planning_page.h"
 #include "ui/qt_convert.h"
@@ -47,6 +49,7 @@
 #include "ui/result_panel_widget.h"
 #include "ui/results_page.h"
 #include "ui/training_page.h"
+#include "ui/weighted_analysis_command.h"
 #include "workspace/language_change.h"
 #include "workspace/recent_files.h"
 #include "workspace/shutdown.h"
@@ -104,6 +107,7 @@ DataEntryPage* SurveyWindow::build_data_entry_page() {
   };
   services.plausibility_report = [this] { run_plausibility_check(); };
   services.choose_reference = [this](char reference) { choose_reference(reference); };
+  services.evaluation_settings = [this] { return evaluation_settings(workspace_); };
   data_tools_ = new DataTools(
       {workspace_, app_, filter_active_, [this]() -> core::Prompter& { return *prompter_; },
        [this]() -> const core::OptionsPage& { return options_; }, [this] { return save_survey(); },
@@ -124,6 +128,7 @@ QTableView* SurveyWindow::data_view() const { return data_entry_page_->data_view
 SurveyTableModel* SurveyWindow::survey_model() const { return data_entry_page_->survey_model(); }
 ResultPanelWidget* SurveyWindow::result_panel() const { return data_entry_page_->result_panel(); }
 entry::DataEntryController* SurveyWindow::entry() const { return data_entry_page_->entry(); }
+GrowthChartWidget* SurveyWindow::growth_chart() const { return data_entry_page_->growth_chart(); }
 
 SurveyWindow::~SurveyWindow() {
   // The pages read the Workspace while they are hidden and destroyed; it is a member, gone
@@ -211,7 +216,14 @@ void SurveyWindow::build_pages() {
                                              session.outputs.Panel3};
   };
   results_page_->on_report_in_word = [this] { write_results_report(); };
-  // The graph window is bound here once it exists.
+  results_page_->on_show_graph = [this](reports::ResultsIndex index, GraphChoice choice) {
+    // The page's index and grouping buttons are listed in the graphs' order.
+    const auto graph_index = static_cast<graphs::GraphIndex>(index);
+    if (const std::optional<graphs::GraphType> type = graphs::graph_type_for_page(
+            graph_index, static_cast<graphs::Grouping>(choice.grouping), choice.item)) {
+      show_graph(graph_index, *type);
+    }
+  };
   page_widgets_[3] = results_page_;
 
   death_rates_page_ = new DeathRatesPage(workspace_, app_);
@@ -353,6 +365,14 @@ void SurveyWindow::build_menus() {
   QAction* results_report =
       extras_menu_->addAction(tr("Report in Word"), this, [this] { write_results_report(); });
   results_report->setObjectName(QStringLiteral("ReportinWord1"));
+  QAction* weighted = extras_menu_->addAction(tr("Weighted analysis of survey"), this, [this] {
+    const BusyCursor busy;
+    const document::DocumentBuffer table =
+        Weightedanalysisofsurvey1Click(workspace_.survey, options_, app_, *this);
+    refresh_caption();
+    hand_off(table, true);
+  });
+  weighted->setObjectName(QStringLiteral("Weightedanalysisofsurvey1"));
   QAction* mortality_check = extras_menu_->addAction(tr("Plausibility Check Death Rates"), this,
                                                      [this] { run_mortality_check(); });
   mortality_check->setObjectName(QStringLiteral("PlausibilityCheckDeathRates"));

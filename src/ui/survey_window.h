@@ -18,6 +18,7 @@
 #include "core/workspace.h"
 #include "document/document_buffer.h"
 #include "document/office_hand_off.h"
+#include "graphs/results_graph.h"
 #include "platform/process_launcher.h"
 #include "ui/qt_prompter.h"
 #include "workspace/app_context.h"
@@ -45,6 +46,8 @@ class SurveyTableModel;
 class DeathRatesPage;
 class FoodSecurityPage;
 class TrainingPage;
+class GraphWindow;
+class GrowthChartWidget;
 
 class SurveyWindow : public QMainWindow {
   Q_OBJECT
@@ -97,6 +100,12 @@ class SurveyWindow : public QMainWindow {
   // The results report of the open survey, handed to the word processor (menu "Report in
   // Word" and the Results page's "Report Word" buttons).
   void write_results_report();
+  // A graph of the results page in the graph window (survey_window_graphs.cpp), under the
+  // options in force; the window is made on first use. The results page's controls call it.
+  void show_graph(graphs::GraphIndex index, graphs::GraphType type);
+  GraphWindow* graph_window() const { return graph_window_.get(); }
+  // The growth chart of the child under the cursor, beside the result panel.
+  GrowthChartWidget* growth_chart() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -158,6 +167,7 @@ class SurveyWindow : public QMainWindow {
   DeathRatesPage* death_rates_page_ = nullptr;
   FoodSecurityPage* food_security_page_ = nullptr;
   DataTools* data_tools_ = nullptr;  // Sort, Filter, export, merge, double-entry check
+  std::unique_ptr<GraphWindow> graph_window_;
 };
 
 }  // namespace olvar::ui

@@ -7,6 +7,12 @@
 #include "foodsecurity/data_check.h"
 
 namespace olvar::foodsecurity {
+
+using graphs::Box;
+using graphs::Drawing;
+using graphs::Fill;
+using graphs::Rgb;
+using graphs::Step;
 namespace {
 
 // One group: requirement factors 6 × 2100 (4 602 150 kcal a year); food income from

@@ -8,9 +8,16 @@
 #include "foodsecurity/hea_file.h"
 #include "foodsecurity/hea_pages.h"
 #include "foodsecurity/shock_model.h"
+#include "graphs/svg_renderer.h"
 #include "support/test_paths.h"
 
 namespace olvar::foodsecurity {
+
+using graphs::Drawing;
+using graphs::Line;
+using graphs::Rgb;
+using graphs::Step;
+using graphs::svg_of;
 namespace {
 
 // One wealth group of 4 people eating 2000 kcal a day: R = 4 × 2000 × 30.4375 = 243 500 kcal a

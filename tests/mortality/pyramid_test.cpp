@@ -3,15 +3,18 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "graphs/svg_renderer.h"
+
 namespace olvar::mortality {
 namespace {
 
 using ::testing::HasSubstr;
 
-std::vector<DisplayItem> bars(const std::vector<DisplayItem>& d) {
-  std::vector<DisplayItem> out;
-  for (const DisplayItem& i : d) {
-    if (i.kind == DisplayItem::rectangle && i.fill != "white") out.push_back(i);
+std::vector<graphs::Box> bars(const graphs::Drawing& d) {
+  std::vector<graphs::Box> out;
+  for (const graphs::Step& step : d.steps) {
+    const auto* box = std::get_if<graphs::Box>(&step);
+    if (box && box->fill_colour != graphs::kWhite) out.push_back(*box);
   }
   return out;
 }
@@ -39,11 +42,12 @@ TEST(Pyramid, BarWidthsAreSharesOfTheTotalAt25UnitsPerPercent) {
 TEST(Pyramid, EmptyTableGivesAxesAndLabelsWithoutBars) {
   const auto d = population_pyramid(std::vector<double>(18, 0.0), std::vector<double>(18, 0.0));
   EXPECT_TRUE(bars(d).empty());
-  const std::string svg = svg_document(d);
+  const std::string svg = graphs::svg_of(d);
   EXPECT_THAT(svg, HasSubstr(">Population Pyramid</text>"));
   EXPECT_THAT(svg, HasSubstr(">% of Total Population</text>"));
   EXPECT_THAT(svg, HasSubstr("<line x1=\"305\" y1=\"20\" x2=\"305\" y2=\"345\""));
-  EXPECT_THAT(svg_document(d, 7), HasSubstr("<line x1=\"2135\" y1=\"140\""));
+  // Scaled for print: the whole picture seven times as large.
+  EXPECT_THAT(graphs::svg_of(d, 7), HasSubstr("width=\"4291\" height=\"2583\""));
 }
 
 }  // namespace

@@ -452,5 +452,78 @@ TEST(PlausibilityReport, EveryLanguageEntryItCitesIsInTheEnglishFile) {
   EXPECT_NE(summary.find("&10a"), summary.rfind("&10a"));  // twice
 }
 
+
+// The figures behind the report, read as values (worked out by hand with the fixture above).
+TEST(PlausibilityValues, FixtureFiguresWorkedOutByHand) {
+  Fixture f;
+  const PlausibilityValues v = plausibility_values(fixture_survey(), f.context());
+  EXPECT_EQ(v.file_name, "fixture.as");
+  EXPECT_EQ(v.flagged.n[kWhz], 40);
+  EXPECT_EQ(v.flagged.flagged[kWhz], 2);
+  EXPECT_NEAR(v.flagged.mean[kWhz], -0.175, 1e-6);
+  ASSERT_EQ(v.flagged.children.size(), 2u);
+  EXPECT_EQ(v.flagged.children[1].child.id, "2");
+  EXPECT_EQ(v.flagged.children[1].remark_entry, 895);
+  ASSERT_TRUE(v.age_ratio.has_value());
+  EXPECT_EQ(v.age_ratio->a, 12);
+  EXPECT_EQ(v.age_ratio->b, 28);
+  EXPECT_NEAR(v.age_ratio->p, 0.0430, 5e-4);
+  EXPECT_EQ(v.age_sex.all_boys, 26);
+  EXPECT_EQ(v.age_sex.all_girls, 14);
+  EXPECT_NEAR(v.age_sex.expected_all_boys, 20.0, 1e-9);
+  EXPECT_NEAR(*v.age_sex.sex_ratio_p, 0.0578, 5e-4);
+  EXPECT_NEAR(v.digits[0].chi, 210.0, 1e-9);
+  EXPECT_NEAR(v.digits[0].dps, 76.38, 5e-3);
+  EXPECT_EQ(v.digits[1].chi, 0.0);
+  EXPECT_EQ(v.digits[2].n, 20);
+  EXPECT_EQ(v.shape[kWhz][2].n, 38);
+  EXPECT_NEAR(v.shape[kWhz][2].sd, 1.3377, 5e-4);
+  // Clusters 1 ... 4 with 5, 1, 0, 0 children of WHZ < -2 after exclusion.
+  ASSERT_EQ(v.clustering.clusters.size(), 4u);
+  EXPECT_EQ(v.clustering.counts[0][0], 5.0);
+  EXPECT_EQ(v.clustering.counts[1][0], 1.0);
+  EXPECT_NEAR(v.clustering.dispersion[0]->index, 3.778, 5e-4);
+
+  // Per team. A: children 1-20, all boys, WHZ +5, -5, 6 x -2.5, 4 x -1.5, 8 x -0.5 (mean -1.25,
+  // sum of squares 67.25, SD sqrt(67.25 / 19) = 1.8813, 7 of 20 below -2); 7 of 6-29 and 13 of
+  // 30-59 months; weights 2 x ".0", 18 x ".5". B: children 21-40, 6 boys and 14 girls, no flag.
+  ASSERT_EQ(v.teams.size(), 2u);
+  const TeamValues& a = v.teams[0];
+  const TeamValues& b = v.teams[1];
+  EXPECT_EQ(a.code, "A");
+  EXPECT_EQ(a.children, 20);
+  EXPECT_NEAR(*a.flagged_percent[kWhz], 10.0, 1e-9);
+  EXPECT_NEAR(*b.flagged_percent[kWhz], 0.0, 1e-9);
+  EXPECT_NEAR(*a.age_ratio, 7.0 / 13, 1e-9);
+  EXPECT_NEAR(*b.age_ratio, 5.0 / 15, 1e-9);
+  EXPECT_FALSE(a.sex_ratio.has_value());  // no girls
+  EXPECT_NEAR(*b.sex_ratio, 6.0 / 14, 1e-9);
+  EXPECT_EQ(a.digits[0].counts[0], 2);
+  EXPECT_EQ(a.digits[0].counts[5], 18);
+  EXPECT_EQ(b.digits[0].counts[0], 8);
+  EXPECT_NEAR(*a.sd[0].sd, 1.8813, 5e-4);
+  EXPECT_NEAR(a.sd[0].mean, -1.25, 1e-6);
+  EXPECT_NEAR(a.sd[0].pct_below_minus2, 35.0, 1e-9);
+  EXPECT_EQ(a.age_sex.all_boys, 20);
+  EXPECT_EQ(b.age_sex.all_girls, 14);
+
+  // The report's scores are those of the values.
+  const PlausibilityReport report = Plausibility(fixture_survey(), f.context());
+  for (int n = 0; n < kCriterionCount; ++n) {
+    EXPECT_EQ(report.criteria[n].value, v.criteria[n].value);
+    EXPECT_EQ(report.criteria[n].points, v.criteria[n].points);
+  }
+  EXPECT_EQ(v.total, 56);
+}
+
+// A survey text that looks like a summary placeholder stays as typed.
+TEST(PlausibilityReport, SurveyTextIsNeverTakenForAPlaceholder) {
+  Fixture f;
+  core::Workspace survey = fixture_survey();
+  survey.file_name = "&4a&10b.as";
+  const std::string text = Plausibility(survey, f.context()).document.text();
+  EXPECT_NE(text.find("&4a&10b.as"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace olvar::reports

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <cmath>
 
 #include "analysis_table_fixture.h"
@@ -95,6 +97,19 @@ TEST(DeskripStatCont, SummarisesMoreValuesThanTheOldBufferHeld) {
   EXPECT_NEAR(s.mean, 60'000.5, 1e-6);
   EXPECT_EQ(s.min, 1.0);
   EXPECT_EQ(s.max, 120'000.0);
+}
+
+
+// 2, 4, 4, 4, 5, 5, 7, 9: mean 5, squares about it 32, sample SD sqrt(32 / 7) = 2.13809.
+TEST(MeanSd, SampleSdOfPlainValues) {
+  const std::vector<double> values = {2, 4, 4, 4, 5, 5, 7, 9};
+  const MeanSd m = mean_sd(values);
+  EXPECT_EQ(m.n, 8);
+  EXPECT_DOUBLE_EQ(m.mean, 5.0);
+  EXPECT_NEAR(m.sd, 2.138090, 1e-6);
+  const std::vector<float> one = {1.5f};
+  EXPECT_EQ(mean_sd(one).sd, 0.0);  // a single value has no spread
+  EXPECT_EQ(mean_sd(std::vector<double>{}).n, 0);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "ui/options_page_widget.h"
 #include "support/recording_launcher.h"
 #include "support/run_command.h"
+#include "ui/graph_window.h"
 #include "ui/qt_convert.h"
 #include "window_environment.h"
 
@@ -117,18 +118,14 @@ TEST(ResultsPage, LinesSortExclusionInStepAndPicture) {
       QGuiApplication::clipboard()->text().startsWith(to_qstring(environment.text.text(1081))));
   EXPECT_EQ(environment.prompter.messages.size(), 1u);
 
-  // The graph button calls what the window binds (nothing yet: unavailable until then).
-  EXPECT_FALSE(child<QPushButton>(page, "GraphButton")->isEnabled());
-  std::optional<std::pair<reports::ResultsIndex, GraphChoice>> graph;
-  page->on_show_graph = [&](reports::ResultsIndex index, GraphChoice choice) {
-    graph = {index, choice};
-  };
-  page->refresh();
+  // The graph button shows the graph of the index and graph type chosen in the graph window
+  // (MUAC by cluster: the group means).
+  EXPECT_EQ(graph_type->count(), 1);
+  EXPECT_EQ(page->graph_choice().entry, 1139);
+  environment.prompter.messages.clear();
   child<QPushButton>(page, "GraphButton")->click();
-  ASSERT_TRUE(graph);
-  EXPECT_EQ(graph->first, reports::ResultsIndex::muac);
-  EXPECT_EQ(graph->second.grouping, reports::ResultsGrouping::cluster);
-  EXPECT_EQ(graph->second.entry, 1139);
+  ASSERT_NE(window->graph_window(), nullptr);
+  EXPECT_TRUE(window->graph_window()->isVisible());
 
   // Report Word hands the results report to the word processor.
   auto launcher = std::make_unique<test::RecordingLauncher>();
