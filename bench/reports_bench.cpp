@@ -15,6 +15,7 @@
 #include "reports/results_report.h"
 #include "reports/weighted_analysis.h"
 #include "reports/prevalence_values.h"
+#include "reports/results_page.h"
 #include "reports/age_table_values.h"
 #include "stats/column_summary.h"
 #include "peak_memory.h"
@@ -199,5 +200,46 @@ static void BM_ResultsReportValues(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ResultsReportValues)->Unit(benchmark::kMillisecond);
+
+// The Results Anthropometry page on a full survey: 65,535 rows in 60 clusters, for each index
+// (WAZ, HAZ, WHZ, MUAC) and grouping (All, Sex, Cluster, Age) the analysis table rebuilt with
+// Kandu exclusion and every line of the page computed and laid out, as one click on the page
+// does.
+static void BM_ResultsPageLines(benchmark::State& state) {
+  using olvar::core::StdVar;
+  constexpr int kRows = 65535;
+  olvar::core::SurveyTable t;
+  t.resize(t.column_count(), kRows + 1);
+  std::mt19937 random(11);
+  std::normal_distribution<double> z(-0.5, 1.1);
+  std::uniform_int_distribution<int> muac(95, 170);
+  for (int row = 1; row <= kRows; ++row) {
+    t.set_cell(StdVar::cluster, row, std::to_string(row % 60 + 1));
+    t.set_cell(StdVar::sex, row, row % 2 ? "m" : "f");
+    t.set_cell(StdVar::months, row, std::to_string(6 + row % 54));
+    t.set_cell(StdVar::weight, row, "10.0");
+    t.set_cell(StdVar::edema, row, row % 97 ? "n" : "y");
+    t.set_cell(StdVar::muac, row, row % 13 ? std::to_string(muac(random)) : "0");
+    for (StdVar v : {StdVar::waz, StdVar::haz, StdVar::whz}) {
+      char text[16];
+      std::snprintf(text, sizeof text, "%.2f", z(random));
+      t.set_cell(v, row, text);
+    }
+  }
+  const olvar::core::LanguageTable text = olvar::core::LanguageTable::load(OLVAR_BUILD_DATA_DIR);
+  olvar::core::OptionsPage options;
+  options.exclusion = olvar::core::ExclusionMode::kandu;
+  olvar::reports::ResultsPageInputs in = olvar::reports::results_page_inputs(options, {}, '.');
+  in.index = static_cast<olvar::reports::ResultsIndex>(state.range(0));
+  in.grouping = static_cast<olvar::reports::ResultsGrouping>(state.range(1));
+  for (auto _ : state) {
+    const auto values = olvar::reports::results_page_values(t, in);
+    benchmark::DoNotOptimize(olvar::reports::MainTextResults(values, in, text));
+  }
+}
+BENCHMARK(BM_ResultsPageLines)
+    ->ArgsProduct({{0, 1, 2, 3}, {0, 1, 2, 3}})
+    ->ArgNames({"index", "grouping"})
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

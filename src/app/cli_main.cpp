@@ -164,6 +164,7 @@ int main(int argc, char** argv) {
       {"report", add_report_command(app)},
       {"weighted", add_weighted_command(app)},
       {"graph", add_graph_command(app)},
+      {"results", add_results_command(app)},
   };
 
   try {

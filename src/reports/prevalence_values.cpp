@@ -95,7 +95,8 @@ bool in_subset(char sex, SexSubset subset) {
 
 template <typename Classify>
 PrevalenceValues count_and_estimate(const ParsedRows& p, SexSubset sex,
-                                    const Classify& classify_row) {
+                                    const Classify& classify_row,
+                                    const stats::PopulationCorrectionInputs& planning) {
   PrevalenceValues v;
   std::vector<stats::ClusterRecord> records(kLargestCluster + 1);
   for (int row = 1; row < p.row_count(); ++row) {
@@ -123,7 +124,7 @@ PrevalenceValues count_and_estimate(const ParsedRows& p, SexSubset sex,
   }
   records.erase(records.begin());  // cluster numbers start at 1
   records.resize(static_cast<std::size_t>(v.clusters));
-  v.estimate = stats::ClusterPrevalenceCI(records, stats::SurveyKind::anthropometry);
+  v.estimate = stats::ClusterPrevalenceCI(records, stats::SurveyKind::anthropometry, planning);
   if (v.n > 0) {
     const double n = v.n;
     v.a.percent = v.a.count / n * 100.0;
@@ -182,9 +183,10 @@ PrevalenceValues prevalence_values(const core::TextGrid& table, PrevalenceFamily
 
 PrevalenceValues prevalence_values(const ParsedRows& rows, PrevalenceFamily family,
                                    const PrevalenceInputs& inputs) {
-  return count_and_estimate(rows, inputs.sex, [&](int row) {
-    return classify(rows, static_cast<std::size_t>(row), family, inputs);
-  });
+  return count_and_estimate(
+      rows, inputs.sex,
+      [&](int row) { return classify(rows, static_cast<std::size_t>(row), family, inputs); },
+      inputs.planning);
 }
 
 PrevalenceValues prevalence_of_rows(const core::TextGrid& table, SexSubset sex,
@@ -194,7 +196,7 @@ PrevalenceValues prevalence_of_rows(const core::TextGrid& table, SexSubset sex,
 
 PrevalenceValues prevalence_of_rows(const ParsedRows& rows, SexSubset sex,
                                     const std::function<RowCase(int row)>& classify_row) {
-  return count_and_estimate(rows, sex, classify_row);
+  return count_and_estimate(rows, sex, classify_row, {});
 }
 
 }  // namespace olvar::reports

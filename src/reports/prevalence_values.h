@@ -43,6 +43,7 @@ struct PrevalenceInputs {
   MuacCutoffs muac;
   SexSubset sex = SexSubset::all;
   char decimal_separator = '.';
+  stats::PopulationCorrectionInputs planning;  // the small-population correction, when ticked
 };
 
 struct IndicatorValue {

@@ -47,6 +47,7 @@
 #include "ui/qt_convert.h"
 #include "ui/report_editor_window.h"
 #include "ui/result_panel_widget.h"
+#include "ui/results_page.h"
 #include "ui/training_page.h"
 #include "ui/weighted_analysis_command.h"
 #include "workspace/language_change.h"
@@ -94,6 +95,7 @@ void SurveyWindow::set_prompter(core::Prompter* prompter) {
   if (training_page_ != nullptr) training_page_->set_prompter(prompter_);
   if (death_rates_page_ != nullptr) death_rates_page_->set_prompter(prompter_);
   if (food_security_page_ != nullptr) food_security_page_->set_prompter(prompter_);
+  if (results_page_ != nullptr) results_page_->set_prompter(prompter_);
   data_entry_page_->set_prompter(prompter_);  // a new controller, asking through this one
 }
 
@@ -196,7 +198,33 @@ void SurveyWindow::build_pages() {
 
   data_entry_page_ = build_data_entry_page();
   page_widgets_[2] = data_entry_page_;
-  page_widgets_[3] = build_results_page();
+  results_page_ = new ResultsPage(workspace_, options_, *app_.text, app_.dates.decimal_separator);
+  results_page_->set_prompter(prompter_);
+  results_page_->scratch_folder = app_.folders.writable;
+  results_page_->dates = app_.dates;
+  results_page_->on_choose_reference = [this](char code) { choose_reference(code); };
+  results_page_->on_exclusion_changed = [this] {
+    // One exclusion mode for the whole program: the Options page shows it, the settings keep it.
+    app_.settings.exclusion_mode = core::exclusion_mode_code(options_.exclusion);
+    options_widget_->load();
+  };
+  results_page_->planning_inputs = [this] {
+    const planning::PlanningSession& session = planning_widget_->session();
+    return stats::PopulationCorrectionInputs{session.csps1,
+                                             std::to_string(session.population_size),
+                                             workspace_.planning.sc_f, session.outputs.Panel2,
+                                             session.outputs.Panel3};
+  };
+  results_page_->on_report_in_word = [this] { write_results_report(); };
+  results_page_->on_show_graph = [this](reports::ResultsIndex index, GraphChoice choice) {
+    // The page's index and grouping buttons are listed in the graphs' order.
+    const auto graph_index = static_cast<graphs::GraphIndex>(index);
+    if (const std::optional<graphs::GraphType> type = graphs::graph_type_for_page(
+            graph_index, static_cast<graphs::Grouping>(choice.grouping), choice.item)) {
+      show_graph(graph_index, *type);
+    }
+  };
+  page_widgets_[3] = results_page_;
 
   death_rates_page_ = new DeathRatesPage(workspace_, app_);
   death_rates_page_->set_prompter(prompter_);
@@ -213,6 +241,8 @@ void SurveyWindow::build_pages() {
 
   options_widget_ = new OptionsPageWidget(options_, *app_.text, this);
   connect(options_widget_, &OptionsPageWidget::save_clicked, this, [this] { save_options(); });
+  connect(options_widget_, &OptionsPageWidget::edited, results_page_,
+          &ResultsPage::show_exclusion);
   connect(options_widget_, &OptionsPageWidget::reset_clicked, this, [this] { reset_options(); });
   connect(
       options_widget_, &OptionsPageWidget::office_program_clicked, this, [this](bool microsoft) {
@@ -252,32 +282,8 @@ void SurveyWindow::choose_reference(char code) {
 
 void SurveyWindow::show_reference() {
   const bool who = app_.settings.reference != core::kReferenceNchs;
-  who_button_->setChecked(who);
-  nchs_button_->setChecked(!who);
   data_entry_page_->show_reference(who);
-}
-
-QWidget* SurveyWindow::build_results_page() {
-  auto* page = new QWidget;
-  auto* layout = new QVBoxLayout(page);
-  auto* reference = new QGroupBox(tr("Reference"));
-  auto* reference_layout = new QVBoxLayout(reference);
-  who_button_ = new QRadioButton(to_qstring(text(964)));
-  who_button_->setObjectName(QStringLiteral("WHO_Button3"));
-  nchs_button_ = new QRadioButton(to_qstring(text(963)));
-  nchs_button_->setObjectName(QStringLiteral("NCHS_Button3"));
-  reference_layout->addWidget(who_button_);
-  reference_layout->addWidget(nchs_button_);
-  connect(who_button_, &QRadioButton::clicked, this,
-          [this] { choose_reference(core::kReferenceWho); });
-  connect(nchs_button_, &QRadioButton::clicked, this,
-          [this] { choose_reference(core::kReferenceNchs); });
-  layout->addWidget(reference);
-  layout->addWidget(
-      new QLabel(tr("The results summaries and graphs are not available in this "
-                    "version.")));
-  layout->addStretch(1);
-  return page;
+  results_page_->show_reference(who);
 }
 
 void SurveyWindow::build_menus() {
@@ -522,6 +528,7 @@ bool SurveyWindow::new_survey() {
   workspace_.changed = false;
   filter_active_ = false;
   data_entry_page_->reset_entry();
+  restart_results_visit();
   reload_all();
   // A new survey starts at its first row, with nothing of the previous child in the panel.
   data_entry_page_->go_to_first_row();
@@ -554,6 +561,7 @@ bool SurveyWindow::open_survey(const std::filesystem::path& file) {
   workspace::put_at_top(app_.settings.recent_files, file.string());
   refresh_recent_files();
   data_entry_page_->reset_entry();  // every mark of the read file computed
+  restart_results_visit();
   reload_all();
   activate();
   return true;
@@ -625,10 +633,35 @@ bool SurveyWindow::save_survey_as() {
   }
 }
 
+void SurveyWindow::restart_results_visit() {
+  // The order remembered on entering the Results page belongs to the survey that was replaced.
+  results_page_->forget_visit();
+  if (current_page_ == page_index(workspace::SurveyPage::results)) {
+    results_page_->entered(app_.settings.reference);
+  }
+}
+
 void SurveyWindow::page_changed(int index) {
   // Leaving the Options page saves it: the analysis reads the options from there.
   if (current_page_ == page_index(workspace::SurveyPage::options) && index != current_page_) {
     save_options();
+  }
+  const int results = page_index(workspace::SurveyPage::results);
+  if (current_page_ == results && index != current_page_) {
+    // The table returns to its order; the marks (and, after a switch of reference, the
+    // z-scores) are computed again for it.
+    const bool evaluate = results_page_->left(app_.settings.reference);
+    if (evaluate && entry()) {
+      data_entry_page_->run([](entry::DataEntryController& entry) { return entry.evaluate_all(); });
+    } else if (evaluate) {
+      evaluate_all();
+    }
+    data_entry_page_->check_all();
+    refresh_caption();
+  }
+  if (index == results && index != current_page_) {
+    results_page_->entered(app_.settings.reference);
+    data_entry_page_->reload_survey();
   }
   if (index == page_index(workspace::SurveyPage::planning)) planning_widget_->shown();
   if (index == page_index(workspace::SurveyPage::options)) {
@@ -712,6 +745,14 @@ void SurveyWindow::changeEvent(QEvent* event) {
 
 void SurveyWindow::closeEvent(QCloseEvent* event) {
   if (current_page_ == page_index(workspace::SurveyPage::options)) save_options();
+  // A survey saved on leaving keeps the order of its rows, not the Results page's sort.
+  if (results_page_->visiting() && results_page_->left(app_.settings.reference)) {
+    if (entry()) {
+      data_entry_page_->run([](entry::DataEntryController& entry) { return entry.evaluate_all(); });
+    } else {
+      evaluate_all();
+    }
+  }
   workspace::ShutdownContext context;
   context.settings_file = app_.settings_file;
   context.output_folder = app_.output_folder;

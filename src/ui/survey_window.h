@@ -41,6 +41,7 @@ class OptionsPageWidget;
 class PlanningPageWidget;
 class ReportEditorWindow;
 class ResultPanelWidget;
+class ResultsPage;
 class SurveyTableModel;
 class DeathRatesPage;
 class FoodSecurityPage;
@@ -80,6 +81,7 @@ class SurveyWindow : public QMainWindow {
   PlanningPageWidget* planning_widget() const { return planning_widget_; }
   ReportEditorWindow& report_editor();
   ResultPanelWidget* result_panel() const;
+  ResultsPage* results_page() const { return results_page_; }
   TrainingPage* training_page() const { return training_page_; }
   DeathRatesPage* death_rates_page() const { return death_rates_page_; }
   FoodSecurityPage* food_security_page() const { return food_security_page_; }
@@ -113,7 +115,6 @@ class SurveyWindow : public QMainWindow {
   void build_menus();
   void build_pages();
   DataEntryPage* build_data_entry_page();
-  QWidget* build_results_page();
   anthro::RowEvaluationSettings evaluation_settings(const core::Workspace& workspace) const;
   void evaluate_row(core::Workspace& workspace, int row) const;
   void evaluate_all();
@@ -122,6 +123,7 @@ class SurveyWindow : public QMainWindow {
   void refresh_caption();
   void refresh_recent_files();
   void page_changed(int index);
+  void restart_results_visit();
   void save_options();
   // The Reset command of the Options page: the options and every control that mirrors them.
   void reset_options();
@@ -153,8 +155,6 @@ class SurveyWindow : public QMainWindow {
   PlanningPageWidget* planning_widget_ = nullptr;
   std::unique_ptr<platform::ProcessLauncher> launcher_;
   std::optional<document::HandOffResult> last_hand_off_;
-  QRadioButton* who_button_ = nullptr;  // Results page
-  QRadioButton* nchs_button_ = nullptr;
   QMenu* files_menu_ = nullptr;
   QMenu* extras_menu_ = nullptr;
   QAction* save_action_ = nullptr;
@@ -162,6 +162,7 @@ class SurveyWindow : public QMainWindow {
   std::array<QWidget*, 7> page_widgets_{};
   int current_page_ = -1;
   std::unique_ptr<ReportEditorWindow> editor_;
+  ResultsPage* results_page_ = nullptr;
   TrainingPage* training_page_ = nullptr;
   DeathRatesPage* death_rates_page_ = nullptr;
   FoodSecurityPage* food_security_page_ = nullptr;

@@ -27,6 +27,7 @@ TEST(CliMissingSurvey, EverySubcommandTellsItAsTheOpenPathDoes) {
       "training '" + missing + "'",
       "calc '" + missing + "' --var WHZ",
       "export '" + missing + "' -o '" + out + ".rtf'",
+      "results '" + missing + "' --index muac",
   };
   for (const std::string& command : commands) {
     SCOPED_TRACE(command);

@@ -1,0 +1,68 @@
+#include "reports/results_page_visit.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/standard_variables.h"
+#include "support/temp_folder.h"
+
+namespace olvar::reports {
+namespace {
+
+using core::StdVar;
+
+core::Workspace three_clusters() {
+  core::Workspace w;
+  const char* clusters[] = {"3", "1", "2"};
+  for (int row = 1; row <= 3; ++row) {
+    w.survey.set_cell(StdVar::cluster, row, clusters[row - 1]);
+    w.survey.set_cell(StdVar::id, row, std::to_string(row));
+  }
+  w.file_name = "survey.as";
+  return w;
+}
+
+std::string ids(const core::Workspace& w) {
+  std::string s;
+  for (int row = 1; row <= 3; ++row) s += w.survey.cell(StdVar::id, row);
+  return s;
+}
+
+TEST(ResultsPageVisit, SortsByClusterAndRestoresTheOrderAndChangedState) {
+  const test::TempFolder folder;
+  core::Workspace w = three_clusters();
+  ResultsPageVisit visit = enter_results_page(w, folder.path(), {}, 'w');
+  EXPECT_EQ(ids(w), "231");  // clusters 1, 2, 3
+  EXPECT_FALSE(w.changed);   // sorting for the page is no change of the user's
+  EXPECT_TRUE(std::filesystem::exists(folder / "noname.as"));
+  EXPECT_FALSE(visit.scratch_failure);
+  EXPECT_FALSE(leave_results_page(w, std::move(visit), 'w'));
+  EXPECT_EQ(ids(w), "123");
+  EXPECT_FALSE(w.changed);
+  EXPECT_EQ(w.file_name, "survey.as");
+}
+
+TEST(ResultsPageVisit, UnsavedChangesStayUnsavedAndAReferenceSwitchAsksForEvaluation) {
+  core::Workspace w = three_clusters();
+  w.changed = true;
+  // No scratch folder (and so no scratch copy): the order still comes back.
+  ResultsPageVisit visit = enter_results_page(w, {}, {}, 'w');
+  EXPECT_TRUE(leave_results_page(w, std::move(visit), 'n'));
+  EXPECT_EQ(ids(w), "123");
+  EXPECT_TRUE(w.changed);
+}
+
+TEST(ResultsPageVisit, AScratchCopyThatCannotBeWrittenCostsNothing) {
+  const test::TempFolder folder;
+  core::Workspace w = three_clusters();
+  const auto missing = folder / "no" / "such" / "folder";
+  ResultsPageVisit visit = enter_results_page(w, missing, {}, 'w');
+  EXPECT_TRUE(visit.scratch_failure);
+  EXPECT_EQ(ids(w), "231");
+  leave_results_page(w, std::move(visit), 'w');
+  EXPECT_EQ(ids(w), "123");
+}
+
+}  // namespace
+}  // namespace olvar::reports
