@@ -6,6 +6,7 @@
 #include "core/date_text.h"
 #include "core/text_conversions.h"
 #include "mortality/death_rates.h"
+#include "mortality/roster_import.h"
 
 namespace olvar::mortality {
 
@@ -343,11 +344,15 @@ std::string household_table_text(const core::TextGrid& households) {
 }
 
 std::string individual_table_text(const core::TextGrid& individuals) {
+  // A table whose heading row is empty (a new survey) is headed Date, Cluster, ... all the same.
+  core::TextGrid headings(kFirstAdditionalColumn, 1);
+  write_individual_headings(headings);
   std::string out;
   const int last = last_individual_row(individuals);
   for (int row = 0; row <= last; ++row) {
     for (int c = 1; c < individuals.column_count(); ++c) {
-      out += individuals.cell(c, row);
+      const std::string_view cell = individuals.cell(c, row);
+      out += row == 0 && cell.empty() ? headings.cell(c, 0) : cell;
       out += '\t';
     }
     out += '\n';

@@ -136,8 +136,8 @@ std::string additional_variable_name(std::string_view typed);
 
 // The tables as tab-separated text for the spreadsheet program: the household table from row 0
 // to the last used household row, columns 1 to 11; the individual table from row 0 to the last
-// used individual row, all columns from 1 on; every cell followed by a tab, every line by a
-// line feed.
+// used individual row, all columns from 1 on (an empty heading of columns 1 to 164 written as
+// Date, Cluster, ... P20_location); every cell followed by a tab, every line by a line feed.
 std::string household_table_text(const core::TextGrid& households);
 std::string individual_table_text(const core::TextGrid& individuals);
 

@@ -222,10 +222,10 @@ TEST(Transfer, TablesUpToTheirLastUsedRow) {
             "Household\t\t\t\t\t\t\t\t\t\t\t\n\t\t\t\t\t\t\t\t\t\t\t\n"
             "1\t1\t\t\t\t\t\t\t\t\t\t\n2\t1\t\t\t\t\t\t\t\t\t\t\n");
   core::TextGrid t(6, 5);
-  t.set_cell(1, 0, "Date");
+  t.set_cell(1, 0, "Day");
   t.set_cell(2, 1, "3");
   t.set_cell(5, 3, "m");  // a person without household number is not a used row
-  EXPECT_EQ(individual_table_text(t), "Date\t\t\t\t\t\n\t3\t\t\t\t\n");
+  EXPECT_EQ(individual_table_text(t), "Day\tCluster\tTeam\tHH\tP1_sex\t\n\t3\t\t\t\t\n");
 }
 
 }  // namespace
