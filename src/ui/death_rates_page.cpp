@@ -201,6 +201,16 @@ void DeathRatesPage::compute_results() {
     causes_ = mortality::causes_grid(*individual_, labels());
     age_groups_ = mortality::age_group_grid(*individual_);
     clusters_ = mortality::cluster_grid(*individual_);
+    // Population, males, females, joined, left, born, died as the language file words them.
+    const int headings[] = {kPopulationEntry, kMalesEntry,  kFemalesEntry, kJoinedEntry,
+                            kLeftEntry,       kBirthsEntry, kDeathsEntry};
+    for (int c = 1; c <= 7; ++c) {
+      const std::string heading = text(headings[c - 1]);
+      if (heading.empty()) continue;
+      age_groups_.set_cell(c, 0, heading);
+      clusters_.set_cell(c, 0, heading);
+    }
+    if (!text(kClusterEntry).empty()) clusters_.set_cell(0, 0, text(kClusterEntry));
   } else {
     individual_message_->setText(to_qstring(recall.message));
   }
@@ -265,8 +275,20 @@ void DeathRatesPage::transfer_to_spreadsheet() {
     if (prompter_ != nullptr) prompter_->inform(from_qstring(individual_message_->text()));
     return;
   }
+  mortality::TransferTexts texts;
+  const std::pair<std::string*, int> entries[] = {
+      {&texts.title, 1170},         {&texts.level, 1181},         {&texts.indicators, 1171},
+      {&texts.households, 1172},    {&texts.with_children, 1173}, {&texts.household_size, 25},
+      {&texts.population, 1174},    {&texts.clusters, 951},       {&texts.children, 1175},
+      {&texts.birth_rate, 1176},    {&texts.in_migration, 1177},  {&texts.out_migration, 1178},
+      {&texts.death_rates, 840},    {&texts.tables, 1179}};
+  for (const auto& [field, entry] : entries) {
+    if (!text(entry).empty()) *field = text(entry);
+  }
+  texts.age_table = "Table for Age Groups";
+  texts.cluster_table = "Table for Clusters";
   mortality::Transfer transfer = mortality::individual_transfer_text(
-      workspace_.mortality_individuals, *individual_, labels(), recall_days_);
+      workspace_.mortality_individuals, *individual_, labels(), recall_days_, texts);
   if (!transfer.error.empty()) {
     if (prompter_ != nullptr) prompter_->inform(transfer.error);
     return;

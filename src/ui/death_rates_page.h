@@ -79,6 +79,8 @@ class DeathRatesPage : public QWidget {
   static constexpr int kJoinedEntry = 1088;
   static constexpr int kLeftEntry = 1089;
   static constexpr int kBirthsEntry = 1062;
+  static constexpr int kMalesEntry = 99;
+  static constexpr int kFemalesEntry = 100;
   static constexpr int kDeathsEntry = 1063;
   static constexpr int kCorrectionUnreadableEntry = 1465;
 
