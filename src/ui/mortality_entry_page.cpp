@@ -289,8 +289,9 @@ IndividualEntryPage::IndividualEntryPage(MortalityEntryServices services, QWidge
   persons_view_->horizontalHeader()->setDefaultSectionSize(56);
   persons_view_->horizontalHeader()->setStretchLastSection(true);
   persons_view_->verticalHeader()->setDefaultSectionSize(22);
-  persons_view_->setEditTriggers(QAbstractItemView::DoubleClicked |
-                                 QAbstractItemView::EditKeyPressed);
+  // Every key goes through the check of person_key(): no cell editor opens, the first key in a
+  // cell replaces its text, the next ones add to it, Backspace and Delete correct it.
+  persons_view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   persons_view_->installEventFilter(this);
   connect(persons_view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this] { typing_row_ = typing_column_ = -1; });
@@ -515,8 +516,6 @@ bool IndividualEntryPage::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
   const auto* key_event = static_cast<const QKeyEvent*>(event);
   if (watched == persons_view_) {
-    // An open cell editor (double-click, F2) takes its keys itself.
-    if (persons_view_->indexWidget(persons_view_->currentIndex()) != nullptr) return false;
     if (key_event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
     return person_key(key_event->key(), key_event->text());
   }

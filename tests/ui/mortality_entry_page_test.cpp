@@ -107,6 +107,19 @@ TEST_F(MortalityEntryTest, TypingWarnsButKeepsTheKeyAndWritesTheRowBack) {
   QTest::keyClicks(grid, "34");
   EXPECT_EQ(individuals().cell(person_column(1, PersonField::age), 1), "34");
   EXPECT_EQ(environment_.prompter.messages.size(), messages + 1);
+  // Backspace corrects the cell; a key in a newly chosen cell replaces its text.
+  QTest::keyClick(grid, Qt::Key_Backspace);
+  EXPECT_EQ(individuals().cell(person_column(1, PersonField::age), 1), "3");
+  QTest::keyClicks(grid, "4");
+  grid->setCurrentIndex(grid->model()->index(0, 0));
+  QTest::keyClicks(grid, "m");
+  EXPECT_EQ(individuals().cell(person_column(1, PersonField::sex), 1), "m");
+  QTest::keyClicks(grid, "M");  // back to the upper-case "M" of the file check below
+  QTest::keyClick(grid, Qt::Key_Backspace);
+  QTest::keyClick(grid, Qt::Key_Backspace);
+  QTest::keyClicks(grid, "M");
+  EXPECT_EQ(individuals().cell(person_column(1, PersonField::sex), 1), "M");
+  grid->setCurrentIndex(grid->model()->index(0, 1));
   // Joined "y", then Born "y" of the same person: entry 913.
   QTest::keyClick(grid, Qt::Key_Return);
   QTest::keyClicks(grid, "y");
