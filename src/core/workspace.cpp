@@ -16,6 +16,17 @@ void reset_to_new_table(Workspace& workspace, std::string_view today) {
   for (StdVar v : {StdVar::cluster, StdVar::team, StdVar::id, StdVar::hh}) {
     survey.set_cell(v, 1, "1");
   }
+  // The mortality data belongs to the survey: a file without mortality sections, or with fewer
+  // households, must not show the households of the survey open before. The household table
+  // keeps its heading rows; the cause and location labels and the recall period stay.
+  TextGrid& households = workspace.mortality_households;
+  for (int row = 2; row < households.row_count(); ++row) {
+    for (int column = 1; column < households.column_count(); ++column) {
+      households.set_cell(column, row, "");
+    }
+  }
+  workspace.mortality_individuals = TextGrid(kNewIndividualColumns, kNewIndividualRows);
+  workspace.mortality_additional_variables.clear();
   workspace.planning.survey_name.clear();
   TextGrid& clusters = workspace.planning.cluster_table;
   for (int row = 1; row < clusters.row_count(); ++row) {

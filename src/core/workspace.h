@@ -38,7 +38,13 @@ struct PlanningPage {
 struct MortalityOptions {
   std::string cde1, cde2, cde3, cde4, cde5, cde6, cde7;
   std::string lde1, lde2, lde3, lde4;
+  friend bool operator==(const MortalityOptions&, const MortalityOptions&) = default;
 };
+
+// The individual mortality table of a new survey: 20 persons of 8 columns after the household
+// columns, and five spare columns for additional variables.
+inline constexpr int kNewIndividualColumns = 170;
+inline constexpr int kNewIndividualRows = 100;
 
 struct Workspace {
   SurveyTable survey;
@@ -54,7 +60,7 @@ struct Workspace {
   // Mortality: household level (columns 1 to 11 from row 2) and individual level (row 0 the
   // headings, rows 1 and up the households, 20 persons of 8 columns from column 5).
   TextGrid mortality_households{12, 102};
-  TextGrid mortality_individuals{170, 100};
+  TextGrid mortality_individuals{kNewIndividualColumns, kNewIndividualRows};
   std::vector<std::string> mortality_additional_variables;  // headings of columns 165 and up
   MortalityOptions mortality_options;
   std::string rd_hh;  // recall period in days, household level
@@ -68,7 +74,9 @@ struct Workspace {
 // defaults, and a first row started with `today` (the date text in the system date order) in
 // SURVDATE and "1" in CLUSTER, TEAM, ID and HH. The options, the file name and the changed state
 // are left to the command that runs it. Of the planning page the survey name and the units of the
-// cluster sampling table are emptied; the other planning fields keep their values.
+// cluster sampling table are emptied; the other planning fields keep their values. The mortality
+// tables are emptied (the household table keeps its heading rows); their labels and the recall
+// period stay.
 void reset_to_new_table(Workspace& workspace, std::string_view today);
 
 // When the survey window is activated: the headers of columns 1 to 15 are rewritten from the

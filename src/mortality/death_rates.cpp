@@ -88,6 +88,7 @@ Rate rate_from_clusters(const std::vector<stats::ClusterRecord>& records, int re
   const stats::ClusterEstimate e =
       stats::ClusterPrevalenceCI(records, stats::SurveyKind::mortality, planning);
   r.interval_available = true;
+  r.correction = e.population_correction;
   r.lower = e.a.lower * factor / 100.0;
   r.upper = e.a.upper * factor / 100.0;
   return r;
@@ -345,6 +346,31 @@ IndividualResults individual_results(const core::TextGrid& individuals,
     for (std::size_t i = 0; i < 4; ++i) r.location_percent[i] = r.locations[i] / deaths * 100.0;
   }
   return r;
+}
+
+stats::PopulationCorrection correction_state(const std::vector<const Rate*>& rates) {
+  using stats::PopulationCorrection;
+  const auto rank = [](PopulationCorrection c) {
+    switch (c) {
+      case PopulationCorrection::sample_exceeds_population: return 3;
+      case PopulationCorrection::inputs_unreadable: return 2;
+      case PopulationCorrection::applied: return 1;
+      case PopulationCorrection::not_requested: return 0;
+    }
+    return 0;
+  };
+  PopulationCorrection worst = PopulationCorrection::not_requested;
+  for (const Rate* r : rates) {
+    if (rank(r->correction) > rank(worst)) worst = r->correction;
+  }
+  return worst;
+}
+
+std::vector<const Rate*> all_rates(const IndividualResults& results) {
+  std::vector<const Rate*> rates = {&results.crude, &results.under_five, &results.male,
+                                    &results.female};
+  for (const Rate& r : results.by_age_group) rates.push_back(&r);
+  return rates;
 }
 
 std::vector<SubgroupRate> rate_lines(const IndividualResults& results) {

@@ -62,6 +62,9 @@ struct Rate {
   double person_days = 0.0;
   int clusters = 0;  // clusters with person-time
   std::string note;
+  // Whether the small-population correction of the Planning page was applied to the interval;
+  // the caller shows Language entry 94 once when the sample exceeds the population.
+  stats::PopulationCorrection correction = stats::PopulationCorrection::not_requested;
 };
 
 // The rate, interval and design effect of deaths (a) over person-equivalents (m) of the
@@ -155,6 +158,11 @@ struct IndividualResults {
 IndividualResults individual_results(const core::TextGrid& individuals,
                                      const std::vector<AgeGroup>& groups, int recall_days,
                                      const stats::PopulationCorrectionInputs& planning = {});
+
+// The worst state of the small-population correction over the rates: a sample larger than the
+// population before unreadable inputs before applied before not requested.
+stats::PopulationCorrection correction_state(const std::vector<const Rate*>& rates);
+std::vector<const Rate*> all_rates(const IndividualResults& results);
 
 // The lines of the rates as the results pages show them: crude death rate, under-five death
 // rate, then male, female and one per age group (individual level only).

@@ -125,7 +125,7 @@ void write_household_results_headings(core::TextGrid& t) {
 
 Transfer individual_transfer_text(const core::TextGrid& individuals,
                                   const IndividualResults& r, const core::TextGrid& labels,
-                                  int recall_days) {
+                                  int recall_days, const TransferTexts& texts) {
   Transfer t;
   const int last = last_individual_row(individuals);
   long households = 0, with_children = 0, children = 0;
@@ -159,19 +159,19 @@ Transfer individual_transfer_text(const core::TextGrid& individuals,
                ? core::format_fixed_trimmed(count * 10000.0 / recall_days / population, 5, 2)
                : std::string("0");
   };
-  t.text += "Mortality survey results\n\nDemographic indicators\n\n";
-  indicator("Households", std::to_string(households));
-  indicator("Households with children under five", std::to_string(with_children));
-  indicator("Average household size",
+  t.text += texts.title + "\n" + texts.level + "\n\n" + texts.indicators + "\n\n";
+  indicator(texts.households, std::to_string(households));
+  indicator(texts.with_children, std::to_string(with_children));
+  indicator(texts.household_size,
             core::format_fixed_trimmed(households > 0 ? population / households : 0.0, 5, 1));
-  indicator("Population (person-equivalents)", core::format_fixed_trimmed(population, 5, 1));
-  indicator("Clusters", std::to_string(r.crude.clusters));
-  indicator("Children under five (%)",
+  indicator(texts.population, core::format_fixed_trimmed(population, 5, 1));
+  indicator(texts.clusters, std::to_string(r.crude.clusters));
+  indicator(texts.children,
             core::format_fixed_trimmed(population > 0 ? children * 100.0 / population : 0.0, 5, 1));
-  indicator("Birth rate (per 10,000 per day)", per_10000(r.age_sum.born));
-  indicator("In-migration rate (per 10,000 per day)", per_10000(r.age_sum.joined));
-  indicator("Out-migration rate (per 10,000 per day)", per_10000(r.age_sum.left));
-  t.text += "\nDeath rates (per 10,000 per day)\n\n";
+  indicator(texts.birth_rate, per_10000(r.age_sum.born));
+  indicator(texts.in_migration, per_10000(r.age_sum.joined));
+  indicator(texts.out_migration, per_10000(r.age_sum.left));
+  t.text += "\n" + texts.death_rates + "\n\n";
   const auto write_grid = [&](const core::TextGrid& g, bool apostrophe) {
     for (int row = 0; row < g.row_count(); ++row) {
       t.text += (apostrophe && row > 0 ? "'" : "") + std::string(g.cell(0, row)) + "\t";
@@ -182,9 +182,9 @@ Transfer individual_transfer_text(const core::TextGrid& individuals,
   };
   write_grid(rates_grid(r), true);
   write_grid(causes_grid(r, labels), false);
-  t.text += "Table for age groups\n\n";
+  t.text += texts.tables + "\n\n" + texts.age_table + "\n\n";
   write_grid(age_group_grid(r), true);
-  t.text += "Table for clusters\n\n";
+  t.text += texts.cluster_table + "\n\n";
   write_grid(cluster_grid(r), false);
   return t;
 }

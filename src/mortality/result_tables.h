@@ -29,9 +29,29 @@ struct Transfer {
   std::string text;
   std::string error;
 };
+// The labels of the transfer, by Language entry; the defaults are the English texts.
+struct TransferTexts {
+  std::string title = "Mortality survey results";                         // 1170
+  std::string level = "Individual level";                                 // 1181
+  std::string indicators = "Demographic indicators";                      // 1171
+  std::string households = "Households";                                  // 1172
+  std::string with_children = "Households with children under five";     // 1173
+  std::string household_size = "Average household size";                  // 25
+  std::string population = "Population (person-equivalents)";             // 1174
+  std::string clusters = "Clusters";                                      // 951
+  std::string children = "Children under five (%)";                       // 1175
+  std::string birth_rate = "Birth rate (per 10,000 per day)";             // 1176
+  std::string in_migration = "In-migration rate (per 10,000 per day)";    // 1177
+  std::string out_migration = "Out-migration rate (per 10,000 per day)";  // 1178
+  std::string death_rates = "Death rates (per 10,000 per day)";           // 840
+  std::string tables = "Population and events";                           // 1179
+  std::string age_table = "Table for age groups";
+  std::string cluster_table = "Table for clusters";
+};
 Transfer individual_transfer_text(const core::TextGrid& individuals,
                                   const IndividualResults& results,
-                                  const core::TextGrid& cause_labels, int recall_days);
+                                  const core::TextGrid& cause_labels, int recall_days,
+                                  const TransferTexts& texts = {});
 
 // The cause and location labels as a one-column grid: rows 0 to 6 the causes, 7 to 10 the
 // locations.

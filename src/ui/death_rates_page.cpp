@@ -2,6 +2,8 @@
 
 #include <QAbstractTableModel>
 #include <QButtonGroup>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -12,6 +14,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "core/date_text.h"
 #include "core/language_table.h"
 #include "mortality/result_tables.h"
 #include "mortality/roster_import.h"
@@ -19,6 +22,8 @@
 #include "document/output_settings_record.h"
 #include "ui/column_widths.h"
 #include "ui/grid_models.h"
+#include "ui/mortality_entry_page.h"
+#include "ui/mortality_table_model.h"
 #include "ui/pyramid_window.h"
 #include "ui/qt_convert.h"
 
@@ -30,77 +35,7 @@ enum SubPage { individual_data, household_data, household_results, individual_re
 
 }  // namespace
 
-// A mortality data table: data rows from `first_row` on, column 0 the row number, and the
-// headings of a reference grid (the table's own heading row is stored with the survey as it was
-// read, so it is not rewritten here).
-class MortalityTableModel : public QAbstractTableModel {
- public:
-  MortalityTableModel(core::TextGrid& grid, core::TextGrid headings, int first_row,
-                      QObject* parent)
-      : QAbstractTableModel(parent),
-        grid_(grid),
-        headings_(std::move(headings)),
-        first_row_(first_row) {}
-  int rowCount(const QModelIndex& parent = {}) const override {
-    return parent.isValid() ? 0 : std::max(0, grid_.row_count() - first_row_);
-  }
-  int columnCount(const QModelIndex& parent = {}) const override {
-    return parent.isValid() ? 0 : std::max(0, grid_.column_count() - 1);
-  }
-  QVariant data(const QModelIndex& index, int role) const override {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) return {};
-    return to_qstring(std::string(grid_.cell(index.column() + 1, index.row() + first_row_)));
-  }
-  QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-    if (role != Qt::DisplayRole) return {};
-    if (orientation == Qt::Vertical) return section + 1;
-    std::string heading(grid_.cell(section + 1, 0));
-    if (first_row_ == 1 && !heading.empty()) return to_qstring(heading);  // additional variables
-    heading = std::string(headings_.cell(section + 1, 0));
-    const std::string_view second = headings_.cell(section + 1, 1);
-    if (!second.empty()) heading += (heading.empty() ? "" : " ") + std::string(second);
-    return to_qstring(heading);
-  }
-  Qt::ItemFlags flags(const QModelIndex& index) const override {
-    return index.isValid() ? Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable
-                           : Qt::NoItemFlags;
-  }
-  bool setData(const QModelIndex& index, const QVariant& value, int role) override {
-    if (role != Qt::EditRole || !index.isValid()) return false;
-    grid_.set_cell(index.column() + 1, index.row() + first_row_, from_qstring(value.toString()));
-    if (on_written) on_written();
-    emit dataChanged(index, index);
-    return true;
-  }
-  void reload() {
-    beginResetModel();
-    endResetModel();
-  }
-  std::function<void()> on_written;
-
- private:
-  core::TextGrid& grid_;
-  core::TextGrid headings_;
-  int first_row_;
-};
-
 namespace {
-
-core::TextGrid individual_headings() {
-  core::TextGrid g(mortality::kFirstAdditionalColumn, 1);
-  mortality::write_individual_headings(g);
-  return g;
-}
-
-core::TextGrid household_headings() {
-  core::TextGrid g(12, 2);
-  mortality::write_household_headings(g);
-  // Shown as one heading per column: "Members now all", "Members now < 5", ...
-  for (int c = 4; c <= 11; ++c) {
-    if (g.cell(c, 0).empty() && c != 9) g.set_cell(c, 0, std::string(g.cell(c - 1, 0)));
-  }
-  return g;
-}
 
 QTableView* table_view(QAbstractItemModel* model) {
   auto* view = new QTableView;
@@ -121,25 +56,43 @@ QTableView* grid_view(TextGridModel* model) {
 DeathRatesPage::DeathRatesPage(core::Workspace& workspace, workspace::AppContext& app,
                                QWidget* parent)
     : QWidget(parent), workspace_(workspace), app_(app) {
-  individual_model_ = new MortalityTableModel(workspace_.mortality_individuals,
-                                              individual_headings(), 1, this);
-  individual_model_->on_written = [this] {
+  // The labels a survey starts with; a survey file's own labels replace them, and a new survey
+  // keeps those of the one before.
+  core::MortalityOptions& labels = workspace_.mortality_options;
+  if (labels == core::MortalityOptions{}) {
+    labels = {"Unknown", "Injury/Traumatic", "Illness", "", "", "", "",
+              "In current location", "During migration", "In place of last residence", "Other"};
+  }
+  MortalityEntryServices services;
+  services.workspace = &workspace_;
+  services.text = app_.text;
+  services.dates = app_.dates;
+  services.current_year = app_.today.year;
+  services.today = core::day_number_of({app_.today.year, app_.today.month, app_.today.day})
+                       .value_or(0);
+  services.prompter = [this] { return prompter_; };
+  services.hand_to_spreadsheet = [this](std::string table) {
+    hand_to_spreadsheet(std::move(table));
+  };
+  services.changed = [this] {
     if (on_changed) on_changed();
   };
-  household_model_ = new MortalityTableModel(workspace_.mortality_households,
-                                             household_headings(), 2, this);
-  household_model_->on_written = [this] {
-    if (on_changed) on_changed();
+  services.save = [this] {
+    if (on_save) on_save();
   };
+  services.plausibility_report = [this] {
+    if (on_plausibility_report) on_plausibility_report();
+  };
+  services.clipboard_text = [] { return from_qstring(QGuiApplication::clipboard()->text()); };
+  individual_entry_ = new IndividualEntryPage(services);
+  household_entry_ = new HouseholdEntryPage(services);
+
   // Column 0 holds the cluster numbers, which the row headings show.
-  core::TextGrid results_headings(10, 1);
-  const char* const kResultsHeadings[] = {"",       "Population now", "Joined",   "Left",
-                                          "< 5 now", "< 5 joined",    "< 5 left", "Births",
-                                          "Deaths",  "Deaths < 5"};
-  for (int c = 0; c < 10; ++c) results_headings.set_cell(c, 0, kResultsHeadings[c]);
   household_results_model_ =
-      new MortalityTableModel(household_results_, results_headings, 2, this);
-  household_results_model_->on_written = [this] { compute_household_rates(); };
+      new MortalityTableModel(household_results_, household_results_headings(), 2, this);
+  household_results_model_->on_written = [this](int, int) {
+    tell_population_correction(compute_household_rates());
+  };
   rates_model_ = new TextGridModel(rates_, true, false, this);
   causes_model_ = new TextGridModel(causes_, true, false, this);
   age_groups_model_ = new TextGridModel(age_groups_, true, false, this);
@@ -192,8 +145,8 @@ DeathRatesPage::DeathRatesPage(core::Workspace& workspace, workspace::AppContext
   individual_layout->addWidget(grid_view(clusters_model_), 4, 1);
 
   sub_pages_ = new QTabWidget;
-  sub_pages_->addTab(table_view(individual_model_), tr("Data Entry Individual Level"));
-  sub_pages_->addTab(table_view(household_model_), tr("Data Entry Household Level"));
+  sub_pages_->addTab(individual_entry_, tr("Data Entry Individual Level"));
+  sub_pages_->addTab(household_entry_, tr("Data Entry Household Level"));
   sub_pages_->addTab(household_page, tr("Results Household Level"));
   sub_pages_->addTab(individual_page, tr("Results Individual Level"));
   connect(sub_pages_, &QTabWidget::currentChanged, this, [this](int index) {
@@ -212,8 +165,8 @@ void DeathRatesPage::showEvent(QShowEvent* event) {
 }
 
 void DeathRatesPage::reload() {
-  individual_model_->reload();
-  household_model_->reload();
+  individual_entry_->reload();
+  household_entry_->reload();
   const int shown = sub_pages_->currentIndex();
   if (shown == household_results || shown == individual_results) compute_results();
 }
@@ -234,7 +187,7 @@ core::TextGrid DeathRatesPage::labels() const {
 void DeathRatesPage::compute_results() {
   household_results_ = mortality::household_results_table(workspace_.mortality_households);
   household_results_model_->reload();
-  compute_household_rates();
+  const stats::PopulationCorrection household_correction = compute_household_rates();
 
   const mortality::RecallPeriod recall =
       mortality::read_recall_period(mortality::recall_period_text(workspace_));
@@ -245,28 +198,48 @@ void DeathRatesPage::compute_results() {
     individual_message_->clear();
     individual_ = mortality::individual_results(
         workspace_.mortality_individuals, mortality::age_groups(grouping(), workspace_.options),
-        *recall.days);
+        *recall.days, correction_inputs());
     rates_ = mortality::rates_grid(*individual_);
     causes_ = mortality::causes_grid(*individual_, labels());
     age_groups_ = mortality::age_group_grid(*individual_);
     clusters_ = mortality::cluster_grid(*individual_);
+    // Population, males, females, joined, left, born, died as the language file words them.
+    const int headings[] = {kPopulationEntry, kMalesEntry,  kFemalesEntry, kJoinedEntry,
+                            kLeftEntry,       kBirthsEntry, kDeathsEntry};
+    for (int c = 1; c <= 7; ++c) {
+      const std::string heading = text(headings[c - 1]);
+      if (heading.empty()) continue;
+      age_groups_.set_cell(c, 0, heading);
+      clusters_.set_cell(c, 0, heading);
+    }
+    if (!text(kClusterEntry).empty()) clusters_.set_cell(0, 0, text(kClusterEntry));
   } else {
     individual_message_->setText(to_qstring(recall.message));
   }
   for (TextGridModel* m : {rates_model_, causes_model_, age_groups_model_, clusters_model_}) {
     m->reload();
   }
+  // Once for the whole calculation, as the estimator tells it once per call.
+  std::vector<const mortality::Rate*> rates;
+  if (individual_) rates = mortality::all_rates(*individual_);
+  const mortality::Rate household_state{.correction = household_correction};
+  rates.push_back(&household_state);
+  tell_population_correction(mortality::correction_state(rates));
 }
 
-void DeathRatesPage::compute_household_rates() {
+stats::PopulationCorrectionInputs DeathRatesPage::correction_inputs() const {
+  return population_correction ? population_correction() : stats::PopulationCorrectionInputs{};
+}
+
+stats::PopulationCorrection DeathRatesPage::compute_household_rates() {
   const mortality::RecallPeriod recall =
       mortality::read_recall_period(mortality::recall_period_text(workspace_));
   if (!recall.days) {
     household_rates_label_->setText(to_qstring(recall.message));
-    return;
+    return stats::PopulationCorrection::not_requested;
   }
   const mortality::HouseholdResults h =
-      mortality::household_rates(household_results_, *recall.days);
+      mortality::household_rates(household_results_, *recall.days, correction_inputs());
   QString text = tr("Crude death rate (95% CI): %1   Design effect: %2\n"
                     "Under-five death rate (95% CI): %3   Design effect: %4")
                      .arg(to_qstring(mortality::rate_text(h.crude)),
@@ -279,6 +252,7 @@ void DeathRatesPage::compute_household_rates() {
     text += tr("\nClusters: %1   Sums: %2").arg(h.clusters).arg(sums.join("  "));
   }
   household_rates_label_->setText(text);
+  return mortality::correction_state({&h.crude, &h.under_five});
 }
 
 PyramidWindow* DeathRatesPage::open_pyramid() {
@@ -303,13 +277,29 @@ void DeathRatesPage::transfer_to_spreadsheet() {
     if (prompter_ != nullptr) prompter_->inform(from_qstring(individual_message_->text()));
     return;
   }
+  mortality::TransferTexts texts;
+  const std::pair<std::string*, int> entries[] = {
+      {&texts.title, 1170},         {&texts.level, 1181},         {&texts.indicators, 1171},
+      {&texts.households, 1172},    {&texts.with_children, 1173}, {&texts.household_size, 25},
+      {&texts.population, 1174},    {&texts.clusters, 951},       {&texts.children, 1175},
+      {&texts.birth_rate, 1176},    {&texts.in_migration, 1177},  {&texts.out_migration, 1178},
+      {&texts.death_rates, 840},    {&texts.tables, 1179}};
+  for (const auto& [field, entry] : entries) {
+    if (!text(entry).empty()) *field = text(entry);
+  }
+  texts.age_table = "Table for Age Groups";
+  texts.cluster_table = "Table for Clusters";
   mortality::Transfer transfer = mortality::individual_transfer_text(
-      workspace_.mortality_individuals, *individual_, labels(), recall_days_);
-  if (prompter_ == nullptr || !editor_) return;
+      workspace_.mortality_individuals, *individual_, labels(), recall_days_, texts);
   if (!transfer.error.empty()) {
-    prompter_->inform(transfer.error);
+    if (prompter_ != nullptr) prompter_->inform(transfer.error);
     return;
   }
+  hand_to_spreadsheet(std::move(transfer.text));
+}
+
+void DeathRatesPage::hand_to_spreadsheet(std::string table) {
+  if (prompter_ == nullptr || !editor_) return;
   document::OutputFolders folders =
       document::output_folders(app_.folders.program, platform::process_environment());
   folders.writable_folder = app_.folders.writable;
@@ -317,12 +307,45 @@ void DeathRatesPage::transfer_to_spreadsheet() {
   document::HandOffServices services{
       *launcher_, *prompter_, editor_(),
       [this](int entry) { return app_.text != nullptr ? app_.text->text(entry) : std::string(); }};
-  const document::DocumentBuffer buffer(std::move(transfer.text));
+  const document::DocumentBuffer buffer(std::move(table));
   try {
     last_hand_off_ = document::HandToSpreadsheet(buffer, document::output_settings_of(app_.settings),
                                                 folders, services);
   } catch (const std::exception& error) {
     prompter_->inform(error.what());
+  }
+}
+
+void DeathRatesPage::apply_mode(const workspace::WindowMode& mode) {
+  individual_entry_->apply_mode(mode.household_takeover_button, mode.save_button_enabled);
+  household_entry_->apply_mode(mode.household_takeover_button, mode.save_button_enabled);
+}
+
+std::string DeathRatesPage::text(int entry) const {
+  return app_.text != nullptr ? app_.text->text(entry) : std::string();
+}
+
+core::TextGrid DeathRatesPage::household_results_headings() const {
+  core::TextGrid g(10, 2);
+  const std::string all = text(kAllEntry);
+  const std::string joined = text(kJoinedEntry);
+  const std::string left = text(kLeftEntry);
+  const std::string rows[2][10] = {
+      {text(kClusterEntry), text(kPopulationEntry), text(kPopulationEntry),
+       text(kPopulationEntry), "< 5", "< 5", "< 5", "< 5", text(kDeathsEntry), text(kDeathsEntry)},
+      {"", all, joined, left, all, joined, left, text(kBirthsEntry), all, "<5"}};
+  for (int r = 0; r < 2; ++r) {
+    for (int c = 0; c < 10; ++c) g.set_cell(c, r, rows[r][c]);
+  }
+  return g;
+}
+
+void DeathRatesPage::tell_population_correction(stats::PopulationCorrection state) {
+  if (prompter_ == nullptr) return;
+  if (state == stats::PopulationCorrection::sample_exceeds_population) {
+    prompter_->inform(text(stats::kSampleExceedsPopulationEntry));
+  } else if (state == stats::PopulationCorrection::inputs_unreadable) {
+    prompter_->inform(text(kCorrectionUnreadableEntry));
   }
 }
 

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "workspace/app_context.h"
+#include "workspace/command_line_mode.h"
 #include "core/prompter.h"
 #include "core/text_grid.h"
 #include "core/workspace.h"
@@ -26,6 +27,8 @@ namespace olvar::ui {
 class PyramidWindow;
 class TextGridModel;
 class MortalityTableModel;
+class IndividualEntryPage;
+class HouseholdEntryPage;
 
 class DeathRatesPage : public QWidget {
   Q_OBJECT
@@ -39,18 +42,28 @@ class DeathRatesPage : public QWidget {
   }
   void set_launcher(platform::ProcessLauncher* launcher) { launcher_ = launcher; }
   std::function<void()> on_changed;
+  std::function<void()> on_save;                // the survey save (both data sub-pages)
+  std::function<void()> on_plausibility_report;  // the mortality plausibility report
+  // The Planning page's small-population correction inputs the intervals honour.
+  std::function<stats::PopulationCorrectionInputs()> population_correction;
+
+  // The command-line mode's limits: the take-over buttons hidden, the save buttons disabled.
+  void apply_mode(const workspace::WindowMode& mode);
 
   // Writes missing headings and shows the tables again (a survey was read or a new one started).
   void reload();
   // Rebuilds the results of both levels from the tables (the result sub-pages run it when shown).
   void compute_results();
-  // Household rates from the household results table as it stands (after a typed cluster total).
-  void compute_household_rates();
+  // Household rates from the household results table as it stands (after a typed cluster total);
+  // returns the state of the small-population correction.
+  stats::PopulationCorrection compute_household_rates();
   void transfer_to_spreadsheet();  // "Transfer tables to Excel"
   // "Pop. pyramid": switches to the five-year groups and opens a new pyramid window.
   PyramidWindow* open_pyramid();
 
   QTabWidget* sub_pages() const { return sub_pages_; }
+  IndividualEntryPage* individual_entry() const { return individual_entry_; }
+  HouseholdEntryPage* household_entry() const { return household_entry_; }
   const std::optional<mortality::IndividualResults>& individual() const { return individual_; }
   QString crude_text() const;
   const std::optional<document::HandOffResult>& last_hand_off() const { return last_hand_off_; }
@@ -59,8 +72,25 @@ class DeathRatesPage : public QWidget {
   void showEvent(QShowEvent* event) override;
 
  private:
+  // Language entries of the page's own texts.
+  static constexpr int kClusterEntry = 846;
+  static constexpr int kPopulationEntry = 1087;
+  static constexpr int kAllEntry = 1047;
+  static constexpr int kJoinedEntry = 1088;
+  static constexpr int kLeftEntry = 1089;
+  static constexpr int kBirthsEntry = 1062;
+  static constexpr int kMalesEntry = 99;
+  static constexpr int kFemalesEntry = 100;
+  static constexpr int kDeathsEntry = 1063;
+  static constexpr int kCorrectionUnreadableEntry = 1465;
+
   mortality::AgeGrouping grouping() const;
   core::TextGrid labels() const;
+  std::string text(int entry) const;
+  core::TextGrid household_results_headings() const;
+  stats::PopulationCorrectionInputs correction_inputs() const;
+  void tell_population_correction(stats::PopulationCorrection state);
+  void hand_to_spreadsheet(std::string table);
 
   core::Workspace& workspace_;
   workspace::AppContext& app_;
@@ -77,8 +107,8 @@ class DeathRatesPage : public QWidget {
   core::TextGrid rates_, causes_, age_groups_, clusters_;
 
   QTabWidget* sub_pages_ = nullptr;
-  MortalityTableModel* individual_model_ = nullptr;
-  MortalityTableModel* household_model_ = nullptr;
+  IndividualEntryPage* individual_entry_ = nullptr;
+  HouseholdEntryPage* household_entry_ = nullptr;
   MortalityTableModel* household_results_model_ = nullptr;
   TextGridModel* rates_model_ = nullptr;
   TextGridModel* causes_model_ = nullptr;

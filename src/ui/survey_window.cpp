@@ -231,6 +231,15 @@ void SurveyWindow::build_pages() {
   death_rates_page_->set_editor(
       [this]() -> document::ReportEditorOpener& { return report_editor(); });
   death_rates_page_->on_changed = [this] { mark_changed(); };
+  death_rates_page_->on_save = [this] { save_survey(); };
+  death_rates_page_->on_plausibility_report = [this] { run_mortality_check(); };
+  death_rates_page_->population_correction = [this] {
+    const planning::PlanningSession& planning = planning_widget_->session();
+    return stats::PopulationCorrectionInputs{planning.csps1,
+                                             std::to_string(planning.population_size),
+                                             workspace_.planning.sc_f, planning.outputs.Panel2,
+                                             planning.outputs.Panel3};
+  };
   page_widgets_[4] = death_rates_page_;
 
   food_security_page_ = new FoodSecurityPage(app_);
@@ -723,6 +732,7 @@ void SurveyWindow::apply_mode(const workspace::WindowMode& mode) {
   extras_menu_->menuAction()->setVisible(mode.menu_extras);
   save_action_->setEnabled(mode.save_button_enabled);
   options_widget_->apply_mode(mode);
+  death_rates_page_->apply_mode(mode);
   if (mode.show_page) pages_->setCurrentIndex(page_index(*mode.show_page));
 }
 

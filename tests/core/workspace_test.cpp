@@ -102,3 +102,30 @@ TEST(ResetToNewTable, EmptiesTheSurveyNameAndTheUnitsButKeepsThePlanningFigures)
 
 }  // namespace
 }  // namespace olvar::core
+
+namespace olvar::core {
+namespace {
+
+// A new survey, and every file read (which starts from one), holds no household of the survey
+// open before.
+TEST(ResetToNewTable, EmptiesTheMortalityTablesButKeepsLabelsAndHeadings) {
+  Workspace ws;
+  ws.mortality_households.set_cell(1, 0, "Household");
+  ws.mortality_households.set_cell(1, 40, "17");
+  ws.mortality_individuals.resize(175, 300);
+  ws.mortality_individuals.set_cell(165, 0, "WATER");
+  ws.mortality_individuals.set_cell(4, 250, "9");
+  ws.mortality_additional_variables = {"WATER"};
+  ws.mortality_options.cde1 = "Unknown";
+  ws.rd_hh = "90";
+  reset_to_new_table(ws, "");
+  EXPECT_EQ(ws.mortality_households.cell(1, 0), "Household");
+  EXPECT_EQ(ws.mortality_households.cell(1, 40), "");
+  EXPECT_EQ(ws.mortality_individuals, Workspace{}.mortality_individuals);
+  EXPECT_TRUE(ws.mortality_additional_variables.empty());
+  EXPECT_EQ(ws.mortality_options.cde1, "Unknown");
+  EXPECT_EQ(ws.rd_hh, "90");
+}
+
+}  // namespace
+}  // namespace olvar::core

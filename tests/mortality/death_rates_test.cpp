@@ -202,3 +202,37 @@ TEST(IndividualRates, ClusterNumberingDoesNotChangeTheDesignEffect) {
 
 }  // namespace
 }  // namespace olvar::mortality
+
+namespace olvar::mortality {
+namespace {
+
+// The Planning page's small-population correction narrows the interval by f = 1 - Panel3 /
+// PopSize_field; a sample above the population leaves it uncorrected and says so.
+TEST(SmallPopulationCorrection, PlanningInputsNarrowTheInterval) {
+  const std::vector<stats::ClusterRecord> records = {
+      {"", 400, 3, 0, 0}, {"", 350, 1, 0, 0}, {"", 420, 6, 0, 0}};
+  const Rate plain = rate_from_clusters(records, 90);
+  ASSERT_TRUE(plain.interval_available);
+  EXPECT_EQ(plain.correction, stats::PopulationCorrection::not_requested);
+
+  stats::PopulationCorrectionInputs planning;
+  planning.csps1 = true;
+  planning.PopSize_field = "2000";
+  planning.Panel3 = "1170";
+  const Rate corrected = rate_from_clusters(records, 90, planning);
+  EXPECT_EQ(corrected.correction, stats::PopulationCorrection::applied);
+  EXPECT_DOUBLE_EQ(corrected.rate, plain.rate);
+  EXPECT_GT(corrected.lower, plain.lower);
+  EXPECT_LT(corrected.upper, plain.upper);
+
+  planning.Panel3 = "2500";
+  const Rate exceeds = rate_from_clusters(records, 90, planning);
+  EXPECT_EQ(exceeds.correction, stats::PopulationCorrection::sample_exceeds_population);
+  EXPECT_DOUBLE_EQ(exceeds.lower, plain.lower);
+  EXPECT_EQ(correction_state({&plain, &corrected, &exceeds}),
+            stats::PopulationCorrection::sample_exceeds_population);
+  EXPECT_EQ(correction_state({&plain, &corrected}), stats::PopulationCorrection::applied);
+}
+
+}  // namespace
+}  // namespace olvar::mortality

@@ -15,6 +15,7 @@
 #include "core/survey_file.h"
 #include "mortality/roster_import.h"
 #include "support/test_paths.h"
+#include "ui/mortality_entry_page.h"
 #include "ui/pyramid_window.h"
 #include "window_environment.h"
 #include "support/recording_launcher.h"
@@ -71,7 +72,8 @@ TEST(DeathRatesPage, RealSurveyResultsHeadingsTransferAndPicture) {
 
   auto* results = page->sub_pages()->currentWidget()->findChild<QTableView*>();
   ASSERT_NE(results, nullptr);
-  EXPECT_EQ(results->model()->headerData(1, Qt::Horizontal).toString(), "Joined");
+  EXPECT_EQ(results->model()->headerData(1, Qt::Horizontal).toString().toStdString(),
+            environment.text.text(1087) + " " + environment.text.text(1088));
   EXPECT_EQ(results->model()->headerData(0, Qt::Vertical).toString(), "1");  // cluster 1
   EXPECT_EQ(results->model()->index(0, 0).data().toString(), "100");
 
@@ -81,16 +83,16 @@ TEST(DeathRatesPage, RealSurveyResultsHeadingsTransferAndPicture) {
   page->sub_pages()->setCurrentIndex(3);
   EXPECT_TRUE(window->grab().save(QString::fromStdString((folder / "5a_death_rates_individual.png").string())));
   page->sub_pages()->setCurrentIndex(0);
-  auto* view = qobject_cast<QTableView*>(page->sub_pages()->currentWidget());
-  ASSERT_NE(view, nullptr);
+  QTableView* view = page->individual_entry()->table_view();
   EXPECT_EQ(view->model()->headerData(0, Qt::Horizontal).toString(), "Date");
   EXPECT_EQ(view->model()->headerData(163, Qt::Horizontal).toString(), "P20_location");
   EXPECT_TRUE(window->grab().save(QString::fromStdString((folder / "5c_death_rates_data.png").string())));
   page->sub_pages()->setCurrentIndex(1);
-  view = qobject_cast<QTableView*>(page->sub_pages()->currentWidget());
-  ASSERT_NE(view, nullptr);
-  EXPECT_EQ(view->model()->headerData(2, Qt::Horizontal).toString(), "Members now all");
-  EXPECT_EQ(view->model()->headerData(3, Qt::Horizontal).toString(), "Members now < 5");
+  view = page->household_entry()->table_view();
+  EXPECT_EQ(view->model()->headerData(2, Qt::Horizontal).toString().toStdString(),
+            environment.text.text(1046) + " " + environment.text.text(1047));
+  EXPECT_EQ(view->model()->headerData(3, Qt::Horizontal).toString().toStdString(),
+            environment.text.text(1046) + " < 5");
 
   page->transfer_to_spreadsheet();
   ASSERT_TRUE(page->last_hand_off().has_value());
