@@ -104,5 +104,6 @@ CommandAction add_analysis_command(CLI::App& app);
 CommandAction add_sort_command(CLI::App& app);
 CommandAction add_merge_command(CLI::App& app);
 CommandAction add_double_entry_command(CLI::App& app);
+CommandAction add_import_command(CLI::App& app);
 
 }  // namespace olvar::cli

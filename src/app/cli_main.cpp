@@ -160,6 +160,7 @@ int main(int argc, char** argv) {
       {"sort", add_sort_command(app)},
       {"merge", add_merge_command(app)},
       {"double-entry", add_double_entry_command(app)},
+      {"import", add_import_command(app)},
   };
 
   try {
