@@ -133,7 +133,7 @@ CommandAction add_import_command(CLI::App& app) {
       "saved settings.\n\n" +
       std::string(kExitStatusHelp) +
       "\nA file cut inside a record keeps the whole records before it (status 2); a file cut "
-      "inside its header or with a malformed record is refused (status 1).");
+      "inside its header or with a malformed record is refused (status 1).\n");
   command->add_option("INPUT", args->input_path, "File to import (.rec, .dbf, or delimited text)")
       ->required();
   command->add_option("--map", args->maps,
