@@ -63,6 +63,12 @@ bool read_header_line(core::CsvReader& reader, std::vector<std::string>& names) 
 ImportHeader read_delimited_header(std::string_view bytes, const std::string& file_name) {
   ImportHeader header;
   header.format = ImportFormat::delimited;
+  // A spreadsheet or a database chosen by mistake would import as rows of garbage.
+  if (bytes.substr(0, 4096).find('\0') != std::string_view::npos) {
+    throw ImportError(file_name, line_place(1),
+                      "the file holds binary data, not text: save it as CSV (comma-separated) "
+                      "text first");
+  }
   header.utf8 = core::is_utf8(bytes);
   header.separator = sniff_separator(bytes);
   std::istringstream in{std::string(bytes)};
@@ -82,6 +88,11 @@ ImportHeader read_delimited_header(std::string_view bytes, const std::string& fi
     // A column without a heading is still data; it is named after its place.
     if (field.name.empty()) field.name = "FIELD" + std::to_string(k + 1);
     header.fields.push_back(std::move(field));
+  }
+  if (unmapped > 0) {
+    header.notes.push_back({"the field names hold " + std::to_string(unmapped) +
+                                " characters without a Windows-1252 form, written \"?\"",
+                            true});
   }
   // Trailing separators on the header line name nothing.
   while (header.fields.size() > 1 && trim_field(names[header.fields.size() - 1]).empty()) {

@@ -291,6 +291,7 @@ TEST(DelimitedFile, RefusesAFileWithoutHeaderOrWithAMalformedRecordNamingTheLine
       {"blank lines only", "\n\n", "x.csv, line 1: the file has no header line"},
       {"text after a closing quote", "a,b\n1,2\n\"3\"x,4\n", "x.csv, line 3: text after the closing quote"},
       {"a quote never closed", "a,b\n1,\"2\n3,4\n", "x.csv, line 2: a quoted field is not closed"},
+      {"a spreadsheet's binary file", std::string("PK\x03\x04\0\0", 6), "x.csv, line 1: the file holds binary data"},
   };
   for (const Refusal& c : cases) {
     SCOPED_TRACE(c.what);
