@@ -91,15 +91,16 @@ int run_import(const ImportArguments& args) {
   context.evaluate_row = [&settings, &who = tools->tables.who](core::Workspace& w, int row) {
     anthro::Anthropometrie_Line(w.survey, row, settings, who);
   };
-  formats::ImportResult imported = formats::import_survey(bytes, header, mapping, args.input_path,
-                                                          std::move(start), context);
+  formats::ImportResult imported =
+      formats::import_survey(bytes, header, mapping, args.input_path, std::move(start), context);
 
   std::string mapped;
   for (int t = 0; t < formats::kImportTargetCount; ++t) {
     const int field = mapping.field_of_target[static_cast<std::size_t>(t)];
     if (field < 0) continue;
     mapped += (mapped.empty() ? "" : ", ") + header.fields[static_cast<std::size_t>(field)].name +
-              "=" + std::string(core::header_text(formats::kImportTargets[static_cast<std::size_t>(t)]));
+              "=" +
+              std::string(core::header_text(formats::kImportTargets[static_cast<std::size_t>(t)]));
   }
   save_survey_to(*tools, imported.workspace, args.output_path, {args.input_path}, "import");
   for (const formats::ImportNote& note : imported.notes) {
@@ -136,10 +137,11 @@ CommandAction add_import_command(CLI::App& app) {
       "inside its header or with a malformed record is refused (status 1).\n");
   command->add_option("INPUT", args->input_path, "File to import (.rec, .dbf, or delimited text)")
       ->required();
-  command->add_option("--map", args->maps,
-                      "FIELD=TARGET: the field of the file that gives a standard variable "
-                      "(TARGET one of " +
-                          target_names() + "); repeat for each")
+  command
+      ->add_option("--map", args->maps,
+                   "FIELD=TARGET: the field of the file that gives a standard variable "
+                   "(TARGET one of " +
+                       target_names() + "); repeat for each")
       ->expected(1)
       ->take_all();
   command

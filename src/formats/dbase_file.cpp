@@ -52,8 +52,8 @@ ImportHeader read_dbase_header(std::string_view bytes, const std::string& file_n
     if (bytes[at] == kDescriptorsEnd) break;
     const std::string_view raw_name = bytes.substr(at, 11);
     ImportField field;
-    field.name = std::string(trim_field(raw_name.substr(0, std::min<std::size_t>(
-                                                                10, raw_name.find('\0')))));
+    field.name =
+        std::string(trim_field(raw_name.substr(0, std::min<std::size_t>(10, raw_name.find('\0')))));
     const char type = bytes[at + 11];
     field.start = start;
     field.length = static_cast<int>(byte_at(bytes, at + 16));
@@ -77,8 +77,9 @@ ImportHeader read_dbase_header(std::string_view bytes, const std::string& file_n
       default:
         // Memos and the binary types of later versions: their text is not in these bytes.
         memos.push_back(field.name + " (type " +
-                        (type >= ' ' && type <= '~' ? std::string(1, type)
-                                                    : "byte " + std::to_string(byte_at(bytes, at + 11))) +
+                        (type >= ' ' && type <= '~'
+                             ? std::string(1, type)
+                             : "byte " + std::to_string(byte_at(bytes, at + 11))) +
                         ")");
         continue;
     }
@@ -112,7 +113,8 @@ RecordsRead read_dbase_records(std::string_view bytes, const ImportHeader& heade
   std::vector<std::string> texts(header.fields.size());
   std::size_t at = header.data_offset;
   for (std::int64_t number = 1; number <= header.record_count; ++number, at += length) {
-    const bool nothing_left = at >= bytes.size() || (bytes[at] == kEndOfFile && at + 1 == bytes.size());
+    const bool nothing_left =
+        at >= bytes.size() || (bytes[at] == kEndOfFile && at + 1 == bytes.size());
     if (nothing_left || at + length > bytes.size()) {
       read.notes.push_back(
           {nothing_left ? "the file ends after record " + std::to_string(number - 1) + " of the " +

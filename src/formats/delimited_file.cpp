@@ -132,8 +132,7 @@ RecordsRead read_delimited_records(std::string_view bytes, const ImportHeader& h
   }
   if (longer > 0) {
     read.notes.push_back({std::to_string(longer) + " records have more fields than the header " +
-                              "line names (the first on line " +
-                              std::to_string(first_longer_line) +
+                              "line names (the first on line " + std::to_string(first_longer_line) +
                               "); the values without a name were not imported",
                           true});
   }

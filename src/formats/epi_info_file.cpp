@@ -119,8 +119,7 @@ ImportHeader read_epi_info_header(std::string_view bytes, const std::string& fil
     std::string names;
     for (const std::string& name : left_out) names += (names.empty() ? "" : ", ") + name;
     header.notes.push_back({"the file has " + std::to_string(*count) + " fields; only the first " +
-                                std::to_string(kMaxEpiInfoFields) +
-                                " are imported, not " + names,
+                                std::to_string(kMaxEpiInfoFields) + " are imported, not " + names,
                             true});
   }
   header.record_length = static_cast<int>(total);
@@ -151,8 +150,8 @@ RecordsRead read_epi_info_records(std::string_view bytes, const ImportHeader& he
       const std::string_view line = file_ends ? std::string_view() : lines.next();
       const bool last = file_ends || only_end_of_file_left(bytes.substr(lines.offset()));
       if (file_ends || (static_cast<int>(line.size()) < wanted && last)) {
-        read.notes.push_back({"the file ends inside record " + std::to_string(number) +
-                                  " (line " + std::to_string(first_line) + "); the " +
+        read.notes.push_back({"the file ends inside record " + std::to_string(number) + " (line " +
+                                  std::to_string(first_line) + "); the " +
                                   std::to_string(read.kept + read.deleted) +
                                   " whole records before it were read",
                               true});
@@ -176,9 +175,8 @@ RecordsRead read_epi_info_records(std::string_view bytes, const ImportHeader& he
     const std::string_view whole(record);
     for (std::size_t f = 0; f < header.fields.size(); ++f) {
       const ImportField& field = header.fields[f];
-      texts[f] = std::string(trim_field(
-          whole.substr(static_cast<std::size_t>(field.start - 1),
-                       static_cast<std::size_t>(field.length))));
+      texts[f] = std::string(trim_field(whole.substr(static_cast<std::size_t>(field.start - 1),
+                                                     static_cast<std::size_t>(field.length))));
     }
     ++read.kept;
     if (!take(texts)) break;

@@ -68,9 +68,8 @@ ColumnPlan plan_columns(const ImportHeader& header, const ImportMapping& mapping
 }
 
 bool is_eight_digits(std::string_view text) {
-  return text.size() == 8 && std::all_of(text.begin(), text.end(), [](unsigned char c) {
-           return std::isdigit(c) != 0;
-         });
+  return text.size() == 8 && std::all_of(text.begin(), text.end(),
+                                         [](unsigned char c) { return std::isdigit(c) != 0; });
 }
 
 // Counts, per date column, the values that are no dates after conversion.
@@ -158,8 +157,8 @@ int field_index(const std::vector<ImportField>& fields, std::string_view name) {
 ImportMapping preselected_mapping(const std::vector<ImportField>& fields,
                                   core::DateOrder system_order) {
   ImportMapping mapping;
-  mapping.file_order = system_order == core::DateOrder::unknown ? core::DateOrder::dmy
-                                                                : system_order;
+  mapping.file_order =
+      system_order == core::DateOrder::unknown ? core::DateOrder::dmy : system_order;
   for (std::size_t f = 0; f < fields.size(); ++f) {
     std::string name = upper_case(fields[f].name);
     if (name == "AGE") name = "MONTHS";
@@ -184,16 +183,16 @@ ImportResult import_survey(std::string_view bytes, const ImportHeader& header,
   const ColumnPlan plan = plan_columns(header, mapping);
   if (!plan.fields_left_out.empty()) {
     result.columns_cut = true;
-    result.notes.push_back({"the survey has room for " +
-                                std::to_string(core::kMaxColumns - core::kFirstUserColumn) +
-                                " user variables; these fields were not imported: " +
-                                joined(plan.fields_left_out),
-                            true});
+    result.notes.push_back(
+        {"the survey has room for " + std::to_string(core::kMaxColumns - core::kFirstUserColumn) +
+             " user variables; these fields were not imported: " + joined(plan.fields_left_out),
+         true});
   }
 
   core::Workspace& workspace = start;
   core::SurveyTable& survey = workspace.survey;
-  const int variable_count = core::kStandardVariableCount + static_cast<int>(plan.user_names.size());
+  const int variable_count =
+      core::kStandardVariableCount + static_cast<int>(plan.user_names.size());
   survey.resize(core::column_count_for_variables(variable_count), core::kNewTableRows);
   survey.clear_cells();
   survey.write_standard_headers();
@@ -244,9 +243,9 @@ ImportResult import_survey(std::string_view bytes, const ImportHeader& header,
   }
   for (ImportNote& note : read.notes) result.notes.push_back(std::move(note));
   if (read.deleted > 0) {
-    result.notes.push_back({std::to_string(read.deleted) +
-                                " records marked as deleted in the file were left out",
-                            false});
+    result.notes.push_back(
+        {std::to_string(read.deleted) + " records marked as deleted in the file were left out",
+         false});
   }
   const DateCheck& dates = writer.dates();
   const std::string order(core::order_code(mapping.file_order));
@@ -267,8 +266,8 @@ ImportResult import_survey(std::string_view bytes, const ImportHeader& header,
     const int view_row = core::kFirstUserColumn + static_cast<int>(u);
     workspace.variables.set_cell(core::field_column(core::VariableField::name), view_row,
                                  plan.user_names[u]);
-    core::VariableType type = numeric[u] && any_value[u] ? core::VariableType::numeric
-                                                         : core::VariableType::character;
+    core::VariableType type =
+        numeric[u] && any_value[u] ? core::VariableType::numeric : core::VariableType::character;
     for (std::size_t f = 0; f < header.fields.size(); ++f) {
       if (plan.columns_of_field[f] == std::vector<int>{view_row}) {
         if (header.fields[f].kind == FieldKind::number) type = core::VariableType::numeric;

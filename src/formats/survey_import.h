@@ -29,9 +29,9 @@ namespace olvar::formats {
 // table columns 1 to 12.
 inline constexpr int kImportTargetCount = 12;
 inline constexpr std::array<core::StdVar, kImportTargetCount> kImportTargets = {
-    core::StdVar::survdate, core::StdVar::cluster,  core::StdVar::team,   core::StdVar::id,
-    core::StdVar::hh,       core::StdVar::sex,      core::StdVar::birthdat, core::StdVar::months,
-    core::StdVar::weight,   core::StdVar::height,   core::StdVar::edema,  core::StdVar::muac};
+    core::StdVar::survdate, core::StdVar::cluster, core::StdVar::team,     core::StdVar::id,
+    core::StdVar::hh,       core::StdVar::sex,     core::StdVar::birthdat, core::StdVar::months,
+    core::StdVar::weight,   core::StdVar::height,  core::StdVar::edema,    core::StdVar::muac};
 
 // The target of a name written by a user ("weight", "MUAC"); nullopt for anything else.
 std::optional<core::StdVar> import_target_named(std::string_view name);
@@ -56,7 +56,7 @@ int field_index(const std::vector<ImportField>& fields, std::string_view name);
 
 struct ImportContext {
   core::DateConventions dates;
-  int current_year = 0;           // places two-digit years of the dates read
+  int current_year = 0;             // places two-digit years of the dates read
   core::RowEvaluator evaluate_row;  // may be empty: rows are stored as read
 };
 

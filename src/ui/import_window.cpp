@@ -48,8 +48,8 @@ ImportWindow* ImportWindow::start(Services services, QWidget* parent) {
     services.prompter.inform(error.what());
     return nullptr;
   }
-  auto* window = new ImportWindow(std::move(services), *file, std::move(bytes), std::move(header),
-                                  parent);
+  auto* window =
+      new ImportWindow(std::move(services), *file, std::move(bytes), std::move(header), parent);
   window->setAttribute(Qt::WA_DeleteOnClose);
   window->open();
   return window;
@@ -97,8 +97,8 @@ ImportWindow::ImportWindow(Services services, std::string file, std::string byte
   date_row->addWidget(new QLabel(to_qstring(entry_text(services_.app, kDateFormat))), 0, 0);
   date_format_ = new QComboBox;
   date_format_->setObjectName(QStringLiteral("date_format"));
-  date_format_->addItems({QStringLiteral("ddmmyy"), QStringLiteral("mmddyy"),
-                          QStringLiteral("yymmdd")});
+  date_format_->addItems(
+      {QStringLiteral("ddmmyy"), QStringLiteral("mmddyy"), QStringLiteral("yymmdd")});
   const auto order = std::find(kDateOrders.begin(), kDateOrders.end(), preselected.file_order);
   date_format_->setCurrentIndex(static_cast<int>(order - kDateOrders.begin()));
   date_row->addWidget(date_format_, 0, 1);
@@ -112,8 +112,10 @@ ImportWindow::ImportWindow(Services services, std::string file, std::string byte
 
 formats::ImportMapping ImportWindow::mapping() const {
   formats::ImportMapping mapping;
-  for (std::size_t t = 0; t < lists_.size(); ++t) mapping.field_of_target[t] = lists_[t]->currentIndex() - 1;
-  mapping.file_order = kDateOrders[static_cast<std::size_t>(std::max(0, date_format_->currentIndex()))];
+  for (std::size_t t = 0; t < lists_.size(); ++t)
+    mapping.field_of_target[t] = lists_[t]->currentIndex() - 1;
+  mapping.file_order =
+      kDateOrders[static_cast<std::size_t>(std::max(0, date_format_->currentIndex()))];
   return mapping;
 }
 
@@ -141,7 +143,8 @@ void ImportWindow::accept() {
   if (result.columns_cut) services_.prompter.inform(entry_text(services_.app, kTooManyFields));
   if (!result.notes.empty()) {
     std::string told;
-    for (const formats::ImportNote& note : result.notes) told += (told.empty() ? "" : "\n") + note.message;
+    for (const formats::ImportNote& note : result.notes)
+      told += (told.empty() ? "" : "\n") + note.message;
     services_.prompter.inform(told);
   }
   QDialog::accept();

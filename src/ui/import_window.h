@@ -41,8 +41,8 @@ class ImportWindow : public QDialog {
   // file cannot be read; the prompter has told why.
   static ImportWindow* start(Services services, QWidget* parent);
 
-  ImportWindow(Services services, std::string file, std::string bytes,
-               formats::ImportHeader header, QWidget* parent = nullptr);
+  ImportWindow(Services services, std::string file, std::string bytes, formats::ImportHeader header,
+               QWidget* parent = nullptr);
 
   // The mapping the lists and the date format choice give.
   formats::ImportMapping mapping() const;

@@ -86,20 +86,21 @@ class CliImport : public ::testing::Test {
 };
 
 const std::vector<test::RecField> kRecFields = {
-    {"CLUSTER", 1, 3}, {"ID", 1, 3},    {"SEX", 2, 1},     {"AGE", 1, 5},  {"WEIGHT", 1, 5},
-    {"HEIGHT", 1, 5},  {"OEDEMA", 2, 1}, {"MUAC", 1, 4},  {"VILLAGE", 2, 70}};
+    {"CLUSTER", 1, 3}, {"ID", 1, 3},     {"SEX", 2, 1},  {"AGE", 1, 5},     {"WEIGHT", 1, 5},
+    {"HEIGHT", 1, 5},  {"OEDEMA", 2, 1}, {"MUAC", 1, 4}, {"VILLAGE", 2, 70}};
 
 TEST_F(CliImport, ImportsAnEpiInfoFileWithItsStandardFieldsMapped) {
-  const std::string input = write(
-      "survey.rec",
-      test::rec_file(kRecFields, {{{"1", "1", "1", "24", "11.2", "84.5", "2", "140", "Loma"}},
-                                  {{"1", "2", "2", "30", "12", "88", "2", "150", "Bo"}, true},
-                                  {{"2", "3", "2", "13.5", "8.1", "72.0", "1", "", "Cy"}}}));
+  const std::string input =
+      write("survey.rec",
+            test::rec_file(kRecFields, {{{"1", "1", "1", "24", "11.2", "84.5", "2", "140", "Loma"}},
+                                        {{"1", "2", "2", "30", "12", "88", "2", "150", "Bo"}, true},
+                                        {{"2", "3", "2", "13.5", "8.1", "72.0", "1", "", "Cy"}}}));
   const test::CommandResult r = run("import " + input + " -o " + at("out.as"));
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_THAT(r.err, HasSubstr("1 records marked as deleted in the file were left out"));
-  EXPECT_THAT(r.err, HasSubstr("2 children imported (CLUSTER=CLUSTER, ID=ID, SEX=SEX, "
-                               "AGE=MONTHS, WEIGHT=WEIGHT, HEIGHT=HEIGHT, OEDEMA=EDEMA, MUAC=MUAC"));
+  EXPECT_THAT(r.err,
+              HasSubstr("2 children imported (CLUSTER=CLUSTER, ID=ID, SEX=SEX, "
+                        "AGE=MONTHS, WEIGHT=WEIGHT, HEIGHT=HEIGHT, OEDEMA=EDEMA, MUAC=MUAC"));
   const auto rows = children(at("out.as"));
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0].at("SEX"), "m");
@@ -115,14 +116,18 @@ TEST_F(CliImport, ImportsAnEpiInfoFileWithItsStandardFieldsMapped) {
 
 TEST_F(CliImport, ImportsADbaseFileWithTheMappingAndDateOrderGiven) {
   const std::string input = write(
-      "survey.dbf",
-      test::dbf_file({{"KIND", 'C', 1}, {"MEASURED", 'D', 8}, {"BORN", 'C', 10}, {"KG", 'N', 5, 1},
-                      {"CM", 'N', 5, 1}, {"NOTES", 'M', 10}},
-                     {{{"m", "20240310", "25/09/2022", "11.5", "85.0", ""}},
-                      {{"f", "20240311", "01/02/2023", "9.0", "74.2", ""}, true}}));
-  const test::CommandResult r =
-      run("import " + input + " --map KIND=SEX --map measured=survdate --map BORN=BIRTHDAT "
-          "--map KG=WEIGHT --map CM=HEIGHT --date-order dmy -o " + at("out.as"));
+      "survey.dbf", test::dbf_file({{"KIND", 'C', 1},
+                                    {"MEASURED", 'D', 8},
+                                    {"BORN", 'C', 10},
+                                    {"KG", 'N', 5, 1},
+                                    {"CM", 'N', 5, 1},
+                                    {"NOTES", 'M', 10}},
+                                   {{{"m", "20240310", "25/09/2022", "11.5", "85.0", ""}},
+                                    {{"f", "20240311", "01/02/2023", "9.0", "74.2", ""}, true}}));
+  const test::CommandResult r = run("import " + input +
+                                    " --map KIND=SEX --map measured=survdate --map BORN=BIRTHDAT "
+                                    "--map KG=WEIGHT --map CM=HEIGHT --date-order dmy -o " +
+                                    at("out.as"));
   // The memo field could not be imported: written, status 2.
   ASSERT_EQ(r.status, 2) << r.err;
   EXPECT_THAT(r.err, HasSubstr("NOTES (type M)"));
@@ -203,18 +208,24 @@ TEST_F(CliImport, RealSurveysImportedFromCsvHaveTheZscoresOfTheZscoreTool) {
     std::size_t children;
   };
   const Survey surveys[] = {
-      {"anthro_mwana_anthro01.csv", "--map dos=SURVDATE --map cluster=CLUSTER --map team=TEAM "
+      {"anthro_mwana_anthro01.csv",
+       "--map dos=SURVDATE --map cluster=CLUSTER --map team=TEAM "
        "--map sex=SEX --map age=MONTHS --map weight=WEIGHT --map height=HEIGHT --map edema=EDEMA "
-       "--map muac=MUAC --date-order ymd", 1191},
+       "--map muac=MUAC --date-order ymd",
+       1191},
       {"anthro_mwana_anthro03.csv", "", 943},
-      {"anthro_healthyr_raw_anthro1.csv", "--map child_sex=SEX --map age=MONTHS --map weight=WEIGHT "
-       "--map height=HEIGHT --map muac=MUAC --map edema=EDEMA --map cluster_id=CLUSTER --map enum=TEAM",
+      {"anthro_healthyr_raw_anthro1.csv",
+       "--map child_sex=SEX --map age=MONTHS --map weight=WEIGHT "
+       "--map height=HEIGHT --map muac=MUAC --map edema=EDEMA --map cluster_id=CLUSTER --map "
+       "enum=TEAM",
        651},
       {"anthro_nipntk_flag.ex01.csv", "", 786},
       {"anthro_nipntk_dist.ex01.csv", "", 873},
       {"anthro_nipntk_rl.ex01.csv", "", 906},
-      {"anthro_nipntk_dp.ex01.csv", "--map sex=SEX --map age=MONTHS --map wt=WEIGHT --map ht=HEIGHT "
-       "--map oedema=EDEMA", 796},
+      {"anthro_nipntk_dp.ex01.csv",
+       "--map sex=SEX --map age=MONTHS --map wt=WEIGHT --map ht=HEIGHT "
+       "--map oedema=EDEMA",
+       796},
       {"anthro_nipntk_dp.ex03.csv", "", 374},
   };
   const fs::path data = OLVAR_SURVEY_DATA_DIR;
@@ -238,9 +249,9 @@ TEST_F(CliImport, RealSurveysImportedFromCsvHaveTheZscoresOfTheZscoreTool) {
       std::string age;
       if (!row.at("MONTHS").empty()) {
         char text[40];
-        std::snprintf(text, sizeof text, "%.0f",
-                      std::nearbyint(static_cast<double>(std::stof(row.at("MONTHS"))) *
-                                     30.4375000001));
+        std::snprintf(
+            text, sizeof text, "%.0f",
+            std::nearbyint(static_cast<double>(std::stof(row.at("MONTHS"))) * 30.4375000001));
         age = text;
       }
       // A cell that is no number ("NA") is missing to row evaluation; the tool would give up

@@ -58,10 +58,10 @@ const std::vector<test::RecField> kRecFields = {
     {"ID", 1, 3}, {"SEX", 2, 1}, {"WEIGHT", 1, 5}, {"HEIGHT", 1, 5}, {"BIRTHDAT", 12, 10}};
 
 TEST(EpiInfoFile, ReadsFieldsAndRecordsAndLeavesOutDeletedRecords) {
-  const std::string bytes = test::rec_file(
-      kRecFields, {{{"1", "1", " 12.5", "85.0", "15/03/2008"}},
-                   {{"2", "2", "9.1", "70.2", "01/01/2009"}, true},
-                   {{"3", "m", "", "80", ""}}});
+  const std::string bytes =
+      test::rec_file(kRecFields, {{{"1", "1", " 12.5", "85.0", "15/03/2008"}},
+                                  {{"2", "2", "9.1", "70.2", "01/01/2009"}, true},
+                                  {{"3", "m", "", "80", ""}}});
   const Read read = read_all(bytes, "survey.rec");
   EXPECT_THAT(names(read.header), ElementsAre("ID", "SEX", "WEIGHT", "HEIGHT", "BIRTHDAT"));
   EXPECT_EQ(read.header.fields[2].start, 5);
@@ -78,13 +78,14 @@ TEST(EpiInfoFile, ReadsFieldsAndRecordsAndLeavesOutDeletedRecords) {
 TEST(EpiInfoFile, ReadsRecordsSpanningLinesByTheirRealLineLength) {
   for (const int total : {78, 79, 80, 100, 156, 157, 160}) {
     SCOPED_TRACE(total);
-    const std::vector<test::RecField> fields = {{"ID", 1, 2}, {"NOTE", 2, total - 6}, {"MUAC", 1, 4}};
+    const std::vector<test::RecField> fields = {
+        {"ID", 1, 2}, {"NOTE", 2, total - 6}, {"MUAC", 1, 4}};
     const std::string note(static_cast<std::size_t>(total - 6), 'x');
-    const std::string bytes =
-        test::rec_file(fields, {{{"1", note, "135"}}, {{"2", "short", "120"}, true},
-                                {{"3", "a b", "99"}}});
+    const std::string bytes = test::rec_file(
+        fields, {{{"1", note, "135"}}, {{"2", "short", "120"}, true}, {{"3", "a b", "99"}}});
     const Read read = read_all(bytes, "long.rec");
-    EXPECT_THAT(read.texts, ElementsAre(ElementsAre("1", note, "135"), ElementsAre("3", "a b", "99")));
+    EXPECT_THAT(read.texts,
+                ElementsAre(ElementsAre("1", note, "135"), ElementsAre("3", "a b", "99")));
     EXPECT_EQ(read.records.deleted, 1);
   }
 }
@@ -105,7 +106,8 @@ TEST(EpiInfoFile, TakesTheFirst240FieldsAndSaysWhichWereLeftOut) {
 
 TEST(EpiInfoFile, ACutRecordKeepsTheWholeRecordsBeforeItAndSaysSo) {
   const std::string whole = test::rec_file(
-      kRecFields, {{{"1", "1", "12.5", "85", ""}}, {{"2", "2", "9.1", "70.2", "01/01/2009"}}}, false);
+      kRecFields, {{{"1", "1", "12.5", "85", ""}}, {{"2", "2", "9.1", "70.2", "01/01/2009"}}},
+      false);
   const Read read = read_all(whole.substr(0, whole.size() - 12), "cut.rec");
   EXPECT_THAT(read.texts, ElementsAre(ElementsAre("1", "1", "12.5", "85", "")));
   ASSERT_EQ(read.records.notes.size(), 1u);
@@ -122,21 +124,25 @@ struct Refusal {
 TEST(EpiInfoFile, RefusesAHeaderThatIsCutOrNotOfTheFormatNamingTheLine) {
   const std::string whole = test::rec_file(kRecFields, {{{"1", "1", "12.5", "85", ""}}});
   // The first record (line 7) loses six of its 24 characters; the second record follows it.
-  std::string damaged = test::rec_file(kRecFields, {{{"1", "1", "12.5", "85", "x"}},
-                                                    {{"2", "1", "12.5", "85", "y"}}});
+  std::string damaged = test::rec_file(
+      kRecFields, {{{"1", "1", "12.5", "85", "x"}}, {{"2", "1", "12.5", "85", "y"}}});
   std::size_t first_record = 0;
   for (int line = 1; line < 7; ++line) first_record = damaged.find("\r\n", first_record) + 2;
   damaged.erase(first_record + 4, 6);
   const Refusal cases[] = {
       {"empty", "", "survey.rec, line 1: the file is empty"},
       {"no number", "fields\r\n", "survey.rec, line 1: the first line does not begin"},
-      {"cut in the field lines", whole.substr(0, 120), "survey.rec, line 4: the file ends inside its header"},
+      {"cut in the field lines", whole.substr(0, 120),
+       "survey.rec, line 4: the file ends inside its header"},
       {"fewer lines than fields", whole.substr(0, whole.find(" HEIGHT")),
        "survey.rec, line 5: the file ends inside its header: 5 fields announced, 3 described"},
       {"length not a number",
-       std::string("1\r\n") + " NAME      " + " " + "   1   1 112  15   1   1" + "   x" + " 112\r\n",
+       std::string("1\r\n") + " NAME      " + " " + "   1   1 112  15   1   1" + "   x" +
+           " 112\r\n",
        "survey.rec, line 2: the field length in characters 37 to 40 is not a number (\"   x\")"},
-      {"a record line too short", damaged, "survey.rec, line 7: record 1 has 19 characters on this line where the field lengths give 24"},
+      {"a record line too short", damaged,
+       "survey.rec, line 7: record 1 has 19 characters on this line where the field lengths give "
+       "24"},
   };
   for (const Refusal& c : cases) {
     SCOPED_TRACE(c.what);
@@ -147,16 +153,15 @@ TEST(EpiInfoFile, RefusesAHeaderThatIsCutOrNotOfTheFormatNamingTheLine) {
 
 // ---- dBase III and IV ----
 
-const std::vector<test::DbfField> kDbfFields = {{"ID", 'N', 4},      {"SEX", 'C', 1},
-                                                {"WEIGHT", 'N', 6, 2}, {"HEIGHT", 'F', 6, 1},
-                                                {"SURVDATE", 'D', 8},  {"EDEMA", 'L', 1},
-                                                {"VILLAGE", 'C', 12}};
+const std::vector<test::DbfField> kDbfFields = {
+    {"ID", 'N', 4},       {"SEX", 'C', 1},   {"WEIGHT", 'N', 6, 2}, {"HEIGHT", 'F', 6, 1},
+    {"SURVDATE", 'D', 8}, {"EDEMA", 'L', 1}, {"VILLAGE", 'C', 12}};
 
 TEST(DbaseFile, ReadsEveryFieldTypeAndLeavesOutDeletedRecords) {
-  const std::string bytes = test::dbf_file(
-      kDbfFields, {{{"1", "m", "12.50", "85.0", "20080315", "F", "Ana Loma"}},
-                   {{"2", "f", "9.10", "70.2", "", "T", "Bo"}, true},
-                   {{"3", "2", "", "80.1", "", "?", " Cy"}}});
+  const std::string bytes =
+      test::dbf_file(kDbfFields, {{{"1", "m", "12.50", "85.0", "20080315", "F", "Ana Loma"}},
+                                  {{"2", "f", "9.10", "70.2", "", "T", "Bo"}, true},
+                                  {{"3", "2", "", "80.1", "", "?", " Cy"}}});
   const Read read = read_all(bytes, "survey.DBF");
   EXPECT_EQ(read.header.format, ImportFormat::dbase);
   EXPECT_THAT(names(read.header),
@@ -179,9 +184,9 @@ TEST(DbaseFile, ReadsEveryFieldTypeAndLeavesOutDeletedRecords) {
 TEST(DbaseFile, AFileWithoutMemosReadsWithoutNotesAndMemoFieldsAreLeftOutWithANote) {
   std::vector<test::DbfField> with_memo = kDbfFields;
   with_memo.insert(with_memo.begin() + 2, {"NOTES", 'M', 10});
-  const Read read = read_all(
-      test::dbf_file(with_memo, {{{"1", "m", "         1", "12.5", "85", "", "", "A"}}}),
-      "memo.dbf");
+  const Read read =
+      read_all(test::dbf_file(with_memo, {{{"1", "m", "         1", "12.5", "85", "", "", "A"}}}),
+               "memo.dbf");
   EXPECT_THAT(names(read.header),
               ElementsAre("ID", "SEX", "WEIGHT", "HEIGHT", "SURVDATE", "EDEMA", "VILLAGE"));
   EXPECT_THAT(read.texts, ElementsAre(ElementsAre("1", "m", "12.5", "85", "", "", "A")));
@@ -225,11 +230,14 @@ TEST(DbaseFile, RefusesAHeaderThatIsCutOrInconsistent) {
   std::string nameless = whole;
   nameless[32] = '\0';
   const Refusal cases[] = {
-      {"shorter than 32 bytes", whole.substr(0, 20), "x.dbf, header: the file ends inside its header (20 bytes"},
-      {"cut inside the descriptors", whole.substr(0, 100), "x.dbf, header: the file ends inside its header (100 bytes of 257)"},
+      {"shorter than 32 bytes", whole.substr(0, 20),
+       "x.dbf, header: the file ends inside its header (20 bytes"},
+      {"cut inside the descriptors", whole.substr(0, 100),
+       "x.dbf, header: the file ends inside its header (100 bytes of 257)"},
       {"fields beyond the record", short_record, "x.dbf, header: the fields take 39 bytes"},
       {"a field without a name", nameless, "x.dbf, field 1: the field has no name"},
-      {"not a dBase file", std::string(50, '\0'), "x.dbf, header: the header length 0 leaves no room"},
+      {"not a dBase file", std::string(50, '\0'),
+       "x.dbf, header: the header length 0 leaves no room"},
   };
   for (const Refusal& c : cases) {
     SCOPED_TRACE(c.what);
@@ -261,8 +269,8 @@ TEST(DelimitedFile, FindsTheSeparatorAndReadsTheRecords) {
 }
 
 TEST(DelimitedFile, ConvertsUtf8ToWindows1252AndKeepsWindows1252AsItIs) {
-  const Read utf8 = read_all("\xEF\xBB\xBFnom,pr\xC3\xA9nom\nJos\xC3\xA9,\xC5\x81ukasz \xE2\x82\xAC\n",
-                             "phone.csv");
+  const Read utf8 = read_all(
+      "\xEF\xBB\xBFnom,pr\xC3\xA9nom\nJos\xC3\xA9,\xC5\x81ukasz \xE2\x82\xAC\n", "phone.csv");
   EXPECT_TRUE(utf8.header.utf8);
   EXPECT_THAT(names(utf8.header), ElementsAre("nom", "pr\xE9nom"));
   EXPECT_THAT(utf8.texts, ElementsAre(ElementsAre("Jos\xE9", "?ukasz \x80")));
@@ -280,8 +288,9 @@ TEST(DelimitedFile, NamesUnnamedColumnsAndSaysWhenValuesHaveNoName) {
   EXPECT_THAT(read.texts, ElementsAre(ElementsAre("1", "2", "3"), ElementsAre("4", "5", "6"),
                                       ElementsAre("9", "", "")));
   ASSERT_EQ(read.records.notes.size(), 1u);
-  EXPECT_THAT(read.records.notes[0].message,
-              HasSubstr("1 records have more fields than the header line names (the first on line 3)"));
+  EXPECT_THAT(
+      read.records.notes[0].message,
+      HasSubstr("1 records have more fields than the header line names (the first on line 3)"));
   EXPECT_TRUE(read.records.notes[0].data_lost);
 }
 
@@ -289,9 +298,11 @@ TEST(DelimitedFile, RefusesAFileWithoutHeaderOrWithAMalformedRecordNamingTheLine
   const Refusal cases[] = {
       {"empty", "", "x.csv, line 1: the file has no header line"},
       {"blank lines only", "\n\n", "x.csv, line 1: the file has no header line"},
-      {"text after a closing quote", "a,b\n1,2\n\"3\"x,4\n", "x.csv, line 3: text after the closing quote"},
+      {"text after a closing quote", "a,b\n1,2\n\"3\"x,4\n",
+       "x.csv, line 3: text after the closing quote"},
       {"a quote never closed", "a,b\n1,\"2\n3,4\n", "x.csv, line 2: a quoted field is not closed"},
-      {"a spreadsheet's binary file", std::string("PK\x03\x04\0\0", 6), "x.csv, line 1: the file holds binary data"},
+      {"a spreadsheet's binary file", std::string("PK\x03\x04\0\0", 6),
+       "x.csv, line 1: the file holds binary data"},
   };
   for (const Refusal& c : cases) {
     SCOPED_TRACE(c.what);
@@ -304,9 +315,9 @@ TEST(DelimitedFile, RefusesAFileWithoutHeaderOrWithAMalformedRecordNamingTheLine
 
 TEST(ImportFile, ReplaysTheFuzzingCorporaWithoutAFault) {
   namespace fs = std::filesystem;
-  const std::pair<const char*, const char*> corpora[] = {
-      {"epi_info_import", "corpus.rec"}, {"dbase_import", "corpus.dbf"},
-      {"delimited_import", "corpus.csv"}};
+  const std::pair<const char*, const char*> corpora[] = {{"epi_info_import", "corpus.rec"},
+                                                         {"dbase_import", "corpus.dbf"},
+                                                         {"delimited_import", "corpus.csv"}};
   for (const auto& [folder, name] : corpora) {
     int files = 0;
     const fs::path corpus = fs::path(test::source_path("tests/fuzz/corpus")) / folder;

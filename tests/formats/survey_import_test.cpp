@@ -33,9 +33,9 @@ Imported import_bytes(const std::string& bytes, const std::string& name,
   context.dates = dates;
   context.current_year = 2026;
   context.evaluate_row = [&](core::Workspace&, int row) { imported.evaluated.push_back(row); };
-  imported.result = import_survey(bytes, header,
-                                  mapping ? *mapping : preselected_mapping(header.fields, dates.order),
-                                  name, std::move(start), context);
+  imported.result = import_survey(
+      bytes, header, mapping ? *mapping : preselected_mapping(header.fields, dates.order), name,
+      std::move(start), context);
   return imported;
 }
 
@@ -46,12 +46,11 @@ std::vector<std::string> column(const core::SurveyTable& survey, int c, int rows
 }
 
 TEST(ImportMapping, PreselectsTheFieldsNamedLikeTheTargetsTheLaterOneWinning) {
-  const std::vector<ImportField> fields = {{"Sex"},    {"AGE"},    {"weight"}, {"HEIGHT"},
-                                           {"OEDEMA"}, {"MONTHS"}, {"edema"},  {"WAZ"},
-                                           {"VILLAGE"}};
+  const std::vector<ImportField> fields = {{"Sex"},    {"AGE"},    {"weight"},
+                                           {"HEIGHT"}, {"OEDEMA"}, {"MONTHS"},
+                                           {"edema"},  {"WAZ"},    {"VILLAGE"}};
   const ImportMapping mapping = preselected_mapping(fields, core::DateOrder::mdy);
-  EXPECT_THAT(mapping.field_of_target,
-              ElementsAre(-1, -1, -1, -1, -1, 0, -1, 5, 2, 3, 6, -1));
+  EXPECT_THAT(mapping.field_of_target, ElementsAre(-1, -1, -1, -1, -1, 0, -1, 5, 2, 3, 6, -1));
   EXPECT_EQ(mapping.file_order, core::DateOrder::mdy);
   EXPECT_EQ(preselected_mapping(fields, core::DateOrder::unknown).file_order, core::DateOrder::dmy);
   EXPECT_EQ(field_index(fields, "village"), 8);
@@ -61,12 +60,17 @@ TEST(ImportMapping, PreselectsTheFieldsNamedLikeTheTargetsTheLaterOneWinning) {
 }
 
 TEST(SurveyImport, PutsMappedFieldsInTheirColumnsAndTheOthersAfterThemAsUserVariables) {
-  const std::string bytes = test::rec_file(
-      {{"ID", 1, 3}, {"WEIGHT", 1, 5}, {"KG", 1, 5}, {"HEIGHT", 1, 5}, {"village", 2, 12},
-       {"VILLAGE", 2, 10}, {"HOUSEHOLDSZ", 1, 2}},
-      {{{"1", "12.5", "12,6", "85.0", "Loma", "North", "5"}},
-       {{"2", "9.1", "9.2", "70.2", "Bo", "South", "12"}, true},
-       {{"3", "10", "10.1", "80", "Cy", "", ""}}});
+  const std::string bytes =
+      test::rec_file({{"ID", 1, 3},
+                      {"WEIGHT", 1, 5},
+                      {"KG", 1, 5},
+                      {"HEIGHT", 1, 5},
+                      {"village", 2, 12},
+                      {"VILLAGE", 2, 10},
+                      {"HOUSEHOLDSZ", 1, 2}},
+                     {{{"1", "12.5", "12,6", "85.0", "Loma", "North", "5"}},
+                      {{"2", "9.1", "9.2", "70.2", "Bo", "South", "12"}, true},
+                      {{"3", "10", "10.1", "80", "Cy", "", ""}}});
   ImportMapping mapping;
   mapping.field_of_target[3] = 0;  // ID
   mapping.field_of_target[8] = 2;  // KG gives WEIGHT; the field WEIGHT stays apart
@@ -107,7 +111,8 @@ TEST(SurveyImport, PutsMappedFieldsInTheirColumnsAndTheOthersAfterThemAsUserVari
   EXPECT_EQ(imported.result.workspace.planning.survey_name, "Kept");
   EXPECT_FALSE(imported.result.data_lost());
   ASSERT_EQ(imported.result.notes.size(), 1u);
-  EXPECT_EQ(imported.result.notes[0].message, "1 records marked as deleted in the file were left out");
+  EXPECT_EQ(imported.result.notes[0].message,
+            "1 records marked as deleted in the file were left out");
 }
 
 TEST(SurveyImport, WritesSexAndOedemaCodesAndKeepsEmptyValuesEmpty) {
@@ -120,8 +125,9 @@ TEST(SurveyImport, WritesSexAndOedemaCodesAndKeepsEmptyValuesEmpty) {
     const char* logical_cell;
   };
   const Case cases[] = {
-      {"1", "1", "T", "m", "y", "y"}, {"m", "y", "t", "m", "y", "y"}, {"M", "Y", "Y", "m", "y", "y"},
-      {"2", "2", "F", "f", "n", "n"}, {"F", "n", "N", "f", "n", "n"}, {"x", "0", "?", "f", "n", "n"},
+      {"1", "1", "T", "m", "y", "y"}, {"m", "y", "t", "m", "y", "y"},
+      {"M", "Y", "Y", "m", "y", "y"}, {"2", "2", "F", "f", "n", "n"},
+      {"F", "n", "N", "f", "n", "n"}, {"x", "0", "?", "f", "n", "n"},
       {"", "", "", "", "", ""},
   };
   std::vector<test::RecRecord> records;
@@ -142,8 +148,8 @@ TEST(SurveyImport, WritesSexAndOedemaCodesAndKeepsEmptyValuesEmpty) {
   logical.field_of_target[10] = 2;  // SWOLLEN gives EDEMA
   std::vector<std::string> logical_cells;
   for (const Case& c : cases) logical_cells.push_back(c.logical_cell);
-  EXPECT_EQ(column(import_bytes(bytes, "codes.dbf", &logical).survey(),
-                   core::column(StdVar::edema), rows),
+  EXPECT_EQ(column(import_bytes(bytes, "codes.dbf", &logical).survey(), core::column(StdVar::edema),
+                   rows),
             logical_cells);
 }
 
@@ -152,9 +158,8 @@ TEST(SurveyImport, ConvertsDatesFromTheFileOrderAndDbaseDatesFromYearMonthDay) {
   const core::DateConventions mdy{core::DateOrder::mdy, '/', '.'};
   // dBase: the stored form of 15 March 2008; an empty date gets no separators. Dates are
   // written as the survey file's reader converts them (leading zeros dropped).
-  const std::string dbf =
-      test::dbf_file({{"SURVDATE", 'D', 8}, {"BIRTHDAT", 'C', 10}},
-                     {{{"20080315", "2006-07-01"}}, {{"", ""}}});
+  const std::string dbf = test::dbf_file({{"SURVDATE", 'D', 8}, {"BIRTHDAT", 'C', 10}},
+                                         {{{"20080315", "2006-07-01"}}, {{"", ""}}});
   ImportMapping ymd = preselected_mapping({{"SURVDATE"}, {"BIRTHDAT"}}, core::DateOrder::ymd);
   for (const auto& [dates, survdate, birthdat] :
        {std::tuple{dmy, "15.3.2008", "1.7.2006"}, std::tuple{mdy, "3/15/2008", "7/1/2006"}}) {
@@ -171,8 +176,9 @@ TEST(SurveyImport, ConvertsDatesFromTheFileOrderAndDbaseDatesFromYearMonthDay) {
   EXPECT_THAT(column(imported.survey(), 1, 1), ElementsAre("15.3.2008"));
   EXPECT_THAT(column(imported.survey(), 7, 1), ElementsAre("2006-07-01"));
   ASSERT_EQ(imported.result.notes.size(), 1u);
-  EXPECT_THAT(imported.result.notes[0].message,
-              HasSubstr("1 values of BIRTHDAT are no dates in the order dmy (the first \"2006-07-01\")"));
+  EXPECT_THAT(
+      imported.result.notes[0].message,
+      HasSubstr("1 values of BIRTHDAT are no dates in the order dmy (the first \"2006-07-01\")"));
   EXPECT_FALSE(imported.result.data_lost());
 
   // Epi Info dates as typed, in the order chosen.

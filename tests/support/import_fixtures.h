@@ -27,8 +27,8 @@ struct RecRecord {
   bool deleted = false;
 };
 
-inline std::string rec_file(const std::vector<RecField>& fields, const std::vector<RecRecord>& records,
-                            bool end_of_file_byte = true) {
+inline std::string rec_file(const std::vector<RecField>& fields,
+                            const std::vector<RecRecord>& records, bool end_of_file_byte = true) {
   auto right = [](int value, std::size_t width) {
     std::string text = std::to_string(value);
     return std::string(width > text.size() ? width - text.size() : 0, ' ') + text;

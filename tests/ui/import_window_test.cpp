@@ -17,8 +17,8 @@
 
 #include "support/import_fixtures.h"
 #include "ui/qt_convert.h"
-#include "workspace/recent_files.h"
 #include "window_environment.h"
+#include "workspace/recent_files.h"
 
 namespace olvar::ui {
 namespace {
@@ -67,11 +67,11 @@ const std::vector<test::RecField> kFields = {{"CLUSTER", 1, 3}, {"SEX", 2, 1}, {
                                              {"VILLAGE", 2, 10}};
 
 TEST_F(ImportWindowTest, MapsTheFieldsAsChosenAndReplacesTheSurvey) {
-  const auto file = env.temp.write(
-      "field/survey.rec",
-      test::rec_file(kFields, {{{"4", "1", "24", "11.2", "11.4", "84.5", "Loma"}},
-                               {{"4", "2", "30", "12", "12.2", "88", "Bo"}, true},
-                               {{"5", "2", "13.5", "8.1", "8.3", "72.0", "Cy"}}}));
+  const auto file =
+      env.temp.write("field/survey.rec",
+                     test::rec_file(kFields, {{{"4", "1", "24", "11.2", "11.4", "84.5", "Loma"}},
+                                              {{"4", "2", "30", "12", "12.2", "88", "Bo"}, true},
+                                              {{"5", "2", "13.5", "8.1", "8.3", "72.0", "Cy"}}}));
   survey_window->show();
   ImportWindow* window = import(file);
   ASSERT_NE(window, nullptr);
@@ -91,7 +91,8 @@ TEST_F(ImportWindowTest, MapsTheFieldsAsChosenAndReplacesTheSurvey) {
   list(window, "WEIGHT")->setCurrentText(QStringLiteral("KG"));
   const std::filesystem::path folder = OLVAR_UI_SCREENSHOT_DIR;
   std::filesystem::create_directories(folder);
-  EXPECT_TRUE(window->grab().save(QString::fromStdString((folder / "17a_import_mapping.png").string())));
+  EXPECT_TRUE(
+      window->grab().save(QString::fromStdString((folder / "17a_import_mapping.png").string())));
   window->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
 
   const core::Workspace& survey = survey_window->workspace();
@@ -122,12 +123,14 @@ TEST_F(ImportWindowTest, AFailedImportLeavesTheOpenSurveyAsItWas) {
   const std::string whole = test::rec_file(kFields, {{{"4", "1"}}});
   EXPECT_EQ(import(env.temp.write("cut.rec", whole.substr(0, 80))), nullptr);
   ASSERT_EQ(env.prompter.messages.size(), 1u);
-  EXPECT_THAT(env.prompter.messages[0], HasSubstr("cut.rec, line 3: the file ends inside its header"));
+  EXPECT_THAT(env.prompter.messages[0],
+              HasSubstr("cut.rec, line 3: the file ends inside its header"));
 
   // A malformed record found only when the records are read: the window closes, nothing changes.
   ImportWindow* window = import(env.temp.write("bad.csv", "sex,weight\nm,1\nf,\"2\"x\n"));
   ASSERT_NE(window, nullptr);
-  EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("format_label"))->text(), QStringLiteral("CSV"));
+  EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("format_label"))->text(),
+            QStringLiteral("CSV"));
   window->accept();
   ASSERT_EQ(env.prompter.messages.size(), 2u);
   EXPECT_THAT(env.prompter.messages[1], HasSubstr("bad.csv, line 3: text after the closing quote"));
