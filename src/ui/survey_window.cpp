@@ -824,16 +824,16 @@ void SurveyWindow::import_survey() {
   if (!ask_to_save_changes()) return;
   workspace_.options = workspace::survey_options_of(options_);
   ImportWindow::Services services{
-      app_, *prompter_, workspace_, [this](const core::Workspace& w) { return evaluation_settings(w); },
+      app_, *prompter_, workspace_,
+      [this](const core::Workspace& w) { return evaluation_settings(w); },
       [this](core::Workspace imported) {
         workspace_ = std::move(imported);
         reset_entry();
         reload_all();
         activate();
       }};
-  if (ImportWindow::start(std::move(services), this) != nullptr) {
-    qt_prompter_.set_start_folder(to_qstring(app_.settings.last_folder));
-  }
+  ImportWindow::start(std::move(services), this);
+  qt_prompter_.set_start_folder(to_qstring(app_.settings.last_folder));  // the data folder
 }
 
 void SurveyWindow::open_recent(int index) {
