@@ -109,5 +109,6 @@ CommandAction add_report_command(CLI::App& app);
 CommandAction add_weighted_command(CLI::App& app);
 CommandAction add_graph_command(CLI::App& app);
 CommandAction add_results_command(CLI::App& app);
+CommandAction add_import_command(CLI::App& app);
 
 }  // namespace olvar::cli

@@ -165,6 +165,7 @@ int main(int argc, char** argv) {
       {"weighted", add_weighted_command(app)},
       {"graph", add_graph_command(app)},
       {"results", add_results_command(app)},
+      {"import", add_import_command(app)},
   };
 
   try {

@@ -42,6 +42,7 @@
 #include "ui/graph_window.h"
 #include "ui/grid_models.h"
 #include "ui/growth_chart_widget.h"
+#include "ui/import_window.h"
 #include "ui/options_page_widget.h"
 #include "ui/planning_page.h"
 #include "ui/qt_convert.h"
@@ -302,6 +303,8 @@ void SurveyWindow::build_menus() {
   open_action->setObjectName(QStringLiteral("open_action"));
   save_action_ = files_menu_->addAction(tr("&Save"), this, [this] { save_survey(); });
   files_menu_->addAction(tr("Save &as"), this, [this] { save_survey_as(); });
+  files_menu_->addAction(tr("Import EPI Info File"), this, [this] { import_survey(); })
+      ->setObjectName(QStringLiteral("ImportEpiInfoFile"));
   files_menu_->addSeparator();
   for (int k = 0; k < 4; ++k) {
     recent_actions_[k] = files_menu_->addAction(QString(), this, [this, k] { open_recent(k); });
@@ -593,6 +596,23 @@ void SurveyWindow::open_with_dialog() {
     workspace_.changed = changed;
     refresh_caption();
   }
+}
+
+void SurveyWindow::import_survey() {
+  pages_->setCurrentIndex(page_index(workspace::SurveyPage::data_entry));
+  if (!ask_to_save_changes()) return;
+  workspace_.options = workspace::survey_options_of(options_);
+  ImportWindow::Services services{
+      app_, *prompter_, workspace_,
+      [this](const core::Workspace& w) { return evaluation_settings(w); },
+      [this](core::Workspace imported) {
+        workspace_ = std::move(imported);
+        reset_entry();
+        reload_all();
+        activate();
+      }};
+  ImportWindow::start(std::move(services), this);
+  qt_prompter_.set_start_folder(to_qstring(app_.settings.last_folder));  // the data folder
 }
 
 void SurveyWindow::open_recent(int index) {

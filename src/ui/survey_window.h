@@ -65,6 +65,8 @@ class SurveyWindow : public QMainWindow {
   bool save_survey();
   bool save_survey_as();
   void open_with_dialog();
+  // Files > "Import EPI Info File": a survey from an Epi Info, dBase or delimited file.
+  void import_survey();
   void open_recent(int index);
 
   // What the window shows when it becomes active: headers, caption, reference, command line.

@@ -1,0 +1,298 @@
+#include "formats/survey_import.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <tuple>
+
+#include "core/date_text.h"
+#include "core/text_conversions.h"
+#include "core/variable_view.h"
+
+namespace olvar::formats {
+
+namespace {
+
+std::string upper_case(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return upper;
+}
+
+int target_index(core::StdVar variable) {
+  const auto found = std::find(kImportTargets.begin(), kImportTargets.end(), variable);
+  return found == kImportTargets.end() ? -1 : static_cast<int>(found - kImportTargets.begin());
+}
+
+// Where each field goes and how its values are written.
+struct ColumnPlan {
+  std::vector<std::vector<int>> columns_of_field;  // Survey table columns, per field
+  std::vector<std::string> user_names;             // headers of columns 20, 21, ...
+  std::vector<std::string> fields_left_out;        // beyond the last column
+};
+
+ColumnPlan plan_columns(const ImportHeader& header, const ImportMapping& mapping) {
+  ColumnPlan plan;
+  plan.columns_of_field.resize(header.fields.size());
+  for (int t = 0; t < kImportTargetCount; ++t) {
+    const int field = mapping.field_of_target[static_cast<std::size_t>(t)];
+    if (field >= 0 && field < static_cast<int>(header.fields.size())) {
+      plan.columns_of_field[static_cast<std::size_t>(field)].push_back(
+          core::column(kImportTargets[static_cast<std::size_t>(t)]));
+    }
+  }
+  std::set<std::string> used(core::kStandardHeaders.begin() + 1, core::kStandardHeaders.end());
+  constexpr int kUserColumns = core::kMaxColumns - core::kFirstUserColumn;  // 20 to 254
+  for (std::size_t f = 0; f < header.fields.size(); ++f) {
+    if (!plan.columns_of_field[f].empty()) continue;
+    const std::string& name = header.fields[f].name;
+    if (static_cast<int>(plan.user_names.size()) >= kUserColumns) {
+      plan.fields_left_out.push_back(name);
+      continue;
+    }
+    // A standard name that is not mapped keeps the field apart from the standard variable.
+    std::string header_name = core::standard_variable(upper_case(name))
+                                  ? "_" + upper_case(name)
+                                  : core::user_variable_name(name);
+    while (used.count(header_name) != 0) header_name = "_" + header_name;
+    used.insert(header_name);
+    plan.columns_of_field[f].push_back(core::kFirstUserColumn +
+                                       static_cast<int>(plan.user_names.size()));
+    plan.user_names.push_back(std::move(header_name));
+  }
+  return plan;
+}
+
+bool is_eight_digits(std::string_view text) {
+  return text.size() == 8 && std::all_of(text.begin(), text.end(),
+                                         [](unsigned char c) { return std::isdigit(c) != 0; });
+}
+
+// Counts, per date column, the values that are no dates after conversion.
+struct DateCheck {
+  std::int64_t survdate = 0, birthdat = 0;
+  std::string first_survdate, first_birthdat;
+};
+
+class RowWriter {
+ public:
+  RowWriter(const ImportHeader& header, const ImportMapping& mapping, const ImportContext& context)
+      : header_(header), mapping_(mapping), context_(context) {}
+
+  // The cell text of `text` of field `f` in `column`, by the rules of that column.
+  std::string value(int column, const ImportField& field, std::string_view text) {
+    using core::StdVar;
+    if (text.empty()) return {};
+    if (column == core::column(StdVar::sex)) {
+      return text == "1" || text == "m" || text == "M" ? "m" : "f";
+    }
+    if (column == core::column(StdVar::edema)) {
+      const bool yes = text == "1" || text == "y" || text == "Y" ||
+                       (field.kind == FieldKind::logical && (text == "T" || text == "t"));
+      return yes ? "y" : "n";
+    }
+    if (column == core::column(StdVar::survdate) || column == core::column(StdVar::birthdat)) {
+      std::string converted;
+      if (header_.format == ImportFormat::dbase && field.kind == FieldKind::date &&
+          is_eight_digits(text)) {
+        // A dBase date is stored as year, month and day whatever the file order says.
+        const std::string sep(1, context_.dates.separator);
+        const std::string with_separators = std::string(text.substr(0, 4)) + sep +
+                                            std::string(text.substr(4, 2)) + sep +
+                                            std::string(text.substr(6, 2));
+        converted = core::convert_date_from_file_order(with_separators, core::DateOrder::ymd,
+                                                       context_.dates);
+      } else {
+        converted = core::convert_date_from_file_order(text, mapping_.file_order, context_.dates);
+      }
+      if (!core::day_number(converted, context_.dates, context_.current_year)) {
+        const bool survey = column == core::column(StdVar::survdate);
+        std::int64_t& count = survey ? dates_.survdate : dates_.birthdat;
+        std::string& first = survey ? dates_.first_survdate : dates_.first_birthdat;
+        if (count++ == 0) first = converted;
+      }
+      return converted;
+    }
+    return core::normalised_decimal(text, context_.dates.decimal_separator);
+  }
+
+  const DateCheck& dates() const { return dates_; }
+
+ private:
+  const ImportHeader& header_;
+  const ImportMapping& mapping_;
+  const ImportContext& context_;
+  DateCheck dates_;
+};
+
+std::string joined(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+  return text;
+}
+
+}  // namespace
+
+std::optional<core::StdVar> import_target_named(std::string_view name) {
+  const std::optional<core::StdVar> variable = core::standard_variable(upper_case(name));
+  if (!variable || target_index(*variable) < 0) return std::nullopt;
+  return variable;
+}
+
+int field_index(const std::vector<ImportField>& fields, std::string_view name) {
+  for (std::size_t f = 0; f < fields.size(); ++f) {
+    if (fields[f].name == name) return static_cast<int>(f);
+  }
+  const std::string upper = upper_case(name);
+  for (std::size_t f = 0; f < fields.size(); ++f) {
+    if (upper_case(fields[f].name) == upper) return static_cast<int>(f);
+  }
+  return -1;
+}
+
+ImportMapping preselected_mapping(const std::vector<ImportField>& fields,
+                                  core::DateOrder system_order) {
+  ImportMapping mapping;
+  mapping.file_order =
+      system_order == core::DateOrder::unknown ? core::DateOrder::dmy : system_order;
+  for (std::size_t f = 0; f < fields.size(); ++f) {
+    std::string name = upper_case(fields[f].name);
+    if (name == "AGE") name = "MONTHS";
+    if (name == "OEDEMA") name = "EDEMA";
+    if (const std::optional<core::StdVar> target = import_target_named(name)) {
+      mapping.field_of_target[static_cast<std::size_t>(target_index(*target))] =
+          static_cast<int>(f);
+    }
+  }
+  return mapping;
+}
+
+bool ImportResult::data_lost() const {
+  return std::any_of(notes.begin(), notes.end(), [](const ImportNote& n) { return n.data_lost; });
+}
+
+ImportResult import_survey(std::string_view bytes, const ImportHeader& header,
+                           const ImportMapping& mapping, const std::string& file_name,
+                           core::Workspace start, const ImportContext& context) {
+  ImportResult result;
+  result.notes = header.notes;
+  const ColumnPlan plan = plan_columns(header, mapping);
+  if (!plan.fields_left_out.empty()) {
+    result.columns_cut = true;
+    result.notes.push_back(
+        {"the survey has room for " + std::to_string(core::kMaxColumns - core::kFirstUserColumn) +
+             " user variables; these fields were not imported: " + joined(plan.fields_left_out),
+         true});
+  }
+
+  core::Workspace& workspace = start;
+  core::SurveyTable& survey = workspace.survey;
+  const int variable_count =
+      core::kStandardVariableCount + static_cast<int>(plan.user_names.size());
+  survey.resize(core::column_count_for_variables(variable_count), core::kNewTableRows);
+  survey.clear_cells();
+  survey.write_standard_headers();
+  for (std::size_t u = 0; u < plan.user_names.size(); ++u) {
+    survey.set_cell(core::kFirstUserColumn + static_cast<int>(u), 0, plan.user_names[u]);
+  }
+
+  // Per user variable: whether every value read is a number, for its type in the Variable View.
+  std::vector<bool> numeric(plan.user_names.size(), true);
+  std::vector<bool> any_value(plan.user_names.size(), false);
+  RowWriter writer(header, mapping, context);
+  int row = 0;
+  bool full = false;
+  const RecordSink take = [&](const std::vector<std::string>& texts) {
+    if (row + 1 >= core::kMaxRows) {
+      full = true;
+      return false;
+    }
+    ++row;
+    if (row >= survey.row_count()) {
+      survey.resize(survey.column_count(),
+                    std::min(core::kMaxRows, std::max(row + 100, survey.row_count() * 2)));
+    }
+    for (std::size_t f = 0; f < texts.size(); ++f) {
+      for (const int column : plan.columns_of_field[f]) {
+        const std::string cell = writer.value(column, header.fields[f], texts[f]);
+        if (column >= core::kFirstUserColumn && !cell.empty()) {
+          const auto u = static_cast<std::size_t>(column - core::kFirstUserColumn);
+          any_value[u] = true;
+          if (numeric[u] && !core::parse_number(cell, context.dates.decimal_separator)) {
+            numeric[u] = false;
+          }
+        }
+        survey.set_cell(column, row, cell);
+      }
+    }
+    if (context.evaluate_row) context.evaluate_row(workspace, row);
+    return true;
+  };
+  RecordsRead read = read_import_records(bytes, header, file_name, take);
+  result.records = row;
+  result.deleted = read.deleted;
+  if (full) {
+    result.notes.push_back({"a survey holds at most " + std::to_string(core::kMaxRows - 1) +
+                                " children; the records after the first " + std::to_string(row) +
+                                " were not imported",
+                            true});
+  }
+  for (ImportNote& note : read.notes) result.notes.push_back(std::move(note));
+  if (read.deleted > 0) {
+    result.notes.push_back(
+        {std::to_string(read.deleted) + " records marked as deleted in the file were left out",
+         false});
+  }
+  const DateCheck& dates = writer.dates();
+  const std::string order(core::order_code(mapping.file_order));
+  for (const auto& [name, count, first] :
+       {std::tuple{"SURVDATE", dates.survdate, dates.first_survdate},
+        std::tuple{"BIRTHDAT", dates.birthdat, dates.first_birthdat}}) {
+    if (count == 0) continue;
+    result.notes.push_back({std::to_string(count) + " values of " + name +
+                                " are no dates in the order " + order + " (the first \"" + first +
+                                "\"); they were kept as read: choose the date order of the file",
+                            false});
+  }
+
+  survey.resize(survey.column_count(), std::min(core::kMaxRows, row + 1 + core::kSpareRows));
+  survey.renumber_rows();
+  core::VSG_New(workspace.variables);
+  for (std::size_t u = 0; u < plan.user_names.size(); ++u) {
+    const int view_row = core::kFirstUserColumn + static_cast<int>(u);
+    workspace.variables.set_cell(core::field_column(core::VariableField::name), view_row,
+                                 plan.user_names[u]);
+    core::VariableType type =
+        numeric[u] && any_value[u] ? core::VariableType::numeric : core::VariableType::character;
+    for (std::size_t f = 0; f < header.fields.size(); ++f) {
+      if (plan.columns_of_field[f] == std::vector<int>{view_row}) {
+        if (header.fields[f].kind == FieldKind::number) type = core::VariableType::numeric;
+        if (header.fields[f].kind == FieldKind::date) type = core::VariableType::date;
+      }
+    }
+    workspace.variables.set_cell(core::field_column(core::VariableField::type), view_row,
+                                 core::type_text(type));
+  }
+  workspace.file_name = std::filesystem::path(file_name).replace_extension(".as").string();
+  workspace.changed = true;
+  result.workspace = std::move(workspace);
+  return result;
+}
+
+std::string read_import_bytes(const std::filesystem::path& file) {
+  std::error_code ec;
+  std::ifstream in(file, std::ios::binary);
+  if (!in || std::filesystem::is_directory(file, ec)) {
+    throw ImportError("cannot open " + file.string() + " for reading");
+  }
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  if (in.bad()) throw ImportError("cannot read " + file.string() + " to its end");
+  return bytes.str();
+}
+
+}  // namespace olvar::formats

@@ -1,0 +1,223 @@
+// The survey built by an import: the mapping window's preselection, the columns of mapped and
+// unmapped fields, the value rules of SEX, EDEMA and the dates, and what the rest of the
+// workspace keeps.
+
+#include "formats/survey_import.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "support/import_fixtures.h"
+
+namespace olvar::formats {
+namespace {
+
+using core::StdVar;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::ThrowsMessage;
+
+struct Imported {
+  ImportResult result;
+  std::vector<int> evaluated;
+  const core::SurveyTable& survey() const { return result.workspace.survey; }
+};
+
+Imported import_bytes(const std::string& bytes, const std::string& name,
+                      const ImportMapping* mapping = nullptr,
+                      core::DateConventions dates = {core::DateOrder::dmy, '.', '.'},
+                      core::Workspace start = {}) {
+  Imported imported;
+  const ImportHeader header = read_import_header(bytes, import_format_of(name), name);
+  ImportContext context;
+  context.dates = dates;
+  context.current_year = 2026;
+  context.evaluate_row = [&](core::Workspace&, int row) { imported.evaluated.push_back(row); };
+  imported.result = import_survey(
+      bytes, header, mapping ? *mapping : preselected_mapping(header.fields, dates.order), name,
+      std::move(start), context);
+  return imported;
+}
+
+std::vector<std::string> column(const core::SurveyTable& survey, int c, int rows) {
+  std::vector<std::string> cells;
+  for (int row = 1; row <= rows; ++row) cells.emplace_back(survey.cell(c, row));
+  return cells;
+}
+
+TEST(ImportMapping, PreselectsTheFieldsNamedLikeTheTargetsTheLaterOneWinning) {
+  const std::vector<ImportField> fields = {{"Sex"},    {"AGE"},    {"weight"},
+                                           {"HEIGHT"}, {"OEDEMA"}, {"MONTHS"},
+                                           {"edema"},  {"WAZ"},    {"VILLAGE"}};
+  const ImportMapping mapping = preselected_mapping(fields, core::DateOrder::mdy);
+  EXPECT_THAT(mapping.field_of_target, ElementsAre(-1, -1, -1, -1, -1, 0, -1, 5, 2, 3, 6, -1));
+  EXPECT_EQ(mapping.file_order, core::DateOrder::mdy);
+  EXPECT_EQ(preselected_mapping(fields, core::DateOrder::unknown).file_order, core::DateOrder::dmy);
+  EXPECT_EQ(field_index(fields, "village"), 8);
+  EXPECT_EQ(field_index(fields, "town"), -1);
+  EXPECT_EQ(import_target_named("muac"), StdVar::muac);
+  EXPECT_EQ(import_target_named("WAZ"), std::nullopt);  // not a target of the mapping
+}
+
+TEST(SurveyImport, PutsMappedFieldsInTheirColumnsAndTheOthersAfterThemAsUserVariables) {
+  const std::string bytes =
+      test::rec_file({{"ID", 1, 3},
+                      {"WEIGHT", 1, 5},
+                      {"KG", 1, 5},
+                      {"HEIGHT", 1, 5},
+                      {"village", 2, 12},
+                      {"VILLAGE", 2, 10},
+                      {"HOUSEHOLDSZ", 1, 2}},
+                     {{{"1", "12.5", "12,6", "85.0", "Loma", "North", "5"}},
+                      {{"2", "9.1", "9.2", "70.2", "Bo", "South", "12"}, true},
+                      {{"3", "10", "10.1", "80", "Cy", "", ""}}});
+  ImportMapping mapping;
+  mapping.field_of_target[3] = 0;  // ID
+  mapping.field_of_target[8] = 2;  // KG gives WEIGHT; the field WEIGHT stays apart
+  mapping.field_of_target[9] = 3;  // HEIGHT
+  core::Workspace start;
+  start.planning.survey_name = "Kept";
+  const Imported imported =
+      import_bytes(bytes, "data/survey.rec", &mapping, {core::DateOrder::dmy, '.', ','}, start);
+  const core::SurveyTable& survey = imported.survey();
+  EXPECT_EQ(imported.result.records, 2);
+  EXPECT_EQ(imported.result.deleted, 1);
+  EXPECT_THAT(column(survey, core::column(StdVar::id), 2), ElementsAre("1", "3"));
+  EXPECT_THAT(column(survey, core::column(StdVar::weight), 2), ElementsAre("12,6", "10,1"));
+  EXPECT_THAT(column(survey, core::column(StdVar::height), 2), ElementsAre("85,0", "80"));
+  // User variables: the unmapped standard name gets "_"; names are upper case, at most eight
+  // characters, and a repeated name gets "_" in front as the survey file does.
+  EXPECT_EQ(survey.cell(20, 0), "_WEIGHT");
+  EXPECT_EQ(survey.cell(21, 0), "VILLAGE");
+  EXPECT_EQ(survey.cell(22, 0), "_VILLAGE");
+  EXPECT_EQ(survey.cell(23, 0), "HOUSEHOL");
+  EXPECT_THAT(column(survey, 20, 2), ElementsAre("12,5", "10"));
+  EXPECT_THAT(column(survey, 22, 2), ElementsAre("North", ""));
+  EXPECT_EQ(survey.column_count(), core::column_count_for_variables(23));
+  EXPECT_EQ(survey.cell(0, 2), "2");
+  EXPECT_TRUE(survey.row_is_empty(3));
+  EXPECT_GE(survey.row_count(), 3 + core::kSpareRows);
+  EXPECT_THAT(imported.evaluated, ElementsAre(1, 2));
+
+  const core::TextGrid& view = imported.result.workspace.variables;
+  EXPECT_EQ(view.cell(0, 20), "_WEIGHT");
+  EXPECT_EQ(view.cell(1, 20), "numeric");
+  EXPECT_EQ(view.cell(0, 21), "VILLAGE");
+  EXPECT_EQ(view.cell(1, 21), "character");
+  EXPECT_EQ(view.cell(0, 24), "");
+
+  EXPECT_EQ(imported.result.workspace.file_name, "data/survey.as");
+  EXPECT_TRUE(imported.result.workspace.changed);
+  EXPECT_EQ(imported.result.workspace.planning.survey_name, "Kept");
+  EXPECT_FALSE(imported.result.data_lost());
+  ASSERT_EQ(imported.result.notes.size(), 1u);
+  EXPECT_EQ(imported.result.notes[0].message,
+            "1 records marked as deleted in the file were left out");
+}
+
+TEST(SurveyImport, WritesSexAndOedemaCodesAndKeepsEmptyValuesEmpty) {
+  struct Case {
+    const char* sex;
+    const char* edema;
+    const char* logical;  // a dBase logical field given as EDEMA
+    const char* sex_cell;
+    const char* edema_cell;
+    const char* logical_cell;
+  };
+  const Case cases[] = {
+      {"1", "1", "T", "m", "y", "y"}, {"m", "y", "t", "m", "y", "y"},
+      {"M", "Y", "Y", "m", "y", "y"}, {"2", "2", "F", "f", "n", "n"},
+      {"F", "n", "N", "f", "n", "n"}, {"x", "0", "?", "f", "n", "n"},
+      {"", "", "", "", "", ""},
+  };
+  std::vector<test::RecRecord> records;
+  for (const Case& c : cases) records.push_back({{c.sex, c.edema, c.logical}});
+  const std::string bytes =
+      test::dbf_file({{"SEX", 'C', 1}, {"EDEMA", 'C', 1}, {"SWOLLEN", 'L', 1}}, records);
+  std::vector<std::string> sex, edema;
+  for (const Case& c : cases) {
+    sex.push_back(c.sex_cell);
+    edema.push_back(c.edema_cell);
+  }
+  const Imported imported = import_bytes(bytes, "codes.dbf");
+  const int rows = static_cast<int>(std::size(cases));
+  EXPECT_EQ(column(imported.survey(), core::column(StdVar::sex), rows), sex);
+  EXPECT_EQ(column(imported.survey(), core::column(StdVar::edema), rows), edema);
+
+  ImportMapping logical;
+  logical.field_of_target[10] = 2;  // SWOLLEN gives EDEMA
+  std::vector<std::string> logical_cells;
+  for (const Case& c : cases) logical_cells.push_back(c.logical_cell);
+  EXPECT_EQ(column(import_bytes(bytes, "codes.dbf", &logical).survey(), core::column(StdVar::edema),
+                   rows),
+            logical_cells);
+}
+
+TEST(SurveyImport, ConvertsDatesFromTheFileOrderAndDbaseDatesFromYearMonthDay) {
+  const core::DateConventions dmy{core::DateOrder::dmy, '.', '.'};
+  const core::DateConventions mdy{core::DateOrder::mdy, '/', '.'};
+  // dBase: the stored form of 15 March 2008; an empty date gets no separators. Dates are
+  // written as the survey file's reader converts them (leading zeros dropped).
+  const std::string dbf = test::dbf_file({{"SURVDATE", 'D', 8}, {"BIRTHDAT", 'C', 10}},
+                                         {{{"20080315", "2006-07-01"}}, {{"", ""}}});
+  ImportMapping ymd = preselected_mapping({{"SURVDATE"}, {"BIRTHDAT"}}, core::DateOrder::ymd);
+  for (const auto& [dates, survdate, birthdat] :
+       {std::tuple{dmy, "15.3.2008", "1.7.2006"}, std::tuple{mdy, "3/15/2008", "7/1/2006"}}) {
+    const Imported imported = import_bytes(dbf, "dates.dbf", &ymd, dates);
+    EXPECT_THAT(column(imported.survey(), 1, 2), ElementsAre(survdate, ""));
+    EXPECT_THAT(column(imported.survey(), 7, 2), ElementsAre(birthdat, ""));
+    EXPECT_TRUE(imported.result.notes.empty());
+  }
+  // A dBase date field is year, month, day whatever order is chosen for the file; a text field
+  // follows the order chosen.
+  ImportMapping wrong = ymd;
+  wrong.file_order = core::DateOrder::dmy;
+  const Imported imported = import_bytes(dbf, "dates.dbf", &wrong, dmy);
+  EXPECT_THAT(column(imported.survey(), 1, 1), ElementsAre("15.3.2008"));
+  EXPECT_THAT(column(imported.survey(), 7, 1), ElementsAre("2006-07-01"));
+  ASSERT_EQ(imported.result.notes.size(), 1u);
+  EXPECT_THAT(
+      imported.result.notes[0].message,
+      HasSubstr("1 values of BIRTHDAT are no dates in the order dmy (the first \"2006-07-01\")"));
+  EXPECT_FALSE(imported.result.data_lost());
+
+  // Epi Info dates as typed, in the order chosen.
+  const std::string rec = test::rec_file({{"SURVDATE", 12, 10}}, {{{"03/15/2008"}}});
+  ImportMapping month_first = preselected_mapping({{"SURVDATE"}}, core::DateOrder::mdy);
+  EXPECT_THAT(column(import_bytes(rec, "d.rec", &month_first, dmy).survey(), 1, 1),
+              ElementsAre("15.3.2008"));
+}
+
+TEST(SurveyImport, SaysWhatWasNotKeptAndRefusesAMalformedRecord) {
+  std::vector<test::DbfField> fields = {{"ID", 'N', 3}, {"NOTES", 'M', 10}};
+  const std::string whole = test::dbf_file(fields, {{{"1", "1"}}, {{"2", "2"}}}, false);
+  const Imported cut = import_bytes(whole.substr(0, whole.size() - 3), "cut.dbf");
+  EXPECT_EQ(cut.result.records, 1);
+  EXPECT_TRUE(cut.result.data_lost());
+  ASSERT_EQ(cut.result.notes.size(), 2u);
+  EXPECT_THAT(cut.result.notes[0].message, HasSubstr("NOTES (type M)"));
+  EXPECT_THAT(cut.result.notes[1].message, HasSubstr("the file ends inside record 2"));
+
+  EXPECT_THAT([] { import_bytes("a,b\n1,2\n\"3\"x,4\n", "bad.csv"); },
+              ThrowsMessage<ImportError>(HasSubstr("bad.csv, line 3: ")));
+}
+
+TEST(SurveyImport, LeavesFieldsBeyondTheLastColumnOutWithANote) {
+  std::string header, values;
+  for (int k = 1; k <= 240; ++k) {
+    header += (k > 1 ? "," : "") + std::string("V") + std::to_string(k);
+    values += (k > 1 ? "," : "") + std::to_string(k);
+  }
+  const Imported imported = import_bytes(header + "\n" + values + "\n", "wide.csv");
+  const core::SurveyTable& survey = imported.survey();
+  EXPECT_EQ(survey.column_count(), core::kMaxColumns);
+  EXPECT_EQ(survey.cell(254, 0), "V235");
+  EXPECT_EQ(survey.cell(254, 1), "235");
+  EXPECT_TRUE(imported.result.data_lost());
+  ASSERT_FALSE(imported.result.notes.empty());
+  EXPECT_THAT(imported.result.notes[0].message,
+              HasSubstr("these fields were not imported: V236, V237, V238, V239, V240"));
+}
+
+}  // namespace
+}  // namespace olvar::formats
