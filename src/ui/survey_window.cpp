@@ -607,7 +607,8 @@ void SurveyWindow::import_survey() {
       [this](const core::Workspace& w) { return evaluation_settings(w); },
       [this](core::Workspace imported) {
         workspace_ = std::move(imported);
-        reset_entry();
+        filter_active_ = false;  // the filter's backup belongs to the survey before
+        data_entry_page_->reset_entry();
         reload_all();
         activate();
       }};
