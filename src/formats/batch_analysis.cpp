@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "anthro/flags.h"
+#include "anthro/month_length.h"
 #include "anthro/who_lookup.h"
 #include "anthro/zscore_engine.h"
 #include "core/standard_variables.h"
@@ -25,7 +26,6 @@ using core::StdVar;
 
 constexpr int kAppended = 33;
 constexpr int kTrailingEmpty = 2;
-constexpr double kDaysPerMonth = 30.4375000001;
 constexpr int kLastHeightAgeDay = 6570;
 
 std::string z_text(float z) { return anthro::is_missing_z(z) ? "" : core::format_fixed(z, 4, 3); }
@@ -137,7 +137,9 @@ std::string run_batch_analysis(const core::SurveyTable& survey, const BatchInput
 
   for (int r = 1; r <= last_row; ++r) {
     auto& line = grid[static_cast<std::size_t>(r)];
-    auto put = [&](int offset, std::string text) { line[static_cast<std::size_t>(n + offset)] = std::move(text); };
+    auto put = [&](int offset, std::string text) {
+      line[static_cast<std::size_t>(n + offset)] = std::move(text);
+    };
     const std::string_view edema = survey.cell(StdVar::edema, r);
     const bool oedema = !edema.empty() && std::tolower(static_cast<unsigned char>(edema[0])) == 'y';
     const bool weight = filled(survey, StdVar::weight, r);
@@ -173,7 +175,8 @@ std::string run_batch_analysis(const core::SurveyTable& survey, const BatchInput
       put(19, flags.flag(FlagIndex::waz, a.waz.z));
       put(20, flags.flag(FlagIndex::haz, a.haz.z));
       put(21, flags.flag(FlagIndex::whz, a.whz.z));
-      if (m.age_days >= 0) put(22, core::format_fixed(m.age_days / kDaysPerMonth, 5, 2));
+      if (m.age_days >= 0)
+        put(22, core::format_fixed(m.age_days / anthro::kDaysPerMonthForSurveyAges, 5, 2));
       const bool muac = m.muac_mm_x100 > 0;
       put(23, muac && m.muac_mm_x100 < 11000 ? "1" : "0");
       put(24, muac && m.muac_mm_x100 < 11500 ? "1" : "0");
@@ -188,8 +191,8 @@ std::string run_batch_analysis(const core::SurveyTable& survey, const BatchInput
       // MUAC-for-age at the height-age: without a MUAC or a sex there is nothing to compute.
       const bool girls = m.sex == 'f' || m.sex == 'w';
       if (muac && (girls || m.sex == 'm')) {
-        const auto h = core::parse_number(survey.cell(StdVar::height, r),
-                                          settings.analysis.decimal_separator);
+        const auto h =
+            core::parse_number(survey.cell(StdVar::height, r), settings.analysis.decimal_separator);
         m.age_days = height_age_day(who, girls, h.value_or(0.0f)) - 0.5;
         const AnthroResult at_height_age = anthro::evaluate(m, anthro::Reference::who2006, who);
         if (at_height_age.muacz.computed()) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "anthro/flags.h"
+#include "anthro/month_length.h"
 #include "anthro/zscore_engine.h"
 #include "core/standard_variables.h"
 #include "core/text_conversions.h"
@@ -23,10 +24,9 @@ using anthro::AnthroResult;
 using anthro::FlagIndex;
 using core::StdVar;
 
-constexpr double kDaysPerMonth = 30.4375000001;
 // Fields of a line, 0-based.
 constexpr std::size_t kMonths = 7, kWeight = 8, kHeight = 9, kEdema = 10, kMuac = 11;
-constexpr std::size_t kEnteredFields = 12;  // SURVDATE to MUAC
+constexpr std::size_t kEnteredFields = 12;   // SURVDATE to MUAC
 constexpr std::size_t kFirstRestField = 15;  // MEASURE: WAZ, HAZ, WHZ of the file are left out
 constexpr std::size_t kMeasure = 15, kClothes = 16;
 
@@ -178,7 +178,8 @@ std::string export_table(std::string_view file_bytes, const std::array<double, 3
     if (blank(line)) continue;
     std::vector<std::string> fields = fields_of(line);
     // Numbers from MONTHS on are written with the system's decimal separator.
-    for (std::size_t k = kMonths; k < fields.size(); ++k) core::normalise_decimal(fields[k], separator);
+    for (std::size_t k = kMonths; k < fields.size(); ++k)
+      core::normalise_decimal(fields[k], separator);
     const std::size_t width = std::max(fields.size(), names.size());
 
     anthro::Measurement m;
@@ -186,7 +187,9 @@ std::string export_table(std::string_view file_bytes, const std::array<double, 3
     // "m" is a boy and any other code a girl; without a sex no index can be computed.
     m.sex = sex.empty() ? ' ' : (lower_first(sex) == 'm' ? 'm' : 'f');
     const std::string& months = field(fields, kMonths);
-    m.age_days = months.empty() ? -1.0 : core::parse_tolerant(months, separator) * kDaysPerMonth;
+    m.age_days = months.empty()
+                     ? -1.0
+                     : core::parse_tolerant(months, separator) * anthro::kDaysPerMonthForSurveyAges;
     m.weight_g = units(field(fields, kWeight), 1000.0, separator);
     m.height_cm_x1000 = units(field(fields, kHeight), 1000.0, separator);
     m.muac_mm_x100 = units(field(fields, kMuac), 100.0, separator);
@@ -203,7 +206,9 @@ std::string export_table(std::string_view file_bytes, const std::array<double, 3
     // Fixed number format without its padding blanks, which would make a spreadsheet read the
     // cell as text.
     const auto z = [separator](float value) {
-      return anthro::is_missing_z(value) ? std::string() : std::string(core::trim_spaces(core::format_fixed(value, 4, 3, separator)));
+      return anthro::is_missing_z(value)
+                 ? std::string()
+                 : std::string(core::trim_spaces(core::format_fixed(value, 4, 3, separator)));
     };
     const auto pct = [separator](double value) {
       return value > 1.0 ? core::format_fixed_trimmed(value, 4, 2, separator) : std::string();
@@ -223,7 +228,8 @@ std::string export_table(std::string_view file_bytes, const std::array<double, 3
     std::string height_age, muacz_at_height_age;
     if (m.height_cm_x1000 > 0 && m.sex != ' ') {
       const int day = height_age_day(who, m.sex == 'f', m.height_cm_x1000 / 1000.0);
-      height_age = core::format_fixed_trimmed((day - 0.5) / kDaysPerMonth, 4, 2, separator);
+      height_age = core::format_fixed_trimmed((day - 0.5) / anthro::kDaysPerMonthForSurveyAges, 4,
+                                              2, separator);
       anthro::Measurement at_height_age = m;
       at_height_age.age_days = day - 0.5;
       muacz_at_height_age =
