@@ -26,15 +26,6 @@ void normalise_codes(core::SurveyTable& table, int row) {
 
 char first_char(std::string_view text) { return text.empty() ? ' ' : text.front(); }
 
-// The clothes weight option in whole grams; 0 when it is not a whole number.
-std::int32_t clothes_weight(const std::string& text) {
-  const std::string_view trimmed = core::trim_spaces(text);
-  std::int32_t grams = 0;
-  const auto [end, error] = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), grams);
-  if (error != std::errc() || end != trimmed.data() + trimmed.size()) return 0;
-  return grams;
-}
-
 std::int32_t measured(const core::SurveyTable& table, StdVar variable, int row, double factor,
                       char separator) {
   const std::string_view text = table.cell(variable, row);
@@ -54,6 +45,14 @@ void write_zscore(core::SurveyTable& table, StdVar variable, int row, const Inde
 
 }  // namespace
 
+std::int32_t clothes_weight_grams(const std::string& text) {
+  const std::string_view trimmed = core::trim_spaces(text);
+  std::int32_t grams = 0;
+  const auto [end, error] = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), grams);
+  if (error != std::errc() || end != trimmed.data() + trimmed.size()) return 0;
+  return grams;
+}
+
 Measurement measurement_of_row(core::SurveyTable& table, int row,
                                const RowEvaluationSettings& settings) {
   Measurement m;
@@ -64,7 +63,7 @@ Measurement measurement_of_row(core::SurveyTable& table, int row,
     m.position = first_char(table.cell(StdVar::measure, row));
     m.clothes = first_char(table.cell(StdVar::clothes, row));
   }
-  m.clothes_weight_g = clothes_weight(settings.clothes_weight_g);
+  m.clothes_weight_g = clothes_weight_grams(settings.clothes_weight_g);
   m.age_days = age_of_row(table, row, settings.conventions, settings.current_year);
 
   const char separator = settings.conventions.decimal_separator;

@@ -5,6 +5,7 @@
 // Runs after every edit of a row, for every row after a file is read, and whenever an option
 // or the reference changes.
 
+#include <cstdint>
 #include <string>
 
 #include "anthro/measurement.h"
@@ -22,6 +23,10 @@ struct RowEvaluationSettings {
   core::DateConventions conventions;
   int current_year = 0;  // today's year, which places two-digit years
 };
+
+// The clothes weight option in whole grams; 0 when it is not a whole number. Every reader of
+// the option takes it this way, so that its z-scores are those of the Data View.
+std::int32_t clothes_weight_grams(const std::string& text);
 
 // The measurement record as row evaluation reads it from `row` (codes normalised in the cells,
 // dates completed, MONTHS written); the engine has not run yet.

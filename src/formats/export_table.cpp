@@ -10,6 +10,7 @@
 
 #include "anthro/flags.h"
 #include "anthro/month_length.h"
+#include "anthro/row_evaluation.h"
 #include "anthro/zscore_engine.h"
 #include "core/standard_variables.h"
 #include "core/text_conversions.h"
@@ -123,16 +124,6 @@ void append_cell(std::string& out, std::string_view cell, bool& first) {
   first = false;
 }
 
-// The clothes weight option in whole grams, read as row evaluation reads it (0 when it is not a
-// whole number), so that the exported z-scores are those of the Data View.
-std::int32_t clothes_weight(const std::string& text) {
-  const std::string_view trimmed = core::trim_spaces(text);
-  std::int32_t grams = 0;
-  const auto [end, error] = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), grams);
-  if (error != std::errc() || end != trimmed.data() + trimmed.size()) return 0;
-  return grams;
-}
-
 }  // namespace
 
 ExportSettings export_settings(const core::OptionsPage& options, char decimal_separator) {
@@ -170,7 +161,7 @@ std::string export_table(std::string_view file_bytes, const std::array<double, 3
   out += '\n';
 
   const Flagger flagger(settings, means);
-  const std::int32_t clothes_weight_g = clothes_weight(settings.clothes_weight_g);
+  const std::int32_t clothes_weight_g = anthro::clothes_weight_grams(settings.clothes_weight_g);
 
   for (std::size_t l = 2; l < lines.size(); ++l) {
     const std::string_view line = lines[l];
