@@ -193,7 +193,7 @@ ReferenceValues Write_Report_values(const EvaluatedSurvey& evaluated, const Repo
                                     AnalysisTable& work) {
   ReferenceValues v;
   const char sep = in.decimal_separator;
-  const PrevalenceInputs all{in.muac, SexSubset::all, sep};
+  const PrevalenceInputs all{in.muac, SexSubset::all, sep, {}};
   const core::SurveyTable& survey = evaluated.survey;
 
   // One analysis table at a time, its cells reused: first for WHZ (with the MUAC families, which

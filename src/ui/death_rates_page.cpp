@@ -222,7 +222,8 @@ void DeathRatesPage::compute_results() {
   // Once for the whole calculation, as the estimator tells it once per call.
   std::vector<const mortality::Rate*> rates;
   if (individual_) rates = mortality::all_rates(*individual_);
-  const mortality::Rate household_state{.correction = household_correction};
+  mortality::Rate household_state;
+  household_state.correction = household_correction;
   rates.push_back(&household_state);
   tell_population_correction(mortality::correction_state(rates));
 }

@@ -107,12 +107,12 @@ TEST(PrevalenceValues, FamiliesSubsetsAndCutoffs) {
       // MUAC or WHZ: r6 is the only child out of n. a: r1 r2 r4 r5 r8; c: r2 r4 r5; b = a - c.
       {PrevalenceFamily::muac_or_whz, {}, 8, 5, 2, 3},
       // Boys only: r1 r3 r5 r7 r9 for wasting; r1 is the only case.
-      {PrevalenceFamily::whz_wasting, {{}, SexSubset::boys, '.'}, 5, 1, 1, 0},
+      {PrevalenceFamily::whz_wasting, {{}, SexSubset::boys, '.', {}}, 5, 1, 1, 0},
       // Girls: r2 r4 r8 (r6 has no WHZ).
-      {PrevalenceFamily::whz_wasting, {{}, SexSubset::girls, '.'}, 3, 2, 0, 2},
+      {PrevalenceFamily::whz_wasting, {{}, SexSubset::girls, '.', {}}, 3, 2, 0, 2},
       // Cut-offs 120 / 130 from the Options page: 120 and 125 become moderate, 114 and 115
       // severe, 130 is still no case.
-      {PrevalenceFamily::muac, {{120.0, 130.0}, SexSubset::all, '.'}, 7, 5, 2, 3},
+      {PrevalenceFamily::muac, {{120.0, 130.0}, SexSubset::all, '.', {}}, 7, 5, 2, 3},
   };
   for (const Case& k : cases) {
     const PrevalenceValues v = prevalence_values(fixture(), k.family, k.inputs);
