@@ -1,41 +1,11 @@
-// Feeds arbitrary bytes to the import reader of rec files. It must never crash; a file it
-// refuses is named in the message; every record it hands on has one text per field, each
-// without blanks around it; and the records counted are the records handed on.
+// Feeds arbitrary bytes to the import reader of rec files (the checks are in
+// import_fuzz_check.h, shared by every import reader).
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
-#include <string_view>
-#include <vector>
 
-#include "formats/import_file.h"
+#include "import_fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace olvar::formats;
-  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  const std::string name = "fuzz.rec";
-  ImportHeader header;
-  try {
-    header = read_import_header(bytes, import_format_of(name), name);
-  } catch (const ImportError& e) {
-    if (std::string_view(e.what()).rfind(name + ", ", 0) != 0) __builtin_trap();
-    return 0;
-  }
-  if (header.fields.empty() && header.notes.empty()) __builtin_trap();
-  std::int64_t taken = 0;
-  const auto take = [&](const std::vector<std::string>& texts) {
-    if (texts.size() != header.fields.size()) __builtin_trap();
-    for (const std::string& text : texts) {
-      if (trim_field(text) != text) __builtin_trap();
-    }
-    ++taken;
-    return true;
-  };
-  try {
-    const RecordsRead read = read_import_records(bytes, header, name, take);
-    if (read.kept != taken) __builtin_trap();
-  } catch (const ImportError& e) {
-    if (std::string_view(e.what()).rfind(name + ", ", 0) != 0) __builtin_trap();
-  }
-  return 0;
+  return olvar::fuzz::check_import(data, size, "fuzz.rec");
 }
