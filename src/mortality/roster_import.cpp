@@ -133,6 +133,9 @@ RosterImport import_roster(std::string_view roster_csv, std::string_view left_cs
 
   const auto read_list = [&](std::string_view text, const ListColumns& columns,
                              char event) -> bool {
+    // The lists of persons who left and who died are optional: a survey may have had none, and
+    // the command line offers them as options. An absent list adds no one.
+    if (text.empty() && event != ' ') return true;
     const Csv csv = parse_csv(text);
     const std::array<const char*, 5> needed = {"KEY", columns.sex, columns.age, columns.joined,
                                                columns.born};

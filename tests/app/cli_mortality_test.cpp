@@ -63,6 +63,21 @@ TEST_F(CliMortality, RealSurveyRatesMatchTheHandComputation) {
   EXPECT_THAT(r.out, HasSubstr("\n85-120\t"));
 }
 
+// The lists of persons who left and who died are options: a roster alone is a whole survey.
+TEST_F(CliMortality, RosterAloneImportsWithoutLeftAndDiedLists) {
+  const fs::path roster = folder_ / "roster.csv";
+  write(roster, "KEY,sex_roster,age_years,joined,birth,cluster_id\nh1,m,3,n,n,1\nh1,f,30,n,n,1\n"
+                "h2,f,1,n,y,2\n");
+  test::CommandResult r = run("import-mortality " + quoted(roster) + " --recall-days 90 -o " +
+                              quoted(folder_ / "out.as"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "2 households, 3 persons\n");
+
+  r = run("mortality " + quoted(folder_ / "out.as"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_THAT(r.out, HasSubstr("crude death rate\t0.00\t"));
+}
+
 TEST_F(CliMortality, ClearMessagesForBadInput) {
   const fs::path roster = folder_ / "roster.csv";
   write(roster, "KEY,sex_roster,age_years,joined,cluster_id\nh1,m,3,n,1\n");
