@@ -51,7 +51,11 @@ std::string list_after(const std::string& doc, int number) {
   return doc.substr(from, doc.find("\\par", from) - from);
 }
 
-TEST(MortalityPlausibilityReport, ListsMissingContradictoryDuplicateAndUnusualHouseholds) {
+using Pairs = std::vector<std::pair<int, int>>;
+using ::testing::ElementsAre;
+using ::testing::Optional;
+
+TEST(MortalityCheckValues, NamesMissingContradictoryDuplicateAndUnusualHouseholds) {
   core::TextGrid grid(170, 20);
   put_household(grid, 1, "1", "1", {{"m", "30", "", ""}, {"f", "1", "y", ""}});
   put_household(grid, 2, "1", "1", {{"m", "31", "", ""}});           // same key only
@@ -61,42 +65,99 @@ TEST(MortalityPlausibilityReport, ListsMissingContradictoryDuplicateAndUnusualHo
                 {{"f", "0", "y", ""}, {"m", "0", "y", ""}, {"m", "40", "", "y"},
                  {"m", "50", "", "y"}, {"f", "60", "", "y"}});
   grid.set_cell(3, 6, "1");  // cluster and household number missing
-  const std::string doc = mortality_plausibility_report(grid, marker_texts());
+  const MortalityCheckValues v = mortality_check_values(grid);
 
-  EXPECT_EQ(list_after(doc, 1183), "6");
+  EXPECT_EQ(v.last_row, 6);
+  EXPECT_THAT(v.households_with_key_missing, ElementsAre(6));
+  EXPECT_THAT(v.persons_with_sex_or_age_missing, ElementsAre(3, 3, 4, 4));
+  EXPECT_THAT(v.births_aged_one_or_more, ElementsAre(1));  // age 0 in row 5 is fine
+  EXPECT_EQ(v.same_key, (Pairs{{1, 2}, {3, 4}}));
+  EXPECT_EQ(v.same_members, (Pairs{{3, 4}}));
+  EXPECT_EQ(v.same_key_and_members, (Pairs{{3, 4}}));
+  EXPECT_THAT(v.two_or_more_births, ElementsAre(5));
+  EXPECT_THAT(v.three_or_more_deaths, ElementsAre(5));
+
+  // The lists are laid out after their headings, separated by ", " and with no separator left
+  // at the end.
+  const std::string doc = mortality_plausibility_report(v, marker_texts());
   EXPECT_EQ(list_after(doc, 1184), "3, 3, 4, 4");
-  EXPECT_EQ(list_after(doc, 1185), "1");  // born with age 1; age 0 in row 5 is fine
   EXPECT_EQ(list_after(doc, 1187), "1 and 2, 3 and 4");
-  EXPECT_EQ(list_after(doc, 1188), "3 and 4");
-  EXPECT_EQ(list_after(doc, 1189), "3 and 4");
-  EXPECT_EQ(list_after(doc, 1191), "5");
-  EXPECT_EQ(list_after(doc, 1192), "5");
   EXPECT_THAT(doc, Not(HasSubstr(", \\")));
 }
 
-TEST(MortalityPlausibilityReport, EmptyTableNamesRowOneAndLeavesTheTestsOut) {
-  const std::string doc = mortality_plausibility_report(core::TextGrid(170, 10), marker_texts());
-  EXPECT_EQ(list_after(doc, 1183), "1");
-  EXPECT_EQ(list_after(doc, 1184), "");
+TEST(MortalityCheckValues, EmptyTableNamesRowOneAndLeavesTheTestsOut) {
+  const MortalityCheckValues v = mortality_check_values(core::TextGrid(170, 10));
+  EXPECT_THAT(v.households_with_key_missing, ElementsAre(1));
+  EXPECT_TRUE(v.persons_with_sex_or_age_missing.empty());
+  EXPECT_FALSE(v.under_five || v.under_ten);
+  EXPECT_FALSE(v.household_size || v.deaths_by_cluster);
+
+  const std::string doc = mortality_plausibility_report(v, marker_texts());
   EXPECT_THAT(doc, HasSubstr("Age < 70 : \\par "));
   EXPECT_THAT(doc, Not(HasSubstr("[59]")));
   EXPECT_THAT(doc, Not(HasSubstr("[1205]")));
   EXPECT_THAT(doc, Not(HasSubstr("[1208]")));
 }
 
-TEST(MortalityPlausibilityReport, SexRatioOfEqualNumbersAndClusterTextsCompareExactly) {
+TEST(MortalityCheckValues, RatioTestsOfTheChildren) {
+  // Under five: 3 boys aged 1, 3 girls aged 3. Expected 6 x 0.411765 = 2.47059 younger and
+  // 6 x 0.588235 = 3.52941 older:
+  //   sex: (3 - 3)^2 / 3 x 2 = 0, p = 1
+  //   age: (3 - 2.47059)^2 / 2.47059 + (3 - 3.52941)^2 / 3.52941 = 0.11345 + 0.07941 = 0.19286
+  //   age and sex: (3 - 1.23530)^2 / 1.23530 + (0 - 1.23530)^2 / 1.23530
+  //              + (0 - 1.76471)^2 / 1.76471 + (3 - 1.76471)^2 / 1.76471
+  //              = 2.52100 + 1.23530 + 1.76471 + 0.86471 = 6.38572, p = 0.0115 (1 df)
   core::TextGrid grid(170, 10);
   put_household(grid, 1, "1", "1", {{"m", "1", "", ""}, {"m", "1", "", ""}, {"m", "1", "", ""}});
-  put_household(grid, 2, "1 ", "2", {{"f", "3", "", "y"}, {"f", "3", "", ""}, {"f", "3", "", ""}});
-  const std::string doc = mortality_plausibility_report(grid, marker_texts());
-  // Three boys and three girls: ratio 1.00, chi-square 0, p = 1.
+  put_household(grid, 2, "1", "2", {{"f", "3", "", "y"}, {"f", "3", "", ""}, {"f", "3", "", ""}});
+  const MortalityCheckValues v = mortality_check_values(grid);
+  ASSERT_TRUE(v.under_five);
+  const ChildRatios& u5 = *v.under_five;
+  EXPECT_EQ(u5.younger_boys, 3);
+  EXPECT_EQ(u5.older_girls, 3);
+  EXPECT_THAT(u5.sex_ratio(), Optional(1.0));
+  EXPECT_THAT(u5.age_ratio(), Optional(1.0));
+  EXPECT_DOUBLE_EQ(u5.sex.statistic, 0.0);
+  EXPECT_DOUBLE_EQ(u5.sex.p, 1.0);
+  EXPECT_NEAR(u5.age.statistic, 0.19286, 1e-4);
+  EXPECT_NEAR(u5.age_sex.statistic, 6.38572, 1e-4);
+  EXPECT_NEAR(u5.age_sex.p, 0.0115, 1e-4);
+  // Under ten, split at five years: all six children are younger; no older child, no age ratio.
+  ASSERT_TRUE(v.under_ten);
+  EXPECT_EQ(v.under_ten->younger_boys + v.under_ten->younger_girls, 6);
+  EXPECT_EQ(v.under_ten->age_ratio(), std::nullopt);
+
+  const std::string doc = mortality_plausibility_report(v, marker_texts());
   EXPECT_THAT(doc, HasSubstr("[59] 1.00 (U5) \\tab p-value = 1.000 [54]"));
-  // "1 " is not cluster number 1 but is a cluster text of its own.
-  EXPECT_THAT(doc, HasSubstr("1\t\t1\t\t1\t\t\t\t100.0\\par "));
-  EXPECT_THAT(doc, HasSubstr("[1208]"));
+  EXPECT_THAT(doc, HasSubstr("[55] - (U10)"));
 }
 
-TEST(MortalityPlausibilityReport, HistogramScalesBarsToAtMost65Characters) {
+TEST(MortalityCheckValues, ClusterNumbersAndClusterTextsCompareExactly) {
+  core::TextGrid grid(170, 10);
+  put_household(grid, 1, "1", "1", {{"m", "1", "", ""}, {"m", "40", "", ""}});
+  put_household(grid, 2, "1 ", "2", {{"f", "3", "", "y"}, {"f", "30", "", ""}});
+  put_household(grid, 3, "01", "3", {{"f", "30", "", ""}});
+  put_household(grid, 4, "1", "4", {{"f", "30", "", "y"}});
+  const MortalityCheckValues v = mortality_check_values(grid);
+  // Only "1" is cluster number 1: "1 " and "01" are not its digits.
+  ASSERT_EQ(v.households_by_cluster.size(), 1u);
+  EXPECT_EQ(v.households_by_cluster[0].cluster, 1);
+  EXPECT_EQ(v.households_by_cluster[0].households, 2);
+  EXPECT_EQ(v.households_by_cluster[0].with_child, 1);
+  // Between clusters, each distinct text is a cluster of its own: deaths 1, 1, 0 over "1",
+  // "1 ", "01": mean 2/3, variance 1/3, index 0.5, chi-square 1 on 2 degrees of freedom.
+  ASSERT_TRUE(v.deaths_by_cluster);
+  EXPECT_EQ(v.deaths_by_cluster->clusters, 3);
+  EXPECT_DOUBLE_EQ(v.deaths_by_cluster->index, 0.5);
+  EXPECT_FALSE(v.births_by_cluster);  // no births: nothing to judge
+
+  const std::string doc = mortality_plausibility_report(v, marker_texts());
+  EXPECT_THAT(doc, HasSubstr("1\t\t2\t\t1\t\t\t\t50.0\\par "));
+  EXPECT_THAT(doc, HasSubstr("[1208]0.50 (p="));
+  EXPECT_THAT(doc, Not(HasSubstr("[1211]")));
+}
+
+TEST(MortalityCheckValues, HistogramScalesBarsToAtMost65Characters) {
   core::TextGrid grid(170, 10);
   for (int row = 1; row <= 4; ++row) {
     std::vector<Person> persons(row == 4 ? 6 : 20, Person{"f", "30", "", ""});
@@ -105,19 +166,25 @@ TEST(MortalityPlausibilityReport, HistogramScalesBarsToAtMost65Characters) {
   grid.set_cell(person_column(1, age), 5, "2,5");
   grid.set_cell(person_column(1, sex), 5, "m");
   grid.set_cell(2, 5, "1");
-  const std::string doc = mortality_plausibility_report(grid, marker_texts());
+  const MortalityCheckValues v = mortality_check_values(grid);
+  EXPECT_EQ(v.persons_by_age[30], 66);
+  EXPECT_EQ(v.persons_by_age[2], 1);  // 2.5 rounds half to even
+
+  // 66 persons need a scale of 2: 33 characters; the single person of age 2.5 gives half a
+  // character, rounded to none.
+  const std::string doc = mortality_plausibility_report(v, marker_texts());
   EXPECT_THAT(doc, HasSubstr("Age < 30 : " + std::string(33, '#') + "\\par "));
-  // With s = 2 the single person of age 2.5 gives half a character, rounded to none.
   EXPECT_THAT(doc, HasSubstr("Age < 2  : \\par "));
 }
 
-TEST(MortalityPlausibilityReport, DecimalCommaAgeCountsInTheHistogramButNotInTheRatios) {
+TEST(MortalityCheckValues, DecimalCommaAgeCountsInTheHistogramButNotInTheRatios) {
   core::TextGrid grid(170, 10);
   put_household(grid, 1, "1", "1", {{"m", "2,5", "", ""}});
-  const std::string doc = mortality_plausibility_report(grid, marker_texts());
-  EXPECT_THAT(doc, HasSubstr("Age < 2  : #\\par "));  // 2.5 rounds half to even
-  EXPECT_THAT(doc, Not(HasSubstr("[59]")));              // no whole-year age: no child
-  EXPECT_THAT(doc, HasSubstr("1\t\t1\t\t1\t\t\t\t100.0\\par "));  // a child in section 5
+  const MortalityCheckValues v = mortality_check_values(grid);
+  EXPECT_EQ(v.persons_by_age[2], 1);
+  EXPECT_FALSE(v.under_five);  // no whole-year age: no child
+  ASSERT_EQ(v.households_by_cluster.size(), 1u);
+  EXPECT_EQ(v.households_by_cluster[0].with_child, 1);  // a child among the households
 }
 
 }  // namespace
