@@ -3,6 +3,7 @@
 #include "workspace/survey_options_sync.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -19,6 +20,7 @@
 #include "core/survey_sort.h"
 #include "core/text_conversions.h"
 #include "reports/analysis_table.h"
+#include "stats/chi_square.h"
 #include "stats/column_summary.h"
 #include "stats/dispersion.h"
 #include "stats/distributions.h"
@@ -398,9 +400,10 @@ void PlausibilityBuilder::age_ratio() {
   if (b == 0) return;
   const double expected_a = (a + b) * 0.85 / 1.85;
   const double expected_b = (a + b) / 1.85;
-  const double chi = (a - expected_a) * (a - expected_a) / expected_a +
-                     (b - expected_b) * (b - expected_b) / expected_b;
-  v_.age_ratio = AgeRatio{a, b, static_cast<double>(a) / b, stats::ChiSquareUpperP(1, chi)};
+  const stats::ChiSquareTest test = stats::chi_square_test(
+      std::array{static_cast<double>(a), static_cast<double>(b)},
+      std::array{expected_a, expected_b}, 1);
+  v_.age_ratio = AgeRatio{a, b, static_cast<double>(a) / b, test.p};
 }
 
 AgeSexValues PlausibilityBuilder::AgeSex_SG6(const core::TextGrid& table, const Rows& rows) const {
@@ -436,9 +439,10 @@ AgeSexValues PlausibilityBuilder::AgeSex_SG6(const core::TextGrid& table, const 
   s.expected_all_girls = B + G > 0 ? N * G / (B + G) : 0.0;
   const double eb = s.expected_all_boys, eg = s.expected_all_girls;
   if (eb > 0 && eg > 0) {
-    const double chi = (s.all_boys - eb) * (s.all_boys - eb) / eb +
-                       (s.all_girls - eg) * (s.all_girls - eg) / eg;
-    s.sex_ratio_p = stats::ChiSquareUpperP(1, chi);
+    s.sex_ratio_p = stats::chi_square_test(std::array{static_cast<double>(s.all_boys),
+                                                      static_cast<double>(s.all_girls)},
+                                           std::array{eb, eg}, 1)
+                        .p;
   }
   const auto term = [](double o, double e) { return e > 0 ? (o - e) * (o - e) / e : 0.0; };
   for (int g = 0; g < 5; ++g) {
