@@ -26,6 +26,16 @@ void reset_to_new_table(Workspace& workspace, std::string_view today) {
     }
   }
   workspace.mortality_individuals = TextGrid(kNewIndividualColumns, kNewIndividualRows);
+  // So do the standardisation test's measurements: a file without training sections, or a new
+  // survey, must not show or save the measurements of the survey open before. Rows 0 and 1 hold
+  // the headings and column 0 the child numbers.
+  for (TextGrid* training : {&workspace.training_continuous, &workspace.training_categorical}) {
+    for (int row = 2; row < training->row_count(); ++row) {
+      for (int column = 1; column < training->column_count(); ++column) {
+        training->set_cell(column, row, "");
+      }
+    }
+  }
   workspace.mortality_additional_variables.clear();
   workspace.planning.survey_name.clear();
   TextGrid& clusters = workspace.planning.cluster_table;

@@ -127,5 +127,24 @@ TEST(ResetToNewTable, EmptiesTheMortalityTablesButKeepsLabelsAndHeadings) {
   EXPECT_EQ(ws.rd_hh, "90");
 }
 
+TEST(ResetToNewTable, EmptiesTheTrainingMeasurementsButKeepsHeadingsAndChildNumbers) {
+  Workspace ws;
+  for (TextGrid* training : {&ws.training_continuous, &ws.training_categorical}) {
+    training->set_cell(1, 0, "Supervisor");
+    training->set_cell(1, 1, "Weight 1");
+    training->set_cell(0, 2, "1");
+    training->set_cell(1, 2, "12.4");
+    training->set_cell(training->column_count() - 1, training->row_count() - 1, "3");
+  }
+  reset_to_new_table(ws, "");
+  for (const TextGrid* training : {&ws.training_continuous, &ws.training_categorical}) {
+    EXPECT_EQ(training->cell(1, 0), "Supervisor");
+    EXPECT_EQ(training->cell(1, 1), "Weight 1");
+    EXPECT_EQ(training->cell(0, 2), "1");
+    EXPECT_EQ(training->cell(1, 2), "");
+    EXPECT_EQ(training->cell(training->column_count() - 1, training->row_count() - 1), "");
+  }
+}
+
 }  // namespace
 }  // namespace olvar::core
