@@ -122,7 +122,9 @@ class Layout {
             main + " vs. " + y + ": " +
             (all ? std::string("(all): ")
                  : "(from " + pass.bounds.from + " to " + pass.bounds.to + "): ");
-        if (crossing.selected) lines_.push_back(write_.summary_line(header, "", *crossing.selected));
+        if (crossing.selected) {
+          lines_.push_back(write_.summary_line(header, "", *crossing.selected));
+        }
         continue;
       }
       if (crossing.by_category.empty()) {
@@ -151,8 +153,8 @@ class Layout {
   std::string figures(const PrevalenceFigures& f) const {
     return write_.fixed(f.percent, 1) + " % (" + std::to_string(f.cases) + " of " +
            std::to_string(f.n) + "); 95% confidence interval: (" + write_.fixed(f.lower, 1) +
-           " - " + write_.fixed(f.upper, 1) + ");  Design Effect: " +
-           write_.fixed(f.design_effect, 2);
+           " - " + write_.fixed(f.upper, 1) +
+           ");  Design Effect: " + write_.fixed(f.design_effect, 2);
   }
 
   static std::string reason(NoPrevalence why, const std::string& variable) {
