@@ -1,40 +1,20 @@
 #include "calculator/statistical_calculator.h"
 
-#include <algorithm>
 #include <cmath>
-#include <limits>
-#include <optional>
-#include <unordered_map>
-#include <unordered_set>
+#include <variant>
 
-#include "core/standard_variables.h"
 #include "core/text_conversions.h"
-#include "stats/category_count.h"
-#include "stats/cluster_estimate.h"
-#include "stats/column_summary.h"
 
 namespace olvar::calculator {
 
 namespace {
 
-using core::StdVar;
-
-constexpr int kClusterColumn = core::column(StdVar::cluster);
 // Significant digits of the numbers written: enough that the decimals always decide.
 constexpr int kPrecision = 15;
-// Bounds of the pass "all": they take every non-empty cell, text that is not a number included.
-constexpr float kAllLow = -1e16f;
-constexpr float kAllHigh = 1e16f - 2.0f;
 // Width of a category's label in a category tail: its text, "]" and a blank.
 constexpr std::size_t kLabelWidth = 60;
 // Normal deviate of a two-sided 95% interval of a mean.
 constexpr double kZ95 = 1.96;
-
-std::optional<float> number(std::string_view text, char separator) {
-  const float v = core::parse_tolerant(text, separator);
-  if (v == core::kUnreadable) return std::nullopt;
-  return v;
-}
 
 class Writer {
  public:
@@ -83,359 +63,136 @@ class Writer {
     return start + " (n=" + std::to_string(c.n) + "); " + category_tail(c);
   }
 
+  // A summary after `start`: a continuous one after start + `joint`, counts as a category line.
+  std::string summary_line(const std::string& start, std::string_view joint,
+                           const Summary& summary) const {
+    if (const auto* s = std::get_if<stats::ColumnSummary>(&summary)) {
+      return start + std::string(joint) + continuous_tail(*s);
+    }
+    return category_line(start, std::get<stats::CategoryCounts>(summary));
+  }
+
  private:
   char separator_;
 };
 
-// The distinct non-empty texts of a column in order of first appearance, at most 999.
-struct CategoryList {
-  std::vector<std::string> codes;
-  bool too_many = false;
-};
-
-CategoryList category_list(const core::TextGrid& table, int column) {
-  CategoryList list;
-  std::unordered_set<std::string> seen;
-  for (int row = 1; row < table.row_count(); ++row) {
-    const std::string text(table.cell(column, row));
-    if (text.empty() || seen.contains(text)) continue;
-    if (static_cast<int>(list.codes.size()) == kMaxCategories) {
-      list.too_many = true;
-      break;
-    }
-    seen.insert(text);
-    list.codes.push_back(text);
-  }
-  return list;
-}
-
-// The entries of the category count: each code followed by "]", so that "1" and "10" stay apart.
-std::vector<std::string> entries_of(const CategoryList& list) {
-  std::vector<std::string> entries;
-  entries.reserve(list.codes.size());
-  for (const std::string& code : list.codes) entries.push_back(code + "]");
-  return entries;
-}
-
-// The records whose `column` cell is non-empty with a value from `low` to `high`. The filter
-// reads the bounds 0 and 0 as "no range"; the nearest number below zero keeps the range [0, 0]
-// in force and selects the same cells.
-stats::RowFilter value_range(int column, float low, float high) {
-  if (low == 0.0f && high == 0.0f) low = -std::numeric_limits<float>::denorm_min();
-  return stats::RowFilter::range(column, low, high);
-}
-
-struct Pass {
-  bool all = true;
-  int pair = 0;  // 1 ... 5 for a range pass
-  std::string from_text, to_text;
-};
-
-class Calculation {
+class Layout {
  public:
-  Calculation(const core::SurveyTable& survey, const reports::AnalysisOptions& options,
-              const CalculatorInputs& inputs)
-      : survey_(survey), options_(options), in_(inputs), write_(options.decimal_separator) {}
+  Layout(const CalculatorValues& values, char separator) : v_(values), write_(separator) {}
 
-  CalculatorResult run() {
-    result_.lines.emplace_back(kResultsLine);
-    const int main = in_.main_column;
-    if (!valid_column(main)) {
-      result_.lines.emplace_back("Choose a variable in the box \"Variable\".");
-      return std::move(result_);
+  std::vector<std::string> run() {
+    lines_.emplace_back(kResultsLine);
+    if (!v_.variable_chosen) {
+      lines_.emplace_back("Choose a variable in the box \"Variable\".");
+      return std::move(lines_);
     }
-    const reports::AnalysisTable base = reports::RemoveAllNonPlausible_Zscores(survey_, options_);
-
-    std::vector<Pass> passes = {Pass{}};
-    for (int i = 0; i < kRangePairs; ++i) {
-      const RangeBoxes& r = in_.ranges[static_cast<std::size_t>(i)];
-      if (r.takes_part()) {
-        passes.push_back({false, i + 1, r.from, r.to});
-      } else if (!r.from.empty() || !r.to.empty()) {
-        result_.lines.push_back("Range " + std::to_string(i + 1) +
-                                " is left out: it needs both a \"from\" and a \"to\" value.");
-      }
+    for (const int pair : v_.incomplete_ranges) {
+      lines_.push_back("Range " + std::to_string(pair) +
+                       " is left out: it needs both a \"from\" and a \"to\" value.");
     }
-    for (const Pass& pass : passes) {
-      if (pass.all) {
-        run_pass(pass, base.table, kAllLow, kAllHigh);
-        if (valid_column(in_.prevalence.column)) prevalence(base.table);
+    for (const PassValues& pass : v_.passes) {
+      if (pass.bounds_unreadable) {
+        lines_.push_back("Range " + std::to_string(pass.range) + " (from " + pass.bounds.from +
+                         " to " + pass.bounds.to +
+                         ") is left out: its bounds are not both numbers.");
         continue;
       }
-      const std::optional<float> from = number(pass.from_text, separator());
-      const std::optional<float> to = number(pass.to_text, separator());
-      if (!from || !to) {
-        result_.lines.push_back("Range " + std::to_string(pass.pair) + " (from " + pass.from_text +
-                                " to " + pass.to_text +
-                                ") is left out: its bounds are not both numbers.");
-        continue;
-      }
-      core::TextGrid table = base.table;
-      blank_outside(table, *from, *to);
-      run_pass(pass, table, *from, *to);
+      pass_lines(pass);
+      if (pass.range == 0 && v_.prevalence) prevalence_lines(*v_.prevalence);
     }
-    return std::move(result_);
+    return std::move(lines_);
   }
 
  private:
-  char separator() const { return options_.decimal_separator; }
-  bool valid_column(int column) const { return column >= 1 && column < survey_.column_count(); }
-  std::string name(int column) const { return std::string(survey_.cell(column, 0)); }
-
-  void message(std::string_view text) {
-    const auto& m = result_.messages;
-    if (std::find(m.begin(), m.end(), text) == m.end()) result_.messages.emplace_back(text);
-  }
-
-  CategoryList categories(const core::TextGrid& table, int column) {
-    CategoryList list = category_list(table, column);
-    if (list.too_many) message(kTooManyCases);
-    return list;
-  }
-
-  // A range pass reads the main variable's cells in the Survey table: a record whose cell is a
-  // number outside the range is blanked in full; a cell that is not a number keeps its record.
-  void blank_outside(core::TextGrid& table, float from, float to) const {
-    const int main = in_.main_column;
-    for (int row = 1; row < survey_.row_count() && row < table.row_count(); ++row) {
-      const std::optional<float> v = number(survey_.cell(main, row), separator());
-      if (!v || (from <= *v && *v <= to)) continue;
-      for (int column = 0; column < table.column_count(); ++column) table.set_cell(column, row, "");
+  void pass_lines(const PassValues& pass) {
+    const std::string& main = v_.main_variable;
+    const bool all = pass.range == 0;
+    if (pass.descriptive) {
+      const std::string label = all ? "all" : pass.bounds.from + " to " + pass.bounds.to;
+      // A summary of numbers names the pass; counts of categories do not.
+      const bool continuous = std::holds_alternative<stats::ColumnSummary>(*pass.descriptive);
+      lines_.push_back(write_.summary_line(
+          "Descriptive statistics " + main + (continuous ? " (" + label + "): " : ""), "",
+          *pass.descriptive));
     }
-  }
-
-  void run_pass(const Pass& pass, const core::TextGrid& table, float low, float high) {
-    const int main = in_.main_column;
-    const bool main_continuous = in_.main_kind == VariableKind::continuous;
-    const CategoryList list_a = categories(table, main);
-
-    if (in_.descriptive) {
-      const std::string label = pass.all ? "all" : pass.from_text + " to " + pass.to_text;
-      if (main_continuous) {
-        result_.lines.push_back("Descriptive statistics " + name(main) + " (" + label + "): " +
-                                write_.continuous_tail(stats::DeskripStatCont(table, main)));
-      } else {
-        const stats::CategoryCounts c = stats::DeskripStatDiscret(table, main, entries_of(list_a));
-        result_.lines.push_back(write_.category_line("Descriptive statistics " + name(main), c));
-      }
-    }
-
-    for (const CrossingChoice& crossing : in_.crossings) {
-      const int y = crossing.column;
-      if (!valid_column(y)) continue;
-      const bool y_continuous = crossing.kind == VariableKind::continuous;
-      const CategoryList list_b = y_continuous ? CategoryList{} : categories(table, y);
-      if (main_continuous) {
+    for (const CrossingValues& crossing : pass.crossings) {
+      const std::string& y = crossing.variable;
+      if (v_.main_kind == VariableKind::continuous) {
         const std::string header =
-            name(main) + " vs. " + name(y) + ": " +
-            (pass.all ? std::string("(all): ")
-                      : "(from " + pass.from_text + " to " + pass.to_text + "): ");
-        const stats::RowFilter selected = value_range(main, low, high);
-        if (y_continuous) {
-          result_.lines.push_back(
-              header + write_.continuous_tail(stats::DeskripStatCont(table, y, selected)));
-        } else {
-          result_.lines.push_back(write_.category_line(
-              header, stats::DeskripStatDiscret(table, y, entries_of(list_b), selected)));
+            main + " vs. " + y + ": " +
+            (all ? std::string("(all): ")
+                 : "(from " + pass.bounds.from + " to " + pass.bounds.to + "): ");
+        if (crossing.selected) {
+          lines_.push_back(write_.summary_line(header, "", *crossing.selected));
         }
         continue;
       }
-      if (list_a.codes.empty()) {
-        result_.lines.push_back("Cross table " + name(main) + " with " + name(y) +
-                                ": no values of " + name(main));
+      if (crossing.by_category.empty()) {
+        lines_.push_back("Cross table " + main + " with " + y + ": no values of " + main);
         continue;
       }
-      result_.lines.push_back("Cross table " + name(main) + " with " + name(y));
-      const std::vector<std::string> entries_b = entries_of(list_b);
-      for (const std::string& a : list_a.codes) {
-        const stats::RowFilter selected = stats::RowFilter::equal_text(main, a);
-        if (y_continuous) {
-          result_.lines.push_back(
-              a + ": " + write_.continuous_tail(stats::DeskripStatCont(table, y, selected)));
-        } else {
-          result_.lines.push_back(
-              write_.category_line(a, stats::DeskripStatDiscret(table, y, entries_b, selected)));
-        }
+      lines_.push_back("Cross table " + main + " with " + y);
+      for (const CategorySummary& category : crossing.by_category) {
+        lines_.push_back(write_.summary_line(category.category, ": ", category.summary));
       }
     }
   }
 
-  // --- Prevalence ---------------------------------------------------------------------------
-
-  struct Tally {
-    int clusters = 1;                 // M: the largest cluster number, at least 1
-    std::vector<int> cluster_of_row;  // 0: the record has no cluster 1 ... 999
-    std::vector<double> n;            // records with a value, per cluster 1 ... M
-    int unplaced = 0;                 // records with a value whose CLUSTER cannot be placed
-  };
-
-  Tally tally(const core::TextGrid& table, int column) const {
-    Tally t;
-    t.cluster_of_row.assign(static_cast<std::size_t>(table.row_count()), 0);
-    for (int row = 1; row < table.row_count(); ++row) {
-      const std::string_view text = table.cell(kClusterColumn, row);
-      if (text.empty()) continue;
-      const std::optional<int> c = core::parse_whole_number(text);
-      if (!c || *c < 1 || *c > kMaxClusters) {
-        if (has_prevalence_value(table, column, row)) ++t.unplaced;
-        continue;
-      }
-      t.cluster_of_row[static_cast<std::size_t>(row)] = *c;
-      t.clusters = std::max(t.clusters, *c);
+  std::string start(const std::string& variable, const PrevalenceCondition& condition) const {
+    const std::string rate = "Prevalence rate " + variable;
+    if (const auto* c = std::get_if<CutoffCondition>(&condition)) {
+      return rate + " " + c->op + " " + c->cutoff;
     }
-    t.n.assign(static_cast<std::size_t>(t.clusters) + 1, 0.0);
-    for (int row = 1; row < table.row_count(); ++row) {
-      const int c = t.cluster_of_row[static_cast<std::size_t>(row)];
-      if (c > 0 && has_prevalence_value(table, column, row))
-        t.n[static_cast<std::size_t>(c)] += 1.0;
+    if (const auto* r = std::get_if<RangeCondition>(&condition)) {
+      return rate + " (from " + r->range.from + " to " + r->range.to + ")";
     }
-    return t;
+    if (const auto* c = std::get_if<CategoryCondition>(&condition)) return rate + "=" + c->category;
+    return rate;
   }
 
-  static bool has_prevalence_value(const core::TextGrid& table, int column, int row) {
-    const std::string_view text = table.cell(column, row);
-    return text.find_last_not_of(' ') != std::string::npos;
+  std::string figures(const PrevalenceFigures& f) const {
+    return write_.fixed(f.percent, 1) + " % (" + std::to_string(f.cases) + " of " +
+           std::to_string(f.n) + "); 95% confidence interval: (" + write_.fixed(f.lower, 1) +
+           " - " + write_.fixed(f.upper, 1) +
+           ");  Design Effect: " + write_.fixed(f.design_effect, 2);
   }
 
-  // The tail of a prevalence line for the cases per cluster, or nullopt without any record that
-  // has a value.
-  std::optional<std::string> estimate(const Tally& t, const std::vector<double>& cases) const {
-    std::vector<stats::ClusterRecord> records;
-    double total_n = 0.0;
-    double total_a = 0.0;
-    for (int c = 1; c <= t.clusters; ++c) {
-      const double n = t.n[static_cast<std::size_t>(c)];
-      const double a = cases[static_cast<std::size_t>(c)];
-      records.push_back({"", n, a, 0.0, 0.0});
-      total_n += n;
-      total_a += a;
+  static std::string reason(NoPrevalence why, const std::string& variable) {
+    switch (why) {
+      case NoPrevalence::no_operator:
+        return "choose an operator (<, >, <=, >=) for the cut-off.";
+      case NoPrevalence::unknown_operator:
+        return "the operator must be one of <, >, <=, >=.";
+      case NoPrevalence::no_cutoff:
+        return "give a cut-off value.";
+      case NoPrevalence::cutoff_not_a_number:
+        return "the cut-off value is not a number.";
+      case NoPrevalence::range_not_numbers:
+        return "the range needs a number in both boxes.";
+      case NoPrevalence::no_values:
+        break;
+      case NoPrevalence::cluster_categories:
+        return "give a cut-off or a range for the cluster number.";
     }
-    if (!(total_n > 0.0)) return std::nullopt;
-    // No finite population correction here: the calculator knows nothing of the sampling frame.
-    const stats::ClusterEstimate e =
-        stats::ClusterPrevalenceCI(records, stats::SurveyKind::anthropometry);
-    const double deff = stats::DesignEffect(records);
-    return write_.fixed(100.0 * total_a / total_n, 1) + " % (" +
-           std::to_string(static_cast<long long>(total_a)) + " of " +
-           std::to_string(static_cast<long long>(total_n)) + "); 95% confidence interval: (" +
-           write_.fixed(e.a.lower, 1) + " - " + write_.fixed(e.a.upper, 1) +
-           ");  Design Effect: " + write_.fixed(deff, 2);
+    return "no values of " + variable + " in clusters 1 to " + std::to_string(kMaxClusters);
   }
 
-  template <typename IsCase>
-  std::vector<double> count_cases(const core::TextGrid& table, const Tally& t,
-                                  IsCase is_case) const {
-    std::vector<double> cases(t.n.size(), 0.0);
-    for (int row = 1; row < table.row_count(); ++row) {
-      const int c = t.cluster_of_row[static_cast<std::size_t>(row)];
-      if (c > 0 && is_case(row)) cases[static_cast<std::size_t>(c)] += 1.0;
+  void prevalence_lines(const PrevalenceValues& p) {
+    if (p.unplaced > 0) {
+      lines_.push_back("Prevalence rate " + p.variable + ": " + std::to_string(p.unplaced) +
+                       " record(s) whose CLUSTER is not a whole number from 1 to " +
+                       std::to_string(kMaxClusters) + " are left out.");
     }
-    return cases;
-  }
-
-  void prevalence_line(const std::string& start, const Tally& t, const std::vector<double>& cases,
-                       int column) {
-    const std::optional<std::string> tail = estimate(t, cases);
-    result_.lines.push_back(start + ": " +
-                            (tail ? *tail
-                                  : "no values of " + name(column) + " in clusters 1 to " +
-                                        std::to_string(kMaxClusters)));
-  }
-
-  void prevalence(const core::TextGrid& table) {
-    const PrevalenceChoice& p = in_.prevalence;
-    const int column = p.column;
-    const std::string& variable = name(column);
-    const Tally t = tally(table, column);
-    if (t.unplaced > 0) {
-      result_.lines.push_back("Prevalence rate " + variable + ": " + std::to_string(t.unplaced) +
-                              " record(s) whose CLUSTER is not a whole number from 1 to " +
-                              std::to_string(kMaxClusters) + " are left out.");
-    }
-    const auto value = [&](int row) { return number(table.cell(column, row), separator()); };
-
-    const bool cutoff_given = !p.op.empty() || !p.cutoff.empty();
-    const bool range_given = !p.range.from.empty() || !p.range.to.empty();
-    if (cutoff_given) {
-      const std::string start = "Prevalence rate " + variable + " " + p.op + " " + p.cutoff;
-      const std::optional<float> cut = number(p.cutoff, separator());
-      const bool known_op = p.op == "<" || p.op == ">" || p.op == "<=" || p.op == ">=";
-      if (p.op.empty()) {
-        result_.lines.push_back(start + ": choose an operator (<, >, <=, >=) for the cut-off.");
-      } else if (!known_op) {
-        result_.lines.push_back(start + ": the operator must be one of <, >, <=, >=.");
-      } else if (p.cutoff.empty()) {
-        result_.lines.push_back(start + ": give a cut-off value.");
-      } else if (!cut) {
-        result_.lines.push_back(start + ": the cut-off value is not a number.");
-      } else {
-        const std::string op = p.op;
-        const float c = *cut;
-        prevalence_line(start, t,
-                        count_cases(table, t,
-                                    [&](int row) {
-                                      const std::optional<float> v = value(row);
-                                      if (!v) return false;
-                                      if (op == "<") return *v < c;
-                                      if (op == "<=") return *v <= c;
-                                      if (op == ">") return *v > c;
-                                      return *v >= c;
-                                    }),
-                        column);
-      }
-    }
-    if (range_given) {
-      const std::string start =
-          "Prevalence rate " + variable + " (from " + p.range.from + " to " + p.range.to + ")";
-      const std::optional<float> from = number(p.range.from, separator());
-      const std::optional<float> to = number(p.range.to, separator());
-      if (!from || !to) {
-        result_.lines.push_back(start + ": the range needs a number in both boxes.");
-      } else {
-        prevalence_line(start, t,
-                        count_cases(table, t,
-                                    [&](int row) {
-                                      const std::optional<float> v = value(row);
-                                      return v && *from <= *v && *v <= *to;
-                                    }),
-                        column);
-      }
-    }
-    if (cutoff_given || range_given) return;
-
-    // Category mode: one line per category; the cluster number itself has no categories of
-    // interest, only a cut-off or a range.
-    if (column == kClusterColumn) {
-      result_.lines.push_back("Prevalence rate " + variable +
-                              ": give a cut-off or a range for the cluster number.");
-      return;
-    }
-    const CategoryList list = categories(table, column);
-    if (list.codes.empty()) {
-      result_.lines.push_back("Prevalence rate " + variable + ": no values of " + variable +
-                              " in clusters 1 to " + std::to_string(kMaxClusters));
-      return;
-    }
-    // One pass over the records sorts each into its category; each category's tally follows.
-    std::unordered_map<std::string, std::size_t> index_of;
-    for (std::size_t i = 0; i < list.codes.size(); ++i) index_of.emplace(list.codes[i], i);
-    std::vector<std::vector<double>> cases(list.codes.size(), std::vector<double>(t.n.size(), 0.0));
-    for (int row = 1; row < table.row_count(); ++row) {
-      const int c = t.cluster_of_row[static_cast<std::size_t>(row)];
-      if (c == 0) continue;
-      const auto found = index_of.find(std::string(table.cell(column, row)));
-      if (found != index_of.end()) cases[found->second][static_cast<std::size_t>(c)] += 1.0;
-    }
-    for (std::size_t i = 0; i < list.codes.size(); ++i) {
-      prevalence_line("Prevalence rate " + variable + "=" + list.codes[i], t, cases[i], column);
+    for (const PrevalenceRate& rate : p.rates) {
+      const auto* f = std::get_if<PrevalenceFigures>(&rate.result);
+      lines_.push_back(start(p.variable, rate.condition) + ": " +
+                       (f ? figures(*f) : reason(std::get<NoPrevalence>(rate.result), p.variable)));
     }
   }
 
-  const core::SurveyTable& survey_;
-  const reports::AnalysisOptions& options_;
-  const CalculatorInputs& in_;
+  const CalculatorValues& v_;
   Writer write_;
-  CalculatorResult result_;
+  std::vector<std::string> lines_;
 };
 
 }  // namespace
@@ -450,9 +207,19 @@ reports::AnalysisOptions analysis_options(const core::OptionsPage& options,
   return o;
 }
 
+std::vector<std::string> calculator_lines(const CalculatorValues& values, char decimal_separator) {
+  return Layout(values, decimal_separator).run();
+}
+
+std::vector<std::string> calculator_messages(const CalculatorValues& values) {
+  if (values.too_many_categories) return {std::string(kTooManyCases)};
+  return {};
+}
+
 CalculatorResult Calculate(const core::SurveyTable& survey, const reports::AnalysisOptions& options,
                            const CalculatorInputs& inputs) {
-  return Calculation(survey, options, inputs).run();
+  const CalculatorValues values = calculator_values(survey, options, inputs);
+  return {calculator_lines(values, options.decimal_separator), calculator_messages(values)};
 }
 
 std::string export_text(const std::vector<std::string>& lines, std::string_view heading) {
