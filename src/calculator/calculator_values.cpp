@@ -296,7 +296,12 @@ class Builder {
       out.rates.push_back({WholeVariable{}, NoPrevalence::cluster_categories});
       return out;
     }
-    const CategoryList list = categories(table, column);
+    CategoryList list = categories(table, column);
+    // A text of blanks is no value: its records are not in n, so it cannot be a category of
+    // cases either (it would count cases outside the denominator).
+    std::erase_if(list.codes, [](const std::string& code) {
+      return code.find_last_not_of(' ') == std::string::npos;
+    });
     if (list.codes.empty()) {
       out.rates.push_back({WholeVariable{}, NoPrevalence::no_values});
       return out;

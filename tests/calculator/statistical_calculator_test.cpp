@@ -301,6 +301,15 @@ TEST(CalculatorValues, PrevalenceByRangeAndByCategory) {
   EXPECT_EQ(std::get<CategoryCondition>(rates[1].condition).category, "y");
   EXPECT_EQ(figures(rates[1]).cases, 1);
   EXPECT_EQ(figures(rates[1]).n, 10);
+
+  // A text of blanks is no value: out of n, and so no category of cases either.
+  core::SurveyTable blank = survey_of(hand_worked());
+  blank.set_cell(StdVar::edema, 2, "  ");
+  const CalculatorValues without_blank = values(blank, in);
+  ASSERT_EQ(without_blank.prevalence->rates.size(), 2u);
+  EXPECT_EQ(figures(without_blank.prevalence->rates[0]).cases, 8);
+  EXPECT_EQ(figures(without_blank.prevalence->rates[0]).n, 9);
+  EXPECT_EQ(figures(without_blank.prevalence->rates[1]).n, 9);
 }
 
 TEST(CalculatorValues, RecordsOutsideTheClusterNumbersAreLeftOutAndCounted) {
