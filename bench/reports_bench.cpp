@@ -192,7 +192,7 @@ static void BM_ResultsReportValues(benchmark::State& state) {
          {PrevalenceFamily::whz_wasting, PrevalenceFamily::waz, PrevalenceFamily::haz,
           PrevalenceFamily::muac, PrevalenceFamily::whz_overweight, PrevalenceFamily::muac_or_whz})
       for (SexSubset s : {SexSubset::all, SexSubset::boys, SexSubset::girls})
-        total += olvar::reports::prevalence_values(t, f, {{}, s, '.'}).n;
+        total += olvar::reports::prevalence_values(t, f, {{}, s, '.', {}}).n;
     for (AgeTableFamily f : {AgeTableFamily::whz, AgeTableFamily::waz, AgeTableFamily::haz,
                              AgeTableFamily::muac, AgeTableFamily::whz_overweight})
       total += olvar::reports::age_table_values(t, f, groups, {}).back().n;

@@ -565,7 +565,7 @@ void PlausibilityBuilder::Praev_calc() {
 
 void PlausibilityBuilder::clustering() {
   caption("Sorting datatable");
-  core::SortSurvey(workspace_, col(StdVar::cluster), col(StdVar::id), core::SortOrder::ascending,
+  core::SortSurvey(workspace_, col(StdVar::cluster), col(StdVar::id), context_.sort_order,
                    separator_);
   rebuild_base();
   Praev_calc();

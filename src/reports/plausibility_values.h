@@ -25,6 +25,7 @@
 #include "anthro/who_reference.h"
 #include "core/language_table.h"
 #include "core/options_page.h"
+#include "core/survey_sort.h"
 #include "core/workspace.h"
 #include "stats/dispersion.h"
 #include "stats/shape_statistics.h"
@@ -44,6 +45,9 @@ struct PlausibilityContext {
   std::filesystem::path writable_folder;
   // Progress texts for the window caption; may be empty.
   std::function<void(std::string_view)> show_caption;
+  // The order of the sort by CLUSTER and ID behind the clustering and the time points: the one
+  // the sort window chose last.
+  core::SortOrder sort_order = core::SortOrder::ascending;
 };
 
 // One scored criterion as the summary shows it.

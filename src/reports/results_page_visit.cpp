@@ -10,7 +10,8 @@ namespace olvar::reports {
 
 ResultsPageVisit enter_results_page(core::Workspace& workspace,
                                     const std::filesystem::path& writable_folder,
-                                    const core::DateConventions& dates, char reference) {
+                                    const core::DateConventions& dates, char reference,
+                                    core::SortOrder order) {
   ResultsPageVisit visit{workspace.survey, workspace.changed, reference, std::nullopt};
   if (!writable_folder.empty()) {
     try {
@@ -20,8 +21,8 @@ ResultsPageVisit enter_results_page(core::Workspace& workspace,
       visit.scratch_failure = error.what();
     }
   }
-  core::SortSurvey(workspace, core::column(core::StdVar::cluster), std::nullopt,
-                   core::SortOrder::ascending, dates.decimal_separator);
+  core::SortSurvey(workspace, core::column(core::StdVar::cluster), std::nullopt, order,
+                   dates.decimal_separator);
   // Sorting for the page's display is not a change the user made.
   workspace.changed = visit.changed;
   return visit;

@@ -4,7 +4,7 @@
 // writable folder and the Survey table sorted, and on leaving the table returns to the order it
 // had, with the survey's file name and unsaved-changes state as they were.
 //
-//   ResultsPageVisit visit = enter_results_page(workspace, folder, dates, reference);
+//   ResultsPageVisit visit = enter_results_page(workspace, folder, dates, reference, order);
 //   ...                                   // the page computes from the sorted table
 //   if (leave_results_page(workspace, std::move(visit), reference)) evaluate_all_rows();
 //
@@ -17,6 +17,7 @@
 #include <string>
 
 #include "core/date_conventions.h"
+#include "core/survey_sort.h"
 #include "core/survey_table.h"
 #include "core/workspace.h"
 
@@ -31,10 +32,12 @@ struct ResultsPageVisit {
 };
 
 // Saves the scratch copy (when `writable_folder` is not empty) and sorts the Survey table by
-// CLUSTER. The workspace's file name and changed state stay as they were.
+// CLUSTER in `order` (the one the sort window chose last). The workspace's file name and
+// changed state stay as they were.
 ResultsPageVisit enter_results_page(core::Workspace& workspace,
                                     const std::filesystem::path& writable_folder,
-                                    const core::DateConventions& dates, char reference);
+                                    const core::DateConventions& dates, char reference,
+                                    core::SortOrder order);
 
 // Puts the Survey table back in its order of entry and the changed state as it was. Returns
 // true when the reference was switched during the visit: the rows restored hold the z-scores of

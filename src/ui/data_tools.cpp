@@ -81,14 +81,14 @@ void DataTools::refresh() {
 }
 
 void DataTools::open_sort_window() {
-  auto* window = new SortWindow(services_.workspace.survey, sort_order_, *services_.app.text, window_);
+  auto* window = new SortWindow(services_.workspace.survey, services_.app.sort_order, *services_.app.text, window_);
   window->setAttribute(Qt::WA_DeleteOnClose);
   connect(window, &QDialog::accepted, this, [this, window] {
     const std::optional<int> first = window->first_column();
     if (!first) return;
-    sort_order_ = window->order();
+    services_.app.sort_order = window->order();
     const BusyCursor busy;
-    core::SortSurvey(services_.workspace, *first, window->second_column(), sort_order_,
+    core::SortSurvey(services_.workspace, *first, window->second_column(), services_.app.sort_order,
                      services_.app.dates.decimal_separator);
     services_.table_replaced();
   });

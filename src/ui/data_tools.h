@@ -67,7 +67,6 @@ class DataTools : public QObject {
   Services services_;
   QWidget* window_;
   formats::SurveyFilter filter_;
-  core::SortOrder sort_order_ = core::SortOrder::ascending;  // what the sort window chose last
   QAction* filter_action_ = nullptr;
 };
 

@@ -263,8 +263,10 @@ void ResultsPage::refresh() {
   }
 }
 
-void ResultsPage::entered(char reference) {
-  if (!visit_) visit_ = reports::enter_results_page(workspace_, scratch_folder, dates, reference);
+void ResultsPage::entered(char reference, core::SortOrder order) {
+  if (!visit_) {
+    visit_ = reports::enter_results_page(workspace_, scratch_folder, dates, reference, order);
+  }
   show_exclusion();
   refresh();
 }

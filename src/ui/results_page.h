@@ -60,8 +60,9 @@ class ResultsPage : public QWidget {
   std::filesystem::path scratch_folder;
   core::DateConventions dates;
 
-  // The page is shown: scratch copy, sort by CLUSTER, lines computed for the controls.
-  void entered(char reference);
+  // The page is shown: scratch copy, sort by CLUSTER in `order` (the one the sort window chose
+  // last), lines computed for the controls.
+  void entered(char reference, core::SortOrder order);
   // The page is left: the table back in its order. Returns true when the rows must be
   // evaluated again (the reference was switched on the page).
   bool left(char reference);

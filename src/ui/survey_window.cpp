@@ -434,7 +434,8 @@ void SurveyWindow::run_plausibility_check() {
       [this](std::string_view caption) {
         setWindowTitle(to_qstring(caption));
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-      }};
+      },
+      app_.sort_order};
   try {
     const reports::PlausibilityReport report = reports::Plausibility(workspace_, context);
     refresh_caption();
@@ -667,7 +668,7 @@ void SurveyWindow::restart_results_visit() {
   // The order remembered on entering the Results page belongs to the survey that was replaced.
   results_page_->forget_visit();
   if (current_page_ == page_index(workspace::SurveyPage::results)) {
-    results_page_->entered(app_.settings.reference);
+    results_page_->entered(app_.settings.reference, app_.sort_order);
   }
 }
 
@@ -690,7 +691,7 @@ void SurveyWindow::page_changed(int index) {
     refresh_caption();
   }
   if (index == results && index != current_page_) {
-    results_page_->entered(app_.settings.reference);
+    results_page_->entered(app_.settings.reference, app_.sort_order);
     data_entry_page_->reload_survey();
   }
   if (index == page_index(workspace::SurveyPage::planning)) planning_widget_->shown();

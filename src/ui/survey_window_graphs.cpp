@@ -24,12 +24,12 @@ void SurveyWindow::show_graph(graphs::GraphIndex index, graphs::GraphType type) 
                                      : anthro::Reference::who2006,
                                  options_.exclusion};
   // The graphs read the Options page as shown (age groups, MUAC cut-offs); the cluster graphs
-  // take the clusters in order, as the results page sorts the survey by CLUSTER.
+  // take the clusters in the order the results page sorts the survey by CLUSTER.
   core::Workspace survey = workspace_;
   survey.options = options_;
   if (type == graphs::GraphType::cluster_means) {
-    core::SortSurvey(survey, core::column(core::StdVar::cluster), std::nullopt,
-                     core::SortOrder::ascending, separator);
+    core::SortSurvey(survey, core::column(core::StdVar::cluster), std::nullopt, app_.sort_order,
+                     separator);
   }
   const graphs::GraphResult graph =
       graphs::draw_results_graph({survey, analysis, texts}, index, type);

@@ -16,6 +16,7 @@
 #include "core/date_conventions.h"
 #include "core/program_files.h"
 #include "core/settings_record.h"
+#include "core/survey_sort.h"
 #include "platform/environment.h"
 #include "platform/locale_formats.h"
 #include "platform/process_launcher.h"
@@ -44,6 +45,9 @@ struct AppContext {
   // Problems met during start-up (settings not writable, unpacking failed, ...), for the window
   // to show once it is up; start-up itself never stops for them.
   std::vector<std::string> startup_messages;
+  // The sort order the sort window chose last, ascending until it first chooses otherwise; the
+  // plausibility check and the results page sort the survey in it too.
+  core::SortOrder sort_order = core::SortOrder::ascending;
 
   const core::LanguageTable* text = nullptr;  // set once the Language table is loaded
   const anthro::WhoReference* who = nullptr;  // set once the WHO table is loaded

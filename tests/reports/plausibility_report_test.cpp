@@ -516,6 +516,26 @@ TEST(PlausibilityValues, FixtureFiguresWorkedOutByHand) {
   EXPECT_EQ(v.total, 56);
 }
 
+// The time points count the children of each cluster in the order of the sort by CLUSTER and
+// ID, ascending or descending as the sort window chose last: the first child of each cluster is
+// ID 1, 2, 21, 31 ascending (1 and 2 are the two flagged children) and ID 12, 20, 30, 40
+// descending.
+TEST(PlausibilityValues, TimePointsFollowTheSortOrderChosenLast) {
+  Fixture f;
+  PlausibilityContext context = f.context();
+  const PlausibilityValues ascending = plausibility_values(fixture_survey(), context);
+  context.sort_order = core::SortOrder::descending;
+  const PlausibilityValues descending = plausibility_values(fixture_survey(), context);
+  ASSERT_FALSE(ascending.timepoints.points.empty());
+  ASSERT_FALSE(descending.timepoints.points.empty());
+  EXPECT_EQ(ascending.timepoints.points[0].k, 1);
+  EXPECT_EQ(ascending.timepoints.points[0].n, 4);
+  EXPECT_EQ(ascending.timepoints.points[0].flagged, 2);
+  EXPECT_EQ(descending.timepoints.points[0].k, 1);
+  EXPECT_EQ(descending.timepoints.points[0].n, 4);
+  EXPECT_EQ(descending.timepoints.points[0].flagged, 0);
+}
+
 // A survey text that looks like a summary placeholder stays as typed.
 TEST(PlausibilityReport, SurveyTextIsNeverTakenForAPlaceholder) {
   Fixture f;

@@ -32,7 +32,7 @@ std::string ids(const core::Workspace& w) {
 TEST(ResultsPageVisit, SortsByClusterAndRestoresTheOrderAndChangedState) {
   const test::TempFolder folder;
   core::Workspace w = three_clusters();
-  ResultsPageVisit visit = enter_results_page(w, folder.path(), {}, 'w');
+  ResultsPageVisit visit = enter_results_page(w, folder.path(), {}, 'w', core::SortOrder::ascending);
   EXPECT_EQ(ids(w), "231");  // clusters 1, 2, 3
   EXPECT_FALSE(w.changed);   // sorting for the page is no change of the user's
   EXPECT_TRUE(std::filesystem::exists(folder / "noname.as"));
@@ -41,13 +41,19 @@ TEST(ResultsPageVisit, SortsByClusterAndRestoresTheOrderAndChangedState) {
   EXPECT_EQ(ids(w), "123");
   EXPECT_FALSE(w.changed);
   EXPECT_EQ(w.file_name, "survey.as");
+
+  // The page sorts in the order the sort window chose last.
+  visit = enter_results_page(w, {}, {}, 'w', core::SortOrder::descending);
+  EXPECT_EQ(ids(w), "132");  // clusters 3, 2, 1
+  leave_results_page(w, std::move(visit), 'w');
+  EXPECT_EQ(ids(w), "123");
 }
 
 TEST(ResultsPageVisit, UnsavedChangesStayUnsavedAndAReferenceSwitchAsksForEvaluation) {
   core::Workspace w = three_clusters();
   w.changed = true;
   // No scratch folder (and so no scratch copy): the order still comes back.
-  ResultsPageVisit visit = enter_results_page(w, {}, {}, 'w');
+  ResultsPageVisit visit = enter_results_page(w, {}, {}, 'w', core::SortOrder::ascending);
   EXPECT_TRUE(leave_results_page(w, std::move(visit), 'n'));
   EXPECT_EQ(ids(w), "123");
   EXPECT_TRUE(w.changed);
@@ -57,7 +63,7 @@ TEST(ResultsPageVisit, AScratchCopyThatCannotBeWrittenCostsNothing) {
   const test::TempFolder folder;
   core::Workspace w = three_clusters();
   const auto missing = folder / "no" / "such" / "folder";
-  ResultsPageVisit visit = enter_results_page(w, missing, {}, 'w');
+  ResultsPageVisit visit = enter_results_page(w, missing, {}, 'w', core::SortOrder::ascending);
   EXPECT_TRUE(visit.scratch_failure);
   EXPECT_EQ(ids(w), "231");
   leave_results_page(w, std::move(visit), 'w');

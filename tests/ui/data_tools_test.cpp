@@ -152,7 +152,9 @@ TEST_F(DataToolsTest, SortWindowSortsByTwoVariablesDescending) {
   for (std::size_t k = 1; k < teams.size(); ++k) {
     SCOPED_TRACE(k);
     EXPECT_GE(std::stoi(teams[k - 1]), std::stoi(teams[k]));
-    if (teams[k - 1] == teams[k]) EXPECT_GT(std::stoi(ids[k - 1]), std::stoi(ids[k]));
+    if (teams[k - 1] == teams[k]) {
+      EXPECT_GT(std::stoi(ids[k - 1]), std::stoi(ids[k]));
+    }
   }
   EXPECT_TRUE(window_->workspace().changed);
   // The window opens again with the order chosen last; without a first variable nothing moves.
@@ -161,6 +163,16 @@ TEST_F(DataToolsTest, SortWindowSortsByTwoVariablesDescending) {
   ASSERT_NE(sort, nullptr);
   EXPECT_TRUE(sort->descending_button()->isChecked());
   sort->accept();
+  EXPECT_EQ(window_->workspace().survey, sorted);
+
+  // The Results page sorts by CLUSTER in the order chosen last, and leaving it restores the rows.
+  window_->pages()->setCurrentIndex(static_cast<int>(workspace::SurveyPage::results));
+  const std::vector<std::string> clusters = column(StdVar::cluster);
+  for (std::size_t k = 1; k < clusters.size(); ++k) {
+    EXPECT_GE(std::stoi(clusters[k - 1]), std::stoi(clusters[k])) << k;
+  }
+  EXPECT_NE(clusters.front(), clusters.back());
+  window_->pages()->setCurrentIndex(static_cast<int>(workspace::SurveyPage::data_entry));
   EXPECT_EQ(window_->workspace().survey, sorted);
 }
 

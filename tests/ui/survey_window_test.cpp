@@ -179,7 +179,9 @@ TEST_F(SurveyWindowTest, OpeningTellsWhatTheCommandLineToolTells) {
 TEST_F(SurveyWindowTest, ResultPanelNamesItsNumbersAndShowsItsCaptionBeforeAnyClick) {
   for (const bool opened : {false, true}) {
     auto window = make_window();
-    if (opened) ASSERT_TRUE(window->open_survey(survey_file_));
+    if (opened) {
+      ASSERT_TRUE(window->open_survey(survey_file_));
+    }
     const auto* panel = window->findChild<QGroupBox*>(QStringLiteral("ResultPanel"));
     ASSERT_NE(panel, nullptr);
     EXPECT_FALSE(panel->title().isEmpty());
