@@ -76,6 +76,10 @@ int run_report(const ReportArguments& args) {
   if (!args.values_path.empty())
     platform::write_file_safely(args.values_path, values_text(report->filled));
   write_output(args.output_path, document);
+  if (const int left_out = report->who.rows_with_unusable_cluster(); left_out > 0) {
+    std::cerr << "olvar-cli report: " << text.text(reports::kLeftOutForClusterEntry) << " "
+              << left_out << "\n";
+  }
   return status_after_reading(warnings, "report",
                               args.output_path.empty() ? "the report" : args.output_path);
 }

@@ -52,6 +52,10 @@ struct IndicatorValue {
   stats::IndicatorInterval interval;
 };
 
+// "Children left out because their CLUSTER is not a whole number from 1 to 999:", followed by
+// their number where a page or report has left such children out.
+inline constexpr int kLeftOutForClusterEntry = 1351;
+
 struct PrevalenceValues {
   int n = 0;
   IndicatorValue a, b, c;  // global, moderate, severe

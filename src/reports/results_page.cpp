@@ -323,6 +323,7 @@ ResultsPageValues results_page_values(const core::SurveyTable& survey,
       band.values = muac_band_values(table, band, in);
       if (band.values.estimate.population_correction != stats::PopulationCorrection::not_requested)
         v.population_correction = band.values.estimate.population_correction;
+      v.rows_with_unusable_cluster += band.values.rows_with_unusable_cluster;
     }
     return v;
   }
@@ -334,6 +335,7 @@ ResultsPageValues results_page_values(const core::SurveyTable& survey,
     v.subsets[k] = prevalence_values(table, family_of(in.index), prevalence);
   }
   v.population_correction = v.subsets[0].estimate.population_correction;
+  v.rows_with_unusable_cluster = v.subsets[0].rows_with_unusable_cluster;
 
   // The oedema share is that of the wasting family (WHZ present or oedema) of this table; for
   // MUAC that of the MUAC family, whose children are those with MUAC or oedema.
@@ -476,6 +478,11 @@ std::vector<std::string> MainTextResults(const ResultsPageValues& v, const Resul
   if (v.correction_ticked) {
     lines.resize(kLineCount);
     set(28, text(kCorrectionEntry));
+  }
+  if (v.rows_with_unusable_cluster > 0) {
+    lines.resize(kLineCount);
+    lines.push_back(text(kLeftOutForClusterEntry) + " " +
+                    std::to_string(v.rows_with_unusable_cluster));
   }
   return lines;
 }

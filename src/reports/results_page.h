@@ -93,6 +93,9 @@ struct ResultsPageValues {
   // population: the caller tells Language entry 94) or not asked for.
   stats::PopulationCorrection population_correction = stats::PopulationCorrection::not_requested;
   bool correction_ticked = false;  // `csps1`: line 28 tells that the correction is in force
+  // Children with a value of the index whose CLUSTER is filled but not a whole number 1 ... 999:
+  // they are in no prevalence above, and the lines say how many (Language entry 1351).
+  int rows_with_unusable_cluster = 0;
 };
 
 // Every value the page shows for the inputs' index and grouping.
@@ -105,7 +108,8 @@ std::vector<MuacAgeBand> age_bands(const std::vector<AgeGroup>& groups);
 
 // The result lines of the page (`MainTextResults`, `ClusterCI_MUAC`, `ClusterCI_MUAC_AGE`, and
 // the group-means memo of the groupings Cluster and Age), 1-based line k at index k - 1; empty
-// lines stay empty. Windows-1252 text, as the Language table holds it.
+// lines stay empty. Windows-1252 text, as the Language table holds it. Children left out for
+// their CLUSTER are counted on line 29, after every line of figures.
 std::vector<std::string> MainTextResults(const ResultsPageValues& values,
                                          const ResultsPageInputs& inputs,
                                          const core::LanguageTable& text);

@@ -1,5 +1,6 @@
 #include "reports/results_report_values.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "core/standard_variables.h"
@@ -259,6 +260,13 @@ ReferenceValues Write_Report_values(const EvaluatedSurvey& evaluated, const Repo
   v.age_tables["#16"] = age_table_values(rows, AgeTableFamily::haz, in.groups, all);
   v.means[static_cast<int>(MeanIndex::haz)] = mean_values(work, StdVar::haz);
   return v;
+}
+
+int ReferenceValues::rows_with_unusable_cluster() const {
+  int most = 0;
+  for (const auto& [prefix, values] : families)
+    most = std::max(most, values.rows_with_unusable_cluster);
+  return most;
 }
 
 }  // namespace olvar::reports

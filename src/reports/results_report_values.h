@@ -114,6 +114,9 @@ struct ReferenceValues {
 
   const PrevalenceValues& family(const std::string& prefix) const { return families.at(prefix); }
   const MeanValues& mean(MeanIndex index) const { return means[static_cast<int>(index)]; }
+  // The most children any prevalence left out because their CLUSTER is filled but not a whole
+  // number 1 ... 999: the report's tables cannot say so, its caller tells the user.
+  int rows_with_unusable_cluster() const;
 };
 
 // `Write_Report`'s figures for a survey evaluated under one reference.

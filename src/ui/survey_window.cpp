@@ -458,6 +458,9 @@ void SurveyWindow::write_results_report() {
       prompter_->inform(text(reports::kReportTemplateMissing.number));
       return;
     }
+    if (const int left_out = report->who.rows_with_unusable_cluster(); left_out > 0) {
+      prompter_->inform(text(reports::kLeftOutForClusterEntry) + " " + std::to_string(left_out));
+    }
     hand_off(report->document, false);
   } catch (const std::exception& error) {
     prompter_->inform(error.what());

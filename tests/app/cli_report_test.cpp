@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -121,6 +122,26 @@ TEST_F(CliReport, RefusesToWriteOverItsInput) {
   EXPECT_EQ(test::read_whole_file(survey_), survey_bytes_);
   const test::CommandResult bad = run("--exclusion sometimes");
   EXPECT_EQ(bad.status, 1);
+}
+
+// Children whose CLUSTER cannot be placed in a cluster are in none of the report's prevalences,
+// and the report's tables cannot say so: the command does, on standard error.
+TEST_F(CliReport, TellsHowManyChildrenItLeftOutForTheirCluster) {
+  std::ofstream(path("children.csv"))
+      << "CLUSTER,SEX,MONTHS,WEIGHT,HEIGHT,EDEMA\n1,m,20,10.0,80.0,n\n1,f,30,11.0,85.0,n\n"
+         "2,m,40,12.5,95.0,n\n2a,f,25,10.5,82.0,n\n";
+  ASSERT_EQ(test::run_cli("import '" + path("children.csv") + "' -o '" + path("odd.as") + "'",
+                          folder_.path())
+                .status,
+            0);
+  const test::CommandResult r =
+      test::run_cli("report '" + path("odd.as") + "' -o '" + path("odd.rtf") + "'", folder_.path());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("Children left out because their CLUSTER is not a whole number "
+                               "from 1 to 999: 1\n"));
+  // Every cluster usable: nothing said.
+  const test::CommandResult plain = run("-o '" + path("plain.rtf") + "'");
+  EXPECT_THAT(plain.err, ::testing::Not(HasSubstr("CLUSTER")));
 }
 
 // The report as the word processor shows it: converted by a real LibreOffice to text (every

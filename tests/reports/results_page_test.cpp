@@ -195,6 +195,33 @@ TEST(ResultsPage, SmallPopulationCorrectionAddsLine28) {
   EXPECT_EQ(lines[27], language().text(30));
 }
 
+// Children whose CLUSTER cannot be placed are in no prevalence: line 29 counts them, after the
+// figures (and after line 28 when the correction is ticked).
+TEST(ResultsPage, ChildrenLeftOutForTheirClusterAreCountedOnLine29) {
+  core::SurveyTable survey = fixture();
+  survey.set_cell(StdVar::cluster, 1, "1a");
+  survey.set_cell(StdVar::cluster, 3, "1000");
+  const std::string note = language().text(kLeftOutForClusterEntry);
+  // WHZ and MUAC: r1 and r3 have a value of each; by age, r1 is 10 and r3 30 months old.
+  const std::pair<ResultsIndex, ResultsGrouping> cases[] = {
+      {ResultsIndex::whz, ResultsGrouping::all},
+      {ResultsIndex::muac, ResultsGrouping::sex},
+      {ResultsIndex::muac, ResultsGrouping::age}};
+  for (const auto& [index, grouping] : cases) {
+    SCOPED_TRACE(std::string(index_name(index)) + " by grouping " +
+                 std::to_string(static_cast<int>(grouping)));
+    const auto in = inputs(index, grouping);
+    const ResultsPageValues v = results_page_values(survey, in);
+    EXPECT_EQ(v.rows_with_unusable_cluster, 2);
+    const std::vector<std::string> lines = MainTextResults(v, in, language());
+    ASSERT_EQ(lines.size(), 29u);
+    EXPECT_EQ(lines[27], "");
+    EXPECT_EQ(lines[28], note + " 2");
+  }
+  // Every cluster usable: no line 29.
+  EXPECT_EQ(lines_of(inputs(ResultsIndex::whz, ResultsGrouping::all)).size(), 27u);
+}
+
 TEST(ResultsPage, MuacClassesByAgeBand) {
   const auto in = inputs(ResultsIndex::muac, ResultsGrouping::age);
   const std::vector<std::string> lines = lines_of(in);

@@ -484,6 +484,14 @@ TEST_F(SurveyWindowTest, ReportInWordHandsTheResultsReportToTheWordProcessor) {
   for (int row = 0; row < before.row_count(); ++row)
     for (int column = 0; column < before.column_count(); ++column)
       ASSERT_EQ(window->workspace().survey.cell(column, row), before.cell(column, row));
+
+  // A child whose CLUSTER cannot be placed is in no prevalence: the user is told before the
+  // report opens.
+  window->workspace().survey.set_cell(StdVar::cluster, 1, "1a");
+  action->trigger();
+  ASSERT_EQ(prompter_.messages.size(), 1u);
+  EXPECT_THAT(prompter_.messages[0], ::testing::StartsWith(text_.text(1351) + " "));
+  EXPECT_EQ(commands.size(), 2u);
 }
 
 // Without an office program that starts, the report opens in the program's own editor.
