@@ -1,6 +1,5 @@
 #include "ui/mortality_entry_page.h"
 
-#include <algorithm>
 #include <QAbstractTableModel>
 #include <QComboBox>
 #include <QDateEdit>
@@ -16,10 +15,12 @@
 #include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/date_text.h"
 #include "mortality/death_rates.h"
 #include "mortality/roster_import.h"
+#include "ui/column_widths.h"
 #include "ui/mortality_table_model.h"
 #include "ui/qt_convert.h"
 
@@ -368,6 +369,11 @@ IndividualEntryPage::IndividualEntryPage(MortalityEntryServices services, QWidge
   table_view_->setObjectName(QStringLiteral("i_mor_data"));
   table_view_->setModel(table_model_);
   table_view_->horizontalHeader()->setDefaultSectionSize(70);
+  // The Date column shows a whole date; every heading is shown whole.
+  const int date_width =
+      table_view_->fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000")) +
+      2 * table_view_->fontMetrics().averageCharWidth();
+  keep_column_widths(table_view_, {{0, date_width}});
   connect(table_view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
             if (current.isValid()) set_current_row(table_model_->table_row(current));
@@ -630,6 +636,7 @@ HouseholdEntryPage::HouseholdEntryPage(MortalityEntryServices services, QWidget*
   table_view_->setObjectName(QStringLiteral("Mor"));
   table_view_->setModel(table_model_);
   table_view_->horizontalHeader()->setDefaultSectionSize(95);
+  keep_column_widths(table_view_);  // the headings whole ("Members now < 5")
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(commands);
   layout->addWidget(table_view_);

@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -228,6 +229,22 @@ TEST_F(MortalityEntryTest, VariablesPasteTransferAndPlausibilityReport) {
   entry_->set_current_row(2);
   EXPECT_TRUE(window_->grab().save(
       QString::fromStdString((folder / "5e_death_rates_entry_form.png").string())));
+}
+
+// The tables below the forms show a whole date and whole headings.
+TEST_F(MortalityEntryTest, TablesShowWholeDatesAndHeadings) {
+  auto* individual = entry_->findChild<QTableView*>(QStringLiteral("i_mor_data"));
+  auto* household = page_->findChild<QTableView*>(QStringLiteral("Mor"));
+  ASSERT_NE(individual, nullptr);
+  ASSERT_NE(household, nullptr);
+  EXPECT_GT(individual->columnWidth(0),
+            individual->fontMetrics().horizontalAdvance(QStringLiteral("01.03.2026")));
+  for (QTableView* view : {individual, household}) {
+    for (int column = 0; column < view->model()->columnCount(); ++column) {
+      EXPECT_GE(view->columnWidth(column), view->horizontalHeader()->sectionSizeHint(column))
+          << view->objectName().toStdString() << " column " << column;
+    }
+  }
 }
 
 TEST_F(MortalityEntryTest, SampleAbovePopulationTellsEntry94Once) {
