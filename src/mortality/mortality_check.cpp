@@ -200,19 +200,20 @@ MortalityCheckValues mortality_check_values(const core::TextGrid& grid) {
     }
   }
 
-  // Sex and age ratios of the children; only whole years count.
+  // Sex and age ratios of the children; only whole years count (compared as years, so that an
+  // absurd age typed cannot overflow on its way to months).
   long b01 = 0, b24 = 0, b05 = 0, b59 = 0, g01 = 0, g24 = 0, g05 = 0, g59 = 0;
   for (int r = 1; r <= last; ++r) {
     for (int k = 1; k <= kPersons; ++k) {
-      const long months = whole_or(person(r, k, age), -1) * 12;
-      if (months < 0) continue;
+      const long years = whole_or(person(r, k, age), -1);
+      if (years < 0) continue;
       const std::string_view s = person(r, k, sex);
       const bool boy = s == "m", girl = s == "f";
       if (!boy && !girl) continue;
-      (boy ? b01 : g01) += months < 24;
-      (boy ? b24 : g24) += months >= 24 && months < 60;
-      (boy ? b05 : g05) += months < 60;
-      (boy ? b59 : g59) += months >= 60 && months < 120;
+      (boy ? b01 : g01) += years < 2;
+      (boy ? b24 : g24) += years >= 2 && years < 5;
+      (boy ? b05 : g05) += years < 5;
+      (boy ? b59 : g59) += years >= 5 && years < 10;
     }
   }
   if (b01 + b24 + g01 + g24 > 0) v.under_five = child_ratios(b01, b24, g01, g24, 0.411765, 0.588235);

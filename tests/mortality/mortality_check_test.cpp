@@ -179,7 +179,8 @@ TEST(MortalityCheckValues, HistogramScalesBarsToAtMost65Characters) {
 
 TEST(MortalityCheckValues, DecimalCommaAgeCountsInTheHistogramButNotInTheRatios) {
   core::TextGrid grid(170, 10);
-  put_household(grid, 1, "1", "1", {{"m", "2,5", "", ""}});
+  // The second person's age is absurd but must not overflow: an adult, in no ratio.
+  put_household(grid, 1, "1", "1", {{"m", "2,5", "", ""}, {"f", "9223372036854775807", "", ""}});
   const MortalityCheckValues v = mortality_check_values(grid);
   EXPECT_EQ(v.persons_by_age[2], 1);
   EXPECT_FALSE(v.under_five);  // no whole-year age: no child
