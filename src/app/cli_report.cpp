@@ -94,7 +94,9 @@ CommandAction add_report_command(CLI::App& app) {
       "prevalences with 95% intervals by sex and age, mean z-scores, design effects, death "
       "rates, the cluster sampling table and the standardisation test, for the WHO 2006 "
       "standards (main part) and the NCHS 1977 reference (annex). Options not given come from "
-      "the survey and the settings as in the desktop program; the survey file is not changed");
+      "the survey and the settings as in the desktop program; the survey file is not changed. "
+      "Children whose CLUSTER is not a whole number from 1 to 999 are in no prevalence: their "
+      "number is told on standard error");
   command->add_option("SURVEY", args->input_path, "Survey file (.as)")->required();
   command
       ->add_option("--reference", args->reference,

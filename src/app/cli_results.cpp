@@ -63,8 +63,10 @@ CommandAction add_results_command(CLI::App& app) {
       "The result lines of the Results Anthropometry page for a survey file (.as): prevalences "
       "with 95% confidence intervals for all children, boys and girls, the oedema share, the "
       "mean and SD, the design effect and the counts of missing and excluded z-scores; for MUAC "
-      "by age the MUAC classes per age band; by cluster or age the group means. The exclusion, "
-      "MUAC cut-offs and age groups are those stored with the survey and the settings.");
+      "by age the MUAC classes per age band; by cluster or age the group means. Children whose "
+      "CLUSTER is not a whole number from 1 to 999 are in no prevalence; line 29 then gives their "
+      "number. The exclusion, MUAC cut-offs and age groups are those stored with the survey and "
+      "the settings.");
   command->footer(
       "Output: tab-separated UTF-8 text, a header line first, then one line per result line:\n"
       "  line   the line number on the page (1, 2, ...; empty lines are listed too)\n"
