@@ -164,7 +164,11 @@ AnalysisTable RemoveAllNonPlausible_Zscores(const core::SurveyTable& survey,
   table.clear_cells();
   for (int row = 0; row < survey.row_count(); ++row) copy_row(survey, row, table);
   for (int row = 1; row < table.row_count(); ++row) {
-    if (!filled(table, StdVar::cluster, row) && filled(table, StdVar::id, row)) {
+    // A child without CLUSTER belongs to the one cluster of a survey without clusters, whether
+    // it has an ID or only a SEX, as in the transfer above: with the ID alone, a survey imported
+    // without CLUSTER and ID columns would give the calculator and the weighted analysis nothing.
+    if (!filled(table, StdVar::cluster, row) &&
+        (filled(table, StdVar::id, row) || filled(table, StdVar::sex, row))) {
       table.set_cell(core::column(StdVar::cluster), row, "1");
     }
     for (const Index& index : indices) {

@@ -55,7 +55,7 @@ void SG6_uebergabe(const core::SurveyTable& survey, const AnalysisOptions& optio
 
 // A copy of the whole Survey table (no row selection) with the flagged z-scores of all three
 // indices blanked, the Kandu window taken around the means of the range-selected rows; records
-// with an ID but no CLUSTER get cluster "1".
+// with an ID or a SEX but no CLUSTER get cluster "1".
 AnalysisTable RemoveAllNonPlausible_Zscores(const core::SurveyTable& survey,
                                             const AnalysisOptions& options);
 

@@ -124,6 +124,8 @@ TEST(AnalysisTable, RemovalOfImplausibleZscores) {
   core::SurveyTable survey = survey_of({
       {"", "", "1", "m", "20", "80", "5.5"},
       {"2", "", "", "f", "20", "80", "-1.0"},
+      {"", "", "", "f", "20", "80", "-0.5"},  // no CLUSTER and no ID: a child all the same
+      {"", "", "", "", "20", "", ""},          // neither ID nor SEX: no child, no cluster
   });
   survey.set_cell(StdVar::waz, 1, "-7");
   AnalysisOptions options;
@@ -131,11 +133,13 @@ TEST(AnalysisTable, RemovalOfImplausibleZscores) {
   // Mode "n": the copy equals the survey except for the CLUSTER default.
   for (int row = 0; row < survey.row_count(); ++row) {
     for (int column = 0; column < survey.column_count() - 1; ++column) {
-      if (row == 1 && column == core::column(StdVar::cluster)) continue;
+      if ((row == 1 || row == 3) && column == core::column(StdVar::cluster)) continue;
       ASSERT_EQ(none.table.cell(column, row), survey.cell(column, row)) << column << "," << row;
     }
   }
   EXPECT_EQ(none.table.cell(core::column(StdVar::cluster), 1), "1");
+  EXPECT_EQ(none.table.cell(core::column(StdVar::cluster), 3), "1");
+  EXPECT_EQ(none.table.cell(core::column(StdVar::cluster), 4), "");
   EXPECT_EQ(none.table.cell(core::column(StdVar::team), 1), "");  // no TEAM default here
 
   options.mode = anthro::ExclusionMode::epi_info;

@@ -159,6 +159,18 @@ TEST(WeightedAnalysis, WithoutWeightsEqualsTheUnweightedPrevalence) {
   EXPECT_DOUBLE_EQ(total.cells[0].interval.upper, unweighted.c.interval.upper);
 }
 
+// A survey without CLUSTER and ID columns (a simple random sample, imported) is one cluster:
+// its children are counted, with the Wilson interval of a single cluster.
+TEST(WeightedAnalysis, ASurveyWithoutClusterAndIdIsOneCluster) {
+  core::SurveyTable survey =
+      survey_of({{"", "m", "10", "n", "-2.5", "", "2"}, {"", "f", "20", "n", "0.0", "", "1"}});
+  for (int row = 1; row < survey.row_count(); ++row) survey.set_cell(StdVar::id, row, "");
+  const WeightedAnalysis a = weighted_analysis_values(survey, no_exclusion(), {});
+  const WeightedRow& total = row_of(a, 1, WeightedIndex::whz, "Total");
+  EXPECT_DOUBLE_EQ(total.n, 3.0);
+  EXPECT_NEAR(total.cells[1].percent, 200.0 / 3, 1e-9);
+}
+
 TEST(WeightedAnalysis, ExclusionModeRemovesFlaggedZscores) {
   // Epi Info 6 flags keep WHZ within -5 ... 5 (default bounds): -5.5 leaves the table.
   core::OptionsPage epi;
