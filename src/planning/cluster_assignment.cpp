@@ -14,6 +14,16 @@ namespace {
 
 // Random(N) takes a 32-bit range: the rounded interval must fit.
 constexpr double kLargestInterval = 4294967295.0;
+// No fit total exceeds this (an interval of at most 2^32 over at most 999 draws), so sums are
+// stopped here before they could overflow; it also keeps the walk's whole-number products
+// (draw number x total) far inside the range of long long.
+constexpr long long kLargestTotal = 4294967296LL * kMaxDraws;
+
+// a + b for non-negative values, held at the largest value instead of overflowing.
+long long saturating_add(long long a, long long b) {
+  return a > std::numeric_limits<long long>::max() - b ? std::numeric_limits<long long>::max()
+                                                       : a + b;
+}
 
 }  // namespace
 
@@ -23,11 +33,15 @@ long long population_size(const core::TextGrid& table, char decimal_separator) {
     const std::string_view cell = table.cell(kClusterPopulationColumn, row);
     if (cell.empty()) continue;
     if (const std::optional<long long> whole = parse_whole_number(cell)) {
-      if (*whole > 0) total += *whole;
+      if (*whole > 0) total = saturating_add(total, *whole);
       continue;
     }
     const float value = core::parse_tolerant(cell, decimal_separator);
-    if (value > 0) total += static_cast<long long>(round_half_even(value));
+    if (value <= 0) continue;
+    // A value beyond the range of long long (a float reaches 3.4e38) holds the total at its top.
+    const double rounded = round_half_even(value);
+    total = rounded >= 9.2e18 ? std::numeric_limits<long long>::max()
+                              : saturating_add(total, static_cast<long long>(rounded));
   }
   return total;
 }
@@ -68,9 +82,14 @@ std::optional<std::string> check_draw(const std::vector<long long>& populations,
     return "The number of clusters must be from 1 to " + std::to_string(kMaxClusters) + ".";
   }
   long long total = 0;
+  bool too_large = false;
   for (const long long p : populations) {
     if (p < 0) return std::string("A population cannot be below 0.");
-    total += p;
+    if (p > kLargestTotal - total) too_large = true;
+    if (!too_large) total += p;
+  }
+  if (too_large) {
+    return std::string("The total population is too large for the draw.");
   }
   if (total <= 0) {
     return std::string("The table has no population: list the units with their populations first.");
@@ -90,16 +109,21 @@ ClusterDraw draw_clusters(const std::vector<long long>& populations, int cluster
   result.interval = static_cast<double>(result.population) / result.draws;
   result.random_start = random.next(static_cast<std::uint32_t>(round_half_even(result.interval)));
 
-  // Systematic selection along the cumulative population: draw k lands in the unit whose
-  // stretch holds (k - 1) x SI + RS. The count is bounded by M, since rounding in M x SI could
-  // otherwise let one more target slip in below the total.
+  // Systematic selection along the cumulative population C: draw k lands in the unit whose
+  // stretch holds (k - 1) x SI + RS. With SI = T / M the test (k - 1) x SI + RS < C is made in
+  // whole numbers, (k - 1) x T + RS x M < C x M, so that a target falling exactly on the end of a
+  // unit's stretch goes to the next unit as it should; in floating point (k - 1) x SI can come out
+  // a hair below that end and give the unit one draw more than its share. check_draw() keeps
+  // T within kLargestTotal, so these products stay far from overflow.
   std::vector<std::vector<int>> draws_of_unit(populations.size());
-  double cumulative = 0;
+  const long long draws = result.draws;
+  const long long start = static_cast<long long>(result.random_start) * draws;
+  long long cumulative = 0;
   int next_draw = 1;
   for (std::size_t unit = 0; unit < populations.size(); ++unit) {
-    cumulative += static_cast<double>(populations[unit]);
+    cumulative += populations[unit];
     while (next_draw <= result.draws &&
-           (next_draw - 1) * result.interval + result.random_start < cumulative) {
+           (next_draw - 1) * result.population + start < cumulative * draws) {
       draws_of_unit[unit].push_back(next_draw++);
     }
   }

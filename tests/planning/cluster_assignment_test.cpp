@@ -118,6 +118,32 @@ TEST(ClusterAssignment, DrawsAreProportionalToSizeForEverySeed) {
   }
 }
 
+// A target that falls exactly on the end of a unit's stretch belongs to the next unit, even when
+// the interval has no exact binary form. Populations 51 and 17, n = 25: T = 68, M = 28,
+// SI = 68/28 = 2.4286 (rounded 2); seed 0 makes the generator's state 1, so RS = (2 x 1) >> 32 = 0.
+// Draw k has the target (k - 1) x 68/28; draw 22 has 21 x 68/28 = 51, not below the first unit's
+// cumulative population 51, so the first unit receives draws 1 to 21 (51/68 x 28 = 21, its exact
+// share) and the second draws 22 to 28. Computed as 21 x 2.4285714... in binary the target
+// comes out a hair below 51 and used to give the first unit a 22nd draw.
+TEST(ClusterAssignment, ATargetOnAUnitBoundaryFallsIntoTheNextUnit) {
+  PlanningRandom random(0);
+  const ClusterDraw draw = draw_clusters({51, 17}, 25, random);
+  ASSERT_EQ(draw.random_start, 0u);
+  EXPECT_EQ(split(draw.labels[0]).size(), 21u) << draw.labels[0];
+  EXPECT_EQ(split(draw.labels[1]).size(), 7u) << draw.labels[1];
+}
+
+TEST(ClusterAssignment, PopulationsTooLargeToAddUpAreRefused) {
+  // Eleven units of 999,999,999,999,999,999 add up beyond the largest whole number: the draw
+  // is refused as too large instead of wrapping round to a negative total.
+  const std::vector<long long> populations(11, 999999999999999999LL);
+  const std::optional<std::string> problem = check_draw(populations, 30);
+  ASSERT_TRUE(problem.has_value());
+  EXPECT_THAT(*problem, HasSubstr("too large"));
+  std::vector<std::pair<std::string, std::string>> units(11, {"A", "999999999999999999"});
+  EXPECT_GT(population_size(table_of(units)), 0);
+}
+
 TEST(ClusterAssignment, PopulationSizeCountsRoundedPositiveValues) {
   const core::TextGrid table =
       table_of({{"A", "2000"}, {"B", "1500.5"}, {"C", "-30"}, {"D", "x"}, {"E", ""}, {"F", "2,5"}});
