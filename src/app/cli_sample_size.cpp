@@ -28,6 +28,11 @@ int run_sample_size(SampleSizeArguments args) {
     if (!population) {
       throw std::runtime_error("--population: \"" + args.population + "\" is not a number");
     }
+    // A whole number of people, not beyond what the page's box can hold: a larger float would
+    // not convert to one.
+    if (!(*population < 1e15f)) {
+      throw std::runtime_error("--population: \"" + args.population + "\" is too large");
+    }
     // As the page does it: a population size above 100 allows the correction to be switched on.
     session.population_size = static_cast<long long>(planning::round_half_even(*population));
     session.small_population = session.population_size > planning::kSmallestPopulationSize;
@@ -46,7 +51,9 @@ int run_sample_size(SampleSizeArguments args) {
     std::string why;
     for (const std::string& problem : planning::unreadable_inputs(page)) why += "\n  " + problem;
     if (why.empty())
-      why = "\n  a precision, household size or under-five share of 0 divides by zero";
+      why =
+          "\n  an empty figure, a precision, household size, under-five share or recall period "
+          "of 0, or a non-response of 100 %, leaves nothing to divide by";
     throw std::runtime_error("the sample sizes cannot be computed from these figures:" + why);
   }
   std::ostringstream lines;

@@ -83,6 +83,14 @@ TEST_F(CliPlanning, SampleSizeRefusesFiguresItCannotUse) {
   EXPECT_THAT(letters.err, HasSubstr("\"2o\" is not a number"));
   EXPECT_EQ(run("sample-size --precision 0").status, 1);
   EXPECT_NE(run("sample-size --sampling stratified").status, 0);
+  // The message names what can leave nothing to divide by, the recall period included.
+  const CommandResult no_recall = run("sample-size --recall-days 0");
+  EXPECT_EQ(no_recall.status, 1);
+  EXPECT_THAT(no_recall.err, HasSubstr("recall period of 0"));
+  // A population no whole number can hold is refused, not converted.
+  const CommandResult huge = run("sample-size --population 1e20");
+  EXPECT_EQ(huge.status, 1);
+  EXPECT_THAT(huge.err, HasSubstr("\"1e20\" is too large"));
 }
 
 TEST_F(CliPlanning, ClustersKeepTheInputOrderAndRepeatWithTheSeed) {
