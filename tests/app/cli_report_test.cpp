@@ -141,14 +141,14 @@ TEST_F(CliReport, WritesBothFilesOrNeither) {
        "-o '" + path("report.rtf") + "' --values '" + path("values.tsv") + "'",
        "No space left on device"},
       {"both outputs one new file",
-       "-o '" + path("both.rtf") + "' --values '" + path("sub/../both.rtf") + "'",
-       "the same file"},
+       "-o '" + path("both.rtf") + "' --values '" + path("sub/../both.rtf") + "'", "the same file"},
   };
   fs::create_directories(folder_ / "sub");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    const std::string limit =
-        std::string(c.what) == "report onto a full disk" ? "OLVAR_TEST_WRITE_LIMIT=100:report.rtf " : "";
+    const std::string limit = std::string(c.what) == "report onto a full disk"
+                                  ? "OLVAR_TEST_WRITE_LIMIT=100:report.rtf "
+                                  : "";
     const test::CommandResult r = test::run_command(
         limit + "OLVAR_HOME='" + test::build_data_path("") + "' '" + test::cli_path() +
             "' report '" + survey_.string() + "' " + c.arguments,
