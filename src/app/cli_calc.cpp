@@ -51,9 +51,12 @@ class Variables {
       : list_(calculator::variable_list(survey)), path_(path) {}
 
   int column(const std::string& name) const {
-    if (const std::optional<int> c = calculator::variable_column(list_, name)) return *c;
+    if (const std::optional<int> c =
+            calculator::variable_column(list_, survey_text_of_argument(name)))
+      return *c;
     std::string known;
-    for (const std::string& v : list_) known += (known.empty() ? "" : ", ") + v;
+    for (const std::string& v : list_)
+      known += (known.empty() ? "" : ", ") + core::windows1252_to_utf8(v);
     throw std::runtime_error("no variable \"" + name + "\" in " + path_ + " (variables: " + known +
                              ")");
   }

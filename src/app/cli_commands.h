@@ -47,6 +47,11 @@ void write_to_standard_output(std::string_view bytes);
 // no file was given.
 void write_output(const std::string& output_path, std::string_view bytes);
 
+// A name typed on the command line (UTF-8, as the terminal gives it) as the survey holds its
+// texts (Windows-1252), so that a variable or field named "PRÉNOM" can be given; an argument that
+// is not UTF-8 is taken to be Windows-1252 already.
+std::string survey_text_of_argument(const std::string& argument);
+
 // The folder holding the program's own tables (OLVAR_HOME, the install folder or the build
 // tree's data folder).
 std::filesystem::path program_folder();

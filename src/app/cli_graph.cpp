@@ -1,10 +1,12 @@
 // olvar-cli graph: any graph of the results page, or the growth chart of one child, as an SVG
 // picture. The survey file is only read.
 
+#include <charconv>
 #include <iostream>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 #include "app/cli_commands.h"
 #include "calculator/statistical_calculator.h"
@@ -146,7 +148,17 @@ CommandAction add_graph_command(CLI::App& app) {
   command
       ->add_option("--child", args->child_row,
                    "Draw the growth chart of the child in this row of the Data View")
-      ->check(CLI::PositiveNumber);
+      ->check(CLI::Validator(
+          [](std::string& text) {
+            // A row number: its own message, since the generic range check names the largest
+            // double and takes "abc" for a number out of range.
+            int row = 0;
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), row);
+            if (error == std::errc{} && end == text.data() + text.size() && row >= 1)
+              return std::string();
+            return "the row " + text + " is not a row number (1, 2, ...)";
+          },
+          "ROW"));
   command->add_option("-o,--output", args->output_path,
                       "SVG file to write (standard output when not given)");
   return [args] { return run_graph(*args); };

@@ -9,6 +9,7 @@
 
 #include "app/cli_commands.h"
 #include "core/options_page.h"
+#include "core/windows1252.h"
 #include "formats/survey_import.h"
 
 namespace olvar::cli {
@@ -51,7 +52,7 @@ formats::ImportMapping mapping_of(const ImportArguments& args,
       throw std::runtime_error("--map " + pair + ": " + target +
                                " is not a target; the targets are " + target_names());
     }
-    const int index = formats::field_index(fields, field);
+    const int index = formats::field_index(fields, survey_text_of_argument(field));
     if (index < 0) {
       throw std::runtime_error("--map " + pair + ": " + args.input_path + " has no field " + field);
     }
@@ -98,8 +99,8 @@ int run_import(const ImportArguments& args) {
   for (int t = 0; t < formats::kImportTargetCount; ++t) {
     const int field = mapping.field_of_target[static_cast<std::size_t>(t)];
     if (field < 0) continue;
-    mapped += (mapped.empty() ? "" : ", ") + header.fields[static_cast<std::size_t>(field)].name +
-              "=" +
+    mapped += (mapped.empty() ? "" : ", ") +
+              core::windows1252_to_utf8(header.fields[static_cast<std::size_t>(field)].name) + "=" +
               std::string(core::header_text(formats::kImportTargets[static_cast<std::size_t>(t)]));
   }
   save_survey_to(*tools, imported.workspace, args.output_path, {args.input_path}, "import");

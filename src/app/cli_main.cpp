@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/cli_commands.h"
+#include "core/windows1252.h"
 #include "platform/environment.h"
 #include "platform/folders.h"
 #include "platform/safe_write.h"
@@ -36,6 +37,10 @@ std::unique_ptr<SurveyTools> start_survey_tools() {
   tools->tables = workspace::load_process_tables(tools->app.folders);
   workspace::attach_process_tables(tools->app, tools->tables);
   return tools;
+}
+
+std::string survey_text_of_argument(const std::string& argument) {
+  return core::is_utf8(argument) ? core::utf8_to_windows1252(argument) : argument;
 }
 
 void refuse_output_that_is_input(const std::string& input, const std::string& output) {

@@ -40,13 +40,26 @@ int run_mortality(const MortalityArguments& args) {
     const mortality::HouseholdResults h = mortality::household_rates(
         mortality::household_results_table(workspace.mortality_households), *recall.days);
     lines = {{"crude death rate", h.crude}, {"under-five death rate", h.under_five}};
+    if (const int left_out =
+            mortality::households_with_unusable_cluster(workspace.mortality_households);
+        left_out > 0) {
+      std::cerr << "olvar-cli mortality: " << left_out
+                << " households left out because their Cluster is not a whole number from 1 to "
+                   "999\n";
+    }
   } else {
     const mortality::AgeGrouping grouping = args.groups == "5"    ? mortality::AgeGrouping::five_years
                                             : args.groups == "10" ? mortality::AgeGrouping::ten_years
                                                                   : mortality::AgeGrouping::flexible;
-    lines = mortality::rate_lines(mortality::individual_results(
+    const mortality::IndividualResults results = mortality::individual_results(
         workspace.mortality_individuals, mortality::age_groups(grouping, workspace.options),
-        *recall.days));
+        *recall.days);
+    lines = mortality::rate_lines(results);
+    if (results.persons_with_unusable_cluster > 0) {
+      std::cerr << "olvar-cli mortality: " << results.persons_with_unusable_cluster
+                << " persons left out because the Cluster of their household is not a whole "
+                   "number from 1 to 999\n";
+    }
   }
   const std::string output = mortality::rate_table_text(lines);
   write_output(args.output_path, output);
@@ -63,8 +76,9 @@ CommandAction add_mortality_command(CLI::App& app) {
       "heading line, then one line per rate with its name, rate, lower and upper 95% limit, "
       "design effect, deaths and person-days. Names: 'crude death rate', 'under-five death "
       "rate', then (individual level) Male, Female and one line per age group. The recall period "
-      "is the Planning page's, else the one stored with the mortality data. The survey file is "
-      "not changed");
+      "is the Planning page's, else the one stored with the mortality data. Households whose "
+      "Cluster is not a whole number from 1 to 999 are in no rate; standard error says how "
+      "many persons (or households) were left out. The survey file is not changed");
   command->add_option("SURVEY", args->input_path, "Survey file (.as)")
       ->required();
   command->add_option("--level", args->level, "household or individual (default individual)")

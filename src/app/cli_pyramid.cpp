@@ -37,6 +37,11 @@ int run_pyramid(const PyramidArguments& args) {
       mortality::age_groups(mortality::AgeGrouping::five_years, workspace.options), days);
   platform::write_file_safely(args.output_path,
                               graphs::svg_of(mortality::population_pyramid(results)));
+  if (results.persons_with_unusable_cluster > 0) {
+    std::cerr << "olvar-cli pyramid: " << results.persons_with_unusable_cluster
+              << " persons left out because the Cluster of their household is not a whole "
+                 "number from 1 to 999\n";
+  }
   return 0;
 }
 

@@ -3,6 +3,7 @@
 
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,7 @@ int run_report(const ReportArguments& args) {
     if (!output->empty()) refuse_output_that_is_input(args.input_path, *output);
   }
   if (!args.output_path.empty() && !args.values_path.empty() &&
-      platform::is_same_file(args.output_path, args.values_path)) {
+      platform::is_same_target(args.output_path, args.values_path)) {
     throw std::runtime_error("the report and the values would be the same file " +
                              args.values_path + "; give them different names");
   }
@@ -73,9 +74,21 @@ int run_report(const ReportArguments& args) {
   std::string document = report->document.text();
   document += document::rtf::kDocumentEnd;
   document += document::kLineBreak;
-  if (!args.values_path.empty())
-    platform::write_file_safely(args.values_path, values_text(report->filled));
-  write_output(args.output_path, document);
+  // Both files are made in full before either takes its place: when the report cannot be
+  // written, the values file is not left behind on its own (status 1 means nothing was written).
+  std::optional<platform::SafeFile> values_file;
+  if (!args.values_path.empty()) {
+    values_file.emplace(args.values_path);
+    values_file->write(values_text(report->filled));
+  }
+  if (args.output_path.empty()) {
+    write_to_standard_output(document);
+  } else {
+    platform::SafeFile report_file(args.output_path);
+    report_file.write(document);
+    report_file.commit();
+  }
+  if (values_file) values_file->commit();
   if (const int left_out = report->who.rows_with_unusable_cluster(); left_out > 0) {
     std::cerr << "olvar-cli report: " << text.text(reports::kLeftOutForClusterEntry) << " "
               << left_out << "\n";

@@ -39,7 +39,9 @@ SortKey parse_key(const core::SurveyTable& table, const std::string& text) {
       throw std::runtime_error("--by " + text + ": the order after \":\" must be asc or desc");
     }
   }
-  key.column = table.column_of_header(name);
+  // The spare columns after the last variable have no name: an empty name would pick one.
+  if (name.empty()) throw std::runtime_error("--by " + text + ": give the name of a variable");
+  key.column = table.column_of_header(survey_text_of_argument(name));
   if (key.column < 1)
     throw std::runtime_error("--by " + text + ": the survey has no variable " + name);
   return key;

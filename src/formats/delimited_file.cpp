@@ -112,20 +112,40 @@ RecordsRead read_delimited_records(std::string_view bytes, const ImportHeader& h
   std::size_t unmapped = 0;
   std::int64_t longer = 0;
   int first_longer_line = 0;
+  // A last record without a line end that has fewer fields than the header names was cut by the
+  // end of the file (a download or a copy that stopped): it is left out, as a cut record of the
+  // other formats is, and the note says so.
+  const bool ends_open = !bytes.empty() && bytes.back() != '\n' && bytes.back() != '\r';
   try {
     read_header_line(reader, fields);
-    while (reader.next(fields)) {
-      if (is_blank_record(fields)) continue;
-      bool lost = false;
-      for (std::size_t k = header.fields.size(); k < fields.size(); ++k) {
-        lost = lost || !trim_field(fields[k]).empty();
+    std::vector<std::string> following;
+    bool more = reader.next(fields);
+    while (more) {
+      const int line = reader.line();
+      more = reader.next(following);  // one record ahead, to know which one is the last
+      if (!is_blank_record(fields)) {
+        if (!more && ends_open && fields.size() < header.fields.size()) {
+          read.notes.push_back({"the file ends inside the record on line " +
+                                    std::to_string(line) + " (" + std::to_string(fields.size()) +
+                                    " of " + std::to_string(header.fields.size()) +
+                                    " fields, no line end); the " + std::to_string(read.kept) +
+                                    " whole records before it were read",
+                                true});
+          break;
+        }
+        bool lost = false;
+        for (std::size_t k = header.fields.size(); k < fields.size(); ++k) {
+          lost = lost || !trim_field(fields[k]).empty();
+        }
+        if (lost && longer++ == 0) first_longer_line = line;
+        for (std::size_t f = 0; f < texts.size(); ++f) {
+          texts[f] =
+              f < fields.size() ? cell_text(fields[f], header.utf8, unmapped) : std::string();
+        }
+        ++read.kept;
+        if (!take(texts)) break;
       }
-      if (lost && longer++ == 0) first_longer_line = reader.line();
-      for (std::size_t f = 0; f < texts.size(); ++f) {
-        texts[f] = f < fields.size() ? cell_text(fields[f], header.utf8, unmapped) : std::string();
-      }
-      ++read.kept;
-      if (!take(texts)) break;
+      fields.swap(following);
     }
   } catch (const core::CsvError& e) {
     throw ImportError(file_name, line_place(e.line()), csv_problem(e));

@@ -116,9 +116,22 @@ int last_household_row(const core::TextGrid& households) {
   return kHouseholdFirstRow - 1;
 }
 
+namespace {
+// Results column j (1 ... 9) sums household column kSource[j - 1].
+constexpr std::array<int, 9> kSource = {3, 5, 7, 4, 6, 8, 9, 10, 11};
+}  // namespace
+
+int households_with_unusable_cluster(const core::TextGrid& households) {
+  int left_out = 0;
+  for (int row = kHouseholdFirstRow; row < households.row_count(); ++row) {
+    if (cluster_number(households.cell(2, row), false)) continue;
+    left_out += std::any_of(kSource.begin(), kSource.end(),
+                            [&](int column) { return !households.cell(column, row).empty(); });
+  }
+  return left_out;
+}
+
 core::TextGrid household_results_table(const core::TextGrid& households) {
-  // Results column j (1 ... 9) sums household column kSource[j - 1].
-  static constexpr std::array<int, 9> kSource = {3, 5, 7, 4, 6, 8, 9, 10, 11};
   core::TextGrid table(10, kResultsFirstRow + kMaxClusters);
   std::vector<std::array<std::optional<long>, 9>> sums(kMaxClusters + 1);
   for (int row = kHouseholdFirstRow; row < households.row_count(); ++row) {
@@ -292,7 +305,17 @@ IndividualResults individual_results(const core::TextGrid& individuals,
         ++r.locations[location[0] - '1'];
     }
     const std::optional<int> c = cluster_number(individuals.cell(2, row), true);
-    if (!c) continue;
+    if (!c) {
+      for (int k = 1; k <= kPersons; ++k) {
+        for (const PersonField field : {sex, age, joined, left, born, died}) {
+          if (!individuals.cell(person_column(k, field), row).empty()) {
+            ++r.persons_with_unusable_cluster;
+            break;
+          }
+        }
+      }
+      continue;
+    }
     for (int k = 1; k <= kPersons; ++k) {
       persons.push_back({*c, individuals.cell(person_column(k, sex), row),
                          individuals.cell(person_column(k, age), row),

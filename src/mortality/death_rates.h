@@ -87,6 +87,9 @@ std::string design_effect_text(const Rate& rate);
 inline constexpr int kMaxClusters = 999;
 inline constexpr int kResultsFirstRow = 2;
 core::TextGrid household_results_table(const core::TextGrid& households);
+// The household rows (from row 2) with a count filled whose Cluster is not such a number (empty
+// included): the results table has no row for them, so their persons are in no rate.
+int households_with_unusable_cluster(const core::TextGrid& households);
 
 struct HouseholdResults {
   int clusters = 0;              // rows counted (members now not empty)
@@ -154,6 +157,9 @@ struct IndividualResults {
   std::array<long, 4> locations{};     // persons with location code 1 ... 4
   std::array<double, 7> cause_percent{};
   std::array<double, 4> location_percent{};
+  // Persons (any of sex, age, joined, left, born or died filled) in rows whose Cluster is not a
+  // whole number 1 ... 999, empty included: they are in no rate and no table above.
+  int persons_with_unusable_cluster = 0;
 };
 IndividualResults individual_results(const core::TextGrid& individuals,
                                      const std::vector<AgeGroup>& groups, int recall_days,

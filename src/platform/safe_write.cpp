@@ -234,4 +234,13 @@ bool is_same_file(const fs::path& a, const fs::path& b) {
   return fs::equivalent(a, b, ec) && !ec;
 }
 
+bool is_same_target(const fs::path& a, const fs::path& b) {
+  if (is_same_file(a, b)) return true;
+  std::error_code ec_a;
+  std::error_code ec_b;
+  const fs::path resolved_a = fs::weakly_canonical(fs::absolute(a, ec_a), ec_a);
+  const fs::path resolved_b = fs::weakly_canonical(fs::absolute(b, ec_b), ec_b);
+  return !ec_a && !ec_b && resolved_a == resolved_b;
+}
+
 }  // namespace olvar::platform

@@ -103,5 +103,9 @@ BackupResult write_file_with_backup(const std::filesystem::path& target, std::st
 
 // True when both paths name one existing file, whatever links or relative parts lead there.
 bool is_same_file(const std::filesystem::path& a, const std::filesystem::path& b);
+// True when both paths lead to one file, whether it exists yet or not: is_same_file, or the
+// same place once links and relative parts are resolved. Two outputs of one command are checked
+// with it, since neither may exist before the command writes them.
+bool is_same_target(const std::filesystem::path& a, const std::filesystem::path& b);
 
 }  // namespace olvar::platform

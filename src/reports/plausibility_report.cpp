@@ -454,6 +454,9 @@ AgeSexValues PlausibilityBuilder::AgeSex_SG6(const core::TextGrid& table, const 
   return s;
 }
 
+// Ages in months beyond this (a thousand years) give no month of birth.
+constexpr double kMonthsOfALongLife = 12000.0;
+
 void PlausibilityBuilder::month_of_birth() {
   const core::DateConventions& dates = context_.evaluation.conventions;
   for (const int row : data_rows_) {
@@ -475,6 +478,9 @@ void PlausibilityBuilder::month_of_birth() {
       if (!m || survdate.empty() || *m != std::floor(*m)) continue;
       const auto day = core::day_number(survdate, dates, context_.evaluation.current_year);
       if (!day) continue;
+      // An age beyond any lifetime (a slip of many digits) has no birth day in the calendar,
+      // and its day count would not fit the day numbers.
+      if (!(std::fabs(*m) <= kMonthsOfALongLife)) continue;
       const int birth_day = *day - static_cast<int>(std::nearbyint(*m * anthro::kDaysPerMonth));
       month = core::civil_date_of(birth_day).month;
     }

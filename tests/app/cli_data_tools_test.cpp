@@ -77,6 +77,10 @@ TEST_F(CliDataTools, SortRefusesWhatItCannotDo) {
       {" --by CLUSTER:desc --by ID -o OUT", "one order"},
       {" --by CLUSTER:sideways -o OUT", "asc or desc"},
       {" --by CLUSTER --by ID --by TEAM -o OUT", "one or two"},
+      // No variable is named "": the unnamed spare columns are no sort key.
+      {" --by '' -o OUT", "give the name of a variable"},
+      {" --by :desc -o OUT", "give the name of a variable"},
+      {" --by CLUSTER --by '' -o OUT", "give the name of a variable"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);

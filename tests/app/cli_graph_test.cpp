@@ -107,6 +107,11 @@ TEST_F(CliGraph, RefusesWhatItCannotDraw) {
       {"--index haz --type cases-gam", "not drawn for HAZ"},
       {"--type pie", "not a graph type"},
       {"--child 70000", "no row 70000"},
+      {"--child 0", "the row 0 is not a row number (1, 2, ...)"},
+      {"--child -3", "the row -3 is not a row number"},
+      {"--child 1.5", "the row 1.5 is not a row number"},
+      {"--child abc", "the row abc is not a row number"},
+      {"--child 99999999999", "the row 99999999999 is not a row number"},
       {"--child 2 --type cluster", "not a growth chart"},
       {"-o '" + survey_.string() + "'", "is the input file"},
   };

@@ -184,9 +184,42 @@ TEST_F(CliHostile, NothingTheUserHadIsLostAndTheStatusSaysWhatHappened) {
   }
 }
 
+// The survey holds its names in Windows-1252; the terminal types them in UTF-8. A variable or
+// field with an accent is reachable by its name as typed, and a list of names is printed in
+// UTF-8.
+TEST_F(CliHostile, AccentedNamesTypedInUtf8FindTheirVariables) {
+  const fs::path survey = folder_.write(
+      "accents.as", "dmy\r\nSEX\tWEIGHT\tPR\xC9NOM\r\nm\t7\tb\r\nf\t8\ta\r\nm\t9\tc\r\n");
+  const auto run = [&](const std::string& arguments) {
+    return test::run_cli(arguments, scratch_.path());
+  };
+  const test::CommandResult calc = run("calc '" + survey.string() + "' --var 'PR\xC3\x89NOM'");
+  EXPECT_EQ(calc.status, 0) << calc.err;
+  EXPECT_THAT(calc.out, HasSubstr("PR\xC3\x89NOM"));
+  const test::CommandResult unknown = run("calc '" + survey.string() + "' --var NOM");
+  EXPECT_EQ(unknown.status, 1);
+  EXPECT_THAT(unknown.err, HasSubstr("WTFACTOR, PR\xC3\x89NOM)"));
+
+  const test::CommandResult sort = run("sort '" + survey.string() + "' --by 'PR\xC3\x89NOM' -o '" +
+                                       (folder_ / "sorted.as").string() + "'");
+  EXPECT_EQ(sort.status, 0) << sort.err;
+  const std::string sorted = test::read_whole_file(folder_ / "sorted.as");
+  const std::size_t first_row = sorted.find("\r\n", sorted.find("PR\xC9NOM")) + 2;
+  const std::string first = sorted.substr(first_row, sorted.find("\r\n", first_row) - first_row);
+  EXPECT_NE(first.find("\ta\t"), std::string::npos) << "the child named a comes first";
+
+  const fs::path csv = folder_.write("kids.csv", "sexe,poids,pr\xC3\xA9nom\nm,7,Jos\xC3\xA9\n");
+  const test::CommandResult import =
+      run("import '" + csv.string() + "' --map sexe=SEX --map 'pr\xC3\xA9nom=ID' -o '" +
+          (folder_ / "kids.as").string() + "'");
+  EXPECT_EQ(import.status, 0) << import.err;
+  EXPECT_THAT(import.err, HasSubstr("pr\xC3\xA9nom=ID"));
+  EXPECT_THAT(test::read_whole_file(folder_ / "kids.as"), HasSubstr("Jos\xE9"));
+}
+
 TEST_F(CliHostile, HelpListsTheExitStatusOfEveryCommand) {
-  const test::CommandResult r = test::run_command("'" + test::cli_path() + "' --help",
-                                                  scratch_.path());
+  const test::CommandResult r =
+      test::run_command("'" + test::cli_path() + "' --help", scratch_.path());
   EXPECT_EQ(r.status, 0);
   EXPECT_THAT(r.out, HasSubstr("Exit status (every subcommand):\n"
                                "  0  done\n"

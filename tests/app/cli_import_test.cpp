@@ -188,6 +188,13 @@ TEST_F(CliImport, AFileCutInsideARecordKeepsTheWholeRecordsAndSaysSo) {
   EXPECT_THAT(r.err, HasSubstr("the file ends inside record 2"));
   EXPECT_THAT(r.err, HasSubstr("was written without the data the warnings above name"));
   EXPECT_EQ(children(at("out.as")).size(), 1u);
+
+  // Delimited text cut in its last record: the same status and the whole records.
+  const std::string csv = write("cut.csv", "SEX,MONTHS,WEIGHT,HEIGHT\nm,24,11.2,84.5\nf,30");
+  const test::CommandResult cut = run("import " + csv + " -o " + at("csv.as"));
+  ASSERT_EQ(cut.status, 2) << cut.err;
+  EXPECT_THAT(cut.err, HasSubstr("the file ends inside the record on line 3"));
+  EXPECT_EQ(children(at("csv.as")).size(), 1u);
 }
 
 TEST_F(CliImport, HelpShowsTheOptionsAndTheExitStatus) {

@@ -78,6 +78,34 @@ TEST_F(CliMortality, RosterAloneImportsWithoutLeftAndDiedLists) {
   EXPECT_THAT(r.out, HasSubstr("crude death rate\t0.00\t"));
 }
 
+// A household whose cluster is no number 1 ... 999 is in no rate and no pyramid bar: the
+// commands say how many persons they left out, so that a lower rate is not taken at face value.
+TEST_F(CliMortality, TellsHowManyPersonsItLeftOutForTheirCluster) {
+  const fs::path roster = folder_ / "roster.csv";
+  write(roster, "KEY,sex_roster,age_years,joined,birth,cluster_id\nh1,m,3,n,n,1\nh1,f,30,n,n,1\n"
+                "h2,f,1,n,n,north\nh2,m,33,n,n,north\nh3,f,8,n,n,\n");
+  ASSERT_EQ(run("import-mortality " + quoted(roster) + " --recall-days 90 -o " +
+                quoted(folder_ / "out.as"))
+                .status,
+            0);
+  const std::string message =
+      "3 persons left out because the Cluster of their household is not a whole number from 1 "
+      "to 999\n";
+  test::CommandResult r = run("mortality " + quoted(folder_ / "out.as"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("olvar-cli mortality: " + message));
+  r = run("pyramid " + quoted(folder_ / "out.as") + " -o " + quoted(folder_ / "p.svg"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("olvar-cli pyramid: " + message));
+
+  write(roster, "KEY,sex_roster,age_years,joined,birth,cluster_id\nh1,m,3,n,n,1\n");
+  ASSERT_EQ(run("import-mortality " + quoted(roster) + " --recall-days 90 -o " +
+                quoted(folder_ / "all.as"))
+                .status,
+            0);
+  EXPECT_EQ(run("mortality " + quoted(folder_ / "all.as")).err, "");
+}
+
 TEST_F(CliMortality, ClearMessagesForBadInput) {
   const fs::path roster = folder_ / "roster.csv";
   write(roster, "KEY,sex_roster,age_years,joined,cluster_id\nh1,m,3,n,1\n");

@@ -124,6 +124,48 @@ TEST_F(CliReport, RefusesToWriteOverItsInput) {
   EXPECT_EQ(bad.status, 1);
 }
 
+// Status 1 means nothing was written: the values file is not left behind when the report
+// cannot be written, and the two outputs cannot be one file (the report would replace the
+// values), whether or not that file exists yet.
+TEST_F(CliReport, WritesBothFilesOrNeither) {
+  struct Case {
+    const char* what;
+    std::string arguments;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"report into a missing folder",
+       "-o '" + path("missing/report.rtf") + "' --values '" + path("values.tsv") + "'",
+       "missing/report.rtf"},
+      {"report onto a full disk",
+       "-o '" + path("report.rtf") + "' --values '" + path("values.tsv") + "'",
+       "No space left on device"},
+      {"both outputs one new file",
+       "-o '" + path("both.rtf") + "' --values '" + path("sub/../both.rtf") + "'", "the same file"},
+  };
+  fs::create_directories(folder_ / "sub");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string limit = std::string(c.what) == "report onto a full disk"
+                                  ? "OLVAR_TEST_WRITE_LIMIT=100:report.rtf "
+                                  : "";
+    const test::CommandResult r = test::run_command(
+        limit + "OLVAR_HOME='" + test::build_data_path("") + "' '" + test::cli_path() +
+            "' report '" + survey_.string() + "' " + c.arguments,
+        folder_.path());
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_THAT(r.err, HasSubstr(c.message));
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(folder_.path())) {
+      const std::string name = entry.path().filename().string();
+      if (name != "survey.as" && name != "sub" && name != "stdout.txt" && name != "stderr.txt")
+        left.push_back(name);
+    }
+    EXPECT_TRUE(left.empty()) << left.front();
+    EXPECT_EQ(test::read_whole_file(survey_), survey_bytes_);
+  }
+}
+
 // Children whose CLUSTER cannot be placed in a cluster are in none of the report's prevalences,
 // and the report's tables cannot say so: the command does, on standard error.
 TEST_F(CliReport, TellsHowManyChildrenItLeftOutForTheirCluster) {

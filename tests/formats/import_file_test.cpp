@@ -294,6 +294,29 @@ TEST(DelimitedFile, NamesUnnamedColumnsAndSaysWhenValuesHaveNoName) {
   EXPECT_TRUE(read.records.notes[0].data_lost);
 }
 
+// A file cut short ends inside its last record: without a line end and short of fields. The
+// whole records before it are kept and the note says data were lost. A last record with every
+// field, or a short one ended by a line end, is whole.
+TEST(DelimitedFile, ACutLastRecordIsLeftOutAndSaidSo) {
+  const Read cut = read_all("sex,age,weight\nm,12,9.5\r\nf,3", "cut.csv");
+  EXPECT_THAT(cut.texts, ElementsAre(ElementsAre("m", "12", "9.5")));
+  ASSERT_EQ(cut.records.notes.size(), 1u);
+  EXPECT_TRUE(cut.records.notes[0].data_lost);
+  EXPECT_THAT(cut.records.notes[0].message,
+              HasSubstr("the file ends inside the record on line 3 (2 of 3 fields, no line end); "
+                        "the 1 whole records before it were read"));
+  const Read quoted = read_all("sex,age,weight\n\"m\",12,9.5\n\"f\"", "cut.csv");
+  EXPECT_EQ(quoted.texts.size(), 1u);
+  EXPECT_TRUE(loses_data(quoted.records.notes));
+
+  const Read whole = read_all("sex,age,weight\nm,12,9.5\nf,3,4", "whole.csv");
+  EXPECT_EQ(whole.texts.size(), 2u);
+  EXPECT_FALSE(loses_data(whole.records.notes));
+  const Read short_line = read_all("sex,age,weight\nm,12,9.5\nf,3\n", "short.csv");
+  EXPECT_THAT(short_line.texts.back(), ElementsAre("f", "3", ""));
+  EXPECT_FALSE(loses_data(short_line.records.notes));
+}
+
 TEST(DelimitedFile, RefusesAFileWithoutHeaderOrWithAMalformedRecordNamingTheLine) {
   const Refusal cases[] = {
       {"empty", "", "x.csv, line 1: the file has no header line"},

@@ -113,6 +113,11 @@ TEST(HouseholdRates, ClustersAreMatchedByTheirPlainDigitsAndEmptyCellsStayEmpty)
   for (int row = 2; row < table.row_count(); ++row) EXPECT_EQ(table.cell(1, row), "") << row;
   EXPECT_EQ(table.cell(8, 3), "1");
   EXPECT_FALSE(household_rates(table, 90).crude.computed);
+  // The household "01" is in no cluster row; the one of cluster 2 is.
+  EXPECT_EQ(households_with_unusable_cluster(households), 1);
+  households.set_cell(3, 4, "7");  // members now, no cluster at all
+  households.set_cell(2, 5, "x");  // a cluster text without any count: no household
+  EXPECT_EQ(households_with_unusable_cluster(households), 2);
 }
 
 // Two clusters, recall period 90 days (factor 10000 / 90):
@@ -170,6 +175,24 @@ TEST(IndividualRates, WorkedTwoClusterSurvey) {
   EXPECT_EQ(r.locations[3], 1);
   EXPECT_EQ(r.locations[1] + r.locations[2], 0);
   EXPECT_NEAR(r.cause_percent[0], 100.0 / 3.0, 1e-9);
+}
+
+// Persons whose household has no cluster number 1 ... 999 are in no rate: they are counted so
+// that the caller can say how many were left out.
+TEST(IndividualRates, PersonsWithoutAClusterNumberAreCounted) {
+  const core::TextGrid t = individual_table({{"1", {{"m", "30"}, {"f", "2", "", "", "", "y"}}},
+                                             {"", {{"m", "30"}, {"f", "20"}}},
+                                             {"2a", {{"", "", "", "", "", "y"}}},
+                                             {"1000", {{"m", "4"}, {"f", "5"}, {"m", "6"}}}});
+  const IndividualResults r =
+      individual_results(t, age_groups(AgeGrouping::five_years, core::OptionsPage{}), 90);
+  EXPECT_EQ(r.persons_with_unusable_cluster, 6);
+  EXPECT_DOUBLE_EQ(r.crude.population, 1.5);
+  EXPECT_DOUBLE_EQ(r.crude.deaths, 1.0);
+  EXPECT_EQ(individual_results(individual_table({{"3", {{"m", "30"}}}}),
+                               age_groups(AgeGrouping::five_years, core::OptionsPage{}), 90)
+                .persons_with_unusable_cluster,
+            0);
 }
 
 TEST(IndividualRates, MoreDeathsThanPersonEquivalentsHasNoInterval) {

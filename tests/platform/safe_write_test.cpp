@@ -178,5 +178,18 @@ TEST(SameFile, SeesThroughLinksAndRelativeParts) {
   EXPECT_FALSE(is_same_file(file, folder / "other.csv"));  // the output does not exist yet
 }
 
+// Two outputs of one command are one file even before either exists.
+TEST(SameFile, TwoOutputsNotWrittenYetAreTheSameTarget) {
+  test::TempFolder folder;
+  fs::create_directories(folder / "sub");
+  const fs::path file = folder.write("kids.csv", "x");
+  fs::create_symlink(file, folder / "alias.csv");
+  EXPECT_TRUE(is_same_target(folder / "out.rtf", folder / "sub" / ".." / "out.rtf"));
+  EXPECT_TRUE(is_same_target(folder / "missing" / "out.rtf", folder / "missing" / "out.rtf"));
+  EXPECT_TRUE(is_same_target(file, folder / "alias.csv"));
+  EXPECT_FALSE(is_same_target(folder / "out.rtf", folder / "values.tsv"));
+  EXPECT_FALSE(is_same_target(folder / "out.rtf", folder / "sub" / "out.rtf"));
+}
+
 }  // namespace
 }  // namespace olvar::platform

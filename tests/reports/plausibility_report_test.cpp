@@ -536,6 +536,30 @@ TEST(PlausibilityValues, TimePointsFollowTheSortOrderChosenLast) {
   EXPECT_EQ(descending.timepoints.points[0].flagged, 0);
 }
 
+// The month of birth of a child without a birth date comes from the survey date and the age in
+// whole months. An age no child can have (a typing slip of many digits) gives no month: the
+// birth day it would give lies beyond the calendar and beyond the range of the day count.
+TEST(PlausibilityValues, AnAbsurdAgeGivesNoMonthOfBirth) {
+  Fixture f;
+  core::Workspace w = fixture_survey();
+  for (int row = 1; row <= static_cast<int>(kChildren.size()); ++row)
+    w.survey.set_cell(StdVar::survdate, row, "15.06.2026");
+  w.survey.set_cell(StdVar::months, 1, "99999999999");
+  w.survey.set_cell(StdVar::months, 2, "-99999999999");
+  w.survey.set_cell(StdVar::months, 3, "3000000000");
+  const PlausibilityValues v = plausibility_values(w, f.context());
+  int births = 0;
+  for (const int count : v.births_by_month) births += count;
+  EXPECT_EQ(births, static_cast<int>(kChildren.size()) - 3);
+  w.survey.set_cell(StdVar::months, 1, "");
+  w.survey.set_cell(StdVar::months, 2, "");
+  w.survey.set_cell(StdVar::months, 3, "");
+  const PlausibilityValues plain = plausibility_values(w, f.context());
+  int plain_births = 0;
+  for (const int count : plain.births_by_month) plain_births += count;
+  EXPECT_EQ(plain_births, births);
+}
+
 // A survey text that looks like a summary placeholder stays as typed.
 TEST(PlausibilityReport, SurveyTextIsNeverTakenForAPlaceholder) {
   Fixture f;
