@@ -129,6 +129,7 @@ DeathRatesPage::DeathRatesPage(core::Workspace& workspace, workspace::AppContext
   choices->addWidget(pyramid);
   choices->addWidget(transfer);
   individual_message_ = new QLabel;
+  individual_message_->setObjectName(QStringLiteral("IndividualMessage"));
   individual_message_->setWordWrap(true);
   individual_layout->addLayout(choices, 0, 0, 1, 2);
   individual_layout->addWidget(individual_message_, 1, 0, 1, 2);
@@ -203,6 +204,11 @@ void DeathRatesPage::compute_results() {
     causes_ = mortality::causes_grid(*individual_, labels());
     age_groups_ = mortality::age_group_grid(*individual_);
     clusters_ = mortality::cluster_grid(*individual_);
+    if (const int left_out = individual_->persons_with_unusable_cluster; left_out > 0) {
+      individual_message_->setText(tr("%1 persons left out because the Cluster of their household "
+                                      "is not a whole number from 1 to 999")
+                                       .arg(left_out));
+    }
     // Population, males, females, joined, left, born, died as the language file words them.
     const int headings[] = {kPopulationEntry, kMalesEntry,  kFemalesEntry, kJoinedEntry,
                             kLeftEntry,       kBirthsEntry, kDeathsEntry};
@@ -251,6 +257,12 @@ stats::PopulationCorrection DeathRatesPage::compute_household_rates() {
     QStringList sums;
     for (long v : h.totals) sums << QString::number(v);
     text += tr("\nClusters: %1   Sums: %2").arg(h.clusters).arg(sums.join("  "));
+  }
+  if (const int left_out =
+          mortality::households_with_unusable_cluster(workspace_.mortality_households);
+      left_out > 0) {
+    text += tr("\n%1 households left out because their Cluster is not a whole number from 1 to 999")
+                .arg(left_out);
   }
   household_rates_label_->setText(text);
   return mortality::correction_state({&h.crude, &h.under_five});

@@ -9,7 +9,7 @@ namespace olvar::mortality {
 namespace {
 
 struct PersonCells {
-  std::string sex, age, joined, left, born, died, cause, location;
+  std::string sex{}, age{}, joined{}, left{}, born{}, died{}, cause{}, location{};
 };
 
 // An individual table with one household per entry: cluster and persons.

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QTabWidget>
 #include <QTableView>
 #include <filesystem>
@@ -14,11 +15,11 @@
 
 #include "core/survey_file.h"
 #include "mortality/roster_import.h"
+#include "support/recording_launcher.h"
 #include "support/test_paths.h"
 #include "ui/mortality_entry_page.h"
 #include "ui/pyramid_window.h"
 #include "window_environment.h"
-#include "support/recording_launcher.h"
 
 namespace olvar::ui {
 namespace {
@@ -53,6 +54,14 @@ TEST(DeathRatesPage, RealSurveyResultsHeadingsTransferAndPicture) {
   w.mortality_households.set_cell(2, 2, "1");
   w.mortality_households.set_cell(3, 2, "100");
   w.mortality_households.set_cell(10, 2, "2");
+  // A household without a usable cluster number, at both levels: in no rate, and said so.
+  w.mortality_households.set_cell(1, 3, "2");
+  w.mortality_households.set_cell(2, 3, "x");
+  w.mortality_households.set_cell(3, 3, "7");
+  const int last_row = w.mortality_individuals.row_count() - 2;
+  w.mortality_individuals.set_cell(2, last_row, "x");
+  w.mortality_individuals.set_cell(mortality::person_column(1, mortality::sex), last_row, "f");
+  w.mortality_individuals.set_cell(mortality::person_column(1, mortality::age), last_row, "30");
   const std::string saved_before = core::survey_file_bytes(w, environment.app.dates);
 
   window->resize(1280, 800);
@@ -64,11 +73,18 @@ TEST(DeathRatesPage, RealSurveyResultsHeadingsTransferAndPicture) {
   ASSERT_TRUE(page->individual().has_value());
   EXPECT_EQ(mortality::rate_text(page->individual()->crude).substr(0, 6), "0.52 (");
   EXPECT_EQ(mortality::rate_text(page->individual()->under_five).substr(0, 6), "0.16 (");
+  const auto* message = page->findChild<QLabel*>(QStringLiteral("IndividualMessage"));
+  ASSERT_NE(message, nullptr);
+  EXPECT_EQ(message->text().toStdString(),
+            "1 persons left out because the Cluster of their household is not a whole number "
+            "from 1 to 999");
 
   // 2 deaths over 100 + 2/2 = 101 person-equivalents in 101 days: 1.96 per 10,000 per day.
   page->sub_pages()->setCurrentIndex(2);
   EXPECT_TRUE(page->crude_text().contains("Crude death rate (95% CI): 1.96 ("))
       << page->crude_text().toStdString();
+  EXPECT_TRUE(page->crude_text().contains(
+      "1 households left out because their Cluster is not a whole number from 1 to 999"));
 
   auto* results = page->sub_pages()->currentWidget()->findChild<QTableView*>();
   ASSERT_NE(results, nullptr);
@@ -97,8 +113,9 @@ TEST(DeathRatesPage, RealSurveyResultsHeadingsTransferAndPicture) {
   page->transfer_to_spreadsheet();
   ASSERT_TRUE(page->last_hand_off().has_value());
   const std::string table = slurp(page->last_hand_off()->file);
-  // 485 households, two of them with more than 20 persons on a second row: 487 rows.
-  EXPECT_NE(table.find("Households\t487\n"), std::string::npos) << table.substr(0, 400);
+  // 485 households, two of them with more than 20 persons on a second row: 487 rows, and the
+  // row without a usable cluster added above.
+  EXPECT_NE(table.find("Households\t488\n"), std::string::npos) << table.substr(0, 400);
   EXPECT_NE(table.find("'Overall\t0.52 ("), std::string::npos);
   EXPECT_EQ(launcher.commands.size(), 1u);
 
