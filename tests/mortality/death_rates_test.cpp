@@ -68,7 +68,8 @@ TEST(AgeGroups, FixedChoicesAndFlexibleBoundsFromTheOptions) {
   ASSERT_EQ(ten.size(), 9u);
   EXPECT_EQ(ten[8].label(), "80-120");
 
-  options.ma04 = "14";
+  // Only ma05 moved, as a survey file keeps it (the upper bounds are not stored): group 2
+  // ends at 15 - 1 = 14, so ages 12 to 14 still fall into a group.
   options.ma05 = "15";
   options.ma09 = "x";  // unreadable: the list ends before group 5
   const auto flexible = age_groups(AgeGrouping::flexible, options);
