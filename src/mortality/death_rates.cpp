@@ -64,11 +64,13 @@ RecallPeriod read_recall_period(std::string_view rd_hh) {
 Rate rate_from_clusters(const std::vector<stats::ClusterRecord>& records, int recall_days,
                         const stats::PopulationCorrectionInputs& planning) {
   Rate r;
+  // The rate is over every record: a cluster without person-time (a child born and died in a
+  // cluster with no other child under five) still brings its deaths; it only takes no part in
+  // the interval.
   for (const stats::ClusterRecord& c : records) {
-    if (!(c.m > 0.0)) continue;
     r.population += c.m;
     r.deaths += c.a;
-    ++r.clusters;
+    if (c.m > 0.0) ++r.clusters;
   }
   if (!(r.population > 0.0) || recall_days <= 0) return r;
   const double factor = 10000.0 / recall_days;

@@ -104,6 +104,24 @@ TEST(HouseholdRates, WorkedClusterOf101PersonEquivalents) {
   EXPECT_DOUBLE_EQ(r.under_five.deaths, 1.0);
 }
 
+// A cluster whose only child under five was born and died: under five n = 0 + 1/2 (death)
+// - 1/2 (birth) = 0 person-equivalents, y = 1 death. Cluster 2 has 2 children now, no death.
+// The death still counts: N = 0 + 2 = 2, D = 1, rate 1 / 2 * 10000 / 90 = 55.56; the empty
+// cluster only takes no part in the interval.
+TEST(HouseholdRates, DeathsOfAClusterWithoutPersonTimeStillCount) {
+  core::TextGrid households(12, 10);
+  const std::vector<std::vector<std::string>> rows = {
+      {"1", "1", "5", "0", "0", "0", "0", "0", "1", "1", "1"},
+      {"2", "2", "5", "2", "0", "0", "0", "0", "0", "0", "0"}};
+  for (int r = 0; r < 2; ++r)
+    for (int c = 1; c <= 11; ++c) households.set_cell(c, 2 + r, rows[r][c - 1]);
+  const HouseholdResults h = household_rates(household_results_table(households), 90);
+  EXPECT_DOUBLE_EQ(h.under_five.population, 2.0);
+  EXPECT_DOUBLE_EQ(h.under_five.deaths, 1.0);
+  EXPECT_NEAR(h.under_five.rate, 1.0 / 2.0 * 10000.0 / 90.0, 1e-9);
+  EXPECT_EQ(h.under_five.clusters, 1);
+}
+
 TEST(HouseholdRates, ClustersAreMatchedByTheirPlainDigitsAndEmptyCellsStayEmpty) {
   core::TextGrid households(12, 10);
   households.set_cell(2, 2, "01");  // no cluster number
