@@ -64,11 +64,13 @@ RecallPeriod read_recall_period(std::string_view rd_hh) {
 Rate rate_from_clusters(const std::vector<stats::ClusterRecord>& records, int recall_days,
                         const stats::PopulationCorrectionInputs& planning) {
   Rate r;
+  // The rate is over every record: a cluster without person-time (a child born and died in a
+  // cluster with no other child under five) still brings its deaths; it only takes no part in
+  // the interval.
   for (const stats::ClusterRecord& c : records) {
-    if (!(c.m > 0.0)) continue;
     r.population += c.m;
     r.deaths += c.a;
-    ++r.clusters;
+    if (c.m > 0.0) ++r.clusters;
   }
   if (!(r.population > 0.0) || recall_days <= 0) return r;
   const double factor = 10000.0 / recall_days;
@@ -197,7 +199,15 @@ std::vector<AgeGroup> age_groups(AgeGrouping grouping, const core::OptionsPage& 
           &options.ma07, &options.ma08, &options.ma09, &options.ma10, &options.ma11, &options.ma12};
       for (std::size_t i = 0; i < bounds.size(); i += 2) {
         const int low = round_half_even(core::parse_tolerant(*bounds[i]));
-        const int high = round_half_even(core::parse_tolerant(*bounds[i + 1]));
+        // Only the lower bounds and the last upper bound are kept with a survey: the upper
+        // bound of groups 1 to 5 is the next lower bound minus 1, so that a survey whose
+        // groups were moved does not leave ages between two groups. A next lower bound that
+        // cannot be read leaves the upper bound as the field holds it.
+        int high = round_half_even(core::parse_tolerant(*bounds[i + 1]));
+        if (i + 2 < bounds.size()) {
+          const float next_low = core::parse_tolerant(*bounds[i + 2]);
+          if (next_low != -99999.0f) high = round_half_even(next_low) - 1;
+        }
         if (low < 0 || high < 0) break;
         groups.push_back({low, high});
       }

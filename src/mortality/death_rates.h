@@ -68,7 +68,8 @@ struct Rate {
 };
 
 // The rate, interval and design effect of deaths (a) over person-equivalents (m) of the
-// records, one per cluster; records with m <= 0 take no part.
+// records, one per cluster; the rate is over all records, the interval and the design effect
+// leave out records with m <= 0.
 Rate rate_from_clusters(const std::vector<stats::ClusterRecord>& records, int recall_days,
                         const stats::PopulationCorrectionInputs& planning = {});
 

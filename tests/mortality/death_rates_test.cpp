@@ -68,7 +68,8 @@ TEST(AgeGroups, FixedChoicesAndFlexibleBoundsFromTheOptions) {
   ASSERT_EQ(ten.size(), 9u);
   EXPECT_EQ(ten[8].label(), "80-120");
 
-  options.ma04 = "14";
+  // Only ma05 moved, as a survey file keeps it (the upper bounds are not stored): group 2
+  // ends at 15 - 1 = 14, so ages 12 to 14 still fall into a group.
   options.ma05 = "15";
   options.ma09 = "x";  // unreadable: the list ends before group 5
   const auto flexible = age_groups(AgeGrouping::flexible, options);
@@ -101,6 +102,24 @@ TEST(HouseholdRates, WorkedClusterOf101PersonEquivalents) {
   // Under five: 20 + 1/2 - 1/2 + 0/2 - 1/2 = 19.5 person-equivalents, 1 death.
   EXPECT_DOUBLE_EQ(r.under_five.population, 19.5);
   EXPECT_DOUBLE_EQ(r.under_five.deaths, 1.0);
+}
+
+// A cluster whose only child under five was born and died: under five n = 0 + 1/2 (death)
+// - 1/2 (birth) = 0 person-equivalents, y = 1 death. Cluster 2 has 2 children now, no death.
+// The death still counts: N = 0 + 2 = 2, D = 1, rate 1 / 2 * 10000 / 90 = 55.56; the empty
+// cluster only takes no part in the interval.
+TEST(HouseholdRates, DeathsOfAClusterWithoutPersonTimeStillCount) {
+  core::TextGrid households(12, 10);
+  const std::vector<std::vector<std::string>> rows = {
+      {"1", "1", "5", "0", "0", "0", "0", "0", "1", "1", "1"},
+      {"2", "2", "5", "2", "0", "0", "0", "0", "0", "0", "0"}};
+  for (int r = 0; r < 2; ++r)
+    for (int c = 1; c <= 11; ++c) households.set_cell(c, 2 + r, rows[r][c - 1]);
+  const HouseholdResults h = household_rates(household_results_table(households), 90);
+  EXPECT_DOUBLE_EQ(h.under_five.population, 2.0);
+  EXPECT_DOUBLE_EQ(h.under_five.deaths, 1.0);
+  EXPECT_NEAR(h.under_five.rate, 1.0 / 2.0 * 10000.0 / 90.0, 1e-9);
+  EXPECT_EQ(h.under_five.clusters, 1);
 }
 
 TEST(HouseholdRates, ClustersAreMatchedByTheirPlainDigitsAndEmptyCellsStayEmpty) {
