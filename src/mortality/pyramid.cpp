@@ -12,7 +12,8 @@ graphs::Drawing population_pyramid(const std::vector<double>& males,
     d.push_back(graphs::Text{double(x), double(y), std::move(s), "Times", double(size), false});
   };
   const auto line = [&](int x1, int y1, int x2, int y2) {
-    d.push_back(graphs::Line{double(x1), double(y1), double(x2), double(y2)});
+    d.emplace_back(std::in_place_type<graphs::Line>, double(x1), double(y1), double(x2),
+                   double(y2));
   };
   d.push_back(
       graphs::Box{0, 0, kPyramidWidth, kPyramidHeight, graphs::kWhite, graphs::Fill::solid, false});
