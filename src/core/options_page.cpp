@@ -118,6 +118,18 @@ void Edit24Change(OptionsPage& p) {
   }
 }
 
+void recompute_mortality_upper_bounds(OptionsPage& p) {
+  const auto bounds = mortality_fields(p);
+  // Upper bounds of groups 1 to 5 (fields 1, 3, ... 9) from the next lower bound; field 11, the
+  // upper bound of group 6, is the user's.
+  for (std::size_t upper = 1; upper + 2 < bounds.size(); upper += 2) {
+    const float next_lower = parse_tolerant(*bounds[upper + 1]);
+    // A bound is a number of years; anything far beyond is no age and is left alone.
+    if (next_lower == kUnreadable || !(std::fabs(next_lower) < 1e6f)) continue;
+    *bounds[upper] = std::to_string(static_cast<long long>(std::nearbyint(next_lower)) - 1);
+  }
+}
+
 OptionsSaveOutcome SaveOptionsClick(OptionsPage& p, SettingsRecord& r,
                                     const OptionsSaveContext& context) {
   const char sep = context.decimal_separator;

@@ -83,6 +83,13 @@ OptionsPage Options_New(const SettingsRecord& record, char decimal_separator = '
 // start is not a whole number is left as it is.
 void Edit24Change(OptionsPage& page);
 
+// The same for the flexible mortality age groups (years), run when a lower bound changes: the
+// upper bound of each of the groups 1 to 5 (`ma02`, `ma04`, ... `ma10`) becomes the next group's
+// lower bound, read as a number and rounded to a whole one (halves to even), minus 1. An upper
+// bound whose next lower bound cannot be read is left as it is; the death rates read the bounds
+// the same way.
+void recompute_mortality_upper_bounds(OptionsPage& page);
+
 // A whole number as the page reads one: optional blanks, an optional sign, digits.
 std::optional<int> parse_whole_number(std::string_view text);
 

@@ -155,11 +155,17 @@ OptionsPageWidget::OptionsPageWidget(core::OptionsPage& page, const core::Langua
       auto* line = new QLineEdit;
       line->setMaximumWidth(60);
       edits_.emplace_back((number < 10 ? "ma0" : "ma") + std::to_string(number), line);
+      // The upper bounds of groups 1 to 5 follow the next group's lower bound.
+      if (k == 1 && g < 5) line->setReadOnly(true);
       connect(line, &QLineEdit::textEdited, this, [this, field](const QString& t) {
         *field = from_qstring(t);
+        core::recompute_mortality_upper_bounds(page_);
+        load();
         emit edited();
       });
-      loaders_.push_back([line, field] { line->setText(to_qstring(*field)); });
+      loaders_.push_back([line, field] {
+        if (line->text() != to_qstring(*field)) line->setText(to_qstring(*field));
+      });
       row_layout->addWidget(line);
       if (k == 0) row_layout->addWidget(new QLabel(QStringLiteral("-")));
     }

@@ -55,6 +55,9 @@ core::OptionsPage survey_options_of(const core::OptionsPage& page) {
 
 void show_survey_options(core::OptionsPage& page, const core::OptionsPage& options) {
   each_shared_field(page, options, [](auto& to, const auto& from) { to = from; });
+  // A survey keeps the lower bounds of its mortality age groups; the upper bounds before them
+  // follow, so that the page shows the groups the death rates use.
+  core::recompute_mortality_upper_bounds(page);
 }
 
 }  // namespace olvar::workspace

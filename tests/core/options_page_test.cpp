@@ -294,6 +294,27 @@ TEST(AgeGroupBounds, EndsFollowTheNextStart) {
   EXPECT_EQ(page.Edit11, "59") << "the end of group 5 is typed, never derived";
 }
 
+TEST(MortalityUpperBounds, FollowTheNextLowerBoundAsTheDeathRatesReadIt) {
+  OptionsPage page;
+  page.ma01 = "0";
+  page.ma03 = "5";
+  page.ma05 = "14.5";  // read as a number, halves to even: 14
+  page.ma07 = "abc";   // unreadable: the upper bound before it stays
+  page.ma08 = "49";
+  page.ma09 = "50";
+  page.ma11 = "65";
+  page.ma04 = "11";
+  page.ma06 = "17";
+  page.ma12 = "120";
+  recompute_mortality_upper_bounds(page);
+  EXPECT_EQ(page.ma02, "4");
+  EXPECT_EQ(page.ma04, "13");
+  EXPECT_EQ(page.ma06, "17");
+  EXPECT_EQ(page.ma08, "49");
+  EXPECT_EQ(page.ma10, "64");
+  EXPECT_EQ(page.ma12, "120") << "the upper bound of group 6 is typed, never derived";
+}
+
 TEST(WholeNumbers, AsThePageReadsThem) {
   EXPECT_EQ(parse_whole_number("17"), 17);
   EXPECT_EQ(parse_whole_number(" +17 "), 17);

@@ -263,6 +263,22 @@ TEST_F(SurveyWindowTest, AgeGroupStartMovesTheEndBeforeIt) {
   EXPECT_EQ(window->options_widget()->edit("Edit3")->text(), QStringLiteral("19"));
 }
 
+// The upper bounds of the mortality age groups 1 to 5 follow the next lower bound, as the death
+// rates read them: moving group 3 to start at 15 makes group 2 read 5-14.
+TEST_F(SurveyWindowTest, MortalityAgeGroupLowerBoundMovesTheUpperBoundBeforeIt) {
+  auto window = make_window();
+  QLineEdit* lower3 = window->options_widget()->edit("ma05");
+  QLineEdit* upper2 = window->options_widget()->edit("ma04");
+  ASSERT_NE(lower3, nullptr);
+  ASSERT_NE(upper2, nullptr);
+  EXPECT_TRUE(upper2->isReadOnly());
+  EXPECT_FALSE(window->options_widget()->edit("ma12")->isReadOnly());
+  lower3->setText(QStringLiteral("15"));
+  emit lower3->textEdited(lower3->text());
+  EXPECT_EQ(window->options().ma04, "14");
+  EXPECT_EQ(upper2->text(), QStringLiteral("14"));
+}
+
 TEST_F(SurveyWindowTest, VariableViewRoundTripRenamesUserVariable) {
   auto window = make_window();
   ASSERT_TRUE(window->open_survey(survey_file_));
