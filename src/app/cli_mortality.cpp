@@ -43,9 +43,7 @@ int run_mortality(const MortalityArguments& args) {
     if (const int left_out =
             mortality::households_with_unusable_cluster(workspace.mortality_households);
         left_out > 0) {
-      std::cerr << "olvar-cli mortality: " << left_out
-                << " households left out because their Cluster is not a whole number from 1 to "
-                   "999\n";
+      std::cerr << "olvar-cli mortality: " << mortality::households_left_out_text(left_out) << "\n";
     }
   } else {
     const mortality::AgeGrouping grouping = args.groups == "5"    ? mortality::AgeGrouping::five_years
@@ -56,9 +54,8 @@ int run_mortality(const MortalityArguments& args) {
         *recall.days);
     lines = mortality::rate_lines(results);
     if (results.persons_with_unusable_cluster > 0) {
-      std::cerr << "olvar-cli mortality: " << results.persons_with_unusable_cluster
-                << " persons left out because the Cluster of their household is not a whole "
-                   "number from 1 to 999\n";
+      std::cerr << "olvar-cli mortality: "
+                << mortality::persons_left_out_text(results.persons_with_unusable_cluster) << "\n";
     }
   }
   const std::string output = mortality::rate_table_text(lines);

@@ -38,9 +38,8 @@ int run_pyramid(const PyramidArguments& args) {
   platform::write_file_safely(args.output_path,
                               graphs::svg_of(mortality::population_pyramid(results)));
   if (results.persons_with_unusable_cluster > 0) {
-    std::cerr << "olvar-cli pyramid: " << results.persons_with_unusable_cluster
-              << " persons left out because the Cluster of their household is not a whole "
-                 "number from 1 to 999\n";
+    std::cerr << "olvar-cli pyramid: "
+              << mortality::persons_left_out_text(results.persons_with_unusable_cluster) << "\n";
   }
   return 0;
 }

@@ -123,6 +123,17 @@ namespace {
 constexpr std::array<int, 9> kSource = {3, 5, 7, 4, 6, 8, 9, 10, 11};
 }  // namespace
 
+std::string households_left_out_text(int households) {
+  return std::to_string(households) +
+         " households left out because their Cluster is not a whole number from 1 to 999";
+}
+
+std::string persons_left_out_text(int persons) {
+  return std::to_string(persons) +
+         " persons left out because the Cluster of their household is not a whole number from 1 "
+         "to 999";
+}
+
 int households_with_unusable_cluster(const core::TextGrid& households) {
   int left_out = 0;
   for (int row = kHouseholdFirstRow; row < households.row_count(); ++row) {

@@ -91,6 +91,10 @@ core::TextGrid household_results_table(const core::TextGrid& households);
 // The household rows (from row 2) with a count filled whose Cluster is not such a number (empty
 // included): the results table has no row for them, so their persons are in no rate.
 int households_with_unusable_cluster(const core::TextGrid& households);
+// What the user is told of them: "N households left out because their Cluster is not a whole
+// number from 1 to 999", and the same of the persons of the individual level.
+std::string households_left_out_text(int households);
+std::string persons_left_out_text(int persons);
 
 struct HouseholdResults {
   int clusters = 0;              // rows counted (members now not empty)

@@ -205,9 +205,7 @@ void DeathRatesPage::compute_results() {
     age_groups_ = mortality::age_group_grid(*individual_);
     clusters_ = mortality::cluster_grid(*individual_);
     if (const int left_out = individual_->persons_with_unusable_cluster; left_out > 0) {
-      individual_message_->setText(tr("%1 persons left out because the Cluster of their household "
-                                      "is not a whole number from 1 to 999")
-                                       .arg(left_out));
+      individual_message_->setText(to_qstring(mortality::persons_left_out_text(left_out)));
     }
     // Population, males, females, joined, left, born, died as the language file words them.
     const int headings[] = {kPopulationEntry, kMalesEntry,  kFemalesEntry, kJoinedEntry,
@@ -261,8 +259,7 @@ stats::PopulationCorrection DeathRatesPage::compute_household_rates() {
   if (const int left_out =
           mortality::households_with_unusable_cluster(workspace_.mortality_households);
       left_out > 0) {
-    text += tr("\n%1 households left out because their Cluster is not a whole number from 1 to 999")
-                .arg(left_out);
+    text += QLatin1Char('\n') + to_qstring(mortality::households_left_out_text(left_out));
   }
   household_rates_label_->setText(text);
   return mortality::correction_state({&h.crude, &h.under_five});
