@@ -90,7 +90,7 @@ int run_report(const ReportArguments& args) {
   }
   if (values_file) values_file->commit();
   if (const int left_out = report->who.rows_with_unusable_cluster(); left_out > 0) {
-    std::cerr << "olvar-cli report: " << text.text(reports::kLeftOutForClusterEntry) << " "
+    std::cerr << "olvar-cli report: " << text.text(analysis::kLeftOutForClusterEntry) << " "
               << left_out << "\n";
   }
   return status_after_reading(warnings, "report",

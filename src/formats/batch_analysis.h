@@ -17,13 +17,13 @@
 #include "core/workspace.h"
 #include "workspace/app_context.h"
 #include "formats/batch_analysis_input.h"
-#include "reports/analysis_table.h"
+#include "analysis/analysis_table.h"
 
 namespace olvar::formats {
 
 struct BatchAnalysisSettings {
   anthro::RowEvaluationSettings evaluation;  // its reference is replaced by each pass
-  reports::AnalysisOptions analysis;         // exclusion mode, flag bounds, row selection
+  analysis::AnalysisOptions analysis;         // exclusion mode, flag bounds, row selection
 };
 
 // The 33 appended column headings, in order.

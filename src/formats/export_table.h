@@ -19,7 +19,7 @@
 #include "anthro/who_reference.h"
 #include "core/survey_table.h"
 #include "core/options_page.h"
-#include "reports/analysis_table.h"
+#include "analysis/analysis_table.h"
 
 namespace olvar::formats {
 
@@ -31,7 +31,7 @@ inline constexpr const char* kExportHeadings[15] = {
 
 struct ExportSettings {
   std::string clothes_weight_g = "0";  // the Options page's weight of clothes, as typed
-  reports::AnalysisOptions analysis;   // exclusion mode, its bounds, the decimal separator
+  analysis::AnalysisOptions analysis;   // exclusion mode, its bounds, the decimal separator
 };
 
 // The settings as the Options page gives them: clothes weight, exclusion mode and its bounds,

@@ -19,7 +19,7 @@
 #include "core/survey_file.h"
 #include "core/survey_sort.h"
 #include "core/text_conversions.h"
-#include "reports/analysis_table.h"
+#include "analysis/analysis_table.h"
 #include "stats/chi_square.h"
 #include "stats/column_summary.h"
 #include "stats/dispersion.h"
@@ -118,8 +118,8 @@ class PlausibilityBuilder {
   void caption(std::string_view text) const {
     if (context_.show_caption) context_.show_caption(text);
   }
-  AnalysisOptions options_with(anthro::ExclusionMode mode) const {
-    AnalysisOptions o = analysis_options_;
+  analysis::AnalysisOptions options_with(anthro::ExclusionMode mode) const {
+    analysis::AnalysisOptions o = analysis_options_;
     o.mode = mode;
     return o;
   }
@@ -171,18 +171,18 @@ class PlausibilityBuilder {
   const PlausibilityContext& context_;
   core::Workspace workspace_;  // the working copy: WHO z-scores, sorted for the clustering
   char separator_ = '.';
-  AnalysisOptions analysis_options_;
+  analysis::AnalysisOptions analysis_options_;
   AgeGroups groups_;
   PlausibilityValues v_;
   Rows data_rows_;  // 1 ... last used row
   // The analysis table without exclusion, and one z-score column of it with the exclusion of a
   // mode applied (what rebuilding the analysis table for that column and mode gives there).
-  AnalysisTable base_;
+  analysis::AnalysisTable base_;
   core::TextGrid excluded_;
   // Observed means of the z-score columns of base_, worked out once per rebuild.
   std::array<std::optional<double>, 16> observed_means_;
   void rebuild_base() {
-    SG6_uebergabe(survey(), options_with(anthro::ExclusionMode::none), -1, -1, "", base_);
+    analysis::SG6_uebergabe(survey(), options_with(anthro::ExclusionMode::none), -1, -1, "", base_);
     observed_means_ = {};
   }
 };

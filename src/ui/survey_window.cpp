@@ -459,7 +459,7 @@ void SurveyWindow::write_results_report() {
       return;
     }
     if (const int left_out = report->who.rows_with_unusable_cluster(); left_out > 0) {
-      prompter_->inform(text(reports::kLeftOutForClusterEntry) + " " + std::to_string(left_out));
+      prompter_->inform(text(analysis::kLeftOutForClusterEntry) + " " + std::to_string(left_out));
     }
     hand_off(report->document, false);
   } catch (const std::exception& error) {

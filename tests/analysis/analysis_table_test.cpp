@@ -1,4 +1,4 @@
-#include "reports/analysis_table.h"
+#include "analysis/analysis_table.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 
 #include "core/standard_variables.h"
 
-namespace olvar::reports {
+namespace olvar::analysis {
 namespace {
 
 using core::StdVar;
@@ -150,4 +150,4 @@ TEST(AnalysisTable, RemovalOfImplausibleZscores) {
 }
 
 }  // namespace
-}  // namespace olvar::reports
+}  // namespace olvar::analysis
