@@ -125,7 +125,8 @@ void BM_TransferAndColumnSummary(benchmark::State& state) {
   olvar::analysis::AnalysisTable analysis;
   olvar::bench::PeakMemoryCounter memory(state);
   for (auto _ : state) {
-    olvar::analysis::SG6_uebergabe(survey.survey, options, -1, whz, "", analysis);
+    olvar::analysis::SG6_uebergabe(survey.survey, options,
+                                   olvar::analysis::Transfer::excluding(StdVar::whz), analysis);
     benchmark::DoNotOptimize(olvar::stats::DeskripStatCont(analysis.table, whz));
   }
 }

@@ -12,7 +12,7 @@ namespace {
 using core::StdVar;
 
 bool member(const AgeGroup& g, double months) {
-  return g.lower <= months && months < g.upper + 1.0;
+  return g.contains(months);
 }
 
 }  // namespace

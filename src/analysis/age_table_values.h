@@ -27,6 +27,8 @@ enum class AgeTableFamily {
 struct AgeGroup {
   double lower = 0.0;
   double upper = 0.0;
+  // The one membership rule of every output that splits children by these groups.
+  bool contains(double months) const { return lower <= months && months < upper + 1.0; }
 };
 
 struct CountAndPercent {

@@ -21,21 +21,18 @@ std::optional<anthro::FlagIndex> flag_index_of(int z_column) {
   return std::nullopt;
 }
 
-bool in_range(float value, std::string_view low, std::string_view high, char separator) {
-  return core::parse_tolerant(low, separator) <= value &&
-         value <= core::parse_tolerant(high, separator);
-}
+bool in_range(float value, float low, float high) { return low <= value && value <= high; }
 
 bool range_selected(const core::SurveyTable& survey, int row, const AnalysisSelection& s,
                     char separator) {
   if (row == 0 || (!s.zr && !s.zh)) return true;
   if (s.zr) {
     const float months = core::parse_tolerant(survey.cell(StdVar::months, row), separator);
-    if (!in_range(months, s.zrl, s.zrh, separator)) return false;
+    if (!in_range(months, s.zrl, s.zrh)) return false;
   }
   if (s.zh) {
     const float height = core::parse_tolerant(survey.cell(StdVar::height, row), separator);
-    if (!in_range(height, s.zhl, s.zhh, separator)) return false;
+    if (!in_range(height, s.zhl, s.zhh)) return false;
   }
   return true;
 }
@@ -63,9 +60,11 @@ void copy_row(const core::SurveyTable& survey, int row, core::TextGrid& table) {
 
 }  // namespace
 
-void SG6_uebergabe(const core::SurveyTable& survey, const AnalysisOptions& options,
-                   int filter_column, int z_column, std::string_view filter_text,
-                   AnalysisTable& into) {
+void SG6_uebergabe(const core::SurveyTable& survey, const AnalysisSettings& options,
+                   const Transfer& transfer, AnalysisTable& into) {
+  const int filter_column = transfer.filter_column;
+  const int z_column = transfer.z_column;
+  const std::string_view filter_text = transfer.filter_text;
   const char separator = options.decimal_separator;
   core::TextGrid& table = into.table;
   into.missing_z = 0;
@@ -134,10 +133,10 @@ void SG6_uebergabe(const core::SurveyTable& survey, const AnalysisOptions& optio
   }
 }
 
-AnalysisTable SG6_uebergabe(const core::SurveyTable& survey, const AnalysisOptions& options,
-                            int filter_column, int z_column, std::string_view filter_text) {
+AnalysisTable SG6_uebergabe(const core::SurveyTable& survey, const AnalysisSettings& options,
+                            const Transfer& transfer) {
   AnalysisTable result;
-  SG6_uebergabe(survey, options, filter_column, z_column, filter_text, result);
+  SG6_uebergabe(survey, options, transfer, result);
   return result;
 }
 
@@ -145,7 +144,7 @@ AnalysisTable RemoveAllNonPlausible_Zscores(const core::SurveyTable& survey,
                                             const AnalysisOptions& options) {
   const char separator = options.decimal_separator;
   AnalysisTable result;
-  SG6_uebergabe(survey, options, -1, -1, "", result);
+  SG6_uebergabe(survey, options, Transfer::copy(), result);
   struct Index {
     StdVar variable;
     anthro::FlagIndex flag;

@@ -4,35 +4,39 @@
 // records without cluster or team the defaults "1" and "999", and blanks the z-scores the
 // exclusion mode rejects. The Survey table itself is never changed; each caller owns its copy.
 //
-//   AnalysisTable whz = SG6_uebergabe(survey, options, -1, core::column(StdVar::whz), "");
+//   AnalysisTable whz = SG6_uebergabe(survey, settings, Transfer::excluding(StdVar::whz));
 //   ColumnSummary s = stats::DeskripStatCont(whz.table, core::column(StdVar::whz));
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "analysis/analysis_settings.h"
 #include "anthro/flags.h"
+#include "core/standard_variables.h"
 #include "core/survey_table.h"
 #include "core/text_grid.h"
 
 namespace olvar::analysis {
 
-// Row selection of the Options page: the age range `zr` (months) and the height range `zh`
-// (cm), each on or off, bounds included. Bounds are held as the edit boxes hold them.
-struct AnalysisSelection {
-  bool zr = false;
-  std::string zrl = "6";
-  std::string zrh = "59.99";
-  bool zh = false;
-  std::string zhl = "67";
-  std::string zhh = "110";
-};
+// What one transfer takes: every row or only the rows whose cell in one column equals a text,
+// and the z-score column the exclusion mode applies to, if any.
+struct Transfer {
+  int filter_column = -1;
+  std::string filter_text;  // empty: every row passes
+  int z_column = -1;        // negative: the table is only copied (no exclusion, no counters)
 
-struct AnalysisOptions {
-  AnalysisSelection selection;
-  anthro::ExclusionMode mode = anthro::kDefaultExclusionMode;
-  anthro::FlagParameters flags;
-  char decimal_separator = '.';
+  // The selected rows, copied as they are.
+  static Transfer copy() { return {}; }
+  // The selected rows with the exclusion mode applied to `index` (WAZ, HAZ or WHZ); another
+  // column only sets the missing counter.
+  static Transfer excluding(core::StdVar index) { return {-1, {}, core::column(index)}; }
+  // The same restricted to the rows whose `variable` reads `text` (the heading row then stays
+  // empty too).
+  Transfer where(core::StdVar variable, std::string text) const {
+    return {core::column(variable), std::move(text), z_column};
+  }
 };
 
 struct AnalysisTable {
@@ -42,21 +46,18 @@ struct AnalysisTable {
   std::vector<float> scratch_z;  // parsed z-scores of the last transfer, reused by the next
 };
 
-// Rebuilds the analysis table. An empty `filter_text` lets every row pass the column filter;
-// otherwise only rows whose cell in `filter_column` equals it (the heading row then stays empty
-// too). With `z_column` 13, 14 or 15 (WAZ, HAZ, WHZ) the exclusion mode is applied to that column
-// and the counters are set; with a negative `z_column` the table is only copied.
-AnalysisTable SG6_uebergabe(const core::SurveyTable& survey, const AnalysisOptions& options,
-                            int filter_column, int z_column, std::string_view filter_text);
+// Rebuilds the analysis table: the rows the settings' ranges select and the transfer's filter
+// lets pass, with the exclusion mode applied to the transfer's z-score column.
+AnalysisTable SG6_uebergabe(const core::SurveyTable& survey, const AnalysisSettings& settings,
+                            const Transfer& transfer);
 // The same, reusing the cells of `into` (no allocation for a table of the same shape).
-void SG6_uebergabe(const core::SurveyTable& survey, const AnalysisOptions& options,
-                   int filter_column, int z_column, std::string_view filter_text,
-                   AnalysisTable& into);
+void SG6_uebergabe(const core::SurveyTable& survey, const AnalysisSettings& settings,
+                   const Transfer& transfer, AnalysisTable& into);
 
 // A copy of the whole Survey table (no row selection) with the flagged z-scores of all three
 // indices blanked, the Kandu window taken around the means of the range-selected rows; records
 // with an ID or a SEX but no CLUSTER get cluster "1".
 AnalysisTable RemoveAllNonPlausible_Zscores(const core::SurveyTable& survey,
-                                            const AnalysisOptions& options);
+                                            const AnalysisSettings& settings);
 
 }  // namespace olvar::analysis

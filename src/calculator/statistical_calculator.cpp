@@ -198,13 +198,8 @@ class Layout {
 }  // namespace
 
 analysis::AnalysisOptions analysis_options(const core::OptionsPage& options,
-                                          char decimal_separator) {
-  analysis::AnalysisOptions o;
-  o.selection = {options.zr, options.zrl, options.zrh, options.zh, options.zhl, options.zhh};
-  o.mode = options.exclusion;
-  o.flags = options.flags;
-  o.decimal_separator = decimal_separator;
-  return o;
+                                           char decimal_separator) {
+  return analysis::analysis_settings(options, decimal_separator);
 }
 
 std::vector<std::string> calculator_lines(const CalculatorValues& values, char decimal_separator) {

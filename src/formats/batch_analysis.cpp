@@ -122,7 +122,7 @@ std::string run_batch_analysis(const core::SurveyTable& survey, const BatchInput
   // The Kandu means come from the z-scores as read, that is of the stored reference; the same
   // means serve the NCHS and the WHO flags.
   const analysis::AnalysisTable analysis =
-      analysis::SG6_uebergabe(survey, settings.analysis, -1, -1, "");
+      analysis::SG6_uebergabe(survey, settings.analysis, analysis::Transfer::copy());
   const std::array<double, 3> means = {
       stats::DeskripStatCont(analysis.table, core::column(StdVar::waz)).mean,
       stats::DeskripStatCont(analysis.table, core::column(StdVar::haz)).mean,
@@ -225,11 +225,7 @@ BatchAnalysisSettings batch_analysis_settings(const core::Workspace& workspace,
   BatchAnalysisSettings settings;
   settings.evaluation =
       workspace::row_evaluation_settings(app.settings, options, app.dates, app.today.year);
-  settings.analysis.selection = {options.zr, options.zrl, options.zrh,
-                                 options.zh, options.zhl, options.zhh};
-  settings.analysis.mode = options.exclusion;
-  settings.analysis.flags = options.flags;
-  settings.analysis.decimal_separator = app.dates.decimal_separator;
+  settings.analysis = analysis::analysis_settings(options, app.dates.decimal_separator);
   return settings;
 }
 

@@ -129,17 +129,13 @@ void append_cell(std::string& out, std::string_view cell, bool& first) {
 ExportSettings export_settings(const core::OptionsPage& options, char decimal_separator) {
   ExportSettings settings;
   settings.clothes_weight_g = options.Edit26;
-  settings.analysis.selection = {options.zr, options.zrl, options.zrh,
-                                 options.zh, options.zhl, options.zhh};
-  settings.analysis.mode = options.exclusion;
-  settings.analysis.flags = options.flags;
-  settings.analysis.decimal_separator = decimal_separator;
+  settings.analysis = analysis::analysis_settings(options, decimal_separator);
   return settings;
 }
 
 std::array<double, 3> kandu_means(const core::SurveyTable& survey, const ExportSettings& settings) {
   const analysis::AnalysisTable analysis =
-      analysis::SG6_uebergabe(survey, settings.analysis, -1, -1, "");
+      analysis::SG6_uebergabe(survey, settings.analysis, analysis::Transfer::copy());
   return {stats::DeskripStatCont(analysis.table, core::column(StdVar::waz)).mean,
           stats::DeskripStatCont(analysis.table, core::column(StdVar::haz)).mean,
           stats::DeskripStatCont(analysis.table, core::column(StdVar::whz)).mean};

@@ -42,7 +42,7 @@ ClusterCases Praev_calc(const core::SurveyTable& survey, analysis::AnalysisOptio
   for (const StdVar index : {StdVar::whz, StdVar::haz, StdVar::waz}) {
     const int z_column = core::column(index);
     const analysis::AnalysisTable analysis =
-        analysis::SG6_uebergabe(survey, options, -1, z_column, "");
+        analysis::SG6_uebergabe(survey, options, analysis::Transfer::excluding(index));
     const core::TextGrid& t = analysis.table;
     for (int row = 1; row < t.row_count(); ++row) {
       if (t.cell(team, row).empty()) continue;

@@ -72,7 +72,8 @@ int age_title(GraphIndex index) {
 analysis::AnalysisTable analysis_table(const GraphInputs& in, GraphIndex index) {
   // MUAC has no flag rule: the table is only copied (with the row selection).
   const int z_column = index == GraphIndex::muac ? -1 : column_of(index);
-  return analysis::SG6_uebergabe(in.workspace.survey, in.analysis, -1, z_column, "");
+  return analysis::SG6_uebergabe(in.workspace.survey, in.analysis,
+                                 {-1, {}, z_column});
 }
 
 // The present values of the index, for everyone or one sex. A MUAC of 0 is no measurement;
@@ -121,32 +122,24 @@ GraphResult distribution(const GraphInputs& in, GraphIndex index, DistributionTy
   return result;
 }
 
-std::vector<std::string> lower_bounds(const core::OptionsPage& o) {
-  return {o.Edit2, o.Edit4, o.Edit6, o.Edit8, o.Edit10};
+std::vector<std::string> lower_bounds(const analysis::AnalysisSettings& s) {
+  return {s.age_lower_texts.begin(), s.age_lower_texts.end()};
 }
-std::vector<std::string> upper_bounds(const core::OptionsPage& o) {
-  return {o.Edit3, o.Edit5, o.Edit7, o.Edit9, o.Edit11};
+std::vector<std::string> upper_bounds(const analysis::AnalysisSettings& s) {
+  return {s.age_upper_texts.begin(), s.age_upper_texts.end()};
 }
 
-double number_or(const std::string& text, double fallback) {
-  const auto value = core::parse_number(text);
-  return value && *value > 0 ? *value : fallback;
-}
 
 // The MUAC classes of the six age bands: below the first group, each of groups 1 to 4, and
 // from the fifth group's start on.
 std::vector<MuacBand> muac_bands(const GraphInputs& in, const core::TextGrid& table,
                                  const std::vector<std::string>& labels) {
-  const core::OptionsPage& o = in.workspace.options;
-  const auto bound = [](const std::string& text) {
-    return static_cast<double>(core::parse_number(text).value_or(0));
-  };
-  const std::vector<std::string> lower = lower_bounds(o), upper = upper_bounds(o);
-  std::vector<analysis::AgeGroup> groups = {{-1e9, bound(lower[0]) - 1}};
-  for (std::size_t k = 0; k < 4; ++k) groups.push_back({bound(lower[k]), bound(upper[k])});
-  groups.push_back({bound(lower[4]), 100000});
+  const std::vector<analysis::AgeGroup>& option_groups = in.analysis.age_groups;
+  std::vector<analysis::AgeGroup> groups = {{-1e9, option_groups[0].lower - 1}};
+  for (std::size_t k = 0; k < 4; ++k) groups.push_back(option_groups[k]);
+  groups.push_back({option_groups[4].lower, 100000});
   analysis::PrevalenceInputs inputs;
-  inputs.muac = {number_or(o.muac1, 115), number_or(o.muac2, 125)};
+  inputs.muac = in.analysis.muac;
   inputs.decimal_separator = in.analysis.decimal_separator;
   const std::vector<analysis::AgeGroupValues> values =
       analysis::age_table_values(table, analysis::AgeTableFamily::muac, groups, inputs);
@@ -162,15 +155,15 @@ GraphResult group_means(const GraphInputs& in, GraphIndex index, bool by_cluster
   GraphResult result;
   result.title = in.texts(by_cluster ? cluster_title(index) : age_title(index));
   const analysis::AnalysisTable table = analysis_table(in, index);
-  const core::OptionsPage& o = in.workspace.options;
+  const analysis::AnalysisSettings& o = in.analysis;
   const std::vector<std::string> labels = age_band_labels(lower_bounds(o), upper_bounds(o));
   const std::string list =
       by_cluster ? cluster_category_list(in.workspace.survey) : age_category_list(lower_bounds(o));
   Surface surface;
   if (index == GraphIndex::muac && !by_cluster) {
     draw_muac_classes(surface, muac_bands(in, table.table, labels), result.title, list,
-                      static_cast<int>(std::lround(number_or(o.muac1, 115))),
-                      static_cast<int>(std::lround(number_or(o.muac2, 125))));
+                      static_cast<int>(std::lround(o.muac.severe)),
+                      static_cast<int>(std::lround(o.muac.moderate)));
   } else {
     const std::string variable(graph_index_name(index));
     const auto bars = group_bars(table.table, variable, list, labels);

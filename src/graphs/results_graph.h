@@ -60,8 +60,8 @@ std::string_view graph_index_name(GraphIndex index);                 // "WAZ", "
 std::optional<GraphIndex> graph_index_named(std::string_view name);  // "whz", "WHZ", ...
 
 struct GraphInputs {
-  const core::Workspace& workspace;   // the Survey table and the Options page (age groups, MUAC)
-  analysis::AnalysisOptions analysis;  // exclusion, flag bounds and row selection in force
+  const core::Workspace& workspace;   // the Survey table
+  analysis::AnalysisSettings analysis;  // the Options page as the analysis reads it
   GraphTexts texts;
 };
 

@@ -60,19 +60,13 @@ struct AgeGroups {
   std::array<double, 5> expected_girls{};
 };
 
-AgeGroups age_groups(const core::OptionsPage& o, char separator) {
-  const std::array<const std::string*, 10> bounds = {&o.Edit2, &o.Edit3, &o.Edit4, &o.Edit5,
-                                                     &o.Edit6, &o.Edit7, &o.Edit8, &o.Edit9,
-                                                     &o.Edit10, &o.Edit11};
-  const std::array<const std::string*, 10> epc = {&o.epc01, &o.epc02, &o.epc03, &o.epc04,
-                                                  &o.epc05, &o.epc06, &o.epc07, &o.epc08,
-                                                  &o.epc09, &o.epc10};
+AgeGroups age_groups(const analysis::AnalysisSettings& settings) {
   AgeGroups groups;
-  for (int g = 0; g < 5; ++g) {
-    groups.lower[g] = core::parse_tolerant(*bounds[2 * g], separator);
-    groups.upper[g] = core::parse_tolerant(*bounds[2 * g + 1], separator);
-    groups.expected_boys[g] = core::parse_tolerant(*epc[2 * g], separator);
-    groups.expected_girls[g] = core::parse_tolerant(*epc[2 * g + 1], separator);
+  for (std::size_t g = 0; g < 5; ++g) {
+    groups.lower[g] = settings.age_groups[g].lower;
+    groups.upper[g] = settings.age_groups[g].upper;
+    groups.expected_boys[g] = settings.expected_boys[g];
+    groups.expected_girls[g] = settings.expected_girls[g];
   }
   return groups;
 }
@@ -98,11 +92,8 @@ class PlausibilityBuilder {
   PlausibilityBuilder(const core::Workspace& workspace, const PlausibilityContext& context)
       : context_(context), workspace_(workspace) {
     separator_ = context.evaluation.conventions.decimal_separator;
-    analysis_options_.selection = {context.options.zr, context.options.zrl, context.options.zrh,
-                                   context.options.zh, context.options.zhl, context.options.zhh};
-    analysis_options_.flags = context.options.flags;
-    analysis_options_.decimal_separator = separator_;
-    groups_ = age_groups(context.options, separator_);
+    analysis_options_ = analysis::analysis_settings(context.options, separator_);
+    groups_ = age_groups(analysis_options_);
   }
 
   PlausibilityValues build();
@@ -182,7 +173,8 @@ class PlausibilityBuilder {
   // Observed means of the z-score columns of base_, worked out once per rebuild.
   std::array<std::optional<double>, 16> observed_means_;
   void rebuild_base() {
-    analysis::SG6_uebergabe(survey(), options_with(anthro::ExclusionMode::none), -1, -1, "", base_);
+    analysis::SG6_uebergabe(survey(), options_with(anthro::ExclusionMode::none),
+                            analysis::Transfer::copy(), base_);
     observed_means_ = {};
   }
 };
@@ -844,7 +836,7 @@ class PlausibilityLayout {
   PlausibilityLayout(const PlausibilityValues& values, const PlausibilityContext& context)
       : v_(values), context_(context) {
     separator_ = context.evaluation.conventions.decimal_separator;
-    groups_ = age_groups(context.options, separator_);
+    groups_ = age_groups(analysis::analysis_settings(context.options, separator_));
   }
 
   DocumentBuffer write();

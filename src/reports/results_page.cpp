@@ -17,8 +17,6 @@ using core::StdVar;
 
 constexpr int kLineCount = 28;
 constexpr std::size_t kMaxClusterCodes = 999;
-constexpr double kDefaultSevereMuac = 115.0;
-constexpr double kDefaultModerateMuac = 125.0;
 
 // Language entries of the page.
 constexpr int kTitleEntry = 809;                  // "Results for" + index
@@ -251,28 +249,9 @@ ResultsPageInputs results_page_inputs(const core::OptionsPage& options,
                                       const stats::PopulationCorrectionInputs& planning,
                                       char decimal_separator) {
   ResultsPageInputs in;
-  in.analysis.selection = {options.zr, options.zrl, options.zrh,
-                           options.zh, options.zhl, options.zhh};
-  in.analysis.mode = options.exclusion;
-  in.analysis.flags = options.flags;
-  in.analysis.decimal_separator = decimal_separator;
-  const auto cutoff = [&](const std::string& text, double fallback) {
-    const std::optional<float> v = core::parse_number(text, decimal_separator);
-    return v && *v > 0.0f ? static_cast<double>(*v) : fallback;
-  };
-  in.muac.severe = cutoff(options.muac1, kDefaultSevereMuac);
-  in.muac.moderate = cutoff(options.muac2, kDefaultModerateMuac);
-  const std::pair<const std::string*, const std::string*> bounds[] = {
-      {&options.Edit2, &options.Edit3},
-      {&options.Edit4, &options.Edit5},
-      {&options.Edit6, &options.Edit7},
-      {&options.Edit8, &options.Edit9},
-      {&options.Edit10, &options.Edit11}};
-  for (const auto& [lower, upper] : bounds) {
-    const std::optional<float> l = core::parse_number(*lower, decimal_separator);
-    const std::optional<float> u = core::parse_number(*upper, decimal_separator);
-    if (l && u) in.age_groups.push_back({*l, *u});
-  }
+  in.analysis = analysis::analysis_settings(options, decimal_separator, planning);
+  in.muac = in.analysis.muac;
+  in.age_groups = in.analysis.age_groups;
   in.planning = planning;
   return in;
 }
@@ -304,7 +283,7 @@ ResultsPageValues results_page_values(const core::SurveyTable& survey,
   v.correction_ticked = in.planning.csps1;
   const char sep = in.analysis.decimal_separator;
   const int column = index_column(in.index);
-  const analysis::AnalysisTable analysis = analysis::SG6_uebergabe(survey, in.analysis, -1, column, "");
+  const analysis::AnalysisTable analysis = analysis::SG6_uebergabe(survey, in.analysis, {-1, {}, column});
   const core::TextGrid& table = analysis.table;
   v.missing_z = analysis.missing_z;
   v.excluded_z = analysis.excluded_z;

@@ -30,14 +30,7 @@ std::optional<double> present_muac(std::string_view text, char separator) {
   return *v;
 }
 
-bool member(const analysis::AgeGroup& g, double months) {
-  return g.lower <= months && months < g.upper + 1.0;
-}
-
-double cutoff_or(const std::string& text, double fallback, char separator) {
-  const std::optional<float> v = core::parse_number(text, separator);
-  return v && *v > 0.0f ? static_cast<double>(*v) : fallback;
-}
+bool member(const analysis::AgeGroup& g, double months) { return g.contains(months); }
 
 MeanValues mean_values(const analysis::AnalysisTable& analysis, StdVar index) {
   MeanValues m;
@@ -140,31 +133,13 @@ OverlapValues overlap_of(const core::TextGrid& table, const ReportInputs& in) {
 
 ReportInputs report_inputs(const core::OptionsPage& options, char decimal_separator) {
   ReportInputs in;
-  in.analysis.selection = {options.zr, options.zrl, options.zrh,
-                           options.zh, options.zhl, options.zhh};
-  in.analysis.mode = options.exclusion;
-  in.analysis.flags = options.flags;
-  in.analysis.decimal_separator = decimal_separator;
+  in.analysis = analysis::analysis_settings(options, decimal_separator);
   in.decimal_separator = decimal_separator;
-  const analysis::MuacCutoffs defaults;
-  in.muac.severe = cutoff_or(options.muac1, defaults.severe, decimal_separator);
-  in.muac.moderate = cutoff_or(options.muac2, defaults.moderate, decimal_separator);
-  const auto cutoff_text = [&](const std::string& typed, double fallback) {
-    return cutoff_or(typed, -1.0, decimal_separator) > 0.0
-               ? std::string(core::trim_spaces(typed))
-               : core::format_fixed_trimmed(fallback, 3, 0, decimal_separator);
-  };
-  in.muac_severe_text = cutoff_text(options.muac1, defaults.severe);
-  in.muac_moderate_text = cutoff_text(options.muac2, defaults.moderate);
-  const std::array<const std::string*, 10> bounds = {
-      &options.Edit2, &options.Edit3, &options.Edit4, &options.Edit5,  &options.Edit6,
-      &options.Edit7, &options.Edit8, &options.Edit9, &options.Edit10, &options.Edit11};
-  for (std::size_t g = 0; g < 5; ++g) {
-    in.groups.push_back({core::parse_tolerant(*bounds[2 * g], decimal_separator),
-                         core::parse_tolerant(*bounds[2 * g + 1], decimal_separator)});
-    in.group_labels[g] = std::string(core::trim_spaces(*bounds[2 * g])) + "-" +
-                         std::string(core::trim_spaces(*bounds[2 * g + 1]));
-  }
+  in.muac = in.analysis.muac;
+  in.muac_severe_text = in.analysis.muac_severe_text;
+  in.muac_moderate_text = in.analysis.muac_moderate_text;
+  in.groups = in.analysis.age_groups;
+  for (std::size_t g = 0; g < 5; ++g) in.group_labels[g] = in.analysis.age_group_label(g);
   return in;
 }
 
@@ -199,7 +174,7 @@ ReferenceValues Write_Report_values(const EvaluatedSurvey& evaluated, const Repo
 
   // One analysis table at a time, its cells reused: first for WHZ (with the MUAC families, which
   // no exclusion touches), then for WAZ, then for HAZ.
-  analysis::SG6_uebergabe(survey, in.analysis, -1, col(StdVar::whz), "", work);
+  analysis::SG6_uebergabe(survey, in.analysis, analysis::Transfer::excluding(StdVar::whz), work);
   const core::TextGrid& t = work.table;
   analysis::ParsedRows rows = analysis::parse_rows(t, sep, analysis::kParseMonths | analysis::kParseMuac | analysis::kParseWhz);
   v.age_sex = age_sex_distribution(t, in);
@@ -248,13 +223,13 @@ ReferenceValues Write_Report_values(const EvaluatedSurvey& evaluated, const Repo
   sex_families(v, rows, analysis::PrevalenceFamily::muac_or_whz, "#30", "#31", "#32", all);
   v.overlap = overlap_of(t, in);
 
-  analysis::SG6_uebergabe(survey, in.analysis, -1, col(StdVar::waz), "", work);
+  analysis::SG6_uebergabe(survey, in.analysis, analysis::Transfer::excluding(StdVar::waz), work);
   rows = analysis::parse_rows(work.table, sep, analysis::kParseMonths | analysis::kParseWaz);
   sex_families(v, rows, analysis::PrevalenceFamily::waz, "#09", "#10", "#11", all);
   v.age_tables["#12"] = analysis::age_table_values(rows, analysis::AgeTableFamily::waz, in.groups, all);
   v.means[static_cast<int>(MeanIndex::waz)] = mean_values(work, StdVar::waz);
 
-  analysis::SG6_uebergabe(survey, in.analysis, -1, col(StdVar::haz), "", work);
+  analysis::SG6_uebergabe(survey, in.analysis, analysis::Transfer::excluding(StdVar::haz), work);
   rows = analysis::parse_rows(work.table, sep, analysis::kParseMonths | analysis::kParseHaz);
   sex_families(v, rows, analysis::PrevalenceFamily::haz, "#13", "#14", "#15", all);
   v.age_tables["#16"] = analysis::age_table_values(rows, analysis::AgeTableFamily::haz, in.groups, all);

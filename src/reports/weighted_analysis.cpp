@@ -20,10 +20,9 @@ using core::StdVar;
 constexpr int col(StdVar v) { return core::column(v); }
 constexpr int kMaxCluster = 999;
 
-// Ages of the "Total" rows, and the part of a month an age group's upper bound reaches into.
+// Ages of the "Total" rows.
 constexpr double kTotalLow = -0.0001;
 constexpr double kTotalHigh = 216.0;
-constexpr double kUpperBoundReach = 0.9999999;
 
 constexpr std::array<WeightedIndex, 3> kIndices = {WeightedIndex::whz, WeightedIndex::haz,
                                                    WeightedIndex::waz};
@@ -56,12 +55,12 @@ struct ClusterCode {
 struct Selection {
   char sex = 0;   // 0: both
   int code = -1;  // -1: every cluster
-  double low = kTotalLow;
-  double high = kTotalHigh;
+  // Ages: the "Total" range, bounds included, or one age group of the Options page.
+  std::optional<analysis::AgeGroup> group;
   bool covers(const Child& c) const {
     if (sex != 0 && c.sex != sex) return false;
     if (code >= 0 && c.code != code) return false;
-    return c.months >= low && c.months <= high;
+    return group ? group->contains(c.months) : c.months >= kTotalLow && c.months <= kTotalHigh;
   }
 };
 
@@ -79,20 +78,11 @@ class WeightedBuilder {
   WeightedBuilder(const core::SurveyTable& survey, const core::OptionsPage& options,
                   const WeightedAnalysisInputs& inputs)
       : inputs_(inputs) {
-    analysis::AnalysisOptions analysis;
-    analysis.selection = {options.zr, options.zrl, options.zrh,
-                          options.zh, options.zhl, options.zhh};
-    analysis.mode = options.exclusion;
-    analysis.flags = options.flags;
-    analysis.decimal_separator = inputs.decimal_separator;
+    const analysis::AnalysisSettings analysis =
+        analysis::analysis_settings(options, inputs.decimal_separator);
     read_children(survey, analysis::RemoveAllNonPlausible_Zscores(survey, analysis).table);
-    const std::array<const std::string*, 10> bounds = {
-        &options.Edit2, &options.Edit3, &options.Edit4, &options.Edit5, &options.Edit6,
-        &options.Edit7, &options.Edit8, &options.Edit9, &options.Edit10, &options.Edit11};
-    for (std::size_t g = 0; g < 5; ++g) {
-      groups_[g] = {"(" + *bounds[2 * g] + "-" + *bounds[2 * g + 1] + ")",
-                    number(*bounds[2 * g]), number(*bounds[2 * g + 1]) + kUpperBoundReach};
-    }
+    for (std::size_t g = 0; g < 5; ++g)
+      groups_[g] = {"(" + analysis.age_group_label(g) + ")", analysis.age_groups[g]};
   }
 
   WeightedAnalysis build() {
@@ -106,14 +96,14 @@ class WeightedBuilder {
       for (std::size_t i = 0; i < kIndices.size(); ++i) {
         WeightedTable& table = set.tables[i];
         table.index = kIndices[i];
-        table.rows.push_back(line("Total", i, Selection{sex}));
+        table.rows.push_back(line("Total", i, Selection{sex, -1, std::nullopt}));
         if (s < 3) {
           for (const Group& g : groups_)
-            table.rows.push_back(line(g.label, i, Selection{sex, -1, g.low, g.high}));
+            table.rows.push_back(line(g.label, i, Selection{sex, -1, g.group}));
         } else {
           for (const int code : codes_in_cluster_order())
             table.rows.push_back(line(codes_[static_cast<std::size_t>(code)].text, i,
-                                      Selection{0, code}));
+                                      Selection{0, code, std::nullopt}));
         }
       }
     }
@@ -123,13 +113,8 @@ class WeightedBuilder {
  private:
   struct Group {
     std::string label;
-    double low = 0.0;
-    double high = 0.0;
+    analysis::AgeGroup group;
   };
-
-  double number(std::string_view text) const {
-    return core::parse_tolerant(text, inputs_.decimal_separator);
-  }
 
   void progress(const std::string& text) const {
     if (inputs_.show_progress) inputs_.show_progress(text);

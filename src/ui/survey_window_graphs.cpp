@@ -1,5 +1,6 @@
 // The survey window's graph window: a graph of the results page drawn from the open survey.
 
+#include "analysis/analysis_settings.h"
 #include "core/survey_sort.h"
 #include "graphs/results_graph.h"
 #include "ui/busy_cursor.h"
@@ -12,12 +13,7 @@ void SurveyWindow::show_graph(graphs::GraphIndex index, graphs::GraphType type) 
   if (app_.text == nullptr || !graphs::graph_offered(index, type)) return;
   const BusyCursor busy;
   const char separator = app_.dates.decimal_separator;
-  analysis::AnalysisOptions analysis;
-  analysis.selection = {options_.zr, options_.zrl, options_.zrh,
-                        options_.zh, options_.zhl, options_.zhh};
-  analysis.mode = options_.exclusion;
-  analysis.flags = options_.flags;
-  analysis.decimal_separator = separator;
+  const analysis::AnalysisSettings analysis = analysis::analysis_settings(options_, separator);
   const graphs::GraphTexts texts{*app_.text,
                                  app_.settings.reference == core::kReferenceNchs
                                      ? anthro::Reference::nchs1977

@@ -42,7 +42,7 @@ constexpr int kWhz = core::column(StdVar::whz);
 
 TEST(AnalysisTable, DefaultsClusterAndTeamWithoutTouchingTheSurvey) {
   const core::SurveyTable survey = survey_of({{"", "", "7", "", "20", "80", "-1.0"}});
-  const AnalysisTable a = SG6_uebergabe(survey, AnalysisOptions{}, -1, -1, "");
+  const AnalysisTable a = SG6_uebergabe(survey, AnalysisSettings{}, Transfer::copy());
   EXPECT_EQ(a.table.cell(core::column(StdVar::cluster), 1), "1");
   EXPECT_EQ(a.table.cell(core::column(StdVar::team), 1), "999");
   EXPECT_EQ(survey.cell(StdVar::cluster, 1), "");
@@ -61,7 +61,7 @@ TEST(AnalysisTable, AgeRangeIncludesItsBounds) {
   });
   AnalysisOptions options;
   options.selection.zr = true;
-  const AnalysisTable a = SG6_uebergabe(survey, options, -1, -1, "");
+  const AnalysisTable a = SG6_uebergabe(survey, options, Transfer::copy());
   EXPECT_EQ(a.table.cell(core::column(StdVar::id), 1), "1");
   EXPECT_TRUE(a.table.row_is_empty(2));
   EXPECT_EQ(a.table.cell(core::column(StdVar::id), 3), "3");
@@ -69,7 +69,7 @@ TEST(AnalysisTable, AgeRangeIncludesItsBounds) {
 
   options.selection = {};
   options.selection.zh = true;  // 67 to 110 cm
-  const AnalysisTable by_height = SG6_uebergabe(survey, options, -1, -1, "");
+  const AnalysisTable by_height = SG6_uebergabe(survey, options, Transfer::copy());
   EXPECT_FALSE(by_height.table.row_is_empty(1));
   EXPECT_FALSE(by_height.table.row_is_empty(3));
 }
@@ -97,7 +97,7 @@ TEST(AnalysisTable, ExclusionBlanksAndCountsByMode) {
   for (const Case& c : cases) {
     AnalysisOptions options;
     options.mode = c.mode;
-    const AnalysisTable a = SG6_uebergabe(survey, options, -1, kWhz, "");
+    const AnalysisTable a = SG6_uebergabe(survey, options, Transfer::excluding(StdVar::whz));
     EXPECT_EQ(a.excluded_z, c.excluded);
     EXPECT_EQ(a.missing_z, 1);
     EXPECT_EQ(!a.table.cell(kWhz, 1).empty(), c.first_kept);
@@ -112,7 +112,7 @@ TEST(AnalysisTable, FilterByTeamLeavesOtherRowsEmptyInPlace) {
       {"1", "2", "3", "m", "20", "80", "0.3"},
   });
   const AnalysisTable a =
-      SG6_uebergabe(survey, AnalysisOptions{}, core::column(StdVar::team), kWhz, "2");
+      SG6_uebergabe(survey, AnalysisSettings{}, Transfer::excluding(StdVar::whz).where(StdVar::team, "2"));
   EXPECT_TRUE(a.table.row_is_empty(0, false));  // the heading row does not pass either
   EXPECT_TRUE(a.table.row_is_empty(1, false));
   EXPECT_EQ(a.table.cell(kWhz, 2), "0.2");
