@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "core/standard_variables.h"
+#include "support/survey_builder.h"
 #include "support/test_paths.h"
 
 namespace olvar::reports {
@@ -13,29 +14,11 @@ namespace {
 
 using core::StdVar;
 
-struct Child {
-  const char* cluster;
-  const char* sex;
-  const char* months;
-  const char* edema;
-  const char* muac;
-  const char* whz;
-};
-
-core::SurveyTable survey_of(std::initializer_list<Child> children) {
-  core::SurveyTable table;
-  int row = 1;
-  for (const Child& c : children) {
-    table.set_cell(StdVar::cluster, row, c.cluster);
-    table.set_cell(StdVar::sex, row, c.sex);
-    table.set_cell(StdVar::months, row, c.months);
-    table.set_cell(StdVar::weight, row, "10.0");
-    table.set_cell(StdVar::edema, row, c.edema);
-    table.set_cell(StdVar::muac, row, c.muac);
-    table.set_cell(StdVar::whz, row, c.whz);
-    ++row;
-  }
-  return table;
+// Children with CLUSTER, SEX, MONTHS, EDEMA, MUAC and WHZ; every child was weighed.
+core::SurveyTable survey_of(test::SurveyRows children) {
+  return test::survey_table(
+      {StdVar::cluster, StdVar::sex, StdVar::months, StdVar::edema, StdVar::muac, StdVar::whz},
+      children, {{StdVar::weight, "10.0"}});
 }
 
 // Three clusters of unequal size (4, 2, 3 children):
