@@ -66,7 +66,10 @@ int run_report(const ReportArguments& args) {
   const reports::ResultsReportContext context{
       text, tools->tables.who,
       workspace::row_evaluation_settings(app.settings, options, app.dates, app.today.year),
-      options};
+      options,
+      // The small-population correction is a choice of the desktop's Planning page that the
+      // survey file does not keep: the command line has none.
+      {}};
   const std::optional<reports::ResultsReport> report = reports::results_report(
       workspace, context, core::locate_program_file(app.folders, reports::kResultsReportTemplate));
   if (!report) throw std::runtime_error(text.text(reports::kReportTemplateMissing));

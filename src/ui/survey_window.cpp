@@ -209,13 +209,7 @@ void SurveyWindow::build_pages() {
     app_.settings.exclusion_mode = core::exclusion_mode_code(options_.exclusion);
     options_widget_->load();
   };
-  results_page_->planning_inputs = [this] {
-    const planning::PlanningSession& session = planning_widget_->session();
-    return stats::PopulationCorrectionInputs{session.csps1,
-                                             std::to_string(session.population_size),
-                                             workspace_.planning.sc_f, session.outputs.Panel2,
-                                             session.outputs.Panel3};
-  };
+  results_page_->planning_inputs = [this] { return population_correction_inputs(); };
   results_page_->on_report_in_word = [this] { write_results_report(); };
   results_page_->on_show_graph = [this](reports::ResultsIndex index, GraphChoice choice) {
     // The page's index and grouping buttons are listed in the graphs' order.
@@ -234,13 +228,7 @@ void SurveyWindow::build_pages() {
   death_rates_page_->on_changed = [this] { mark_changed(); };
   death_rates_page_->on_save = [this] { save_survey(); };
   death_rates_page_->on_plausibility_report = [this] { run_mortality_check(); };
-  death_rates_page_->population_correction = [this] {
-    const planning::PlanningSession& planning = planning_widget_->session();
-    return stats::PopulationCorrectionInputs{planning.csps1,
-                                             std::to_string(planning.population_size),
-                                             workspace_.planning.sc_f, planning.outputs.Panel2,
-                                             planning.outputs.Panel3};
-  };
+  death_rates_page_->population_correction = [this] { return population_correction_inputs(); };
   page_widgets_[4] = death_rates_page_;
 
   food_security_page_ = new FoodSecurityPage(app_);
@@ -446,10 +434,18 @@ void SurveyWindow::run_plausibility_check() {
   }
 }
 
+stats::PopulationCorrectionInputs SurveyWindow::population_correction_inputs() const {
+  const planning::PlanningSession& session = planning_widget_->session();
+  return stats::PopulationCorrectionInputs{session.csps1, std::to_string(session.population_size),
+                                           workspace_.planning.sc_f, session.outputs.Panel2,
+                                           session.outputs.Panel3};
+}
+
 void SurveyWindow::write_results_report() {
   const BusyCursor busy;
   const reports::ResultsReportContext context{*app_.text, *app_.who,
-                                              evaluation_settings(workspace_), options_};
+                                              evaluation_settings(workspace_), options_,
+                                              population_correction_inputs()};
   try {
     const std::optional<reports::ResultsReport> report = reports::results_report(
         workspace_, context,
@@ -457,6 +453,10 @@ void SurveyWindow::write_results_report() {
     if (!report) {
       prompter_->inform(text(reports::kReportTemplateMissing.number));
       return;
+    }
+    if (report->who.population_correction() ==
+        stats::PopulationCorrection::sample_exceeds_population) {
+      prompter_->inform(text(stats::kSampleExceedsPopulationEntry));
     }
     if (const int left_out = report->who.rows_with_unusable_cluster(); left_out > 0) {
       prompter_->inform(text(analysis::kLeftOutForClusterEntry) + " " + std::to_string(left_out));

@@ -20,6 +20,7 @@
 #include "document/office_hand_off.h"
 #include "graphs/results_graph.h"
 #include "platform/process_launcher.h"
+#include "stats/cluster_estimate.h"
 #include "ui/qt_prompter.h"
 #include "workspace/app_context.h"
 
@@ -118,6 +119,9 @@ class SurveyWindow : public QMainWindow {
   void build_pages();
   DataEntryPage* build_data_entry_page();
   anthro::RowEvaluationSettings evaluation_settings(const core::Workspace& workspace) const;
+  // The Planning page's small-population correction as the results page, the results report
+  // and the death rates read it: one reading, so that they print the same intervals.
+  stats::PopulationCorrectionInputs population_correction_inputs() const;
   void evaluate_row(core::Workspace& workspace, int row) const;
   void evaluate_all();
   bool ask_to_save_changes();  // Language entry 848; false when the user's save failed

@@ -66,10 +66,8 @@ class CliHostile : public ::testing::Test {
     for (auto at = arguments.find("{}"); at != std::string::npos; at = arguments.find("{}")) {
       arguments.replace(at, 2, folder_.path().string());
     }
-    const std::string command = "LC_ALL=C HOME='" + folder_.path().string() + "' XDG_DATA_HOME='" +
-                                (folder_ / "xdg").string() + "' OLVAR_HOME='" +
-                                test::build_data_path("") + "' " + c.environment + " '" +
-                                test::cli_path() + "' " + arguments;
+    const std::string command =
+        test::cli_command_at_home(arguments, folder_.path(), c.environment + " ");
     if (c.standard_output.empty()) return test::run_command(command, scratch_.path());
     const fs::path err = scratch_.path() / "stderr.txt";
     const int raw = std::system(

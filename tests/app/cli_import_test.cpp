@@ -31,11 +31,7 @@ class CliImport : public ::testing::Test {
  protected:
   test::CommandResult run(const std::string& arguments) {
     // The C locale: dates month first with "/", "." for decimals.
-    return test::run_command("LC_ALL=C HOME='" + folder_.path().string() + "' XDG_DATA_HOME='" +
-                                 (folder_ / "xdg").string() + "' OLVAR_HOME='" +
-                                 test::build_data_path("") + "' '" + test::cli_path() + "' " +
-                                 arguments,
-                             folder_.path());
+    return test::run_cli_at_home(arguments, folder_.path());
   }
   std::string at(const std::string& name) { return "'" + (folder_ / name).string() + "'"; }
   std::string write(const std::string& name, const std::string& bytes) {

@@ -59,7 +59,9 @@ TEST(OpenFormOrSheet, SaysSoWhenTheFileIsMissingOrTheProgramFails) {
   ASSERT_EQ(launcher.commands.size(), 1u);
   launcher.succeed = false;
   EXPECT_FALSE(open_form_or_sheet(protocol, lo, folder.path(), launcher, prompter));
-  EXPECT_EQ(prompter.messages.size(), 2u);
+  ASSERT_EQ(prompter.messages.size(), 2u);
+  EXPECT_THAT(prompter.messages[1], ::testing::StartsWith("The office program could not be started"));
+  EXPECT_THAT(prompter.messages[1], ::testing::HasSubstr("English_survey_protocol.doc"));
 }
 
 }  // namespace
