@@ -35,6 +35,7 @@
 #include "core/program_files.h"
 #include "ui/busy_cursor.h"
 #include "ui/calculator_window.h"
+#include "ui/caption_translator.h"
 #include "ui/data_entry_page.h"
 #include "ui/data_tools.h"
 #include "ui/death_rates_page.h"
@@ -330,7 +331,7 @@ void SurveyWindow::build_menus() {
   redo_action->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence::Redo});
 
   extras_menu_ = menuBar()->addMenu(tr("E&xtras"));
-  extras_menu_->addAction(to_qstring(workspace::kLanguageSelectionCaption), this, [this] {
+  extras_menu_->addAction(translate_caption(workspace::kLanguageSelectionCaption), this, [this] {
     QStringList files;
     for (const std::string& file : workspace::language_files(app_.folders))
       files << to_qstring(file);
@@ -338,9 +339,9 @@ void SurveyWindow::build_menus() {
     if (!files.isEmpty()) {
       bool ok = false;
       const QString choice = QInputDialog::getItem(
-          this, to_qstring(workspace::kLanguageSelectionCaption),
-          to_qstring(workspace::kLanguageSelectionPrompt) + QLatin1Char('\n') +
-              to_qstring(workspace::kLanguageSelectionHint),
+          this, translate_caption(workspace::kLanguageSelectionCaption),
+          translate_caption(workspace::kLanguageSelectionPrompt) + QLatin1Char('\n') +
+              translate_caption(workspace::kLanguageSelectionHint),
           files, 0, false, &ok);
       if (!ok) return;
       selected = from_qstring(choice);
@@ -399,7 +400,7 @@ void SurveyWindow::build_menus() {
   data_tools_->add_extras_entries(extras_menu_);
   QMenu* forms = extras_menu_->addMenu(tr("Other forms and sheets"));
   for (const calculator::FormOrSheet& entry : calculator::forms_and_sheets()) {
-    forms->addAction(to_qstring(entry.caption), this, [this, &entry] {
+    forms->addAction(translate_caption(entry.caption.data()), this, [this, &entry] {
       platform::SpawnProcessLauncher launcher;
       std::error_code ec;
       calculator::open_form_or_sheet(entry, document::output_settings_of(app_.settings),
