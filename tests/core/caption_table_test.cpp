@@ -78,10 +78,10 @@ std::string latin1(const std::string& utf8) {
   return out;
 }
 
-// The English captions of the desktop: every tr("...") of src/ui (adjacent literals joined,
+// The English captions of the desktop: every tr("...") and translate_caption("...") of src/ui (adjacent literals joined,
 // escapes read), and the captions the core gives the desktop in English.
 std::vector<std::string> desktop_captions() {
-  const std::regex call(R"re(\btr\(\s*((?:"(?:[^"\\]|\\.)*"\s*)+)[,)])re");
+  const std::regex call(R"re(\b(?:tr|translate_caption)\(\s*((?:"(?:[^"\\]|\\.)*"\s*)+)[,)])re");
   const std::regex literal(R"re("((?:[^"\\]|\\.)*)")re");
   std::vector<std::string> captions;
   const auto unescape = [](const std::string& text) {
