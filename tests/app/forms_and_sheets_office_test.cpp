@@ -61,7 +61,7 @@ class FormsAndSheets : public ::testing::Test {
     const test::CommandResult r = test::run_command(
         "LC_ALL=C HOME='" + folder_.path().string() + "' OLVAR_HOME='" +
             test::build_data_path("") + "' '" + test::cli_path() + "' calc '" + file.string() +
-            "' --prevalence MUAC --operator '<' --cut-off 125",
+            "' --var CLUSTER --prevalence MUAC --operator '<' --cut-off 125",
         folder_.path());
     EXPECT_EQ(r.status, 0) << r.err;
     std::smatch m;
