@@ -1,3 +1,4 @@
+#include "ui/user_guide.h"
 #include "ui/import_window.h"
 
 #include <QComboBox>
@@ -62,6 +63,7 @@ ImportWindow::ImportWindow(Services services, std::string file, std::string byte
       file_(std::move(file)),
       bytes_(std::move(bytes)),
       header_(std::move(header)) {
+  setProperty(kGuidePageProperty, "enter.html#tools");  // F1 opens the guide there
   setWindowTitle(tr("Import"));
   setObjectName(QStringLiteral("ImportWindow"));
   auto* layout = new QVBoxLayout(this);

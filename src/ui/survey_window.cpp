@@ -35,6 +35,8 @@
 #include "core/program_files.h"
 #include "ui/busy_cursor.h"
 #include "ui/calculator_window.h"
+#include "ui/caption_translator.h"
+#include "ui/user_guide.h"
 #include "ui/data_entry_page.h"
 #include "ui/data_tools.h"
 #include "ui/death_rates_page.h"
@@ -82,6 +84,8 @@ SurveyWindow::SurveyWindow(workspace::AppContext& app, const workspace::StartUpI
   workspace_.extra_columns_shown = options_.show_extra_columns;
   qt_prompter_.set_start_folder(to_qstring(app_.settings.last_folder));
 
+  guide_ = new UserGuide(app_.folders, this);
+  QApplication::instance()->installEventFilter(guide_);
   build_pages();
   build_menus();
   if (const QScreen* screen = QApplication::primaryScreen()) {
@@ -258,7 +262,18 @@ void SurveyWindow::build_pages() {
                               tr("Food Security"),
                               tr("Options")};
   for (int k = 0; k < 7; ++k) pages_->addTab(page_widgets_[k], captions[k]);
+  // F1 opens the guide at the page about the page shown (user_guide.h).
+  const char* guide_pages[] = {"plan.html",          "train.html",         "enter.html",
+                               "publish.html",       "mortality.html",     "food-security.html",
+                               "enter.html#options"};
+  for (int k = 0; k < 7; ++k) page_widgets_[k]->setProperty(kGuidePageProperty, guide_pages[k]);
+  const auto name_guide_page = [this](int index) {
+    setProperty(kGuidePageProperty,
+                index >= 0 ? page_widgets_[index]->property(kGuidePageProperty) : QVariant());
+  };
+  connect(pages_, &QTabWidget::currentChanged, this, name_guide_page);
   pages_->setCurrentIndex(page_index(workspace::SurveyPage::data_entry));
+  name_guide_page(pages_->currentIndex());
   current_page_ = pages_->currentIndex();
   connect(pages_, &QTabWidget::currentChanged, this, &SurveyWindow::page_changed);
 }
@@ -318,7 +333,7 @@ void SurveyWindow::build_menus() {
   redo_action->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence::Redo});
 
   extras_menu_ = menuBar()->addMenu(tr("E&xtras"));
-  extras_menu_->addAction(to_qstring(workspace::kLanguageSelectionCaption), this, [this] {
+  extras_menu_->addAction(translate_caption(workspace::kLanguageSelectionCaption), this, [this] {
     QStringList files;
     for (const std::string& file : workspace::language_files(app_.folders))
       files << to_qstring(file);
@@ -326,9 +341,9 @@ void SurveyWindow::build_menus() {
     if (!files.isEmpty()) {
       bool ok = false;
       const QString choice = QInputDialog::getItem(
-          this, to_qstring(workspace::kLanguageSelectionCaption),
-          to_qstring(workspace::kLanguageSelectionPrompt) + QLatin1Char('\n') +
-              to_qstring(workspace::kLanguageSelectionHint),
+          this, translate_caption(workspace::kLanguageSelectionCaption),
+          translate_caption(workspace::kLanguageSelectionPrompt) + QLatin1Char('\n') +
+              translate_caption(workspace::kLanguageSelectionHint),
           files, 0, false, &ok);
       if (!ok) return;
       selected = from_qstring(choice);
@@ -387,13 +402,22 @@ void SurveyWindow::build_menus() {
   data_tools_->add_extras_entries(extras_menu_);
   QMenu* forms = extras_menu_->addMenu(tr("Other forms and sheets"));
   for (const calculator::FormOrSheet& entry : calculator::forms_and_sheets()) {
-    forms->addAction(to_qstring(entry.caption), this, [this, &entry] {
+    forms->addAction(translate_caption(entry.caption.data()), this, [this, &entry] {
       platform::SpawnProcessLauncher launcher;
-      std::error_code ec;
       calculator::open_form_or_sheet(entry, document::output_settings_of(app_.settings),
-                                     std::filesystem::current_path(ec), launcher, *prompter_);
+                                     app_.folders, launcher, *prompter_);
     });
   }
+
+  QMenu* help_menu = menuBar()->addMenu(tr("&Help"));
+  QAction* guide_action = help_menu->addAction(
+      tr("User guide"), this, [this] { guide_->open(this, guide_page_of(this)); });
+  guide_action->setObjectName(QStringLiteral("UserGuide"));
+  guide_action->setShortcut(QKeySequence(Qt::Key_F1));
+  // F1 reaches the guide through its event filter, in every window; the menu only shows the key.
+  guide_action->setShortcutContext(Qt::WidgetShortcut);
+  help_menu->addAction(tr("About Olvar"), this, [this] { show_about(this); })
+      ->setObjectName(QStringLiteral("AboutOlvar"));
 
   QToolBar* bar = addToolBar(tr("Files"));
   bar->setMovable(false);

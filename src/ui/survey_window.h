@@ -36,6 +36,8 @@ class DataEntryController;
 
 namespace olvar::ui {
 
+class UserGuide;
+
 class DataEntryPage;
 class DataTools;
 class OptionsPageWidget;
@@ -76,6 +78,7 @@ class SurveyWindow : public QMainWindow {
   core::Workspace& workspace() { return workspace_; }
   core::OptionsPage& options() { return options_; }
   QTabWidget* pages() const { return pages_; }
+  UserGuide* guide() const { return guide_; }
   DataEntryPage* data_entry_page() const { return data_entry_page_; }
   QTabWidget* data_entry_tabs() const;
   QTableView* data_view() const;
@@ -174,6 +177,7 @@ class SurveyWindow : public QMainWindow {
   FoodSecurityPage* food_security_page_ = nullptr;
   DataTools* data_tools_ = nullptr;  // Sort, Filter, export, merge, double-entry check
   std::unique_ptr<GraphWindow> graph_window_;
+  UserGuide* guide_ = nullptr;  // Help menu and F1 in every window of the program
 };
 
 }  // namespace olvar::ui
