@@ -7,6 +7,7 @@
 #include <sstream>
 #include <tuple>
 
+#include "core/cell_text.h"
 #include "core/date_text.h"
 #include "core/text_conversions.h"
 #include "core/variable_view.h"
@@ -58,6 +59,7 @@ ColumnPlan plan_columns(const ImportHeader& header, const ImportMapping& mapping
     std::string header_name = core::standard_variable(upper_case(name))
                                   ? "_" + upper_case(name)
                                   : core::user_variable_name(name);
+    core::make_holdable(header_name);  // a quoted name may hold a line break or a TAB
     while (used.count(header_name) != 0) header_name = "_" + header_name;
     used.insert(header_name);
     plan.columns_of_field[f].push_back(core::kFirstUserColumn +
@@ -233,7 +235,6 @@ ImportResult import_survey(std::string_view bytes, const ImportHeader& header,
     return true;
   };
   RecordsRead read = read_import_records(bytes, header, file_name, take);
-  result.records = row;
   result.deleted = read.deleted;
   if (full) {
     result.notes.push_back({"a survey holds at most " + std::to_string(core::kMaxRows - 1) +
@@ -261,6 +262,24 @@ ImportResult import_survey(std::string_view bytes, const ImportHeader& header,
 
   survey.resize(survey.column_count(), std::min(core::kMaxRows, row + 1 + core::kSpareRows));
   survey.renumber_rows();
+  // A field may hold what a survey file cannot (a quoted line break or TAB, a leading 0xA5):
+  // it is made holdable here, where it enters, and the user is told.
+  if (const int made = core::make_cells_holdable(survey); made > 0) {
+    result.notes.push_back({std::to_string(made) +
+                                " values held line breaks, TABs or a leading section marker byte "
+                                "(0xA5) that a survey file cannot hold; they were imported with "
+                                "blanks and \"Y\" in their place",
+                            true});
+  }
+  // A record with nothing but its dates is no child to the survey file; it is counted apart.
+  const int written = core::written_row_count(survey);
+  if (written < row) {
+    result.notes.push_back({std::to_string(row - written) +
+                                " records hold nothing but SURVDATE and BIRTHDAT; a survey file "
+                                "does not keep such rows, so they were left out",
+                            true});
+  }
+  result.records = written;
   core::VSG_New(workspace.variables);
   for (std::size_t u = 0; u < plan.user_names.size(); ++u) {
     const int view_row = core::kFirstUserColumn + static_cast<int>(u);

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/text_conversions.h"
@@ -84,10 +85,34 @@ std::string row_list(const std::vector<int>& rows) {
   return list;
 }
 
-std::string pair_list(const std::vector<std::pair<int, int>>& pairs) {
+// The rows of each group. A group of up to four rows is named as its pairs, "3 and 4" (at
+// most six of them), all such pairs in the order of their rows; a larger group, after them,
+// as its size and its rows, the first 20 named: "(8000 households: 1, 2, ..., 20 and 7980
+// more)". Thousands of copies of one household so make one entry, not millions of pairs.
+std::string group_list(const std::vector<std::vector<int>>& groups) {
+  constexpr std::size_t kLargestNamedAsPairs = 4;
+  constexpr std::size_t kRowsNamed = 20;
+  std::vector<std::pair<int, int>> pairs;
+  for (const std::vector<int>& rows : groups) {
+    if (rows.size() > kLargestNamedAsPairs) continue;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+      for (std::size_t j = i + 1; j < rows.size(); ++j) pairs.emplace_back(rows[i], rows[j]);
+  }
+  std::sort(pairs.begin(), pairs.end());
   std::string list;
   for (const auto& [first, second] : pairs)
     list += (list.empty() ? "" : ", ") + std::to_string(first) + " and " + std::to_string(second);
+  for (const std::vector<int>& rows : groups) {
+    if (rows.size() <= kLargestNamedAsPairs) continue;
+    std::string text = "(" + std::to_string(rows.size()) + " households: ";
+    const std::size_t named = std::min(rows.size(), kRowsNamed);
+    for (std::size_t i = 0; i < named; ++i) {
+      if (i > 0) text += (i + 1 == named && named == rows.size()) ? " and " : ", ";
+      text += std::to_string(rows[i]);
+    }
+    if (named < rows.size()) text += " and " + std::to_string(rows.size() - named) + " more";
+    list += (list.empty() ? "" : ", ") + text + ")";
+  }
   return list;
 }
 
@@ -148,14 +173,25 @@ MortalityCheckValues mortality_check_values(const core::TextGrid& grid) {
     members[static_cast<std::size_t>(r)] = joined.substr(0, 100);
   }
 
-  for (int r = 1; r < last; ++r) {
-    for (int s = r + 1; s <= last; ++s) {
-      const auto ur = static_cast<std::size_t>(r), us = static_cast<std::size_t>(s);
-      if (keys[ur] == keys[us]) v.same_key.emplace_back(r, s);
-      if (members[ur] == members[us]) v.same_members.emplace_back(r, s);
-      if (keys[ur] + members[ur] == keys[us] + members[us]) v.same_key_and_members.emplace_back(r, s);
+  // Rows of equal text fall into one group; a table of identical rows costs one pass.
+  const auto groups_of = [&](const auto& text_of_row) {
+    std::unordered_map<std::string, std::size_t> group_of_text;
+    std::vector<std::vector<int>> groups;
+    for (int r = 1; r <= last; ++r) {
+      const auto [at, added] =
+          group_of_text.emplace(text_of_row(static_cast<std::size_t>(r)), groups.size());
+      if (added) groups.emplace_back();
+      groups[at->second].push_back(r);
     }
-  }
+    std::erase_if(groups, [](const std::vector<int>& rows) { return rows.size() < 2; });
+    return groups;
+  };
+  v.same_key = groups_of([&](std::size_t r) { return keys[r]; });
+  v.same_members = groups_of([&](std::size_t r) { return members[r]; });
+  // The key part is cut to 60 characters at most; its length keeps "1#1#1" + "2" apart from
+  // "1#1#12" + "".
+  v.same_key_and_members = groups_of(
+      [&](std::size_t r) { return std::to_string(keys[r].size()) + ":" + keys[r] + members[r]; });
 
   for (int r = 1; r <= last; ++r) {
     int births = 0, deaths = 0;
@@ -279,9 +315,9 @@ std::string mortality_plausibility_report(const MortalityCheckValues& v,
   doc += entry(1185) + row_list(v.births_aged_one_or_more) + "\\par\\par ";
   doc += "\\par\\par \\b " + entry(1186) + " \\b0\\par\\par ";
 
-  doc += entry(1187) + pair_list(v.same_key) + "\\par\\par ";
-  doc += entry(1188) + pair_list(v.same_members) + "\\par\\par ";
-  doc += entry(1189) + pair_list(v.same_key_and_members) + "\\par\\par ";
+  doc += entry(1187) + group_list(v.same_key) + "\\par\\par ";
+  doc += entry(1188) + group_list(v.same_members) + "\\par\\par ";
+  doc += entry(1189) + group_list(v.same_key_and_members) + "\\par\\par ";
   doc += "\\par\\par \\b " + entry(1190) + " \\b0\\par\\par ";
 
   doc += entry(1191) + row_list(v.two_or_more_births) + "\\par\\par ";

@@ -51,7 +51,7 @@ std::string list_after(const std::string& doc, int number) {
   return doc.substr(from, doc.find("\\par", from) - from);
 }
 
-using Pairs = std::vector<std::pair<int, int>>;
+using Groups = std::vector<std::vector<int>>;
 using ::testing::ElementsAre;
 using ::testing::Optional;
 
@@ -71,9 +71,9 @@ TEST(MortalityCheckValues, NamesMissingContradictoryDuplicateAndUnusualHousehold
   EXPECT_THAT(v.households_with_key_missing, ElementsAre(6));
   EXPECT_THAT(v.persons_with_sex_or_age_missing, ElementsAre(3, 3, 4, 4));
   EXPECT_THAT(v.births_aged_one_or_more, ElementsAre(1));  // age 0 in row 5 is fine
-  EXPECT_EQ(v.same_key, (Pairs{{1, 2}, {3, 4}}));
-  EXPECT_EQ(v.same_members, (Pairs{{3, 4}}));
-  EXPECT_EQ(v.same_key_and_members, (Pairs{{3, 4}}));
+  EXPECT_EQ(v.same_key, (Groups{{1, 2}, {3, 4}}));
+  EXPECT_EQ(v.same_members, (Groups{{3, 4}}));
+  EXPECT_EQ(v.same_key_and_members, (Groups{{3, 4}}));
   EXPECT_THAT(v.two_or_more_births, ElementsAre(5));
   EXPECT_THAT(v.three_or_more_deaths, ElementsAre(5));
 
@@ -83,6 +83,24 @@ TEST(MortalityCheckValues, NamesMissingContradictoryDuplicateAndUnusualHousehold
   EXPECT_EQ(list_after(doc, 1184), "3, 3, 4, 4");
   EXPECT_EQ(list_after(doc, 1187), "1 and 2, 3 and 4");
   EXPECT_THAT(doc, Not(HasSubstr(", \\")));
+}
+
+// Copies of one household are a group, not every pair of them: 8,000 copies would otherwise
+// make 32 million pairs. Up to four rows are still named as their pairs.
+TEST(MortalityCheckValues, ManyCopiesOfAHouseholdAreOneGroup) {
+  core::TextGrid grid(170, 40);
+  for (int row = 1; row <= 30; ++row) put_household(grid, row, "1", "7", {{"m", "30", "", ""}});
+  put_household(grid, 31, "2", "8", {{"f", "20", "", ""}});
+  put_household(grid, 32, "2", "8", {{"f", "20", "", ""}});
+  put_household(grid, 33, "2", "8", {{"f", "20", "", ""}});
+  const MortalityCheckValues v = mortality_check_values(grid);
+  ASSERT_EQ(v.same_key_and_members.size(), 2u);
+  EXPECT_EQ(v.same_key_and_members[0].size(), 30u);
+  EXPECT_EQ(v.same_key_and_members[1], (std::vector<int>{31, 32, 33}));
+  const std::string doc = mortality_plausibility_report(v, marker_texts());
+  EXPECT_EQ(list_after(doc, 1189),
+            "31 and 32, 31 and 33, 32 and 33, (30 households: 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, "
+            "12, 13, 14, 15, 16, 17, 18, 19, 20 and 10 more)");
 }
 
 TEST(MortalityCheckValues, EmptyTableNamesRowOneAndLeavesTheTestsOut) {
