@@ -10,6 +10,7 @@
 #include "core/workspace.h"
 #include "analysis/analysis_table.h"
 #include "analysis/prevalence_values.h"
+#include "support/survey_builder.h"
 #include "support/test_paths.h"
 
 namespace olvar::reports {
@@ -17,33 +18,11 @@ namespace {
 
 using core::StdVar;
 
-struct Child {
-  const char* cluster;
-  const char* sex;
-  const char* months;
-  const char* edema;
-  const char* whz;
-  const char* haz;
-  const char* wtfactor;
-};
-
-core::SurveyTable survey_of(std::initializer_list<Child> children) {
-  core::Workspace w;
-  core::reset_to_new_table(w, "");
-  w.survey.resize(w.survey.column_count(), static_cast<int>(children.size()) + 2);
-  int row = 1;
-  for (const Child& c : children) {
-    w.survey.set_cell(StdVar::cluster, row, c.cluster);
-    w.survey.set_cell(StdVar::id, row, std::to_string(row));
-    w.survey.set_cell(StdVar::sex, row, c.sex);
-    w.survey.set_cell(StdVar::months, row, c.months);
-    w.survey.set_cell(StdVar::edema, row, c.edema);
-    w.survey.set_cell(StdVar::whz, row, c.whz);
-    w.survey.set_cell(StdVar::haz, row, c.haz);
-    w.survey.set_cell(StdVar::wtfactor, row, c.wtfactor);
-    ++row;
-  }
-  return w.survey;
+// Children with CLUSTER, SEX, MONTHS, EDEMA, WHZ, HAZ and WTFACTOR, numbered by their ID.
+core::SurveyTable survey_of(test::SurveyRows children) {
+  return test::survey_table({StdVar::cluster, StdVar::sex, StdVar::months, StdVar::edema,
+                             StdVar::whz, StdVar::haz, StdVar::wtfactor},
+                            children, {{StdVar::id, test::kRowNumber}});
 }
 
 // Two clusters of unequal weight, an oedema case without WHZ, a negative and a missing weight,
@@ -120,7 +99,7 @@ TEST(WeightedAnalysis, RowsBySexAgeAndCluster) {
   const WeightedRow& boys = row_of(a, 2, WeightedIndex::whz, "Total");
   EXPECT_DOUBLE_EQ(boys.n, 4.0);
   EXPECT_DOUBLE_EQ(boys.cells[0].percent, 25.0);
-  // 17.5 months belongs to 6-17 (upper bound + 0.9999999), not to 18-29.
+  // 17.5 months belongs to 6-17 (lower <= MONTHS < upper + 1), not to 18-29.
   EXPECT_DOUBLE_EQ(row_of(a, 1, WeightedIndex::whz, "(6-17)").n, 5.0);   // r1, r4
   EXPECT_DOUBLE_EQ(row_of(a, 1, WeightedIndex::whz, "(18-29)").n, 1.0);  // r2
   EXPECT_TRUE(row_of(a, 1, WeightedIndex::whz, "(54-59)").cells[0].empty());
