@@ -31,7 +31,8 @@ struct Transfer {
   static Transfer copy() { return {}; }
   // The selected rows with the exclusion mode applied to `index` (WAZ, HAZ or WHZ); another
   // column only sets the missing counter.
-  static Transfer excluding(core::StdVar index) { return {-1, {}, core::column(index)}; }
+  static Transfer excluding(core::StdVar index) { return excluding_column(core::column(index)); }
+  static Transfer excluding_column(int z_column) { return {-1, {}, z_column}; }
   // The same restricted to the rows whose `variable` reads `text` (the heading row then stays
   // empty too).
   Transfer where(core::StdVar variable, std::string text) const {

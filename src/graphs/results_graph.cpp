@@ -73,7 +73,7 @@ analysis::AnalysisTable analysis_table(const GraphInputs& in, GraphIndex index) 
   // MUAC has no flag rule: the table is only copied (with the row selection).
   const int z_column = index == GraphIndex::muac ? -1 : column_of(index);
   return analysis::SG6_uebergabe(in.workspace.survey, in.analysis,
-                                 {-1, {}, z_column});
+                                 analysis::Transfer::excluding_column(z_column));
 }
 
 // The present values of the index, for everyone or one sex. A MUAC of 0 is no measurement;

@@ -302,7 +302,7 @@ ResultsPageValues results_page_values(const core::SurveyTable& survey,
   v.correction_ticked = in.planning.csps1;
   const char sep = in.analysis.decimal_separator;
   const int column = index_column(in.index);
-  const analysis::AnalysisTable analysis = analysis::SG6_uebergabe(survey, in.analysis, {-1, {}, column});
+  const analysis::AnalysisTable analysis = analysis::SG6_uebergabe(survey, in.analysis, analysis::Transfer::excluding_column(column));
   const core::TextGrid& table = analysis.table;
   v.missing_z = analysis.missing_z;
   v.excluded_z = analysis.excluded_z;

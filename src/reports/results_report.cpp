@@ -251,17 +251,17 @@ std::string cluster_table_text(const core::TextGrid& table, const core::Language
   return out;
 }
 
-DeathRateTexts household_death_rates(const core::Workspace& workspace) {
+HouseholdDeathRates household_death_rates(const core::Workspace& workspace) {
   const mortality::RecallPeriod recall =
       mortality::read_recall_period(mortality::recall_period_text(workspace));
   if (!recall.days) return {};
   const mortality::HouseholdResults h = mortality::household_rates(
       mortality::household_results_table(workspace.mortality_households), *recall.days);
-  return {mortality::rate_text(h.crude), mortality::rate_text(h.under_five)};
+  return {h.crude, h.under_five};
 }
 
 void Write_Report(DocumentBuffer& buffer, const ReferenceValues& v, const ReportInputs& inputs,
-                  const DeathRateTexts& deaths, std::vector<FilledMarker>& filled) {
+                  const HouseholdDeathRates& deaths, std::vector<FilledMarker>& filled) {
   MarkerFiller f(buffer, filled, inputs.decimal_separator);
   age_sex_markers(f, v.age_sex);
   for (const char* m : {"#02", "#03", "#04", "#07"}) ClusterCI(f, m, v.family(m));
@@ -285,8 +285,8 @@ void Write_Report(DocumentBuffer& buffer, const ReferenceValues& v, const Report
   ClusterCI(f, "#30", v.family("#30"));
   overlap_markers(f, v.overlap);
   for (const char* m : {"#31", "#32"}) ClusterCI(f, m, v.family(m));
-  f.fill_twice("#18-01", deaths.crude);
-  f.fill_twice("#18-02", deaths.under_five);
+  f.fill_twice("#18-01", mortality::rate_text(deaths.crude));
+  f.fill_twice("#18-02", mortality::rate_text(deaths.under_five));
 }
 
 std::optional<ResultsReport> results_report(const core::Workspace& workspace,
@@ -313,7 +313,7 @@ std::optional<ResultsReport> results_report(const core::Workspace& workspace,
     nchs_text = main.text().substr(from, to - 6 - from);
   cut_between(main, "#903", "#904");
 
-  const DeathRateTexts deaths = household_death_rates(workspace);
+  const HouseholdDeathRates deaths = household_death_rates(workspace);
   // One copy of the survey, evaluated under WHO and then again under NCHS, as the command
   // switches the reference of the survey itself; the caller's survey keeps its z-scores.
   anthro::RowEvaluationSettings settings = context.evaluation;

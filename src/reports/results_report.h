@@ -22,6 +22,7 @@
 #include "core/options_page.h"
 #include "core/workspace.h"
 #include "document/document_buffer.h"
+#include "mortality/death_rates.h"
 #include "reports/results_report_values.h"
 
 namespace olvar::reports {
@@ -61,10 +62,11 @@ struct FilledMarker {
   friend bool operator==(const FilledMarker&, const FilledMarker&) = default;
 };
 
-// The death rates of the household level as their output fields show them ("#18").
-struct DeathRateTexts {
-  std::string crude;  // "0.45 (0.31-0.65)"; empty without a rate
-  std::string under_five;
+// The death rates of the household level ("#18") as values; the layout writes them as the
+// Death Rates page does ("0.45 (0.31-0.65)"; nothing for a rate not computed).
+struct HouseholdDeathRates {
+  mortality::Rate crude;
+  mortality::Rate under_five;
 };
 
 struct ResultsReport {
@@ -85,11 +87,11 @@ std::optional<ResultsReport> results_report(const core::Workspace& workspace,
 
 // `Write_Report`: fills one part's markers from its values, recording each filled marker.
 void Write_Report(document::DocumentBuffer& buffer, const ReferenceValues& values,
-                  const ReportInputs& inputs, const DeathRateTexts& deaths,
+                  const ReportInputs& inputs, const HouseholdDeathRates& deaths,
                   std::vector<FilledMarker>& filled);
 
 // The household-level death rates of the workspace, empty when they cannot be computed.
-DeathRateTexts household_death_rates(const core::Workspace& workspace);
+HouseholdDeathRates household_death_rates(const core::Workspace& workspace);
 
 // The description of the exclusion inserted at "#800".
 std::string exclusion_description(const core::OptionsPage& options,

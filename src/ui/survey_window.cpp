@@ -729,11 +729,18 @@ void SurveyWindow::open_recent(int index) {
   refresh_caption();
 }
 
-bool SurveyWindow::save_survey() {
+bool SurveyWindow::save_survey() { return save_survey(false); }
+
+bool SurveyWindow::save_survey_as() { return save_survey(true); }
+
+// Save and Save as take the same path: the page's options into the survey, the write, the
+// failure told, the recent files and the reload.
+bool SurveyWindow::save_survey(bool choose_name) {
   workspace_.options = workspace::survey_options_of(options_);
   const BusyCursor busy;
-  const workspace::SaveResult saved = workspace::save_survey(
-      workspace_, workspace::survey_session(app_, *prompter_), filter_active_);
+  const workspace::SaveResult saved =
+      workspace::save_survey(workspace_, workspace::survey_session(app_, *prompter_),
+                             filter_active_, {}, choose_name);
   if (!saved.failure_message.empty()) {
     prompter_->inform(saved.failure_message);
     return false;
@@ -744,23 +751,6 @@ bool SurveyWindow::save_survey() {
   }
   reload_all();  // the save may have added spare rows
   return saved.outcome.saved;
-}
-
-bool SurveyWindow::save_survey_as() {
-  workspace_.options = workspace::survey_options_of(options_);
-  const core::SaveContext context{app_.dates, *app_.text, *prompter_, filter_active_};
-  try {
-    const core::SaveOutcome outcome = core::Saveas1Click(workspace_, context);
-    if (outcome.add_to_recent_files) {
-      workspace::put_at_top(app_.settings.recent_files, workspace_.file_name);
-      refresh_recent_files();
-    }
-    reload_all();
-    return outcome.saved;
-  } catch (const core::SurveyFileError& error) {
-    prompter_->inform(error.what());
-    return false;
-  }
 }
 
 void SurveyWindow::restart_results_visit() {

@@ -129,6 +129,7 @@ class SurveyWindow : public QMainWindow {
   void dropEvent(QDropEvent* event) override;
 
  private:
+  bool save_survey(bool choose_name);
   void build_menus();
   void build_pages();
   DataEntryPage* build_data_entry_page();

@@ -128,12 +128,14 @@ OpenOutcome open_survey(core::Workspace& workspace, const std::filesystem::path&
 }
 
 SaveResult save_survey(core::Workspace& workspace, const SurveySession& session,
-                       bool& filter_active, std::vector<std::filesystem::path> never_replace) {
+                       bool& filter_active, std::vector<std::filesystem::path> never_replace,
+                       bool choose_name) {
   SaveResult result;
   const core::SaveContext context{session.dates, session.text, session.prompter, filter_active,
                                   std::move(never_replace)};
   try {
-    result.outcome = core::SaveClick(workspace, context);
+    result.outcome = choose_name ? core::Saveas1Click(workspace, context)
+                                 : core::SaveClick(workspace, context);
   } catch (const core::SurveyFileError& e) {
     result.failure_message = e.what();
   }

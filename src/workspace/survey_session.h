@@ -98,7 +98,9 @@ struct SaveResult {
   std::string failure_message;  // empty when the save did not fail
 };
 // `never_replace`: files being read (a conversion's input) that the backup must not replace.
+// `choose_name`: Save as (a name is always asked for); otherwise Save.
 SaveResult save_survey(core::Workspace& workspace, const SurveySession& session,
-                       bool& filter_active, std::vector<std::filesystem::path> never_replace = {});
+                       bool& filter_active, std::vector<std::filesystem::path> never_replace = {},
+                       bool choose_name = false);
 
 }  // namespace olvar::workspace

@@ -222,7 +222,13 @@ TEST(WriteReport, PrintsValuesAsTheTemplateTakesThem) {
        "#05-05", "#05-37", "#05-38", "#06-08", "#17-01", "#17-02", "#17-03", "#17-04",
        "#17-05", "#17-13", "#33-01", "#33-26", "#33-31", "#18-01", "#age01", "#07-03"}));
   std::vector<FilledMarker> filled;
-  Write_Report(buffer, v, inputs, {"0.45 (0.31-0.65)", ""}, filled);
+  // The death rates come as values and are written as the Death Rates page writes them.
+  HouseholdDeathRates deaths;
+  deaths.crude.computed = deaths.crude.interval_available = true;
+  deaths.crude.rate = 0.454;
+  deaths.crude.lower = 0.306;
+  deaths.crude.upper = 0.651;
+  Write_Report(buffer, v, inputs, deaths, filled);
   const auto values = by_marker(filled);
   struct Case {
     const char* marker;
@@ -308,7 +314,8 @@ TEST(ResultsReportValues, SmallPopulationCorrectionAsOnTheResultsPage) {
     ResultsPageInputs in = results_page_inputs(options, planning, '.');
     in.index = index;
     in.grouping = ResultsGrouping::all;
-    const analysis::PrevalenceValues& page = results_page_values(survey.survey, in).subsets[0];
+    // Held by value: a reference into the temporary page values would dangle.
+    const analysis::PrevalenceValues page = results_page_values(survey.survey, in).subsets[0];
     const analysis::PrevalenceValues& report = corrected.family(family);
     ASSERT_EQ(report.n, page.n);
     for (const auto& [r, p] : {std::pair{&report.a, &page.a}, std::pair{&report.b, &page.b},

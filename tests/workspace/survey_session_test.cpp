@@ -103,6 +103,28 @@ TEST(OpenSurvey, FailuresLeaveTheOpenSurveyAsItWas) {
   EXPECT_TRUE(w.changed);
 }
 
+// Save as takes the path of Save: the name asked for, the file written under it, the old file
+// left as it was, and the survey named and marked saved.
+TEST(SaveSurvey, SaveAsAsksForANameAndSavesLikeSave) {
+  test::TempFolder folder;
+  Session s;
+  core::Workspace w;
+  w.survey.set_cell(StdVar::sex, 1, "f");
+  const std::filesystem::path old_file = folder.write("old.as", "untouched");
+  w.file_name = old_file.string();
+  w.changed = true;
+  s.prompter.file_answers = {(folder / "copy").string()};
+  bool filter_active = false;
+  const SaveResult saved = save_survey(w, s.get(), filter_active, {}, /*choose_name=*/true);
+  EXPECT_TRUE(saved.failure_message.empty());
+  EXPECT_TRUE(saved.outcome.saved);
+  EXPECT_EQ(w.file_name, (folder / "copy.as").string());
+  EXPECT_FALSE(w.changed);
+  EXPECT_EQ(test::read_file(old_file), "untouched");
+  EXPECT_THAT(test::read_file(folder / "copy.as"), HasSubstr("SEX"));
+  EXPECT_TRUE(s.prompter.all_answers_used());
+}
+
 TEST(OpenSurvey, TellsWhatTheReaderCouldNotKeepAndABadFirstDate) {
   test::TempFolder folder;
   // 300 variables: only 255 can be held.
