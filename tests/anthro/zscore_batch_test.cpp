@@ -174,7 +174,8 @@ TEST(ZscoreBatch, SurvivesArbitraryBytes) {
   input += "\nm,400,9,75,140\n";
   ZscoreBatchSummary summary;
   const std::string out = run(input, Reference::who2006, &summary);
-  EXPECT_GT(summary.rows, 1);
+  // Most of the noise has another number of fields than the header: left out, but counted.
+  EXPECT_GT(summary.rows + summary.rows_skipped, 1);
   EXPECT_THAT(out, HasSubstr("m,400,9,75,140,"));
 }
 
