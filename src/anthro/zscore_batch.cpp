@@ -145,6 +145,21 @@ void merge(ZscoreBatchSummary& total, const ZscoreBatchSummary& part) {
   total.rows_without_zscore += part.rows_without_zscore;
   for (const auto& [reason, count] : part.unreadable_fields)
     total.unreadable_fields[reason] += count;
+  total.rows_skipped += part.rows_skipped;
+  for (const SkippedRecord& record : part.skipped) {
+    if (total.skipped.size() >= ZscoreBatchSummary::kListedSkips) break;
+    total.skipped.push_back(record);
+  }
+}
+
+// A record of another number of fields than the header is counted and left out.
+bool skip_ragged(std::size_t fields, int line, ZscoreBatchSummary& summary) {
+  if (fields == summary.header_fields) return false;
+  ++summary.rows_skipped;
+  if (summary.skipped.size() < ZscoreBatchSummary::kListedSkips) {
+    summary.skipped.push_back({line, fields});
+  }
+  return true;
 }
 
 // Bytes of whole records read and evaluated together: enough to keep every core busy, few enough
@@ -233,7 +248,25 @@ std::string ZscoreBatchSummary::describe() const {
     reasons += (reasons.empty() ? "" : ", ") + std::to_string(count) + " " + reason;
   }
   if (!reasons.empty()) text += "; rows with z-scores left empty: " + reasons;
+  if (rows_skipped > 0) {
+    text += "; " + std::to_string(rows_skipped) + " records left out: their number of fields " +
+            "is not the header's " + std::to_string(header_fields);
+  }
   return text;
+}
+
+std::vector<std::string> ZscoreBatchSummary::skipped_lines() const {
+  std::vector<std::string> lines;
+  for (const SkippedRecord& record : skipped) {
+    lines.push_back("line " + std::to_string(record.line) + ": " +
+                    std::to_string(record.fields) + " fields where the header has " +
+                    std::to_string(header_fields) + "; the record was left out");
+  }
+  if (rows_skipped > static_cast<std::int64_t>(skipped.size())) {
+    lines.push_back("and " + std::to_string(rows_skipped - static_cast<std::int64_t>(skipped.size())) +
+                    " more records left out for their number of fields");
+  }
+  return lines;
 }
 
 ZscoreBatchSummary run_zscore_batch(std::istream& in, std::ostream& out, Reference reference,
@@ -270,6 +303,7 @@ ZscoreBatchSummary run_zscore_batch(std::istream& in, std::ostream& out, Referen
     }
   }
 
+  summary.header_fields = fields.size();
   const bool nchs = reference == Reference::nchs1977;
   std::string header(reader.raw());
   header += nchs ? ",waz,haz,whz,baz,muacz,wam,ham,whm\n" : ",waz,haz,whz,baz,muacz\n";
@@ -334,6 +368,7 @@ ZscoreBatchSummary run_zscore_batch(std::istream& in, std::ostream& out, Referen
             trimmed(piece_reader.raw()).empty()) {
           continue;  // an empty line
         }
+        if (skip_ragged(piece_fields.size(), piece_reader.line(), batch.summary)) continue;
         add_row(piece_reader.raw(), piece_fields, position, reference, who, batch);
       }
     } catch (const core::CsvError& e) {
@@ -364,6 +399,7 @@ ZscoreBatchSummary run_zscore_batch(std::istream& in, std::ostream& out, Referen
     for (std::size_t i = 0; i < pieces.size(); ++i) {
       batches[i].output.clear();
       batches[i].summary = {};
+      batches[i].summary.header_fields = summary.header_fields;
     }
     std::vector<std::exception_ptr> failures(pieces.size());
     std::vector<std::thread> threads;

@@ -59,8 +59,11 @@ int run_zscores(const ZscoresArguments& args) {
     }
     output.commit();
   }
+  for (const std::string& line : summary.skipped_lines()) {
+    std::cerr << "olvar-cli zscores: " << args.input_path << ": " << line << "\n";
+  }
   std::cerr << "olvar-cli zscores: " << summary.describe() << "\n";
-  return kExitDone;
+  return summary.rows_skipped > 0 ? kExitDataNotKept : kExitDone;
 }
 
 }  // namespace
@@ -69,7 +72,8 @@ CommandAction add_zscores_command(CLI::App& app) {
   auto args = std::make_shared<ZscoresArguments>();
   CLI::App* command = app.add_subcommand(
       "zscores", "Add z-scores to a comma-separated file of children (columns sex, age_days, "
-                 "weight_kg, height_cm, measure, oedema, muac_mm)");
+                 "weight_kg, height_cm, measure, oedema, muac_mm). A record with more or fewer fields "
+                 "than the header is left out and named by its line (exit status 2)");
   command
       ->add_option("--reference", args->reference, "Growth reference: who (2006) or nchs (1977)")
       ->transform(CLI::IsMember({"who", "nchs"}, CLI::ignore_case));

@@ -36,10 +36,14 @@ void append_utf8(std::string& out, std::uint32_t code_point) {
 std::string windows1252_to_utf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() + bytes.size() / 8);
-  for (const char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
+  for (std::size_t at = 0; at < bytes.size(); ++at) {
+    const auto byte = static_cast<unsigned char>(bytes[at]);
     if (byte < 0x80) {
-      out += c;
+      // Survey text is nearly all ASCII: each run goes over in one copy, not byte by byte.
+      std::size_t end = at + 1;
+      while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) < 0x80) ++end;
+      out.append(bytes.data() + at, end - at);
+      at = end - 1;
     } else if (byte < 0xA0) {
       append_utf8(out, kHighControls[byte - 0x80]);
     } else {

@@ -85,15 +85,18 @@ OpenOutcome open_survey(core::Workspace& workspace, const std::filesystem::path&
   core::Workspace start = workspace;
   core::reset_to_new_table(start, today_text(session.today, session.dates));
 
-  // Rows are evaluated as they are read, under the options in force before the file's own
-  // Options section is read: the order in which the program has always done it.
-  const anthro::RowEvaluationSettings settings =
-      row_evaluation_settings(session.settings, start.options, session.dates, session.today.year);
+  // The reader evaluates the rows once the whole file is read, so the settings come from the
+  // options the file brought (its clothes weight), taken once at the first row.
+  std::optional<anthro::RowEvaluationSettings> settings;
   core::SurveyReadContext context;
   context.dates = session.dates;
   context.show_progress = session.show_progress;
-  context.evaluate_row = [&settings, &who = session.who](core::Workspace& w, int row) {
-    anthro::Anthropometrie_Line(w.survey, row, settings, who);
+  context.evaluate_row = [&settings, &session](core::Workspace& w, int row) {
+    if (!settings) {
+      settings = row_evaluation_settings(session.settings, w.options, session.dates,
+                                         session.today.year);
+    }
+    anthro::Anthropometrie_Line(w.survey, row, *settings, session.who);
   };
 
   OpenOutcome outcome;

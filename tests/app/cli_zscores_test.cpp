@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -117,6 +118,20 @@ TEST_F(CliZscores, ReadsTheCsvOfSpreadsheets) {
           "'");
   EXPECT_EQ(broken.status, 1);
   EXPECT_THAT(broken.err, HasSubstr("line 3: a quoted field is not closed"));
+}
+
+TEST_F(CliZscores, RaggedRecordsAreNamedAndLeftOutWithStatus2) {
+  const CommandResult r = run(
+      "zscores '" +
+      write("in.csv", "sex,age_days,weight_kg,height_cm,muac_mm\nm,400,9.6,75.7,140\n"
+                      "m,400,9.6,75.7\nm,400,9.6,75.7,140\nm,400,9")
+          .string() +
+      "'");
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("line 3: 4 fields where the header has 5; the record was left out"));
+  EXPECT_THAT(r.err, HasSubstr("line 5: 3 fields where the header has 5"));
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3) << r.out;
+  EXPECT_THAT(r.out, ::testing::Not(HasSubstr("m,400,9.6,75.7,-")));
 }
 
 TEST_F(CliZscores, HelpListsTheSubcommands) {

@@ -77,6 +77,43 @@ TEST(OpenSurvey, ReadsAndEvaluatesEveryRowUnderTheReferenceInForce) {
   EXPECT_NE(w.survey.cell(StdVar::waz, 1), "-0.044");
 }
 
+// A survey saved with a clothes weight of 500 g and two identical boys weighed with clothes:
+// both are evaluated under the file's own clothes weight, as a 9.1 kg boy, whatever the survey
+// open before had. Evaluated while the file was read, they took the option of the survey open
+// before (none), so WAZ stayed that of 9.6 kg until a row was evaluated again.
+TEST(OpenSurvey, EvaluatesEveryRowUnderTheOptionsOfTheFileItComesFrom) {
+  test::TempFolder folder;
+  core::Workspace saved;
+  core::reset_to_new_table(saved, "");
+  for (int row = 1; row <= 2; ++row) {
+    saved.survey.set_cell(StdVar::sex, row, "m");
+    saved.survey.set_cell(StdVar::months, row, "12");
+    saved.survey.set_cell(StdVar::weight, row, "9.6");
+    saved.survey.set_cell(StdVar::height, row, "75.7");
+    saved.survey.set_cell(StdVar::clothes, row, "y");
+  }
+  saved.options.Edit26 = "500";
+  const auto file = folder.write("clothes.as", core::survey_file_bytes(saved, kDmy));
+  const auto light = folder.write("light.as", "dmy\r\nSEX\tMONTHS\tWEIGHT\tHEIGHT\t\r\n"
+                                              "m\t12\t9.1\t75.7\t\r\n");
+  Session s;
+  s.settings.show_extra_columns = true;  // the CLOTHES column counts only while shown
+  core::Workspace w;
+  ASSERT_TRUE(open_survey(w, light, s.get()).opened);
+  const std::string waz_of_9_1_kg(w.survey.cell(StdVar::waz, 1));
+  ASSERT_NE(waz_of_9_1_kg, "-0.044");  // the 9.6 kg boy
+
+  for (const std::string before : {"", "0", "300"}) {
+    SCOPED_TRACE("clothes weight of the survey open before: '" + before + "'");
+    w.options.Edit26 = before;
+    ASSERT_TRUE(open_survey(w, file, s.get()).opened);
+    EXPECT_EQ(w.options.Edit26, "500");
+    EXPECT_EQ(w.survey.cell(StdVar::waz, 1), waz_of_9_1_kg);
+    EXPECT_EQ(w.survey.cell(StdVar::waz, 2), waz_of_9_1_kg);
+    EXPECT_EQ(w.survey.cell(StdVar::whz, 1), w.survey.cell(StdVar::whz, 2));
+  }
+}
+
 TEST(OpenSurvey, FailuresLeaveTheOpenSurveyAsItWas) {
   test::TempFolder folder;
   Session s;
