@@ -103,6 +103,11 @@ TEST(Languages, FrenchChosenAndRestartedShowsEveryPageInFrench) {
       }
     }
     EXPECT_GT(french_texts, 0) << "no French caption on this page";
+    // The longer French wordings still fit the smallest laptop screen, 1366 x 768 less a panel
+    // and the title bar.
+    const QSize least = window->minimumSizeHint();
+    EXPECT_LE(least.width(), 1366);
+    EXPECT_LE(least.height(), 768 - 40 - 30);
   }
   QStringList menus;
   for (const QAction* menu : window->menuBar()->actions()) menus << menu->text();
