@@ -11,7 +11,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl1-mesa-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libcli11-dev xvfb xauth unzip zip shared-mime-info locales)
+          libbenchmark-dev libcli11-dev libzip-dev libexpat1-dev xvfb xauth unzip zip
+          shared-mime-info locales)
 # The office program reports are handed to; the tests convert real reports with it.
 test_packages=(libreoffice-writer-nogui libreoffice-calc-nogui poppler-utils)
 # Locales whose date and number formats the tests read (day first with points, month first,

@@ -4,18 +4,23 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolBar>
+#include <QUrl>
 #include <QVBoxLayout>
+#include <cctype>
 #include <algorithm>
 
 #include "anthro/ethiopian_conversion.h"
@@ -88,6 +93,8 @@ SurveyWindow::SurveyWindow(workspace::AppContext& app, const workspace::StartUpI
   QApplication::instance()->installEventFilter(guide_);
   build_pages();
   build_menus();
+  // A survey or a data file dropped on the window is opened or imported.
+  setAcceptDrops(true);
   if (const QScreen* screen = QApplication::primaryScreen()) {
     setGeometry(screen->availableGeometry());
   }
@@ -213,13 +220,7 @@ void SurveyWindow::build_pages() {
     app_.settings.exclusion_mode = core::exclusion_mode_code(options_.exclusion);
     options_widget_->load();
   };
-  results_page_->planning_inputs = [this] {
-    const planning::PlanningSession& session = planning_widget_->session();
-    return stats::PopulationCorrectionInputs{session.csps1,
-                                             std::to_string(session.population_size),
-                                             workspace_.planning.sc_f, session.outputs.Panel2,
-                                             session.outputs.Panel3};
-  };
+  results_page_->planning_inputs = [this] { return population_correction_inputs(); };
   results_page_->on_report_in_word = [this] { write_results_report(); };
   results_page_->on_show_graph = [this](reports::ResultsIndex index, GraphChoice choice) {
     // The page's index and grouping buttons are listed in the graphs' order.
@@ -238,13 +239,8 @@ void SurveyWindow::build_pages() {
   death_rates_page_->on_changed = [this] { mark_changed(); };
   death_rates_page_->on_save = [this] { save_survey(); };
   death_rates_page_->on_plausibility_report = [this] { run_mortality_check(); };
-  death_rates_page_->population_correction = [this] {
-    const planning::PlanningSession& planning = planning_widget_->session();
-    return stats::PopulationCorrectionInputs{planning.csps1,
-                                             std::to_string(planning.population_size),
-                                             workspace_.planning.sc_f, planning.outputs.Panel2,
-                                             planning.outputs.Panel3};
-  };
+  death_rates_page_->on_import_roster = [this] { import_roster(); };
+  death_rates_page_->population_correction = [this] { return population_correction_inputs(); };
   page_widgets_[4] = death_rates_page_;
 
   food_security_page_ = new FoodSecurityPage(app_);
@@ -318,7 +314,8 @@ void SurveyWindow::build_menus() {
   open_action->setObjectName(QStringLiteral("open_action"));
   save_action_ = files_menu_->addAction(tr("&Save"), this, [this] { save_survey(); });
   files_menu_->addAction(tr("Save &as"), this, [this] { save_survey_as(); });
-  files_menu_->addAction(tr("Import EPI Info File"), this, [this] { import_survey(); })
+  files_menu_->addAction(tr("Import Epi Info, dBase, CSV/TSV or XLSX File"), this,
+                         [this] { import_survey(); })
       ->setObjectName(QStringLiteral("ImportEpiInfoFile"));
   files_menu_->addSeparator();
   for (int k = 0; k < 4; ++k) {
@@ -383,6 +380,7 @@ void SurveyWindow::build_menus() {
                                         *prompter_, [this] { evaluate_all(); });
     if (done.cells_converted > 0) mark_changed();
     data_entry_page_->check_all();
+    if (done.confirmed) prompter_->inform(anthro::ethiopian_conversion_message(done));
   });
 
   // Each use opens a calculator window of its own; it closes with the survey window.
@@ -470,10 +468,18 @@ void SurveyWindow::run_plausibility_check() {
   }
 }
 
+stats::PopulationCorrectionInputs SurveyWindow::population_correction_inputs() const {
+  const planning::PlanningSession& session = planning_widget_->session();
+  return stats::PopulationCorrectionInputs{session.csps1, std::to_string(session.population_size),
+                                           workspace_.planning.sc_f, session.outputs.Panel2,
+                                           session.outputs.Panel3};
+}
+
 void SurveyWindow::write_results_report() {
   const BusyCursor busy;
   const reports::ResultsReportContext context{*app_.text, *app_.who,
-                                              evaluation_settings(workspace_), options_};
+                                              evaluation_settings(workspace_), options_,
+                                              population_correction_inputs()};
   try {
     const std::optional<reports::ResultsReport> report = reports::results_report(
         workspace_, context,
@@ -482,8 +488,12 @@ void SurveyWindow::write_results_report() {
       prompter_->inform(text(reports::kReportTemplateMissing.number));
       return;
     }
+    if (report->who.population_correction() ==
+        stats::PopulationCorrection::sample_exceeds_population) {
+      prompter_->inform(text(stats::kSampleExceedsPopulationEntry));
+    }
     if (const int left_out = report->who.rows_with_unusable_cluster(); left_out > 0) {
-      prompter_->inform(text(reports::kLeftOutForClusterEntry) + " " + std::to_string(left_out));
+      prompter_->inform(text(analysis::kLeftOutForClusterEntry) + " " + std::to_string(left_out));
     }
     hand_off(report->document, false);
   } catch (const std::exception& error) {
@@ -626,7 +636,7 @@ void SurveyWindow::open_with_dialog() {
   }
 }
 
-void SurveyWindow::import_survey() {
+void SurveyWindow::import_survey(const std::string& file) {
   pages_->setCurrentIndex(page_index(workspace::SurveyPage::data_entry));
   if (!ask_to_save_changes()) return;
   workspace_.options = workspace::survey_options_of(options_);
@@ -640,8 +650,70 @@ void SurveyWindow::import_survey() {
         reload_all();
         activate();
       }};
-  ImportWindow::start(std::move(services), this);
+  if (file.empty()) {
+    ImportWindow::start(std::move(services), this);
+  } else {
+    ImportWindow::open_file(std::move(services), file, this);
+  }
   qt_prompter_.set_start_folder(to_qstring(app_.settings.last_folder));  // the data folder
+}
+
+void SurveyWindow::import_roster() {
+  ImportWindow::Services services{
+      app_, *prompter_, workspace_,
+      [this](const core::Workspace& w) { return evaluation_settings(w); },
+      [this](core::Workspace imported) {
+        // Only the individual mortality table is new; the rest of the survey is kept.
+        workspace_.mortality_individuals = std::move(imported.mortality_individuals);
+        workspace_.changed = true;
+        death_rates_page_->reload();
+        refresh_caption();
+      },
+      ImportWindow::Kind::roster};
+  ImportWindow::start(std::move(services), this);
+  qt_prompter_.set_start_folder(to_qstring(app_.settings.last_folder));
+}
+
+bool SurveyWindow::take_dropped_file(const std::filesystem::path& file) {
+  std::string extension = file.extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (extension == ".as") {
+    open_survey(file);
+    return true;
+  }
+  for (const char* data : {".csv", ".tsv", ".txt", ".xlsx", ".rec", ".dbf"}) {
+    if (extension != data) continue;
+    import_survey(file.string());
+    return true;
+  }
+  return false;
+}
+
+namespace {
+
+// The local file of a drag that carries exactly one.
+std::optional<std::filesystem::path> dragged_file(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls() || data->urls().size() != 1) return std::nullopt;
+  const QUrl url = data->urls().front();
+  if (!url.isLocalFile()) return std::nullopt;
+  return std::filesystem::path(url.toLocalFile().toStdString());
+}
+
+}  // namespace
+
+void SurveyWindow::dragEnterEvent(QDragEnterEvent* event) {
+  const std::optional<std::filesystem::path> file = dragged_file(event->mimeData());
+  if (!file) return;
+  std::string extension = file->extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const char* known : {".as", ".csv", ".tsv", ".txt", ".xlsx", ".rec", ".dbf"}) {
+    if (extension == known) event->acceptProposedAction();
+  }
+}
+
+void SurveyWindow::dropEvent(QDropEvent* event) {
+  const std::optional<std::filesystem::path> file = dragged_file(event->mimeData());
+  if (file && take_dropped_file(*file)) event->acceptProposedAction();
 }
 
 void SurveyWindow::open_recent(int index) {

@@ -67,7 +67,9 @@ TEST(OpenFormOrSheet, SaysSoWhenTheFileIsMissingOrTheProgramFails) {
               ::testing::ElementsAre((folders.program / "summary_survey_protocol.rtf").string()));
   launcher.succeed = false;
   EXPECT_FALSE(open_form_or_sheet(protocol, lo, folders, launcher, prompter));
-  EXPECT_EQ(prompter.messages.size(), 2u);
+  ASSERT_EQ(prompter.messages.size(), 2u);
+  EXPECT_THAT(prompter.messages[1], ::testing::StartsWith("The office program could not be started"));
+  EXPECT_THAT(prompter.messages[1], ::testing::HasSubstr("summary_survey_protocol.rtf"));
 }
 
 // Every entry's file ships in the data folder, where the program looks for it.
