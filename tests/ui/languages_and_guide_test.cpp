@@ -117,6 +117,14 @@ TEST_P(Languages, ChosenAndRestartedShowsEveryPageInThatLanguage) {
       }
     }
     EXPECT_GT(chosen_texts, 0) << "no caption of the chosen language on this page";
+    // A picture of the page for a person to look at (ui_screenshots/french_1.png, ...).
+    fs::create_directories(OLVAR_UI_SCREENSHOT_DIR);
+    window->resize(1366, 768 - 40 - 30);
+    QCoreApplication::processEvents();
+    window->grab().save(QString::fromStdString(
+        (fs::path(OLVAR_UI_SCREENSHOT_DIR) /
+         (std::string(language.name) + "_" + std::to_string(page + 1) + ".png"))
+            .string()));
     // The longer wordings still fit the smallest laptop screen, 1366 x 768 less a panel
     // and the title bar.
     const QSize least = window->pages()->widget(page)->minimumSizeHint();
@@ -173,6 +181,11 @@ TEST(UserGuide, F1OpensTheGuideAtThePageShown) {
     EXPECT_EQ(browser->source().fileName().toStdString(), expected[page]);
     // The page was found and read: it has its title, not an empty document.
     EXPECT_FALSE(browser->document()->toPlainText().trimmed().isEmpty());
+    if (page == 0) {  // a picture of the guide window, for a person to look at
+      fs::create_directories(OLVAR_UI_SCREENSHOT_DIR);
+      browser->window()->grab().save(QString::fromStdString(
+          (fs::path(OLVAR_UI_SCREENSHOT_DIR) / "guide_plan.png").string()));
+    }
   }
   const QString about = about_text();
   EXPECT_TRUE(about.contains(QStringLiteral(OLVAR_VERSION_FOR_TEST)));
