@@ -20,8 +20,8 @@ string(APPEND page ".SH NAME\nolvar-cli \\- nutrition and mortality surveys from
 string(APPEND page ".SH SYNOPSIS\n.B olvar-cli\n\\fISUBCOMMAND\\fR [\\fIOPTIONS\\fR] [\\fIFILES\\fR]\n")
 string(APPEND page ".SH DESCRIPTION\n.nf\n${body}\n.fi\n")
 
-# The subcommands: the words listed under SUBCOMMANDS in the help.
-string(REGEX MATCH "SUBCOMMANDS:.*" listing "${help}")
+# The subcommands: the words listed under "Subcommands:" in the help.
+string(REGEX MATCH "[Ss][Uu][Bb][Cc][Oo][Mm][Mm][Aa][Nn][Dd][Ss]:.*" listing "${help}")
 string(REGEX MATCHALL "\n  ([a-z][a-z-]*)" names "${listing}")
 foreach(entry IN LISTS names)
   string(STRIP "${entry}" name)

@@ -269,11 +269,11 @@ IndividualEntryPage::IndividualEntryPage(MortalityEntryServices services, QWidge
   team_->setCurrentText(QString());
 
   auto* household = new QHBoxLayout;
-  household->addWidget(new QLabel(QStringLiteral("Date")));
+  household->addWidget(new QLabel(tr("Date")));
   household->addWidget(date_);
-  household->addWidget(new QLabel(QStringLiteral("Cluster")));
+  household->addWidget(new QLabel(to_qstring(text(846))));  // Cluster
   household->addWidget(cluster_);
-  household->addWidget(new QLabel(QStringLiteral("Team")));
+  household->addWidget(new QLabel(tr("Team")));
   household->addWidget(team_);
   household->addWidget(new QLabel(QStringLiteral("HH")));
   household->addWidget(hh_);

@@ -52,10 +52,21 @@ std::vector<QString> texts_on(const QWidget* root) {
   return texts;
 }
 
-TEST(Languages, FrenchChosenAndRestartedShowsEveryPageInFrench) {
+struct ChosenLanguage {
+  const char* name;
+  QStringList tabs;
+  const char* menus;
+  const char* save_question;  // the start of Language entry 848, in Windows-1252
+};
+
+class Languages : public ::testing::TestWithParam<ChosenLanguage> {};
+
+TEST_P(Languages, ChosenAndRestartedShowsEveryPageInThatLanguage) {
+  const ChosenLanguage& language = GetParam();
   WindowEnvironment environment;
   // The choice, as Extras > Language Selection makes it; it writes to the writable folder.
-  ASSERT_TRUE(workspace::change_language("french.lng", environment.app.folders,
+  ASSERT_TRUE(workspace::change_language(std::string(language.name) + ".lng",
+                                         environment.app.folders,
                                          environment.prompter));
   // The restart: the tables and captions as start-up loads them.
   const workspace::ProcessTables tables = workspace::load_process_tables(environment.app.folders);
@@ -66,52 +77,85 @@ TEST(Languages, FrenchChosenAndRestartedShowsEveryPageInFrench) {
   auto window = environment.make_window();
   window->show();
 
-  // English captions that French words differently: none of them may be left on any page.
-  core::CaptionTable french;
-  french.read(slurp(test::source_path("data/french_captions.txt")));
-  std::map<QString, QString> english_to_french;
+  // English captions that the language words differently: none of them may be left on any page.
+  const std::string captions_file =
+      test::source_path("data/" + std::string(language.name) + "_captions.txt");
+  core::CaptionTable chosen;
+  chosen.read(slurp(captions_file));
+  std::map<QString, QString> english_to_chosen;
   for (const std::string& line : [&] {
          std::vector<std::string> lines;
-         std::istringstream in(slurp(test::source_path("data/french_captions.txt")));
+         std::istringstream in(slurp(captions_file));
          for (std::string l; std::getline(in, l);) lines.push_back(l);
          return lines;
        }()) {
     const auto tab = line.find('\t');
     if (line.empty() || line[0] == '#' || tab == std::string::npos) continue;
-    const std::string* wording = french.find(line.substr(0, tab));
+    const std::string* wording = chosen.find(line.substr(0, tab));
     if (wording != nullptr && *wording != line.substr(0, tab)) {
-      english_to_french[to_qstring(line.substr(0, tab))] = to_qstring(*wording);
+      english_to_chosen[to_qstring(line.substr(0, tab))] = to_qstring(*wording);
     }
   }
 
-  const QStringList expected_tabs = {"Planification",          "Formation",
-                                     "Saisie anthropométrie",  "Résultats anthropométrie",
-                                     "Taux de mortalité",      "Sécurité alimentaire",
-                                     "Options"};
+  const QStringList& expected_tabs = language.tabs;
   ASSERT_EQ(window->pages()->count(), expected_tabs.size());
   for (int page = 0; page < window->pages()->count(); ++page) {
     EXPECT_EQ(window->pages()->tabText(page), expected_tabs[page]);
     window->pages()->setCurrentIndex(page);
     QCoreApplication::processEvents();
     SCOPED_TRACE(expected_tabs[page].toStdString());
-    int french_texts = 0;
+    // The Food Security page keeps its fixed English texts in every language.
+    if (window->pages()->widget(page)->property(kGuidePageProperty) == "food-security.html") {
+      continue;
+    }
+    int chosen_texts = 0;
     for (const QString& text : texts_on(window->pages()->widget(page))) {
       if (text.isEmpty()) continue;
-      EXPECT_EQ(english_to_french.count(text), 0u) << "English caption: " << text.toStdString();
-      for (const auto& [english, wording] : english_to_french) {
-        if (text == wording) ++french_texts;
+      EXPECT_EQ(english_to_chosen.count(text), 0u) << "English caption: " << text.toStdString();
+      for (const auto& [english, wording] : english_to_chosen) {
+        if (text == wording) ++chosen_texts;
       }
     }
-    EXPECT_GT(french_texts, 0) << "no French caption on this page";
+    EXPECT_GT(chosen_texts, 0) << "no caption of the chosen language on this page";
+    // A picture of the page for a person to look at (ui_screenshots/french_1.png, ...).
+    fs::create_directories(OLVAR_UI_SCREENSHOT_DIR);
+    window->resize(1366, 768 - 40 - 30);
+    QCoreApplication::processEvents();
+    window->grab().save(QString::fromStdString(
+        (fs::path(OLVAR_UI_SCREENSHOT_DIR) /
+         (std::string(language.name) + "_" + std::to_string(page + 1) + ".png"))
+            .string()));
+    // The longer wordings still fit the smallest laptop screen, 1366 x 768 less a panel
+    // and the title bar.
+    const QSize least = window->pages()->widget(page)->minimumSizeHint();
+    EXPECT_LE(least.width(), 1366 - 20);
+    EXPECT_LE(least.height(), 768 - 40 - 30 - 80);  // less the menus, tool bar and tabs
   }
   QStringList menus;
   for (const QAction* menu : window->menuBar()->actions()) menus << menu->text();
   EXPECT_THAT(menus.join(QLatin1Char('|')).toStdString(),
-              ::testing::StrEq("&Fichiers|É&dition|E&xtras|&Aide"));
-  // Texts from the Language table come in French too.
-  EXPECT_EQ(tables.text.text(848).substr(0, 10), "L'enqu\xEAte ");
+              ::testing::StrEq(language.menus));
+  // Texts from the Language table come in that language too.
+  EXPECT_TRUE(tables.text.text(848).starts_with(language.save_question));
   QCoreApplication::removeTranslator(&translator);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    FrenchAndSpanish, Languages,
+    ::testing::Values(
+        ChosenLanguage{"french",
+                       {"Planification", "Formation", "Saisie anthropométrie",
+                        "Résultats anthropométrie", "Taux de mortalité", "Sécurité alimentaire",
+                        "Options"},
+                       "&Fichiers|É&dition|E&xtras|&Aide",
+                       "L'enqu\xEAte "},
+        ChosenLanguage{"spanish",
+                       {"Planificación", "Capacitación", "Digitación antropometría",
+                        "Resultados antropometría", "Tasas de mortalidad", "Seguridad alimentaria",
+                        "Opciones"},
+                       "&Archivos|&Edición|E&xtras|A&yuda",
+                       "La encuesta "}),
+    [](const ::testing::TestParamInfo<ChosenLanguage>& info) { return std::string(info.param.name); });
 
 TEST(UserGuide, F1OpensTheGuideAtThePageShown) {
   WindowEnvironment environment;
@@ -137,6 +181,11 @@ TEST(UserGuide, F1OpensTheGuideAtThePageShown) {
     EXPECT_EQ(browser->source().fileName().toStdString(), expected[page]);
     // The page was found and read: it has its title, not an empty document.
     EXPECT_FALSE(browser->document()->toPlainText().trimmed().isEmpty());
+    if (page == 0) {  // a picture of the guide window, for a person to look at
+      fs::create_directories(OLVAR_UI_SCREENSHOT_DIR);
+      browser->window()->grab().save(QString::fromStdString(
+          (fs::path(OLVAR_UI_SCREENSHOT_DIR) / "guide_plan.png").string()));
+    }
   }
   const QString about = about_text();
   EXPECT_TRUE(about.contains(QStringLiteral(OLVAR_VERSION_FOR_TEST)));
