@@ -75,11 +75,11 @@ int run_calc(const CalcArguments& args) {
   const char separator = tools->app.dates.decimal_separator;
   const core::OptionsPage options =
       reports::report_options(tools->app.settings, workspace, separator);
-  const reports::AnalysisOptions analysis = calculator::analysis_options(options, separator);
+  const analysis::AnalysisOptions analysis = calculator::analysis_options(options, separator);
 
   // A kind not given is proposed as the window proposes it when the variable is chosen.
-  const reports::AnalysisTable table =
-      reports::RemoveAllNonPlausible_Zscores(workspace.survey, analysis);
+  const analysis::AnalysisTable table =
+      analysis::RemoveAllNonPlausible_Zscores(workspace.survey, analysis);
   const Variables variables(workspace.survey, args.input_path);
 
   calculator::CalculatorInputs in;

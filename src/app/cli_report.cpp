@@ -73,7 +73,10 @@ int run_report(ReportArguments args) {
   const reports::ResultsReportContext context{
       text, tools->tables.who,
       workspace::row_evaluation_settings(app.settings, options, app.dates, app.today.year),
-      options};
+      options,
+      // The small-population correction is a choice of the desktop's Planning page that the
+      // survey file does not keep: the command line has none.
+      {}};
   const std::optional<reports::ResultsReport> report = reports::results_report(
       workspace, context, core::locate_program_file(app.folders, reports::kResultsReportTemplate));
   if (!report) throw std::runtime_error(text.text(reports::kReportTemplateMissing));
@@ -97,7 +100,7 @@ int run_report(ReportArguments args) {
   }
   if (values_file) values_file->commit();
   if (const int left_out = report->who.rows_with_unusable_cluster(); left_out > 0) {
-    std::cerr << "olvar-cli report: " << text.text(reports::kLeftOutForClusterEntry) << " "
+    std::cerr << "olvar-cli report: " << text.text(analysis::kLeftOutForClusterEntry) << " "
               << left_out << "\n";
   }
   return status_after_reading(warnings, "report",

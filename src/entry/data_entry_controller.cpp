@@ -192,7 +192,13 @@ EntryUpdate DataEntryController::select_cell(CellPosition cell) {
 
 TypedCharacter DataEntryController::type_character(char key) {
   TypedCharacter typed = check_typed_character(current_.column, key, typing_rules());
-  if (typed.warning) prompter_.inform(environment_.text.text(*typed.warning));
+  if (!typed.warning) return typed;
+  const std::string& message = environment_.text.text(*typed.warning);
+  if (typing_warning_) {
+    typing_warning_(message);
+  } else {
+    prompter_.inform(message);
+  }
   return typed;
 }
 
@@ -228,6 +234,19 @@ ResultPanel DataEntryController::result_panel(EntryUpdate* update) {
   check_row(row, update ? *update : ignored);
   return make_result_panel(result, age, settings_.reference, settings_.flags,
                            environment_.conventions.decimal_separator);
+}
+
+int DataEntryController::skipped_column() const {
+  return column(workspace_.options.age_by_months ? StdVar::birthdat : StdVar::months);
+}
+
+std::string DataEntryController::skipped_column_reason() const {
+  if (workspace_.options.age_by_months) {
+    return "BIRTHDAT is skipped while typing: the age is entered in months (Options page, age "
+           "entry). A date of birth typed here still gives the age.";
+  }
+  return "MONTHS is skipped while typing: the age comes from the date of birth (Options page, "
+         "age entry). Without a date of birth, an age typed here in months is used.";
 }
 
 EntryUpdate DataEntryController::enter() {

@@ -77,7 +77,7 @@ struct Flagger {
   }
 };
 
-Flagger flagger(const reports::AnalysisOptions& options, const std::array<double, 3>& means) {
+Flagger flagger(const analysis::AnalysisOptions& options, const std::array<double, 3>& means) {
   auto test = [&](FlagIndex index) {
     return anthro::FlagTest(index, options.mode, means[static_cast<int>(index)], options.flags,
                             options.decimal_separator);
@@ -108,8 +108,8 @@ class AppendedColumns {
       : survey_(survey), settings_(settings), who_(who), work_(survey) {
     // The Kandu means come from the z-scores as read, that is of the stored reference; the
     // same means serve the NCHS and the WHO flags.
-    const reports::AnalysisTable analysis =
-        reports::SG6_uebergabe(survey, settings.analysis, -1, -1, "");
+    const analysis::AnalysisTable analysis =
+        analysis::SG6_uebergabe(survey, settings.analysis, -1, -1, "");
     const std::array<double, 3> means = {
         stats::DeskripStatCont(analysis.table, core::column(StdVar::waz)).mean,
         stats::DeskripStatCont(analysis.table, core::column(StdVar::haz)).mean,

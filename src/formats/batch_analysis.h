@@ -17,14 +17,14 @@
 #include "core/survey_table.h"
 #include "core/workspace.h"
 #include "formats/batch_analysis_input.h"
-#include "reports/analysis_table.h"
+#include "analysis/analysis_table.h"
 #include "workspace/app_context.h"
 
 namespace olvar::formats {
 
 struct BatchAnalysisSettings {
   anthro::RowEvaluationSettings evaluation;  // its reference is replaced by each pass
-  reports::AnalysisOptions analysis;         // exclusion mode, flag bounds, row selection
+  analysis::AnalysisOptions analysis;         // exclusion mode, flag bounds, row selection
 };
 
 // The 33 appended column headings, in order.

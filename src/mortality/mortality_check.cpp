@@ -10,6 +10,7 @@
 #include "core/text_conversions.h"
 #include "document/rtf.h"
 #include "mortality/death_rates.h"
+#include "mortality/household_rows.h"
 
 namespace olvar::mortality {
 
@@ -150,6 +151,15 @@ MortalityCheckValues mortality_check_values(const core::TextGrid& grid) {
     return cell(person_column(k, field), row);
   };
 
+  // The first row of the household of each row: a household of more than kPersons persons
+  // goes on in the rows below its first and counts once.
+  std::vector<int> first_of(static_cast<std::size_t>(last) + 1);
+  for (int r = 1; r <= last; ++r) {
+    first_of[static_cast<std::size_t>(r)] =
+        continues_household(grid, r) ? first_of[static_cast<std::size_t>(r - 1)] : r;
+  }
+  const auto continues = [&](int r) { return first_of[static_cast<std::size_t>(r)] != r; };
+
   // Missing and contradictory entries; the keys and person strings for the duplicate test.
   std::vector<std::string> keys(static_cast<std::size_t>(last) + 1);
   std::vector<std::string> members(static_cast<std::size_t>(last) + 1);
@@ -173,11 +183,13 @@ MortalityCheckValues mortality_check_values(const core::TextGrid& grid) {
     members[static_cast<std::size_t>(r)] = joined.substr(0, 100);
   }
 
-  // Rows of equal text fall into one group; a table of identical rows costs one pass.
+  // Rows of equal text fall into one group; a table of identical rows costs one pass. A
+  // household's rows below its first are part of it, not households of their own.
   const auto groups_of = [&](const auto& text_of_row) {
     std::unordered_map<std::string, std::size_t> group_of_text;
     std::vector<std::vector<int>> groups;
     for (int r = 1; r <= last; ++r) {
+      if (continues(r)) continue;
       const auto [at, added] =
           group_of_text.emplace(text_of_row(static_cast<std::size_t>(r)), groups.size());
       if (added) groups.emplace_back();
@@ -193,30 +205,38 @@ MortalityCheckValues mortality_check_values(const core::TextGrid& grid) {
   v.same_key_and_members = groups_of(
       [&](std::size_t r) { return std::to_string(keys[r].size()) + ":" + keys[r] + members[r]; });
 
-  for (int r = 1; r <= last; ++r) {
+  // Births and deaths per household, named by its first row.
+  for (int r = 1; r <= last;) {
     int births = 0, deaths = 0;
-    for (int k = 1; k <= kPersons; ++k) {
-      births += person(r, k, born) == "y";
-      deaths += person(r, k, died) == "y";
-    }
+    int next = r;
+    do {
+      for (int k = 1; k <= kPersons; ++k) {
+        births += person(next, k, born) == "y";
+        deaths += person(next, k, died) == "y";
+      }
+      ++next;
+    } while (next <= last && continues(next));
     if (births >= 2) v.two_or_more_births.push_back(r);
     if (deaths >= 3) v.three_or_more_deaths.push_back(r);
+    r = next;
   }
 
   // Households by cluster number: the Cluster cell must be the number's digits exactly.
   std::array<long, kHighestClusterNumber + 1> households{}, with_child{};
+  std::vector<bool> child_counted(static_cast<std::size_t>(last) + 1, false);
   for (int r = 1; r <= last; ++r) {
     const std::string_view cluster = cell(kClusterColumn, r);
     const auto number = read_whole_number(cluster);
     if (!number || *number < 1 || *number > kHighestClusterNumber ||
         std::to_string(*number) != cluster)
       continue;
-    ++households[static_cast<std::size_t>(*number)];
-    for (int k = 1; k <= kPersons; ++k) {
+    const auto first = static_cast<std::size_t>(first_of[static_cast<std::size_t>(r)]);
+    if (!continues(r)) ++households[static_cast<std::size_t>(*number)];
+    for (int k = 1; k <= kPersons && !child_counted[first]; ++k) {
       const std::string_view a = person(r, k, age);
       if (!a.empty() && core::parse_tolerant_empty_zero(a) < 5) {
         ++with_child[static_cast<std::size_t>(*number)];
-        break;
+        child_counted[first] = true;
       }
     }
   }
@@ -266,6 +286,11 @@ MortalityCheckValues mortality_check_values(const core::TextGrid& grid) {
         const std::string_view a = person(r, k, age);
         size += !person(r, k, sex).empty() && !a.empty();
         young += !a.empty() && whole_or(a, 0) < 5;
+      }
+      if (continues(r)) {
+        sizes.back() += size;
+        under_fives.back() += young;
+        continue;
       }
       sizes.push_back(size);
       under_fives.push_back(young);

@@ -19,7 +19,7 @@
 #include "core/survey_file.h"
 #include "core/survey_sort.h"
 #include "core/text_conversions.h"
-#include "reports/analysis_table.h"
+#include "analysis/analysis_table.h"
 #include "stats/chi_square.h"
 #include "stats/column_summary.h"
 #include "stats/dispersion.h"
@@ -118,8 +118,8 @@ class PlausibilityBuilder {
   void caption(std::string_view text) const {
     if (context_.show_caption) context_.show_caption(text);
   }
-  AnalysisOptions options_with(anthro::ExclusionMode mode) const {
-    AnalysisOptions o = analysis_options_;
+  analysis::AnalysisOptions options_with(anthro::ExclusionMode mode) const {
+    analysis::AnalysisOptions o = analysis_options_;
     o.mode = mode;
     return o;
   }
@@ -171,18 +171,18 @@ class PlausibilityBuilder {
   const PlausibilityContext& context_;
   core::Workspace workspace_;  // the working copy: WHO z-scores, sorted for the clustering
   char separator_ = '.';
-  AnalysisOptions analysis_options_;
+  analysis::AnalysisOptions analysis_options_;
   AgeGroups groups_;
   PlausibilityValues v_;
   Rows data_rows_;  // 1 ... last used row
   // The analysis table without exclusion, and one z-score column of it with the exclusion of a
   // mode applied (what rebuilding the analysis table for that column and mode gives there).
-  AnalysisTable base_;
+  analysis::AnalysisTable base_;
   core::TextGrid excluded_;
   // Observed means of the z-score columns of base_, worked out once per rebuild.
   std::array<std::optional<double>, 16> observed_means_;
   void rebuild_base() {
-    SG6_uebergabe(survey(), options_with(anthro::ExclusionMode::none), -1, -1, "", base_);
+    analysis::SG6_uebergabe(survey(), options_with(anthro::ExclusionMode::none), -1, -1, "", base_);
     observed_means_ = {};
   }
 };
@@ -760,11 +760,14 @@ void PlausibilityBuilder::scoring() {
   if (v_.clustering.clusters.size() > 1 && v_.clustering.dispersion[0])
     printed[9] = fmt(v_.clustering.dispersion[0]->p, 4, 3);
   v_.total = 0;
+  v_.criteria_computed = 0;
   for (int n = 0; n < kCriterionCount; ++n) {
     const std::string value = trim(printed[static_cast<std::size_t>(n)]);
     const int points = criterion_points(n, value);
-    v_.criteria[static_cast<std::size_t>(n)] = {value, points};
+    const bool computed = printed_number(value).has_value();
+    v_.criteria[static_cast<std::size_t>(n)] = {value, points, computed};
     v_.total += points;
+    v_.criteria_computed += computed;
   }
   v_.grade_entry = grade_entry(v_.total);
 }
@@ -847,6 +850,29 @@ void replace_all(std::string& text, std::string_view from, std::string_view to) 
   while ((at = text.find(from, at)) != std::string::npos) {
     text.replace(at, from.size(), to);
     at += to.size();
+  }
+}
+
+// Removes every `placeholder` of a value that could not be computed, together with the
+// parenthesis it stands in on its line ("&9b (p=&9a)" keeps "&9b"); a placeholder outside a
+// parenthesis is removed alone.
+void remove_value_placeholder(std::string& text, std::string_view placeholder) {
+  for (std::size_t at; (at = text.find(placeholder)) != std::string::npos;) {
+    std::size_t from = at;
+    std::size_t to = at + placeholder.size();
+    const std::size_t open = text.rfind('(', at);
+    const std::size_t close = text.find(')', to);
+    const auto plain = [&](std::size_t a, std::size_t b) {
+      const std::string_view between = std::string_view(text).substr(a, b - a);
+      return between.find_first_of("()\\") == std::string_view::npos;
+    };
+    if (open != std::string::npos && close != std::string::npos && plain(open + 1, at) &&
+        plain(to, close)) {
+      from = open;
+      to = close + 1;
+      if (from > 0 && text[from - 1] == ' ') --from;
+    }
+    text.erase(from, to - from);
   }
 }
 
@@ -937,6 +963,13 @@ void PlausibilityLayout::summary_table() {
   for (int n = 0; n < kCriterionCount; ++n) {
     const CriterionScore& c = v_.criteria[static_cast<std::size_t>(n)];
     const std::string id = std::to_string(n);
+    if (!c.computed) {
+      // No value to show: the value's parenthesis goes, and the points give way to a plain
+      // "not computed", so that an empty value never reads as a faultless 0 points.
+      remove_value_placeholder(text, "&" + id + "a");
+      replace_all(text, "&" + id + "b", "\\b " + T(kCriterionNotComputedEntry) + "\\b0 ");
+      continue;
+    }
     // Skewness and kurtosis are scored on their magnitude, and their summary lines say so
     // ("absolute value"): the summary shows that magnitude, the detailed table the sign.
     const bool by_magnitude = (n == 7 || n == 8) && c.value.starts_with('-');
@@ -946,6 +979,11 @@ void PlausibilityLayout::summary_table() {
   replace_first(text, "&10a", "\\b " + std::to_string(v_.total) + "\\b0 ");
   replace_first(text, "&10a", std::to_string(v_.total));
   replace_first(text, "&10b", T(v_.grade_entry));
+  if (v_.criteria_computed < kCriterionCount) {
+    // The grade of a score that covers only some criteria says less than it seems to.
+    text += T(kScoreCoversComputedEntry) + " " + std::to_string(v_.criteria_computed) + " / " +
+            std::to_string(kCriterionCount) + " \\par\\par ";
+  }
   out_ << text;
 }
 
@@ -1318,13 +1356,20 @@ DocumentBuffer PlausibilityLayout::write() {
 
 }  // namespace
 
-int criterion_points(int criterion, std::string_view printed_value) {
+std::optional<double> printed_number(std::string_view printed_value) {
   std::string text = trim(printed_value);
-  if (text.empty()) return 0;
+  if (text.empty()) return std::nullopt;
   std::replace(text.begin(), text.end(), ',', '.');
   char* end = nullptr;
   const double v = std::strtod(text.c_str(), &end);
-  if (end == text.c_str() || *end != '\0' || !std::isfinite(v)) return 0;
+  if (end == text.c_str() || *end != '\0' || !std::isfinite(v)) return std::nullopt;
+  return v;
+}
+
+int criterion_points(int criterion, std::string_view printed_value) {
+  const std::optional<double> number = printed_number(printed_value);
+  if (!number) return 0;
+  const double v = *number;
   switch (criterion) {
     case 1:
       return v <= 2.5 ? 0 : v <= 5 ? 5 : v <= 7.5 ? 10 : 20;

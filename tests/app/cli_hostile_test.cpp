@@ -101,12 +101,10 @@ class CliHostile : public ::testing::Test {
       }
       return text;
     };
-    const std::string arguments = in_folder(c.arguments);
-    const std::string command = std::string(c.bounded ? "ulimit -v 262144 -t 20; " : "") +
-                                "LC_ALL=C HOME='" + folder_.path().string() + "' XDG_DATA_HOME='" +
-                                (folder_ / "xdg").string() + "' OLVAR_HOME='" +
-                                test::build_data_path("") + "' " + in_folder(c.environment) +
-                                " '" + test::cli_path() + "' " + arguments;
+    const std::string command =
+        std::string(c.bounded ? "ulimit -v 262144 -t 20; " : "") +
+        test::cli_command_at_home(in_folder(c.arguments), folder_.path(),
+                                  in_folder(c.environment) + " ");
     if (c.standard_output.empty()) return test::run_command(command, scratch_.path());
     const fs::path err = scratch_.path() / "stderr.txt";
     const int raw = std::system(

@@ -5,7 +5,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "support/run_command.h"
 #include "support/temp_folder.h"
@@ -57,6 +60,27 @@ TEST_F(CliMortality, RealSurveyRatesMatchTheHandComputation) {
   EXPECT_THAT(r.out, HasSubstr("\nunder-five death rate\t0.16\t"));
   EXPECT_THAT(r.out, HasSubstr("\t1\t60751.5\nMale\t"));
   EXPECT_THAT(r.out, HasSubstr("\n0-4\t0.16\t"));  // the Options page's first flexible group
+
+  // Every death counts in every rate it belongs to: the six flexible age groups hold the crude
+  // rate's 19 deaths between them, 65-120 its 6 (one of them joined and died in a cluster where
+  // no other person of that age lives), and so do the sexes.
+  std::map<std::string, std::string> deaths;
+  std::istringstream lines(r.out);
+  for (std::string line; std::getline(lines, line);) {
+    std::vector<std::string> cells;
+    std::istringstream fields(line);
+    for (std::string cell; std::getline(fields, cell, '\t');) cells.push_back(cell);
+    if (cells.size() == 7) deaths[cells[0]] = cells[5];
+  }
+  EXPECT_EQ(deaths["65-120"], "6");
+  int by_age = 0;
+  for (const char* group : {"0-4", "5-11", "12-17", "18-49", "50-64", "65-120"}) {
+    SCOPED_TRACE(group);
+    ASSERT_TRUE(deaths.contains(group));
+    by_age += std::stoi(deaths[group]);
+  }
+  EXPECT_EQ(by_age, 19);
+  EXPECT_EQ(std::stoi(deaths["Male"]) + std::stoi(deaths["Female"]), 19);
 
   r = run("mortality " + quoted(survey) + " --groups 5");
   ASSERT_EQ(r.status, 0) << r.err;

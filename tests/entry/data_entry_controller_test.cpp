@@ -399,9 +399,12 @@ TEST_F(DataEntry, ResultPanelShowsTheCurrentChild) {
                {StdVar::height, "75.7"}});
   page().select_cell({column(StdVar::weight), 1});
   const ResultPanel panel = page().result_panel();
+  // WAZ -0.0437 (WHO, day 365: L 0.0645, M 9.646, S 0.10925) lies at the 48.26th percentile
+  // of the normal distribution; the bar's marker sits at 1.5 x the percentile.
   EXPECT_EQ(panel.waz.z_text, "-0.04");
-  EXPECT_NEAR(panel.waz.marker_x, 1.5 * panel.waz.percentile, 1e-9);
-  EXPECT_EQ(panel.waz.percentile_text, core::format_fixed(panel.waz.percentile, 3, 1));
+  EXPECT_NEAR(panel.waz.percentile, 48.2553, 1e-3);
+  EXPECT_NEAR(panel.waz.marker_x, 72.383, 1e-2);
+  EXPECT_EQ(panel.waz.percentile_text, "48.3");
   EXPECT_FALSE(panel.waz.outside_range);
   EXPECT_EQ(panel.waz.pct_median_text, "");  // WHO
   EXPECT_EQ(panel.third_label.number, 844);

@@ -208,3 +208,43 @@ TEST(MortalityCheckValues, DecimalCommaAgeCountsInTheHistogramButNotInTheRatios)
 
 }  // namespace
 }  // namespace olvar::mortality
+
+namespace olvar::mortality {
+namespace {
+
+// Household 1 of cluster 1 has 25 persons: 20 on row 1 and 5 on row 2 with the same key, as the
+// roster import writes it. Household 2 of cluster 1 is entered twice (rows 3 and 4). Row 5 has
+// household 3 with a full row but a different HH on the next row, and row 6 repeats the key of
+// row 5 after a row that is not full.
+TEST(MortalityCheckValues, AHouseholdOfMoreThan20PersonsCountsOnce) {
+  core::TextGrid grid(170, 20);
+  std::vector<Person> twenty(20, Person{"m", "30", "", ""});
+  twenty[0] = {"f", "2", "y", ""};
+  put_household(grid, 1, "1", "1", twenty);
+  put_household(grid, 2, "1", "1",
+                {{"f", "3", "y", ""}, {"m", "4", "", "y"}, {"m", "50", "", "y"},
+                 {"f", "60", "", "y"}, {"f", "61", "", ""}});
+  put_household(grid, 3, "1", "2", {{"m", "30", "", ""}, {"f", "28", "", ""}});
+  put_household(grid, 4, "1", "2", {{"m", "30", "", ""}, {"f", "28", "", ""}});
+  put_household(grid, 5, "2", "3", std::vector<Person>(20, Person{"m", "30", "", ""}));
+  put_household(grid, 6, "2", "4", {{"f", "40", "", ""}});
+  put_household(grid, 7, "2", "4", {{"f", "41", "", ""}});
+  const MortalityCheckValues v = mortality_check_values(grid);
+
+  EXPECT_EQ(v.same_key, (Pairs{{3, 4}, {6, 7}}));
+  EXPECT_EQ(v.same_members, (Pairs{{3, 4}}));
+  ASSERT_EQ(v.households_by_cluster.size(), 2u);
+  EXPECT_EQ(v.households_by_cluster[0].households, 3);  // rows 1+2, 3, 4
+  EXPECT_EQ(v.households_by_cluster[0].with_child, 1);  // the children of rows 1 and 2: once
+  EXPECT_EQ(v.households_by_cluster[1].households, 3);  // rows 5, 6, 7
+  // The births and deaths of the two rows are the household's: two births, three deaths.
+  EXPECT_THAT(v.two_or_more_births, ElementsAre(1));
+  EXPECT_THAT(v.three_or_more_deaths, ElementsAre(1));
+  // Sizes 25, 2, 2, 20, 1, 1: the dispersion is that of six households, not seven.
+  const std::vector<double> sizes = {25, 2, 2, 20, 1, 1};
+  ASSERT_TRUE(v.household_size.has_value());
+  EXPECT_DOUBLE_EQ(v.household_size->index, stats::index_of_dispersion(sizes)->index);
+}
+
+}  // namespace
+}  // namespace olvar::mortality

@@ -1,4 +1,4 @@
-#include "reports/prevalence_values.h"
+#include "analysis/prevalence_values.h"
 
 #include <cmath>
 #include <optional>
@@ -6,9 +6,9 @@
 
 #include "core/standard_variables.h"
 #include "core/text_conversions.h"
-#include "reports/parsed_rows.h"
+#include "analysis/parsed_rows.h"
 
-namespace olvar::reports {
+namespace olvar::analysis {
 
 namespace {
 
@@ -199,4 +199,10 @@ PrevalenceValues prevalence_of_rows(const ParsedRows& rows, SexSubset sex,
   return count_and_estimate(rows, sex, classify_row, {});
 }
 
-}  // namespace olvar::reports
+PrevalenceValues prevalence_of_rows(const ParsedRows& rows, SexSubset sex,
+                                    const stats::PopulationCorrectionInputs& planning,
+                                    const std::function<RowCase(int row)>& classify_row) {
+  return count_and_estimate(rows, sex, classify_row, planning);
+}
+
+}  // namespace olvar::analysis
