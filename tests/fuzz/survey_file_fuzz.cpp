@@ -152,8 +152,12 @@ void typed_text_reads_back(std::string_view bytes, const SurveyReadContext& cont
       back.mortality_individuals.cell(170, 0) != "EXTRA" || back.survey.cell(20, 0) != "NOTE") {
     fault();
   }
-  // And what was read is written again byte for byte.
-  if (olvar::core::survey_file_bytes(back, context.dates) != written) fault();
+  // And what was read is written again byte for byte from then on (the first read normalises
+  // decimal commas of the columns it normalises, so the first save may differ there).
+  const std::string again = olvar::core::survey_file_bytes(back, context.dates);
+  const Workspace third =
+      olvar::core::read_survey_bytes(again, "fuzz.as", Workspace{}, context).workspace;
+  if (olvar::core::survey_file_bytes(third, context.dates) != again) fault();
 }
 
 }  // namespace
