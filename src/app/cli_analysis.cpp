@@ -19,11 +19,12 @@ struct AnalysisArguments {
   std::string output_path;
 };
 
-int run_analysis(const AnalysisArguments& args) {
+int run_analysis(AnalysisArguments args) {
   if (!args.output_path.empty()) {
     refuse_output_that_is_input(args.survey_path, args.output_path);
     refuse_output_that_is_input(args.input_path, args.output_path);
   }
+  args.output_path = checked_output(args.output_path);
   const auto tools = start_survey_tools();
   if (!tools->tables.who.found()) {
     throw std::runtime_error(tools->tables.messages.empty() ? "the WHO reference table is missing"

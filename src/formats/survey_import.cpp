@@ -328,8 +328,8 @@ ImportResult import_survey(std::string_view bytes, const ImportHeader& header,
   const int written = core::written_row_count(survey);
   if (written < row) {
     result.notes.push_back({std::to_string(row - written) +
-                                " records hold nothing but SURVDATE and BIRTHDAT; a survey file "
-                                "does not keep such rows, so they were left out",
+                                " records hold nothing but SURVDATE and BIRTHDAT, or nothing at "
+                                "all; a survey file does not keep such rows, so they were left out",
                             true});
   }
   result.records = written;

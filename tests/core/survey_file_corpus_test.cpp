@@ -32,8 +32,8 @@ TEST(SurveyFileCorpus, EveryFileIsReadAndSurvivesASecondRound) {
     try {
       const auto first = read_survey_bytes(bytes, "corpus.as", Workspace{}, context);
       const std::string written = survey_file_bytes(first.workspace, context.dates);
-      // Cells holding the section byte 0xA5 open sections of their own once written.
-      if (std::count(written.begin(), written.end(), '\xA5') != 9) continue;
+      // Cells holding the section byte 0xA5 are written so that they open no section: every
+      // file comes back, whatever its cells hold.
       const auto second = read_survey_bytes(written, "corpus.as", Workspace{}, context);
       EXPECT_EQ(survey_file_bytes(second.workspace, context.dates), written);
     } catch (const SurveyFileError& e) {

@@ -217,7 +217,9 @@ TEST(SurveyFileRead, AMillionRepeatedNamesAreCutLikeAnyColumnBeyondTheTable) {
   bytes += "\r\nm\r\n";
   const auto result = read(bytes);
   const SurveyTable& t = result.workspace.survey;
-  EXPECT_EQ(t.cell(20, 0), "_A");
+  EXPECT_EQ(t.cell(20, 0), "A");
+  EXPECT_EQ(t.cell(21, 0), "_A");
+  EXPECT_EQ(t.cell(22, 0), "__A");
   EXPECT_EQ(t.last_named_column(), 255);
   ASSERT_FALSE(result.warnings.empty());
   EXPECT_EQ(result.warnings[0].kind, SurveyReadWarning::Kind::columns_cut);
