@@ -118,6 +118,8 @@ int run_import(const ImportArguments& args) {
               core::windows1252_to_utf8(header.fields[static_cast<std::size_t>(field)].name) + "=" +
               std::string(core::header_text(formats::kImportTargets[static_cast<std::size_t>(t)]));
   }
+  // Texts the survey file cannot hold were made holdable on import and are among the notes; the
+  // save says so again when it had to change any.
   const int saved =
       save_survey_to(*tools, imported.workspace, args.output_path, {args.input_path}, "import");
   for (const formats::ImportNote& note : imported.notes) {
@@ -126,7 +128,6 @@ int run_import(const ImportArguments& args) {
   std::cerr << "olvar-cli import: " << imported.records << " children imported ("
             << (mapped.empty() ? std::string("no field mapped") : mapped) << "; dates read as "
             << core::order_code(mapping.file_order) << ", " << order_source << ")\n";
-  // Texts the save had to change were said by the save itself; they are data not kept too.
   if (!imported.data_lost()) return saved;
   std::cerr << "olvar-cli import: " << args.output_path
             << " was written without the data the warnings above name\n";

@@ -1,4 +1,3 @@
-#include "ui/user_guide.h"
 #include "ui/import_window.h"
 
 #include <QComboBox>
@@ -27,6 +26,7 @@
 #include "ui/busy_cursor.h"
 #include "ui/palette.h"
 #include "ui/qt_convert.h"
+#include "ui/user_guide.h"
 #include "workspace/recent_files.h"
 #include "workspace/survey_session.h"
 

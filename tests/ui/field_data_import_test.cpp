@@ -132,14 +132,15 @@ TEST_F(FieldDataImportTest, ADayAbove12DecidesTheOrderAndTheRefusedValuesAreMark
   EXPECT_THAT(label(w, "date_guess").toStdString(), HasSubstr("guessed from the dates"));
   auto* preview = w->findChild<QTableWidget*>(QStringLiteral("preview"));
   EXPECT_EQ(preview->item(0, 0)->text(), QStringLiteral("7.8.2019"));
-  EXPECT_EQ(preview->item(1, 1)->background().color(), palette::kMarked);
-  EXPECT_THAT(preview->item(1, 1)->toolTip().toStdString(), HasSubstr("no date in the order mdy"));
+  // The columns of the mapped targets in their order: SURVDATE, SEX, BIRTHDAT, WEIGHT.
+  EXPECT_EQ(preview->item(1, 2)->background().color(), palette::kMarked);
+  EXPECT_THAT(preview->item(1, 2)->toolTip().toStdString(), HasSubstr("no date in the order mdy"));
   EXPECT_EQ(preview->item(1, 3)->toolTip(), QStringLiteral("not a number"));
   EXPECT_THAT(label(w, "refused_note").toStdString(), HasSubstr("3 values"));
 
   // The preview follows the order chosen by hand.
   list(w, "date_format")->setCurrentIndex(0);
-  EXPECT_EQ(preview->item(0, 0)->background().color(), palette::kMarked);
+  EXPECT_EQ(preview->item(0, 2)->background().color(), palette::kMarked);
   EXPECT_EQ(label(w, "date_guess"), QStringLiteral("chosen"));
   w->reject();
 }
