@@ -91,14 +91,9 @@ void cumulative(Surface& s, const DistributionInput& in, const GraphTexts& texts
     const double axis_x = z ? 230 : 30;
     s.line(axis_x, 30, axis_x, 330);
     s.line(10, 310, 439, 310);
-    if (z) {
-      Achsenskalierung(s, {310, 230, 100, 0, 5, -5});
-    } else {
-      Achsenskalierung(s, {310, 30, 100, 0, 190, 90});
-    }
-    for (int k = 0; k <= 9; ++k) s.dotted_line(190, 40 + 27 * k, 213, 40 + 27 * k);
-    s.line(31, 315, 31, 306);
-    s.text(13, 317, core::format_fixed(z ? -5.0 : 90.0, 5, 0));
+    AxisScaling axes = z ? AxisScaling{310, 230, 100, 0, 5, -5} : AxisScaling{310, 30, 100, 0, 190, 90};
+    axes.label_ground = true;  // the dotted grid runs under the labels
+    Achsenskalierung(s, axes);
     Achsenbeschriftung(s, {"Cumulative Distribution for " + in.variable, "", in.x_text,
                            count_shown(in), false, texts(834)});
     s.text(z ? 238 : 38, 33, "%");
@@ -136,14 +131,8 @@ void probability(Surface& s, const DistributionInput& in, const GraphTexts& text
     s.line(10, 175, 439, 175);
     AxisScaling axes{175, 230, 5, -5, 5, -5};
     axes.probability_plot = true;
+    axes.label_ground = true;  // the dotted grid runs under the labels
     Achsenskalierung(s, axes);
-    s.line(31, 180, 31, 171);
-    s.text(13, 182, "-5");
-    s.line(227, 310, 233, 310);
-    s.text(203, 304, "-5");
-    for (int k = 0; k <= 10; ++k) {
-      if (k != 5) s.dotted_line(190, 40 + 27 * k, 213, 40 + 27 * k);
-    }
     Achsenbeschriftung(s, {"Probability Plot for " + in.variable, "", in.x_text, count_shown(in),
                            false, texts(834)});
   }
