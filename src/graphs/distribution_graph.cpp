@@ -65,6 +65,8 @@ std::optional<core::LanguageEntry> gaussian(Surface& s, const DistributionInput&
     }
     if (in.series == Series::girls) s.legend(81, colour, series_text(in.series, n, texts));
     if (in.series == Series::boys) s.legend(61, colour, series_text(in.series, n, texts));
+    // The survey's own curve has its entry beside the reference's, as each sex has.
+    if (in.series == Series::none) s.legend(61, colour, in.variable + " (" + std::to_string(n) + ")");
     for (int i = -500; i <= 500; ++i) {
       const double zi = i / 100.0;
       s.dot(29 + whole((i + 500) * 0.4), 310 - whole(600 * kPhi * std::exp(-zi * zi / 2)), kGreen);
@@ -101,6 +103,8 @@ void cumulative(Surface& s, const DistributionInput& in, const GraphTexts& texts
     if (z) s.legend(71, kGreen, reference_text(texts));
   }
   const Rgb colour = series_colour(in.series);
+  if (in.series == Series::none && z)
+    s.legend(91, colour, in.variable + " (" + std::to_string(values.size()) + ")");
   if (in.series == Series::girls)
     s.legend(111, colour, series_text(in.series, values.size(), texts));
   if (in.series == Series::boys) s.legend(91, colour, series_text(in.series, values.size(), texts));

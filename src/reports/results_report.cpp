@@ -236,6 +236,12 @@ std::string exclusion_description(const core::OptionsPage& options,
 }
 
 std::string cluster_table_text(const core::TextGrid& table, const core::LanguageTable& text) {
+  bool any_unit = false;
+  for (int row = 1; row < table.row_count() && !any_unit; ++row) {
+    for (int column = 0; column < 3; ++column) any_unit = any_unit || !table.cell(column, row).empty();
+  }
+  // An annex of headings alone would read as a table that lost its rows.
+  if (!any_unit) return text.text(kNoClusterTable) + "\par\pard ";
   std::string out = text.text(kClusterTableHeadings[0]) + "\\tab " +
                     text.text(kClusterTableHeadings[1]) + "\\tab " +
                     text.text(kClusterTableHeadings[2]) + " \\par\\par ";
@@ -251,12 +257,21 @@ std::string cluster_table_text(const core::TextGrid& table, const core::Language
   return out;
 }
 
-DeathRateTexts household_death_rates(const core::Workspace& workspace) {
+DeathRateTexts household_death_rates(const core::Workspace& workspace,
+                                     const core::LanguageTable& text) {
   const mortality::RecallPeriod recall =
       mortality::read_recall_period(mortality::recall_period_text(workspace));
+  const core::TextGrid table = mortality::household_results_table(workspace.mortality_households);
+  bool any_household = false;
+  for (int row = mortality::kResultsFirstRow; row < table.row_count() && !any_household; ++row) {
+    for (int column = 1; column < table.column_count(); ++column) {
+      any_household = any_household || !table.cell(column, row).empty();
+    }
+  }
+  // Without data the rates say so, rather than leaving their lines blank.
+  if (!any_household) return {text.text(kNoHouseholdData), text.text(kNoHouseholdData)};
   if (!recall.days) return {};
-  const mortality::HouseholdResults h = mortality::household_rates(
-      mortality::household_results_table(workspace.mortality_households), *recall.days);
+  const mortality::HouseholdResults h = mortality::household_rates(table, *recall.days);
   return {mortality::rate_text(h.crude), mortality::rate_text(h.under_five)};
 }
 
@@ -313,7 +328,7 @@ std::optional<ResultsReport> results_report(const core::Workspace& workspace,
     nchs_text = main.text().substr(from, to - 6 - from);
   cut_between(main, "#903", "#904");
 
-  const DeathRateTexts deaths = household_death_rates(workspace);
+  const DeathRateTexts deaths = household_death_rates(workspace, context.text);
   // One copy of the survey, evaluated under WHO and then again under NCHS, as the command
   // switches the reference of the survey itself; the caller's survey keeps its z-scores.
   anthro::RowEvaluationSettings settings = context.evaluation;
@@ -345,7 +360,16 @@ std::optional<ResultsReport> results_report(const core::Workspace& workspace,
   core::TextGrid training = workspace.training_continuous;
   training::write_continuous_headings(training, context.text);
   MarkerFiller last(main, report.filled, sep);
-  last.fill("#99", "\\pard " + training::previous_report_sections(training, context.text, sep));
+  // Measurements start in row 2 (rows 0 and 1 hold the headings) and column 1.
+  bool any_measurement = false;
+  for (int row = 2; row < workspace.training_continuous.row_count() && !any_measurement; ++row) {
+    for (int column = 1; column < workspace.training_continuous.column_count(); ++column) {
+      any_measurement = any_measurement || !workspace.training_continuous.cell(column, row).empty();
+    }
+  }
+  last.fill("#99", any_measurement
+                       ? "\\pard " + training::previous_report_sections(training, context.text, sep)
+                       : "\\pard " + context.text.text(kNoStandardisationTest) + "\\par ");
   last.fill("#98", cluster_table_text(workspace.planning.cluster_table, context.text));
   return report;
 }

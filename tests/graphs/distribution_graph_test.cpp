@@ -108,6 +108,10 @@ TEST_F(DistributionGraph, GaussianDrawsDensityAndReferenceWithTheirLegends) {
   ASSERT_NE(reference_text, nullptr);
   EXPECT_EQ(reference_text->x, 364);
   EXPECT_EQ(reference_text->y, 35);
+  // The survey's own curve has its legend entry too, below the reference's.
+  const Text* survey = text_named(d, "WHZ (600)");
+  ASSERT_NE(survey, nullptr);
+  EXPECT_EQ(survey->y, 55);
   EXPECT_TRUE(svg_is_clean(d));
 }
 
