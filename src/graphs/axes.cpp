@@ -1,8 +1,8 @@
 #include "graphs/axes.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
-#include <algorithm>
 #include <vector>
 
 #include "core/text_conversions.h"
@@ -54,7 +54,10 @@ void x_axis(Surface& surface, const AxisScaling& a) {
     surface.line(x, a.y0 + 5, x, a.y0 - 4);
     if (crossing(a, v) || v < a.x_label_from) continue;
     const std::string label(core::trim_spaces(core::format_fixed(v, 5, decimals_of(step))));
-    surface.text(whole(x - text_width(label) / 2), a.y0 + 7, label);  // centred under its tick
+    const double left = whole(x - text_width(label) / 2);  // centred under its tick
+    if (a.label_ground)
+      surface.rect(left - 1, a.y0 + 6, left + text_width(label) + 1, a.y0 + 18, kWhite, false);
+    surface.text(left, a.y0 + 7, label);
   }
 }
 
@@ -96,7 +99,10 @@ void Achsenbeschriftung(Surface& surface, const AxisLabels& labels) {
   const bool boys_title =
       !labels.boys_text.empty() && labels.title.find(labels.boys_text) != std::string::npos;
   if (labels.count != 0 && !boys_title) {
-    surface.text(35, 28, "(n = " + std::to_string(labels.count) + ")");
+    // On white: the cumulative and probability plots draw their grid under it.
+    const std::string count = "(n = " + std::to_string(labels.count) + ")";
+    surface.rect(34, 27, 36 + text_width(count), 28 + text_height(), kWhite, false);
+    surface.text(35, 28, count);
   }
   surface.text(10, 15, labels.y_text);
   if (const std::size_t space = labels.x_text.find(' '); space != std::string::npos) {

@@ -22,7 +22,8 @@ struct AxisScaling {
 // Ticks and labels of both axes. An axis whose range is 1e-9 or less gets none. The step is the
 // smallest of 1, 2 and 5 times a power of ten that cuts the range into at most 12 parts, and
 // every multiple of it from the minimum to the maximum gets a tick and a label (a published
-// graph reads "-1.0, -0.5, 0.0", never "1.1, 0.8, 0.4" or "-0.0").
+// graph reads "-1.0, -0.5, 0.0", never "1.1, 0.8, 0.4" or "-0.0"). The y labels end at
+// x0 - 4, so a graph's horizontal axis line starts at x0 - 3 to stay clear of them.
 void Achsenskalierung(Surface& surface, const AxisScaling& axes);
 
 struct AxisLabels {

@@ -40,7 +40,7 @@ double x_of_z(double v) { return 29 + whole((v + 5) * 40); }
 std::optional<core::LanguageEntry> gaussian(Surface& s, const DistributionInput& in,
                                             const GraphTexts& texts) {
   s.line(30, 30, 30, 330);
-  s.line(10, 310, 439, 310);
+  s.line(27, 310, 439, 310);
   const bool z = !is_muac(in);
   AxisLabels labels{in.title, "", in.x_text, count_shown(in), true, texts(834)};
   if (z) {
@@ -66,7 +66,8 @@ std::optional<core::LanguageEntry> gaussian(Surface& s, const DistributionInput&
     if (in.series == Series::girls) s.legend(81, colour, series_text(in.series, n, texts));
     if (in.series == Series::boys) s.legend(61, colour, series_text(in.series, n, texts));
     // The survey's own curve has its entry beside the reference's, as each sex has.
-    if (in.series == Series::none) s.legend(61, colour, in.variable + " (" + std::to_string(n) + ")");
+    if (in.series == Series::none)
+      s.legend(61, colour, in.variable + " (" + std::to_string(n) + ")");
     for (int i = -500; i <= 500; ++i) {
       const double zi = i / 100.0;
       s.dot(29 + whole((i + 500) * 0.4), 310 - whole(600 * kPhi * std::exp(-zi * zi / 2)), kGreen);
@@ -93,7 +94,8 @@ void cumulative(Surface& s, const DistributionInput& in, const GraphTexts& texts
     const double axis_x = z ? 230 : 30;
     s.line(axis_x, 30, axis_x, 330);
     s.line(10, 310, 439, 310);
-    AxisScaling axes = z ? AxisScaling{310, 230, 100, 0, 5, -5} : AxisScaling{310, 30, 100, 0, 190, 90};
+    AxisScaling axes =
+        z ? AxisScaling{310, 230, 100, 0, 5, -5} : AxisScaling{310, 30, 100, 0, 190, 90};
     axes.label_ground = true;  // the dotted grid runs under the labels
     Achsenskalierung(s, axes);
     Achsenbeschriftung(s, {"Cumulative Distribution for " + in.variable, "", in.x_text,

@@ -192,7 +192,7 @@ void draw_group_means(Surface& s, const std::vector<GroupBar>& bars, const std::
     }
   }
   if (bars.empty()) {
-    s.line(10, 310, 439, 310);
+    s.line(27, 310, 439, 310);
     return;
   }
   const BarColumns columns = bar_columns(bars.size());
@@ -202,7 +202,7 @@ void draw_group_means(Surface& s, const std::vector<GroupBar>& bars, const std::
   // The scale keeps room for it at that end, clear of the title and of the labels under it.
   const double count_room = counts ? std::ceil(text_height()) + 2 : 0;
   if (!some_negative) {
-    s.line(10, 310, 439, 310);
+    s.line(27, 310, 439, 310);
     if (!(positive > 1e-7)) return;
     const double f = (270 - count_room) / positive;
     for (std::size_t k = 0; k < bars.size(); ++k) {
@@ -227,7 +227,7 @@ void draw_group_means(Surface& s, const std::vector<GroupBar>& bars, const std::
   const double top_room = positive > 0 ? count_room : 0;
   const double f = (270 - top_room - count_room) / (positive + negative);
   const double zero = whole(40 + top_room + f * positive);
-  s.line(10, zero, 439, zero);
+  s.line(27, zero, 439, zero);
   for (std::size_t k = 0; k < bars.size(); ++k) {
     const GroupBar& bar = bars[k];
     const double x = columns.left(k), c = columns.centre(x);
@@ -241,8 +241,8 @@ void draw_group_means(Surface& s, const std::vector<GroupBar>& bars, const std::
     s.line(c - cap, whisker, c + cap, whisker);
     if (counts && bar.n >= 1) {
       const std::string count = with_count(bar);
-      s.text(whole(c - text_width(count) / 2),
-             up ? whole(whisker - count_room + 1) : whisker + 1, count);
+      s.text(whole(c - text_width(count) / 2), up ? whole(whisker - count_room + 1) : whisker + 1,
+             count);
     }
   }
   bar_labels(s, bars, columns);
@@ -272,8 +272,8 @@ void draw_muac_classes(Surface& s, const std::vector<MuacBand>& bands, const std
   const std::string severe = std::to_string(severe_cutoff_mm);
   const std::string moderate = std::to_string(moderate_cutoff_mm);
   // The legend ends inside the right edge, however long the cut-offs are written.
-  const std::vector<std::string> keys = {"% >=" + moderate + "mm", "% " + severe + "-" + moderate + "mm",
-                                         "% <" + severe + "mm"};
+  const std::vector<std::string> keys = {
+      "% >=" + moderate + "mm", "% " + severe + "-" + moderate + "mm", "% <" + severe + "mm"};
   double widest = 0;
   for (const std::string& key : keys) widest = std::max(widest, text_width(key));
   const double lx = std::min(360.0, whole(kSurfaceWidth - 4 - 15 - widest));
@@ -283,7 +283,7 @@ void draw_muac_classes(Surface& s, const std::vector<MuacBand>& bands, const std
     s.rect(lx, top, lx + 10, top + 10, colours[k]);
     s.text(lx + 15, top, keys[k]);
   }
-  s.line(10, 310, 439, 310);
+  s.line(27, 310, 439, 310);
   for (std::size_t i = 1; i <= bands.size() && i <= 6; ++i) {
     const MuacBand& band = bands[i - 1];
     const double x = whole(380.0 * static_cast<double>(i - 1) / 6 + 40);
@@ -355,7 +355,7 @@ CasesPerCluster cases_per_cluster(const std::vector<int>& counts) {
 void draw_cases_per_cluster(Surface& s, const CasesPerCluster& c) {
   if (c.clusters < 2) return;
   s.line(30, 30, 30, 330);
-  s.line(10, 310, 439, 310);
+  s.line(27, 310, 439, 310);
   Achsenbeschriftung(s, {"Distribution of cases in clusters", "No. of clusters", "", 0, false, ""});
   s.text(160, 329, "No. of cases in each cluster");
   // A legend entry for every series drawn, the negative binomial's only with its curve; the

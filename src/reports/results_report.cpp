@@ -97,7 +97,8 @@ void A_group(MarkerFiller& f, std::string_view m, int g, const analysis::AgeGrou
   f.fill(marker(m, first + 8), f.padded_percent(v.oedema.percent));
 }
 
-void AgeTables(MarkerFiller& f, std::string_view m, const std::vector<analysis::AgeGroupValues>& table) {
+void AgeTables(MarkerFiller& f, std::string_view m,
+               const std::vector<analysis::AgeGroupValues>& table) {
   for (std::size_t g = 0; g < table.size() && g < 6; ++g)
     A_group(f, m, static_cast<int>(g) + 1, table[g]);
 }
@@ -238,10 +239,12 @@ std::string exclusion_description(const core::OptionsPage& options,
 std::string cluster_table_text(const core::TextGrid& table, const core::LanguageTable& text) {
   bool any_unit = false;
   for (int row = 1; row < table.row_count() && !any_unit; ++row) {
-    for (int column = 0; column < 3; ++column) any_unit = any_unit || !table.cell(column, row).empty();
+    for (int column = 0; column < 3; ++column) {
+      any_unit = any_unit || !table.cell(column, row).empty();
+    }
   }
   // An annex of headings alone would read as a table that lost its rows.
-  if (!any_unit) return text.text(kNoClusterTable) + "\par\pard ";
+  if (!any_unit) return text.text(kNoClusterTable) + "\\par\\pard ";
   std::string out = text.text(kClusterTableHeadings[0]) + "\\tab " +
                     text.text(kClusterTableHeadings[1]) + "\\tab " +
                     text.text(kClusterTableHeadings[2]) + " \\par\\par ";
@@ -362,9 +365,10 @@ std::optional<ResultsReport> results_report(const core::Workspace& workspace,
   MarkerFiller last(main, report.filled, sep);
   // Measurements start in row 2 (rows 0 and 1 hold the headings) and column 1.
   bool any_measurement = false;
-  for (int row = 2; row < workspace.training_continuous.row_count() && !any_measurement; ++row) {
-    for (int column = 1; column < workspace.training_continuous.column_count(); ++column) {
-      any_measurement = any_measurement || !workspace.training_continuous.cell(column, row).empty();
+  const core::TextGrid& entered = workspace.training_continuous;
+  for (int row = 2; row < entered.row_count() && !any_measurement; ++row) {
+    for (int column = 1; column < entered.column_count(); ++column) {
+      any_measurement = any_measurement || !entered.cell(column, row).empty();
     }
   }
   last.fill("#99", any_measurement

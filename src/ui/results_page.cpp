@@ -5,9 +5,9 @@
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QMimeData>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>

@@ -47,9 +47,9 @@ void expect_texts_apart(const Drawing& d) {
     EXPECT_LE(a.y2, d.height) << a.text;
     for (std::size_t j = i + 1; j < texts.size(); ++j) {
       const Room b = room_of(texts[j]);
-      EXPECT_FALSE(intersect(a, b)) << "\"" << a.text << "\" at (" << a.x1 << ", " << a.y1
-                                    << ") and \"" << b.text << "\" at (" << b.x1 << ", " << b.y1
-                                    << ")";
+      EXPECT_FALSE(intersect(a, b))
+          << "\"" << a.text << "\" at (" << a.x1 << ", " << a.y1 << ") and \"" << b.text
+          << "\" at (" << b.x1 << ", " << b.y1 << ")";
     }
   }
 }
@@ -65,7 +65,8 @@ bool round_step(double step) {
 void expect_round_y_ticks(const Drawing& d) {
   std::vector<double> values;
   for (const Text& t : steps_of<Text>(d)) {
-    if (room_of(t).x2 > 30 || t.y < 30 || t.text.find_first_not_of(" -.0123456789") != std::string::npos)
+    if (room_of(t).x2 > 30 || t.y < 30 ||
+        t.text.find_first_not_of(" -.0123456789") != std::string::npos)
       continue;
     const std::string label = trimmed(t.text);
     values.push_back(std::stod(label));
@@ -168,7 +169,8 @@ TEST(CasesPerClusterLayout, ScaleLegendAndTextsAtEverySurveySize) {
       std::vector<int> cases;
       // Even: every cluster 2 or 3 cases (variance below the mean: no negative binomial).
       // Spread: many clusters without a case and a few with many.
-      for (int k = 0; k < count; ++k) cases.push_back(spread ? (k % 4 == 0 ? 6 + k % 5 : 0) : 2 + k % 2);
+      for (int k = 0; k < count; ++k)
+        cases.push_back(spread ? (k % 4 == 0 ? 6 + k % 5 : 0) : 2 + k % 2);
       const CasesPerCluster c = cases_per_cluster(cases);
       Surface s;
       draw_cases_per_cluster(s, c);
@@ -196,9 +198,11 @@ TEST(MuacClassesLayout, ABandWithoutChildrenDrawsNoBar) {
   const Drawing& d = s.drawing();
   int green = 0;
   // The green part of a bar reaches the top of the plot (y 55); the legend's mark stays above.
-  for (const Box& b : steps_of<Box>(d)) green += b.fill_colour == kGreen && std::min(b.y1, b.y2) == 55;
+  for (const Box& b : steps_of<Box>(d))
+    green += b.fill_colour == kGreen && std::min(b.y1, b.y2) == 55;
   EXPECT_EQ(green, 3);
-  for (const char* label : {"< 6", "18 to 29", ">= 54"}) EXPECT_NE(test::text_named(d, label), nullptr);
+  for (const char* label : {"< 6", "18 to 29", ">= 54"})
+    EXPECT_NE(test::text_named(d, label), nullptr);
   expect_texts_apart(d);
 }
 

@@ -38,7 +38,7 @@ TEST(GroupMeans, AllBandsNegativeHangFromAZeroLineAt40) {
   draw_group_means(s, bars, "T", "WHZ", "MONTHS {6;18;30;42;54;}");
   const Drawing& d = s.drawing();
   // P = 0, N = 2.2: the zero line at trunc(270 x 0 / 2.2) + 40 = 40; the x axis erased in white.
-  EXPECT_TRUE(has_line(d, 10, 40, 439, 40));
+  EXPECT_TRUE(has_line(d, 27, 40, 439, 40));
   const std::vector<Line> lines = steps_of<Line>(d);
   EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
                           [](const Line& l) { return l.y1 == 310 && l.colour == kWhite; }));
@@ -70,7 +70,7 @@ TEST(GroupMeans, MixedSignsPutTheZeroLineAt180) {
   draw_group_means(s, bars, "T", "WHZ", "CLUSTER {}");
   // P = 1.2, N = 1.1, 14 units kept above and below for the counts: f = 242 / 2.3, the zero
   // line at trunc(40 + 14 + 242 x 1.2 / 2.3) = 180.
-  EXPECT_TRUE(has_line(s.drawing(), 10, 180, 439, 180));
+  EXPECT_TRUE(has_line(s.drawing(), 27, 180, 439, 180));
   const std::vector<Box> boxes = red_boxes(s.drawing());
   ASSERT_EQ(boxes.size(), 13u);
   EXPECT_EQ(boxes[0].y1, 180);
@@ -103,7 +103,7 @@ TEST(GroupMeans, PositiveBarsStandOnTheXAxisWithWhiskerAndCount) {
   // The empty cluster: a bar of height 0 and no count.
   EXPECT_EQ(boxes[1].y2, 310);
   EXPECT_EQ(text_named(d, "n=0"), nullptr);
-  EXPECT_TRUE(has_line(d, 10, 310, 439, 310));
+  EXPECT_TRUE(has_line(d, 27, 310, 439, 310));
   EXPECT_NE(text_named(d, "CLUSTER "), nullptr);
 }
 

@@ -44,8 +44,8 @@ bool save(const QImage& image, const fs::path& file) {
 
 bool shoot_pages(ui::SurveyWindow& window, const fs::path& out) {
   bool ok = true;
-  const char* names[] = {"planning",     "training",    "data_entry", "results",
-                         "death_rates",  "food_security", "options"};
+  const char* names[] = {"planning",    "training",      "data_entry", "results",
+                         "death_rates", "food_security", "options"};
   const auto shoot = [&](const std::string& name) {
     QCoreApplication::processEvents();
     ok = save(window.grab().toImage(), out / ("page_" + name + ".png")) && ok;
@@ -67,8 +67,7 @@ bool shoot_pages(ui::SurveyWindow& window, const fs::path& out) {
 }
 
 // Every graph the results page offers, drawn as the page draws it: the survey sorted by cluster.
-bool draw_graphs(const workspace::AppContext& app, core::Workspace workspace,
-                 const fs::path& out) {
+bool draw_graphs(const workspace::AppContext& app, core::Workspace workspace, const fs::path& out) {
   const char separator = app.dates.decimal_separator;
   const core::OptionsPage options = reports::report_options(app.settings, workspace, separator);
   workspace.options = options;
@@ -82,10 +81,11 @@ bool draw_graphs(const workspace::AppContext& app, core::Workspace workspace,
                                          graphs::GraphIndex::haz, graphs::GraphIndex::muac}) {
     for (const graphs::GraphType type : graphs::kGraphTypes) {
       if (!graphs::graph_offered(index, type)) continue;
-      const graphs::GraphResult graph = graphs::draw_results_graph(
-          {workspace, calculator::analysis_options(options, separator),
-           {*app.text, reference, options.exclusion}},
-          index, type);
+      const graphs::GraphResult graph =
+          graphs::draw_results_graph({workspace,
+                                      calculator::analysis_options(options, separator),
+                                      {*app.text, reference, options.exclusion}},
+                                     index, type);
       std::string name = "graph_" + std::string(graphs::graph_index_name(index)) + "_" +
                          std::string(graphs::graph_type_name(type)) + ".png";
       for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -106,11 +106,12 @@ std::string quoted(const fs::path& path) {
 bool render_report(const fs::path& cli, const fs::path& survey, const std::string& command,
                    const std::string& name, const fs::path& out, const fs::path& scratch) {
   const fs::path rtf = scratch / (name + ".rtf");
-  const std::string line =
-      quoted(cli) + " " + command + " " + quoted(survey) + " -o " + quoted(rtf) +
-      " >/dev/null && cd " + quoted(scratch) + " && HOME=" + quoted(scratch) +
-      " soffice --headless --convert-to pdf " + quoted(rtf) + " >/dev/null 2>&1 && pdftoppm -png -r 80 " +
-      quoted(scratch / (name + ".pdf")) + " " + quoted(out / ("report_" + name));
+  const std::string line = quoted(cli) + " " + command + " " + quoted(survey) + " -o " +
+                           quoted(rtf) + " >/dev/null && cd " + quoted(scratch) +
+                           " && HOME=" + quoted(scratch) + " soffice --headless --convert-to pdf " +
+                           quoted(rtf) + " >/dev/null 2>&1 && pdftoppm -png -r 80 " +
+                           quoted(scratch / (name + ".pdf")) + " " +
+                           quoted(out / ("report_" + name));
   const bool ok = std::system(line.c_str()) == 0;
   std::cout << (ok ? "" : "NOT WRITTEN: ") << "report_" << name << "-*.png\n";
   return ok;
@@ -138,7 +139,8 @@ int main(int argc, char** argv) {
   const char* home = std::getenv("OLVAR_HOME");
   const fs::path data = home && *home ? fs::path(home) : fs::path(OLVAR_BUILD_DATA_DIR);
   fs::create_directories(out);
-  const fs::path scratch = fs::temp_directory_path() / ("olvar-gallery-" + std::to_string(getpid()));
+  const fs::path scratch =
+      fs::temp_directory_path() / ("olvar-gallery-" + std::to_string(getpid()));
   fs::create_directories(scratch);
   // The survey is read from a copy, so that nothing the window writes beside it touches the
   // user's file.
