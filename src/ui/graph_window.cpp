@@ -1,3 +1,4 @@
+#include "ui/user_guide.h"
 #include "ui/graph_window.h"
 
 #include <QBuffer>
@@ -58,6 +59,7 @@ std::string pdf_of(const graphs::Drawing& d) {
 
 GraphWindow::GraphWindow(const core::LanguageTable& text, core::Prompter* prompter, QWidget* parent)
     : QDialog(parent), text_(text), prompter_(prompter) {
+  setProperty(kGuidePageProperty, "report-results-page.html#graphs");  // F1 opens the guide there
   setWindowTitle(to_qstring(text_.text(1411)));
   picture_ = new DrawingWidget;
   picture_->setObjectName(QStringLiteral("graph_picture"));

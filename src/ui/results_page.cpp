@@ -27,7 +27,7 @@ using reports::ResultsGrouping;
 using reports::ResultsIndex;
 
 constexpr int kSampleExceedsPopulation = stats::kSampleExceedsPopulationEntry;
-constexpr int kCopiedEntry = 1350;  // the lines (the graph windows copy pictures)
+constexpr int kCopiedEntry = 1350;  // said after the lines (and the graph) were copied
 // Graph type items: the distributions (All, Sex), group means, cases per cluster by index.
 constexpr int kGaussian = 1136, kCumulative = 1137, kProbabilityPlot = 1138, kGroupMeans = 1139;
 
