@@ -274,7 +274,7 @@ Drawing shock_graph(const HeaTables& tables, std::string_view group_name,
   steps.push_back(Line{25, 15, 25, 169});
   steps.push_back(Line{10, 154, 544, 154});
   steps.push_back(Text{80, 2,
-                       "Fullfillment in %: Energy requirement (blue) and non-food costs (red)",
+                       "Fulfilment in %: Energy requirement (blue) and non-food costs (red)",
                        "MS Sans Serif", 9, true});
   steps.push_back(Text{250, 16, std::string(group_name), "MS Sans Serif", 8, false});
   const auto courier = [&](double x, double y, std::string text) {

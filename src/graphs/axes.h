@@ -15,11 +15,15 @@ struct AxisScaling {
   double y_max = 0, y_min = 0;
   double x_max = 0, x_min = 0;
   bool probability_plot = false;  // leaves out the labels where the axes cross
+  bool label_ground = false;      // y labels on white, over a grid drawn before them
+  double x_label_from = -1e300;   // x ticks below this value carry no label
 };
 
 // Ticks and labels of both axes. An axis whose range is 1e-9 or less gets none. The step is the
-// first of 1, 2, 5, 10, 20 that divides the range into more than 5 and at most 12 parts;
-// without one, the range is cut into 10 (x) or 9 (y) equal parts.
+// smallest of 1, 2 and 5 times a power of ten that cuts the range into at most 12 parts, and
+// every multiple of it from the minimum to the maximum gets a tick and a label (a published
+// graph reads "-1.0, -0.5, 0.0", never "1.1, 0.8, 0.4" or "-0.0"). The y labels end at
+// x0 - 4, so a graph's horizontal axis line starts at x0 - 3 to stay clear of them.
 void Achsenskalierung(Surface& surface, const AxisScaling& axes);
 
 struct AxisLabels {

@@ -40,7 +40,7 @@ double x_of_z(double v) { return 29 + whole((v + 5) * 40); }
 std::optional<core::LanguageEntry> gaussian(Surface& s, const DistributionInput& in,
                                             const GraphTexts& texts) {
   s.line(30, 30, 30, 330);
-  s.line(10, 310, 439, 310);
+  s.line(27, 310, 439, 310);
   const bool z = !is_muac(in);
   AxisLabels labels{in.title, "", in.x_text, count_shown(in), true, texts(834)};
   if (z) {
@@ -65,6 +65,9 @@ std::optional<core::LanguageEntry> gaussian(Surface& s, const DistributionInput&
     }
     if (in.series == Series::girls) s.legend(81, colour, series_text(in.series, n, texts));
     if (in.series == Series::boys) s.legend(61, colour, series_text(in.series, n, texts));
+    // The survey's own curve has its entry beside the reference's, as each sex has.
+    if (in.series == Series::none)
+      s.legend(61, colour, in.variable + " (" + std::to_string(n) + ")");
     for (int i = -500; i <= 500; ++i) {
       const double zi = i / 100.0;
       s.dot(29 + whole((i + 500) * 0.4), 310 - whole(600 * kPhi * std::exp(-zi * zi / 2)), kGreen);
@@ -91,14 +94,10 @@ void cumulative(Surface& s, const DistributionInput& in, const GraphTexts& texts
     const double axis_x = z ? 230 : 30;
     s.line(axis_x, 30, axis_x, 330);
     s.line(10, 310, 439, 310);
-    if (z) {
-      Achsenskalierung(s, {310, 230, 100, 0, 5, -5});
-    } else {
-      Achsenskalierung(s, {310, 30, 100, 0, 190, 90});
-    }
-    for (int k = 0; k <= 9; ++k) s.dotted_line(190, 40 + 27 * k, 213, 40 + 27 * k);
-    s.line(31, 315, 31, 306);
-    s.text(13, 317, core::format_fixed(z ? -5.0 : 90.0, 5, 0));
+    AxisScaling axes =
+        z ? AxisScaling{310, 230, 100, 0, 5, -5} : AxisScaling{310, 30, 100, 0, 190, 90};
+    axes.label_ground = true;  // the dotted grid runs under the labels
+    Achsenskalierung(s, axes);
     Achsenbeschriftung(s, {"Cumulative Distribution for " + in.variable, "", in.x_text,
                            count_shown(in), false, texts(834)});
     s.text(z ? 238 : 38, 33, "%");
@@ -106,6 +105,8 @@ void cumulative(Surface& s, const DistributionInput& in, const GraphTexts& texts
     if (z) s.legend(71, kGreen, reference_text(texts));
   }
   const Rgb colour = series_colour(in.series);
+  if (in.series == Series::none && z)
+    s.legend(91, colour, in.variable + " (" + std::to_string(values.size()) + ")");
   if (in.series == Series::girls)
     s.legend(111, colour, series_text(in.series, values.size(), texts));
   if (in.series == Series::boys) s.legend(91, colour, series_text(in.series, values.size(), texts));
@@ -136,14 +137,8 @@ void probability(Surface& s, const DistributionInput& in, const GraphTexts& text
     s.line(10, 175, 439, 175);
     AxisScaling axes{175, 230, 5, -5, 5, -5};
     axes.probability_plot = true;
+    axes.label_ground = true;  // the dotted grid runs under the labels
     Achsenskalierung(s, axes);
-    s.line(31, 180, 31, 171);
-    s.text(13, 182, "-5");
-    s.line(227, 310, 233, 310);
-    s.text(203, 304, "-5");
-    for (int k = 0; k <= 10; ++k) {
-      if (k != 5) s.dotted_line(190, 40 + 27 * k, 213, 40 + 27 * k);
-    }
     Achsenbeschriftung(s, {"Probability Plot for " + in.variable, "", in.x_text, count_shown(in),
                            false, texts(834)});
   }

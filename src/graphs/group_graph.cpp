@@ -41,10 +41,6 @@ GroupBar bar_of(std::string label, const stats::ColumnSummary& s) {
 
 std::string with_count(const GroupBar& bar) { return "n=" + std::to_string(bar.n); }
 
-double label_x(double centre, const std::string& label) {
-  return whole(centre - 2 * static_cast<double>(label.size()));
-}
-
 }  // namespace
 
 std::string cluster_category_list(const core::TextGrid& survey) {
@@ -137,6 +133,51 @@ void draw_group_axes(Surface& s, const std::string& title, const std::string& y_
   Achsenbeschriftung(s, {title, y_text, category_list, 0, false, ""});
 }
 
+namespace {
+
+// Where the bars of m groups stand: 400 units from x = 35 shared equally. A bar keeps its
+// traditional width (400 / m - 20 + m) while that leaves 8 units to the next bar; beyond about
+// 12 groups it would crowd or overlap the next one, so it takes three quarters of the share.
+struct BarColumns {
+  double share;
+  double width;
+  double left(std::size_t k) const { return whole(share * static_cast<double>(k) + 35); }
+  double right(double x) const { return whole(x + width); }
+  double centre(double x) const { return whole(x + width / 2); }
+};
+
+BarColumns bar_columns(std::size_t count) {
+  const double m = static_cast<double>(count);
+  const double share = 400 / m;
+  const double traditional = share - 20 + m;
+  return {share, std::max(1.0, share - traditional >= 8 ? traditional : 0.75 * share)};
+}
+
+// Labels under (or counts over) every k-th bar, k as small as keeps neighbours 3 units apart.
+std::size_t label_stride(const BarColumns& columns, double widest) {
+  return static_cast<std::size_t>(std::max(1.0, std::ceil((widest + 3) / columns.share)));
+}
+
+void bar_labels(Surface& s, const std::vector<GroupBar>& bars, const BarColumns& columns) {
+  double widest = 0;
+  for (const GroupBar& bar : bars) widest = std::max(widest, text_width(bar.label));
+  const std::size_t stride = label_stride(columns, widest);
+  for (std::size_t k = 0; k < bars.size(); k += stride) {
+    const double c = columns.centre(columns.left(k));
+    s.text(whole(c - text_width(bars[k].label) / 2), 317, bars[k].label);
+  }
+}
+
+// The "n=" count of each bar, centred over its column, where every count fits its column; with
+// too many bars for that the counts stay in the result lines beside the graph.
+bool counts_fit(const std::vector<GroupBar>& bars, const BarColumns& columns) {
+  double widest = 0;
+  for (const GroupBar& bar : bars) widest = std::max(widest, text_width(with_count(bar)));
+  return widest + 3 <= columns.share;
+}
+
+}  // namespace
+
 void draw_group_means(Surface& s, const std::vector<GroupBar>& bars, const std::string& title,
                       const std::string& variable, const std::string& category_list) {
   draw_group_axes(s, title, variable, category_list);
@@ -150,48 +191,63 @@ void draw_group_means(Surface& s, const std::vector<GroupBar>& bars, const std::
       negative = std::max<double>(negative, std::abs(bar.mean) + bar.sd);
     }
   }
-  const double m = static_cast<double>(bars.size());
-  const auto left = [&](std::size_t k) { return whole(400 * static_cast<double>(k) / m + 35); };
-  const auto right = [&](double x) { return whole(400 / m + x - 20 + m); };
-  const auto centre = [&](double x) { return whole((400 / m - 20 + m) / 2 + x); };
+  if (bars.empty()) {
+    s.line(27, 310, 439, 310);
+    return;
+  }
+  const BarColumns columns = bar_columns(bars.size());
+  const bool counts = counts_fit(bars, columns);
+  const double cap = std::min(5.0, columns.width / 2);  // whisker caps stay within their bar
+  // A count stands beyond its whisker: over a bar that stands up, under one that hangs down.
+  // The scale keeps room for it at that end, clear of the title and of the labels under it.
+  const double count_room = counts ? std::ceil(text_height()) + 2 : 0;
   if (!some_negative) {
-    s.line(10, 310, 439, 310);
+    s.line(27, 310, 439, 310);
     if (!(positive > 1e-7)) return;
-    const double f = 270 / positive;
+    const double f = (270 - count_room) / positive;
     for (std::size_t k = 0; k < bars.size(); ++k) {
       const GroupBar& bar = bars[k];
-      const double x = left(k), c = centre(x);
+      const double x = columns.left(k), c = columns.centre(x);
       const double top = whole(310 - f * bar.mean);
       const double whisker = whole(310 - f * (bar.mean + bar.sd));
-      s.rect(x, 311, right(x), top, kRed);
+      s.rect(x, 311, columns.right(x), top, kRed);
       s.line(c, top, c, whisker);
-      s.line(c - 5, whisker, c + 5, whisker);
-      s.text(label_x(c, bar.label), 317, bar.label);
-      if (bar.n >= 1) s.text(c + 8, whisker - 2, with_count(bar));
+      s.line(c - cap, whisker, c + cap, whisker);
+      if (counts && bar.n >= 1) {
+        const std::string count = with_count(bar);
+        s.text(whole(c - text_width(count) / 2), whole(whisker - count_room + 1), count);
+      }
     }
-    Achsenskalierung(s, {310, 30, positive, 0, 0, 0});
+    bar_labels(s, bars, columns);
+    Achsenskalierung(s, {310, 30, 270 / f, 0, 0, 0});
     return;
   }
   if (!(positive + negative > 1e-7)) return;
   s.line(10, 310, 439, 310, kWhite);
-  const double zero = whole(270 * positive / (positive + negative)) + 40;
-  s.line(10, zero, 439, zero);
-  const double f = 270 / (positive + negative);
+  const double top_room = positive > 0 ? count_room : 0;
+  const double f = (270 - top_room - count_room) / (positive + negative);
+  const double zero = whole(40 + top_room + f * positive);
+  s.line(27, zero, 439, zero);
   for (std::size_t k = 0; k < bars.size(); ++k) {
     const GroupBar& bar = bars[k];
-    const double x = left(k), c = centre(x);
+    const double x = columns.left(k), c = columns.centre(x);
     const bool up = bar.mean >= 0;
     const double size = std::abs(bar.mean);
     const double top = up ? whole(zero - f * size) : whole(zero + f * size);
     const double whisker =
         up ? whole(zero - f * (size + bar.sd)) : whole(zero + f * (size + bar.sd));
-    s.rect(x, zero, right(x), top, kRed);
+    s.rect(x, zero, columns.right(x), top, kRed);
     s.line(c, top, c, whisker);
-    s.line(c - 5, whisker, c + 5, whisker);
-    s.text(label_x(c, bar.label), 317, bar.label);
-    if (bar.n >= 1) s.text(c + 3, up ? whisker + 2 : whisker - 17, with_count(bar));
+    s.line(c - cap, whisker, c + cap, whisker);
+    if (counts && bar.n >= 1) {
+      const std::string count = with_count(bar);
+      s.text(whole(c - text_width(count) / 2), up ? whole(whisker - count_room + 1) : whisker + 1,
+             count);
+    }
   }
-  Achsenskalierung(s, {310, 30, positive, -negative, 0, 0});
+  bar_labels(s, bars, columns);
+  // The axis spans the plot with the room kept for the counts, so its ticks meet the bars.
+  Achsenskalierung(s, {310, 30, (zero - 40) / f, -(310 - zero) / f, 0, 0});
 }
 
 std::vector<std::string> group_means_memo(const std::vector<GroupBar>& bars,
@@ -215,24 +271,32 @@ void draw_muac_classes(Surface& s, const std::vector<MuacBand>& bands, const std
   Achsenbeschriftung(s, {title, "%", category_list, 0, false, ""});
   const std::string severe = std::to_string(severe_cutoff_mm);
   const std::string moderate = std::to_string(moderate_cutoff_mm);
-  s.rect(360, 5, 370, 15, kGreen);
-  s.rect(360, 20, 370, 30, kYellow);
-  s.rect(360, 35, 370, 45, kRed);
-  s.text(375, 5, "% >=" + moderate + "mm");
-  s.text(375, 20, "% " + severe + "-" + moderate + "mm");
-  s.text(375, 35, "% <" + severe + "mm");
-  s.line(10, 310, 439, 310);
+  // The legend ends inside the right edge, however long the cut-offs are written.
+  const std::vector<std::string> keys = {
+      "% >=" + moderate + "mm", "% " + severe + "-" + moderate + "mm", "% <" + severe + "mm"};
+  double widest = 0;
+  for (const std::string& key : keys) widest = std::max(widest, text_width(key));
+  const double lx = std::min(360.0, whole(kSurfaceWidth - 4 - 15 - widest));
+  const Rgb colours[] = {kGreen, kYellow, kRed};
+  for (std::size_t k = 0; k < keys.size(); ++k) {
+    const double top = 5 + 15 * static_cast<double>(k);
+    s.rect(lx, top, lx + 10, top + 10, colours[k]);
+    s.text(lx + 15, top, keys[k]);
+  }
+  s.line(27, 310, 439, 310);
   for (std::size_t i = 1; i <= bands.size() && i <= 6; ++i) {
     const MuacBand& band = bands[i - 1];
     const double x = whole(380.0 * static_cast<double>(i - 1) / 6 + 40);
     const double right = whole(x + 380.0 / 6 - 14);
     const double centre = whole(x + (380.0 / 6 - 14) / 2);
+    s.text(whole(centre - text_width(band.label) / 2), 317, band.label);
+    // A band without children has no shares: an empty place, not a bar of 100 % above the cut-off.
+    if (band.children == 0) continue;
     const double severe_top = whole(310 - 2.55 * band.severe_percent);
     const double moderate_top = whole(310 - 2.55 * (band.severe_percent + band.moderate_percent));
     s.rect(x, 311, right, severe_top, kRed);
     s.rect(x, severe_top, right, moderate_top, kYellow);
     s.rect(x, moderate_top, right, 55, kGreen);
-    s.text(label_x(centre, band.label), 317, band.label);
   }
   for (int j = 1; j <= 10; ++j) {
     s.line(27, 315 - 26 * j, 33, 315 - 26 * j);
@@ -291,18 +355,35 @@ CasesPerCluster cases_per_cluster(const std::vector<int>& counts) {
 void draw_cases_per_cluster(Surface& s, const CasesPerCluster& c) {
   if (c.clusters < 2) return;
   s.line(30, 30, 30, 330);
-  s.line(10, 310, 439, 310);
+  s.line(27, 310, 439, 310);
   Achsenbeschriftung(s, {"Distribution of cases in clusters", "No. of clusters", "", 0, false, ""});
   s.text(160, 329, "No. of cases in each cluster");
-  s.rect(300, 56, 308, 64, kGreen);
-  s.rect(300, 72, 308, 80, kBlue);
-  s.text(300, 36, "Expected cases/cluster for:");
-  s.text(310, 52, "Poisson distribution");
-  s.text(310, 68, "neg. Binominal distribution");
-  Achsenskalierung(s, {310, 30, static_cast<double>(c.highest), 0, 11, -1});
+  // A legend entry for every series drawn, the negative binomial's only with its curve; the
+  // block ends inside the right edge.
+  const std::string heading = "Expected cases/cluster for:";
+  const double lx = whole(kSurfaceWidth - 4 - text_width(heading));
+  s.text(lx, 36, heading);
+  s.rect(lx, 56, lx + 8, 64, kGreen);
+  s.text(lx + 10, 52, "Poisson distribution");
+  double legend = 68;
+  if (!c.negative_binomial.empty()) {
+    s.rect(lx, legend + 4, lx + 8, legend + 12, kBlue);
+    s.text(lx + 10, legend, "neg. binomial distribution");
+    legend += 16;
+  }
+  s.rect(lx, legend + 4, lx + 8, legend + 12, kRed);
+  s.text(lx + 10, legend, "observed");
+  // The scale holds the observed bars and the expected points alike.
+  double top = c.highest;
+  for (const auto* expected : {&c.poisson, &c.negative_binomial}) {
+    for (const float e : *expected) top = std::max(top, static_cast<double>(e));
+  }
+  AxisScaling axes{310, 30, top, 0, 11, -1};
+  axes.x_label_from = 0;  // the axis starts one step before "no case"
+  Achsenskalierung(s, axes);
   // Without any tallied cluster there is no scale for the bars and the expected points.
   if (c.highest <= 0) return;
-  const double f = 270.0 / c.highest;
+  const double f = 270.0 / top;
   for (int k = 0; k < kTallyPoints; ++k) {
     const double x = whole((400.0 * k - 400) / 12 + 84);
     s.rect(x, 310, whole(x + 100.0 / 3 - 20 + 12), whole(310 - f * c.tally[k]), kRed);

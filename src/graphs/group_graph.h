@@ -61,6 +61,7 @@ struct MuacBand {
   std::string label;
   double severe_percent = 0;
   double moderate_percent = 0;
+  long long children = -1;  // the band's children (MUAC or oedema); 0 draws no bar
 };
 void draw_muac_classes(Surface& surface, const std::vector<MuacBand>& bands,
                        const std::string& title, const std::string& category_list,

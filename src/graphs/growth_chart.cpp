@@ -186,7 +186,7 @@ GrowthChart growth_chart(const anthro::Measurement& child, GrowthChartKind kind,
   const auto x_of = [&](double x) { return 30 + (x - x_min) * 400 / (x_max - x_min); };
   const auto y_of = [&](double y) { return 40 + (y_max - y) * 270 / (y_max - y_min); };
   s.line(30, 30, 30, 330);
-  s.line(10, 310, 439, 310);
+  s.line(27, 310, 439, 310);
   Achsenskalierung(s, {310, 30, y_max, y_min, x_max, x_min});
   const int title_entry = kind == GrowthChartKind::weight_for_age   ? 1404
                           : kind == GrowthChartKind::height_for_age ? 1405

@@ -146,7 +146,7 @@ std::vector<MuacBand> muac_bands(const GraphInputs& in, const core::TextGrid& ta
   std::vector<MuacBand> bands;
   for (std::size_t k = 0; k < groups.size() && k < values.size(); ++k) {
     bands.push_back({k < labels.size() ? labels[k] : std::string(), values[k].category[0].percent,
-                     values[k].category[1].percent});
+                     values[k].category[1].percent, values[k].n});
   }
   return bands;
 }

@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "graphs/display_list.h"
@@ -25,6 +26,26 @@ inline constexpr double kTitleSize = 12;  // points, bold
 // ⌊x⌋ of the graphs' formulas: truncation towards zero. A value that is not a finite number
 // (an undefined case reaching a coordinate) becomes 0 instead of travelling into a picture.
 inline double whole(double x) { return std::isfinite(x) ? std::trunc(x) : 0.0; }
+
+// The room a text takes on the surface, as the layout of the graphs reserves it: a point is 96/72
+// units, and each character is given the width it has in the widest serif face a renderer may
+// substitute (digits 0.64 of the size), so a label kept apart here stays apart when painted.
+inline double text_height(double size = kTextSize) { return size * 96 / 72 * 1.1; }
+inline double text_width(const std::string& text, double size = kTextSize) {
+  double ems = 0;
+  for (const char c : text) {
+    if (std::string_view(" .,:;'!|-()[]iljftI").find(c) != std::string_view::npos) {
+      ems += 0.36;
+    } else if (std::string_view("mwMW@%").find(c) != std::string_view::npos) {
+      ems += 0.95;
+    } else if (c >= 'A' && c <= 'Z') {
+      ems += 0.74;
+    } else {
+      ems += 0.64;
+    }
+  }
+  return ems * size * 96 / 72;
+}
 
 class Surface {
  public:

@@ -97,7 +97,8 @@ void A_group(MarkerFiller& f, std::string_view m, int g, const analysis::AgeGrou
   f.fill(marker(m, first + 8), f.padded_percent(v.oedema.percent));
 }
 
-void AgeTables(MarkerFiller& f, std::string_view m, const std::vector<analysis::AgeGroupValues>& table) {
+void AgeTables(MarkerFiller& f, std::string_view m,
+               const std::vector<analysis::AgeGroupValues>& table) {
   for (std::size_t g = 0; g < table.size() && g < 6; ++g)
     A_group(f, m, static_cast<int>(g) + 1, table[g]);
 }
@@ -236,6 +237,14 @@ std::string exclusion_description(const core::OptionsPage& options,
 }
 
 std::string cluster_table_text(const core::TextGrid& table, const core::LanguageTable& text) {
+  bool any_unit = false;
+  for (int row = 1; row < table.row_count() && !any_unit; ++row) {
+    for (int column = 0; column < 3; ++column) {
+      any_unit = any_unit || !table.cell(column, row).empty();
+    }
+  }
+  // An annex of headings alone would read as a table that lost its rows.
+  if (!any_unit) return text.text(kNoClusterTable) + "\\par\\pard ";
   std::string out = text.text(kClusterTableHeadings[0]) + "\\tab " +
                     text.text(kClusterTableHeadings[1]) + "\\tab " +
                     text.text(kClusterTableHeadings[2]) + " \\par\\par ";
@@ -251,13 +260,22 @@ std::string cluster_table_text(const core::TextGrid& table, const core::Language
   return out;
 }
 
-HouseholdDeathRates household_death_rates(const core::Workspace& workspace) {
+HouseholdDeathRates household_death_rates(const core::Workspace& workspace,
+                                          const core::LanguageTable& text) {
   const mortality::RecallPeriod recall =
       mortality::read_recall_period(mortality::recall_period_text(workspace));
+  const core::TextGrid table = mortality::household_results_table(workspace.mortality_households);
+  bool any_household = false;
+  for (int row = mortality::kResultsFirstRow; row < table.row_count() && !any_household; ++row) {
+    for (int column = 1; column < table.column_count(); ++column) {
+      any_household = any_household || !table.cell(column, row).empty();
+    }
+  }
+  // Without data the rates say so, rather than leaving their lines blank.
+  if (!any_household) return {{}, {}, text.text(kNoHouseholdData)};
   if (!recall.days) return {};
-  const mortality::HouseholdResults h = mortality::household_rates(
-      mortality::household_results_table(workspace.mortality_households), *recall.days);
-  return {h.crude, h.under_five};
+  const mortality::HouseholdResults h = mortality::household_rates(table, *recall.days);
+  return {h.crude, h.under_five, {}};
 }
 
 void Write_Report(DocumentBuffer& buffer, const ReferenceValues& v, const ReportInputs& inputs,
@@ -285,8 +303,10 @@ void Write_Report(DocumentBuffer& buffer, const ReferenceValues& v, const Report
   ClusterCI(f, "#30", v.family("#30"));
   overlap_markers(f, v.overlap);
   for (const char* m : {"#31", "#32"}) ClusterCI(f, m, v.family(m));
-  f.fill_twice("#18-01", mortality::rate_text(deaths.crude));
-  f.fill_twice("#18-02", mortality::rate_text(deaths.under_five));
+  const bool entered = deaths.no_household_data.empty();
+  f.fill_twice("#18-01", entered ? mortality::rate_text(deaths.crude) : deaths.no_household_data);
+  f.fill_twice("#18-02",
+               entered ? mortality::rate_text(deaths.under_five) : deaths.no_household_data);
 }
 
 std::optional<ResultsReport> results_report(const core::Workspace& workspace,
@@ -313,7 +333,7 @@ std::optional<ResultsReport> results_report(const core::Workspace& workspace,
     nchs_text = main.text().substr(from, to - 6 - from);
   cut_between(main, "#903", "#904");
 
-  const HouseholdDeathRates deaths = household_death_rates(workspace);
+  const HouseholdDeathRates deaths = household_death_rates(workspace, context.text);
   // One copy of the survey, evaluated under WHO and then again under NCHS, as the command
   // switches the reference of the survey itself; the caller's survey keeps its z-scores.
   anthro::RowEvaluationSettings settings = context.evaluation;
@@ -345,7 +365,17 @@ std::optional<ResultsReport> results_report(const core::Workspace& workspace,
   core::TextGrid training = workspace.training_continuous;
   training::write_continuous_headings(training, context.text);
   MarkerFiller last(main, report.filled, sep);
-  last.fill("#99", "\\pard " + training::previous_report_sections(training, context.text, sep));
+  // Measurements start in row 2 (rows 0 and 1 hold the headings) and column 1.
+  bool any_measurement = false;
+  const core::TextGrid& entered = workspace.training_continuous;
+  for (int row = 2; row < entered.row_count() && !any_measurement; ++row) {
+    for (int column = 1; column < entered.column_count(); ++column) {
+      any_measurement = any_measurement || !entered.cell(column, row).empty();
+    }
+  }
+  last.fill("#99", any_measurement
+                       ? "\\pard " + training::previous_report_sections(training, context.text, sep)
+                       : "\\pard " + context.text.text(kNoStandardisationTest) + "\\par ");
   last.fill("#98", cluster_table_text(workspace.planning.cluster_table, context.text));
   return report;
 }

@@ -42,6 +42,10 @@ inline constexpr core::LanguageEntry kKanduIndexLabels[] = {{1306}, {1307}, {130
 inline constexpr core::LanguageEntry kNoExclusionCaption{1017};  // `excl2_ne`
 // Headings of the cluster sampling table ("#98").
 inline constexpr core::LanguageEntry kClusterTableHeadings[] = {{925}, {926}, {927}};
+// What a part of the report says when the survey holds no data for it.
+inline constexpr core::LanguageEntry kNoClusterTable{1491};         // "#98"
+inline constexpr core::LanguageEntry kNoStandardisationTest{1492};  // "#99"
+inline constexpr core::LanguageEntry kNoHouseholdData{1493};        // "#18-01", "#18-02"
 
 struct ResultsReportContext {
   const core::LanguageTable& text;
@@ -67,6 +71,7 @@ struct FilledMarker {
 struct HouseholdDeathRates {
   mortality::Rate crude;
   mortality::Rate under_five;
+  std::string no_household_data;  // printed in place of both rates when none were entered
 };
 
 struct ResultsReport {
@@ -90,8 +95,10 @@ void Write_Report(document::DocumentBuffer& buffer, const ReferenceValues& value
                   const ReportInputs& inputs, const HouseholdDeathRates& deaths,
                   std::vector<FilledMarker>& filled);
 
-// The household-level death rates of the workspace, empty when they cannot be computed.
-HouseholdDeathRates household_death_rates(const core::Workspace& workspace);
+// The household-level death rates of the workspace, empty when they cannot be computed, and
+// with Language entry 1493 to print when no household data were entered.
+HouseholdDeathRates household_death_rates(const core::Workspace& workspace,
+                                          const core::LanguageTable& text);
 
 // The description of the exclusion inserted at "#800".
 std::string exclusion_description(const core::OptionsPage& options,

@@ -5,7 +5,9 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -25,7 +27,8 @@ namespace olvar::ui {
 
 namespace {
 
-constexpr double kPictureScale = 2;  // clipboard and PNG: sharp enough to print from
+constexpr double kPictureScale = 2;  // the clipboard: sharp on the screen and in a document
+constexpr double kPrintScale = 4;    // a PNG file: about 300 dpi at 15 cm wide
 
 std::string lower_extension(const std::filesystem::path& file) {
   std::string extension = file.extension().string();
@@ -35,6 +38,24 @@ std::string lower_extension(const std::filesystem::path& file) {
 }
 
 }  // namespace
+
+std::string pdf_of(const graphs::Drawing& d) {
+  QByteArray pdf;
+  QBuffer buffer(&pdf);
+  buffer.open(QIODevice::WriteOnly);
+  {
+    // One page the size of the graph: a unit is a pixel at 96 dpi, three quarters of a point.
+    QPdfWriter writer(&buffer);
+    writer.setResolution(300);
+    writer.setPageSize(QPageSize(QSizeF(std::max(1, d.width) * 0.75, std::max(1, d.height) * 0.75),
+                                 QPageSize::Point));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    QPainter painter;
+    if (!painter.begin(&writer)) return {};
+    paint_drawing(painter, d, writer.width() / std::max(1.0, double(d.width)));
+  }
+  return std::string(pdf.constData(), static_cast<std::size_t>(pdf.size()));
+}
 
 GraphWindow::GraphWindow(const core::LanguageTable& text, core::Prompter* prompter, QWidget* parent)
     : QDialog(parent), text_(text), prompter_(prompter) {
@@ -60,11 +81,16 @@ GraphWindow::GraphWindow(const core::LanguageTable& text, core::Prompter* prompt
   connect(print_button, &QPushButton::clicked, this, &GraphWindow::print);
   connect(copy_button, &QPushButton::clicked, this, &GraphWindow::copy_to_clipboard);
   connect(save_button, &QPushButton::clicked, this, [this] { save_as(); });
+  // Escape closes the window too (a dialog's reject).
+  auto* close_button = new QPushButton(tr("Close"));
+  close_button->setObjectName(QStringLiteral("close_button"));
+  connect(close_button, &QPushButton::clicked, this, &QDialog::reject);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(print_button);
   buttons->addWidget(copy_button);
   buttons->addWidget(save_button);
   buttons->addStretch(1);
+  buttons->addWidget(close_button);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(scroll, 3);
   layout->addWidget(memo_, 1);
@@ -112,7 +138,7 @@ void GraphWindow::copy_to_clipboard() {
 bool GraphWindow::save_as() {
   if (prompter_ == nullptr) return false;
   const auto chosen = prompter_->choose_file_to_save(
-      text_.text(1414), "PNG picture (*.png);;SVG picture (*.svg)", "");
+      text_.text(1414), "PNG picture (*.png);;SVG picture (*.svg);;PDF document (*.pdf)", "");
   if (!chosen) return false;
   std::filesystem::path file(*chosen);
   if (file.extension().empty()) file += ".png";
@@ -128,13 +154,18 @@ bool GraphWindow::save_to(const std::filesystem::path& file) {
     return fail(file.string() + " is the open survey");
   }
   std::string bytes;
-  if (lower_extension(file) == ".svg") {
+  const std::string extension = lower_extension(file);
+  if (extension == ".svg") {
     bytes = graphs::svg_of(drawing());
+  } else if (extension == ".pdf") {
+    bytes = pdf_of(drawing());
+    if (bytes.empty()) return fail("the document could not be made");
   } else {
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    if (!picture().save(&buffer, "PNG")) return fail("the picture could not be made");
+    if (!drawing_image(drawing(), kPrintScale).save(&buffer, "PNG"))
+      return fail("the picture could not be made");
     bytes.assign(png.constData(), static_cast<std::size_t>(png.size()));
   }
   try {

@@ -1,6 +1,6 @@
 #pragma once
 // The graph window: one graph of the results page (or any display list) on the screen, with
-// Print, Copy (the picture to the clipboard) and Save as PNG or SVG, and the result lines that
+// Print, Copy (the picture to the clipboard), Save as PNG, SVG or PDF and Close, and the result lines that
 // go with the graph below it. The survey window keeps one and shows each new graph in it.
 
 #include <QDialog>
@@ -19,6 +19,9 @@ class QPushButton;
 namespace olvar::ui {
 
 class DrawingWidget;
+
+// A drawing as a PDF document of one page its own size (empty when it cannot be made).
+std::string pdf_of(const graphs::Drawing& drawing);
 
 class GraphWindow : public QDialog {
   Q_OBJECT
@@ -42,8 +45,8 @@ class GraphWindow : public QDialog {
   void print_to(QPrinter& printer) const;
   // Copy: the picture on the clipboard, then Language entry 838.
   void copy_to_clipboard();
-  // Save as: asks for a file; ".svg" writes SVG, anything else PNG (".png" added when the name
-  // has no extension). Returns whether a file was written.
+  // Save as: asks for a file; ".svg" writes SVG, ".pdf" a PDF page, anything else PNG at print
+  // resolution (".png" added when the name has no extension). Returns whether a file was written.
   bool save_as();
   // Writes the picture to `file` through the safe write; the protected file is refused. Tells
   // the user what went wrong and returns false on failure.

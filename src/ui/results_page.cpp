@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -15,6 +16,7 @@
 
 #include "core/prompter.h"
 #include "ui/busy_cursor.h"
+#include "ui/drawing_painter.h"
 #include "ui/qt_convert.h"
 
 namespace olvar::ui {
@@ -25,7 +27,7 @@ using reports::ResultsGrouping;
 using reports::ResultsIndex;
 
 constexpr int kSampleExceedsPopulation = stats::kSampleExceedsPopulationEntry;
-constexpr int kCopiedEntry = 1350;  // the lines (the graph windows copy pictures)
+constexpr int kCopiedEntry = 1350;  // said after the lines (and the graph) were copied
 // Graph type items: the distributions (All, Sex), group means, cases per cluster by index.
 constexpr int kGaussian = 1136, kCumulative = 1137, kProbabilityPlot = 1138, kGroupMeans = 1139;
 
@@ -110,6 +112,8 @@ ResultsPage::ResultsPage(core::Workspace& workspace, core::OptionsPage& options,
   graph_type_ = new QComboBox;
   graph_type_->setObjectName(QStringLiteral("Graphtype"));
   graph_layout->addWidget(graph_type_);
+  // A choice of the user (not the list being filled again) draws the chosen graph.
+  connect(graph_type_, &QComboBox::activated, this, [this] { redraw_graph(); });
   auto* show_graph = graph_button_ = new QPushButton(tr("Show graph"));
   show_graph->setObjectName(QStringLiteral("GraphButton"));
   connect(show_graph, &QPushButton::clicked, this, [this] {
@@ -153,6 +157,10 @@ ResultsPage::ResultsPage(core::Workspace& workspace, core::OptionsPage& options,
   memo_->setReadOnly(true);
   memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
   memo_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  graph_view_ = new DrawingWidget;
+  graph_view_->setObjectName(QStringLiteral("results_graph"));
+  graph_view_->setVisible(false);
+  lines->addWidget(graph_view_, 0, Qt::AlignLeft);
   lines->addWidget(memo_, 1);
   layout->addLayout(lines, 1);
 
@@ -257,10 +265,23 @@ void ResultsPage::refresh() {
   QStringList shown;
   for (const std::string& line : lines_) shown << to_qstring(line);
   memo_->setPlainText(shown.join(QLatin1Char('\n')));
+  redraw_graph();
   if (values.population_correction == stats::PopulationCorrection::sample_exceeds_population &&
       prompter_ != nullptr) {
     prompter_->inform(language_.text(kSampleExceedsPopulation));
   }
+}
+
+void ResultsPage::redraw_graph() {
+  std::optional<graphs::Drawing> drawing;
+  if (draw_graph) drawing = draw_graph(index(), graph_choice());
+  graph_shown_ = drawing.has_value();
+  graph_view_->set_drawing(drawing ? std::move(*drawing) : graphs::Drawing{});
+  graph_view_->setVisible(graph_shown_);
+}
+
+const graphs::Drawing* ResultsPage::shown_graph() const {
+  return graph_shown_ ? &graph_view_->drawing() : nullptr;
 }
 
 void ResultsPage::entered(char reference, core::SortOrder order) {
@@ -279,7 +300,10 @@ bool ResultsPage::left(char reference) {
 }
 
 void ResultsPage::copy_to_clipboard() {
-  QGuiApplication::clipboard()->setText(memo_->toPlainText());
+  auto* data = new QMimeData;
+  data->setText(memo_->toPlainText());
+  if (const graphs::Drawing* graph = shown_graph()) data->setImageData(drawing_image(*graph, 2));
+  QGuiApplication::clipboard()->setMimeData(data);
   if (prompter_ != nullptr) prompter_->inform(language_.text(kCopiedEntry));
 }
 

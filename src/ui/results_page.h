@@ -15,6 +15,7 @@
 #include "core/language_table.h"
 #include "core/options_page.h"
 #include "core/workspace.h"
+#include "graphs/display_list.h"
 #include "reports/results_page.h"
 #include "reports/results_page_visit.h"
 #include "stats/cluster_estimate.h"
@@ -24,12 +25,15 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QToolButton;
+class QLabel;
 
 namespace olvar::core {
 class Prompter;
 }
 
 namespace olvar::ui {
+
+class DrawingWidget;
 
 // The graph the user asked for: the grouping of the page and the item of the graph type list
 // (for All and Sex: 0 Gaussian curve, 1 cumulative distribution, 2 probability plot; for
@@ -54,6 +58,8 @@ class ResultsPage : public QWidget {
   std::function<void()> on_exclusion_changed;               // the Options page shows the new mode
   std::function<void()> on_report_in_word;                  // SpeedButton5 / BitBtn2 "Report Word"
   std::function<void(reports::ResultsIndex, GraphChoice)> on_show_graph;
+  // The graph for the controls as set, drawn on the page itself (nullopt: none for them).
+  std::function<std::optional<graphs::Drawing>(reports::ResultsIndex, GraphChoice)> draw_graph;
   // The Planning page's small-population correction, read at every computation.
   std::function<stats::PopulationCorrectionInputs()> planning_inputs;
   // Where "noname.as" is written on entry; empty: not written.
@@ -81,8 +87,13 @@ class ResultsPage : public QWidget {
   GraphChoice graph_choice() const;
   // The lines now in the memo (Windows-1252), 1-based line k at k - 1.
   const std::vector<std::string>& lines() const { return lines_; }
-  // `ClipboardButtonClick`: the lines (and the graph when one is shown) to the clipboard.
+  // `ClipboardButtonClick`: the lines and the graph shown to the clipboard (text and picture).
   void copy_to_clipboard();
+  // The graph on the page for the controls as set: drawn again on entry and at every change of
+  // index, grouping, graph type or exclusion, so it never shows a stale picture.
+  void redraw_graph();
+  // The graph now on the page; nullptr when none is shown.
+  const graphs::Drawing* shown_graph() const;
 
  private:
   void choose_exclusion(core::ExclusionMode mode);
@@ -109,6 +120,8 @@ class ResultsPage : public QWidget {
   QPushButton* report_button_ = nullptr;
   QToolButton* report_speed_button_ = nullptr;
   QPlainTextEdit* memo_ = nullptr;
+  DrawingWidget* graph_view_ = nullptr;
+  bool graph_shown_ = false;
 };
 
 }  // namespace olvar::ui

@@ -230,6 +230,16 @@ void SurveyWindow::build_pages() {
       show_graph(graph_index, *type);
     }
   };
+  results_page_->draw_graph = [this](reports::ResultsIndex index, GraphChoice choice)
+      -> std::optional<graphs::Drawing> {
+    const auto graph_index = static_cast<graphs::GraphIndex>(index);
+    const std::optional<graphs::GraphType> type = graphs::graph_type_for_page(
+        graph_index, static_cast<graphs::Grouping>(choice.grouping), choice.item);
+    if (!type) return std::nullopt;
+    std::optional<graphs::GraphResult> graph = results_graph(graph_index, *type);
+    if (!graph) return std::nullopt;
+    return std::move(graph->drawing);
+  };
   page_widgets_[3] = results_page_;
 
   death_rates_page_ = new DeathRatesPage(workspace_, app_);

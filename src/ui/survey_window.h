@@ -118,6 +118,9 @@ class SurveyWindow : public QMainWindow {
   // A graph of the results page in the graph window (survey_window_graphs.cpp), under the
   // options in force; the window is made on first use. The results page's controls call it.
   void show_graph(graphs::GraphIndex index, graphs::GraphType type);
+  // The graph of the results page for the survey and the Options page as they stand.
+  std::optional<graphs::GraphResult> results_graph(graphs::GraphIndex index,
+                                                   graphs::GraphType type) const;
   GraphWindow* graph_window() const { return graph_window_.get(); }
   // The growth chart of the child under the cursor, beside the result panel.
   GrowthChartWidget* growth_chart() const;

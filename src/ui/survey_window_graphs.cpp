@@ -9,9 +9,9 @@
 
 namespace olvar::ui {
 
-void SurveyWindow::show_graph(graphs::GraphIndex index, graphs::GraphType type) {
-  if (app_.text == nullptr || !graphs::graph_offered(index, type)) return;
-  const BusyCursor busy;
+std::optional<graphs::GraphResult> SurveyWindow::results_graph(graphs::GraphIndex index,
+                                                              graphs::GraphType type) const {
+  if (app_.text == nullptr || !graphs::graph_offered(index, type)) return std::nullopt;
   const char separator = app_.dates.decimal_separator;
   const analysis::AnalysisSettings analysis = analysis::analysis_settings(options_, separator);
   const graphs::GraphTexts texts{*app_.text,
@@ -27,8 +27,14 @@ void SurveyWindow::show_graph(graphs::GraphIndex index, graphs::GraphType type) 
     core::SortSurvey(survey, core::column(core::StdVar::cluster), std::nullopt, app_.sort_order,
                      separator);
   }
-  const graphs::GraphResult graph =
-      graphs::draw_results_graph({survey, analysis, texts}, index, type);
+  return graphs::draw_results_graph({survey, analysis, texts}, index, type);
+}
+
+void SurveyWindow::show_graph(graphs::GraphIndex index, graphs::GraphType type) {
+  const BusyCursor busy;
+  const std::optional<graphs::GraphResult> drawn = results_graph(index, type);
+  if (!drawn) return;
+  const graphs::GraphResult& graph = *drawn;
   if (!graph_window_) graph_window_ = std::make_unique<GraphWindow>(*app_.text, prompter_, this);
   graph_window_->set_prompter(prompter_);
   graph_window_->set_protected_file(workspace_.file_name);

@@ -138,7 +138,7 @@ TrainingPage::TrainingPage(core::Workspace& workspace, workspace::AppContext& ap
   categorical_view_->installEventFilter(this);
 
   sub_pages_ = new QTabWidget;
-  sub_pages_->addTab(continuous, tr("Numeric continous data"));
+  sub_pages_->addTab(continuous, tr("Numeric continuous data"));
   sub_pages_->addTab(categorical, tr("Categorical data"));
 
   auto* layout = new QVBoxLayout(this);

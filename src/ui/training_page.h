@@ -1,5 +1,5 @@
 #pragma once
-// The Training page: two sub-pages, "Numeric continous data" (the standardisation test of
+// The Training page: two sub-pages, "Numeric continuous data" (the standardisation test of
 // weight, height and MUAC) and "Categorical data" (agreement on categories), each a grid with
 // its report buttons, and the two speed buttons of the page (paste from the clipboard, transfer
 // of the shown grid to the spreadsheet). The reports are computed by training/; this page shows

@@ -8,7 +8,9 @@ namespace olvar::workspace {
 std::array<std::string, 4> recent_file_captions(const RecentFiles& files) {
   std::array<std::string, 4> captions;
   for (std::size_t i = 0; i < files.size(); ++i) {
-    captions[i] = " &" + std::to_string(i + 1) + files[i];
+    // A space between the number and the path: "1 /home/..." reads as a number and a file,
+    // "1/home/..." as a relative path.
+    captions[i] = " &" + std::to_string(i + 1) + (files[i].empty() ? "" : " ") + files[i];
   }
   return captions;
 }

@@ -220,5 +220,71 @@ TEST_F(CliReport, LibreOfficeReadsTheReport) {
   }
 }
 
+
+// The report laid out as printed: LibreOffice makes a PDF and `pdftotext -layout` keeps each
+// word where the page shows it (a plain text conversion would hide a line that wraps). Every
+// table by sex keeps each 95% interval under its own column heading, on its own line, in the
+// WHO part and in the NCHS annex; the age tables' first two headings stay apart.
+TEST_F(CliReport, PrintedTablesKeepEachIntervalInItsColumn) {
+  if (std::system("command -v soffice >/dev/null 2>&1 && command -v pdftotext >/dev/null 2>&1") !=
+      0) {
+    GTEST_SKIP() << "LibreOffice (soffice) or pdftotext is not installed";
+  }
+  ASSERT_EQ(run("--exclusion epi -o '" + path("report.rtf") + "'").status, 0);
+  const std::string home = folder_.path().string();
+  const test::CommandResult converted = test::run_command(
+      "cd '" + home + "' && HOME='" + home +
+          "' soffice --headless --convert-to pdf report.rtf >/dev/null && pdftotext -layout "
+          "report.pdf report.txt",
+      folder_.path());
+  ASSERT_EQ(converted.status, 0) << converted.err;
+  std::vector<std::string> lines;
+  {
+    std::istringstream in(test::read_whole_file(path("report.txt")));
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+  }
+  const std::regex heading(R"(^(\s+)All(\s+)Boys(\s+)Girls\s*$)");
+  const std::regex interval(R"(\d+\.\d - \d+\.\d 95% CI)");
+  int tables = 0;
+  for (std::size_t h = 0; h < lines.size(); ++h) {
+    std::smatch m;
+    if (!std::regex_match(lines[h], m, heading)) continue;
+    ++tables;
+    const std::vector<std::ptrdiff_t> columns = {
+        m.position(1) + m.length(1),
+        m.position(1) + m.length(1) + 3 + m.length(2),
+        m.position(1) + m.length(1) + 3 + m.length(2) + 4 + m.length(3)};
+    // n, then a line of counts and a line of intervals for each of the three case definitions.
+    for (std::size_t row = h + 3; row <= h + 7 && row < lines.size(); row += 2) {
+      const std::string& line = lines[row];
+      std::vector<std::ptrdiff_t> starts;
+      for (auto it = std::sregex_iterator(line.begin(), line.end(), interval);
+           it != std::sregex_iterator(); ++it) {
+        starts.push_back(it->position());
+      }
+      ASSERT_EQ(starts.size(), 3u) << "table at line " << h << ":\n" << line;
+      EXPECT_EQ(line.find_first_not_of(' '), 0u) << line;  // a case definition leads the line
+      for (std::size_t k = 0; k < 3; ++k) {
+        // Each interval starts nearer its own heading than any other.
+        std::size_t nearest = 0;
+        for (std::size_t c = 1; c < 3; ++c) {
+          if (std::abs(starts[k] - columns[c]) < std::abs(starts[k] - columns[nearest])) {
+            nearest = c;
+          }
+        }
+        EXPECT_EQ(nearest, k) << line;
+      }
+    }
+  }
+  EXPECT_EQ(tables, 2 * 6);  // WHZ, WAZ, HAZ, MUAC, both, overweight; WHO and NCHS
+  int age_headings = 0;
+  for (const std::string& line : lines) {
+    if (line.rfind("Age (months)", 0) != 0) continue;
+    ++age_headings;
+    EXPECT_EQ(line.find("Age (months)Total"), std::string::npos) << line;
+  }
+  EXPECT_GT(age_headings, 0);
+}
+
 }  // namespace
 }  // namespace olvar

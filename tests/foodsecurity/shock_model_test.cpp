@@ -198,7 +198,7 @@ TEST(ShockModel, ReportAndGraph) {
     }
   }
   EXPECT_TRUE(found);
-  EXPECT_NE(svg_of(graph).find("Fullfillment in %"), std::string::npos);
+  EXPECT_NE(svg_of(graph).find("Fulfilment in %"), std::string::npos);
 }
 
 TEST(ShockModel, DefaultZoneVeryPoorFallShortInYearOne) {

@@ -25,10 +25,10 @@ const Text* label(const Drawing& d, const std::string& value) {
   return nullptr;
 }
 
-// The same among the labels of the y axis (written from x = 3 or X0 - 27).
-const Text* y_label(const Drawing& d, const std::string& value, double x) {
+// The same among the labels of the y axis (left of it, not on the x axis's label line).
+const Text* y_label(const Drawing& d, const std::string& value) {
   for (const Step& step : d.steps) {
-    if (const auto* t = std::get_if<Text>(&step); t && trimmed(t->text) == value && t->x == x)
+    if (const auto* t = std::get_if<Text>(&step); t && trimmed(t->text) == value && t->y != 317)
       return t;
   }
   return nullptr;
@@ -38,44 +38,50 @@ TEST(Achsenskalierung, ZScoreGaussianAxesGetStepOneAndFive) {
   Surface s;
   Achsenskalierung(s, {310, 30, 45, 0, 5, -5});
   const Drawing& d = s.drawing();
-  // x: step 1 (10 units, 5 < 10 <= 12), first tick at -4: 30 + (-4 + 5) x 40 = 70.
+  // x: step 1 (10 parts), a tick on every whole z from -5 at x = 30 to 5 at x = 430, each label
+  // centred under its tick.
+  EXPECT_TRUE(has_line(d, 30, 315, 30, 306));
   EXPECT_TRUE(has_line(d, 70, 315, 70, 306));
-  const Text* first = label(d, "-4");
-  ASSERT_NE(first, nullptr);
-  EXPECT_EQ(first->x, 52);  // 12 + 40
-  EXPECT_EQ(first->y, 317);
-  EXPECT_EQ(label(d, "-5"), nullptr);
-  // y: step 5, labels 45, 40, ..., 5 from y = 34 down by 30 units each (270 / 45 x 5).
+  EXPECT_TRUE(has_line(d, 430, 315, 430, 306));
+  for (const char* value : {"-5", "-4", "0", "5"}) {
+    SCOPED_TRACE(value);
+    const Text* t = label(d, value);
+    ASSERT_NE(t, nullptr);
+    const double tick = 30 + (std::stod(value) + 5) * 40;
+    EXPECT_NEAR(t->x + text_width(t->text) / 2, tick, 1);
+    EXPECT_EQ(t->y, 317);
+  }
+  EXPECT_EQ(label(d, "6"), nullptr);  // nothing beyond the range (and the picture)
+  // y: step 5, from 0 at the x axis to 45 at y = 40, 30 units apart (270 / 45 x 5); each label
+  // ends left of its tick and stands 6 units above it.
   struct Case {
     const char* value;
     double y;
   };
-  for (const Case c : {Case{"45", 34}, Case{"40", 64}, Case{"25", 154}, Case{"5", 274}}) {
+  for (const Case c : {Case{"45", 40}, Case{"40", 70}, Case{"25", 160}, Case{"0", 310}}) {
     SCOPED_TRACE(c.value);
-    const Text* t = y_label(d, c.value, 3);  // X0 - 27
+    EXPECT_TRUE(has_line(d, 27, c.y, 33, c.y));
+    const Text* t = y_label(d, c.value);
     ASSERT_NE(t, nullptr);
-    EXPECT_EQ(t->y, c.y);
-    EXPECT_TRUE(has_line(d, 27, c.y + 6, 33, c.y + 6));
+    EXPECT_EQ(t->y, c.y - 6);
+    EXPECT_LE(t->x + text_width(t->text), 27);
   }
-  EXPECT_EQ(y_label(d, "0", 3), nullptr);
-  EXPECT_EQ(y_label(d, "50", 3), nullptr);
+  EXPECT_EQ(label(d, "50"), nullptr);
 }
 
-TEST(Achsenskalierung, WithoutAFittingStepTheRangeIsCutInEqualParts) {
+TEST(Achsenskalierung, RangesWithoutAWholeStepGetRoundDecimalSteps) {
   Surface s;
-  // y from 0 to 1.2: no step cuts it into 6 to 12 parts, so nine parts of 0.1333 (30 units).
+  // y from 0 to 1.2: step 0.1, thirteen ticks 0.0 ... 1.2, 22.5 units apart, one decimal.
   Achsenskalierung(s, {310, 30, 1.2, 0, 0, 0});
   const Drawing& d = s.drawing();
   const std::vector<Line> ticks = steps_of<Line>(d);
-  ASSERT_EQ(ticks.size(), 9u);
-  EXPECT_EQ(ticks[0].y1, 40);
-  EXPECT_EQ(ticks[8].y1, 280);
-  // 1 < R <= 10: one decimal; the top label is the maximum.
-  const Text* top = label(d, "1.2");
-  ASSERT_NE(top, nullptr);
-  EXPECT_EQ(top->x, 3);
-  EXPECT_EQ(top->y, 34);
-  EXPECT_NE(label(d, "0.1"), nullptr);  // 1.2 - 8 x 0.1333
+  ASSERT_EQ(ticks.size(), 13u);
+  EXPECT_EQ(ticks.front().y1, 310);  // 0.0 at the x axis
+  EXPECT_EQ(ticks.back().y1, 40);    // 1.2 at the top
+  EXPECT_NE(label(d, "1.2"), nullptr);
+  EXPECT_NE(label(d, "0.1"), nullptr);
+  EXPECT_NE(label(d, "0.0"), nullptr);
+  EXPECT_EQ(label(d, "-0.0"), nullptr);
 }
 
 TEST(Achsenskalierung, AZeroRangeGetsNoTicks) {

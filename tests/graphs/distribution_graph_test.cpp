@@ -108,6 +108,10 @@ TEST_F(DistributionGraph, GaussianDrawsDensityAndReferenceWithTheirLegends) {
   ASSERT_NE(reference_text, nullptr);
   EXPECT_EQ(reference_text->x, 364);
   EXPECT_EQ(reference_text->y, 35);
+  // The survey's own curve has its legend entry too, below the reference's.
+  const Text* survey = text_named(d, "WHZ (600)");
+  ASSERT_NE(survey, nullptr);
+  EXPECT_EQ(survey->y, 55);
   EXPECT_TRUE(svg_is_clean(d));
 }
 
@@ -209,7 +213,7 @@ TEST_F(DistributionGraph, BySexTheGirlsAndFrameComeFirstAndTheBoysAddNoFrame) {
   EXPECT_GE(first_blue, static_cast<int>(after_girls));
   int dotted = 0;
   for (const Line& l : steps_of<Line>(d)) dotted += l.dotted;
-  EXPECT_EQ(dotted, 11 + 11 + 10);  // one grid and one set of short lines
+  EXPECT_EQ(dotted, 11 + 11);  // one grid, drawn with the girls
   const Text* girls = text_named(d, "Girls (3)");
   const Text* boys = text_named(d, "Boys (2)");
   ASSERT_NE(girls, nullptr);

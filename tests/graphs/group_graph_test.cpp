@@ -17,10 +17,11 @@ using test::has_line;
 using test::steps_of;
 using test::text_named;
 
+// The red bars, without the legend's mark of the observed clusters (8 units wide).
 std::vector<Box> red_boxes(const Drawing& d) {
   std::vector<Box> out;
   for (const Box& b : steps_of<Box>(d))
-    if (b.fill_colour == kRed) out.push_back(b);
+    if (b.fill_colour == kRed && std::abs(b.x2 - b.x1) != 8) out.push_back(b);
   return out;
 }
 
@@ -37,28 +38,28 @@ TEST(GroupMeans, AllBandsNegativeHangFromAZeroLineAt40) {
   draw_group_means(s, bars, "T", "WHZ", "MONTHS {6;18;30;42;54;}");
   const Drawing& d = s.drawing();
   // P = 0, N = 2.2: the zero line at trunc(270 x 0 / 2.2) + 40 = 40; the x axis erased in white.
-  EXPECT_TRUE(has_line(d, 10, 40, 439, 40));
+  EXPECT_TRUE(has_line(d, 27, 40, 439, 40));
   const std::vector<Line> lines = steps_of<Line>(d);
   EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
                           [](const Line& l) { return l.y1 == 310 && l.colour == kWhite; }));
   const std::vector<Box> boxes = red_boxes(d);
   ASSERT_EQ(boxes.size(), 6u);
-  // f = 270 / 2.2; bar 5 (mean -1.2) reaches trunc(40 + 122.727 x 1.2) = 187 and its whisker
-  // trunc(40 + 122.727 x 2.2) = 310 (computed in single precision: 309 or 310).
+  // The counts fit their columns, so 14 units under the deepest whisker are kept for them:
+  // f = 256 / 2.2; bar 5 (mean -1.2) reaches trunc(40 + 116.36 x 1.2) = 179.
   EXPECT_EQ(boxes[4].y1, 40);
-  EXPECT_EQ(boxes[4].y2, 187);
+  EXPECT_EQ(boxes[4].y2, 179);
   // Every bar is 52 units wide with 6 bars (400 / 6 - 20 + 6).
   for (const Box& b : boxes) EXPECT_EQ(b.x2 - b.x1, 52);
   EXPECT_EQ(boxes[0].x1, 35);
   EXPECT_EQ(boxes[1].x1, 101);  // trunc(400 / 6 + 35)
-  // Counts of negative bars sit 17 units above the whisker end: bar 1 (mean -0.5, SD 1) has its
-  // centre at trunc((400 / 6 - 20 + 6) / 2 + 35) = 61 and its whisker end at
-  // trunc(40 + 122.727 x 1.5) = 224.
+  // The count of a hanging bar stands under its whisker, centred on the bar: bar 1 (mean -0.5,
+  // SD 1) has its centre at trunc((400 / 6 - 20 + 6) / 2 + 35) = 61 and its whisker end at
+  // trunc(40 + 116.36 x 1.5) = 214; "n=10" takes 27.3 units.
   const Text* count = text_named(d, "n=10");
   ASSERT_NE(count, nullptr);
-  EXPECT_EQ(count->x, 64);
-  EXPECT_EQ(count->y, 207);
-  EXPECT_TRUE(has_line(d, 56, 224, 66, 224));
+  EXPECT_EQ(count->x, 47);
+  EXPECT_EQ(count->y, 215);
+  EXPECT_TRUE(has_line(d, 56, 214, 66, 214));
   EXPECT_TRUE(svg_is_clean(d));
 }
 
@@ -67,13 +68,14 @@ TEST(GroupMeans, MixedSignsPutTheZeroLineAt180) {
   bars.push_back({"d", 5, -0.1f, 1.0f});
   Surface s;
   draw_group_means(s, bars, "T", "WHZ", "CLUSTER {}");
-  // P = 1.2, N = 1.1: trunc(270 x 1.2 / 2.3) + 40 = 180.
-  EXPECT_TRUE(has_line(s.drawing(), 10, 180, 439, 180));
+  // P = 1.2, N = 1.1, 14 units kept above and below for the counts: f = 242 / 2.3, the zero
+  // line at trunc(40 + 14 + 242 x 1.2 / 2.3) = 180.
+  EXPECT_TRUE(has_line(s.drawing(), 27, 180, 439, 180));
   const std::vector<Box> boxes = red_boxes(s.drawing());
   ASSERT_EQ(boxes.size(), 13u);
   EXPECT_EQ(boxes[0].y1, 180);
-  EXPECT_EQ(boxes[0].y2, std::trunc(180 - 270 / 2.3 * 0.2f));
-  EXPECT_EQ(boxes[12].y2, std::trunc(180 + 270 / 2.3 * 0.1f));
+  EXPECT_EQ(boxes[0].y2, std::trunc(180 - 242 / 2.3 * 0.2f));
+  EXPECT_EQ(boxes[12].y2, std::trunc(180 + 242 / 2.3 * 0.1f));
 }
 
 TEST(GroupMeans, PositiveBarsStandOnTheXAxisWithWhiskerAndCount) {
@@ -81,25 +83,27 @@ TEST(GroupMeans, PositiveBarsStandOnTheXAxisWithWhiskerAndCount) {
   Surface s;
   draw_group_means(s, bars, "T", "MUAC", "CLUSTER {1] 1 ; 2] 2 ; }");
   const Drawing& d = s.drawing();
-  // P = 1.5, f = 180: top 130, whisker 40; m = 2: left 35, right trunc(200 + 35 - 20 + 2) = 217,
-  // centre trunc((200 - 20 + 2) / 2 + 35) = 126.
+  // P = 1.5 with 14 units kept over the top whisker for its count: f = 256 / 1.5, top 139,
+  // whisker 54; m = 2: left 35, right trunc(200 + 35 - 20 + 2) = 217, centre
+  // trunc((200 - 20 + 2) / 2 + 35) = 126.
   const std::vector<Box> boxes = red_boxes(d);
   ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[0], (Box{35, 311, 217, 130, kRed, Fill::solid, true}));
-  EXPECT_TRUE(has_line(d, 126, 130, 126, 40));
-  EXPECT_TRUE(has_line(d, 121, 40, 131, 40));
+  EXPECT_EQ(boxes[0], (Box{35, 311, 217, 139, kRed, Fill::solid, true}));
+  EXPECT_TRUE(has_line(d, 126, 139, 126, 54));
+  EXPECT_TRUE(has_line(d, 121, 54, 131, 54));
+  // The count and the label centred on the bar ("n=7" 20.5 units wide, "1 " 10.7).
   const Text* count = text_named(d, "n=7");
   ASSERT_NE(count, nullptr);
-  EXPECT_EQ(count->x, 134);
-  EXPECT_EQ(count->y, 38);
+  EXPECT_EQ(count->x, 115);
+  EXPECT_EQ(count->y, 41);
   const Text* label = text_named(d, "1 ");
   ASSERT_NE(label, nullptr);
-  EXPECT_EQ(label->x, 122);  // 126 - 2 x 2
+  EXPECT_EQ(label->x, 120);
   EXPECT_EQ(label->y, 317);
   // The empty cluster: a bar of height 0 and no count.
   EXPECT_EQ(boxes[1].y2, 310);
   EXPECT_EQ(text_named(d, "n=0"), nullptr);
-  EXPECT_TRUE(has_line(d, 10, 310, 439, 310));
+  EXPECT_TRUE(has_line(d, 27, 310, 439, 310));
   EXPECT_NE(text_named(d, "CLUSTER "), nullptr);
 }
 
@@ -108,7 +112,9 @@ TEST(GroupMeans, BarWidthFollowsTheNumberOfBars) {
     std::size_t bars;
     double width;
   };
-  for (const Case c : {Case{6, 52}, Case{30, 23}}) {
+  // The traditional 400 / m - 20 + m while it leaves 8 units free (6 and 12 bars); beyond,
+  // three quarters of the share, so that no two bars touch.
+  for (const Case c : {Case{6, 52}, Case{12, 25}, Case{30, 10}, Case{60, 5}}) {
     SCOPED_TRACE(c.bars);
     Surface s;
     draw_group_means(s, std::vector<GroupBar>(c.bars, GroupBar{"x", 3, 1.0f, 0.1f}), "T", "WHZ",
@@ -253,7 +259,10 @@ TEST(CasesPerCluster, ThirtyClustersWithUpToSixCases) {
   int green = 0;
   for (const Box& b : steps_of<Box>(d)) green += b.fill_colour == kGreen && b.x2 - b.x1 == 8;
   EXPECT_EQ(green, 13);  // 12 points and the legend square
-  EXPECT_NE(text_named(d, "neg. Binominal distribution"), nullptr);
+  // The counts spread less than a Poisson's (v <= mu): no negative binomial, and no legend
+  // entry for a curve that is not drawn.
+  EXPECT_TRUE(c.negative_binomial.empty());
+  EXPECT_EQ(text_named(d, "neg. binomial distribution"), nullptr);
   EXPECT_TRUE(svg_is_clean(d));
 }
 

@@ -408,7 +408,8 @@ TEST(ResultsReport, MainPartShowsWhoAndTheAnnexNchs) {
   const std::string expected =
       "{\\rtf1 X " + text.text(1300) +
       " No exclusion. S:" + core::format_fixed_trimmed(report->who.family("#02").a.percent, 4, 1) +
-      "|" + "<who> R:12 " + who_mean + " 6-17|\\page M: A:" + "<nchs> R:12 " + nchs_mean +
+      "|" + "<who> R:12 " + who_mean + " 6-17|\\page M:" + text.text(kNoHouseholdData) +
+      " A:" + "<nchs> R:12 " + nchs_mean +
       " 6-17| C:" + text.text(925) + "\\tab " + text.text(926) + "\\tab " + text.text(927) +
       " \\par\\par Camp \\{A\\}\\tab 1200\\tab 1\\tab \\par \\pard  T:\\pard ";
   ASSERT_EQ(report->document.text().substr(0, expected.size()), expected);
@@ -421,6 +422,33 @@ TEST(ResultsReport, MainPartShowsWhoAndTheAnnexNchs) {
   EXPECT_THAT(order,
               ::testing::ElementsAre("#800", "#02-01", "#02-03", "#age01", "#17-04", "#18-01",
                                      "#02-01", "#age01", "#17-04", "115mm", "125mm", "#99", "#98"));
+}
+
+// A survey without a cluster sampling table, a standardisation test or household mortality
+// data: each part says it was not done instead of printing headings over nothing.
+TEST(ResultsReport, PartsWithoutDataSaySo) {
+  const anthro::WhoReference who =
+      anthro::WhoReference::load(test::build_data_path(anthro::kWhoTableFileName));
+  core::Workspace w;
+  core::reset_to_new_table(w, "");
+  w.survey.set_cell(StdVar::cluster, 1, "1");
+  w.survey.set_cell(StdVar::sex, 1, "m");
+  w.survey.set_cell(StdVar::months, 1, "20");
+  w.survey.set_cell(StdVar::weight, 1, "9.1");
+  w.survey.set_cell(StdVar::height, 1, "80.0");
+  test::TempFolder folder;
+  std::ofstream(folder / "report.rtf", std::ios::binary) << "{M:#18-01|C:#98|T:#99}";
+  const core::LanguageTable text = english();
+  anthro::RowEvaluationSettings evaluation;
+  evaluation.current_year = 2026;
+  const auto report =
+      results_report(w, {text, who, evaluation, core::OptionsPage{}}, folder / "report.rtf");
+  ASSERT_TRUE(report.has_value());
+  EXPECT_EQ(report->document.text(),
+            "{M:" + text.text(kNoHouseholdData) + "|C:" + text.text(kNoClusterTable) +
+                "\\par\\pard |T:\\pard " + text.text(kNoStandardisationTest) + "\\par }");
+  for (const core::LanguageEntry entry : {kNoHouseholdData, kNoClusterTable, kNoStandardisationTest})
+    EXPECT_FALSE(text.text(entry).empty()) << entry.number;
 }
 
 TEST(ResultsReport, MissingTemplateWritesNothing) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTest>
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
@@ -32,7 +34,7 @@ graphs::Drawing small_graph() {
   return std::move(s).drawing();
 }
 
-TEST(GraphWindow, SavesPngAndSvgThroughTheSafeWrite) {
+TEST(GraphWindow, SavesPngSvgAndPdfThroughTheSafeWrite) {
   WindowEnvironment env;
   GraphWindow window(env.text, &env.prompter);
   window.show_graph(small_graph(), "WHZ", {"line 1", "line 2"});
@@ -43,11 +45,20 @@ TEST(GraphWindow, SavesPngAndSvgThroughTheSafeWrite) {
   ASSERT_TRUE(window.save_to(png));
   QImage image;
   ASSERT_TRUE(image.load(QString::fromStdString(png.string()), "PNG"));
-  EXPECT_EQ(image.width(), 2 * graphs::kSurfaceWidth);
-  EXPECT_EQ(image.height(), 2 * graphs::kSurfaceHeight);
-  // The red bar, scaled by two: (40, 100)-(80, 300) becomes (80, 200)-(160, 600).
-  EXPECT_EQ(image.pixelColor(120, 400), QColor(255, 0, 0));
-  EXPECT_EQ(image.pixelColor(300, 400), QColor(255, 255, 255));
+  // At print resolution: four times the screen's size.
+  EXPECT_EQ(image.width(), 4 * graphs::kSurfaceWidth);
+  EXPECT_EQ(image.height(), 4 * graphs::kSurfaceHeight);
+  // The red bar, scaled by four: (40, 100)-(80, 300) becomes (160, 400)-(320, 1200).
+  EXPECT_EQ(image.pixelColor(240, 800), QColor(255, 0, 0));
+  EXPECT_EQ(image.pixelColor(600, 800), QColor(255, 255, 255));
+
+  // A PDF page the graph's size: 449 x 345 units of 3/4 point.
+  const auto pdf = env.temp / "graph.pdf";
+  ASSERT_TRUE(window.save_to(pdf));
+  const std::string document = test::read_file(pdf);
+  EXPECT_EQ(document.rfind("%PDF", 0), 0u);
+  EXPECT_NE(document.find("/MediaBox [0 0 336.75 258.75]"), std::string::npos)
+      << document.substr(0, 2000);
 
   const auto svg = env.temp / "graph.svg";
   ASSERT_TRUE(window.save_to(svg));
@@ -75,6 +86,22 @@ TEST(GraphWindow, SaveAsAddsPngAndRefusesTheOpenSurvey) {
 
   env.prompter.file_answers.push_back(std::nullopt);  // cancelled
   EXPECT_FALSE(window.save_as());
+}
+
+TEST(GraphWindow, CloseButtonAndEscapeCloseIt) {
+  WindowEnvironment env;
+  for (const bool escape : {false, true}) {
+    GraphWindow window(env.text, &env.prompter);
+    window.show_graph(small_graph(), "WHZ");
+    window.show();
+    ASSERT_TRUE(window.isVisible());
+    if (escape) {
+      QTest::keyClick(&window, Qt::Key_Escape);
+    } else {
+      window.findChild<QPushButton*>(QStringLiteral("close_button"))->click();
+    }
+    EXPECT_FALSE(window.isVisible()) << (escape ? "Escape" : "Close");
+  }
 }
 
 TEST(GraphWindow, CopiesThePictureAndPrints) {

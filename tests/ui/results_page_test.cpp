@@ -120,11 +120,14 @@ TEST(ResultsPage, LinesSortExclusionInStepAndPicture) {
   EXPECT_THAT(page->lines()[4], ::testing::StartsWith("Cluster 3 :"));
   EXPECT_THAT(page->lines()[4], ::testing::EndsWith("(n=3)"));
 
-  // The clipboard gets the lines; the user is told.
+  // The clipboard gets the lines and the graph on the page; the user is told.
   environment.prompter.messages.clear();
   child<QPushButton>(page, "ClipboardButton")->click();
   EXPECT_TRUE(
       QGuiApplication::clipboard()->text().startsWith(to_qstring(environment.text.text(1081))));
+  ASSERT_NE(page->shown_graph(), nullptr);
+  EXPECT_EQ(QGuiApplication::clipboard()->image().size(),
+            QSize(2 * graphs::kSurfaceWidth, 2 * graphs::kSurfaceHeight));
   EXPECT_THAT(environment.prompter.messages, ::testing::ElementsAre(environment.text.text(1350)));
 
   // The graph button shows the graph of the index and graph type chosen in the graph window
@@ -146,6 +149,60 @@ TEST(ResultsPage, LinesSortExclusionInStepAndPicture) {
   EXPECT_EQ(commands.size(), 1u);
   window->pages()->setCurrentIndex(kDataEntry);
   EXPECT_EQ(window->workspace().survey.cell(StdVar::cluster, 1), "3");
+}
+
+// The title a drawing shows (its first bold text).
+std::string title_of(const graphs::Drawing* drawing) {
+  if (drawing == nullptr) return "(no graph)";
+  for (const graphs::Step& step : drawing->steps) {
+    if (const auto* t = std::get_if<graphs::Text>(&step); t && t->bold) return t->text;
+  }
+  return "";
+}
+
+// The graph stands on the page and follows every control: entering the page, the index, the
+// grouping, the graph type and the exclusion each draw it again, never leaving a stale one.
+TEST(ResultsPage, TheGraphOnThePageFollowsEveryControl) {
+  WindowEnvironment environment;
+  std::unique_ptr<SurveyWindow> window = environment.make_window();
+  const auto file = environment.temp.write("muac.as", kSurvey);
+  ASSERT_TRUE(window->open_survey(file));
+  ResultsPage* page = window->results_page();
+  window->resize(1366, 768);
+  window->show();
+  window->pages()->setCurrentIndex(kResults);
+  auto* view = page->findChild<QWidget*>(QStringLiteral("results_graph"));
+  ASSERT_NE(view, nullptr);
+
+  child<QRadioButton>(page, "RadioButton4")->click();  // MUAC: the cumulative distribution
+  ASSERT_NE(page->shown_graph(), nullptr);
+  EXPECT_TRUE(view->isVisible());
+  const std::string cumulative = title_of(page->shown_graph());
+  EXPECT_NE(cumulative.find("MUAC"), std::string::npos) << cumulative;
+
+  auto* graph_type = child<QComboBox>(page, "Graphtype");
+  graph_type->setCurrentIndex(0);
+  emit graph_type->activated(0);  // the user picks the Gaussian curve
+  EXPECT_NE(title_of(page->shown_graph()), cumulative);
+
+  child<QRadioButton>(page, "RadioButton1")->click();  // Cluster: the means by cluster
+  const std::string by_cluster = title_of(page->shown_graph());
+  int bars = 0;
+  for (const graphs::Step& step : page->shown_graph()->steps) {
+    const auto* box = std::get_if<graphs::Box>(&step);
+    bars += box != nullptr && box->fill_colour == graphs::kRed;
+  }
+  EXPECT_EQ(bars, 3);  // three clusters
+
+  // The Options page changes the exclusion; back on the page the graph is drawn again.
+  const graphs::Drawing before = *page->shown_graph();
+  child<QRadioButton>(page, "excl_ne")->click();
+  ASSERT_NE(page->shown_graph(), nullptr);
+  window->pages()->setCurrentIndex(kDataEntry);
+  window->pages()->setCurrentIndex(kResults);
+  ASSERT_NE(page->shown_graph(), nullptr);
+  EXPECT_EQ(title_of(page->shown_graph()), by_cluster);
+  EXPECT_EQ(page->shown_graph()->steps.size(), before.steps.size());
 }
 
 TEST(ResultsPage, ReportModeOpensOnThePageWithItsLines) {

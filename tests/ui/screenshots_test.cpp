@@ -1,5 +1,7 @@
 // Pictures of every page with a survey loaded, written to the build tree for a person to look
-// at (ui_screenshots/). The test checks only that each picture was written.
+// at (ui_screenshots/; olvar-gallery makes the same for the README and the user guide). The
+// test checks that each picture was written and that the window keeps the laptop size with
+// the results page's graph whole inside it.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -64,6 +66,15 @@ TEST(Screenshots, EveryPageWithASurveyLoaded) {
     }
   }
   EXPECT_EQ(window.size(), QSize(1366, 768));  // no page made the window larger
+  // The results page shows its graph whole, inside the window at this size.
+  window.pages()->setCurrentIndex(static_cast<int>(workspace::SurveyPage::results));
+  QCoreApplication::processEvents();
+  const QWidget* graph = window.findChild<QWidget*>(QStringLiteral("results_graph"));
+  ASSERT_NE(graph, nullptr);
+  EXPECT_TRUE(graph->isVisible());
+  const QRect shown(graph->mapTo(&window, QPoint(0, 0)), graph->size());
+  EXPECT_TRUE(window.rect().contains(shown)) << shown.x() << "," << shown.y() << " "
+                                             << shown.width() << "x" << shown.height();
   window.pages()->setCurrentIndex(static_cast<int>(workspace::SurveyPage::data_entry));
   // The z-score columns stand beside the result panel without scrolling.
   const QTableView* grid = window.data_view();

@@ -44,7 +44,7 @@ TEST(RecentFiles, OpenedOrSavedFileGoesToTheTop) {
 
 TEST(RecentFiles, MenuCaptionsAndDialogFolder) {
   EXPECT_THAT(recent_file_captions({"/s/a.as", "", "c", "d"}),
-              ElementsAre(" &1/s/a.as", " &2", " &3c", " &4d"));
+              ElementsAre(" &1 /s/a.as", " &2", " &3 c", " &4 d"));
   EXPECT_EQ(dialog_folder_of("/home/ana/surveys/x.as"), "/home/ana/surveys");
 }
 
