@@ -23,6 +23,15 @@ bool claim(const fs::path& file) {
   return true;
 }
 
+// A text that may come from the user (a wealth group's name) never makes a path of a name.
+std::string file_name_part(std::string text) {
+  for (char& c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 32 || std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos) c = '_';
+  }
+  return text;
+}
+
 }  // namespace
 
 std::string iso_date(int year, int month, int day) {
@@ -37,7 +46,7 @@ std::string document_base_name(const DocumentNaming& naming) {
   for (const std::string& part : {naming.kind, naming.date}) {
     if (part.empty()) continue;
     if (!name.empty()) name += ' ';
-    name += part;
+    name += file_name_part(part);
   }
   return name;
 }

@@ -30,6 +30,10 @@ constexpr int kFilterInactive = 836;
 constexpr int kFilterActive = 837;
 constexpr int kSaveChangesQuestion = 848;
 constexpr int kChooseBothFiles = 1072;
+constexpr std::string_view kDropFilteredChangesQuestion =
+    "Rows or variables were added or deleted while the filter was on, so the changes made to the "
+    "filtered children cannot be put back into the whole survey.\n\nRemove the filter and lose "
+    "those changes? (No keeps the filtered table, which you can save under a new name.)";
 constexpr std::string_view kSurveyFilter = "Survey files (*.as)|*.as|All files (*)|*";
 
 std::string whole_file(const std::filesystem::path& file) {
@@ -103,7 +107,10 @@ void DataTools::open_filter_window() {
   connect(window, &QDialog::accepted, this, [this, window] {
     core::SurveyTable& table = services_.workspace.survey;
     if (window->choice() == FilterWindow::Choice::remove_filter) {
-      filter_.remove(table);
+      if (filter_.remove_keeping_corrections(table) == formats::FilterRemoval::needs_confirmation) {
+        if (!services_.prompter().ask_yes_no(kDropFilteredChangesQuestion)) return;
+        filter_.remove(table);
+      }
     } else {
       const std::optional<int> column = window->column();
       if (!column) return;
@@ -156,11 +163,13 @@ void DataTools::export_to_spreadsheet() {
   }
   // The hand-off joins the rows and ends the last one itself.
   if (!table.empty() && table.back() == '\n') table.pop_back();
-  services_.hand_off(document::DocumentBuffer(std::move(table)), true);
+  services_.hand_off(document::DocumentBuffer(std::move(table)), true, "export");
 }
 
 void DataTools::open_merge_window() {
-  // The merged survey is a new one: the New command settles unsaved changes first.
+  // The merged survey is a new one: the New command settles unsaved changes first. Until a merge
+  // is made the open survey (with its filter) is kept, and comes back on Cancel or failure.
+  auto before = std::make_shared<Snapshot>(Snapshot{services_.workspace, services_.filter_active, filter_});
   if (!services_.new_survey()) return;
   std::filesystem::path folder = services_.app.settings.last_folder;
   std::error_code ignored;
@@ -169,12 +178,19 @@ void DataTools::open_merge_window() {
   }
   auto* window = new MergeWindow(folder, *services_.app.text, window_);
   window->setAttribute(Qt::WA_DeleteOnClose);
-  connect(window, &QDialog::accepted, this, [this, window] { merge_files(window->chosen_files()); });
+  connect(window, &QDialog::finished, this, [this, window, before](int result) {
+    if (result == QDialog::Accepted && merge_files(window->chosen_files())) return;
+    services_.workspace = std::move(before->workspace);
+    services_.filter_active = before->filter_active;
+    filter_ = std::move(before->filter);
+    services_.table_replaced();
+    refresh();
+  });
   window->open();
 }
 
-void DataTools::merge_files(const std::vector<std::filesystem::path>& files) {
-  if (files.empty()) return;
+bool DataTools::merge_files(const std::vector<std::filesystem::path>& files) {
+  if (files.empty()) return false;
   core::Prompter& prompter = services_.prompter();
   const BusyCursor busy;
   std::vector<core::Workspace> surveys;
@@ -187,7 +203,7 @@ void DataTools::merge_files(const std::vector<std::filesystem::path>& files) {
       if (outcome.failure != core::SurveyFileError::Kind::no_header) {
         prompter.inform(outcome.failure_message);
       }
-      return;  // nothing is merged
+      return false;  // nothing is merged
     }
     surveys.push_back(std::move(survey));
   }
@@ -198,11 +214,13 @@ void DataTools::merge_files(const std::vector<std::filesystem::path>& files) {
     services_.workspace = std::move(merged);
   } catch (const std::exception& error) {
     prompter.inform(error.what());
-    return;
+    return false;
   }
   services_.filter_active = false;
+  filter_.forget();
   services_.table_replaced();
   refresh();
+  return true;
 }
 
 void DataTools::open_double_entry_window() {
@@ -225,7 +243,7 @@ void DataTools::open_double_entry_window() {
                                             whole_file(window->second_file())};
       const formats::DoubleEntryReport report =
           formats::double_entry_report(first, second, window->choice(), *services_.app.text);
-      services_.hand_off(document::DocumentBuffer(report.rtf), false);
+      services_.hand_off(document::DocumentBuffer(report.rtf), false, "double entry check");
     } catch (const std::exception& error) {
       prompter.inform(error.what());
     }

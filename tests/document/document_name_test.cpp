@@ -25,6 +25,7 @@ TEST(DocumentNameTest, BaseNameSaysSurveyKindAndDate) {
       {"/data/survey 2.final.as", "results report", "survey 2.final results report 2026-12-11"},
       {"", "export", "new survey export 2026-12-11"},
       {"/data/x.as", "", "x 2026-12-11"},
+      {"/data/x.as", "shock year a/b:c", "x shock year a_b_c 2026-12-11"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(document_base_name({c.survey, c.kind, iso_date(2026, 12, 11)}), c.expected)
