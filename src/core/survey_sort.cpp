@@ -1,4 +1,5 @@
 #include "core/survey_sort.h"
+#include "core/survey_row_order.h"
 
 #include <algorithm>
 #include <array>

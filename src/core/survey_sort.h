@@ -4,7 +4,6 @@
 
 #include <optional>
 #include <string_view>
-#include <vector>
 
 #include "core/workspace.h"
 
@@ -27,15 +26,6 @@ double text_sort_key(std::string_view text);
 // sorted is a number (an empty cell counts as -99999), otherwise by text_sort_key. Rows with
 // equal keys keep their order. A survey whose file name does not contain "noname" is marked as
 // changed. A `first` outside the variable columns does nothing.
-// The order SortSurvey gives rows 1 to sort_record_count(): entry i is the row that comes to
-// row i + 1.
-std::vector<int> sorted_row_order(const SurveyTable& table, int first, std::optional<int> second,
-                                  SortOrder order, char decimal_separator = '.');
-
-// Moves rows 1 to order.size() as `order` says (row i + 1 receives row order[i]); the row
-// numbers in column 0 stay with the positions.
-void reorder_rows(SurveyTable& table, const std::vector<int>& order);
-
 void SortSurvey(Workspace& workspace, int first, std::optional<int> second, SortOrder order,
                 char decimal_separator = '.');
 

@@ -4,7 +4,7 @@
 
 #include "core/standard_variables.h"
 #include "core/survey_file.h"
-#include "core/survey_sort.h"
+#include "core/survey_row_order.h"
 
 namespace olvar::reports {
 
