@@ -143,7 +143,7 @@ void BM_ResultsReport(benchmark::State& state) {
   evaluation.current_year = 2026;
   olvar::core::OptionsPage options;
   options.exclusion = olvar::core::ExclusionMode::kandu;
-  const olvar::reports::ResultsReportContext context{text, who, evaluation, options};
+  const olvar::reports::ResultsReportContext context{text, who, evaluation, options, {}};
   const std::filesystem::path template_file =
       std::filesystem::path(OLVAR_BUILD_DATA_DIR) / olvar::reports::kResultsReportTemplate;
   std::size_t markers = 0;

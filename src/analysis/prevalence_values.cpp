@@ -199,4 +199,10 @@ PrevalenceValues prevalence_of_rows(const ParsedRows& rows, SexSubset sex,
   return count_and_estimate(rows, sex, classify_row, {});
 }
 
+PrevalenceValues prevalence_of_rows(const ParsedRows& rows, SexSubset sex,
+                                    const stats::PopulationCorrectionInputs& planning,
+                                    const std::function<RowCase(int row)>& classify_row) {
+  return count_and_estimate(rows, sex, classify_row, planning);
+}
+
 }  // namespace olvar::analysis

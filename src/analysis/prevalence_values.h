@@ -90,6 +90,10 @@ PrevalenceValues prevalence_of_rows(const core::TextGrid& table, SexSubset sex,
                                     const std::function<RowCase(int row)>& classify);
 PrevalenceValues prevalence_of_rows(const ParsedRows& rows, SexSubset sex,
                                     const std::function<RowCase(int row)>& classify);
+// The same with the small-population correction of the Planning page.
+PrevalenceValues prevalence_of_rows(const ParsedRows& rows, SexSubset sex,
+                                    const stats::PopulationCorrectionInputs& planning,
+                                    const std::function<RowCase(int row)>& classify);
 
 // Whether a SEX cell belongs to the subset ("m" boys, "f" girls).
 bool in_sex_subset(std::string_view sex, SexSubset subset);

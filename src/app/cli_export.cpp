@@ -25,15 +25,17 @@ int run_export(const ExportArguments& args) {
                                                             : tools->tables.messages.front());
   }
   // The survey as read gives the options and the observed means of the Kandu flags; the table
-  // itself comes from the file as stored.
+  // is the file's Survey table as the reader finds it, its rows as stored.
   std::vector<core::SurveyReadWarning> warnings;
   const core::Workspace workspace = read_survey(*tools, args.survey_path, &warnings);
-  const formats::ExportSettings settings = formats::export_settings(workspace.options, tools->app.dates.decimal_separator);
+  const formats::ExportSettings settings =
+      formats::export_settings(workspace.options, tools->app.dates);
   const std::string table =
       formats::export_survey_file(args.survey_path, formats::kandu_means(workspace.survey, settings),
                                   settings, tools->tables.who);
   write_output(args.output_path, table);
-  return kExitDone;
+  return status_after_reading(warnings, "export",
+                              args.output_path.empty() ? "standard output" : args.output_path);
 }
 
 }  // namespace

@@ -33,9 +33,16 @@ std::string values_text(const std::vector<reports::FilledMarker>& filled) {
   return out;
 }
 
-int run_report(const ReportArguments& args) {
-  for (const std::string* output : {&args.output_path, &args.values_path}) {
+int run_report(ReportArguments args) {
+  if (!args.values_path.empty() && checked_output(args.values_path).empty()) {
+    throw std::runtime_error("--values " + args.values_path +
+                             ": the values go to a file; give a file name");
+  }
+  for (std::string* output : {&args.output_path, &args.values_path}) {
     if (!output->empty()) refuse_output_that_is_input(args.input_path, *output);
+    // Every output is checked before either is written: a values name that is a folder must
+    // not be found out after the report replaced the old one.
+    *output = checked_output(*output);
   }
   if (!args.output_path.empty() && !args.values_path.empty() &&
       platform::is_same_target(args.output_path, args.values_path)) {
@@ -66,7 +73,10 @@ int run_report(const ReportArguments& args) {
   const reports::ResultsReportContext context{
       text, tools->tables.who,
       workspace::row_evaluation_settings(app.settings, options, app.dates, app.today.year),
-      options};
+      options,
+      // The small-population correction is a choice of the desktop's Planning page that the
+      // survey file does not keep: the command line has none.
+      {}};
   const std::optional<reports::ResultsReport> report = reports::results_report(
       workspace, context, core::locate_program_file(app.folders, reports::kResultsReportTemplate));
   if (!report) throw std::runtime_error(text.text(reports::kReportTemplateMissing));

@@ -2,10 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "anthro/flags.h"
@@ -13,6 +10,7 @@
 #include "anthro/row_evaluation.h"
 #include "anthro/zscore_engine.h"
 #include "core/standard_variables.h"
+#include "core/survey_file.h"
 #include "core/text_conversions.h"
 #include "formats/batch_analysis.h"
 #include "stats/column_summary.h"
@@ -25,52 +23,19 @@ using anthro::AnthroResult;
 using anthro::FlagIndex;
 using core::StdVar;
 
-// Fields of a line, 0-based.
-constexpr std::size_t kMonths = 7, kWeight = 8, kHeight = 9, kEdema = 10, kMuac = 11;
-constexpr std::size_t kEnteredFields = 12;   // SURVDATE to MUAC
-constexpr std::size_t kFirstRestField = 15;  // MEASURE: WAZ, HAZ, WHZ of the file are left out
-constexpr std::size_t kMeasure = 15, kClothes = 16;
+// Columns of the Survey table: SURVDATE to MUAC are exported as entered, WAZ, HAZ and WHZ are
+// left out (the export computes its own), MEASURE and every later variable follow the computed
+// columns.
+constexpr int kLastEnteredColumn = core::column(StdVar::muac);
+constexpr int kFirstRestColumn = core::column(StdVar::measure);
 
-// The tab-separated fields of a line up to its last non-empty one: the survey file ends every
-// field with a TAB and may write empty spare columns after the last variable.
-std::vector<std::string> fields_of(std::string_view line) {
-  std::vector<std::string> fields;
-  std::size_t start = 0;
-  while (start <= line.size()) {
-    const std::size_t tab = line.find('\t', start);
-    if (tab == std::string_view::npos) {
-      if (start < line.size()) fields.emplace_back(line.substr(start));
-      break;
-    }
-    fields.emplace_back(line.substr(start, tab - start));
-    start = tab + 1;
+// A row of the table that holds no child: every variable cell empty or blank. The table keeps
+// spare rows after (and the user may leave some between) the children.
+bool blank_row(const core::SurveyTable& table, int row, int last_column) {
+  for (int column = 1; column <= last_column; ++column) {
+    if (table.cell(column, row).find_first_not_of(' ') != std::string_view::npos) return false;
   }
-  while (!fields.empty() && fields.back().empty()) fields.pop_back();
-  return fields;
-}
-
-std::vector<std::string_view> lines_of(std::string_view bytes) {
-  std::vector<std::string_view> lines;
-  std::size_t start = 0;
-  while (start < bytes.size()) {
-    std::size_t end = bytes.find('\n', start);
-    if (end == std::string_view::npos) end = bytes.size();
-    std::string_view line = bytes.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(line);
-    start = end + 1;
-  }
-  return lines;
-}
-
-const std::string& field(const std::vector<std::string>& fields, std::size_t index) {
-  static const std::string kEmpty;
-  return index < fields.size() ? fields[index] : kEmpty;
-}
-
-// A line of tabs and blanks only is no child: the table may hold spare rows.
-bool blank(std::string_view line) {
-  return line.find_first_not_of(" \t") == std::string_view::npos;
+  return true;
 }
 
 // Engine units of an entered measurement: value x factor, rounded; 0 when empty. A text that is
@@ -126,14 +91,16 @@ void append_cell(std::string& out, std::string_view cell, bool& first) {
 
 }  // namespace
 
-ExportSettings export_settings(const core::OptionsPage& options, char decimal_separator) {
+ExportSettings export_settings(const core::OptionsPage& options,
+                               const core::DateConventions& dates) {
   ExportSettings settings;
   settings.clothes_weight_g = options.Edit26;
   settings.analysis.selection = {options.zr, options.zrl, options.zrh,
                                  options.zh, options.zhl, options.zhh};
   settings.analysis.mode = options.exclusion;
   settings.analysis.flags = options.flags;
-  settings.analysis.decimal_separator = decimal_separator;
+  settings.analysis.decimal_separator = dates.decimal_separator;
+  settings.dates = dates;
   return settings;
 }
 
@@ -145,52 +112,60 @@ std::array<double, 3> kandu_means(const core::SurveyTable& survey, const ExportS
           stats::DeskripStatCont(analysis.table, core::column(StdVar::whz)).mean};
 }
 
-std::string export_table(std::string_view file_bytes, const std::array<double, 3>& means,
+std::string export_table(const core::SurveyTable& survey, const std::array<double, 3>& means,
                          const ExportSettings& settings, const anthro::WhoReference& who) {
   const char separator = settings.analysis.decimal_separator;
-  const std::vector<std::string_view> lines = lines_of(file_bytes);
-  if (lines.size() < 2) return "";
+  // The variables are those the table names; the standard ones sit at their fixed columns
+  // whatever order the file gave them in.
+  const int last_column = std::max(survey.last_named_column(), core::column(StdVar::muac));
+  const auto cell = [&](int column, int row) { return std::string(survey.cell(column, row)); };
 
   std::string out;
-  // Line 0 is the file's date order; line 1 names the variables.
-  const std::vector<std::string> names = fields_of(lines[1]);
   bool first = true;
-  for (std::size_t k = 0; k < kEnteredFields; ++k) append_cell(out, field(names, k), first);
+  for (int column = 1; column <= kLastEnteredColumn; ++column) {
+    append_cell(out, survey.cell(column, 0), first);
+  }
   for (const char* heading : kExportHeadings) append_cell(out, heading, first);
-  for (std::size_t k = kFirstRestField; k < names.size(); ++k) append_cell(out, names[k], first);
+  for (int column = kFirstRestColumn; column <= last_column; ++column) {
+    append_cell(out, survey.cell(column, 0), first);
+  }
   out += '\n';
 
   const Flagger flagger(settings, means);
   const std::int32_t clothes_weight_g = anthro::clothes_weight_grams(settings.clothes_weight_g);
+  const int last_row = survey.last_used_row();
 
-  for (std::size_t l = 2; l < lines.size(); ++l) {
-    const std::string_view line = lines[l];
-    if (line.find('\xA5') != std::string_view::npos) break;
-    if (blank(line)) continue;
-    std::vector<std::string> fields = fields_of(line);
-    // Numbers from MONTHS on are written with the system's decimal separator.
-    for (std::size_t k = kMonths; k < fields.size(); ++k)
-      core::normalise_decimal(fields[k], separator);
-    const std::size_t width = std::max(fields.size(), names.size());
+  for (int row = 1; row <= last_row; ++row) {
+    if (blank_row(survey, row, last_column)) continue;
+    std::vector<std::string> cells(static_cast<std::size_t>(last_column) + 1);
+    for (int column = 1; column <= last_column; ++column) {
+      std::string& text = cells[static_cast<std::size_t>(column)];
+      text = cell(column, row);
+      // Numbers from MONTHS on are written with the system's decimal separator.
+      if (column >= core::column(StdVar::months)) core::normalise_decimal(text, separator);
+    }
+    const auto field = [&](StdVar variable) -> const std::string& {
+      return cells[static_cast<std::size_t>(core::column(variable))];
+    };
 
     anthro::Measurement m;
-    const std::string& sex = field(fields, 5);
+    const std::string& sex = field(StdVar::sex);
     // "m" is a boy and any other code a girl; without a sex no index can be computed.
     m.sex = sex.empty() ? ' ' : (lower_first(sex) == 'm' ? 'm' : 'f');
-    const std::string& months = field(fields, kMonths);
+    const std::string& months = field(StdVar::months);
     m.age_days = months.empty()
                      ? -1.0
                      : core::parse_tolerant(months, separator) * anthro::kDaysPerMonthForSurveyAges;
-    m.weight_g = units(field(fields, kWeight), 1000.0, separator);
-    m.height_cm_x1000 = units(field(fields, kHeight), 1000.0, separator);
-    m.muac_mm_x100 = units(field(fields, kMuac), 100.0, separator);
-    const char position = lower_first(field(fields, kMeasure));
+    m.weight_g = units(field(StdVar::weight), 1000.0, separator);
+    m.height_cm_x1000 = units(field(StdVar::height), 1000.0, separator);
+    m.muac_mm_x100 = units(field(StdVar::muac), 100.0, separator);
+    const char position = lower_first(field(StdVar::measure));
     if (position == 'l' || position == 'h') m.position = position;
-    if (field(fields, kClothes) == "y") m.clothes = 'y';
+    if (field(StdVar::clothes) == "y") m.clothes = 'y';
     m.clothes_weight_g = clothes_weight_g;
     // The exported z-scores are those without oedema; oedema counts in the flags only.
     m.oedema = ' ';
-    const bool oedema = lower_first(field(fields, kEdema)) == 'y';
+    const bool oedema = lower_first(field(StdVar::edema)) == 'y';
 
     const AnthroResult nchs = anthro::evaluate(m, anthro::Reference::nchs1977, who);
     const AnthroResult whor = anthro::evaluate(m, anthro::Reference::who2006, who);
@@ -206,13 +181,15 @@ std::string export_table(std::string_view file_bytes, const std::array<double, 3
     };
 
     first = true;
-    for (std::size_t k = 0; k < kEnteredFields; ++k) append_cell(out, field(fields, k), first);
-    for (const std::string& cell :
+    for (int column = 1; column <= kLastEnteredColumn; ++column) {
+      append_cell(out, cells[static_cast<std::size_t>(column)], first);
+    }
+    for (const std::string& computed :
          {z(nchs.waz.z), z(nchs.haz.z), z(nchs.whz.z), z(whor.waz.z), z(whor.haz.z), z(whor.whz.z),
           z(whor.baz.z), pct(nchs.waz.pct_of_median), pct(nchs.haz.pct_of_median),
           pct(nchs.whz.pct_of_median), flagger.flags(nchs, oedema), flagger.flags(whor, oedema),
           z(whor.muacz.z)}) {
-      append_cell(out, cell, first);
+      append_cell(out, computed, first);
     }
     // Height-age: the age at which the child's height is the WHO median; without a height or a
     // sex there is none, and no MUAC-for-age at it either.
@@ -228,23 +205,28 @@ std::string export_table(std::string_view file_bytes, const std::array<double, 3
     }
     append_cell(out, height_age, first);
     append_cell(out, muacz_at_height_age, first);
-    for (std::size_t k = kFirstRestField; k < width; ++k) append_cell(out, field(fields, k), first);
+    for (int column = kFirstRestColumn; column <= last_column; ++column) {
+      append_cell(out, cells[static_cast<std::size_t>(column)], first);
+    }
     out += '\n';
   }
   return out;
 }
 
+std::string export_table(std::string_view file_bytes, const std::array<double, 3>& means,
+                         const ExportSettings& settings, const anthro::WhoReference& who) {
+  const core::SurveyReadContext context{settings.dates, {}, {}};
+  const core::SurveyReadResult read =
+      core::read_survey_bytes(file_bytes, "", core::Workspace{}, context);
+  return export_table(read.workspace.survey, means, settings, who);
+}
+
 std::string export_survey_file(const std::filesystem::path& file,
                                const std::array<double, 3>& means, const ExportSettings& settings,
                                const anthro::WhoReference& who) {
-  std::error_code ignored;
-  std::ifstream in(file, std::ios::binary);
-  if (!in || std::filesystem::is_directory(file, ignored)) {
-    throw std::runtime_error("cannot open " + file.string() + " for reading");
-  }
-  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) throw std::runtime_error("cannot read " + file.string());
-  return export_table(bytes, means, settings, who);
+  const core::SurveyReadContext context{settings.dates, {}, {}};
+  const core::SurveyReadResult read = core::DateiLesen(file, core::Workspace{}, context);
+  return export_table(read.workspace.survey, means, settings, who);
 }
 
 }  // namespace olvar::formats

@@ -5,11 +5,14 @@
 // height-age and the MUAC-for-age z-score at the height-age. The result is tab-separated text,
 // one line per child, each ended by a line feed, as the spreadsheet hand-off takes it.
 //
-//   const ExportSettings settings = export_settings(options, dates.decimal_separator);
-//   const std::string table = export_table(file_bytes, kandu_means(workspace.survey, settings),
-//                                          settings, who);
+//   const ExportSettings settings = export_settings(options, dates);
+//   const std::string table = export_survey_file(workspace.file_name,
+//                                                kandu_means(workspace.survey, settings),
+//                                                settings, who);
 //
-// The export reads the file on disk, not the Survey table: dates stay in the file's own order.
+// The export reads the saved file, not the Survey table on screen (unsaved changes are not in
+// it), but through the survey file reader: each variable is found by its name wherever the file
+// puts it, and dates come out in the system's date order as the Survey table shows them.
 
 #include <array>
 #include <filesystem>
@@ -17,8 +20,9 @@
 #include <string_view>
 
 #include "anthro/who_reference.h"
-#include "core/survey_table.h"
+#include "core/date_conventions.h"
 #include "core/options_page.h"
+#include "core/survey_table.h"
 #include "analysis/analysis_table.h"
 
 namespace olvar::formats {
@@ -32,25 +36,32 @@ inline constexpr const char* kExportHeadings[15] = {
 struct ExportSettings {
   std::string clothes_weight_g = "0";  // the Options page's weight of clothes, as typed
   analysis::AnalysisOptions analysis;   // exclusion mode, its bounds, the decimal separator
+  core::DateConventions dates;         // the system's, into which the file's dates are read
 };
 
 // The settings as the Options page gives them: clothes weight, exclusion mode and its bounds,
-// the age and height selection of the analysis table.
-ExportSettings export_settings(const core::OptionsPage& options, char decimal_separator);
+// the age and height selection of the analysis table; the system's date conventions.
+ExportSettings export_settings(const core::OptionsPage& options,
+                               const core::DateConventions& dates);
 
 // The observed means of WAZ, HAZ and WHZ over the analysis table of `survey` as it stands (the
 // z-scores of the reference selected before the export), around which the Kandu window lies.
 // The same means serve the NCHS and the WHO flags.
 std::array<double, 3> kandu_means(const core::SurveyTable& survey, const ExportSettings& settings);
 
-// The exported table of the survey file `file_bytes`. The flag cells rest on the z-scores the
-// same line shows; a child with oedema has its WAZ and WHZ flagged (both references) unless the
-// exclusion mode is none. A file without its variable-name line gives an empty text.
+// The exported table of a Survey table as read from its file: one line per row that holds a
+// child. The flag cells rest on the z-scores the same line shows; a child with oedema has its WAZ
+// and WHZ flagged (both references) unless the exclusion mode is none.
+std::string export_table(const core::SurveyTable& survey, const std::array<double, 3>& means,
+                         const ExportSettings& settings, const anthro::WhoReference& who);
+
+// The same for the bytes of a survey file, read as the survey file reader reads them. Throws
+// core::SurveyFileError when no line names the variables.
 std::string export_table(std::string_view file_bytes, const std::array<double, 3>& means,
                          const ExportSettings& settings, const anthro::WhoReference& who);
 
-// Reads the survey file at `file` and exports it. Throws std::runtime_error naming the file when
-// it cannot be opened or read.
+// Reads the survey file at `file` and exports it. Throws core::SurveyFileError naming the file
+// when it cannot be opened or holds no variable names.
 std::string export_survey_file(const std::filesystem::path& file,
                                const std::array<double, 3>& means, const ExportSettings& settings,
                                const anthro::WhoReference& who);

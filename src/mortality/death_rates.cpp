@@ -298,9 +298,12 @@ std::map<int, PersonTotals> cluster_totals(const std::vector<Person>& persons, S
 template <typename Select>
 Rate subgroup_rate(const std::vector<Person>& persons, Select select, int recall_days,
                    const stats::PopulationCorrectionInputs& planning) {
+  // Every cluster where the subgroup has a person goes in, also one where the subgroup has no
+  // person-time (a person who joined and died, an infant born and died): its deaths count in
+  // the rate, and rate_from_clusters leaves it out of the interval only.
   std::vector<stats::ClusterRecord> records;
   for (const auto& [cluster, t] : cluster_totals(persons, select)) {
-    if (t.population != 0.0) records.push_back({"", t.population, double(t.died), 0, 0});
+    records.push_back({"", t.population, double(t.died), 0, 0});
   }
   return rate_from_clusters(records, recall_days, planning);
 }

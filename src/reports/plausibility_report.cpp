@@ -210,7 +210,7 @@ void PlausibilityBuilder::preparation() {
 
 }  // namespace
 
-std::vector<DuplicatePair> find_duplicate_rows(const core::TextGrid& table, int last_row) {
+std::vector<std::vector<int>> find_duplicate_groups(const core::TextGrid& table, int last_row) {
   // Each row's cells are hashed (the first without its leading blanks), the rows sorted by
   // hash, and only rows of equal hash compared cell by cell: linear work apart from the sort.
   // Cells are compared one by one, so rows whose texts differ only in where one cell ends and
@@ -244,7 +244,7 @@ std::vector<DuplicatePair> find_duplicate_rows(const core::TextGrid& table, int 
       if (cell_text(c, a) != cell_text(c, b)) return false;
     return true;
   };
-  std::vector<DuplicatePair> pairs;
+  std::vector<std::vector<int>> groups;
   for (std::size_t begin = 0; begin < entries.size();) {
     std::size_t end = begin + 1;
     while (end < entries.size() && entries[end].hash == entries[begin].hash) ++end;
@@ -259,11 +259,19 @@ std::vector<DuplicatePair> find_duplicate_rows(const core::TextGrid& table, int 
       else
         it->push_back(row);
     }
-    for (const std::vector<int>& rows : classes)
-      for (std::size_t i = 0; i < rows.size(); ++i)
-        for (std::size_t j = i + 1; j < rows.size(); ++j) pairs.emplace_back(rows[i], rows[j]);
+    for (std::vector<int>& rows : classes)
+      if (rows.size() > 1) groups.push_back(std::move(rows));
     begin = end;
   }
+  std::sort(groups.begin(), groups.end());
+  return groups;
+}
+
+std::vector<DuplicatePair> find_duplicate_rows(const core::TextGrid& table, int last_row) {
+  std::vector<DuplicatePair> pairs;
+  for (const std::vector<int>& rows : find_duplicate_groups(table, last_row))
+    for (std::size_t i = 0; i < rows.size(); ++i)
+      for (std::size_t j = i + 1; j < rows.size(); ++j) pairs.emplace_back(rows[i], rows[j]);
   std::sort(pairs.begin(), pairs.end());
   return pairs;
 }
@@ -271,8 +279,18 @@ std::vector<DuplicatePair> find_duplicate_rows(const core::TextGrid& table, int 
 namespace {
 
 void PlausibilityBuilder::duplicates() {
-  const std::vector<DuplicatePair> pairs =
-      find_duplicate_rows(survey(), data_rows_.empty() ? 0 : data_rows_.back());
+  std::vector<DuplicatePair> pairs;
+  for (const std::vector<int>& rows :
+       find_duplicate_groups(survey(), data_rows_.empty() ? 0 : data_rows_.back())) {
+    if (rows.size() > kLargestDuplicateGroupAsPairs) {
+      std::vector<RowRef>& group = v_.duplicate_groups.emplace_back();
+      for (const int row : rows) group.push_back(ref(row));
+      continue;
+    }
+    for (std::size_t i = 0; i < rows.size(); ++i)
+      for (std::size_t j = i + 1; j < rows.size(); ++j) pairs.emplace_back(rows[i], rows[j]);
+  }
+  std::sort(pairs.begin(), pairs.end());
   for (const auto& [i, j] : pairs) v_.duplicates.emplace_back(ref(j), ref(i));
 }
 
@@ -742,11 +760,14 @@ void PlausibilityBuilder::scoring() {
   if (v_.clustering.clusters.size() > 1 && v_.clustering.dispersion[0])
     printed[9] = fmt(v_.clustering.dispersion[0]->p, 4, 3);
   v_.total = 0;
+  v_.criteria_computed = 0;
   for (int n = 0; n < kCriterionCount; ++n) {
     const std::string value = trim(printed[static_cast<std::size_t>(n)]);
     const int points = criterion_points(n, value);
-    v_.criteria[static_cast<std::size_t>(n)] = {value, points};
+    const bool computed = printed_number(value).has_value();
+    v_.criteria[static_cast<std::size_t>(n)] = {value, points, computed};
     v_.total += points;
+    v_.criteria_computed += computed;
   }
   v_.grade_entry = grade_entry(v_.total);
 }
@@ -829,6 +850,29 @@ void replace_all(std::string& text, std::string_view from, std::string_view to) 
   while ((at = text.find(from, at)) != std::string::npos) {
     text.replace(at, from.size(), to);
     at += to.size();
+  }
+}
+
+// Removes every `placeholder` of a value that could not be computed, together with the
+// parenthesis it stands in on its line ("&9b (p=&9a)" keeps "&9b"); a placeholder outside a
+// parenthesis is removed alone.
+void remove_value_placeholder(std::string& text, std::string_view placeholder) {
+  for (std::size_t at; (at = text.find(placeholder)) != std::string::npos;) {
+    std::size_t from = at;
+    std::size_t to = at + placeholder.size();
+    const std::size_t open = text.rfind('(', at);
+    const std::size_t close = text.find(')', to);
+    const auto plain = [&](std::size_t a, std::size_t b) {
+      const std::string_view between = std::string_view(text).substr(a, b - a);
+      return between.find_first_of("()\\") == std::string_view::npos;
+    };
+    if (open != std::string::npos && close != std::string::npos && plain(open + 1, at) &&
+        plain(to, close)) {
+      from = open;
+      to = close + 1;
+      if (from > 0 && text[from - 1] == ' ') --from;
+    }
+    text.erase(from, to - from);
   }
 }
 
@@ -919,6 +963,13 @@ void PlausibilityLayout::summary_table() {
   for (int n = 0; n < kCriterionCount; ++n) {
     const CriterionScore& c = v_.criteria[static_cast<std::size_t>(n)];
     const std::string id = std::to_string(n);
+    if (!c.computed) {
+      // No value to show: the value's parenthesis goes, and the points give way to a plain
+      // "not computed", so that an empty value never reads as a faultless 0 points.
+      remove_value_placeholder(text, "&" + id + "a");
+      replace_all(text, "&" + id + "b", "\\b " + T(kCriterionNotComputedEntry) + "\\b0 ");
+      continue;
+    }
     // Skewness and kurtosis are scored on their magnitude, and their summary lines say so
     // ("absolute value"): the summary shows that magnitude, the detailed table the sign.
     const bool by_magnitude = (n == 7 || n == 8) && c.value.starts_with('-');
@@ -928,17 +979,31 @@ void PlausibilityLayout::summary_table() {
   replace_first(text, "&10a", "\\b " + std::to_string(v_.total) + "\\b0 ");
   replace_first(text, "&10a", std::to_string(v_.total));
   replace_first(text, "&10b", T(v_.grade_entry));
+  if (v_.criteria_computed < kCriterionCount) {
+    // The grade of a score that covers only some criteria says less than it seems to.
+    text += T(kScoreCoversComputedEntry) + " " + std::to_string(v_.criteria_computed) + " / " +
+            std::to_string(kCriterionCount) + " \\par\\par ";
+  }
   out_ << text;
 }
 
 void PlausibilityLayout::duplicates() {
-  if (v_.duplicates.empty()) {
+  if (v_.duplicates.empty() && v_.duplicate_groups.empty()) {
     out_ << "\\b " << T(80) << " \\b0\\par ";
     return;
   }
   out_ << "\\b " << T(79) << " \\b0\\par\\par ";
   for (const auto& [later, earlier] : v_.duplicates)
     out_ << line_ref(later) << " with " << line_ref(earlier) << " \\par ";
+  // A large group is one line: its first row, the next ones up to a limit, and its size.
+  constexpr std::size_t kRowsNamed = 20;
+  for (const std::vector<RowRef>& group : v_.duplicate_groups) {
+    out_ << line_ref(group.front()) << " with ";
+    const std::size_t named = std::min(group.size(), kRowsNamed);
+    for (std::size_t i = 1; i < named; ++i) out_ << (i > 1 ? ", " : "") << line_ref(group[i]);
+    if (named < group.size()) out_ << " and " << std::to_string(group.size() - named) << " more";
+    out_ << " (" << std::to_string(group.size()) << " identical lines) \\par ";
+  }
 }
 
 void PlausibilityLayout::MissingData() {
@@ -1291,13 +1356,20 @@ DocumentBuffer PlausibilityLayout::write() {
 
 }  // namespace
 
-int criterion_points(int criterion, std::string_view printed_value) {
+std::optional<double> printed_number(std::string_view printed_value) {
   std::string text = trim(printed_value);
-  if (text.empty()) return 0;
+  if (text.empty()) return std::nullopt;
   std::replace(text.begin(), text.end(), ',', '.');
   char* end = nullptr;
   const double v = std::strtod(text.c_str(), &end);
-  if (end == text.c_str() || *end != '\0' || !std::isfinite(v)) return 0;
+  if (end == text.c_str() || *end != '\0' || !std::isfinite(v)) return std::nullopt;
+  return v;
+}
+
+int criterion_points(int criterion, std::string_view printed_value) {
+  const std::optional<double> number = printed_number(printed_value);
+  if (!number) return 0;
+  const double v = *number;
   switch (criterion) {
     case 1:
       return v <= 2.5 ? 0 : v <= 5 ? 5 : v <= 7.5 ? 10 : 20;

@@ -54,7 +54,15 @@ struct PlausibilityContext {
 struct CriterionScore {
   std::string value;  // the printed value, trimmed; empty when it could not be computed
   int points = 0;
+  // Whether the value was computed (and reads as a number): a criterion that was not scores 0
+  // and the summary says so, instead of showing it as a faultless 0.
+  bool computed = false;
 };
+
+// Language entries of the summary for criteria that could not be computed: the text shown in
+// place of their points, and the sentence after the overall score followed by "N of 10".
+inline constexpr int kCriterionNotComputedEntry = 1355;
+inline constexpr int kScoreCoversComputedEntry = 1356;
 
 // A data row as the report names it: its line number and its ID as typed.
 struct RowRef {
@@ -180,6 +188,8 @@ struct ClusteringValues {
 struct PlausibilityValues {
   std::string file_name;  // from its last slash on
   std::vector<std::pair<RowRef, RowRef>> duplicates;  // (later row, earlier row)
+  // Groups of more than four equal rows, each in row order: one line each, not their pairs.
+  std::vector<std::vector<RowRef>> duplicate_groups;
   std::vector<MissingColumn> missing;                 // columns with missing values only
   int missing_birth_dates_percent = 0;
   std::string months_heading, height_heading;
@@ -199,6 +209,7 @@ struct PlausibilityValues {
   std::array<CriterionScore, kCriterionCount> criteria;
   int total = 0;
   int grade_entry = 1159;
+  int criteria_computed = 0;  // the total and its grade cover only these criteria
 };
 
 // Computes every figure of the report. Throws core::SurveyFileError when the copy "noname.as"
@@ -209,6 +220,8 @@ PlausibilityValues plausibility_values(const core::Workspace& workspace,
 // The points of criterion N for its printed value, compared as a decimal with the limits of the
 // criteria table; an empty or unreadable value scores 0.
 int criterion_points(int criterion, std::string_view printed_value);
+// A printed value as the number it reads as; nothing for an empty or unreadable text.
+std::optional<double> printed_number(std::string_view printed_value);
 // The Language entry of the grade of a total score: 1159 (0-9), 1160 (10-14), 1161 (15-24),
 // 1162 (above 24).
 int grade_entry(int total);

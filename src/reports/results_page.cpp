@@ -29,7 +29,26 @@ constexpr int kDesignEffectEntry = 829;
 constexpr int kMissingEntry = 830;
 constexpr int kExcludedEntry = 831;
 constexpr int kNoteEntry = 832;
-constexpr int kCorrectionEntry = 30;  // line 28 while the small-population correction is ticked
+// Line 28 while the small-population correction is ticked: that it is in the intervals, or why
+// it is not.
+constexpr int kCorrectionEntry = 30;
+constexpr int kCorrectionExceedsEntry = 1352;    // sample larger than the population
+constexpr int kCorrectionUnreadableEntry = 1353;  // a Planning page field is not a number
+constexpr int kCorrectionNoClustersEntry = 1354;  // fewer than two clusters: Wilson intervals
+
+int correction_entry(stats::PopulationCorrection state) {
+  switch (state) {
+    case stats::PopulationCorrection::applied:
+      return kCorrectionEntry;
+    case stats::PopulationCorrection::sample_exceeds_population:
+      return kCorrectionExceedsEntry;
+    case stats::PopulationCorrection::inputs_unreadable:
+      return kCorrectionUnreadableEntry;
+    case stats::PopulationCorrection::not_requested:
+      break;
+  }
+  return kCorrectionNoClustersEntry;
+}
 constexpr int kMuacByAgeEntry = 31;
 
 // The present value of an index: a MUAC above 0 (0 or empty means "not measured"), a z-score
@@ -477,7 +496,7 @@ std::vector<std::string> MainTextResults(const ResultsPageValues& v, const Resul
   }
   if (v.correction_ticked) {
     lines.resize(kLineCount);
-    set(28, text(kCorrectionEntry));
+    set(28, text(correction_entry(v.population_correction)));
   }
   if (v.rows_with_unusable_cluster > 0) {
     lines.resize(kLineCount);

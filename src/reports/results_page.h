@@ -92,7 +92,8 @@ struct ResultsPageValues {
   // Whether the small-population correction was applied, refused (sample larger than the
   // population: the caller tells Language entry 94) or not asked for.
   stats::PopulationCorrection population_correction = stats::PopulationCorrection::not_requested;
-  bool correction_ticked = false;  // `csps1`: line 28 tells that the correction is in force
+  // `csps1`: line 28 tells that the correction is in the intervals, or why it is not.
+  bool correction_ticked = false;
   // Children with a value of the index whose CLUSTER is filled but not a whole number 1 ... 999:
   // they are in no prevalence above, and the lines say how many (Language entry 1351).
   int rows_with_unusable_cluster = 0;

@@ -299,7 +299,7 @@ std::optional<ResultsReport> results_report(const core::Workspace& workspace,
   DocumentBuffer& main = report.document;
   main.assign(std::move(*text));
   const char sep = context.evaluation.conventions.decimal_separator;
-  const ReportInputs inputs = report_inputs(context.options, sep);
+  const ReportInputs inputs = report_inputs(context.options, sep, context.planning);
 
   MarkerFiller(main, report.filled, sep)
       .fill("#800", exclusion_description(context.options, context.text));

@@ -49,6 +49,8 @@ struct ResultsReportContext {
   anthro::RowEvaluationSettings evaluation;
   // The Options page: exclusion, selection, age groups, MUAC cut-offs.
   core::OptionsPage options;
+  // The Planning page's small-population correction, the same inputs the results page reads.
+  stats::PopulationCorrectionInputs planning = {};
 };
 
 // A marker the report filled: its text as the template has it, and the value inserted there

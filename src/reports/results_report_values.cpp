@@ -138,8 +138,10 @@ OverlapValues overlap_of(const core::TextGrid& table, const ReportInputs& in) {
 
 }  // namespace
 
-ReportInputs report_inputs(const core::OptionsPage& options, char decimal_separator) {
+ReportInputs report_inputs(const core::OptionsPage& options, char decimal_separator,
+                           const stats::PopulationCorrectionInputs& planning) {
   ReportInputs in;
+  in.planning = planning;
   in.analysis.selection = {options.zr, options.zrl, options.zrh,
                            options.zh, options.zhl, options.zhh};
   in.analysis.mode = options.exclusion;
@@ -194,7 +196,7 @@ ReferenceValues Write_Report_values(const EvaluatedSurvey& evaluated, const Repo
                                     analysis::AnalysisTable& work) {
   ReferenceValues v;
   const char sep = in.decimal_separator;
-  const analysis::PrevalenceInputs all{in.muac, analysis::SexSubset::all, sep, {}};
+  const analysis::PrevalenceInputs all{in.muac, analysis::SexSubset::all, sep, in.planning};
   const core::SurveyTable& survey = evaluated.survey;
 
   // One analysis table at a time, its cells reused: first for WHZ (with the MUAC families, which
@@ -213,7 +215,7 @@ ReferenceValues Write_Report_values(const EvaluatedSurvey& evaluated, const Repo
     const std::size_t r = static_cast<std::size_t>(row);
     return r < evaluated.whz_percent_of_median.size() ? evaluated.whz_percent_of_median[r] : 0.0;
   };
-  v.families["#07"] = analysis::prevalence_of_rows(rows, analysis::SexSubset::all, [&](int row) {
+  v.families["#07"] = analysis::prevalence_of_rows(rows, analysis::SexSubset::all, in.planning, [&](int row) {
     analysis::RowCase k;
     const auto pct = percent_of(row);
     if (!pct) return k;
@@ -260,6 +262,12 @@ ReferenceValues Write_Report_values(const EvaluatedSurvey& evaluated, const Repo
   v.age_tables["#16"] = analysis::age_table_values(rows, analysis::AgeTableFamily::haz, in.groups, all);
   v.means[static_cast<int>(MeanIndex::haz)] = mean_values(work, StdVar::haz);
   return v;
+}
+
+stats::PopulationCorrection ReferenceValues::population_correction() const {
+  const auto wasting = families.find("#02");
+  return wasting == families.end() ? stats::PopulationCorrection::not_requested
+                                   : wasting->second.estimate.population_correction;
 }
 
 int ReferenceValues::rows_with_unusable_cluster() const {

@@ -33,11 +33,16 @@ struct ReportInputs {
   std::vector<analysis::AgeGroup> groups;             // age groups 1 ... 5 (`Edit2` ... `Edit11`)
   std::array<std::string, 5> group_labels;  // lower + "-" + upper, as the page shows them
   char decimal_separator = '.';
+  // The small-population correction of the Planning page, as the results page applies it: the
+  // report's intervals must be those the page shows at the same moment.
+  stats::PopulationCorrectionInputs planning;
 };
 
-// The inputs of an Options page. A MUAC cut-off that does not read as a number above 0 takes its
-// default (115 / 125 mm), as saving the options would store it.
-ReportInputs report_inputs(const core::OptionsPage& options, char decimal_separator);
+// The inputs of an Options page and of the Planning page's small-population correction. A MUAC
+// cut-off that does not read as a number above 0 takes its default (115 / 125 mm), as saving
+// the options would store it.
+ReportInputs report_inputs(const core::OptionsPage& options, char decimal_separator,
+                           const stats::PopulationCorrectionInputs& planning = {});
 
 // The survey as one reference sees it: a copy with every row evaluated (codes, MONTHS and the
 // z-scores of that reference) and, per row, the weight-for-height percent of median of the
@@ -114,6 +119,9 @@ struct ReferenceValues {
 
   const analysis::PrevalenceValues& family(const std::string& prefix) const { return families.at(prefix); }
   const MeanValues& mean(MeanIndex index) const { return means[static_cast<int>(index)]; }
+  // Whether the small-population correction went into the intervals: the state of the
+  // prevalence of acute malnutrition of all children ("#02"), as the results page reports it.
+  stats::PopulationCorrection population_correction() const;
   // The most children any prevalence left out because their CLUSTER is filled but not a whole
   // number 1 ... 999: the report's tables cannot say so, its caller tells the user.
   int rows_with_unusable_cluster() const;

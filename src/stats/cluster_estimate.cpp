@@ -121,7 +121,14 @@ ClusterEstimate ClusterPrevalenceCI(std::span<const ClusterRecord> records, Surv
     IndicatorInterval& r = *out[i];
     r.se = std::sqrt(sum_u2[i] / (k * (k - 1.0)) * e.correction_factor);
     const double p = total[i] / total_m;
-    if (!(total[i] > 0.0) || !(p < 1.0)) continue;
+    // The logit of 0 or 1 is infinite: with no case, or with every unit a case, the interval
+    // collapses onto the estimate itself (0-0 or 100-100), so it still contains what is printed
+    // beside it.
+    if (!(total[i] > 0.0)) continue;
+    if (!(p < 1.0)) {
+      r.lower = r.upper = 100.0;
+      continue;
+    }
     // Logit interval: symmetric on ln(p/(1-p)) with Var(logit) = SE^2 / (p(1-p))^2 by the delta
     // method, mapped back, so the limits stay inside 0 ... 100 %.
     const double logit = std::log(p / (1.0 - p));

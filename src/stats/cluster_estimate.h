@@ -72,8 +72,9 @@ struct ClusterEstimate {
 };
 
 // Estimates the 95% intervals of a/m, b/m and c/m over the records. Records with m <= 0 are
-// empty clusters and take no part. Without data all limits are 0; an indicator with no case, or
-// with every unit a case, keeps the limits 0 and 0 in a cluster sample. Any number of records.
+// empty clusters and take no part. Without data all limits are 0; in a cluster sample an
+// indicator with no case has the limits 0 and 0, one with every unit a case 100 and 100 (the
+// interval collapses onto its estimate). Any number of records.
 ClusterEstimate ClusterPrevalenceCI(std::span<const ClusterRecord> records, SurveyKind kind,
                                     const PopulationCorrectionInputs& planning = {});
 

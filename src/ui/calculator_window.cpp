@@ -1,3 +1,4 @@
+#include "ui/user_guide.h"
 #include "ui/busy_cursor.h"
 #include "ui/calculator_window.h"
 
@@ -59,6 +60,7 @@ CalculatorWindow::CalculatorWindow(CalculatorServices services, QWidget* parent)
       services_(std::move(services)),
       own_launcher_(std::make_unique<platform::SpawnProcessLauncher>()),
       launcher_(own_launcher_.get()) {
+  setProperty(kGuidePageProperty, "report-calculator.html");  // F1 opens the guide there
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("Statistical Calculator"));
   setObjectName(QStringLiteral("CalculatorWindow"));

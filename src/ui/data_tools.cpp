@@ -151,7 +151,7 @@ void DataTools::export_to_spreadsheet() {
   {
     const BusyCursor busy;
     const formats::ExportSettings settings =
-        formats::export_settings(services_.options(), services_.app.dates.decimal_separator);
+        formats::export_settings(services_.options(), services_.app.dates);
     try {
       table = formats::export_survey_file(workspace.file_name,
                                           formats::kandu_means(workspace.survey, settings),

@@ -22,6 +22,7 @@
 #include "graphs/results_graph.h"
 #include "platform/process_launcher.h"
 #include "ui/document_shelf.h"
+#include "stats/cluster_estimate.h"
 #include "ui/qt_prompter.h"
 #include "workspace/app_context.h"
 #include "workspace/recovery.h"
@@ -38,6 +39,8 @@ class DataEntryController;
 }  // namespace olvar::entry
 
 namespace olvar::ui {
+
+class UserGuide;
 
 class DataEntryPage;
 class DataTools;
@@ -69,8 +72,17 @@ class SurveyWindow : public QMainWindow {
   bool save_survey();
   bool save_survey_as();
   void open_with_dialog();
-  // Files > "Import EPI Info File": a survey from an Epi Info, dBase or delimited file.
-  void import_survey();
+  // Files > "Import Epi Info, dBase, CSV/TSV or XLSX File": a survey from a file of another
+  // program, through the preview-and-map window; `file` given (dropped on the window) skips the
+  // open dialog.
+  void import_survey(const std::string& file = {});
+  // The Death Rates page's roster import: the individual mortality table from a household
+  // roster and its lists of persons who left and died, through the same window.
+  void import_roster();
+  // A file dropped on the window: a survey (.as) is opened, a data file (.csv, .tsv, .txt,
+  // .xlsx, .rec, .dbf) imported, each after the question about unsaved changes. Returns
+  // whether the file is one of those.
+  bool take_dropped_file(const std::filesystem::path& file);
   void open_recent(int index);
 
   // The recovery copy (workspace/recovery.h): written now when the survey has unsaved changes,
@@ -87,6 +99,7 @@ class SurveyWindow : public QMainWindow {
   core::Workspace& workspace() { return workspace_; }
   core::OptionsPage& options() { return options_; }
   QTabWidget* pages() const { return pages_; }
+  UserGuide* guide() const { return guide_; }
   DataEntryPage* data_entry_page() const { return data_entry_page_; }
   QTabWidget* data_entry_tabs() const;
   QTableView* data_view() const;
@@ -127,12 +140,17 @@ class SurveyWindow : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void build_menus();
   void build_pages();
   DataEntryPage* build_data_entry_page();
   anthro::RowEvaluationSettings evaluation_settings(const core::Workspace& workspace) const;
+  // The Planning page's small-population correction as the results page, the results report
+  // and the death rates read it: one reading, so that they print the same intervals.
+  stats::PopulationCorrectionInputs population_correction_inputs() const;
   void evaluate_row(core::Workspace& workspace, int row) const;
   void evaluate_all();
   bool ask_to_save_changes();  // Language entry 848; false when the user's save failed
@@ -204,6 +222,7 @@ class SurveyWindow : public QMainWindow {
   // A copy left by an earlier session waits for offer_recovery(): until then nothing replaces or
   // removes it.
   bool recovery_pending_ = false;
+  UserGuide* guide_ = nullptr;  // Help menu and F1 in every window of the program
 };
 
 }  // namespace olvar::ui

@@ -5,37 +5,18 @@
 #include <string>
 
 #include "core/standard_variables.h"
+#include "support/survey_builder.h"
 
 namespace olvar::analysis {
 namespace {
 
 using core::StdVar;
 
-struct Child {
-  const char* cluster;
-  const char* team;
-  const char* id;
-  const char* sex;
-  const char* months;
-  const char* height;
-  const char* whz;
-};
-
-// A small survey: one row per child, rows 1 up.
-core::SurveyTable survey_of(std::initializer_list<Child> children) {
-  core::SurveyTable table;
-  int row = 1;
-  for (const Child& c : children) {
-    table.set_cell(StdVar::cluster, row, c.cluster);
-    table.set_cell(StdVar::team, row, c.team);
-    table.set_cell(StdVar::id, row, c.id);
-    table.set_cell(StdVar::sex, row, c.sex);
-    table.set_cell(StdVar::months, row, c.months);
-    table.set_cell(StdVar::height, row, c.height);
-    table.set_cell(StdVar::whz, row, c.whz);
-    ++row;
-  }
-  return table;
+// A small survey: one row per child with CLUSTER, TEAM, ID, SEX, MONTHS, HEIGHT and WHZ.
+core::SurveyTable survey_of(test::SurveyRows children) {
+  return test::survey_table({StdVar::cluster, StdVar::team, StdVar::id, StdVar::sex,
+                             StdVar::months, StdVar::height, StdVar::whz},
+                            children);
 }
 
 constexpr int kWhz = core::column(StdVar::whz);

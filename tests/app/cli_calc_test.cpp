@@ -17,11 +17,7 @@ using ::testing::HasSubstr;
 class CliCalc : public ::testing::Test {
  protected:
   test::CommandResult run(const std::string& arguments) {
-    return test::run_command("LC_ALL=C HOME='" + folder_.path().string() + "' XDG_DATA_HOME='" +
-                                 (folder_ / "xdg").string() + "' OLVAR_HOME='" +
-                                 test::build_data_path("") + "' '" + test::cli_path() + "' calc '" +
-                                 survey_.string() + "' " + arguments,
-                             folder_.path());
+    return test::run_cli_at_home("calc '" + survey_.string() + "' " + arguments, folder_.path());
   }
 
   test::TempFolder folder_;

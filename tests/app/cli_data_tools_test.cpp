@@ -21,11 +21,7 @@ namespace fs = std::filesystem;
 class CliDataTools : public ::testing::Test {
  protected:
   test::CommandResult run(const std::string& arguments) {
-    return test::run_command("LC_ALL=C HOME='" + folder_.path().string() + "' XDG_DATA_HOME='" +
-                                 (folder_ / "xdg").string() + "' OLVAR_HOME='" +
-                                 test::build_data_path("") + "' '" + test::cli_path() + "' " +
-                                 arguments,
-                             folder_.path());
+    return test::run_cli_at_home(arguments, folder_.path());
   }
   std::string demo() { return "'" + test::build_data_path("examples/demo.as") + "'"; }
   std::string at(const std::string& name) { return "'" + (folder_ / name).string() + "'"; }

@@ -24,11 +24,7 @@ namespace fs = std::filesystem;
 class CliExport : public ::testing::Test {
  protected:
   test::CommandResult run(const std::string& arguments) {
-    return test::run_command("LC_ALL=C HOME='" + folder_.path().string() + "' XDG_DATA_HOME='" +
-                                 (folder_ / "xdg").string() + "' OLVAR_HOME='" +
-                                 test::build_data_path("") + "' '" + test::cli_path() + "' " +
-                                 arguments,
-                             folder_.path());
+    return test::run_cli_at_home(arguments, folder_.path());
   }
   std::string demo() { return "'" + test::build_data_path("examples/demo.as") + "'"; }
   std::string at(const std::string& name) { return "'" + (folder_ / name).string() + "'"; }
@@ -85,6 +81,35 @@ TEST_F(CliExport, TableOfTheExampleSurveyShowsItsWhoZScores) {
   EXPECT_EQ(test::read_whole_file(folder_ / "table.tsv"), r.out);
 }
 
+// A file another program wrote: the variables in another order, no date-order line. The
+// export finds each variable by its name, z-scores included (as worked out by hand in the
+// formats tests: WHO WHZ -0.662, height-age 11.38 months).
+TEST_F(CliExport, FileWithAnotherOrderOfVariablesIsReadByName) {
+  folder_.write("other.as",
+                "NAME\tSEX\tMUAC\tMONTHS\tWEIGHT\tHEIGHT\tCLUSTER\tEDEMA\tID\tMEASURE\r\n"
+                "Abe\tm\t140\t12\t9\t75\t1\tn\t7\tl\r\n");
+  const test::CommandResult r = run("export " + at("other.as"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto out = split(r.out, '\t');
+  ASSERT_EQ(out.size(), 2u);
+  ASSERT_EQ(out[1].size(), out[0].size());
+  const auto cell = [&](const std::string& heading) {
+    for (std::size_t k = 0; k < out[0].size(); ++k) {
+      if (out[0][k] == heading) return out[1][k];
+    }
+    ADD_FAILURE() << "no column " << heading;
+    return std::string();
+  };
+  EXPECT_EQ(out[0][5], "SEX");
+  EXPECT_EQ(cell("SEX"), "m");
+  EXPECT_EQ(cell("MUAC"), "140");
+  EXPECT_EQ(cell("ID"), "7");
+  EXPECT_EQ(cell("WHZ-WHO"), "-0.662");
+  EXPECT_EQ(cell("Height_Age-WHO"), "11.38");
+  EXPECT_EQ(cell("MEASURE"), "l");
+  EXPECT_EQ(cell("NAME"), "Abe");
+}
+
 TEST_F(CliExport, RefusesWhatItCannotDo) {
   folder_.write("survey.as", test::read_whole_file(test::build_data_path("examples/demo.as")));
   test::CommandResult r = run("export " + at("survey.as") + " -o " + at("survey.as"));
@@ -126,7 +151,9 @@ TEST_F(CliExport, LibreOfficeCalcReadsTheTableWithoutAskingHowItIsSplit) {
   // 11.38 months; Calc reads them as numbers.
   EXPECT_EQ(cells[1][17], "-0.662");
   EXPECT_EQ(cells[1][25], "11.38");
-  EXPECT_EQ(cells[1][0], "01.03.2026");
+  // The survey date of the day-first file comes in the system's date order (the C locale:
+  // month first, 3/1/2026), so Calc takes it for 1 March 2026 and writes it in its own format.
+  EXPECT_EQ(cells[1][0], "03/01/26");
 }
 
 }  // namespace

@@ -31,11 +31,7 @@ class CliImport : public ::testing::Test {
  protected:
   test::CommandResult run(const std::string& arguments) {
     // The C locale: dates month first with "/", "." for decimals.
-    return test::run_command("LC_ALL=C HOME='" + folder_.path().string() + "' XDG_DATA_HOME='" +
-                                 (folder_ / "xdg").string() + "' OLVAR_HOME='" +
-                                 test::build_data_path("") + "' '" + test::cli_path() + "' " +
-                                 arguments,
-                             folder_.path());
+    return test::run_cli_at_home(arguments, folder_.path());
   }
   std::string at(const std::string& name) { return "'" + (folder_ / name).string() + "'"; }
   std::string write(const std::string& name, const std::string& bytes) {
@@ -138,6 +134,39 @@ TEST_F(CliImport, ImportsADbaseFileWithTheMappingAndDateOrderGiven) {
   EXPECT_EQ(rows[0].at("BIRTHDAT"), "9/25/2022");
   EXPECT_EQ(rows[0].at("MONTHS"), "17.48");
   EXPECT_FALSE(rows[0].at("WAZ").empty());
+}
+
+// The phone survey writes its dates "07-Aug-19": without --date-order they are read, and the
+// order it would have taken for dates of numbers only is the system's (month names decide
+// nothing). A day above 12 decides it.
+TEST_F(CliImport, ReadsDatesOfEveryFormAndGuessesTheirOrder) {
+  const fs::path phone = fs::path(OLVAR_SURVEY_DATA_DIR) / "anthro_healthyr_raw_anthro1.csv";
+  if (!fs::exists(phone)) GTEST_SKIP() << "no survey data";
+  test::CommandResult r = run("import '" + phone.string() +
+                              "' --map today=SURVDATE --map birthdate=BIRTHDAT --map age=MONTHS "
+                              "--map child_sex=SEX --map weight=WEIGHT --map height=HEIGHT "
+                              "--map measure=MEASURE -o " +
+                              at("phone.as"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_THAT(r.err, Not(HasSubstr("are no dates")));
+  EXPECT_THAT(r.err, HasSubstr("dates read as mdy, the dates read alike in every order"));
+  const auto rows = children(at("phone.as"));
+  ASSERT_EQ(rows.size(), 651u);
+  // The C locale writes dates month first.
+  EXPECT_EQ(rows[0].at("SURVDATE"), "08/07/2019");
+  EXPECT_EQ(rows[0].at("BIRTHDAT"), "05/15/2015");
+  EXPECT_EQ(rows[0].at("MEASURE"), "h");
+  EXPECT_FALSE(rows[0].at("HAZ").empty());
+
+  const std::string dmy = write("dmy.csv", "SURVDATE,WEIGHT\n03/04/2020,12\n25/04/2020,11\n");
+  r = run("import " + dmy + " -o " + at("dmy.as"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("dates read as dmy, guessed from the dates of the file"));
+  EXPECT_EQ(children(at("dmy.as"))[0].at("SURVDATE"), "4/3/2020");
+
+  r = run("import " + dmy + " --sheet one -o " + at("sheet.as"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_THAT(r.err, HasSubstr("is no XLSX spreadsheet"));
 }
 
 TEST_F(CliImport, RefusesWhatItCannotImportAndWritesNothing) {

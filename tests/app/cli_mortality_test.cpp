@@ -5,7 +5,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "support/run_command.h"
 #include "support/temp_folder.h"
@@ -58,6 +61,27 @@ TEST_F(CliMortality, RealSurveyRatesMatchTheHandComputation) {
   EXPECT_THAT(r.out, HasSubstr("\t1\t60751.5\nMale\t"));
   EXPECT_THAT(r.out, HasSubstr("\n0-4\t0.16\t"));  // the Options page's first flexible group
 
+  // Every death counts in every rate it belongs to: the six flexible age groups hold the crude
+  // rate's 19 deaths between them, 65-120 its 6 (one of them joined and died in a cluster where
+  // no other person of that age lives), and so do the sexes.
+  std::map<std::string, std::string> deaths;
+  std::istringstream lines(r.out);
+  for (std::string line; std::getline(lines, line);) {
+    std::vector<std::string> cells;
+    std::istringstream fields(line);
+    for (std::string cell; std::getline(fields, cell, '\t');) cells.push_back(cell);
+    if (cells.size() == 7) deaths[cells[0]] = cells[5];
+  }
+  EXPECT_EQ(deaths["65-120"], "6");
+  int by_age = 0;
+  for (const char* group : {"0-4", "5-11", "12-17", "18-49", "50-64", "65-120"}) {
+    SCOPED_TRACE(group);
+    ASSERT_TRUE(deaths.contains(group));
+    by_age += std::stoi(deaths[group]);
+  }
+  EXPECT_EQ(by_age, 19);
+  EXPECT_EQ(std::stoi(deaths["Male"]) + std::stoi(deaths["Female"]), 19);
+
   r = run("mortality " + quoted(survey) + " --groups 5");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_THAT(r.out, HasSubstr("\n85-120\t"));
@@ -76,6 +100,34 @@ TEST_F(CliMortality, RosterAloneImportsWithoutLeftAndDiedLists) {
   r = run("mortality " + quoted(folder_ / "out.as"));
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_THAT(r.out, HasSubstr("crude death rate\t0.00\t"));
+}
+
+// Rosters as spreadsheets of other systems save them: a UTF-8 byte order mark before KEY, lines
+// ended by a lone CR, a quoted value holding a line break. Each is the same two households.
+TEST_F(CliMortality, RostersOfEverySpreadsheetGiveTheSameHouseholds) {
+  const struct {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"byte order mark",
+       "\xEF\xBB\xBFKEY,sex_roster,age_years,joined,birth,cluster_id\n"
+       "h1,m,3,n,n,1\nh2,f,30,n,n,2\n"},
+      {"lone CR line ends",
+       "KEY,sex_roster,age_years,joined,birth,cluster_id\r"
+       "h1,m,3,n,n,1\rh2,f,30,n,n,2\r"},
+      {"quoted line break",
+       "KEY,sex_roster,age_years,joined,birth,cluster_id,note\r\n"
+       "h1,m,3,n,n,1,\"first\r\nsecond\"\r\nh2,f,30,n,n,2,\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const fs::path roster = folder_ / "roster.csv";
+    write(roster, c.bytes);
+    const test::CommandResult r = run("import-mortality " + quoted(roster) +
+                                      " --recall-days 90 -o " + quoted(folder_ / "out.as"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "2 households, 2 persons\n");
+  }
 }
 
 // A household whose cluster is no number 1 ... 999 is in no rate and no pyramid bar: the

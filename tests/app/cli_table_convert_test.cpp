@@ -29,11 +29,7 @@ using test::read_whole_file;
 class CliSurvey : public ::testing::Test {
  protected:
   CommandResult run(const std::string& arguments) {
-    return test::run_command("LC_ALL=C HOME='" + folder_.path().string() + "' XDG_DATA_HOME='" +
-                                 (folder_ / "xdg").string() + "' OLVAR_HOME='" +
-                                 test::build_data_path("") + "' '" + test::cli_path() + "' " +
-                                 arguments,
-                             folder_.path());
+    return test::run_cli_at_home(arguments, folder_.path());
   }
   std::string quoted(const fs::path& path) { return "'" + path.string() + "'"; }
 

@@ -5,13 +5,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <vector>
 #include <fstream>
 #include <string>
-#include <thread>
 
+#include "support/named_pipe.h"
 #include "support/run_command.h"
 #include "support/test_paths.h"
 
@@ -32,11 +31,12 @@ TEST(OlvarPlausibilityMode, WritesTheReportAndHandsItToTheWordProcessorWithoutAD
   const fs::path survey = root / "survey.as";
   fs::copy_file(test::build_data_path("examples/demo.as"), survey);
   const std::string survey_before = test::read_whole_file(survey);
+  // The stand-in word processor tells its arguments through a named pipe, which the test reads
+  // once the program has handed the report over.
+  const test::NamedPipe arguments(root / "home" / "soffice_args");
   {
     std::ofstream fake(root / "bin" / "soffice");
-    // Written aside and moved into place, so the file is whole once it exists.
-    fake << "#!/bin/sh\necho \"$@\" > \"$HOME/args.tmp\" && mv \"$HOME/args.tmp\" "
-            "\"$HOME/soffice_args.txt\"\n";
+    fake << "#!/bin/sh\necho \"$@\" > \"$HOME/soffice_args\"\n";
   }
   fs::permissions(root / "bin" / "soffice", fs::perms::owner_all);
 
@@ -58,13 +58,8 @@ TEST(OlvarPlausibilityMode, WritesTheReportAndHandsItToTheWordProcessorWithoutAD
   EXPECT_THAT(rtf, StartsWith("{\\rtf1"));
   EXPECT_THAT(rtf, HasSubstr("survey.as"));
   EXPECT_EQ(rtf.substr(rtf.size() - 3), "}\r\n");
-  // The word processor is started, not waited for: give it a moment to record its arguments.
-  const fs::path arguments = root / "home" / "soffice_args.txt";
-  for (int i = 0; i < 200 && !fs::exists(arguments); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  EXPECT_EQ(test::read_whole_file(arguments),
-            "--writer --infilter=Rich Text Format " + report.string() + "\n");
+  // The word processor is started, not waited for: it writes once the pipe is read.
+  EXPECT_EQ(arguments.read_all(), "--writer --infilter=Rich Text Format " + report.string() + "\n");
   EXPECT_EQ(test::read_whole_file(survey), survey_before);
   fs::remove_all(root);
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -250,6 +251,29 @@ TEST_F(DataEntry, PasteNormalisesCodesEvaluatesAndMarks) {
   EXPECT_GE(table().row_count() - 1 - table().last_used_row(), core::kSpareRows);
 }
 
+// Text the survey file cannot hold is made holdable where it is typed or pasted, and the user
+// is told once: a typed line break or TAB becomes a blank, a leading yen sign (the section
+// byte 0xA5) the letter Y.
+TEST_F(DataEntry, TypedAndPastedTextIsMadeHoldableWithAMessage) {
+  const int note = 20;
+  page().edit_cell({note, 1}, "l1\r\nl2\tend");
+  EXPECT_EQ(table().cell(note, 1), "l1 l2 end");
+  ASSERT_EQ(prompter.messages.size(), 1u);
+  EXPECT_EQ(prompter.messages[0], text(1471));
+  page().edit_cell({note, 2}, "plain \xA5 inside");
+  EXPECT_EQ(table().cell(note, 2), "plain \xA5 inside");
+  EXPECT_EQ(prompter.messages.size(), 1u);
+
+  page().select_cell({note, 3});
+  prompter.yes_no_answers = {true};
+  const EntryUpdate update = page().paste("\xA5Mor_individual:\ta\rb\n\xA5yen\tok\n");
+  EXPECT_EQ(table().cell(note, 3), "YMor_individual:");
+  EXPECT_EQ(table().cell(note + 1, 3), "a b");
+  EXPECT_EQ(table().cell(note, 4), "Yyen");
+  EXPECT_EQ(table().cell(note + 1, 4), "ok");
+  EXPECT_EQ(std::count(update.messages.begin(), update.messages.end(), text(1471)), 1);
+}
+
 TEST_F(DataEntry, PasteBeyondTheLastColumnKeepsTheTableShape) {
   page().select_cell({20, 1});
   prompter.yes_no_answers = {true};
@@ -375,9 +399,12 @@ TEST_F(DataEntry, ResultPanelShowsTheCurrentChild) {
                {StdVar::height, "75.7"}});
   page().select_cell({column(StdVar::weight), 1});
   const ResultPanel panel = page().result_panel();
+  // WAZ -0.0437 (WHO, day 365: L 0.0645, M 9.646, S 0.10925) lies at the 48.26th percentile
+  // of the normal distribution; the bar's marker sits at 1.5 x the percentile.
   EXPECT_EQ(panel.waz.z_text, "-0.04");
-  EXPECT_NEAR(panel.waz.marker_x, 1.5 * panel.waz.percentile, 1e-9);
-  EXPECT_EQ(panel.waz.percentile_text, core::format_fixed(panel.waz.percentile, 3, 1));
+  EXPECT_NEAR(panel.waz.percentile, 48.2553, 1e-3);
+  EXPECT_NEAR(panel.waz.marker_x, 72.383, 1e-2);
+  EXPECT_EQ(panel.waz.percentile_text, "48.3");
   EXPECT_FALSE(panel.waz.outside_range);
   EXPECT_EQ(panel.waz.pct_median_text, "");  // WHO
   EXPECT_EQ(panel.third_label.number, 844);

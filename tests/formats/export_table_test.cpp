@@ -270,6 +270,25 @@ TEST(ExportTable, ShortLinesAndSpareRows) {
   EXPECT_EQ(lines[1][kMuaczAge], "");
 }
 
+// A survey file Olvar did not write: its variables in another order, no date-order line, user
+// variables in between, no WAZ, HAZ and WHZ columns. Each variable is found by its name, so the
+// child comes out exactly as from the file Olvar writes, z-scores included.
+TEST(ExportTable, VariablesAreFoundByNameWhateverTheirOrderInTheFile) {
+  const std::string foreign =
+      "NAME\tSEX\tMUAC\tMONTHS\tWEIGHT\tHEIGHT\tCLUSTER\tEDEMA\tID\tMEASURE\tHH\tTEAM\t"
+      "SURVDATE\r\n"
+      "Abe\tm\t140\t12\t9\t75\t1\tn\t7\tl\t3\t1\t01.03.2026\r\n";
+  const ExportSettings settings = settings_with(core::ExclusionMode::epi_info);
+  const auto lines = cells_of(export_table(foreign, {0, 0, 0}, settings, who()));
+  const auto expected = exported({Child{}}, settings);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1][kWhzWho], "-0.662");
+  EXPECT_EQ(lines[1][kHeightAge], "11.38");
+  EXPECT_EQ(lines[1][kMeasure], "l");
+  EXPECT_EQ(lines[1], expected[1]);
+  EXPECT_EQ(lines[0], expected[0]);
+}
+
 TEST(ExportTable, UnreadableFileNamesIt) {
   test::TempFolder folder;
   EXPECT_THAT([&] {

@@ -124,11 +124,12 @@ TEST_F(DistributionGraph, GaussianBySexPutsEachSeriesLegendInItsPlace) {
   EXPECT_TRUE(has({341, 41, 360, 43, kGreen, Fill::solid, false}));
   EXPECT_EQ(text_named(s.drawing(), "Girls (40)")->y, 75);
   EXPECT_EQ(text_named(s.drawing(), "Boys (30)")->y, 55);
-  // 30 values: 30 evaluation points 1/3 apart, the first at x = -5: X = 29 + trunc(0) = 29.
+  // 30 values: 30 evaluation points 1/3 apart, the first at x = -5: X = 29 + trunc(0) = 29;
+  // the second at -4.667: X = 29 + trunc((100 x -4.667 + 500) x 0.4) = 29 + trunc(13.3) = 42.
   const std::vector<Line> boys = lines_in(s.drawing(), kBlue, 3);
   ASSERT_EQ(boys.size(), 29u);
   EXPECT_EQ(boys[0].x1, 29);
-  EXPECT_EQ(boys[0].x2, 29 + std::trunc((100 * (-5 + 10.0 / 30) + 500) * 0.4));
+  EXPECT_EQ(boys[0].x2, 42);
 }
 
 TEST_F(DistributionGraph, GaussianWithTwelveDistinctValuesShowsTheNoticeAndAxesOnly) {

@@ -228,6 +228,47 @@ TEST(IndividualRates, MoreDeathsThanPersonEquivalentsHasNoInterval) {
   EXPECT_TRUE(r.crude.interval_available);
 }
 
+// A subgroup without person-time in a cluster (a man of 70 who joined and died, an infant born
+// and died: each weighs 0) still brings its deaths to every rate it belongs to, so that the age
+// groups and the sexes add up to the crude rate's deaths.
+//   cluster 1: m 70 joined+died (0), f 30 (1), m 3 (1)
+//   cluster 2: m 72 (1), m 80 (1), f 2 (1), f 35 (1)
+//   cluster 3: f 0 born+died (0), m 40 (1)
+TEST(IndividualRates, DeathsOfASubgroupWithoutPersonTimeInTheirClusterStillCount) {
+  const core::TextGrid t = individual_table(
+      {{"1", {{"m", "70", "y", "", "", "y"}, {"f", "30"}, {"m", "3"}}},
+       {"2", {{"m", "72"}, {"m", "80"}, {"f", "2"}, {"f", "35"}}},
+       {"3", {{"f", "0", "", "", "y", "y"}, {"m", "40"}}}});
+  // Default flexible groups 0-4, 5-11, 12-17, 18-49, 50-64, 65-120.
+  const IndividualResults r =
+      individual_results(t, age_groups(AgeGrouping::flexible, core::OptionsPage{}), 90);
+  struct Case {
+    const char* what;
+    const Rate& rate;
+    double deaths;
+    double population;
+  };
+  const Case cases[] = {
+      {"crude", r.crude, 2, 7},       {"under five", r.under_five, 1, 2},
+      {"male", r.male, 1, 4},         {"female", r.female, 1, 3},
+      {"0-4", r.by_age_group[0], 1, 2}, {"65-120", r.by_age_group[5], 1, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_DOUBLE_EQ(c.rate.deaths, c.deaths);
+    EXPECT_DOUBLE_EQ(c.rate.population, c.population);
+    EXPECT_NEAR(c.rate.rate, c.deaths / c.population * 10000.0 / 90.0, 1e-9);
+  }
+  double group_deaths = 0.0;
+  for (const Rate& g : r.by_age_group) group_deaths += g.deaths;
+  EXPECT_DOUBLE_EQ(group_deaths, r.crude.deaths);
+  EXPECT_DOUBLE_EQ(r.male.deaths + r.female.deaths, r.crude.deaths);
+  // The age-group table agrees with the rates.
+  EXPECT_EQ(r.age_table[5].died, 1);
+  // The cluster without person-time of 65-120 takes no part in its interval.
+  EXPECT_EQ(r.by_age_group[5].clusters, 1);
+}
+
 TEST(IndividualRates, ClusterNumberingDoesNotChangeTheDesignEffect) {
   auto survey = [](const std::string& a, const std::string& b, const std::string& c) {
     return individual_table({{a, {{"m", "30", "", "", "", "y"}, {"f", "20"}, {"f", "3"}}},

@@ -5,6 +5,7 @@
 
 #include <sstream>
 
+#include "support/named_pipe.h"
 #include "support/temp_folder.h"
 
 #if defined(__linux__)
@@ -28,14 +29,12 @@ TEST(SpawnProcessLauncher, ReportsAProgramThatCannotBeStarted) {
 
 TEST(SpawnProcessLauncher, StartsAProgramAndDoesNotWait) {
   test::TempFolder folder;
+  const test::NamedPipe started(folder / "started");
   SpawnProcessLauncher launcher;
-  const auto marker = folder / "started";
-  EXPECT_TRUE(launcher.start({"sh", {"-c", "touch \"$1\"", "sh", marker.string()}}).started);
-  // The child runs on its own; give it a moment without asserting on time.
-  for (int i = 0; i < 200 && !std::filesystem::exists(marker); ++i) {
-    run_and_wait({"sleep", {"0.01"}});
-  }
-  EXPECT_TRUE(std::filesystem::exists(marker));
+  // The child cannot finish before the test reads the pipe: start returns without waiting.
+  ASSERT_TRUE(
+      launcher.start({"sh", {"-c", "echo ran > \"$1\"", "sh", started.path().string()}}).started);
+  EXPECT_EQ(started.read_all(), "ran\n");
 }
 
 #if defined(__linux__)
@@ -43,16 +42,12 @@ TEST(SpawnProcessLauncher, StartedProgramLeavesOurProcessGroup) {
   // Ctrl+C in a terminal reaches the whole foreground process group; the office program must
   // not be closed with olvar-cli. /proc/self/stat holds the process group after the command name.
   test::TempFolder folder;
-  const auto stat = folder / "stat";
-  const auto done = folder / "done";
+  const test::NamedPipe stat(folder / "stat");
   SpawnProcessLauncher launcher;
-  ASSERT_TRUE(launcher
-                  .start({"sh",
-                          {"-c", "cat /proc/self/stat > \"$1\" && touch \"$2\"", "sh",
-                           stat.string(), done.string()}})
-                  .started);
-  for (int i = 0; i < 500 && !std::filesystem::exists(done); ++i) run_and_wait({"sleep", {"0.01"}});
-  const std::string line = test::read_file(stat);
+  ASSERT_TRUE(
+      launcher.start({"sh", {"-c", "cat /proc/self/stat > \"$1\"", "sh", stat.path().string()}})
+          .started);
+  const std::string line = stat.read_all();
   const std::size_t after_name = line.rfind(") ");
   ASSERT_NE(after_name, std::string::npos) << line;
   std::istringstream fields(line.substr(after_name + 2));

@@ -213,6 +213,10 @@ TEST(PlausibilityReport, ScoresEachCriterionOfTheFixtureAsWorkedOutByHand) {
   EXPECT_NE(text.find("-0.58"), std::string::npos);
   EXPECT_NE(text.find("\\b 56\\b0 "), std::string::npos);
   EXPECT_NE(text.find("56 points, which is " + language().text(1162)), std::string::npos);
+  // Every criterion was computed: the score needs no caveat.
+  EXPECT_EQ(report.values.criteria_computed, 10);
+  EXPECT_EQ(text.find(language().text(kScoreCoversComputedEntry)), std::string::npos);
+  EXPECT_EQ(text.find(language().text(kCriterionNotComputedEntry)), std::string::npos);
   // Both outliers carry the remark that the weight may be wrong.
   EXPECT_NE(text.find("Line=1/ID=1:  \\tab \\b WHZ (5.000)\\b0, " + language().text(895)),
             std::string::npos);
@@ -276,13 +280,64 @@ TEST(PlausibilityReport, OneClusterOneTeamAndNoMuacLeaveTheirSectionsOut) {
   const PlausibilityReport report = Plausibility(survey, f.context());
   EXPECT_EQ(report.criteria[9].value, "");
   EXPECT_EQ(report.criteria[9].points, 0);
+  EXPECT_FALSE(report.criteria[9].computed);
   EXPECT_EQ(report.criteria[0].value, "");  // nobody measured: no score
   EXPECT_EQ(report.criteria[0].points, 0);
+  EXPECT_FALSE(report.criteria[0].computed);
   const std::string& text = report.document.text();
-  EXPECT_NE(text.find("(p=) \\par"), std::string::npos);
+  // The two criteria say they were not computed, not an empty value beside 0 points.
+  EXPECT_EQ(text.find("(p=)"), std::string::npos);
+  EXPECT_NE(text.find("\\b " + language().text(kCriterionNotComputedEntry) + "\\b0  \\par"),
+            std::string::npos);
+  EXPECT_NE(text.find(language().text(kScoreCoversComputedEntry) + " 8 / 10"), std::string::npos);
   EXPECT_EQ(text.find(language().text(37)), std::string::npos);
   EXPECT_EQ(text.find(language().text(915)), std::string::npos);
   EXPECT_NE(text.find(language().text(914)), std::string::npos);
+}
+
+// Without a SEX column no z-score and no sex ratio can be computed: those criteria are shown as
+// not computed, and the verdict says its score covers only the criteria that were, instead of
+// calling a score of 0 from the digit preferences alone "excellent" without a word.
+TEST(PlausibilityReport, CriteriaThatCannotBeComputedAreShownAsSuch) {
+  Fixture f;
+  core::Workspace survey = fixture_survey();
+  for (int row = 1; row <= 40; ++row) survey.survey.set_cell(StdVar::sex, row, "");
+  const PlausibilityReport report = Plausibility(survey, f.context());
+
+  const std::string not_computed = language().text(kCriterionNotComputedEntry);
+  const std::string& text = report.document.text();
+  int computed = 0;
+  for (int n = 0; n < kCriterionCount; ++n) {
+    SCOPED_TRACE("criterion " + std::to_string(n));
+    const CriterionScore& c = report.criteria[static_cast<std::size_t>(n)];
+    EXPECT_EQ(c.computed, !c.value.empty());
+    if (!c.computed) {
+      EXPECT_EQ(c.points, 0);
+    }
+    computed += c.computed;
+  }
+  // The z-score criteria and the sex ratio need SEX; the digit preferences do not.
+  for (const int n : {1, 2, 6, 7, 8, 9}) {
+    EXPECT_FALSE(report.criteria[static_cast<std::size_t>(n)].computed) << "criterion " << n;
+  }
+  for (const int n : {4, 5, 0}) {
+    EXPECT_TRUE(report.criteria[static_cast<std::size_t>(n)].computed) << "criterion " << n;
+  }
+  EXPECT_EQ(report.values.criteria_computed, computed);
+  EXPECT_EQ(text.find('&'), std::string::npos);
+  // The verdict keeps its grade and says what it covers.
+  const std::size_t verdict = text.find(" points, which is ");
+  ASSERT_NE(verdict, std::string::npos);
+  const std::size_t caveat = text.find(language().text(kScoreCoversComputedEntry) + " " +
+                                       std::to_string(computed) + " / 10");
+  ASSERT_NE(caveat, std::string::npos);
+  EXPECT_GT(caveat, verdict);
+  // In the summary above it, the flagged-data line and the Poisson line read "not computed"
+  // without an empty value beside it.
+  const std::string summary = text.substr(0, caveat);
+  EXPECT_NE(summary.find("20        \\b " + not_computed + "\\b0  \\par"), std::string::npos);
+  EXPECT_EQ(summary.find("( %)"), std::string::npos);
+  EXPECT_EQ(summary.find("(p=)"), std::string::npos);
 }
 
 TEST(PlausibilityReport, PointsComeFromThePrintedValue) {
@@ -324,6 +379,7 @@ TEST(PlausibilityReport, DuplicatesArePairsOfEqualRows) {
   // Rows 5 (empty) and 8 (outside the last row) take no part.
   const std::vector<DuplicatePair> expected = {{1, 3}, {1, 4}, {3, 4}, {6, 7}};
   EXPECT_EQ(find_duplicate_rows(t, 7), expected);
+  EXPECT_EQ(find_duplicate_groups(t, 7), (std::vector<std::vector<int>>{{1, 3, 4}, {6, 7}}));
 }
 
 TEST(PlausibilityReport, DuplicateLinesNameBothRows) {
@@ -337,6 +393,22 @@ TEST(PlausibilityReport, DuplicateLinesNameBothRows) {
   EXPECT_NE(text.find("Line=41/ID=5 with Line=5/ID=5 \\par Line=42/ID=5 with Line=5/ID=5 \\par "
                       "Line=42/ID=5 with Line=41/ID=5 \\par "),
             std::string::npos);
+}
+
+// Thousands of identical children are one line, not millions of pairs (3,000 copies made a
+// report of 177 MB): up to four equal rows are named as pairs, more as one group.
+TEST(PlausibilityReport, ManyIdenticalRowsAreOneLine) {
+  Fixture f;
+  core::Workspace survey = fixture_survey();
+  for (int row = 41; row <= 70; ++row) {
+    for (int c = 1; c < survey.survey.column_count(); ++c) {
+      survey.survey.set_cell(c, row, survey.survey.cell(c, 5));
+    }
+  }
+  const std::string text = Plausibility(survey, f.context()).document.text();
+  EXPECT_NE(text.find("Line=5/ID=5 with Line=41/ID=5, Line=42/ID=5, "), std::string::npos);
+  EXPECT_NE(text.find(", Line=59/ID=5 and 11 more (31 identical lines) \\par "), std::string::npos);
+  EXPECT_EQ(text.find("Line=42/ID=5 with Line=41/ID=5"), std::string::npos);
 }
 
 // Whether the text is RTF as the reports write it: balanced braces, and only the vocabulary

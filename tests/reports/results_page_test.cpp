@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "core/standard_variables.h"
+#include "support/survey_builder.h"
 #include "support/test_paths.h"
 
 namespace olvar::reports {
@@ -13,29 +14,11 @@ namespace {
 
 using core::StdVar;
 
-struct Child {
-  const char* cluster;
-  const char* sex;
-  const char* months;
-  const char* edema;
-  const char* muac;
-  const char* whz;
-};
-
-core::SurveyTable survey_of(std::initializer_list<Child> children) {
-  core::SurveyTable table;
-  int row = 1;
-  for (const Child& c : children) {
-    table.set_cell(StdVar::cluster, row, c.cluster);
-    table.set_cell(StdVar::sex, row, c.sex);
-    table.set_cell(StdVar::months, row, c.months);
-    table.set_cell(StdVar::weight, row, "10.0");
-    table.set_cell(StdVar::edema, row, c.edema);
-    table.set_cell(StdVar::muac, row, c.muac);
-    table.set_cell(StdVar::whz, row, c.whz);
-    ++row;
-  }
-  return table;
+// Children with CLUSTER, SEX, MONTHS, EDEMA, MUAC and WHZ; every child was weighed.
+core::SurveyTable survey_of(test::SurveyRows children) {
+  return test::survey_table(
+      {StdVar::cluster, StdVar::sex, StdVar::months, StdVar::edema, StdVar::muac, StdVar::whz},
+      children, {{StdVar::weight, "10.0"}});
 }
 
 // Three clusters of unequal size (4, 2, 3 children):
@@ -82,8 +65,13 @@ ResultsPageInputs inputs(ResultsIndex index, ResultsGrouping grouping,
   return in;
 }
 
+std::vector<std::string> lines_of_survey(const core::SurveyTable& survey,
+                                         const ResultsPageInputs& in) {
+  return MainTextResults(results_page_values(survey, in), in, language());
+}
+
 std::vector<std::string> lines_of(const ResultsPageInputs& in) {
-  return MainTextResults(results_page_values(fixture(), in), in, language());
+  return lines_of_survey(fixture(), in);
 }
 
 TEST(ResultsPage, WhzLinesWorkedByHand) {
@@ -185,14 +173,50 @@ TEST(ResultsPage, SubsetOfFewerThanTwoChildrenLeavesItsLinesEmpty) {
   EXPECT_TRUE(lines[18].empty());
 }
 
-TEST(ResultsPage, SmallPopulationCorrectionAddsLine28) {
-  auto in = inputs(ResultsIndex::whz, ResultsGrouping::all);
-  in.planning = {true, "50000", "20", "9", "0"};
-  const ResultsPageValues v = results_page_values(fixture(), in);
-  EXPECT_EQ(v.population_correction, stats::PopulationCorrection::applied);
-  const std::vector<std::string> lines = MainTextResults(v, in, language());
-  ASSERT_EQ(lines.size(), 28u);
-  EXPECT_EQ(lines[27], language().text(30));
+// Line 28 says the intervals include the correction only when it went into them; otherwise it
+// says why not, and the intervals are those without it.
+TEST(ResultsPage, SmallPopulationCorrectionLine28SaysWhetherItWasApplied) {
+  const core::SurveyTable one_cluster = survey_of({{"1", "m", "10", "n", "120", "-2.5"},
+                                                   {"1", "f", "20", "n", "130", "-1.0"},
+                                                   {"1", "m", "30", "n", "130", "0.5"}});
+  struct Case {
+    const char* what;
+    stats::PopulationCorrectionInputs planning;
+    core::SurveyTable survey;
+    stats::PopulationCorrection state;
+    int entry;
+  };
+  // Children eligible: population x under-five share x 0.9; 9 of 9000 applies, 50 of 18 is
+  // more than there are.
+  const Case cases[] = {
+      {"applied", {true, "50000", "20", "9", "0"}, fixture(),
+       stats::PopulationCorrection::applied, 30},
+      {"sample larger than the population", {true, "100", "20", "50", "0"}, fixture(),
+       stats::PopulationCorrection::sample_exceeds_population, 1352},
+      {"population size not a number", {true, "", "20", "9", "0"}, fixture(),
+       stats::PopulationCorrection::inputs_unreadable, 1353},
+      {"one cluster: Wilson interval", {true, "50000", "20", "9", "0"}, one_cluster,
+       stats::PopulationCorrection::not_requested, 1354},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto in = inputs(ResultsIndex::whz, ResultsGrouping::all);
+    in.planning = c.planning;
+    const ResultsPageValues v = results_page_values(c.survey, in);
+    EXPECT_EQ(v.population_correction, c.state);
+    const std::vector<std::string> lines = MainTextResults(v, in, language());
+    ASSERT_EQ(lines.size(), 28u);
+    EXPECT_EQ(lines[27], language().text(c.entry));
+    EXPECT_FALSE(lines[27].empty());
+    if (c.state != stats::PopulationCorrection::applied) {
+      // Without the correction the count lines are those of an unticked box.
+      auto unticked = in;
+      unticked.planning = {};
+      EXPECT_EQ(lines[4], lines_of_survey(c.survey, unticked)[4]);
+    }
+  }
+  // Unticked: no line 28.
+  EXPECT_EQ(lines_of(inputs(ResultsIndex::whz, ResultsGrouping::all)).size(), 27u);
 }
 
 // Children whose CLUSTER cannot be placed are in no prevalence: line 29 counts them, after the
@@ -240,6 +264,19 @@ TEST(ResultsPage, MuacClassesByAgeBand) {
   // "30 to 41": r3 and r4, both cluster 1: the Wilson interval of 2 in 2, centre 1.9604,
   // half-width 0.9604, divided by 1.9208: 34.2% to 100.0%.
   EXPECT_EQ(lines[22], "30 to 41 (  2): (  2) 100.0% (34.2-100.0 95% CI)");
+}
+
+// A cluster sample in which every child, or no child, is a case: the interval collapses onto
+// the estimate, which it must contain (at 100 % it once printed 0.0-0.0).
+TEST(ResultsPage, IntervalAtNoneOrEveryChildACaseHoldsTheEstimate) {
+  const core::SurveyTable survey = survey_of({{"1", "m", "10", "n", "120", "-3.5"},
+                                              {"1", "f", "20", "n", "120", "-3.1"},
+                                              {"2", "m", "30", "n", "120", "-3.2"}});
+  const auto in = inputs(ResultsIndex::whz, ResultsGrouping::all);
+  const std::vector<std::string> lines = lines_of_survey(survey, in);
+  EXPECT_EQ(lines[4], "All   (n=  3): (  3) 100.0% (100.0-100.0 95% CI)");  // global
+  EXPECT_EQ(lines[10], "All   (n=  3): (  0)  0.0% ( 0.0- 0.0 95% CI)");    // moderate
+  EXPECT_EQ(lines[16], "All   (n=  3): (  3) 100.0% (100.0-100.0 95% CI)");  // severe
 }
 
 TEST(ResultsPage, GroupMeansByClusterAndAge) {

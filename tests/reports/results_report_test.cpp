@@ -10,6 +10,7 @@
 
 #include "core/standard_variables.h"
 #include "core/text_conversions.h"
+#include "reports/results_page.h"
 #include "reports/results_report_values.h"
 #include "support/temp_folder.h"
 #include "support/test_paths.h"
@@ -284,6 +285,46 @@ TEST(WriteReport, MarkersAbsentFromTheTemplateAreSkipped) {
   EXPECT_TRUE(filled.empty());
 }
 
+// The report's intervals are those the results page shows at the same moment, the
+// small-population correction included: 9 children of 100 x 20 % x 0.9 = 18 eligible give
+// f = 0.5, intervals visibly narrower than without it.
+TEST(ResultsReportValues, SmallPopulationCorrectionAsOnTheResultsPage) {
+  core::OptionsPage options;
+  options.exclusion = core::ExclusionMode::epi_info;
+  const stats::PopulationCorrectionInputs planning{true, "100", "20", "9", "0"};
+  const EvaluatedSurvey survey = fixture();
+  const ReferenceValues corrected =
+      Write_Report_values(survey, report_inputs(options, '.', planning));
+  const ReferenceValues plain = Write_Report_values(survey, report_inputs(options, '.'));
+  EXPECT_EQ(corrected.population_correction(), stats::PopulationCorrection::applied);
+  EXPECT_EQ(plain.population_correction(), stats::PopulationCorrection::not_requested);
+
+  const std::pair<ResultsIndex, const char*> families[] = {{ResultsIndex::whz, "#02"},
+                                                           {ResultsIndex::waz, "#09"},
+                                                           {ResultsIndex::haz, "#13"},
+                                                           {ResultsIndex::muac, "#22"}};
+  for (const auto& [index, family] : families) {
+    SCOPED_TRACE(family);
+    ResultsPageInputs in = results_page_inputs(options, planning, '.');
+    in.index = index;
+    in.grouping = ResultsGrouping::all;
+    const analysis::PrevalenceValues& page = results_page_values(survey.survey, in).subsets[0];
+    const analysis::PrevalenceValues& report = corrected.family(family);
+    ASSERT_EQ(report.n, page.n);
+    for (const auto& [r, p] : {std::pair{&report.a, &page.a}, std::pair{&report.b, &page.b},
+                               std::pair{&report.c, &page.c}}) {
+      EXPECT_DOUBLE_EQ(r->interval.lower, p->interval.lower);
+      EXPECT_DOUBLE_EQ(r->interval.upper, p->interval.upper);
+    }
+  }
+  // The correction narrows the interval of global acute malnutrition (1.0-97.2 without it).
+  EXPECT_GT(corrected.family("#02").a.interval.lower, plain.family("#02").a.interval.lower);
+  EXPECT_LT(corrected.family("#02").a.interval.upper, plain.family("#02").a.interval.upper);
+  // So does the percent of median, which the page does not show.
+  EXPECT_EQ(corrected.family("#07").estimate.population_correction,
+            stats::PopulationCorrection::applied);
+}
+
 TEST(ResultsReportInputs, CutoffsGroupsAndLabels) {
   core::OptionsPage options;
   options.muac1 = " 110";
@@ -344,7 +385,7 @@ TEST(ResultsReport, MainPartShowsWhoAndTheAnnexNchs) {
   anthro::RowEvaluationSettings evaluation;
   evaluation.current_year = 2026;
   evaluation.reference = anthro::Reference::nchs1977;  // the selector: NCHS
-  const ResultsReportContext context{text, who, evaluation, core::OptionsPage{}};
+  const ResultsReportContext context{text, who, evaluation, core::OptionsPage{}, {}};
   const auto report = results_report(w, context, folder / "report.rtf");
   ASSERT_TRUE(report.has_value());
   EXPECT_EQ(w.survey, before.survey);
@@ -378,7 +419,7 @@ TEST(ResultsReport, MainPartShowsWhoAndTheAnnexNchs) {
 TEST(ResultsReport, MissingTemplateWritesNothing) {
   const anthro::WhoReference who;
   const core::LanguageTable text = english();
-  const ResultsReportContext context{text, who, {}, core::OptionsPage{}};
+  const ResultsReportContext context{text, who, {}, core::OptionsPage{}, {}};
   test::TempFolder folder;
   EXPECT_FALSE(results_report(core::Workspace{}, context, folder / "report.rtf").has_value());
   EXPECT_FALSE(text.text(kReportTemplateMissing).empty());

@@ -10,6 +10,7 @@
 #include "core/workspace.h"
 #include "analysis/analysis_table.h"
 #include "analysis/prevalence_values.h"
+#include "support/survey_builder.h"
 #include "support/test_paths.h"
 
 namespace olvar::reports {
@@ -17,33 +18,11 @@ namespace {
 
 using core::StdVar;
 
-struct Child {
-  const char* cluster;
-  const char* sex;
-  const char* months;
-  const char* edema;
-  const char* whz;
-  const char* haz;
-  const char* wtfactor;
-};
-
-core::SurveyTable survey_of(std::initializer_list<Child> children) {
-  core::Workspace w;
-  core::reset_to_new_table(w, "");
-  w.survey.resize(w.survey.column_count(), static_cast<int>(children.size()) + 2);
-  int row = 1;
-  for (const Child& c : children) {
-    w.survey.set_cell(StdVar::cluster, row, c.cluster);
-    w.survey.set_cell(StdVar::id, row, std::to_string(row));
-    w.survey.set_cell(StdVar::sex, row, c.sex);
-    w.survey.set_cell(StdVar::months, row, c.months);
-    w.survey.set_cell(StdVar::edema, row, c.edema);
-    w.survey.set_cell(StdVar::whz, row, c.whz);
-    w.survey.set_cell(StdVar::haz, row, c.haz);
-    w.survey.set_cell(StdVar::wtfactor, row, c.wtfactor);
-    ++row;
-  }
-  return w.survey;
+// Children with CLUSTER, SEX, MONTHS, EDEMA, WHZ, HAZ and WTFACTOR, numbered by their ID.
+core::SurveyTable survey_of(test::SurveyRows children) {
+  return test::survey_table({StdVar::cluster, StdVar::sex, StdVar::months, StdVar::edema,
+                             StdVar::whz, StdVar::haz, StdVar::wtfactor},
+                            children, {{StdVar::id, test::kRowNumber}});
 }
 
 // Two clusters of unequal weight, an oedema case without WHZ, a negative and a missing weight,

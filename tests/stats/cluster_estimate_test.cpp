@@ -25,7 +25,9 @@ std::vector<ClusterRecord> clusters(const std::vector<double>& m, const std::vec
 //   t sqrt(V) = 3.18245 * 0.2041241 = 0.6496149
 //   lower = 100 / (1 + e^(1.3862944 + 0.6496149)) = 100 / (1 + 7.659213) = 11.5484 %
 //   upper = 100 / (1 + e^(1.3862944 - 0.6496149)) = 100 / (1 + 2.088988) = 32.3731 %
-// The second indicator counts every child (p = 1) and the third none: both keep 0 and 0.
+// The second indicator counts every child (p = 1) and the third none: the logit of either is
+// infinite, so their intervals collapse onto the estimate, 100-100 and 0-0; an interval of 0-0
+// beside a prevalence of 100 % would not contain its estimate.
 TEST(ClusterPrevalenceCI, LogitIntervalOfAHandWorkedSurvey) {
   std::vector<ClusterRecord> records = clusters({5, 10, 15, 20}, {1, 1, 3, 5});
   for (ClusterRecord& r : records) r.b = r.m;
@@ -36,8 +38,8 @@ TEST(ClusterPrevalenceCI, LogitIntervalOfAHandWorkedSurvey) {
   EXPECT_NEAR(e.a.se, 0.0326599, 1e-7);
   EXPECT_NEAR(e.a.lower, 11.5484, 1e-4);
   EXPECT_NEAR(e.a.upper, 32.3731, 1e-4);
-  EXPECT_EQ(e.b.lower, 0.0);
-  EXPECT_EQ(e.b.upper, 0.0);
+  EXPECT_EQ(e.b.lower, 100.0);
+  EXPECT_EQ(e.b.upper, 100.0);
   EXPECT_EQ(e.c.lower, 0.0);
   EXPECT_EQ(e.c.upper, 0.0);
   EXPECT_EQ(e.population_correction, PopulationCorrection::not_requested);

@@ -48,4 +48,22 @@ inline CommandResult run_cli(const std::string& arguments,
                      scratch_folder);
 }
 
+// The shell command that runs the built olvar-cli as a user with a home of their own: `home` as
+// HOME with the XDG data folder below it (nothing of the real user's is read or written), the C
+// locale (dates month first with "/", "." for decimals), the build tree's data folder as the
+// program folder, and `environment` ("TZ=UTC ", may be empty) before the program.
+inline std::string cli_command_at_home(const std::string& arguments,
+                                       const std::filesystem::path& home,
+                                       const std::string& environment = "") {
+  return "LC_ALL=C HOME='" + home.string() + "' XDG_DATA_HOME='" + (home / "xdg").string() +
+         "' OLVAR_HOME='" + build_data_path("") + "' " + environment + "'" + cli_path() + "' " +
+         arguments;
+}
+
+// Runs that command, its output collected in `home`.
+inline CommandResult run_cli_at_home(const std::string& arguments,
+                                     const std::filesystem::path& home) {
+  return run_command(cli_command_at_home(arguments, home), home);
+}
+
 }  // namespace olvar::test
