@@ -5,6 +5,14 @@
 
 namespace olvar::entry {
 
+std::string rows_step_name(std::string_view command, int rows) {
+  std::string digits = std::to_string(rows < 0 ? 0 : rows);
+  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
+    digits.insert(static_cast<std::size_t>(at), ",");
+  }
+  return std::string(command) + " of " + digits + (rows == 1 ? " row" : " rows");
+}
+
 EditHistory::State EditHistory::state_of(const core::Workspace& workspace) {
   return {workspace.survey, workspace.variables};
 }
@@ -27,9 +35,10 @@ void EditHistory::reset(const core::Workspace& workspace) {
   redo_.clear();
 }
 
-void EditHistory::note(const core::Workspace& workspace) {
+void EditHistory::note(const core::Workspace& workspace, std::string name) {
   if (workspace.survey == current_.survey && workspace.variables == current_.variables) return;
   undo_.push_back(std::exchange(current_, state_of(workspace)));
+  undo_.back().name = std::move(name);
   while (undo_.size() > steps_allowed()) undo_.pop_front();
   redo_.clear();
 }
@@ -37,7 +46,10 @@ void EditHistory::note(const core::Workspace& workspace) {
 bool EditHistory::undo(core::Workspace& workspace) {
   note(workspace);  // what was done since the last note is a step too
   if (undo_.empty()) return false;
+  std::string name = std::move(undo_.back().name);
   redo_.push_back(std::exchange(current_, std::move(undo_.back())));
+  redo_.back().name = std::move(name);
+  current_.name.clear();
   undo_.pop_back();
   restore(current_, workspace);
   return true;
@@ -45,7 +57,10 @@ bool EditHistory::undo(core::Workspace& workspace) {
 
 bool EditHistory::redo(core::Workspace& workspace) {
   if (redo_.empty()) return false;
+  std::string name = std::move(redo_.back().name);
   undo_.push_back(std::exchange(current_, std::move(redo_.back())));
+  undo_.back().name = std::move(name);
+  current_.name.clear();
   redo_.pop_back();
   restore(current_, workspace);
   return true;

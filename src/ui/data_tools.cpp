@@ -10,6 +10,7 @@
 #include <iterator>
 
 #include "core/survey_file.h"
+#include "entry/edit_history.h"
 #include "formats/double_entry.h"
 #include "formats/export_table.h"
 #include "formats/merge.h"
@@ -94,7 +95,7 @@ void DataTools::open_sort_window() {
     const BusyCursor busy;
     core::SortSurvey(services_.workspace, *first, window->second_column(), services_.app.sort_order,
                      services_.app.dates.decimal_separator);
-    services_.table_replaced();
+    services_.table_replaced("sort by " + std::string(services_.workspace.survey.cell(*first, 0)));
   });
   window->open();
 }
@@ -106,6 +107,7 @@ void DataTools::open_filter_window() {
   window->setAttribute(Qt::WA_DeleteOnClose);
   connect(window, &QDialog::accepted, this, [this, window] {
     core::SurveyTable& table = services_.workspace.survey;
+    std::string step = "removal of the filter";
     if (window->choice() == FilterWindow::Choice::remove_filter) {
       if (filter_.remove_keeping_corrections(table) == formats::FilterRemoval::needs_confirmation) {
         if (!services_.prompter().ask_yes_no(kDropFilteredChangesQuestion)) return;
@@ -115,6 +117,7 @@ void DataTools::open_filter_window() {
       const std::optional<int> column = window->column();
       if (!column) return;
       const BusyCursor busy;
+      step = "filter by " + std::string(table.cell(*column, 0));
       filter_.apply(table, *column, window->conditions(), services_.app.dates.decimal_separator,
                     [this](int count) {
                       services_.show_caption(QStringLiteral("Filter %1").arg(count));
@@ -123,7 +126,7 @@ void DataTools::open_filter_window() {
       services_.show_caption(QStringLiteral("Filter"));
     }
     services_.filter_active = filter_.active();
-    services_.table_replaced();
+    services_.table_replaced(step);
     refresh();
   });
   window->open();
@@ -183,7 +186,7 @@ void DataTools::open_merge_window() {
     services_.workspace = std::move(before->workspace);
     services_.filter_active = before->filter_active;
     filter_ = std::move(before->filter);
-    services_.table_replaced();
+    services_.table_replaced({});
     refresh();
   });
   window->open();
@@ -218,7 +221,8 @@ bool DataTools::merge_files(const std::vector<std::filesystem::path>& files) {
   }
   services_.filter_active = false;
   filter_.forget();
-  services_.table_replaced();
+  services_.table_replaced(
+      entry::rows_step_name("merge", services_.workspace.survey.last_used_row()));
   refresh();
   return true;
 }

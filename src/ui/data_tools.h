@@ -41,7 +41,9 @@ class DataTools : public QObject {
     std::function<const core::OptionsPage&()> options;
     std::function<bool()> save_survey;  // the Save command; whether it saved
     std::function<bool()> new_survey;   // the New command; false when the user backed out
-    std::function<void()> table_replaced;  // the Survey table was reordered or replaced
+    // The Survey table was reordered or replaced by the command `step` names for Undo (empty:
+    // nothing to undo, as when the survey before comes back).
+    std::function<void(const std::string& step)> table_replaced;
     std::function<void(const document::DocumentBuffer&, bool table, std::string_view kind)>
         hand_off;
     std::function<void(const QString&)> show_caption;  // progress in the window caption

@@ -189,8 +189,8 @@ DataEntryPage* SurveyWindow::build_data_entry_page() {
       {workspace_, app_, filter_active_, [this]() -> core::Prompter& { return *prompter_; },
        [this]() -> const core::OptionsPage& { return options_; }, [this] { return save_survey(); },
        [this] { return new_survey(); },
-       [this] {
-         data_entry_page_->reset_entry();
+       [this](const std::string& step) {
+         data_entry_page_->reset_entry(step);
          reload_all();
        },
        [this](const document::DocumentBuffer& d, bool table, std::string_view kind) {
@@ -418,6 +418,14 @@ void SurveyWindow::build_menus() {
     data_entry_page_->run([](entry::DataEntryController& entry) { return entry.redo(); });
   });
   redo_action->setObjectName(QStringLiteral("Redo"));
+  // Each names the step it takes back: "Undo import of 1,191 rows".
+  connect(edit_menu, &QMenu::aboutToShow, this, [this, undo_action, redo_action] {
+    const auto named = [](const QString& command, const std::string& step) {
+      return step.empty() ? command : command + QLatin1Char(' ') + to_qstring(step);
+    };
+    undo_action->setText(named(tr("&Undo"), entry() ? entry()->undo_name() : std::string()));
+    redo_action->setText(named(tr("&Redo"), entry() ? entry()->redo_name() : std::string()));
+  });
   redo_action->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence::Redo});
 
   extras_menu_ = menuBar()->addMenu(tr("E&xtras"));
@@ -457,7 +465,11 @@ void SurveyWindow::build_menus() {
     const anthro::EthiopianConversion done =
         anthro::convert_ethiopian_dates(workspace_.survey, app_.folders.program, app_.dates,
                                         *prompter_, [this] { evaluate_all(); });
-    if (done.cells_converted > 0) mark_changed();
+    if (done.cells_converted > 0) {
+      mark_changed();
+      data_entry_page_->reset_entry("Ethiopian date conversion");
+      data_entry_page_->reload_survey();
+    }
     data_entry_page_->check_all();
     autosave();
     if (done.confirmed) prompter_->inform(anthro::ethiopian_conversion_message(done));
@@ -776,7 +788,8 @@ void SurveyWindow::import_survey(const std::string& file) {
       [this](core::Workspace imported) {
         workspace_ = std::move(imported);
         filter_active_ = false;  // the filter's backup belongs to the survey before
-        data_entry_page_->reset_entry();
+        data_entry_page_->reset_entry(
+            entry::rows_step_name("import", workspace_.survey.last_used_row()));
         reload_all();
         activate();
       }};

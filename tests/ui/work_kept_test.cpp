@@ -210,6 +210,32 @@ TEST_F(WorkKeptTest, ExitAsksAboutUnsavedFoodSecurityEdits) {
   EXPECT_THAT(test::read_whole_file(env_.temp / "zone.fs"), HasSubstr("1234"));
 }
 
+// A filter is taken back by Undo, named in the Edit menu, after the typing done since.
+TEST_F(WorkKeptTest, WholeTableCommandsAreUndoneUnderTheirNames) {
+  auto window = open_window();
+  const core::SurveyTable original = window->workspace().survey;
+  FilterWindow* filter = open_dialog<FilterWindow>(*window, "FilterButton");
+  ASSERT_NE(filter, nullptr);
+  filter->variable_list()->setCurrentIndex(filter->variable_list()->findText("CLUSTER"));
+  filter->boxes()[0]->setText(QStringLiteral("2"));
+  filter->ok_button()->click();
+  type(*window, 1, StdVar::muac, "156");
+
+  QAction* undo = window->findChild<QAction*>(QStringLiteral("Undo"));
+  auto* edit_menu = qobject_cast<QMenu*>(undo->parent());
+  ASSERT_NE(edit_menu, nullptr);
+  emit edit_menu->aboutToShow();
+  EXPECT_EQ(undo->text(), QStringLiteral("&Undo"));  // the typing
+  undo->trigger();
+  emit edit_menu->aboutToShow();
+  EXPECT_EQ(undo->text(), QStringLiteral("&Undo filter by CLUSTER"));
+  undo->trigger();
+  EXPECT_EQ(window->workspace().survey, original);
+  emit edit_menu->aboutToShow();
+  EXPECT_EQ(window->findChild<QAction*>(QStringLiteral("Redo"))->text(),
+            QStringLiteral("&Redo filter by CLUSTER"));
+}
+
 // The program killed after edits: the next start offers them, saying when they were kept, and
 // the user's own file is byte for byte as it was.
 TEST_F(WorkKeptTest, EditsSurviveAKillAndAreOfferedAtTheNextStart) {
