@@ -1,6 +1,8 @@
 #include "formats/survey_filter.h"
 
 #include <algorithm>
+#include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -125,38 +127,47 @@ int SurveyFilter::apply(core::SurveyTable& table, int column, const FilterCondit
 bool SurveyFilter::carry_corrections(const core::SurveyTable& table) {
   if (!backup_ || !filtered_) return false;
   const core::SurveyTable& before = *filtered_;
-  if (table.column_count() != before.column_count() || table.row_count() != before.row_count() ||
+  // Data entry only appends spare rows at the end; fewer rows, or other variables, mean rows or
+  // columns were deleted or inserted, and the rows no longer say which child they hold.
+  if (table.column_count() != before.column_count() || table.row_count() < before.row_count() ||
       table.column_count() != backup_->column_count()) {
     return false;
   }
   const int columns = table.column_count();
-  const auto same_row = [&](const core::TextGrid& a, int row_a, int row_b) {
+  const auto row_text = [columns](const core::TextGrid& grid, int row) {
+    std::string text;
     for (int c = 1; c < columns; ++c) {
-      if (a.cell(c, row_a) != before.cell(c, row_b)) return false;
+      text += grid.cell(c, row);
+      text += '\t';
     }
-    return true;
+    return text;
   };
-  if (std::any_of(origin_.begin(), origin_.end(), [](int o) { return o < 0; })) {
-    // Rows of unknown origin: only an untouched table can go back.
-    for (int row = 1; row < table.row_count(); ++row) {
-      if (!same_row(table, row, row)) return false;
-    }
-    return true;
+  std::unordered_set<std::string> filtered_rows;
+  for (int row = 1; row < before.row_count(); ++row) {
+    if (!before.row_is_empty(row)) filtered_rows.insert(row_text(before, row));
   }
-  std::vector<int> added;  // rows filled in the spare rows of the filtered table
+  const bool unknown_origins =
+      std::any_of(origin_.begin(), origin_.end(), [](int o) { return o < 0; });
+  std::vector<int> corrected, added;
   for (int row = 1; row < table.row_count(); ++row) {
-    if (same_row(table, row, row)) continue;
-    const int origin = origin_[static_cast<std::size_t>(row)];
-    if (origin > 0) {
-      for (int c = 1; c < columns; ++c) backup_->set_cell(c, origin, table.cell(c, row));
-    } else if (!table.row_is_empty(row)) {
-      added.push_back(row);
-    }
+    const bool within = row < before.row_count();
+    if (within && row_text(table, row) == row_text(before, row)) continue;
+    if (table.row_is_empty(row) && (!within || before.row_is_empty(row))) continue;
+    // A child's whole row found at another place: rows were inserted or deleted in between.
+    if (filtered_rows.contains(row_text(table, row))) return false;
+    if (unknown_origins) return false;  // only an untouched table can go back
+    const int origin = within ? origin_[static_cast<std::size_t>(row)] : 0;
+    (origin > 0 ? corrected : added).push_back(row);
   }
+  int next = backup_->last_used_row() + 1;
+  const int needed = next + static_cast<int>(added.size()) + 1;  // the last row stays empty
+  if (!added.empty() && needed > core::kMaxRows) return false;  // before anything is written
+  for (const int row : corrected) {
+    const int origin = origin_[static_cast<std::size_t>(row)];
+    for (int c = 1; c < columns; ++c) backup_->set_cell(c, origin, table.cell(c, row));
+  }
+  origin_.resize(static_cast<std::size_t>(table.row_count()), 0);
   if (!added.empty()) {
-    int next = backup_->last_used_row() + 1;
-    const int needed = next + static_cast<int>(added.size()) + 1;  // the last row stays empty
-    if (needed > core::kMaxRows) return false;
     if (needed > backup_->row_count()) backup_->resize(columns, needed);
     for (const int row : added) {
       for (int c = 1; c < columns; ++c) backup_->set_cell(c, next, table.cell(c, row));

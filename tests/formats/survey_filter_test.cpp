@@ -111,6 +111,7 @@ TEST(SurveyFilter, RemoveFilterKeepsCorrectionsMadeToFilteredRows) {
   table.set_cell(kWeight, 1, "9.8");  // child 2
   table.set_cell(kCluster, 3, "2");   // a new child in a spare row
   table.set_cell(kId, 3, "5");
+  table.resize(table.column_count(), table.row_count() + 100);  // spare rows data entry adds
 
   EXPECT_EQ(filter.remove_keeping_corrections(table), FilterRemoval::restored);
   EXPECT_FALSE(filter.active());
@@ -130,11 +131,23 @@ TEST(SurveyFilter, RemoveFilterAsksWhenRowsNoLongerMatch) {
   SurveyFilter filter;
   EXPECT_EQ(filter.remove_keeping_corrections(table), FilterRemoval::not_active);
   filter.apply(table, kCluster, {{"2", "", ""}, "", "", {}}, '.');
+  // A row deleted, or one inserted before a child with the spare rows kept as many: either way
+  // the children stand in other rows than the filter left them in.
+  for (const bool insert : {false, true}) {
+    SCOPED_TRACE(insert ? "inserted" : "deleted");
+    core::SurveyTable changed = table;
+    if (insert) {
+      changed.insert_rows(1, 1);
+      changed.erase_rows(changed.row_count() - 1, 1);
+    } else {
+      changed.erase_rows(1, 1);
+    }
+    const core::SurveyTable before = changed;
+    EXPECT_EQ(filter.remove_keeping_corrections(changed), FilterRemoval::needs_confirmation);
+    EXPECT_EQ(changed, before);
+    EXPECT_TRUE(filter.active());
+  }
   table.erase_rows(1, 1);
-  const core::SurveyTable filtered = table;
-  EXPECT_EQ(filter.remove_keeping_corrections(table), FilterRemoval::needs_confirmation);
-  EXPECT_EQ(table, filtered);
-  EXPECT_TRUE(filter.active());
   EXPECT_TRUE(filter.remove(table));
   EXPECT_EQ(table, original);
 }
