@@ -6,15 +6,19 @@
 namespace olvar::entry {
 
 std::string rows_step_name(std::string_view command, int rows) {
-  std::string digits = std::to_string(rows < 0 ? 0 : rows);
-  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
-    digits.insert(static_cast<std::size_t>(at), ",");
+  const std::string digits = std::to_string(rows < 0 ? 0 : rows);
+  std::string name(command);
+  name += " of ";
+  for (std::size_t k = 0; k < digits.size(); ++k) {
+    if (k > 0 && (digits.size() - k) % 3 == 0) name += ',';
+    name += digits[k];
   }
-  return std::string(command) + " of " + digits + (rows == 1 ? " row" : " rows");
+  name += rows == 1 ? " row" : " rows";
+  return name;
 }
 
 EditHistory::State EditHistory::state_of(const core::Workspace& workspace) {
-  return {workspace.survey, workspace.variables};
+  return {workspace.survey, workspace.variables, {}};
 }
 
 void EditHistory::restore(const State& state, core::Workspace& workspace) {
