@@ -76,6 +76,10 @@ int run_plausibility(workspace::AppContext& app) {
       document::output_folders(app.folders.program, platform::process_environment());
   folders.writable_folder = app.folders.writable;
   folders.report_folder = app.output_folder;
+  // The report is kept beside the survey under its own name, as the desktop program keeps it.
+  folders.naming = document::DocumentNaming{
+      workspace.file_name, "plausibility",
+      document::iso_date(app.today.year, app.today.month, app.today.day)};
   platform::SpawnProcessLauncher launcher;
   EditorNotice editor;
   document::HandOffServices services{launcher, prompter, editor,

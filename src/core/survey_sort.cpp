@@ -1,4 +1,5 @@
 #include "core/survey_sort.h"
+#include "core/survey_row_order.h"
 
 #include <algorithm>
 #include <array>
@@ -75,16 +76,15 @@ double text_sort_key(std::string_view text) {
   return key;
 }
 
-void SortSurvey(Workspace& workspace, int first, std::optional<int> second, SortOrder order,
-                char decimal_separator) {
-  SurveyTable& table = workspace.survey;
+std::vector<int> sorted_row_order(const SurveyTable& table, int first, std::optional<int> second,
+                                  SortOrder order, char decimal_separator) {
   auto is_variable = [&](int c) { return c >= 1 && c < table.column_count(); };
-  if (!is_variable(first)) return;
   const int by_second = second.value_or(0);  // 0: no second variable
 
   const int n = sort_record_count(table);
   std::vector<int> rows(static_cast<std::size_t>(n));
   std::iota(rows.begin(), rows.end(), 1);
+  if (!is_variable(first)) return rows;
   sort_rows_by(table, rows, first, order, decimal_separator);
 
   if (is_variable(by_second)) {
@@ -102,7 +102,11 @@ void SortSurvey(Workspace& workspace, int first, std::optional<int> second, Sort
       begin = end;
     }
   }
+  return rows;
+}
 
+void reorder_rows(SurveyTable& table, const std::vector<int>& rows) {
+  const int n = static_cast<int>(rows.size());
   // Column 0 holds the row numbers: they stay with the positions, not with the children.
   std::vector<std::string> numbers(static_cast<std::size_t>(n));
   for (int row = 1; row <= n; ++row)
@@ -110,7 +114,13 @@ void SortSurvey(Workspace& workspace, int first, std::optional<int> second, Sort
   table.permute_rows(1, rows);
   for (int row = 1; row <= n; ++row)
     table.set_cell(0, row, numbers[static_cast<std::size_t>(row - 1)]);
+}
 
+void SortSurvey(Workspace& workspace, int first, std::optional<int> second, SortOrder order,
+                char decimal_separator) {
+  SurveyTable& table = workspace.survey;
+  if (first < 1 || first >= table.column_count()) return;
+  reorder_rows(table, sorted_row_order(table, first, second, order, decimal_separator));
   if (workspace.file_name.find("noname") == std::string::npos) workspace.changed = true;
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <fstream>
+#include <iterator>
 #include <system_error>
 
 #include "platform/folders.h"
@@ -92,6 +93,19 @@ bool write_relay_file(const OutputSettings& settings, const fs::path& report_fol
   return true;
 }
 
+// The document's file: under its own name when the caller named it, else the next free number.
+fs::path write_document(const OutputFolders& folders, std::string_view prefix,
+                        std::string_view extension, std::string_view contents) {
+  if (!folders.naming) return write_numbered_file(folders.report_folder, prefix, contents);
+  return write_new_document(reports_folder(folders.naming->survey_file, folders.report_folder),
+                            document_base_name(*folders.naming), extension, contents);
+}
+
+bool is_table_file(const fs::path& file) {
+  const std::string name = file.filename().string();
+  return file.extension() == kTableExtension || (name.starts_with("excel") && file.extension() == ".txt");
+}
+
 }  // namespace
 
 OutputFolders output_folders(const fs::path& program_folder,
@@ -165,18 +179,14 @@ platform::ProcessCommand spreadsheet_command(std::string_view kind,
   return command;
 }
 
-HandOffResult WriteReportDocument(const DocumentBuffer& buffer, const OutputSettings& settings,
-                                  const OutputFolders& folders, HandOffServices& services) {
-  std::string document = buffer.text();
-  document += rtf::kDocumentEnd;
-  document += kLineBreak;
-  HandOffResult result;
-  result.file = write_numbered_file(folders.report_folder, "noname", document);
+namespace {
 
+HandOffResult open_rtf_document(HandOffResult result, const OutputSettings& settings,
+                                const OutputFolders& folders, HandOffServices& services) {
   const bool open_office = settings.kind == kOpenOffice;
   bool started = false;
   if (!open_office && settings.uses_relay()) {
-    if (write_relay_file(settings, folders.report_folder)) {
+    if (write_relay_file(settings, result.file.parent_path())) {
       started = start(
           services,
           {(folders.program_folder / "ausgabe.exe").string(), {}, platform::WindowMode::hidden});
@@ -196,13 +206,9 @@ HandOffResult WriteReportDocument(const DocumentBuffer& buffer, const OutputSett
   return result;
 }
 
-HandOffResult HandToSpreadsheet(const DocumentBuffer& buffer, const OutputSettings& settings,
-                                const OutputFolders& folders, HandOffServices& services) {
-  std::string table = buffer.text();
-  table += kLineBreak;
-  HandOffResult result;
-  result.file = write_numbered_file(folders.report_folder, "excel", table);
-
+HandOffResult open_table(HandOffResult result, std::string_view table,
+                         const OutputSettings& settings, const OutputFolders& folders,
+                         HandOffServices& services) {
   if (start(services,
             spreadsheet_command(settings.kind, settings.word_processor_path, result.file))) {
     result.outcome = HandOffOutcome::spreadsheet;
@@ -230,6 +236,39 @@ HandOffResult HandToSpreadsheet(const DocumentBuffer& buffer, const OutputSettin
   services.editor.open_report_editor(copied ? editor_file : result.file);
   result.outcome = HandOffOutcome::report_editor;
   return result;
+}
+
+}  // namespace
+
+HandOffResult WriteReportDocument(const DocumentBuffer& buffer, const OutputSettings& settings,
+                                  const OutputFolders& folders, HandOffServices& services) {
+  std::string document = buffer.text();
+  document += rtf::kDocumentEnd;
+  document += kLineBreak;
+  HandOffResult result;
+  result.file = write_document(folders, "noname", kRtfExtension, document);
+  return open_rtf_document(std::move(result), settings, folders, services);
+}
+
+HandOffResult HandToSpreadsheet(const DocumentBuffer& buffer, const OutputSettings& settings,
+                                const OutputFolders& folders, HandOffServices& services) {
+  std::string table = buffer.text();
+  table += kLineBreak;
+  HandOffResult result;
+  result.file = write_document(folders, "excel", kTableExtension, table);
+  return open_table(std::move(result), table, settings, folders, services);
+}
+
+HandOffResult ReopenDocument(const fs::path& file, const OutputSettings& settings,
+                             const OutputFolders& folders, HandOffServices& services) {
+  HandOffResult result;
+  result.file = file;
+  if (!is_table_file(file)) return open_rtf_document(std::move(result), settings, folders, services);
+  std::string table;
+  if (std::ifstream in{file, std::ios::binary}) {
+    table.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  return open_table(std::move(result), table, settings, folders, services);
 }
 
 }  // namespace olvar::document

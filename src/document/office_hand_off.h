@@ -15,12 +15,14 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "core/prompter.h"
 #include "document/document_buffer.h"
+#include "document/document_name.h"
 #include "document/output_settings.h"
 #include "platform/environment.h"
 #include "platform/process_launcher.h"
@@ -31,6 +33,10 @@ struct OutputFolders {
   std::filesystem::path program_folder;   // the program's tables and the relay program
   std::filesystem::path writable_folder;  // where noname.rtf for the report editor is put
   std::filesystem::path report_folder;    // where documents are written (the documents folder)
+  // When set, the document is written once under its own name (document_name.h) in the reports
+  // folder of the survey, or in report_folder for an unsaved survey, instead of under the next
+  // free number; a document handed over earlier is then never replaced.
+  std::optional<DocumentNaming> naming{};
 };
 
 // The folders for a program folder: the writable folder beside it and the user's documents
@@ -122,6 +128,16 @@ platform::ProcessCommand word_processor_command(std::string_view word_processor_
 platform::ProcessCommand spreadsheet_command(std::string_view kind,
                                              std::string_view word_processor_path,
                                              const std::filesystem::path& file);
+
+// The extensions of named documents: RTF documents and tab-separated tables.
+inline constexpr std::string_view kRtfExtension = ".rtf";
+inline constexpr std::string_view kTableExtension = ".tsv";
+
+// Opens a document written earlier again in the office program (Files > "Recent reports"): a
+// table (kTableExtension, or a numbered excelN.txt) in the spreadsheet program, else in the word
+// processor; the report editor with the messages below when no program starts.
+HandOffResult ReopenDocument(const std::filesystem::path& file, const OutputSettings& settings,
+                             const OutputFolders& folders, HandOffServices& services);
 
 // Writes the buffer and "}" as nonameN.txt and opens it in the word processor, directly or
 // through the relay program (zwischen.dat and ausgabe.exe). When the start fails: Language entry

@@ -138,6 +138,16 @@ class DataEntryController {
   // change of cells, rows or variables (at least 100 steps), and that change again.
   EntryUpdate undo();
   EntryUpdate redo();
+  // What Undo and Redo would take back, for the Edit menu; empty when the step has no name.
+  std::string undo_name() const { return history_.undo_name(); }
+  std::string redo_name() const { return history_.redo_name(); }
+  // A command that changed the whole table (import, merge, sort, filter, date conversion) and
+  // built a new controller hands over the steps before it, and becomes a named step itself.
+  EditHistory take_history() { return std::move(history_); }
+  void continue_history(EditHistory history, std::string step_name) {
+    history_ = std::move(history);
+    history_.note(workspace_, std::move(step_name));
+  }
   bool can_undo() const { return history_.can_undo(); }
   bool can_redo() const { return history_.can_redo(); }
 

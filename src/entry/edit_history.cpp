@@ -5,8 +5,20 @@
 
 namespace olvar::entry {
 
+std::string rows_step_name(std::string_view command, int rows) {
+  const std::string digits = std::to_string(rows < 0 ? 0 : rows);
+  std::string name(command);
+  name += " of ";
+  for (std::size_t k = 0; k < digits.size(); ++k) {
+    if (k > 0 && (digits.size() - k) % 3 == 0) name += ',';
+    name += digits[k];
+  }
+  name += rows == 1 ? " row" : " rows";
+  return name;
+}
+
 EditHistory::State EditHistory::state_of(const core::Workspace& workspace) {
-  return {workspace.survey, workspace.variables};
+  return {workspace.survey, workspace.variables, {}};
 }
 
 void EditHistory::restore(const State& state, core::Workspace& workspace) {
@@ -27,9 +39,10 @@ void EditHistory::reset(const core::Workspace& workspace) {
   redo_.clear();
 }
 
-void EditHistory::note(const core::Workspace& workspace) {
+void EditHistory::note(const core::Workspace& workspace, std::string name) {
   if (workspace.survey == current_.survey && workspace.variables == current_.variables) return;
   undo_.push_back(std::exchange(current_, state_of(workspace)));
+  undo_.back().name = std::move(name);
   while (undo_.size() > steps_allowed()) undo_.pop_front();
   redo_.clear();
 }
@@ -37,7 +50,10 @@ void EditHistory::note(const core::Workspace& workspace) {
 bool EditHistory::undo(core::Workspace& workspace) {
   note(workspace);  // what was done since the last note is a step too
   if (undo_.empty()) return false;
+  std::string name = std::move(undo_.back().name);
   redo_.push_back(std::exchange(current_, std::move(undo_.back())));
+  redo_.back().name = std::move(name);
+  current_.name.clear();
   undo_.pop_back();
   restore(current_, workspace);
   return true;
@@ -45,7 +61,10 @@ bool EditHistory::undo(core::Workspace& workspace) {
 
 bool EditHistory::redo(core::Workspace& workspace) {
   if (redo_.empty()) return false;
+  std::string name = std::move(redo_.back().name);
   undo_.push_back(std::exchange(current_, std::move(redo_.back())));
+  undo_.back().name = std::move(name);
+  current_.name.clear();
   redo_.pop_back();
   restore(current_, workspace);
   return true;

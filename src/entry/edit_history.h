@@ -6,11 +6,16 @@
 
 #include <cstddef>
 #include <deque>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/workspace.h"
 
 namespace olvar::entry {
+
+// The name of a step over whole rows: "import of 1,191 rows", "merge of 1 row".
+std::string rows_step_name(std::string_view command, int rows);
 
 class EditHistory {
  public:
@@ -22,11 +27,15 @@ class EditHistory {
   // The state from which nothing can be undone (a survey just opened or started).
   void reset(const core::Workspace& workspace);
   // After a command: when the tables differ from the last state noted, that state becomes a
-  // step to undo, and what could be redone is gone.
-  void note(const core::Workspace& workspace);
+  // step to undo, and what could be redone is gone. `name` says what the step did, as the Edit
+  // menu shows it ("import of 1,191 rows"); empty for typing and the Data View's commands.
+  void note(const core::Workspace& workspace, std::string name = {});
 
   bool can_undo() const { return !undo_.empty(); }
   bool can_redo() const { return !redo_.empty(); }
+  // The names of the steps Undo and Redo would take; empty when unnamed or none.
+  std::string undo_name() const { return undo_.empty() ? std::string() : undo_.back().name; }
+  std::string redo_name() const { return redo_.empty() ? std::string() : redo_.back().name; }
   // The tables back as they were before the last step (after it, for redo); false when there
   // is nothing to undo (redo).
   bool undo(core::Workspace& workspace);
@@ -36,6 +45,7 @@ class EditHistory {
   struct State {
     core::SurveyTable survey;
     core::TextGrid variables;
+    std::string name;  // in the undo and redo lists: the step between this state and the next
   };
   static State state_of(const core::Workspace& workspace);
   static void restore(const State& state, core::Workspace& workspace);

@@ -6,12 +6,14 @@
 //
 //   SurveyFilter filter;
 //   filter.apply(workspace.survey, column(StdVar::cluster), {.equal = {"1", "2", ""}}, '.');
-//   filter.remove(workspace.survey);  // the table as it was before the first filter
+//   filter.remove_keeping_corrections(workspace.survey);  // the whole table, with the
+//                                                         // corrections made while filtered
 
 #include <array>
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/survey_table.h"
 
@@ -37,6 +39,13 @@ struct FilterConditions {
 int apply_filter(core::SurveyTable& table, int column, const FilterConditions& conditions,
                  char decimal_separator, const std::function<void(int)>& progress = {});
 
+enum class FilterRemoval {
+  not_active,         // no filter is active; nothing changed
+  restored,           // the whole table is back, with every correction made while filtered
+  needs_confirmation  // rows or variables were added or deleted while filtered: the corrections
+                      // cannot be put back, and nothing changed (remove() drops them)
+};
+
 class SurveyFilter {
  public:
   // Whether a filter is active: a backup from before the first filter is held.
@@ -44,15 +53,27 @@ class SurveyFilter {
   // Takes the backup when no filter is active, then filters (apply_filter).
   int apply(core::SurveyTable& table, int column, const FilterConditions& conditions,
             char decimal_separator, const std::function<void(int)>& progress = {});
-  // "Remove Filter": gives `table` the backup's shape and cells and drops the backup. Changes
-  // made while the filter was active are lost. Returns false, changing nothing, when no filter
-  // is active.
+  // "Remove Filter": the whole table back, with the cells changed in the filtered rows written to
+  // the rows they came from and children entered in its spare rows added after the last child.
+  // When rows or variables were added or deleted while filtered, the rows no longer match: then
+  // nothing changes and the caller asks before remove() drops the corrections.
+  FilterRemoval remove_keeping_corrections(core::SurveyTable& table);
+  // Gives `table` the backup's shape and cells and drops the backup: changes made while the
+  // filter was active are lost. Returns false, changing nothing, when no filter is active.
   bool remove(core::SurveyTable& table);
   // Drops the backup without restoring it (another survey was opened or saved as the filtered one).
-  void forget() { backup_.reset(); }
+  void forget();
 
  private:
+  // Writes the changes of `table` since the last filter into the backup; false when its shape no
+  // longer matches the filtered table.
+  bool carry_corrections(const core::SurveyTable& table);
+
   std::optional<core::SurveyTable> backup_;
+  // The table as the last filter left it, and for each of its rows the backup row it holds (0
+  // for the header and for spare rows).
+  std::optional<core::SurveyTable> filtered_;
+  std::vector<int> origin_;
 };
 
 }  // namespace olvar::formats

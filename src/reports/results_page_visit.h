@@ -8,13 +8,15 @@
 //   ...                                   // the page computes from the sorted table
 //   if (leave_results_page(workspace, std::move(visit), reference)) evaluate_all_rows();
 //
-// The order comes back from a copy held in memory rather than by reading "noname.as" again, so
-// that a scratch copy that could not be written, or one another program changed, never costs
-// the user data, and changes not yet saved still count as unsaved afterwards.
+// The order comes back by moving the rows back where they were, rather than by reading
+// "noname.as" again or restoring a copy: a cell changed during the visit (a menu command run
+// while the page is shown, such as the Ethiopian date conversion) stays changed, and changes not
+// yet saved still count as unsaved afterwards.
 
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/date_conventions.h"
 #include "core/survey_sort.h"
@@ -24,7 +26,9 @@
 namespace olvar::reports {
 
 struct ResultsPageVisit {
-  core::SurveyTable unsorted;  // the Survey table as it stood on entry
+  int columns = 0;          // the Survey table's shape on entry
+  int rows = 0;
+  std::vector<int> order;  // row i + 1 of the sorted table came from row order[i]
   bool changed = false;        // the survey's unsaved-changes state on entry
   char reference = 0;          // the reference selected on entry
   // Why "noname.as" could not be written, if it could not (the page goes on without it).
@@ -39,7 +43,8 @@ ResultsPageVisit enter_results_page(core::Workspace& workspace,
                                     const core::DateConventions& dates, char reference,
                                     core::SortOrder order);
 
-// Puts the Survey table back in its order of entry and the changed state as it was. Returns
+// Puts the rows of the Survey table back in their order of entry, with any cell changed during
+// the visit, and the changed state as it was, or changed when the visit changed it. Returns
 // true when the reference was switched during the visit: the rows restored hold the z-scores of
 // the old reference and must be evaluated again.
 bool leave_results_page(core::Workspace& workspace, ResultsPageVisit visit, char reference);

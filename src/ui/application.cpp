@@ -35,7 +35,11 @@ int run_application(int argc, char** argv) {
   for (const std::string& message : app.startup_messages) {
     QMessageBox::warning(nullptr, QApplication::applicationName(), to_qstring(message));
   }
-  if (app.command_line.survey_file) {
+  // A copy left by a session that was killed or crashed comes first; taken, it replaces the
+  // survey named on the command line and the intro.
+  if (window.offer_recovery()) {
+    // opened
+  } else if (app.command_line.survey_file) {
     // A survey named on the command line opens at once, without the intro.
     window.open_survey(*app.command_line.survey_file);
   } else {

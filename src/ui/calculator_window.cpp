@@ -337,12 +337,13 @@ void CalculatorWindow::export_to_spreadsheet() {
       document::output_folders(services_.app.folders.program, platform::process_environment());
   folders.writable_folder = services_.app.folders.writable;
   folders.report_folder = services_.app.output_folder;
+  services_.shelf.name(folders, "calculator");
   EditorOpener editor(services_.open_report_editor);
   document::HandOffServices hand_off{*launcher_, services_.prompter, editor,
                                     [this](int entry) { return text(entry); }};
   try {
-    document::HandToSpreadsheet(buffer, document::output_settings_of(services_.app.settings), folders,
-                               hand_off);
+    services_.shelf.tell(document::HandToSpreadsheet(
+        buffer, document::output_settings_of(services_.app.settings), folders, hand_off));
   } catch (const document::HandOffError& error) {
     services_.prompter.inform(error.what());
   }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/document_shelf.h"
 #include "calculator/statistical_calculator.h"
 #include "workspace/app_context.h"
 #include "core/options_page.h"
@@ -39,6 +40,7 @@ struct CalculatorServices {
   workspace::AppContext& app;             // Language table, office program, folders, separator
   core::Prompter& prompter;
   std::function<void(const std::filesystem::path&)> open_report_editor;
+  DocumentShelf shelf{};  // names the exported table and reports where it went
 };
 
 class CalculatorWindow : public QWidget {

@@ -1,5 +1,6 @@
 #include "ui/data_entry_page.h"
 
+#include <optional>
 #include <QApplication>
 #include <QClipboard>
 #include <QHBoxLayout>
@@ -244,11 +245,14 @@ entry::EntrySettings DataEntryPage::entry_settings() const {
   return settings;
 }
 
-void DataEntryPage::reset_entry() {
+void DataEntryPage::reset_entry(const std::string& step) {
+  std::optional<entry::EditHistory> history;
+  if (!step.empty() && entry_) history = entry_->take_history();
   entry_.reset();
   const entry::EntryEnvironment environment{*app_.text, *app_.who, app_.dates, app_.today.year};
   entry_ = std::make_unique<entry::DataEntryController>(workspace_, environment, *prompter_,
                                                         entry_settings());
+  if (history) entry_->continue_history(std::move(*history), step);
   // The window's own dialogs show a typing warning without taking the keys typed after it.
   if (auto* dialogs = dynamic_cast<QtPrompter*>(prompter_)) {
     entry_->set_typing_warning(

@@ -68,7 +68,9 @@ class DataEntryPage : public QWidget {
   // The controller asks through the prompter it was given: a new one is built.
   void set_prompter(core::Prompter* prompter);
   // The data entry of the survey now in the Workspace: a new controller, every mark computed.
-  void reset_entry();
+  // With `step`, a command changed the whole table: Undo keeps its earlier steps and takes back
+  // this one under that name.
+  void reset_entry(const std::string& step = {});
   // The settings of data entry (reference, oedema correction, flags) were changed elsewhere.
   void apply_settings();
   // Runs one command of the Data View and repaints what it changed.

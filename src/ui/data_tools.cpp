@@ -10,6 +10,7 @@
 #include <iterator>
 
 #include "core/survey_file.h"
+#include "entry/edit_history.h"
 #include "formats/double_entry.h"
 #include "formats/export_table.h"
 #include "formats/merge.h"
@@ -30,6 +31,10 @@ constexpr int kFilterInactive = 836;
 constexpr int kFilterActive = 837;
 constexpr int kSaveChangesQuestion = 848;
 constexpr int kChooseBothFiles = 1072;
+constexpr std::string_view kDropFilteredChangesQuestion =
+    "Rows or variables were added or deleted while the filter was on, so the changes made to the "
+    "filtered children cannot be put back into the whole survey.\n\nRemove the filter and lose "
+    "those changes? (No keeps the filtered table, which you can save under a new name.)";
 constexpr std::string_view kSurveyFilter = "Survey files (*.as)|*.as|All files (*)|*";
 
 std::string whole_file(const std::filesystem::path& file) {
@@ -90,7 +95,7 @@ void DataTools::open_sort_window() {
     const BusyCursor busy;
     core::SortSurvey(services_.workspace, *first, window->second_column(), services_.app.sort_order,
                      services_.app.dates.decimal_separator);
-    services_.table_replaced();
+    services_.table_replaced("sort by " + std::string(services_.workspace.survey.cell(*first, 0)));
   });
   window->open();
 }
@@ -102,12 +107,17 @@ void DataTools::open_filter_window() {
   window->setAttribute(Qt::WA_DeleteOnClose);
   connect(window, &QDialog::accepted, this, [this, window] {
     core::SurveyTable& table = services_.workspace.survey;
+    std::string step = "removal of the filter";
     if (window->choice() == FilterWindow::Choice::remove_filter) {
-      filter_.remove(table);
+      if (filter_.remove_keeping_corrections(table) == formats::FilterRemoval::needs_confirmation) {
+        if (!services_.prompter().ask_yes_no(kDropFilteredChangesQuestion)) return;
+        filter_.remove(table);
+      }
     } else {
       const std::optional<int> column = window->column();
       if (!column) return;
       const BusyCursor busy;
+      step = "filter by " + std::string(table.cell(*column, 0));
       filter_.apply(table, *column, window->conditions(), services_.app.dates.decimal_separator,
                     [this](int count) {
                       services_.show_caption(QStringLiteral("Filter %1").arg(count));
@@ -116,7 +126,7 @@ void DataTools::open_filter_window() {
       services_.show_caption(QStringLiteral("Filter"));
     }
     services_.filter_active = filter_.active();
-    services_.table_replaced();
+    services_.table_replaced(step);
     refresh();
   });
   window->open();
@@ -156,11 +166,13 @@ void DataTools::export_to_spreadsheet() {
   }
   // The hand-off joins the rows and ends the last one itself.
   if (!table.empty() && table.back() == '\n') table.pop_back();
-  services_.hand_off(document::DocumentBuffer(std::move(table)), true);
+  services_.hand_off(document::DocumentBuffer(std::move(table)), true, "export");
 }
 
 void DataTools::open_merge_window() {
-  // The merged survey is a new one: the New command settles unsaved changes first.
+  // The merged survey is a new one: the New command settles unsaved changes first. Until a merge
+  // is made the open survey (with its filter) is kept, and comes back on Cancel or failure.
+  auto before = std::make_shared<Snapshot>(Snapshot{services_.workspace, services_.filter_active, filter_});
   if (!services_.new_survey()) return;
   std::filesystem::path folder = services_.app.settings.last_folder;
   std::error_code ignored;
@@ -169,12 +181,19 @@ void DataTools::open_merge_window() {
   }
   auto* window = new MergeWindow(folder, *services_.app.text, window_);
   window->setAttribute(Qt::WA_DeleteOnClose);
-  connect(window, &QDialog::accepted, this, [this, window] { merge_files(window->chosen_files()); });
+  connect(window, &QDialog::finished, this, [this, window, before](int result) {
+    if (result == QDialog::Accepted && merge_files(window->chosen_files())) return;
+    services_.workspace = std::move(before->workspace);
+    services_.filter_active = before->filter_active;
+    filter_ = std::move(before->filter);
+    services_.table_replaced({});
+    refresh();
+  });
   window->open();
 }
 
-void DataTools::merge_files(const std::vector<std::filesystem::path>& files) {
-  if (files.empty()) return;
+bool DataTools::merge_files(const std::vector<std::filesystem::path>& files) {
+  if (files.empty()) return false;
   core::Prompter& prompter = services_.prompter();
   const BusyCursor busy;
   std::vector<core::Workspace> surveys;
@@ -187,7 +206,7 @@ void DataTools::merge_files(const std::vector<std::filesystem::path>& files) {
       if (outcome.failure != core::SurveyFileError::Kind::no_header) {
         prompter.inform(outcome.failure_message);
       }
-      return;  // nothing is merged
+      return false;  // nothing is merged
     }
     surveys.push_back(std::move(survey));
   }
@@ -198,11 +217,14 @@ void DataTools::merge_files(const std::vector<std::filesystem::path>& files) {
     services_.workspace = std::move(merged);
   } catch (const std::exception& error) {
     prompter.inform(error.what());
-    return;
+    return false;
   }
   services_.filter_active = false;
-  services_.table_replaced();
+  filter_.forget();
+  services_.table_replaced(
+      entry::rows_step_name("merge", services_.workspace.survey.last_used_row()));
   refresh();
+  return true;
 }
 
 void DataTools::open_double_entry_window() {
@@ -225,7 +247,7 @@ void DataTools::open_double_entry_window() {
                                             whole_file(window->second_file())};
       const formats::DoubleEntryReport report =
           formats::double_entry_report(first, second, window->choice(), *services_.app.text);
-      services_.hand_off(document::DocumentBuffer(report.rtf), false);
+      services_.hand_off(document::DocumentBuffer(report.rtf), false, "double entry check");
     } catch (const std::exception& error) {
       prompter.inform(error.what());
     }

@@ -11,6 +11,8 @@
 
 #include <QObject>
 #include <functional>
+#include <memory>
+#include <string_view>
 
 #include "core/options_page.h"
 #include "core/prompter.h"
@@ -39,8 +41,11 @@ class DataTools : public QObject {
     std::function<const core::OptionsPage&()> options;
     std::function<bool()> save_survey;  // the Save command; whether it saved
     std::function<bool()> new_survey;   // the New command; false when the user backed out
-    std::function<void()> table_replaced;  // the Survey table was reordered or replaced
-    std::function<void(const document::DocumentBuffer&, bool table)> hand_off;
+    // The Survey table was reordered or replaced by the command `step` names for Undo (empty:
+    // nothing to undo, as when the survey before comes back).
+    std::function<void(const std::string& step)> table_replaced;
+    std::function<void(const document::DocumentBuffer&, bool table, std::string_view kind)>
+        hand_off;
     std::function<void(const QString&)> show_caption;  // progress in the window caption
   };
 
@@ -62,7 +67,15 @@ class DataTools : public QObject {
 
  private:
   std::string text(int entry) const;
-  void merge_files(const std::vector<std::filesystem::path>& files);
+  // Whether the merged survey replaced the open one.
+  bool merge_files(const std::vector<std::filesystem::path>& files);
+
+  // The open survey as it stood before Merge, given back when no merge is made.
+  struct Snapshot {
+    core::Workspace workspace;
+    bool filter_active = false;
+    formats::SurveyFilter filter;
+  };
 
   Services services_;
   QWidget* window_;

@@ -325,6 +325,7 @@ void DeathRatesPage::hand_to_spreadsheet(std::string table) {
       document::output_folders(app_.folders.program, platform::process_environment());
   folders.writable_folder = app_.folders.writable;
   if (!app_.output_folder.empty()) folders.report_folder = app_.output_folder;
+  shelf.name(folders, "death rates");
   document::HandOffServices services{
       *launcher_, *prompter_, editor_(),
       [this](int entry) { return app_.text != nullptr ? app_.text->text(entry) : std::string(); }};
@@ -332,6 +333,7 @@ void DeathRatesPage::hand_to_spreadsheet(std::string table) {
   try {
     last_hand_off_ = document::HandToSpreadsheet(buffer, document::output_settings_of(app_.settings),
                                                 folders, services);
+    shelf.tell(*last_hand_off_);
   } catch (const std::exception& error) {
     prompter_->inform(error.what());
   }

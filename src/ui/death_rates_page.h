@@ -16,6 +16,7 @@
 #include "mortality/death_rates.h"
 #include "platform/process_launcher.h"
 #include "document/office_hand_off.h"
+#include "ui/document_shelf.h"
 
 class QLabel;
 class QRadioButton;
@@ -68,6 +69,7 @@ class DeathRatesPage : public QWidget {
   const std::optional<mortality::IndividualResults>& individual() const { return individual_; }
   QString crude_text() const;
   const std::optional<document::HandOffResult>& last_hand_off() const { return last_hand_off_; }
+  DocumentShelf shelf;  // set by the window
 
  protected:
   void showEvent(QShowEvent* event) override;

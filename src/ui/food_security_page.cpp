@@ -33,6 +33,11 @@
 
 namespace olvar::ui {
 
+namespace {
+constexpr std::string_view kSaveHeaQuestion =
+    "The Food Security data has changed since it was opened or saved. Save it?";
+}  // namespace
+
 namespace fs = foodsecurity;
 
 // A food security table in a grid. The horizontal headings are given per column, since the
@@ -412,12 +417,27 @@ bool FoodSecurityPage::read_file(const std::filesystem::path& path) {
     inform(error.what());
     return false;
   }
+  saved_ = state_.tables;
   reload();
   sub_page_opened(sub_pages_->currentIndex());
   return true;
 }
 
+bool FoodSecurityPage::settle_unsaved_changes() {
+  if (!has_unsaved_changes() || prompter_ == nullptr) return true;
+  switch (prompter_->ask_yes_no_cancel(kSaveHeaQuestion)) {
+    case core::Prompter::Answer::no:
+      return true;
+    case core::Prompter::Answer::cancel:
+      return false;
+    case core::Prompter::Answer::yes:
+      break;
+  }
+  return save_hea();
+}
+
 void FoodSecurityPage::reset_to_default() {
+  if (!settle_unsaved_changes()) return;
   const std::filesystem::path path = default_file();
   if (!std::filesystem::exists(path)) {
     inform(fs::kDefaultMissing);
@@ -427,24 +447,27 @@ void FoodSecurityPage::reset_to_default() {
 }
 
 void FoodSecurityPage::open_hea() {
-  if (prompter_ == nullptr) return;
+  if (prompter_ == nullptr || !settle_unsaved_changes()) return;
   const auto chosen = prompter_->choose_file("Open HEA", fs::kOpenFilter, false);
   if (chosen) read_file(*chosen);
 }
 
-void FoodSecurityPage::save_hea() {
-  if (prompter_ == nullptr) return;
+bool FoodSecurityPage::save_hea() {
+  if (prompter_ == nullptr) return false;
   // The dialog proposes the current file unless it is the default one, which stays as shipped.
   const auto chosen = prompter_->choose_file_to_save("Save HEA", fs::kSaveFilter,
                                                      fs::proposed_save_name(state_).string());
-  if (!chosen) return;
+  if (!chosen) return false;
   const std::filesystem::path path = fs::with_hea_extension(*chosen);
   try {
     fs::write_hea_file(path, state_.tables);
     state_.file_name = path;
+    saved_ = state_.tables;
   } catch (const std::exception& error) {
     inform(error.what());
+    return false;
   }
+  return true;
 }
 
 void FoodSecurityPage::insert_row() {
@@ -493,6 +516,7 @@ void FoodSecurityPage::excel_report() {
       document::output_folders(app_.folders.program, platform::process_environment());
   folders.writable_folder = app_.folders.writable;
   if (!app_.output_folder.empty()) folders.report_folder = app_.output_folder;
+  shelf.name(folders, "shock year " + name);
   document::HandOffServices services{
       *launcher_, *prompter_, editor_(),
       [this](int entry) { return app_.text != nullptr ? app_.text->text(entry) : std::string(); }};
@@ -500,6 +524,7 @@ void FoodSecurityPage::excel_report() {
   try {
     last_hand_off_ = document::HandToSpreadsheet(
         buffer, document::output_settings_of(app_.settings), folders, services);
+    shelf.tell(*last_hand_off_);
   } catch (const std::exception& error) {
     inform(error.what());
   }

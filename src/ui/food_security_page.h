@@ -15,6 +15,7 @@
 #include "foodsecurity/shock_model.h"
 #include "platform/process_launcher.h"
 #include "document/office_hand_off.h"
+#include "ui/document_shelf.h"
 
 class QCheckBox;
 class QComboBox;
@@ -44,13 +45,19 @@ class FoodSecurityPage : public QWidget {
   // The commands of the buttons.
   void reset_to_default();  // "Reset to default HEA"
   void open_hea();          // "Open HEA"
-  void save_hea();          // "Save HEA" / "Save data"
+  bool save_hea();          // "Save HEA" / "Save data"; whether the tables were saved
   void insert_row();        // "Insert Row" at the household table's current row
   void delete_row();        // "Delete Row"
   QWidget* open_check_window();   // "Check of entered data"
   QWidget* open_income_graph();   // "Graph for sources of income"
   void copy_graph();        // "Clipboard" of the shock-year page
   void excel_report();      // "Excel Report"
+
+  // Whether the tables were edited since they were read or saved.
+  bool has_unsaved_changes() const { return saved_ && state_.tables != *saved_; }
+  // Asks whether to save edited tables before they are left or replaced (Exit, Open HEA, Reset
+  // to default): false when the user cancels or the save fails.
+  bool settle_unsaved_changes();
 
   // Reads a HEA file into the tables; a broken file is reported and changes nothing.
   bool read_file(const std::filesystem::path& path);
@@ -65,6 +72,7 @@ class FoodSecurityPage : public QWidget {
   DrawingWidget* graph() const { return graph_; }
   const foodsecurity::ModelResults& results() const { return results_; }
   const std::optional<document::HandOffResult>& last_hand_off() const { return last_hand_off_; }
+  DocumentShelf shelf;  // set by the window
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -86,6 +94,7 @@ class FoodSecurityPage : public QWidget {
   std::optional<document::HandOffResult> last_hand_off_;
 
   foodsecurity::FoodSecurity state_;
+  std::optional<foodsecurity::HeaTables> saved_;  // the tables as last read or saved
   foodsecurity::ModelResults results_;
   bool filling_ = false;  // the widgets are being filled from the tables, not edited
 

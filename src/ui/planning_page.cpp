@@ -303,7 +303,7 @@ void PlanningPageWidget::survey_protocol() {
     services_.prompter().inform(text(planning::kMissingTemplate));
     return;
   }
-  services_.write_report_document(*document);
+  services_.write_report_document(*document, "survey protocol");
 }
 
 std::optional<std::uint32_t> PlanningPageWidget::seed_to_use() {
@@ -348,12 +348,14 @@ void PlanningPageWidget::transfer_to_spreadsheet() {
   if (services_.text != nullptr) {
     planning::set_cluster_table_headings(page_.cluster_table, *services_.text);
   }
-  services_.hand_to_spreadsheet(planning::cluster_table_for_spreadsheet(page_.cluster_table));
+  services_.hand_to_spreadsheet(planning::cluster_table_for_spreadsheet(page_.cluster_table),
+                                "cluster table");
 }
 
 void PlanningPageWidget::print_cluster_table() {
   services_.write_report_document(
-      planning::cluster_table_document(page_.cluster_table, *services_.text, last_cluster_seed_));
+      planning::cluster_table_document(page_.cluster_table, *services_.text, last_cluster_seed_),
+      "cluster table");
 }
 
 void PlanningPageWidget::generate_random_numbers() {
@@ -369,7 +371,8 @@ void PlanningPageWidget::generate_random_numbers() {
   }
   seed_used_->setText(
       tr("Seed of the random number table: %1").arg(static_cast<qulonglong>(*seed)));
-  services_.write_report_document(planning::random_number_document(random_inputs_, draw.numbers));
+  services_.write_report_document(planning::random_number_document(random_inputs_, draw.numbers),
+                                  "random numbers");
 }
 
 void PlanningPageWidget::hand_out_blank_form(planning::BlankForm form) {
@@ -379,7 +382,7 @@ void PlanningPageWidget::hand_out_blank_form(planning::BlankForm form) {
     services_.prompter().inform(text(planning::kMissingTemplate));
     return;
   }
-  services_.write_report_document(*document);
+  services_.write_report_document(*document, "blank form");
 }
 
 }  // namespace olvar::ui

@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -43,8 +44,11 @@ class PlanningPageWidget : public QWidget {
     core::ProgramFolders folders;  // where the templates are found
     char decimal_separator = '.';
     std::function<core::Prompter&()> prompter;
-    std::function<void(const document::DocumentBuffer&)> write_report_document;
-    std::function<void(const document::DocumentBuffer&)> hand_to_spreadsheet;
+    // Each document is handed over with its kind, which its file name carries.
+    std::function<void(const document::DocumentBuffer&, std::string_view kind)>
+        write_report_document;
+    std::function<void(const document::DocumentBuffer&, std::string_view kind)>
+        hand_to_spreadsheet;
     std::function<void()> mark_changed;
     // The clipboard's text (the window reads it; tests give their own).
     std::function<std::string()> clipboard_text;

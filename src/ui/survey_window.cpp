@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolBar>
@@ -72,6 +74,12 @@ namespace {
 // Page order of the tab widget, as workspace::SurveyPage numbers them.
 int page_index(workspace::SurveyPage page) { return static_cast<int>(page); }
 
+// How many documents Files > "Recent reports" lists.
+constexpr std::size_t kRecentReports = 8;
+
+// How often the open survey's unsaved changes are copied for recovery.
+constexpr int kAutosaveMilliseconds = 3 * 60 * 1000;
+
 constexpr std::string_view kSurveyFilter = "Survey files (*.as)|*.as|All files (*)|*";
 
 }  // namespace
@@ -99,7 +107,64 @@ SurveyWindow::SurveyWindow(workspace::AppContext& app, const workspace::StartUpI
     setGeometry(screen->availableGeometry());
   }
   data_entry_page_->reset_entry();
+  recovery_ = workspace::recovery_files(app_.settings_file);
+  recovery_pending_ = workspace::pending_recovery(recovery_).has_value();
+  autosave_timer_ = new QTimer(this);
+  connect(autosave_timer_, &QTimer::timeout, this, [this] { autosave(); });
+  autosave_timer_->start(kAutosaveMilliseconds);
   reload_all();
+}
+
+void SurveyWindow::set_autosave_interval(int milliseconds) {
+  autosave_timer_->start(milliseconds);
+}
+
+void SurveyWindow::autosave() {
+  if (app_.settings_file.empty() || recovery_.survey.empty() || recovery_pending_) return;
+  if (!workspace_.changed) {
+    workspace::remove_recovery(recovery_);
+    return;
+  }
+  try {
+    workspace_.options = workspace::survey_options_of(options_);
+    workspace::write_recovery(recovery_, core::survey_file_bytes(workspace_, app_.dates),
+                              workspace_.file_name, workspace::local_time_text());
+  } catch (const std::exception& error) {
+    // The user's work is still in the window; the next save or copy may succeed.
+    statusBar()->showMessage(tr("The recovery copy could not be written: %1")
+                                 .arg(QString::fromLocal8Bit(error.what())));
+  }
+}
+
+bool SurveyWindow::offer_recovery() {
+  const std::optional<workspace::RecoveryOffer> offer = workspace::pending_recovery(recovery_);
+  recovery_pending_ = false;
+  if (!offer) return false;
+  if (!prompter_->ask_yes_no(workspace::recovery_question(*offer))) {
+    workspace::remove_recovery(recovery_);
+    return false;
+  }
+  const BusyCursor busy;
+  workspace_.options = workspace::survey_options_of(options_);
+  workspace_.extra_columns_shown = options_.show_extra_columns;
+  const workspace::OpenOutcome outcome =
+      workspace::open_survey(workspace_, offer->survey, workspace::survey_session(app_, *prompter_));
+  if (!outcome.opened) {
+    prompter_->inform(outcome.failure_message);
+    return false;
+  }
+  // The copy stands for the user's file, whose own bytes are untouched until the user saves.
+  workspace_.file_name = offer->original_file;
+  workspace_.changed = true;
+  filter_active_ = false;
+  workspace::show_survey_options(options_, workspace_.options);
+  options_.show_extra_columns = workspace_.extra_columns_shown;
+  options_widget_->load();
+  data_entry_page_->reset_entry();
+  restart_results_visit();
+  reload_all();
+  activate();
+  return true;
 }
 
 void SurveyWindow::set_prompter(core::Prompter* prompter) {
@@ -124,11 +189,13 @@ DataEntryPage* SurveyWindow::build_data_entry_page() {
       {workspace_, app_, filter_active_, [this]() -> core::Prompter& { return *prompter_; },
        [this]() -> const core::OptionsPage& { return options_; }, [this] { return save_survey(); },
        [this] { return new_survey(); },
-       [this] {
-         data_entry_page_->reset_entry();
+       [this](const std::string& step) {
+         data_entry_page_->reset_entry(step);
          reload_all();
        },
-       [this](const document::DocumentBuffer& d, bool table) { hand_off(d, table); },
+       [this](const document::DocumentBuffer& d, bool table, std::string_view kind) {
+         hand_off(d, table, kind);
+       },
        [this](const QString& caption) { setWindowTitle(caption); }},
       this);
   services.add_tool_buttons = [this](QToolBar* bar) { data_tools_->add_entry_buttons(bar); };
@@ -189,11 +256,13 @@ void SurveyWindow::build_pages() {
   planning_services.folders = app_.folders;
   planning_services.decimal_separator = app_.dates.decimal_separator;
   planning_services.prompter = [this]() -> core::Prompter& { return *prompter_; };
-  planning_services.write_report_document = [this](const document::DocumentBuffer& document) {
-    hand_off(document, false);
+  planning_services.write_report_document = [this](const document::DocumentBuffer& document,
+                                                    std::string_view kind) {
+    hand_off(document, false, kind);
   };
-  planning_services.hand_to_spreadsheet = [this](const document::DocumentBuffer& table) {
-    hand_off(table, true);
+  planning_services.hand_to_spreadsheet = [this](const document::DocumentBuffer& table,
+                                                  std::string_view kind) {
+    hand_off(table, true, kind);
   };
   planning_services.mark_changed = [this] { mark_changed(); };
   planning_services.clipboard_text = [] {
@@ -206,6 +275,7 @@ void SurveyWindow::build_pages() {
   training_page_->set_prompter(prompter_);
   training_page_->set_editor([this]() -> document::ReportEditorOpener& { return report_editor(); });
   training_page_->on_changed = [this] { mark_changed(); };
+  training_page_->shelf = shelf();
   page_widgets_[1] = training_page_;
 
   data_entry_page_ = build_data_entry_page();
@@ -243,6 +313,7 @@ void SurveyWindow::build_pages() {
   page_widgets_[3] = results_page_;
 
   death_rates_page_ = new DeathRatesPage(workspace_, app_);
+  death_rates_page_->shelf = shelf();
   death_rates_page_->set_prompter(prompter_);
   death_rates_page_->set_editor(
       [this]() -> document::ReportEditorOpener& { return report_editor(); });
@@ -254,6 +325,7 @@ void SurveyWindow::build_pages() {
   page_widgets_[4] = death_rates_page_;
 
   food_security_page_ = new FoodSecurityPage(app_);
+  food_security_page_->shelf = shelf();
   food_security_page_->set_prompter(prompter_);
   food_security_page_->set_editor(
       [this]() -> document::ReportEditorOpener& { return report_editor(); });
@@ -321,6 +393,9 @@ void SurveyWindow::build_menus() {
   files_menu_ = menuBar()->addMenu(tr("&Files"));
   QAction* new_action = files_menu_->addAction(tr("&New"), this, [this] { new_survey(); });
   QAction* open_action = files_menu_->addAction(tr("&Open"), this, [this] { open_with_dialog(); });
+  new_action->setObjectName(QStringLiteral("new_action"));
+  new_action_ = new_action;
+  open_action_ = open_action;
   open_action->setObjectName(QStringLiteral("open_action"));
   save_action_ = files_menu_->addAction(tr("&Save"), this, [this] { save_survey(); });
   files_menu_->addAction(tr("Save &as"), this, [this] { save_survey_as(); });
@@ -331,6 +406,10 @@ void SurveyWindow::build_menus() {
   for (int k = 0; k < 4; ++k) {
     recent_actions_[k] = files_menu_->addAction(QString(), this, [this, k] { open_recent(k); });
   }
+  files_menu_->addSeparator();
+  recent_reports_menu_ = files_menu_->addMenu(tr("Recent reports"));
+  recent_reports_menu_->setObjectName(QStringLiteral("RecentReports"));
+  refresh_recent_reports();
   files_menu_->addSeparator();
   files_menu_->addAction(tr("E&xit"), this, [this] { close(); });
   new_action->setShortcut(QKeySequence::New);
@@ -349,6 +428,14 @@ void SurveyWindow::build_menus() {
     data_entry_page_->run([](entry::DataEntryController& entry) { return entry.redo(); });
   });
   redo_action->setObjectName(QStringLiteral("Redo"));
+  // Each names the step it takes back: "Undo import of 1,191 rows".
+  connect(edit_menu, &QMenu::aboutToShow, this, [this, undo_action, redo_action] {
+    const auto named = [](const QString& command, const std::string& step) {
+      return step.empty() ? command : command + QLatin1Char(' ') + to_qstring(step);
+    };
+    undo_action->setText(named(tr("&Undo"), entry() ? entry()->undo_name() : std::string()));
+    redo_action->setText(named(tr("&Redo"), entry() ? entry()->redo_name() : std::string()));
+  });
   redo_action->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence::Redo});
 
   extras_menu_ = menuBar()->addMenu(tr("E&xtras"));
@@ -388,8 +475,13 @@ void SurveyWindow::build_menus() {
     const anthro::EthiopianConversion done =
         anthro::convert_ethiopian_dates(workspace_.survey, app_.folders.program, app_.dates,
                                         *prompter_, [this] { evaluate_all(); });
-    if (done.cells_converted > 0) mark_changed();
+    if (done.cells_converted > 0) {
+      mark_changed();
+      data_entry_page_->reset_entry("Ethiopian date conversion");
+      data_entry_page_->reload_survey();
+    }
     data_entry_page_->check_all();
+    autosave();
     if (done.confirmed) prompter_->inform(anthro::ethiopian_conversion_message(done));
   });
 
@@ -405,7 +497,7 @@ void SurveyWindow::build_menus() {
     const document::DocumentBuffer table =
         Weightedanalysisofsurvey1Click(workspace_.survey, options_, app_, *this);
     refresh_caption();
-    hand_off(table, true);
+    hand_off(table, true, "weighted analysis");
   });
   weighted->setObjectName(QStringLiteral("Weightedanalysisofsurvey1"));
   QAction* mortality_check = extras_menu_->addAction(tr("Plausibility Check Death Rates"), this,
@@ -414,7 +506,8 @@ void SurveyWindow::build_menus() {
   QAction* calculator_action = extras_menu_->addAction(tr("Statistical Calculator"), this, [this] {
     auto* calculator = new CalculatorWindow(
         {workspace_.survey, options_, app_, *prompter_,
-         [this](const std::filesystem::path& file) { report_editor().open_report_editor(file); }},
+         [this](const std::filesystem::path& file) { report_editor().open_report_editor(file); },
+         shelf()},
         this);
     calculator->show();
   });
@@ -471,7 +564,7 @@ void SurveyWindow::run_plausibility_check() {
   try {
     const reports::PlausibilityReport report = reports::Plausibility(workspace_, context);
     refresh_caption();
-    hand_off(report.document, false);
+    hand_off(report.document, false, "plausibility");
   } catch (const std::exception& error) {
     refresh_caption();
     prompter_->inform(error.what());
@@ -505,7 +598,7 @@ void SurveyWindow::write_results_report() {
     if (const int left_out = report->who.rows_with_unusable_cluster(); left_out > 0) {
       prompter_->inform(text(analysis::kLeftOutForClusterEntry) + " " + std::to_string(left_out));
     }
-    hand_off(report->document, false);
+    hand_off(report->document, false, "results report");
   } catch (const std::exception& error) {
     prompter_->inform(error.what());
   }
@@ -516,13 +609,15 @@ void SurveyWindow::run_mortality_check() {
   document::DocumentBuffer document(
       mortality::mortality_plausibility_report(workspace_.mortality_individuals, *app_.text));
   document << document::rtf::kDocumentEnd;
-  hand_off(document, false);
+  hand_off(document, false, "mortality plausibility");
 }
 
-void SurveyWindow::hand_off(const document::DocumentBuffer& document, bool table) {
+void SurveyWindow::hand_off(const document::DocumentBuffer& document, bool table,
+                            std::string_view kind) {
   document::OutputFolders folders = document::output_folders(app_.folders.program, inputs_.env);
   folders.writable_folder = app_.folders.writable;
   folders.report_folder = app_.output_folder;
+  shelf().name(folders, kind);
   if (!launcher_) launcher_ = std::make_unique<platform::SpawnProcessLauncher>();
   document::HandOffServices services{*launcher_, *prompter_, report_editor(),
                                      [this](int entry) { return text(entry); }};
@@ -530,9 +625,54 @@ void SurveyWindow::hand_off(const document::DocumentBuffer& document, bool table
     const document::OutputSettings settings = document::output_settings_of(app_.settings);
     last_hand_off_ = table ? document::HandToSpreadsheet(document, settings, folders, services)
                            : document::WriteReportDocument(document, settings, folders, services);
+    handed_off(*last_hand_off_);
   } catch (const std::exception& error) {
     prompter_->inform(error.what());
   }
+}
+
+DocumentShelf SurveyWindow::shelf() {
+  return {[this](std::string_view kind) {
+            return document::DocumentNaming{
+                workspace_.file_name, std::string(kind),
+                document::iso_date(app_.today.year, app_.today.month, app_.today.day)};
+          },
+          [this](const document::HandOffResult& result) { handed_off(result); }};
+}
+
+void SurveyWindow::handed_off(const document::HandOffResult& result) {
+  statusBar()->showMessage(tr("Written to %1").arg(path_to_qstring(result.file)));
+  std::erase(recent_reports_, result.file);
+  recent_reports_.insert(recent_reports_.begin(), result.file);
+  if (recent_reports_.size() > kRecentReports) recent_reports_.resize(kRecentReports);
+  refresh_recent_reports();
+}
+
+void SurveyWindow::refresh_recent_reports() {
+  recent_reports_menu_->clear();
+  for (const std::filesystem::path& file : recent_reports_) {
+    recent_reports_menu_->addAction(path_to_qstring(file.filename()), this,
+                                    [this, file] { reopen_report(file); })
+        ->setToolTip(path_to_qstring(file));
+  }
+  recent_reports_menu_->setEnabled(!recent_reports_.empty());
+}
+
+void SurveyWindow::reopen_report(const std::filesystem::path& file) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(file, ec)) {
+    prompter_->inform("The document \"" + file.string() + "\" is no longer there.");
+    return;
+  }
+  document::OutputFolders folders = document::output_folders(app_.folders.program, inputs_.env);
+  folders.writable_folder = app_.folders.writable;
+  folders.report_folder = app_.output_folder;
+  if (!launcher_) launcher_ = std::make_unique<platform::SpawnProcessLauncher>();
+  document::HandOffServices services{*launcher_, *prompter_, report_editor(),
+                                     [this](int entry) { return text(entry); }};
+  last_hand_off_ = document::ReopenDocument(file, document::output_settings_of(app_.settings),
+                                            folders, services);
+  statusBar()->showMessage(tr("Opened %1").arg(path_to_qstring(file)));
 }
 
 void SurveyWindow::mark_changed() {
@@ -564,6 +704,8 @@ void SurveyWindow::reload_all() {
   show_reference();
   refresh_caption();
   if (data_tools_ != nullptr) data_tools_->refresh();
+  // Every command that replaces or reshapes the table ends here: its result is copied at once.
+  if (autosave_timer_ != nullptr) autosave();
 }
 
 bool SurveyWindow::ask_to_save_changes() {
@@ -656,7 +798,8 @@ void SurveyWindow::import_survey(const std::string& file) {
       [this](core::Workspace imported) {
         workspace_ = std::move(imported);
         filter_active_ = false;  // the filter's backup belongs to the survey before
-        data_entry_page_->reset_entry();
+        data_entry_page_->reset_entry(
+            entry::rows_step_name("import", workspace_.survey.last_used_row()));
         reload_all();
         activate();
       }};
@@ -773,7 +916,8 @@ void SurveyWindow::restart_results_visit() {
 
 void SurveyWindow::page_changed(int index) {
   // Leaving the Options page saves it: the analysis reads the options from there.
-  if (current_page_ == page_index(workspace::SurveyPage::options) && index != current_page_) {
+  if (current_page_ == page_index(workspace::SurveyPage::options) && index != current_page_ &&
+      !applying_mode_) {
     save_options();
   }
   const int results = page_index(workspace::SurveyPage::results);
@@ -844,17 +988,26 @@ void SurveyWindow::reset_options() {
   mark_changed();
 }
 
-void SurveyWindow::apply_mode(const workspace::WindowMode& mode) {
+void SurveyWindow::apply_mode(const workspace::WindowMode& mode, bool opening) {
   const bool visible[] = {mode.tab_planning, mode.tab_training,    mode.tab_data_entry,
                           mode.tab_results,  mode.tab_death_rates, mode.tab_food_security,
                           mode.tab_options};
+  applying_mode_ = opening;
   for (int k = 0; k < 7; ++k) pages_->setTabVisible(k, visible[k]);
+  applying_mode_ = false;
   files_menu_->menuAction()->setVisible(mode.menu_files);
+  // The tool bar's New and Open are the Files menu's commands: hidden with it.
+  new_action_->setVisible(mode.menu_files);
+  open_action_->setVisible(mode.menu_files);
   extras_menu_->menuAction()->setVisible(mode.menu_extras);
   save_action_->setEnabled(mode.save_button_enabled);
   options_widget_->apply_mode(mode);
   death_rates_page_->apply_mode(mode);
-  if (mode.show_page) pages_->setCurrentIndex(page_index(*mode.show_page));
+  if (mode.show_page) {
+    applying_mode_ = opening;
+    pages_->setCurrentIndex(page_index(*mode.show_page));
+    applying_mode_ = false;
+  }
 }
 
 void SurveyWindow::activate() {
@@ -864,8 +1017,9 @@ void SurveyWindow::activate() {
   show_reference();
   const workspace::WindowMode mode =
       workspace::window_mode_at_activation(app_.command_line.mode_word, first_activation_);
+  const bool opening = first_activation_;
   first_activation_ = false;
-  if (mode != workspace::WindowMode{}) apply_mode(mode);
+  if (mode != workspace::WindowMode{}) apply_mode(mode, opening);
   data_entry_page_->apply_hidden_columns();
 }
 
@@ -875,6 +1029,10 @@ void SurveyWindow::changeEvent(QEvent* event) {
 }
 
 void SurveyWindow::closeEvent(QCloseEvent* event) {
+  if (!food_security_page_->settle_unsaved_changes()) {
+    event->ignore();
+    return;
+  }
   if (current_page_ == page_index(workspace::SurveyPage::options)) save_options();
   // A survey saved on leaving keeps the order of its rows, not the Results page's sort.
   if (results_page_->visiting() && results_page_->left(app_.settings.reference)) {
@@ -890,6 +1048,8 @@ void SurveyWindow::closeEvent(QCloseEvent* event) {
   context.text = [this](int entry) { return text(entry); };
   context.save_survey = [this] { return save_survey(); };
   if (workspace::close_survey_window(app_.settings, workspace_.changed, context, *prompter_)) {
+    // A normal exit: nothing is left to recover (a copy never offered stays for the next start).
+    if (!recovery_pending_) workspace::remove_recovery(recovery_);
     if (editor_) editor_->close();
     event->accept();
   } else {

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "anthro/row_evaluation.h"
 #include "core/options_page.h"
@@ -20,11 +21,14 @@
 #include "document/office_hand_off.h"
 #include "graphs/results_graph.h"
 #include "platform/process_launcher.h"
+#include "ui/document_shelf.h"
 #include "stats/cluster_estimate.h"
 #include "ui/qt_prompter.h"
 #include "workspace/app_context.h"
+#include "workspace/recovery.h"
 
 class QAction;
+class QTimer;
 class QMenu;
 class QTabWidget;
 class QTableView;
@@ -81,6 +85,14 @@ class SurveyWindow : public QMainWindow {
   bool take_dropped_file(const std::filesystem::path& file);
   void open_recent(int index);
 
+  // The recovery copy (workspace/recovery.h): written now when the survey has unsaved changes,
+  // removed when it has none. The window calls it every few minutes and after each command that
+  // changes the whole table.
+  void autosave();
+  void set_autosave_interval(int milliseconds);
+  // At start: offers the copy a killed or crashed session left; true when it was opened.
+  bool offer_recovery();
+
   // What the window shows when it becomes active: headers, caption, reference, command line.
   void activate();
 
@@ -108,6 +120,9 @@ class SurveyWindow : public QMainWindow {
   void set_launcher(std::unique_ptr<platform::ProcessLauncher> launcher) {
     launcher_ = std::move(launcher);
   }
+  // The documents handed over in this session, the latest first (Files > "Recent reports").
+  const std::vector<std::filesystem::path>& recent_reports() const { return recent_reports_; }
+  QMenu* recent_reports_menu() const { return recent_reports_menu_; }
   // The document the window last handed to the office program.
   const std::optional<document::HandOffResult>& last_hand_off() const { return last_hand_off_; }
   // The plausibility check of the open survey (Extras menu and the Data Entry button).
@@ -151,12 +166,20 @@ class SurveyWindow : public QMainWindow {
   void save_options();
   // The Reset command of the Options page: the options and every control that mirrors them.
   void reset_options();
-  void apply_mode(const workspace::WindowMode& mode);
+  // `opening`: the first activation, when the program was just started with its mode word;
+  // pages it hides or shows then are no page the user left, so nothing is saved for them.
+  void apply_mode(const workspace::WindowMode& mode, bool opening);
   std::string today_text() const;
   std::string text(int entry) const;
   void mark_changed();
   // Writes a document (or, with `table`, a spreadsheet table) and opens it in the office program.
-  void hand_off(const document::DocumentBuffer& document, bool table);
+  void hand_off(const document::DocumentBuffer& document, bool table, std::string_view kind);
+  // What pages hand documents over with: the open survey's naming, and handed_off() after.
+  DocumentShelf shelf();
+  // The status bar says where a document went; Files > "Recent reports" lists it first.
+  void handed_off(const document::HandOffResult& result);
+  void refresh_recent_reports();
+  void reopen_report(const std::filesystem::path& file);
   // The mortality plausibility report of the individual level, to the word processor.
   void run_mortality_check();
   // The reference switch of both pages: every row evaluated again under the chosen reference.
@@ -182,7 +205,13 @@ class SurveyWindow : public QMainWindow {
   QMenu* files_menu_ = nullptr;
   QMenu* extras_menu_ = nullptr;
   QAction* save_action_ = nullptr;
+  QAction* new_action_ = nullptr;
+  QAction* open_action_ = nullptr;
+  // A mode word is being applied at opening: leaving the Options page that way saves nothing.
+  bool applying_mode_ = false;
   std::array<QAction*, 4> recent_actions_{};
+  QMenu* recent_reports_menu_ = nullptr;
+  std::vector<std::filesystem::path> recent_reports_;
   std::array<QWidget*, 7> page_widgets_{};
   int current_page_ = -1;
   std::unique_ptr<ReportEditorWindow> editor_;
@@ -192,6 +221,11 @@ class SurveyWindow : public QMainWindow {
   FoodSecurityPage* food_security_page_ = nullptr;
   DataTools* data_tools_ = nullptr;  // Sort, Filter, export, merge, double-entry check
   std::unique_ptr<GraphWindow> graph_window_;
+  workspace::RecoveryFiles recovery_;
+  QTimer* autosave_timer_ = nullptr;
+  // A copy left by an earlier session waits for offer_recovery(): until then nothing replaces or
+  // removes it.
+  bool recovery_pending_ = false;
   UserGuide* guide_ = nullptr;  // Help menu and F1 in every window of the program
 };
 

@@ -197,12 +197,13 @@ void TrainingPage::changed() {
   if (on_changed) on_changed();
 }
 
-void TrainingPage::hand_off(std::string text, Document kind) {
+void TrainingPage::hand_off(std::string text, Document kind, std::string_view name) {
   if (prompter_ == nullptr || !editor_) return;
   document::OutputFolders folders =
       document::output_folders(app_.folders.program, platform::process_environment());
   folders.writable_folder = app_.folders.writable;
   if (!app_.output_folder.empty()) folders.report_folder = app_.output_folder;
+  shelf.name(folders, name);
   document::HandOffServices services{
       *launcher_, *prompter_, editor_(),
       [this](int entry) { return app_.text != nullptr ? app_.text->text(entry) : std::string(); }};
@@ -212,6 +213,7 @@ void TrainingPage::hand_off(std::string text, Document kind) {
     last_hand_off_ = kind == Document::rtf
                          ? document::WriteReportDocument(buffer, settings, folders, services)
                          : document::HandToSpreadsheet(buffer, settings, folders, services);
+    shelf.tell(*last_hand_off_);
   } catch (const std::exception& error) {
     prompter_->inform(error.what());
   }
@@ -220,14 +222,14 @@ void TrainingPage::hand_off(std::string text, Document kind) {
 void TrainingPage::new_report() {
   reload();
   hand_off(training::new_report_text(workspace_.training_continuous, app_.dates.decimal_separator),
-           Document::table);
+           Document::table, "standardisation test");
 }
 
 void TrainingPage::previous_report() {
   reload();
   hand_off(training::previous_report_text(workspace_.training_continuous, *app_.text,
                                           app_.dates.decimal_separator),
-           Document::rtf);
+           Document::rtf, "previous versions");
 }
 
 void TrainingPage::replace_supervisor_values() {
@@ -247,7 +249,7 @@ void TrainingPage::categorical_report() {
     prompter_->inform(app_.text->text(training::kTooManyCategories));
     return;
   }
-  hand_off(std::move(report.text), Document::rtf);
+  hand_off(std::move(report.text), Document::rtf, "agreement on categories");
 }
 
 void TrainingPage::paste_from_clipboard() {
@@ -272,7 +274,7 @@ void TrainingPage::transfer_to_spreadsheet() {
   reload();
   hand_off(training::transfer_text(categorical_shown() ? workspace_.training_categorical
                                                        : workspace_.training_continuous),
-           Document::table);
+           Document::table, "training table");
 }
 
 }  // namespace olvar::ui

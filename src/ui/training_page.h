@@ -14,6 +14,7 @@
 #include "core/workspace.h"
 #include "platform/process_launcher.h"
 #include "document/office_hand_off.h"
+#include "ui/document_shelf.h"
 
 class QPushButton;
 class QTabWidget;
@@ -57,6 +58,7 @@ class TrainingPage : public QWidget {
   QTableView* categorical_view() const { return categorical_view_; }
   // The file of the last hand-off (tests).
   const std::optional<document::HandOffResult>& last_hand_off() const { return last_hand_off_; }
+  DocumentShelf shelf;  // set by the window
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -64,7 +66,7 @@ class TrainingPage : public QWidget {
 
  private:
   enum class Document { rtf, table };
-  void hand_off(std::string text, Document kind);
+  void hand_off(std::string text, Document kind, std::string_view name);
   bool categorical_shown() const;
   void changed();
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <vector>
 #include <fstream>
 #include <string>
 
@@ -46,8 +47,13 @@ TEST(OlvarPlausibilityMode, WritesTheReportAndHandsItToTheWordProcessorWithoutAD
       env + "'" + std::string(OLVAR_GUI_PATH) + "' '" + survey.string() + "' plausibility", root);
   ASSERT_EQ(r.status, 0) << r.err;
 
-  const fs::path report = root / "home" / "noname1.txt";
-  ASSERT_TRUE(fs::exists(report)) << r.err;
+  // The report is kept beside the survey, named after it, its kind and the day.
+  std::vector<fs::path> written;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(root / "reports", ec)) written.push_back(entry.path());
+  ASSERT_EQ(written.size(), 1u) << r.err;
+  const fs::path report = written[0];
+  EXPECT_THAT(report.filename().string(), ::testing::MatchesRegex("survey plausibility [0-9]{4}-[0-9]{2}-[0-9]{2}\\.rtf"));
   const std::string rtf = test::read_whole_file(report);
   EXPECT_THAT(rtf, StartsWith("{\\rtf1"));
   EXPECT_THAT(rtf, HasSubstr("survey.as"));

@@ -96,6 +96,62 @@ TEST(SurveyFilter, RemoveFilterGivesBackTheTableFromBeforeTheFirstFilter) {
   EXPECT_FALSE(filter.active());
 }
 
+// Remove Filter keeps what was corrected while the filter was on: a corrected cell goes back to
+// the child's own row, a child entered in a spare row joins the end of the whole table, even
+// through a second, narrowing filter.
+TEST(SurveyFilter, RemoveFilterKeepsCorrectionsMadeToFilteredRows) {
+  const int kWeight = core::column(StdVar::weight);
+  core::SurveyTable table = table_of({"1", "2", "3", "2"});
+  SurveyFilter filter;
+  filter.apply(table, kCluster, {{"2", "", ""}, "", "", {}}, '.');
+  ASSERT_THAT(ids(table), ElementsAre("2", "4"));
+  table.set_cell(kWeight, 2, "11.5");  // child 4
+  filter.apply(table, kId, {{}, "", "", {"4", "", ""}}, '.');
+  ASSERT_THAT(ids(table), ElementsAre("2"));
+  table.set_cell(kWeight, 1, "9.8");  // child 2
+  table.set_cell(kCluster, 3, "2");   // a new child in a spare row
+  table.set_cell(kId, 3, "5");
+  table.resize(table.column_count(), table.row_count() + 100);  // spare rows data entry adds
+
+  EXPECT_EQ(filter.remove_keeping_corrections(table), FilterRemoval::restored);
+  EXPECT_FALSE(filter.active());
+  EXPECT_THAT(ids(table), ElementsAre("1", "2", "3", "4", "5"));
+  EXPECT_EQ(table.cell(kWeight, 2), "9.8");
+  EXPECT_EQ(table.cell(kWeight, 4), "11.5");
+  EXPECT_EQ(table.cell(kCluster, 5), "2");
+  EXPECT_EQ(table.cell(0, 5), "5");
+  EXPECT_TRUE(table.row_is_empty(table.row_count() - 1));
+}
+
+// Rows deleted while filtered no longer match the whole table's: nothing changes until the
+// caller has asked, and remove() then drops the corrections.
+TEST(SurveyFilter, RemoveFilterAsksWhenRowsNoLongerMatch) {
+  const core::SurveyTable original = table_of({"1", "2", "3", "2"});
+  core::SurveyTable table = original;
+  SurveyFilter filter;
+  EXPECT_EQ(filter.remove_keeping_corrections(table), FilterRemoval::not_active);
+  filter.apply(table, kCluster, {{"2", "", ""}, "", "", {}}, '.');
+  // A row deleted, or one inserted before a child with the spare rows kept as many: either way
+  // the children stand in other rows than the filter left them in.
+  for (const bool insert : {false, true}) {
+    SCOPED_TRACE(insert ? "inserted" : "deleted");
+    core::SurveyTable changed = table;
+    if (insert) {
+      changed.insert_rows(1, 1);
+      changed.erase_rows(changed.row_count() - 1, 1);
+    } else {
+      changed.erase_rows(1, 1);
+    }
+    const core::SurveyTable before = changed;
+    EXPECT_EQ(filter.remove_keeping_corrections(changed), FilterRemoval::needs_confirmation);
+    EXPECT_EQ(changed, before);
+    EXPECT_TRUE(filter.active());
+  }
+  table.erase_rows(1, 1);
+  EXPECT_TRUE(filter.remove(table));
+  EXPECT_EQ(table, original);
+}
+
 TEST(SurveyFilter, SpareRowsAreAddedWhenTheTableIsFullToItsEnd) {
   // Every row filled: the filter tests all rows but the last and adds 15 empty rows.
   core::SurveyTable table = table_of({"1", "1", "1"});

@@ -59,6 +59,23 @@ TEST(ResultsPageVisit, UnsavedChangesStayUnsavedAndAReferenceSwitchAsksForEvalua
   EXPECT_TRUE(w.changed);
 }
 
+// A menu command run while the page is shown changes cells of the sorted table; leaving the
+// page moves the rows back with those changes, each in its own child's row.
+TEST(ResultsPageVisit, CellsChangedDuringTheVisitStayWithTheirChildren) {
+  core::Workspace w = three_clusters();
+  ResultsPageVisit visit = enter_results_page(w, {}, {}, 'w', core::SortOrder::ascending);
+  ASSERT_EQ(ids(w), "231");
+  w.survey.set_cell(StdVar::weight, 1, "10.2");  // child 2, sorted first
+  w.survey.set_cell(StdVar::weight, 3, "8.4");   // child 1, sorted last
+  w.changed = true;
+  leave_results_page(w, std::move(visit), 'w');
+  EXPECT_EQ(ids(w), "123");
+  EXPECT_EQ(w.survey.cell(StdVar::weight, 1), "8.4");
+  EXPECT_EQ(w.survey.cell(StdVar::weight, 2), "10.2");
+  EXPECT_EQ(w.survey.cell(StdVar::weight, 3), "");
+  EXPECT_TRUE(w.changed);
+}
+
 TEST(ResultsPageVisit, AScratchCopyThatCannotBeWrittenCostsNothing) {
   const test::TempFolder folder;
   core::Workspace w = three_clusters();

@@ -212,7 +212,8 @@ TEST_F(CalculatorWindowTest, CalculatesWhatTheControlsSayAndHandsItToTheSpreadsh
 
   QTest::mouseClick(child<QPushButton>(window, "export"), Qt::LeftButton);
   ASSERT_EQ(launcher.commands.size(), 1u);
-  const std::filesystem::path table = env.temp / "excel1.txt";
+  // The results of a survey never saved go to the documents folder under their own name.
+  const std::filesystem::path table = env.temp / "new survey calculator 2026-12-10.tsv";
   ASSERT_TRUE(std::filesystem::exists(table));
   EXPECT_EQ(launcher.commands[0].arguments.back(), table.string());
   const std::string written = test::read_whole_file(table);

@@ -244,9 +244,11 @@ TEST_F(DataToolsTest, MergeWithAnUnreadableFileMergesNothing) {
   merge->show_folder(folder);
   merge->file_list()->selectAll();
   merge->accept();
-  // The file without a header line is told (Language entry 851); the survey stays the new one.
+  // The file without a header line is told (Language entry 851); nothing is merged and the
+  // survey that was open comes back.
   EXPECT_THAT(env_.prompter.messages, ::testing::Contains(env_.text.text(851)));
-  EXPECT_EQ(window_->workspace().survey.last_used_row(), 1);
+  EXPECT_EQ(window_->workspace().file_name, survey_file_.string());
+  EXPECT_GT(window_->workspace().survey.last_used_row(), 1);
   EXPECT_NE(window_->workspace().survey.cell(StdVar::weight, 1), "10.5");
 }
 

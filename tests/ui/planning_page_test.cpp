@@ -34,10 +34,10 @@ class PlanningPageTest : public testing::Test {
     services.text = &text_;
     services.folders = {OLVAR_BUILD_DATA_DIR, temp_.path()};
     services.prompter = [this]() -> core::Prompter& { return prompter_; };
-    services.write_report_document = [this](const document::DocumentBuffer& d) {
+    services.write_report_document = [this](const document::DocumentBuffer& d, std::string_view) {
       documents_.push_back(d.text());
     };
-    services.hand_to_spreadsheet = [this](const document::DocumentBuffer& d) {
+    services.hand_to_spreadsheet = [this](const document::DocumentBuffer& d, std::string_view) {
       tables_.push_back(d.text());
     };
     services.mark_changed = [this] { ++changes_; };

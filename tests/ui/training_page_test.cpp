@@ -73,13 +73,13 @@ TEST_F(TrainingFixture, TypingMarksTheSurveyChangedAndReportsAreHandedOver) {
 
   page->new_report();
   ASSERT_TRUE(page->last_hand_off().has_value());
-  EXPECT_EQ(page->last_hand_off()->file.filename(), "excel1.txt");
+  EXPECT_EQ(page->last_hand_off()->file.filename(), "new survey standardisation test 2026-12-10.tsv");
   const std::string table = slurp(page->last_hand_off()->file);
   EXPECT_NE(table.find("\tSupervisor\t2\t11.0\t1.0\t0.20\t0.14\t1.3\t"), std::string::npos);
   EXPECT_EQ(launcher.commands.size(), 1u);
 
   page->previous_report();
-  EXPECT_EQ(page->last_hand_off()->file.filename(), "noname1.txt");
+  EXPECT_EQ(page->last_hand_off()->file.filename(), "new survey previous versions 2026-12-10.rtf");
   EXPECT_EQ(slurp(page->last_hand_off()->file).substr(0, 6), "{\\rtf1");
 
   page->transfer_to_spreadsheet();

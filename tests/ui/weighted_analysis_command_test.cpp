@@ -33,7 +33,7 @@ TEST(WeightedAnalysisCommand, MenuItemHandsTheTableToTheSpreadsheet) {
 
   ASSERT_TRUE(window->last_hand_off().has_value());
   EXPECT_EQ(window->last_hand_off()->outcome, document::HandOffOutcome::spreadsheet);
-  EXPECT_EQ(window->last_hand_off()->file.filename().string().substr(0, 5), "excel");
+  EXPECT_EQ(window->last_hand_off()->file, env.temp / "reports" / "rich weighted analysis 2026-12-10.tsv");
   const std::string table = test::read_whole_file(window->last_hand_off()->file);
   EXPECT_EQ(table.rfind("Nutritional survey standard analysis (weighting factors included in "
                         "the analysis)\n",
