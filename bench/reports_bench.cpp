@@ -10,13 +10,13 @@
 
 #include "core/workspace.h"
 #include "anthro/row_evaluation.h"
-#include "reports/analysis_table.h"
+#include "analysis/analysis_table.h"
 #include "reports/plausibility_report.h"
 #include "reports/results_report.h"
 #include "reports/weighted_analysis.h"
-#include "reports/prevalence_values.h"
+#include "analysis/prevalence_values.h"
 #include "reports/results_page.h"
-#include "reports/age_table_values.h"
+#include "analysis/age_table_values.h"
 #include "stats/column_summary.h"
 #include "peak_memory.h"
 
@@ -119,13 +119,13 @@ void BM_TransferAndColumnSummary(benchmark::State& state) {
   olvar::anthro::RowEvaluationSettings evaluation;
   evaluation.current_year = 2026;
   olvar::anthro::evaluate_all_rows(survey.survey, evaluation, who);
-  olvar::reports::AnalysisOptions options;
+  olvar::analysis::AnalysisOptions options;
   options.mode = olvar::anthro::ExclusionMode::kandu;
   const int whz = olvar::core::column(StdVar::whz);
-  olvar::reports::AnalysisTable analysis;
+  olvar::analysis::AnalysisTable analysis;
   olvar::bench::PeakMemoryCounter memory(state);
   for (auto _ : state) {
-    olvar::reports::SG6_uebergabe(survey.survey, options, -1, whz, "", analysis);
+    olvar::analysis::SG6_uebergabe(survey.survey, options, -1, whz, "", analysis);
     benchmark::DoNotOptimize(olvar::stats::DeskripStatCont(analysis.table, whz));
   }
 }
@@ -181,10 +181,10 @@ static void BM_ResultsReportValues(benchmark::State& state) {
       t.set_cell(olvar::core::column(v), row, text);
     }
   }
-  using olvar::reports::PrevalenceFamily;
-  using olvar::reports::AgeTableFamily;
-  using olvar::reports::SexSubset;
-  const std::vector<olvar::reports::AgeGroup> groups = {
+  using olvar::analysis::PrevalenceFamily;
+  using olvar::analysis::AgeTableFamily;
+  using olvar::analysis::SexSubset;
+  const std::vector<olvar::analysis::AgeGroup> groups = {
       {6, 17}, {18, 29}, {30, 41}, {42, 53}, {54, 59}};
   for (auto _ : state) {
     int total = 0;
@@ -192,10 +192,10 @@ static void BM_ResultsReportValues(benchmark::State& state) {
          {PrevalenceFamily::whz_wasting, PrevalenceFamily::waz, PrevalenceFamily::haz,
           PrevalenceFamily::muac, PrevalenceFamily::whz_overweight, PrevalenceFamily::muac_or_whz})
       for (SexSubset s : {SexSubset::all, SexSubset::boys, SexSubset::girls})
-        total += olvar::reports::prevalence_values(t, f, {{}, s, '.', {}}).n;
+        total += olvar::analysis::prevalence_values(t, f, {{}, s, '.', {}}).n;
     for (AgeTableFamily f : {AgeTableFamily::whz, AgeTableFamily::waz, AgeTableFamily::haz,
                              AgeTableFamily::muac, AgeTableFamily::whz_overweight})
-      total += olvar::reports::age_table_values(t, f, groups, {}).back().n;
+      total += olvar::analysis::age_table_values(t, f, groups, {}).back().n;
     benchmark::DoNotOptimize(total);
   }
 }

@@ -4,6 +4,28 @@
 
 namespace olvar::anthro {
 
+namespace {
+
+// A date of three numbers written with any separators, in the table's form: "/" between the
+// parts, no leading zeros ("02.03.2001" -> "2/3/2001"); empty for anything else.
+std::string table_form(std::string_view text) {
+  std::vector<std::string> parts(1);
+  for (const char c : text) {
+    if (c >= '0' && c <= '9') {
+      if (parts.back() == "0") parts.back().clear();
+      parts.back() += c;
+    } else if (c == '.' || c == '-' || c == '/' || c == ' ') {
+      if (!parts.back().empty()) parts.emplace_back();
+    } else {
+      return {};
+    }
+  }
+  if (parts.size() != 3 || parts.back().empty()) return {};
+  return parts[0] + "/" + parts[1] + "/" + parts[2];
+}
+
+}  // namespace
+
 EthiopianTable EthiopianTable::parse(std::istream& in) {
   EthiopianTable table;
   std::string line;
@@ -57,7 +79,11 @@ EthiopianConversion convert_ethiopian_dates(core::SurveyTable& table,
       const std::string_view text = table.cell(variable, row);
       if (text.empty()) continue;
       const std::string* gregorian = calendar->gregorian(text);
+      if (gregorian == nullptr) gregorian = calendar->gregorian(table_form(text));
       if (gregorian == nullptr) {
+        if (result.unmatched.size() < kEthiopianCellsNamed) {
+          result.unmatched.push_back({row, variable, std::string(text)});
+        }
         ++result.cells_unmatched;
         continue;
       }
@@ -70,6 +96,24 @@ EthiopianConversion convert_ethiopian_dates(core::SurveyTable& table,
   }
   if (evaluate_all_rows) evaluate_all_rows();
   return result;
+}
+
+std::string ethiopian_conversion_message(const EthiopianConversion& conversion) {
+  std::string message = std::to_string(conversion.cells_converted) +
+                        (conversion.cells_converted == 1 ? " date was" : " dates were") +
+                        " converted from the Ethiopian to the Gregorian calendar.";
+  if (conversion.cells_unmatched == 0) return message;
+  message += " " + std::to_string(conversion.cells_unmatched) +
+             (conversion.cells_unmatched == 1 ? " cell is" : " cells are") +
+             " no Ethiopian date and kept as typed:";
+  for (const EthiopianCell& cell : conversion.unmatched) {
+    message += "\nrow " + std::to_string(cell.row) + ", " +
+               std::string(core::header_text(cell.variable)) + ": \"" + cell.text + "\"";
+  }
+  if (conversion.unmatched.size() < static_cast<std::size_t>(conversion.cells_unmatched)) {
+    message += "\n...";
+  }
+  return message;
 }
 
 }  // namespace olvar::anthro

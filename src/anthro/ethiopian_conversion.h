@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "core/date_conventions.h"
 #include "core/prompter.h"
@@ -46,19 +47,34 @@ class EthiopianTable {
   std::unordered_map<std::string, std::string> by_ethiopian_;
 };
 
+// A cell the conversion could not read.
+struct EthiopianCell {
+  int row = 0;
+  core::StdVar variable = core::StdVar::survdate;
+  std::string text;
+};
+
 struct EthiopianConversion {
   bool table_found = false;
   bool confirmed = false;   // the user answered Yes
   int cells_converted = 0;  // SURVDATE and BIRTHDAT cells replaced
   int cells_unmatched = 0;  // non-empty cells that are no date of the table
+  std::vector<EthiopianCell> unmatched;  // the first kEthiopianCellsNamed of them
 };
+inline constexpr std::size_t kEthiopianCellsNamed = 20;
+
+// What the user is told after the conversion: how many dates were converted and, when some
+// could not be read, which cells (row, variable and text; the first kEthiopianCellsNamed).
+std::string ethiopian_conversion_message(const EthiopianConversion& conversion);
 
 // The command. Without ethiopian.dat in `program_folder` the user is told where it belongs and
 // nothing changes. Otherwise, after the user confirms, SURVDATE and then BIRTHDAT of rows 1 to
-// the second-to-last row are looked up as typed: the Gregorian date of the line whose Ethiopian
-// text equals the cell text, in the system order and separator, replaces the cell; empty and
-// unmatched cells stay as they are. A cell must equal a whole Ethiopian date, so "1/1/20" is no
-// prefix of "1/1/2016". Then `evaluate_all_rows` re-derives ages and z-scores of every row.
+// the second-to-last row are looked up: the Gregorian date of the line whose Ethiopian text
+// equals the cell text, in the system order and separator, replaces the cell; empty and
+// unmatched cells stay as they are. A cell written with ".", "-", blanks or leading zeros
+// ("02.03.2001", "2-3-2001") is looked up in the table's form "2/3/2001", so that the date
+// separator of the system does not decide what converts. A cell must equal a whole Ethiopian
+// date, so "1/1/20" is no prefix of "1/1/2016". Then `evaluate_all_rows` re-derives ages and z-scores of every row.
 EthiopianConversion convert_ethiopian_dates(core::SurveyTable& table,
                                             const std::filesystem::path& program_folder,
                                             const core::DateConventions& conventions,

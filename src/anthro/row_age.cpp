@@ -41,10 +41,11 @@ double age_of_row(core::SurveyTable& table, int row, const core::DateConventions
   if (!survey_date.empty() && !birth_date.empty()) {
     const std::optional<int> survey_day = core::day_number(survey_date, conventions, current_year);
     const std::optional<int> birth_day = core::day_number(birth_date, conventions, current_year);
-    if (!survey_day || !birth_day) return kMissingAge;
-    age_days = static_cast<double>(*survey_day - *birth_day);
-    if (birth_date.size() > 4) {
-      table.set_cell(StdVar::months, row, months_text(age_days, conventions));
+    if (survey_day && birth_day) {
+      age_days = static_cast<double>(*survey_day - *birth_day);
+      if (birth_date.size() > 4) {
+        table.set_cell(StdVar::months, row, months_text(age_days, conventions));
+      }
     }
   }
 

@@ -19,8 +19,9 @@ inline constexpr double kMissingAge = -1.0;
 //   4. MONTHS present: age := MONTHS * kDaysPerMonthForSurveyAges, which overrides step 3, so that with
 //      both dates the age passes through the two-decimal MONTHS text, and a typed MONTHS serves
 //      when a date is missing.
-// A date that cannot be read ends the work with kMissingAge, even when MONTHS is filled, so the
-// row shows that its dates need correcting. An unreadable MONTHS gives kMissingAge too. A
+// A date that cannot be read gives no age of its own but leaves a typed MONTHS in force: the
+// plausibility mark of the date cell shows that it needs correcting, and the child keeps the
+// indices its age in months gives. An unreadable MONTHS gives kMissingAge. A
 // negative difference stays negative; the engine treats it as missing.
 double age_of_row(core::SurveyTable& table, int row, const core::DateConventions& conventions,
                   int current_year);

@@ -7,6 +7,7 @@
 
 #include "app/cli_commands.h"
 #include "formats/batch_analysis.h"
+#include "platform/safe_write.h"
 
 namespace olvar::cli {
 
@@ -30,11 +31,27 @@ int run_analysis(const AnalysisArguments& args) {
   }
   std::vector<core::SurveyReadWarning> warnings;
   const core::Workspace workspace = read_survey(*tools, args.survey_path, &warnings);
-  const std::string text =
-      formats::run_batch_analysis_file(workspace, tools->app, args.input_path, tools->tables.who);
-  write_output(args.output_path, text);
-  return status_after_reading(warnings, "analysis",
-                              args.output_path.empty() ? "standard output" : args.output_path);
+  formats::BatchAnalysisNotes notes;
+  if (args.output_path.empty()) {
+    notes = formats::write_batch_analysis_file(workspace, tools->app, args.input_path,
+                                               tools->tables.who, std::cout);
+    std::cout.flush();
+    if (!std::cout) throw std::runtime_error("cannot write to standard output");
+  } else {
+    platform::SafeFileStream out(args.output_path);
+    notes = formats::write_batch_analysis_file(workspace, tools->app, args.input_path,
+                                               tools->tables.who, out);
+    out.commit();
+  }
+  const std::string output = args.output_path.empty() ? "standard output" : args.output_path;
+  int status = status_after_reading(warnings, "analysis", output);
+  if (notes.data_lost()) {
+    std::cerr << "olvar-cli analysis: " << notes.message(args.input_path) << "\n";
+    std::cerr << "olvar-cli analysis: " << output
+              << " was written without the data the warnings above name\n";
+    status = kExitDataNotKept;
+  }
+  return status;
 }
 
 }  // namespace

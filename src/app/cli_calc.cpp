@@ -1,6 +1,7 @@
 // olvar-cli calc: the statistical calculator's result lines for a survey file, as the desktop
 // window's result box shows them.
 
+#include <cmath>
 #include <iostream>
 #include <memory>
 #include <stdexcept>
@@ -10,6 +11,7 @@
 #include "app/cli_commands.h"
 #include "calculator/calculator_variables.h"
 #include "calculator/statistical_calculator.h"
+#include "core/text_conversions.h"
 #include "core/windows1252.h"
 #include "reports/plausibility_report.h"
 
@@ -68,15 +70,16 @@ class Variables {
 
 int run_calc(const CalcArguments& args) {
   const auto tools = start_survey_tools();
-  const core::Workspace workspace = read_survey(*tools, args.input_path);
+  std::vector<core::SurveyReadWarning> warnings;
+  const core::Workspace workspace = read_survey(*tools, args.input_path, &warnings);
   const char separator = tools->app.dates.decimal_separator;
   const core::OptionsPage options =
       reports::report_options(tools->app.settings, workspace, separator);
-  const reports::AnalysisOptions analysis = calculator::analysis_options(options, separator);
+  const analysis::AnalysisOptions analysis = calculator::analysis_options(options, separator);
 
   // A kind not given is proposed as the window proposes it when the variable is chosen.
-  const reports::AnalysisTable table =
-      reports::RemoveAllNonPlausible_Zscores(workspace.survey, analysis);
+  const analysis::AnalysisTable table =
+      analysis::RemoveAllNonPlausible_Zscores(workspace.survey, analysis);
   const Variables variables(workspace.survey, args.input_path);
 
   calculator::CalculatorInputs in;
@@ -125,7 +128,7 @@ int run_calc(const CalcArguments& args) {
   std::string lines;
   for (const std::string& line : result.lines) lines += core::windows1252_to_utf8(line) + "\n";
   write_to_standard_output(lines);
-  return 0;
+  return status_after_reading(warnings, "calc", "standard output");
 }
 
 }  // namespace
@@ -170,8 +173,18 @@ CommandAction add_calc_command(CLI::App& app) {
                       "The variable of a prevalence rate for the cluster sample (box "
                       "\"Prevalence rate\"); without --operator/--cut-off or --prevalence-range "
                       "one rate per category");
-  command->add_option("--operator", args->op, "Cut-off operator of the prevalence: <, >, <=, >=");
-  command->add_option("--cut-off", args->cutoff, "Cut-off value of the prevalence");
+  command->add_option("--operator", args->op, "Cut-off operator of the prevalence: <, >, <=, >=")
+      ->check(CLI::IsMember({"<", ">", "<=", ">="}));
+  command
+      ->add_option("--cut-off", args->cutoff, "Cut-off value of the prevalence (a finite number)")
+      ->check(CLI::Validator(
+          [](const std::string& text) {
+            // "nan" or "inf" would compare false with every value and count no child.
+            const std::optional<float> value = core::parse_number(text);
+            return value && std::isfinite(*value) ? std::string()
+                                                  : "\"" + text + "\" is not a finite number";
+          },
+          "NUMBER"));
   command->add_option("--prevalence-range", args->prevalence_range,
                       "Range LOW:HIGH of the prevalence (bounds included), instead of a cut-off");
   return [args] { return run_calc(*args); };

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/cli_commands.h"
+#include "core/text_conversions.h"
 #include "planning/cluster_assignment.h"
 #include "planning/planning_random.h"
 #include "planning/whole_numbers.h"
@@ -28,6 +29,7 @@ struct ClustersArguments {
 struct Unit {
   std::string name;
   std::string population;
+  int line = 0;  // of the file, 1-based, blank lines counted
 };
 
 std::vector<Unit> read_units(const std::string& path) {
@@ -36,7 +38,9 @@ std::vector<Unit> read_units(const std::string& path) {
   std::vector<Unit> units;
   std::string line;
   bool header = true;
+  int line_number = 0;
   while (std::getline(in, line)) {
+    ++line_number;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (header) {
       header = false;
@@ -45,6 +49,7 @@ std::vector<Unit> read_units(const std::string& path) {
     if (line.empty()) continue;  // a blank line is no unit
     const std::size_t tab = line.find('\t');
     Unit unit;
+    unit.line = line_number;
     unit.name = line.substr(0, tab);
     if (tab != std::string::npos) {
       const std::size_t end = line.find('\t', tab + 1);
@@ -82,9 +87,13 @@ int run_clusters(const ClustersArguments& args) {
     }
     const std::optional<long long> value = planning::parse_whole_number(units[i].population);
     if (!value || *value < 0) {
-      throw std::runtime_error(args.input_path + ", line " + std::to_string(i + 2) +
-                               ": the population \"" + units[i].population +
-                               "\" is not a whole number of 0 or more");
+      const std::string_view digits = core::trim_spaces(units[i].population);
+      const bool only_digits =
+          !digits.empty() && digits.find_first_not_of("0123456789") == std::string_view::npos;
+      throw std::runtime_error(args.input_path + ", line " + std::to_string(units[i].line) +
+                               ": the population \"" + units[i].population + "\"" +
+                               (only_digits ? " is too large (at most 18 digits)"
+                                            : " is not a whole number of 0 or more"));
     }
     populations.push_back(*value);
   }

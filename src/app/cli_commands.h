@@ -40,6 +40,12 @@ inline constexpr const char* kExitStatusHelp =
 // through any path or link): writing it would destroy what is being read.
 void refuse_output_that_is_input(const std::string& input, const std::string& output);
 
+// The file an output option names, checked before anything is written: empty for standard
+// output ("-", /dev/stdout and its other names). Throws when the name is a folder, a device or a
+// pipe, lies in a folder that does not exist, or is one of the program's own files (templates,
+// Language files, tables).
+std::string checked_output(const std::string& path);
+
 // Writes `bytes` to standard output; throws when they cannot all be written (a closed pipe, a
 // full disk).
 void write_to_standard_output(std::string_view bytes);
@@ -82,8 +88,11 @@ core::Workspace read_survey(SurveyTools& tools, const std::string& path,
 // Saves `workspace` as the survey file `output` through the Save command's path. The inputs
 // are never replaced by the output's backup (an input "X.bak" for an output "X.as"); when that
 // leaves the output without a backup, standard error says so. Throws when nothing was saved.
-void save_survey_to(SurveyTools& tools, core::Workspace& workspace, const std::string& output,
-                    const std::vector<std::string>& inputs, const std::string& command);
+// Returns kExitDataNotKept, said on standard error, when texts the file cannot hold (line
+// breaks, TABs, a section marker) were written changed; kExitDone otherwise.
+[[nodiscard]] int save_survey_to(SurveyTools& tools, core::Workspace& workspace,
+                                 const std::string& output, const std::vector<std::string>& inputs,
+                                 const std::string& command);
 
 // kExitDataNotKept, with a line on standard error, when a read warning means that data of the
 // input is missing from `output` (rows or variables beyond the table, unnamed columns, mortality

@@ -1,6 +1,7 @@
 // olvar-cli convert: reads a survey file and saves it as a survey file, as Open followed by
 // Save as would.
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -23,8 +24,9 @@ int run_convert(const ConvertArguments& args) {
   const auto tools = start_survey_tools();
   std::vector<core::SurveyReadWarning> warnings;
   core::Workspace workspace = read_survey(*tools, args.input_path, &warnings);
-  save_survey_to(*tools, workspace, args.output_path, {args.input_path}, "convert");
-  return status_after_reading(warnings, "convert", args.output_path);
+  const int saved =
+      save_survey_to(*tools, workspace, args.output_path, {args.input_path}, "convert");
+  return std::max(saved, status_after_reading(warnings, "convert", args.output_path));
 }
 
 }  // namespace

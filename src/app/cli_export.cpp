@@ -34,7 +34,8 @@ int run_export(const ExportArguments& args) {
       formats::export_survey_file(args.survey_path, formats::kandu_means(workspace.survey, settings),
                                   settings, tools->tables.who);
   write_output(args.output_path, table);
-  return kExitDone;
+  return status_after_reading(warnings, "export",
+                              args.output_path.empty() ? "standard output" : args.output_path);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "graphs/growth_chart.h"
 #include "graphs/results_graph.h"
 #include "graphs/svg_renderer.h"
+#include "platform/safe_write.h"
 #include "reports/plausibility_report.h"
 #include "workspace/survey_session.h"
 
@@ -64,7 +65,9 @@ void tell(const std::string& line) {
 int run_graph(const GraphArguments& args) {
   if (!args.output_path.empty()) refuse_output_that_is_input(args.input_path, args.output_path);
   const auto tools = start_survey_tools();
-  core::Workspace workspace = read_survey(*tools, args.input_path);
+  std::vector<core::SurveyReadWarning> warnings;
+  core::Workspace workspace = read_survey(*tools, args.input_path, &warnings);
+  const std::string written = args.output_path.empty() ? "standard output" : args.output_path;
   const char separator = tools->app.dates.decimal_separator;
   const anthro::Reference reference = tools->app.settings.reference == core::kReferenceNchs
                                           ? anthro::Reference::nchs1977
@@ -84,7 +87,7 @@ int run_graph(const GraphArguments& args) {
         graphs::growth_chart(*child, chart_kind(args.type), reference, tools->tables.who, text);
     if (!chart.child) tell(text.text(1410));
     write_output(args.output_path, graphs::svg_of(chart.drawing));
-    return kExitDone;
+    return status_after_reading(warnings, "graph", written);
   }
 
   const auto index = graphs::graph_index_named(args.index);
@@ -113,13 +116,20 @@ int run_graph(const GraphArguments& args) {
                                   {text, reference, options.exclusion}},
                                  *index, *type);
   if (graph.notice) tell(text.text(*graph.notice));
-  write_output(args.output_path, graphs::svg_of(graph.drawing));
-  if (graph.memo && !args.output_path.empty()) {
+  const std::string file = checked_output(args.output_path);
+  if (graph.memo && !file.empty()) {
+    // The picture takes its place only once its lines were printed: a failing standard
+    // output leaves nothing written, as status 1 says.
+    platform::SafeFile picture(file);
+    picture.write(graphs::svg_of(graph.drawing));
     std::string lines;
     for (const std::string& line : *graph.memo) lines += core::windows1252_to_utf8(line) + "\n";
     write_to_standard_output(lines);
+    picture.commit();
+  } else {
+    write_output(file, graphs::svg_of(graph.drawing));
   }
-  return kExitDone;
+  return status_after_reading(warnings, "graph", written);
 }
 
 }  // namespace

@@ -9,13 +9,14 @@
 #include <string>
 
 #include "app/cli_commands.h"
+#include "core/windows1252.h"
+#include "document/office_hand_off.h"
 #include "foodsecurity/data_check.h"
 #include "foodsecurity/hea_file.h"
 #include "foodsecurity/hea_pages.h"
 #include "foodsecurity/shock_model.h"
 #include "graphs/svg_renderer.h"
 #include "platform/safe_write.h"
-#include "document/office_hand_off.h"
 
 namespace olvar::cli {
 
@@ -62,8 +63,9 @@ int run_hea(const HeaArguments& args) {
       group = -1;
       std::string names;
       for (std::size_t i = 0; i < groups.size(); ++i) {
-        if (groups[i] == args.group) group = static_cast<int>(i);
-        names += (i > 0 ? ", \"" : "\"") + groups[i] + "\"";
+        // The file holds the names in Windows-1252, the terminal types them in UTF-8.
+        if (groups[i] == survey_text_of_argument(args.group)) group = static_cast<int>(i);
+        names += (i > 0 ? ", \"" : "\"") + core::windows1252_to_utf8(groups[i]) + "\"";
       }
       if (group < 0) {
         throw std::runtime_error("no wealth group \"" + args.group + "\" in " + args.input_path +

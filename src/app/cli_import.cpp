@@ -19,7 +19,8 @@ namespace {
 struct ImportArguments {
   std::string input_path;
   std::vector<std::string> maps;  // FIELD=TARGET
-  std::string date_order;         // dmy, mdy or ymd; the system's when empty
+  std::string date_order;         // dmy, mdy or ymd; guessed from the dates when empty
+  std::string sheet;              // the sheet of an XLSX file; the first when empty
   std::string output_path;
 };
 
@@ -76,9 +77,23 @@ int run_import(const ImportArguments& args) {
                                                             : tools->tables.messages.front());
   }
   const std::string bytes = formats::read_import_bytes(args.input_path);
+  const formats::ImportFormat format = formats::import_format_of(args.input_path);
+  if (!args.sheet.empty() && format != formats::ImportFormat::xlsx) {
+    throw std::runtime_error("--sheet " + args.sheet + ": " + args.input_path +
+                             " is no XLSX spreadsheet");
+  }
   const formats::ImportHeader header = formats::read_import_header(
-      bytes, formats::import_format_of(args.input_path), args.input_path);
-  const formats::ImportMapping mapping = mapping_of(args, header.fields, tools->app.dates.order);
+      bytes, format, args.input_path, survey_text_of_argument(args.sheet));
+  formats::ImportMapping mapping = mapping_of(args, header.fields, tools->app.dates.order);
+  std::string order_source = "given";
+  if (args.date_order.empty()) {
+    const core::DateOrderGuess guess = formats::guess_file_date_order(
+        bytes, header, mapping, tools->app.dates.order, tools->app.today.year);
+    mapping.file_order = guess.order;
+    order_source = guess.from_data ? "guessed from the dates of the file"
+                                   : "the dates read alike in every order; the system's order";
+    if (guess.texts == 0) order_source = "no dates";
+  }
 
   // The survey starts as the open command starts one: the options in force, no rows.
   core::Workspace start;
@@ -109,7 +124,7 @@ int run_import(const ImportArguments& args) {
   }
   std::cerr << "olvar-cli import: " << imported.records << " children imported ("
             << (mapped.empty() ? std::string("no field mapped") : mapped) << "; dates read as "
-            << core::order_code(mapping.file_order) << ")\n";
+            << core::order_code(mapping.file_order) << ", " << order_source << ")\n";
   if (!imported.data_lost()) return kExitDone;
   std::cerr << "olvar-cli import: " << args.output_path
             << " was written without the data the warnings above name\n";
@@ -122,21 +137,24 @@ CommandAction add_import_command(CLI::App& app) {
   auto args = std::make_shared<ImportArguments>();
   CLI::App* command = app.add_subcommand(
       "import",
-      "Import an Epi Info 6 data file (.rec), a dBase III/IV table (.dbf) or delimited text "
+      "Import an Epi Info 6 data file (.rec), a dBase III/IV table (.dbf), delimited text "
       "(.csv, .tsv, ...: a header line naming the fields, separated by commas, semicolons or "
-      "TABs) as a new survey file (.as)");
+      "TABs) or an XLSX spreadsheet (.xlsx: a sheet whose first row names the fields; cells "
+      "shown as dates become dates) as a new survey file (.as)");
   command->footer(
       "Fields given to a standard variable fill its column; every other field becomes a user "
       "variable (a field named like a standard variable but not mapped gets a \"_\" in front). "
       "Without --map, the fields named SURVDATE, CLUSTER, TEAM, ID, HH, SEX, BIRTHDAT, AGE or "
-      "MONTHS, WEIGHT, HEIGHT, EDEMA or OEDEMA, and MUAC (case ignored) are mapped. SEX \"1\", "
-      "\"m\", \"M\" become m, other values f; EDEMA \"1\", \"y\", \"Y\" become y, other values "
-      "n. Records marked as deleted are left out. Every row is evaluated (z-scores) under the "
+      "MONTHS, WEIGHT, HEIGHT, EDEMA or OEDEMA, MUAC, MEASURE, CLOTHES, STRATA and WTFACTOR (case "
+      "ignored) are mapped. SEX \"1\", \"m\", \"M\", \"male\" become m, other values f; EDEMA "
+      "and CLOTHES \"1\", \"y\", \"Y\" become y, other values n; MEASURE \"1\" or \"l\" becomes "
+      "l (lying) and \"2\" or \"h\" h (standing). Records marked as deleted are left out. Every row is evaluated (z-scores) under the "
       "saved settings.\n\n" +
       std::string(kExitStatusHelp) +
       "\nA file cut inside a record keeps the whole records before it (status 2); a file cut "
       "inside its header or with a malformed record is refused (status 1).\n");
-  command->add_option("INPUT", args->input_path, "File to import (.rec, .dbf, or delimited text)")
+  command->add_option("INPUT", args->input_path,
+                      "File to import (.rec, .dbf, .xlsx, or delimited text)")
       ->required();
   command
       ->add_option("--map", args->maps,
@@ -147,9 +165,15 @@ CommandAction add_import_command(CLI::App& app) {
       ->take_all();
   command
       ->add_option("--date-order", args->date_order,
-                   "Order of day, month and year in the file's dates (dBase date fields are "
-                   "always year, month, day); the system's order without it")
+                   "Order of day, month and year in the file's dates where they are all numbers "
+                   "(dBase date fields are always year, month, day; a four-digit year in front "
+                   "and month names such as 07-Aug-19 or 7 ao\u00fbt 2019 read in any order); "
+                   "without it the order is guessed from the dates (a day above 12 decides), "
+                   "else the system's order")
       ->check(CLI::IsMember({"dmy", "mdy", "ymd"}));
+  command->add_option("--sheet", args->sheet,
+                      "The sheet of an XLSX file to read (its first row names the fields); the "
+                      "first sheet without it");
   command->add_option("-o,--output", args->output_path, "Survey file to write (.as)")->required();
   return [args] { return run_import(*args); };
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/cli_commands.h"
+#include "core/cell_text.h"
 #include "core/survey_file.h"
 #include "core/workspace.h"
 #include "mortality/death_rates.h"
@@ -64,11 +65,45 @@ int run_import_mortality(const ImportMortalityArguments& args) {
   workspace.mortality_options = {"Unknown", "Injury/Traumatic", "Illness", "Other", "", "", "",
                                  "In current location", "During migration",
                                  "In place of last residence", "Other"};
-  platform::write_file_safely(args.output_path,
-                              core::survey_file_bytes(workspace, tools->app.dates));
+  // The survey file reads at most 65,534 lines of individual mortality data, the heading line
+  // among them: a larger roster is refused before anything is written, not cut on reading.
+  const int rows = workspace.mortality_individuals.row_count();
+  int last_row = 0;
+  for (int row = rows - 1; row >= 1 && last_row == 0; --row) {
+    for (int c = 1; c < workspace.mortality_individuals.column_count(); ++c) {
+      if (!workspace.mortality_individuals.cell(c, row).empty()) {
+        last_row = row;
+        break;
+      }
+    }
+  }
+  constexpr int kMostIndividualRows = core::kMaxRows - 2;
+  if (last_row > kMostIndividualRows) {
+    throw std::runtime_error(
+        "the roster fills " + std::to_string(last_row) +
+        " rows of individual mortality data "
+        "(households of more than 20 persons take a row for every 20); a survey file holds at "
+        "most " +
+        std::to_string(kMostIndividualRows) + "; nothing was written (split the roster)");
+  }
+  const int made_holdable = core::make_cells_holdable(workspace.mortality_individuals);
+  const std::string output = checked_output(args.output_path);
+  if (output.empty()) {
+    throw std::runtime_error("a survey file cannot go to standard output; give a file name");
+  }
+  // The file takes its place only once the summary was printed: a failing standard output
+  // leaves nothing written, as status 1 says.
+  platform::SafeFile file(output);
+  file.write(core::survey_file_bytes(workspace, tools->app.dates));
   write_to_standard_output(std::to_string(imported.households) + " households, " +
                            std::to_string(imported.persons) + " persons\n");
-  return 0;
+  file.commit();
+  if (made_holdable == 0) return kExitDone;
+  std::cerr << "olvar-cli import-mortality: " << made_holdable
+            << " values held line breaks, TABs or a leading section marker byte (0xA5) that a "
+               "survey file cannot hold; "
+            << output << " has blanks and \"Y\" in their place\n";
+  return kExitDataNotKept;
 }
 
 }  // namespace

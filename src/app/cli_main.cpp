@@ -1,8 +1,15 @@
 // olvar-cli: the headless tool for batch work and scripting. Each subcommand is the same call
 // the desktop program's menu makes; nothing here opens a window.
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <iostream>
 #include <map>
 #include <string>
@@ -56,11 +63,71 @@ void write_to_standard_output(std::string_view bytes) {
   if (!std::cout) throw std::runtime_error("cannot write to standard output");
 }
 
+namespace {
+
+// The folders whose files are the program's own tables: the program folder and the per-user
+// folder that takes what cannot be written there (settings, Language file, copied templates).
+std::vector<std::filesystem::path> own_table_folders() {
+  std::vector<std::filesystem::path> folders{program_folder()};
+  const char* data_home = std::getenv("XDG_DATA_HOME");
+  const char* home = std::getenv("HOME");
+  if (data_home != nullptr && *data_home != '\0') {
+    folders.push_back(std::filesystem::path(data_home) / "olvar");
+  } else if (home != nullptr && *home != '\0') {
+    folders.push_back(std::filesystem::path(home) / ".local" / "share" / "olvar");
+  }
+  return folders;
+}
+
+}  // namespace
+
+std::string checked_output(const std::string& path) {
+  namespace fs = std::filesystem;
+  if (path.empty() || path == "-") return "";
+  // Standard output through the system's names for it: writing a file in its place would
+  // replace the system's link (as root) and print nothing.
+  for (const char* name : {"/dev/stdout", "/dev/fd/1", "/proc/self/fd/1"}) {
+    if (path == name) return "";
+  }
+  if (path.back() == '/') {
+    throw std::runtime_error("the output " + path + " names a folder; give a file name");
+  }
+  struct stat state {};
+  if (::stat(path.c_str(), &state) == 0) {
+    if (S_ISDIR(state.st_mode)) {
+      throw std::runtime_error("the output " + path + " is a folder, not a file; give a file name");
+    }
+    if (!S_ISREG(state.st_mode)) {
+      throw std::runtime_error("the output " + path +
+                               " is no file (a device or a pipe); nothing was written");
+    }
+  }
+  const fs::path parent = fs::path(path).parent_path();
+  std::error_code error;
+  if (!parent.empty() && !fs::is_directory(parent, error)) {
+    throw std::runtime_error("the output " + path + " cannot be written: the folder " +
+                             parent.string() + " does not exist");
+  }
+  // The report templates, the Language files and the tables are read by every later run: a
+  // report written over the template would carry this survey's numbers into all of them.
+  for (const fs::path& folder : own_table_folders()) {
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+      if (it->is_regular_file(error) && platform::is_same_file(it->path(), path)) {
+        throw std::runtime_error("the output " + path +
+                                 " is one of the program's own files; nothing was written "
+                                 "(give the output another name)");
+      }
+    }
+  }
+  return path;
+}
+
 void write_output(const std::string& output_path, std::string_view bytes) {
-  if (output_path.empty()) {
+  const std::string file = checked_output(output_path);
+  if (file.empty()) {
     write_to_standard_output(bytes);
   } else {
-    platform::write_file_safely(output_path, bytes);
+    platform::write_file_safely(file, bytes);
   }
 }
 
@@ -75,6 +142,8 @@ bool loses_data(const core::SurveyReadWarning& warning) {
     case Kind::unnamed_column:
     case Kind::mortality_columns_cut:
     case Kind::mortality_rows_cut:
+    case Kind::fields_beyond_header:
+    case Kind::lines_after_blank:
       return true;
     case Kind::repeated_header:  // kept under another name
     case Kind::no_date_order:    // read day first, as told
@@ -85,8 +154,11 @@ bool loses_data(const core::SurveyReadWarning& warning) {
 
 }  // namespace
 
-void save_survey_to(SurveyTools& tools, core::Workspace& workspace, const std::string& output,
-                    const std::vector<std::string>& inputs, const std::string& command) {
+int save_survey_to(SurveyTools& tools, core::Workspace& workspace, const std::string& output,
+                   const std::vector<std::string>& inputs, const std::string& command) {
+  if (checked_output(output).empty()) {
+    throw std::runtime_error("a survey file cannot go to standard output; give a file name");
+  }
   workspace.file_name = output;
   bool filter_active = false;
   const workspace::SaveResult saved =
@@ -101,6 +173,12 @@ void save_survey_to(SurveyTools& tools, core::Workspace& workspace, const std::s
     std::cerr << "olvar-cli " << command << ": the backup of " << output
               << " is an input; it was left as it is, so no backup was made\n";
   }
+  if (saved.outcome.texts_made_holdable == 0) return kExitDone;
+  std::cerr << "olvar-cli " << command << ": " << saved.outcome.texts_made_holdable
+            << " texts held line breaks, TABs or a section marker byte (0xA5) that a survey file "
+               "cannot hold; "
+            << output << " has blanks and \"Y\" in their place\n";
+  return kExitDataNotKept;
 }
 
 int status_after_reading(const std::vector<core::SurveyReadWarning>& warnings,
@@ -138,6 +216,20 @@ core::Workspace read_survey(SurveyTools& tools, const std::string& path,
 
 int main(int argc, char** argv) {
   using namespace olvar::cli;
+  // A standard stream the caller closed would be the number the next opened file gets: the
+  // text meant for standard output would go into that file. Standard output is held by
+  // /dev/full instead, so that every write to it fails (status 1), as a write to a closed pipe
+  // does once SIGPIPE no longer ends the program unannounced; the others by /dev/null.
+  for (int descriptor = 0; descriptor <= 2; ++descriptor) {
+    if (::fcntl(descriptor, F_GETFD) != -1 || errno != EBADF) continue;
+    const int opened =
+        ::open(descriptor == 1 ? "/dev/full" : "/dev/null", descriptor == 0 ? O_RDONLY : O_WRONLY);
+    if (opened >= 0 && opened != descriptor) {
+      ::dup2(opened, descriptor);
+      ::close(opened);
+    }
+  }
+  std::signal(SIGPIPE, SIG_IGN);
   std::ios::sync_with_stdio(false);
   CLI::App app{"Olvar: nutrition and mortality surveys in emergencies (command-line tool)",
                "olvar-cli"};
@@ -188,7 +280,11 @@ int main(int argc, char** argv) {
   }
   const std::string name = app.get_subcommands().front()->get_name();
   try {
-    return actions.at(name)();
+    const int status = actions.at(name)();
+    // What a command printed besides its files (counts, tables) must have arrived too.
+    std::cout.flush();
+    if (!std::cout) throw std::runtime_error("cannot write to standard output");
+    return status;
   } catch (const std::exception& e) {
     std::cerr << "olvar-cli " << name << ": " << e.what() << "\n";
     return kExitFailed;

@@ -27,7 +27,8 @@ int run_mortality(const MortalityArguments& args) {
                              " is the survey file itself; choose another file");
   }
   const auto tools = start_survey_tools();
-  const core::Workspace workspace = read_survey(*tools, args.input_path);
+  std::vector<core::SurveyReadWarning> warnings;
+  const core::Workspace workspace = read_survey(*tools, args.input_path, &warnings);
   const mortality::RecallPeriod recall =
       mortality::read_recall_period(mortality::recall_period_text(workspace));
   if (!recall.days) {
@@ -60,7 +61,8 @@ int run_mortality(const MortalityArguments& args) {
   }
   const std::string output = mortality::rate_table_text(lines);
   write_output(args.output_path, output);
-  return 0;
+  return status_after_reading(warnings, "mortality",
+                              args.output_path.empty() ? "standard output" : args.output_path);
 }
 
 }  // namespace

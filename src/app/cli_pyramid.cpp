@@ -27,7 +27,8 @@ int run_pyramid(const PyramidArguments& args) {
                              " is the survey file itself; choose another file");
   }
   const auto tools = start_survey_tools();
-  const core::Workspace workspace = read_survey(*tools, args.input_path);
+  std::vector<core::SurveyReadWarning> warnings;
+  const core::Workspace workspace = read_survey(*tools, args.input_path, &warnings);
   // The bars are person-equivalents, which do not depend on the recall period; any period
   // serves when the survey's own is not readable.
   const int days = mortality::read_recall_period(mortality::recall_period_text(workspace))
@@ -35,13 +36,14 @@ int run_pyramid(const PyramidArguments& args) {
   const mortality::IndividualResults results = mortality::individual_results(
       workspace.mortality_individuals,
       mortality::age_groups(mortality::AgeGrouping::five_years, workspace.options), days);
-  platform::write_file_safely(args.output_path,
-                              graphs::svg_of(mortality::population_pyramid(results)));
+  const std::string output = checked_output(args.output_path);
+  if (output.empty()) throw std::runtime_error("give the picture a file name with -o");
+  platform::write_file_safely(output, graphs::svg_of(mortality::population_pyramid(results)));
   if (results.persons_with_unusable_cluster > 0) {
     std::cerr << "olvar-cli pyramid: "
               << mortality::persons_left_out_text(results.persons_with_unusable_cluster) << "\n";
   }
-  return 0;
+  return status_after_reading(warnings, "pyramid", output);
 }
 
 }  // namespace

@@ -33,9 +33,16 @@ std::string values_text(const std::vector<reports::FilledMarker>& filled) {
   return out;
 }
 
-int run_report(const ReportArguments& args) {
-  for (const std::string* output : {&args.output_path, &args.values_path}) {
+int run_report(ReportArguments args) {
+  if (!args.values_path.empty() && checked_output(args.values_path).empty()) {
+    throw std::runtime_error("--values " + args.values_path +
+                             ": the values go to a file; give a file name");
+  }
+  for (std::string* output : {&args.output_path, &args.values_path}) {
     if (!output->empty()) refuse_output_that_is_input(args.input_path, *output);
+    // Every output is checked before either is written: a values name that is a folder must
+    // not be found out after the report replaced the old one.
+    *output = checked_output(*output);
   }
   if (!args.output_path.empty() && !args.values_path.empty() &&
       platform::is_same_target(args.output_path, args.values_path)) {
@@ -93,7 +100,7 @@ int run_report(const ReportArguments& args) {
   }
   if (values_file) values_file->commit();
   if (const int left_out = report->who.rows_with_unusable_cluster(); left_out > 0) {
-    std::cerr << "olvar-cli report: " << text.text(reports::kLeftOutForClusterEntry) << " "
+    std::cerr << "olvar-cli report: " << text.text(analysis::kLeftOutForClusterEntry) << " "
               << left_out << "\n";
   }
   return status_after_reading(warnings, "report",

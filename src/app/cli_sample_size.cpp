@@ -1,7 +1,9 @@
 // olvar-cli sample-size: the two sample sizes of the Planning page from the figures given.
 
+#include <cmath>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -20,8 +22,52 @@ struct SampleSizeArguments {
   core::PlanningPage page;  // starts with the page's defaults
 };
 
+// The range each figure can take; a figure outside it (a prevalence of -1 %) is bad usage,
+// whatever number the formulas would still give. Texts that are no number are left to the
+// page's own check below.
+void check_ranges(const core::PlanningPage& page) {
+  struct Figure {
+    const char* option;
+    const std::string& text;
+    double low;
+    double high;
+    bool low_included;
+    bool high_included;
+  };
+  const Figure figures[] = {
+      // A 0 where the formulas divide (a precision, a household size, a recall period) is
+      // left to the page's check, whose message names it.
+      {"--prevalence", page.sc_b, 0, 100, false, false},
+      {"--precision", page.sc_c, 0, 100, true, true},
+      {"--design-effect", page.sc_d, 0, 1e9, false, true},
+      {"--household-size", page.sc_e, 0, 1e9, true, true},
+      {"--under-five", page.sc_f, 0, 100, true, true},
+      {"--non-response", page.sc_g, 0, 100, true, true},
+      {"--death-rate", page.sm_a, 0, 10000, false, false},
+      {"--death-rate-precision", page.sm_b, 0, 10000, true, true},
+      {"--mortality-design-effect", page.sm_c, 0, 1e9, false, true},
+      {"--recall-days", page.sm_d, 0, 1e9, true, true},
+      {"--mortality-household-size", page.sm_e, 0, 1e9, true, true},
+      {"--mortality-non-response", page.sm_f, 0, 100, true, true},
+  };
+  for (const Figure& f : figures) {
+    const std::optional<float> value = core::parse_number(f.text);
+    if (!value) continue;
+    const double v = *value;
+    const bool above_low = f.low_included ? v >= f.low : v > f.low;
+    const bool below_high = f.high_included ? v <= f.high : v < f.high;
+    if (std::isfinite(v) && above_low && below_high) continue;
+    std::ostringstream range;
+    range << (f.low_included ? "from " : "above ") << f.low;
+    if (f.high < 1e9) range << (f.high_included ? " up to " : " and below ") << f.high;
+    throw std::runtime_error(std::string(f.option) + ": \"" + f.text + "\" is out of range (" +
+                             range.str() + ")");
+  }
+}
+
 int run_sample_size(SampleSizeArguments args) {
   core::PlanningPage& page = args.page;
+  check_ranges(page);
   planning::PlanningSession session;
   if (!args.population.empty()) {
     const std::optional<float> population = core::parse_number(args.population);

@@ -1,6 +1,7 @@
 // olvar-cli sort: sorts the children of a survey file by one or two variables, as the sort
 // window of the data entry page does, and saves the result as a survey file.
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -65,8 +66,8 @@ int run_sort(const SortArguments& args) {
   core::SortSurvey(workspace, first.column,
                    second ? std::optional<int>(second->column) : std::nullopt, first.order,
                    tools->app.dates.decimal_separator);
-  save_survey_to(*tools, workspace, args.output_path, {args.input_path}, "sort");
-  return status_after_reading(warnings, "sort", args.output_path);
+  const int saved = save_survey_to(*tools, workspace, args.output_path, {args.input_path}, "sort");
+  return std::max(saved, status_after_reading(warnings, "sort", args.output_path));
 }
 
 }  // namespace

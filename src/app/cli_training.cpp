@@ -34,7 +34,8 @@ int run_training(const TrainingArguments& args) {
                              " is the survey file itself; choose another file");
   }
   const auto tools = start_survey_tools();
-  core::Workspace workspace = read_survey(*tools, args.input_path);
+  std::vector<core::SurveyReadWarning> warnings;
+  core::Workspace workspace = read_survey(*tools, args.input_path, &warnings);
   const core::LanguageTable& text = tools->tables.text;
   const char separator = tools->app.dates.decimal_separator;
 
@@ -61,7 +62,8 @@ int run_training(const TrainingArguments& args) {
   output += document::kLineBreak;
 
   write_output(args.output_path, output);
-  return 0;
+  return status_after_reading(warnings, "training",
+                              args.output_path.empty() ? "standard output" : args.output_path);
 }
 
 }  // namespace

@@ -97,10 +97,23 @@ int run_batch_analysis_mode(workspace::AppContext& app) {
   core::Workspace& workspace = *opened;
   const std::filesystem::path input = "olvar.txt";
   const std::filesystem::path output = "olvar_zscores.txt";
-  const std::string text = formats::run_batch_analysis_file(workspace, app, input, tables.who);
-  platform::write_file_safely(output, text);
+  // The survey or the companion file may be that very file (by its name or through a link):
+  // replacing it would destroy what is being read.
+  for (const std::filesystem::path& read : {*app.command_line.survey_file, input}) {
+    if (platform::is_same_file(read, output)) {
+      std::cerr << "olvar: the output " << output.string() << " is the input file " << read.string()
+                << "; nothing was written (rename the input)\n";
+      return 1;
+    }
+  }
+  platform::SafeFileStream out(output);
+  const formats::BatchAnalysisNotes notes =
+      formats::write_batch_analysis_file(workspace, app, input, tables.who, out);
+  out.commit();
   std::cerr << "olvar: batch analysis written to " << output.string() << "\n";
-  return 0;
+  if (!notes.data_lost()) return 0;
+  std::cerr << "olvar: " << notes.message(input.string()) << "\n";
+  return 2;
 }
 
 }  // namespace

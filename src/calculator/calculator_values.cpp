@@ -141,7 +141,7 @@ std::variant<PrevalenceFigures, NoPrevalence> estimate(const Tally& t,
 
 class Builder {
  public:
-  Builder(const core::SurveyTable& survey, const reports::AnalysisOptions& options,
+  Builder(const core::SurveyTable& survey, const analysis::AnalysisOptions& options,
           const CalculatorInputs& inputs)
       : survey_(survey), options_(options), in_(inputs) {}
 
@@ -151,7 +151,7 @@ class Builder {
     v_.variable_chosen = true;
     v_.main_variable = name(main);
     v_.main_kind = in_.main_kind;
-    const reports::AnalysisTable base = reports::RemoveAllNonPlausible_Zscores(survey_, options_);
+    const analysis::AnalysisTable base = analysis::RemoveAllNonPlausible_Zscores(survey_, options_);
 
     for (int i = 0; i < kRangePairs; ++i) {
       const RangeBoxes& r = in_.ranges[static_cast<std::size_t>(i)];
@@ -323,7 +323,7 @@ class Builder {
   }
 
   const core::SurveyTable& survey_;
-  const reports::AnalysisOptions& options_;
+  const analysis::AnalysisOptions& options_;
   const CalculatorInputs& in_;
   CalculatorValues v_;
 };
@@ -331,7 +331,7 @@ class Builder {
 }  // namespace
 
 CalculatorValues calculator_values(const core::SurveyTable& survey,
-                                   const reports::AnalysisOptions& options,
+                                   const analysis::AnalysisOptions& options,
                                    const CalculatorInputs& inputs) {
   return Builder(survey, options, inputs).run();
 }

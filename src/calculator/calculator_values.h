@@ -18,7 +18,7 @@
 
 #include "calculator/calculator_variables.h"
 #include "core/survey_table.h"
-#include "reports/analysis_table.h"
+#include "analysis/analysis_table.h"
 #include "stats/category_count.h"
 #include "stats/column_summary.h"
 
@@ -164,7 +164,7 @@ struct CalculatorValues {
 // the options' decimal separator. Bad input never stops the run: it is recorded where it
 // belongs (incomplete or unreadable ranges, a prevalence without figures, unplaced records).
 CalculatorValues calculator_values(const core::SurveyTable& survey,
-                                   const reports::AnalysisOptions& options,
+                                   const analysis::AnalysisOptions& options,
                                    const CalculatorInputs& inputs);
 
 }  // namespace olvar::calculator

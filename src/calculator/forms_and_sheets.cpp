@@ -10,12 +10,12 @@ namespace olvar::calculator {
 namespace {
 
 constexpr std::array<FormOrSheet, 5> kEntries = {{
-    {"CDC Calculator one survey", "CDC_calculator_onesurvey.xls", OpenedIn::spreadsheet},
-    {"CDC Calculator two surveys", "CDC_calculator_twosurveys.xls", OpenedIn::spreadsheet},
-    {"Refused and absent households and children", "Refused_and_absent_children.xls",
-     OpenedIn::spreadsheet},
-    {"Summary Survey Protocol ", "English_survey_protocol.doc", OpenedIn::word_processor},
-    {"Cluster Control Form", "Cluster_Control_Form.doc", OpenedIn::word_processor},
+    {"CDC Calculator one survey", "calculator_one_survey.ods", OpenedIn::spreadsheet},
+    {"CDC Calculator two surveys", "calculator_two_surveys.ods", OpenedIn::spreadsheet},
+    {"Refused and absent households and children",
+     "refused_and_absent_households_and_children.rtf", OpenedIn::word_processor},
+    {"Summary Survey Protocol ", "summary_survey_protocol.rtf", OpenedIn::word_processor},
+    {"Cluster Control Form", "cluster_control_form.rtf", OpenedIn::word_processor},
 }};
 
 std::string upper(std::string_view text) {
@@ -46,13 +46,18 @@ platform::ProcessCommand form_command(const FormOrSheet& entry,
 }
 
 bool open_form_or_sheet(const FormOrSheet& entry, const document::OutputSettings& settings,
-                        const std::filesystem::path& folder, platform::ProcessLauncher& launcher,
+                        const core::ProgramFolders& folders, platform::ProcessLauncher& launcher,
                         core::Prompter& prompter) {
-  const std::filesystem::path file = folder / entry.file;
+  const std::filesystem::path file = core::locate_program_file(folders, entry.file);
+  const std::filesystem::path folder = file.parent_path();
   std::error_code ec;
   if (!std::filesystem::is_regular_file(file, ec)) {
-    prompter.inform("The file " + std::string(entry.file) + " is not in the folder " +
-                    folder.string() + ".");
+    std::string where = folders.program.string();
+    if (!folders.writable.empty() && folders.writable != folders.program) {
+      where = folders.writable.string() + " and " + where;
+    }
+    prompter.inform("The file " + std::string(entry.file) +
+                    " is not in the program's data folder (looked for in " + where + ").");
     return false;
   }
   if (settings.word_processor_path.empty()) {

@@ -1,12 +1,14 @@
 #pragma once
-// "Other forms and sheets" (Extras menu): blank forms and calculation sheets that come with the
-// program as separate files, opened in the office program from the current working folder.
+// "Other forms and sheets" (Extras menu): blank forms and calculation sheets that ship with the
+// program in its data folder (OpenDocument sheets and RTF forms, which LibreOffice opens), handed
+// to the office program.
 
 #include <filesystem>
 #include <optional>
 #include <span>
 #include <string_view>
 
+#include "core/program_files.h"
 #include "core/prompter.h"
 #include "platform/process_launcher.h"
 #include "document/output_settings.h"
@@ -17,7 +19,7 @@ enum class OpenedIn { spreadsheet, word_processor };
 
 struct FormOrSheet {
   std::string_view caption;  // the menu entry
-  std::string_view file;     // in the current working folder
+  std::string_view file;     // in the program's data folder
   OpenedIn program;
 };
 
@@ -32,10 +34,11 @@ platform::ProcessCommand form_command(const FormOrSheet& entry,
                                       const document::OutputSettings& settings,
                                       const std::filesystem::path& folder);
 
-// Opens the entry's file from `folder`. A missing file, or an office program that cannot be
-// started, is told through the prompter; returns whether the program was started.
+// Opens the entry's file, looked up as every program file is (the writable folder, then the
+// program folder). A missing file is told with the folders it was looked for in; an office
+// program that cannot be started is told too. Returns whether the program was started.
 bool open_form_or_sheet(const FormOrSheet& entry, const document::OutputSettings& settings,
-                        const std::filesystem::path& folder, platform::ProcessLauncher& launcher,
+                        const core::ProgramFolders& folders, platform::ProcessLauncher& launcher,
                         core::Prompter& prompter);
 
 }  // namespace olvar::calculator

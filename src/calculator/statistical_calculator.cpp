@@ -197,9 +197,9 @@ class Layout {
 
 }  // namespace
 
-reports::AnalysisOptions analysis_options(const core::OptionsPage& options,
+analysis::AnalysisOptions analysis_options(const core::OptionsPage& options,
                                           char decimal_separator) {
-  reports::AnalysisOptions o;
+  analysis::AnalysisOptions o;
   o.selection = {options.zr, options.zrl, options.zrh, options.zh, options.zhl, options.zhh};
   o.mode = options.exclusion;
   o.flags = options.flags;
@@ -216,7 +216,7 @@ std::vector<std::string> calculator_messages(const CalculatorValues& values) {
   return {};
 }
 
-CalculatorResult Calculate(const core::SurveyTable& survey, const reports::AnalysisOptions& options,
+CalculatorResult Calculate(const core::SurveyTable& survey, const analysis::AnalysisOptions& options,
                            const CalculatorInputs& inputs) {
   const CalculatorValues values = calculator_values(survey, options, inputs);
   return {calculator_lines(values, options.decimal_separator), calculator_messages(values)};

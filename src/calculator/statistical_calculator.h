@@ -13,7 +13,7 @@
 //   in.main_column = core::column(core::StdVar::whz);
 //   in.main_kind = VariableKind::continuous;
 //   in.prevalence = {core::column(core::StdVar::whz), "<", "-2", {}};
-//   const reports::AnalysisOptions analysis = analysis_options(options, '.');
+//   const analysis::AnalysisOptions analysis = analysis_options(options, '.');
 //   const CalculatorValues v = calculator_values(workspace.survey, analysis, in);
 //   for (const std::string& line : calculator_lines(v, analysis.decimal_separator)) show(line);
 //   // or in one step, with the messages:  Calculate(workspace.survey, analysis, in)
@@ -25,7 +25,7 @@
 #include "calculator/calculator_values.h"
 #include "core/options_page.h"
 #include "core/survey_table.h"
-#include "reports/analysis_table.h"
+#include "analysis/analysis_table.h"
 
 namespace olvar::calculator {
 
@@ -41,7 +41,7 @@ struct CalculatorResult {
 };
 
 // The analysis the calculator reads: the selection and the flags in force on the Options page.
-reports::AnalysisOptions analysis_options(const core::OptionsPage& options, char decimal_separator);
+analysis::AnalysisOptions analysis_options(const core::OptionsPage& options, char decimal_separator);
 
 // The result box's lines for the values: "Results:" first, numbers written with the decimal
 // separator given. Users' scripts read these lines from `olvar-cli calc`: their wording and
@@ -56,7 +56,7 @@ std::vector<std::string> calculator_messages(const CalculatorValues& values);
 // input never stops the run: a range or a prevalence box that does not hold a number, a variable
 // without values in the selection and records that cannot be placed in a cluster each get a
 // line that says so.
-CalculatorResult Calculate(const core::SurveyTable& survey, const reports::AnalysisOptions& options,
+CalculatorResult Calculate(const core::SurveyTable& survey, const analysis::AnalysisOptions& options,
                            const CalculatorInputs& inputs);
 
 // The text handed to the spreadsheet program: the heading (Language entry 881) and two line

@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "core/cell_text.h"
 #include "core/language_table.h"
 #include "core/prompter.h"
 #include "core/standard_variables.h"
@@ -41,6 +42,7 @@ constexpr int kProgressStep = 100;
 
 constexpr LanguageEntry kSaveWhileFiltered{853};
 constexpr LanguageEntry kSaveAsHint{854};
+constexpr LanguageEntry kTextMadeHoldable{1471};
 
 // ---------------------------------------------------------------------------------------------
 // Lines and fields
@@ -173,9 +175,15 @@ struct Section {
 
 class SectionIndex {
  public:
-  explicit SectionIndex(const std::vector<std::string_view>& lines) : lines_(lines) {
+  // Lines `first_data` up to `end_of_data` are the children's block: a cell there that reads as
+  // a section name (written before such text was guarded) is data, not a section.
+  SectionIndex(const std::vector<std::string_view>& lines, std::size_t first_data,
+               std::size_t end_of_data)
+      : lines_(lines) {
     markers_.reserve(lines.size());
-    for (std::string_view line : lines) markers_.push_back(marker_of(line));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      markers_.push_back(i >= first_data && i < end_of_data ? Marker::none : marker_of(lines[i]));
+    }
   }
   // The first section (from the start of the file) opened by one of `wanted`.
   Section find(std::initializer_list<Marker> wanted) const {
@@ -211,6 +219,7 @@ struct ColumnMap {
   std::vector<std::string> slot_names{1};  // slot 0 unused; slots 1 to 19 the standard names
   std::vector<int> slot_of_field;          // field position -> slot, -1 when not read
   std::vector<int> unnamed_fields;         // positions of empty header fields
+  int header_fields = 0;                   // fields of the header line
 };
 
 void add_warning(std::vector<SurveyReadWarning>& warnings, SurveyReadWarning::Kind kind, int count,
@@ -246,6 +255,7 @@ ColumnMap map_columns(std::string_view header, std::vector<SurveyReadWarning>& w
   FieldReader reader(header);
   std::string_view field;
   for (int position = 0; reader.next(field); ++position) {
+    map.header_fields = position + 1;
     std::string name = upper_cased(field);
     if (name.empty()) {
       // A nameless column has no slot: reading its values into a variable called "" would make
@@ -259,7 +269,13 @@ ColumnMap map_columns(std::string_view header, std::vector<SurveyReadWarning>& w
       continue;
     }
     const int slot = known->second;
-    if (field_of_slot[static_cast<std::size_t>(slot)] >= 0) {
+    if (field_of_slot[static_cast<std::size_t>(slot)] >= 0 &&
+        static_cast<int>(map.slot_names.size()) > kMaxVariableColumns) {
+      // No room for the earlier field under another name: it is cut like any column beyond the
+      // table (and a header of one name repeated a million times costs no search for a name).
+      ++cut_count;
+      if (cut_count <= 10) cut_names += (cut_names.empty() ? "" : ", ") + name;
+    } else if (field_of_slot[static_cast<std::size_t>(slot)] >= 0) {
       // A repeated name: the later field keeps the name (as it always did), and the earlier one
       // is kept under "_" + name, the name a save gives it, instead of being dropped.
       std::string renamed = "_" + name;
@@ -423,8 +439,17 @@ void read_training_categorical(const Section& section, TextGrid& table, char dec
   }
 }
 
-void read_households(const Section& section, TextGrid& table) {
+void read_households(const Section& section, TextGrid& table,
+                     std::vector<SurveyReadWarning>& warnings) {
   const int rows = static_cast<int>(std::min<std::size_t>(section.lines.size(), kMaxRows - 3));
+  if (static_cast<std::size_t>(rows) < section.lines.size()) {
+    const int lost = static_cast<int>(section.lines.size() - static_cast<std::size_t>(rows));
+    add_warning(warnings, SurveyReadWarning::Kind::mortality_rows_cut, lost, "",
+                std::to_string(lost) +
+                    " lines of household mortality data were not read: the "
+                    "table holds at most " +
+                    std::to_string(kMaxRows - 3) + " households.");
+  }
   grow_to(table, kHouseholdFields + 1, rows + 3);
   const bool current = section.marker == Marker::mortality_new;
   for (int i = 0; i < rows; ++i) {
@@ -602,8 +627,14 @@ void read_variables(const Section& section, TextGrid& variables) {
 // ---------------------------------------------------------------------------------------------
 // Writing
 
+// Text that would split into other fields, lines or sections is written as the file can hold
+// it (cell_text.h): the places where text enters have made it so already, this is the last guard.
 void append_field(std::string& out, std::string_view field) {
-  out += field;
+  if (file_can_hold(field)) {
+    out += field;
+  } else {
+    out += holdable_text(field);
+  }
   out += '\t';
 }
 
@@ -623,13 +654,15 @@ void append_fields_line(std::string& out, const TextGrid& grid, int row, int fir
   out += kLineEnd;
 }
 
-constexpr std::array<StdVar, 10> kRowContentColumns = {
-    StdVar::cluster, StdVar::team,   StdVar::id,     StdVar::hh,    StdVar::sex,
-    StdVar::months,  StdVar::weight, StdVar::height, StdVar::edema, StdVar::muac};
-
-bool row_has_content(const SurveyTable& table, int row) {
-  return std::any_of(kRowContentColumns.begin(), kRowContentColumns.end(),
-                     [&](StdVar v) { return !table.cell(v, row).empty(); });
+// A row is a record when anything but its dates is filled: a row holding only SURVDATE and
+// BIRTHDAT is what the auto-fill of the survey date leaves in a row nobody entered, while a row
+// with only user variables or z-scores holds what a user (or an import) put there.
+bool row_has_content(const SurveyTable& table, int row, int last_column) {
+  for (int c = 1; c <= last_column; ++c) {
+    if (c == column(StdVar::survdate) || c == column(StdVar::birthdat)) continue;
+    if (!table.cell(c, row).empty()) return true;
+  }
+  return false;
 }
 
 void write_anthropometry(std::string& out, const SurveyTable& table, char decimal_separator) {
@@ -640,7 +673,7 @@ void write_anthropometry(std::string& out, const SurveyTable& table, char decima
   out += kLineEnd;
   std::string value;
   for (int row = 1; row < table.row_count(); ++row) {
-    if (!row_has_content(table, row)) continue;
+    if (!row_has_content(table, row, last)) continue;
     for (int c = 1; c <= last; ++c) {
       if (c < column(StdVar::months)) {
         append_field(out, table.cell(c, row));
@@ -754,6 +787,9 @@ void keep_spare_rows_after_children(SurveyTable& table) {
 SaveOutcome save_to(Workspace& workspace, const std::string& file_name,
                     const SaveContext& context) {
   SurveyTable& table = workspace.survey;
+  // What the file cannot hold is changed in the survey too, so that the survey in memory is the
+  // one on disk and the caller can say how many texts changed.
+  const int made_holdable = make_workspace_holdable(workspace);
   const auto headers = unique_headers(table, last_written_column(table));
   for (int c = 1; c < static_cast<int>(headers.size()); ++c) {
     table.set_cell(c, 0, headers[static_cast<std::size_t>(c)]);
@@ -765,6 +801,8 @@ SaveOutcome save_to(Workspace& workspace, const std::string& file_name,
   SaveOutcome outcome;
   outcome.saved = true;
   outcome.backup_is_input = backup == platform::BackupResult::backup_is_input;
+  outcome.texts_made_holdable = made_holdable;
+  if (made_holdable > 0) context.prompter.inform(context.text.text(kTextMadeHoldable));
   if (!name_contains(file_name, "noname")) {
     outcome.add_to_recent_files = true;
     workspace.changed = false;
@@ -841,12 +879,26 @@ SurveyReadResult read_survey_bytes(std::string_view bytes, const std::string& fi
   const char decimal = context.dates.decimal_separator;
   std::vector<bool> unnamed_has_value(map.unnamed_fields.size(), false);
   std::string scratch;
+  int lines_beyond_header = 0;
+  int first_line_beyond_header = 0;
   for (int row = 1; row <= rows_read; ++row) {
-    const std::string_view line = lines[first_data_line + static_cast<std::size_t>(row) - 1];
+    const std::size_t line_index = first_data_line + static_cast<std::size_t>(row) - 1;
+    const std::string_view line = lines[line_index];
     FieldReader reader(line);
     std::string_view field;
     std::size_t unnamed = 0;
     for (int position = 0; reader.next(field); ++position) {
+      if (position >= map.header_fields) {
+        // A value with no header field above it has no column to go to.
+        FieldReader rest = reader;
+        std::string_view more = field;
+        bool any = !more.empty();
+        while (!any && rest.next(more)) any = !more.empty();
+        if (any && lines_beyond_header++ == 0) {
+          first_line_beyond_header = static_cast<int>(line_index) + 1;
+        }
+        break;
+      }
       while (unnamed < map.unnamed_fields.size() && map.unnamed_fields[unnamed] < position) {
         ++unnamed;
       }
@@ -873,6 +925,32 @@ SurveyReadResult read_survey_bytes(std::string_view bytes, const std::string& fi
       context.show_progress("Reading line " + std::to_string(row) + " of anthropometric data");
     }
   }
+  if (lines_beyond_header > 0) {
+    add_warning(result.warnings, SurveyReadWarning::Kind::fields_beyond_header, lines_beyond_header,
+                "",
+                std::to_string(lines_beyond_header) +
+                    " data lines hold values after the last field the header line names (the "
+                    "first is line " +
+                    std::to_string(first_line_beyond_header) + "); those values were not read.");
+  }
+  // An empty line ends the children's block: data lines after it, before the next section,
+  // are not read, and the user is told.
+  if (end_of_data < lines.size() && lines[end_of_data].empty()) {
+    int after = 0;
+    int first_after = 0;
+    for (std::size_t i = end_of_data + 1; i < lines.size() && marker_of(lines[i]) == Marker::none;
+         ++i) {
+      if (lines[i].find_first_not_of('\t') == std::string_view::npos) continue;
+      if (after++ == 0) first_after = static_cast<int>(i) + 1;
+    }
+    if (after > 0) {
+      add_warning(result.warnings, SurveyReadWarning::Kind::lines_after_blank, after, "",
+                  std::to_string(after) + " lines after the empty line " +
+                      std::to_string(end_of_data + 1) + " (the first is line " +
+                      std::to_string(first_after) +
+                      ") were not read: an empty line ends the children's data.");
+    }
+  }
   const int unnamed_with_values =
       static_cast<int>(std::count(unnamed_has_value.begin(), unnamed_has_value.end(), true));
   if (unnamed_with_values > 0) {
@@ -883,7 +961,7 @@ SurveyReadResult read_survey_bytes(std::string_view bytes, const std::string& fi
   }
   if (rows_read > 0) result.first_survey_date = table.cell(StdVar::survdate, 1);
 
-  const SectionIndex sections(lines);
+  const SectionIndex sections(lines, next, end_of_data);
   if (const Section s = sections.find({Marker::planning}); s.found) {
     read_planning(s, workspace.planning);
   }
@@ -894,7 +972,7 @@ SurveyReadResult read_survey_bytes(std::string_view bytes, const std::string& fi
     read_training_categorical(s, workspace.training_categorical, decimal);
   }
   if (const Section s = sections.find({Marker::mortality_new, Marker::mortality_old}); s.found) {
-    read_households(s, workspace.mortality_households);
+    read_households(s, workspace.mortality_households, result.warnings);
   }
   if (const Section s = sections.find({Marker::mor_individual}); s.found) {
     read_individuals(s, workspace, file_order, context, result.warnings);
@@ -965,6 +1043,13 @@ std::vector<std::string> unique_headers(const SurveyTable& table, int last_colum
   return headers;
 }
 
+int written_row_count(const SurveyTable& table) {
+  const int last = last_written_column(table);
+  int count = 0;
+  for (int row = 1; row < table.row_count(); ++row) count += row_has_content(table, row, last);
+  return count;
+}
+
 int last_written_column(const SurveyTable& table) {
   return std::max(table.column_count() - 2, table.last_named_column());
 }
@@ -1024,8 +1109,11 @@ SaveOutcome SaveClick(Workspace& workspace, const SaveContext& context) {
     if (context.filter_active) context.prompter.inform(context.text.text(kSaveWhileFiltered));
     return Saveas1Click(workspace, context);
   }
-  // An imported text file is saved as a survey file under a name the user confirms.
-  if (name_contains(workspace.file_name, ".txt")) return Saveas1Click(workspace, context);
+  // An imported text file is saved as a survey file under a name the user confirms; a name
+  // that ends in ".as" is a survey file's, whatever it holds before ("my.txtfile.as").
+  const std::string& name = workspace.file_name;
+  const bool survey_name = name.size() >= 3 && name.compare(name.size() - 3, 3, ".as") == 0;
+  if (name_contains(name, ".txt") && !survey_name) return Saveas1Click(workspace, context);
   return save_to(workspace, workspace.file_name, context);
 }
 

@@ -71,6 +71,8 @@ struct SurveyReadWarning {
     mortality_columns_cut,  // individual mortality lines wider than the table can grow
     mortality_rows_cut,     // more mortality lines than the table can hold
     no_date_order,          // the first line is no date order: dates were read day first
+    fields_beyond_header,   // data lines with values after the last header field
+    lines_after_blank,      // lines after an empty line that ends the children's block
   };
   Kind kind;
   int count = 0;        // columns or lines concerned
@@ -106,6 +108,8 @@ std::vector<std::string> unique_headers(const SurveyTable& table, int last_colum
 // The last Survey table column a save writes: the second-to-last column (the last stays empty
 // as spare), or the last named column when a full table has a name there.
 int last_written_column(const SurveyTable& table);
+// The rows of the Survey table a save writes: those with anything but SURVDATE and BIRTHDAT.
+int written_row_count(const SurveyTable& table);
 
 // Writes `bytes` to `file` through the platform's safe write, keeping the file it replaces as
 // "F.bak" (the old backup is replaced only once the new file is in place; a backup that is one
@@ -120,6 +124,9 @@ struct SaveOutcome {
   bool saved = false;
   bool add_to_recent_files = false;  // a named file (not "noname") was saved
   bool backup_is_input = false;      // "F.bak" is a file being read: no backup was made
+  // Texts holding line breaks, TABs or a section marker the file cannot hold, written with
+  // blanks and "Y" in their place (cell_text.h) and so changed in the survey too.
+  int texts_made_holdable = 0;
 };
 
 // What the save commands need besides the workspace.

@@ -5,6 +5,7 @@
 
 #include "anthro/corrections.h"
 #include "anthro/row_age.h"
+#include "core/cell_text.h"
 #include "core/hidden_columns.h"
 #include "core/options_page.h"
 #include "core/standard_variables.h"
@@ -25,6 +26,7 @@ constexpr LanguageEntry kConfirmDeleteVariable{879};
 constexpr LanguageEntry kNotAUserColumnToDelete{880};
 constexpr LanguageEntry kIdNotFound{852};
 constexpr LanguageEntry kConfirmPaste{933};
+constexpr LanguageEntry kTextMadeHoldable{1471};
 
 // The go-to-ID prompt is a literal of the page, not a Language entry.
 constexpr std::string_view kAskId = "Please enter the ID";
@@ -190,7 +192,13 @@ EntryUpdate DataEntryController::select_cell(CellPosition cell) {
 
 TypedCharacter DataEntryController::type_character(char key) {
   TypedCharacter typed = check_typed_character(current_.column, key, typing_rules());
-  if (typed.warning) prompter_.inform(environment_.text.text(*typed.warning));
+  if (!typed.warning) return typed;
+  const std::string& message = environment_.text.text(*typed.warning);
+  if (typing_warning_) {
+    typing_warning_(message);
+  } else {
+    prompter_.inform(message);
+  }
   return typed;
 }
 
@@ -202,7 +210,13 @@ EntryUpdate DataEntryController::edit_cell(CellPosition cell, std::string_view t
     return finish(std::move(update));
   }
   current_ = cell;
-  table.set_cell(cell.column, cell.row, text);
+  // A line break, a TAB or a leading 0xA5 would split the survey file on the next save.
+  if (core::file_can_hold(text)) {
+    table.set_cell(cell.column, cell.row, text);
+  } else {
+    table.set_cell(cell.column, cell.row, core::holdable_text(text));
+    tell(kTextMadeHoldable, update);
+  }
   workspace_.changed = true;
   evaluate_row(cell.row);
   check_row(cell.row, update);
@@ -220,6 +234,19 @@ ResultPanel DataEntryController::result_panel(EntryUpdate* update) {
   check_row(row, update ? *update : ignored);
   return make_result_panel(result, age, settings_.reference, settings_.flags,
                            environment_.conventions.decimal_separator);
+}
+
+int DataEntryController::skipped_column() const {
+  return column(workspace_.options.age_by_months ? StdVar::birthdat : StdVar::months);
+}
+
+std::string DataEntryController::skipped_column_reason() const {
+  if (workspace_.options.age_by_months) {
+    return "BIRTHDAT is skipped while typing: the age is entered in months (Options page, age "
+           "entry). A date of birth typed here still gives the age.";
+  }
+  return "MONTHS is skipped while typing: the age comes from the date of birth (Options page, "
+         "age entry). Without a date of birth, an age typed here in months is used.";
 }
 
 EntryUpdate DataEntryController::enter() {
@@ -473,15 +500,23 @@ EntryUpdate DataEntryController::paste(std::string_view clipboard_text) {
                             core::kMaxRows);
   const int old_cols = table.column_count();
   table.resize(cols, rows);
+  bool made_holdable = false;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const int row = first_row + static_cast<int>(i);
     if (row >= rows) break;
     for (std::size_t j = 0; j < lines[i].size(); ++j) {
       const int col = first_col + static_cast<int>(j);
       if (col >= cols) break;
-      table.set_cell(col, row, lines[i][j]);
+      // A lone CR inside a line or a leading 0xA5 would split the survey file on the next save.
+      if (core::file_can_hold(lines[i][j])) {
+        table.set_cell(col, row, lines[i][j]);
+      } else {
+        table.set_cell(col, row, core::holdable_text(lines[i][j]));
+        made_holdable = true;
+      }
     }
   }
+  if (made_holdable) tell(kTextMadeHoldable, update);
   table.ensure_spare_rows();
   // Room for more variables after the pasted block, as after reading a file.
   table.resize(table.column_count() > 244 ? core::kMaxColumns : table.column_count() + 10,

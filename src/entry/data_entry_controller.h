@@ -7,6 +7,7 @@
 // Editing one cell evaluates and checks that row only: a survey of thousands of children stays
 // responsive while typing. The commands that move rows or columns recompute every mark.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -74,6 +75,11 @@ class DataEntryController {
   // A key typed into the current cell (`PGKeyPress`): what goes into the cell. A failed check
   // shows its message; the character still goes in.
   TypedCharacter type_character(char key);
+  // How the message of a failed check is shown: the enumerator types on from the paper form, so
+  // the window shows it without taking the keys that follow. Without one, the prompter informs.
+  void set_typing_warning(std::function<void(const std::string&)> warn) {
+    typing_warning_ = std::move(warn);
+  }
 
   // The cell's new text after a key or a finished edit: the row is evaluated and checked, the
   // survey marked changed. The current cell follows the edited one.
@@ -88,6 +94,12 @@ class DataEntryController {
   // Enter, Tab or the released right arrow: the cursor moves on with the skips, corrections
   // and new rows of the page.
   EntryUpdate enter();
+
+  // The column the cursor passes over because the age is typed the other way: MONTHS when the
+  // age comes from the date of birth, BIRTHDAT when it is typed in months.
+  int skipped_column() const;
+  // Why it is passed over, for the user who clicks into it.
+  std::string skipped_column_reason() const;
 
   // The result panel of the current row; evaluates it and fills an empty MONTHS from the age.
   ResultPanel result_panel(EntryUpdate* update = nullptr);
@@ -152,6 +164,7 @@ class DataEntryController {
   CellPosition current_;
   CellMarks marks_;
   EditHistory history_;
+  std::function<void(const std::string&)> typing_warning_;
 };
 
 // The SEX and EDEMA codes a pasted block may carry, as the program writes them: SEX "1", "M" or

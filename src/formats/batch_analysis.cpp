@@ -4,7 +4,10 @@
 #include <array>
 #include <cctype>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <optional>
+#include <sstream>
 #include <stdexcept>
 
 #include "anthro/flags.h"
@@ -74,7 +77,7 @@ struct Flagger {
   }
 };
 
-Flagger flagger(const reports::AnalysisOptions& options, const std::array<double, 3>& means) {
+Flagger flagger(const analysis::AnalysisOptions& options, const std::array<double, 3>& means) {
   auto test = [&](FlagIndex index) {
     return anthro::FlagTest(index, options.mode, means[static_cast<int>(index)], options.flags,
                             options.decimal_separator);
@@ -94,52 +97,43 @@ int height_age_day(const anthro::WhoReference& who, bool girls, double height_cm
   return day;
 }
 
-std::string run_batch_analysis(const core::SurveyTable& survey, const BatchInputLines& input,
-                               const BatchAnalysisSettings& settings,
-                               const anthro::WhoReference& who) {
-  // N: the position after the rightmost non-empty heading of the caller.
-  int n = 0;
-  if (!input.empty()) {
-    for (int i = static_cast<int>(input.front().size()); i > 0; --i) {
-      if (!input.front()[static_cast<std::size_t>(i - 1)].empty()) {
-        n = i;
-        break;
-      }
-    }
+namespace {
+
+// The appended columns of one survey row at a time, so that no grid of the whole output is
+// ever built: a companion file of millions of lines or fields costs the memory of one line.
+class AppendedColumns {
+ public:
+  AppendedColumns(const core::SurveyTable& survey, const BatchAnalysisSettings& settings,
+                  const anthro::WhoReference& who)
+      : survey_(survey), settings_(settings), who_(who), work_(survey) {
+    // The Kandu means come from the z-scores as read, that is of the stored reference; the
+    // same means serve the NCHS and the WHO flags.
+    const analysis::AnalysisTable analysis =
+        analysis::SG6_uebergabe(survey, settings.analysis, -1, -1, "");
+    const std::array<double, 3> means = {
+        stats::DeskripStatCont(analysis.table, core::column(StdVar::waz)).mean,
+        stats::DeskripStatCont(analysis.table, core::column(StdVar::haz)).mean,
+        stats::DeskripStatCont(analysis.table, core::column(StdVar::whz)).mean};
+    flags_ = flagger(settings.analysis, means);
+    nchs_ = settings.evaluation;
+    nchs_.reference = anthro::Reference::nchs1977;
+    who_settings_ = settings.evaluation;
+    who_settings_.reference = anthro::Reference::who2006;
   }
-  const int last_row = survey.last_used_row();
-  const int rows = std::max(static_cast<int>(input.size()), last_row + 1);
-  const int columns = n + kAppended + kTrailingEmpty;
-  std::vector<std::vector<std::string>> grid(static_cast<std::size_t>(rows),
-                                             std::vector<std::string>(columns));
-  for (std::size_t r = 0; r < input.size(); ++r) {
-    for (std::size_t c = 0; c < input[r].size() && c < static_cast<std::size_t>(n); ++c) {
-      grid[r][c] = input[r][c];
-    }
-  }
-  for (int i = 0; i < kAppended; ++i) grid[0][static_cast<std::size_t>(n + i)] = kBatchHeadings[i];
 
-  // The Kandu means come from the z-scores as read, that is of the stored reference; the same
-  // means serve the NCHS and the WHO flags.
-  const reports::AnalysisTable analysis =
-      reports::SG6_uebergabe(survey, settings.analysis, -1, -1, "");
-  const std::array<double, 3> means = {
-      stats::DeskripStatCont(analysis.table, core::column(StdVar::waz)).mean,
-      stats::DeskripStatCont(analysis.table, core::column(StdVar::haz)).mean,
-      stats::DeskripStatCont(analysis.table, core::column(StdVar::whz)).mean};
-  const Flagger flags = flagger(settings.analysis, means);
-
-  core::SurveyTable work = survey;
-  anthro::RowEvaluationSettings nchs = settings.evaluation;
-  nchs.reference = anthro::Reference::nchs1977;
-  anthro::RowEvaluationSettings who_settings = settings.evaluation;
-  who_settings.reference = anthro::Reference::who2006;
-
-  for (int r = 1; r <= last_row; ++r) {
-    auto& line = grid[static_cast<std::size_t>(r)];
+  // The 33 values of survey row `r` (all empty for a row without measurements).
+  const std::array<std::string, kAppended>& of_row(int r) {
+    for (std::string& field : line_) field.clear();
     auto put = [&](int offset, std::string text) {
-      line[static_cast<std::size_t>(n + offset)] = std::move(text);
+      line_[static_cast<std::size_t>(offset)] = std::move(text);
     };
+    const core::SurveyTable& survey = survey_;
+    const anthro::WhoReference& who = who_;
+    const Flagger& flags = *flags_;
+    const anthro::RowEvaluationSettings& nchs = nchs_;
+    const anthro::RowEvaluationSettings& who_settings = who_settings_;
+    const BatchAnalysisSettings& settings = settings_;
+    core::SurveyTable& work = work_;
     const std::string_view edema = survey.cell(StdVar::edema, r);
     const bool oedema = !edema.empty() && std::tolower(static_cast<unsigned char>(edema[0])) == 'y';
     const bool weight = filled(survey, StdVar::weight, r);
@@ -201,22 +195,103 @@ std::string run_batch_analysis(const core::SurveyTable& survey, const BatchInput
         }
       }
     }
+    return line_;
   }
 
-  std::string out;
-  for (const auto& line : grid) {
-    std::string text;
+ private:
+  const core::SurveyTable& survey_;
+  const BatchAnalysisSettings& settings_;
+  const anthro::WhoReference& who_;
+  core::SurveyTable work_;
+  std::optional<Flagger> flags_;
+  anthro::RowEvaluationSettings nchs_;
+  anthro::RowEvaluationSettings who_settings_;
+  std::array<std::string, kAppended> line_;
+};
+
+using NextLine = std::function<bool(std::vector<std::string_view>&)>;
+
+BatchAnalysisNotes write_batch_lines(std::ostream& out, const core::SurveyTable& survey,
+                                     const NextLine& next_line,
+                                     const BatchAnalysisSettings& settings,
+                                     const anthro::WhoReference& who) {
+  BatchAnalysisNotes notes;
+  std::vector<std::string_view> fields;
+  const bool has_header = next_line(fields);
+  // N: the position after the rightmost non-empty heading of the caller.
+  std::size_t n = 0;
+  for (std::size_t i = has_header ? fields.size() : 0; i > 0; --i) {
+    if (!fields[i - 1].empty()) {
+      n = i;
+      break;
+    }
+  }
+  AppendedColumns appended(survey, settings, who);
+  const int last_row = survey.last_used_row();
+  std::string text;
+  bool more_input = has_header;
+  for (int r = 0; more_input || r <= last_row; ++r) {
+    if (r > 0) {
+      more_input = more_input && next_line(fields);
+      if (!more_input) fields.clear();
+    }
+    text.clear();
     bool any = false;
-    for (const std::string& field : line) {
-      any = any || !field.empty();
-      text += field;
+    for (std::size_t c = 0; c < n; ++c) {
+      if (c < fields.size()) {
+        any = any || !fields[c].empty();
+        text += fields[c];
+      }
       text += ',';
     }
+    // Fields beyond the header have no column of their own: they are left out, and said so.
+    for (std::size_t c = n; c < fields.size(); ++c) {
+      if (fields[c].empty()) continue;
+      ++notes.lines_with_fields_beyond_header;
+      if (notes.first_line_with_fields_beyond_header == 0) {
+        notes.first_line_with_fields_beyond_header = r + 1;
+      }
+      break;
+    }
+    if (r == 0) {
+      for (const char* heading : kBatchHeadings) {
+        text += heading;
+        text += ',';
+      }
+      any = true;
+    } else if (r <= last_row) {
+      for (const std::string& field : appended.of_row(r)) {
+        any = any || !field.empty();
+        text += field;
+        text += ',';
+      }
+    } else {
+      text.append(kAppended, ',');
+    }
+    text.append(kTrailingEmpty, ',');
     if (!any) continue;
-    out += text;
-    out += "\r\n";
+    text += "\r\n";
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
   }
-  return out;
+  return notes;
+}
+
+}  // namespace
+
+std::string run_batch_analysis(const core::SurveyTable& survey, const BatchInputLines& input,
+                               const BatchAnalysisSettings& settings,
+                               const anthro::WhoReference& who, BatchAnalysisNotes* notes) {
+  std::size_t next = 0;
+  const NextLine next_line = [&](std::vector<std::string_view>& fields) {
+    if (next >= input.size()) return false;
+    fields.assign(input[next].begin(), input[next].end());
+    ++next;
+    return true;
+  };
+  std::ostringstream out;
+  const BatchAnalysisNotes said = write_batch_lines(out, survey, next_line, settings, who);
+  if (notes != nullptr) *notes = said;
+  return std::move(out).str();
 }
 
 BatchAnalysisSettings batch_analysis_settings(const core::Workspace& workspace,
@@ -233,10 +308,10 @@ BatchAnalysisSettings batch_analysis_settings(const core::Workspace& workspace,
   return settings;
 }
 
-std::string run_batch_analysis_file(const core::Workspace& workspace,
-                                    const workspace::AppContext& app,
-                                    const std::filesystem::path& input_path,
-                                    const anthro::WhoReference& who) {
+BatchAnalysisNotes write_batch_analysis_file(const core::Workspace& workspace,
+                                             const workspace::AppContext& app,
+                                             const std::filesystem::path& input_path,
+                                             const anthro::WhoReference& who, std::ostream& out) {
   std::error_code ignored;
   std::ifstream in(input_path, std::ios::binary);
   if (!in || std::filesystem::is_directory(input_path, ignored)) {
@@ -244,8 +319,29 @@ std::string run_batch_analysis_file(const core::Workspace& workspace,
   }
   const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   if (in.bad()) throw std::runtime_error("cannot read " + input_path.string());
-  const BatchInputLines input = read_batch_input(bytes, input_path.string());
-  return run_batch_analysis(workspace.survey, input, batch_analysis_settings(workspace, app), who);
+  BatchLineReader reader(bytes);
+  std::vector<std::string_view> header;
+  if (!reader.next(header) || !header_names_a_column(header)) {
+    throw BatchInputError(input_path.string(), 1, "the header line names no column");
+  }
+  bool header_given = false;
+  const NextLine next_line = [&](std::vector<std::string_view>& fields) {
+    if (!header_given) {
+      header_given = true;
+      fields = header;
+      return true;
+    }
+    return reader.next(fields);
+  };
+  return write_batch_lines(out, workspace.survey, next_line,
+                           batch_analysis_settings(workspace, app), who);
+}
+
+std::string BatchAnalysisNotes::message(const std::string& input) const {
+  if (lines_with_fields_beyond_header == 0) return "";
+  return std::to_string(lines_with_fields_beyond_header) + " lines of " + input +
+         " have fields beyond the " + "columns its header names (the first is line " +
+         std::to_string(first_line_with_fields_beyond_header) + "); those fields were left out";
 }
 
 }  // namespace olvar::formats

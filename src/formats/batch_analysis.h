@@ -8,6 +8,7 @@
 //                                              settings, who);
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 
 #include "anthro/row_evaluation.h"
@@ -15,15 +16,15 @@
 #include "core/options_page.h"
 #include "core/survey_table.h"
 #include "core/workspace.h"
-#include "workspace/app_context.h"
 #include "formats/batch_analysis_input.h"
-#include "reports/analysis_table.h"
+#include "analysis/analysis_table.h"
+#include "workspace/app_context.h"
 
 namespace olvar::formats {
 
 struct BatchAnalysisSettings {
   anthro::RowEvaluationSettings evaluation;  // its reference is replaced by each pass
-  reports::AnalysisOptions analysis;         // exclusion mode, flag bounds, row selection
+  analysis::AnalysisOptions analysis;         // exclusion mode, flag bounds, row selection
 };
 
 // The 33 appended column headings, in order.
@@ -36,25 +37,37 @@ inline constexpr const char* kBatchHeadings[33] = {
     "MUAC_125",      "MUACZ",         "MUACZ_c",       "MUACZ_calc",    "MUACZ_calc_c",
     "BMIZ_WHO",      "GAM_WHO__c",    "SAM_WHO_c"};
 
+// What the batch analysis could not keep: caller fields beyond the columns the header names
+// have no place in the output.
+struct BatchAnalysisNotes {
+  int lines_with_fields_beyond_header = 0;
+  int first_line_with_fields_beyond_header = 0;  // 1-based; 0 when none
+  bool data_lost() const { return lines_with_fields_beyond_header > 0; }
+  // English, naming `input`; empty when nothing was lost.
+  std::string message(const std::string& input) const;
+};
+
 // The text of "olvar_zscores.txt". `survey` is the Survey table as read, every row evaluated
 // with the reference of the settings (its z-scores give the Kandu means); it is not changed.
 // Every line holds the caller's N columns, the 33 appended ones and two empty ones, each field
 // followed by ","; a line of commas only is left out.
 std::string run_batch_analysis(const core::SurveyTable& survey, const BatchInputLines& input,
                                const BatchAnalysisSettings& settings,
-                               const anthro::WhoReference& who);
+                               const anthro::WhoReference& who,
+                               BatchAnalysisNotes* notes = nullptr);
 
 // The settings as the survey's Options page and the process give them.
 BatchAnalysisSettings batch_analysis_settings(const core::Workspace& workspace,
                                               const workspace::AppContext& app);
 
-// Reads the companion file at `input_path` and returns the output text for the survey read into
-// `workspace`. Throws std::runtime_error naming the file when it cannot be opened or read, and
-// BatchInputError when its header names no column.
-std::string run_batch_analysis_file(const core::Workspace& workspace,
-                                    const workspace::AppContext& app,
-                                    const std::filesystem::path& input_path,
-                                    const anthro::WhoReference& who);
+// Reads the companion file at `input_path` and writes the output for the survey read into
+// `workspace` to `out`, line by line. Throws std::runtime_error naming the file when it cannot
+// be opened or read, and BatchInputError when its header names no column (before anything is
+// written).
+BatchAnalysisNotes write_batch_analysis_file(const core::Workspace& workspace,
+                                             const workspace::AppContext& app,
+                                             const std::filesystem::path& input_path,
+                                             const anthro::WhoReference& who, std::ostream& out);
 
 // Day of the height-age search: the first day d from 1 on at which the WHO length/height-for-age
 // median of the sex exceeds `height_cm`, or 6571 when none up to 6570 does.

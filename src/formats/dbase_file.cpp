@@ -112,7 +112,18 @@ RecordsRead read_dbase_records(std::string_view bytes, const ImportHeader& heade
   const auto length = static_cast<std::size_t>(header.record_length);
   std::vector<std::string> texts(header.fields.size());
   std::size_t at = header.data_offset;
-  for (std::int64_t number = 1; number <= header.record_count; ++number, at += length) {
+  std::int64_t beyond_count = 0;  // whole records after those the header announces
+  for (std::int64_t number = 1;; ++number, at += length) {
+    if (number > header.record_count) {
+      // A header whose count fell behind its records (a program that appended without
+      // updating it) must not cost the records after the count: every whole record that
+      // follows, starting with a deletion mark, is read too.
+      if (length == 0 || at + length > bytes.size() ||
+          (bytes[at] != ' ' && bytes[at] != kDeletedMark)) {
+        break;
+      }
+      ++beyond_count;
+    }
     const bool nothing_left =
         at >= bytes.size() || (bytes[at] == kEndOfFile && at + 1 == bytes.size());
     if (nothing_left || at + length > bytes.size()) {
@@ -137,6 +148,12 @@ RecordsRead read_dbase_records(std::string_view bytes, const ImportHeader& heade
     }
     ++read.kept;
     if (!take(texts)) break;
+  }
+  if (beyond_count > 0) {
+    read.notes.push_back({"the header announces " + std::to_string(header.record_count) +
+                              " records, but " + std::to_string(beyond_count) +
+                              " more follow; they were read too",
+                          false});
   }
   return read;
 }

@@ -105,8 +105,8 @@ ExportSettings export_settings(const core::OptionsPage& options,
 }
 
 std::array<double, 3> kandu_means(const core::SurveyTable& survey, const ExportSettings& settings) {
-  const reports::AnalysisTable analysis =
-      reports::SG6_uebergabe(survey, settings.analysis, -1, -1, "");
+  const analysis::AnalysisTable analysis =
+      analysis::SG6_uebergabe(survey, settings.analysis, -1, -1, "");
   return {stats::DeskripStatCont(analysis.table, core::column(StdVar::waz)).mean,
           stats::DeskripStatCont(analysis.table, core::column(StdVar::haz)).mean,
           stats::DeskripStatCont(analysis.table, core::column(StdVar::whz)).mean};

@@ -23,7 +23,7 @@
 #include "core/date_conventions.h"
 #include "core/options_page.h"
 #include "core/survey_table.h"
-#include "reports/analysis_table.h"
+#include "analysis/analysis_table.h"
 
 namespace olvar::formats {
 
@@ -35,7 +35,7 @@ inline constexpr const char* kExportHeadings[15] = {
 
 struct ExportSettings {
   std::string clothes_weight_g = "0";  // the Options page's weight of clothes, as typed
-  reports::AnalysisOptions analysis;   // exclusion mode, its bounds, the decimal separator
+  analysis::AnalysisOptions analysis;   // exclusion mode, its bounds, the decimal separator
   core::DateConventions dates;         // the system's, into which the file's dates are read
 };
 

@@ -6,6 +6,7 @@
 #include "formats/dbase_file.h"
 #include "formats/delimited_file.h"
 #include "formats/epi_info_file.h"
+#include "formats/xlsx_file.h"
 
 namespace olvar::formats {
 
@@ -16,6 +17,7 @@ ImportFormat import_format_of(std::string_view file_name) {
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   if (extension == ".rec") return ImportFormat::epi_info;
   if (extension == ".dbf") return ImportFormat::dbase;
+  if (extension == ".xlsx") return ImportFormat::xlsx;
   return ImportFormat::delimited;
 }
 
@@ -27,8 +29,10 @@ std::string_view trim_field(std::string_view text) {
 }
 
 ImportHeader read_import_header(std::string_view bytes, ImportFormat format,
-                                const std::string& file_name) {
+                                const std::string& file_name, std::string_view sheet) {
   switch (format) {
+    case ImportFormat::xlsx:
+      return read_xlsx_header(bytes, file_name, sheet);
     case ImportFormat::epi_info:
       return read_epi_info_header(bytes, file_name);
     case ImportFormat::dbase:
@@ -42,6 +46,8 @@ ImportHeader read_import_header(std::string_view bytes, ImportFormat format,
 RecordsRead read_import_records(std::string_view bytes, const ImportHeader& header,
                                 const std::string& file_name, const RecordSink& take) {
   switch (header.format) {
+    case ImportFormat::xlsx:
+      return read_xlsx_records(bytes, header, file_name, take);
     case ImportFormat::epi_info:
       return read_epi_info_records(bytes, header, file_name, take);
     case ImportFormat::dbase:

@@ -21,10 +21,10 @@
 
 namespace olvar::formats {
 
-enum class ImportFormat { epi_info, dbase, delimited };
+enum class ImportFormat { epi_info, dbase, delimited, xlsx };
 
-// The format a file name stands for: ".rec" Epi Info, ".dbf" dBase (in any case), anything else
-// delimited text.
+// The format a file name stands for: ".rec" Epi Info, ".dbf" dBase, ".xlsx" spreadsheet (in any
+// case), anything else delimited text.
 ImportFormat import_format_of(std::string_view file_name);
 
 // What a field holds, as far as the file itself says (only dBase says it).
@@ -66,6 +66,7 @@ struct ImportHeader {
   std::int64_t record_count = 0;    // dBase: the records the header announces
   char separator = ',';             // delimited: ',', ';' or TAB
   bool utf8 = false;                // delimited: UTF-8 text, converted to Windows-1252
+  std::string sheet;                // xlsx: the sheet read (its first row names the fields)
 };
 
 // What reading the records met besides the records themselves.
@@ -80,9 +81,10 @@ struct RecordsRead {
 using RecordSink = std::function<bool(const std::vector<std::string>& texts)>;
 
 // Reads the header. Throws ImportError when the file is cut inside its header or the header is
-// not one of its format (nothing is imported then).
+// not one of its format (nothing is imported then). `sheet` names the sheet of a spreadsheet
+// (the first when empty); the other formats have none.
 ImportHeader read_import_header(std::string_view bytes, ImportFormat format,
-                                const std::string& file_name);
+                                const std::string& file_name, std::string_view sheet = {});
 
 // Reads the records after the header, handing each record kept to `take`. Records marked deleted
 // are left out. A file cut inside a record keeps the whole records before it and says so in a

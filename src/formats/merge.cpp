@@ -68,6 +68,13 @@ void append_children(core::Workspace& merged, const core::Workspace& source) {
 void append_households(core::Workspace& merged, const core::Workspace& source) {
   int next = last_household_row(merged.mortality_households) + 1;
   const int last = last_household_row(source.mortality_households);
+  // The survey file reads household rows up to this one; more would be cut on reading.
+  constexpr int kLastHouseholdRow = core::kMaxRows - 2;
+  if (last >= kHouseholdFirstRow && next + (last - kHouseholdFirstRow) > kLastHouseholdRow) {
+    throw MergeError("the merged survey would have more than " +
+                     std::to_string(kLastHouseholdRow - kHouseholdFirstRow + 1) +
+                     " households of mortality data");
+  }
   for (int row = kHouseholdFirstRow; row <= last; ++row) {
     if (next >= merged.mortality_households.row_count()) {
       merged.mortality_households.resize(merged.mortality_households.column_count(), next + 100);
@@ -79,7 +86,27 @@ void append_households(core::Workspace& merged, const core::Workspace& source) {
   }
 }
 
+bool holds_data(const core::TextGrid& grid, int first_row) {
+  for (int row = first_row; row < grid.row_count(); ++row) {
+    for (int c = 1; c < grid.column_count(); ++c) {
+      if (!grid.cell(c, row).empty()) return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
+
+std::vector<std::string> left_out_by_merge(const core::Workspace& survey) {
+  std::vector<std::string> left_out;
+  if (holds_data(survey.training_continuous, 2) || holds_data(survey.training_categorical, 2)) {
+    left_out.emplace_back("the training measurements");
+  }
+  if (holds_data(survey.mortality_individuals, 1)) {
+    left_out.emplace_back("the individual mortality data");
+  }
+  return left_out;
+}
 
 core::Workspace merge_surveys(const std::vector<core::Workspace>& surveys) {
   if (surveys.empty()) throw MergeError("no survey to merge");

@@ -1,12 +1,14 @@
 #include "formats/survey_import.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <cctype>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <tuple>
 
+#include "core/cell_text.h"
 #include "core/date_text.h"
 #include "core/text_conversions.h"
 #include "core/variable_view.h"
@@ -58,6 +60,7 @@ ColumnPlan plan_columns(const ImportHeader& header, const ImportMapping& mapping
     std::string header_name = core::standard_variable(upper_case(name))
                                   ? "_" + upper_case(name)
                                   : core::user_variable_name(name);
+    core::make_holdable(header_name);  // a quoted name may hold a line break or a TAB
     while (used.count(header_name) != 0) header_name = "_" + header_name;
     used.insert(header_name);
     plan.columns_of_field[f].push_back(core::kFirstUserColumn +
@@ -78,6 +81,82 @@ struct DateCheck {
   std::string first_survdate, first_birthdat;
 };
 
+bool is_date_column(int column) {
+  return column == core::column(core::StdVar::survdate) ||
+         column == core::column(core::StdVar::birthdat);
+}
+
+bool is_number_column(int column) {
+  using core::StdVar;
+  for (const StdVar v : {StdVar::months, StdVar::weight, StdVar::height, StdVar::muac,
+                         StdVar::strata, StdVar::wtfactor}) {
+    if (column == core::column(v)) return true;
+  }
+  return false;
+}
+
+bool one_of(std::string_view text, std::initializer_list<std::string_view> codes) {
+  const std::string lower = [&] {
+    std::string l(text);
+    for (char& c : l) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return l;
+  }();
+  return std::find(codes.begin(), codes.end(), lower) != codes.end();
+}
+
+// The cell text of `text` of `field` in `column`, by the rules of that column, and why it is
+// refused when it is.
+PreviewCell cell_of(int column, const ImportField& field, std::string_view text,
+                    const ImportHeader& header, core::DateOrder file_order,
+                    const core::DateConventions& dates, int current_year) {
+  using core::StdVar;
+  if (text.empty()) return {};
+  if (column == core::column(StdVar::sex)) {
+    const bool male = text == "1" || text == "m" || text == "M";
+    const bool known = male || one_of(text, {"2", "f", "0", "male", "female"});
+    if (one_of(text, {"male"})) return {"m", {}};
+    return {male ? "m" : "f", known ? std::string() : "no sex code: read as f"};
+  }
+  if (column == core::column(StdVar::edema) || column == core::column(StdVar::clothes)) {
+    const bool yes = text == "1" || text == "y" || text == "Y" ||
+                     (field.kind == FieldKind::logical && (text == "T" || text == "t"));
+    return {yes ? "y" : "n", {}};
+  }
+  if (column == core::column(StdVar::measure)) {
+    // Length lying, height standing; the forms code them 1 and 2 as often as l and h.
+    if (one_of(text, {"l", "1", "length"})) return {"l", {}};
+    if (one_of(text, {"h", "2", "height"})) return {"h", {}};
+    return {std::string(text), "no position code (l or h)"};
+  }
+  if (is_date_column(column)) {
+    if (header.format == ImportFormat::dbase && field.kind == FieldKind::date &&
+        is_eight_digits(text)) {
+      // A dBase date is stored as year, month and day whatever the file order says.
+      const std::string sep(1, dates.separator);
+      const std::string with_separators = std::string(text.substr(0, 4)) + sep +
+                                          std::string(text.substr(4, 2)) + sep +
+                                          std::string(text.substr(6, 2));
+      return {core::convert_date_from_file_order(with_separators, core::DateOrder::ymd, dates),
+              {}};
+    }
+    // Dates of digits in the file order keep the form the survey file's reader gives them;
+    // the other forms (month names, year first, serial days) are written in the system's form.
+    std::string converted = core::convert_date_from_file_order(text, file_order, dates);
+    if (core::day_number(converted, dates, current_year)) return {std::move(converted), {}};
+    if (const std::optional<core::CivilDate> date =
+            core::read_foreign_date(text, file_order, current_year)) {
+      return {core::date_text(*core::day_number_of(*date), dates), {}};
+    }
+    return {std::move(converted),
+            "no date in the order " + std::string(core::order_code(file_order))};
+  }
+  std::string cell = core::normalised_decimal(text, dates.decimal_separator);
+  if (is_number_column(column) && !core::parse_number(cell, dates.decimal_separator)) {
+    return {std::move(cell), "not a number"};
+  }
+  return {std::move(cell), {}};
+}
+
 class RowWriter {
  public:
   RowWriter(const ImportHeader& header, const ImportMapping& mapping, const ImportContext& context)
@@ -85,39 +164,15 @@ class RowWriter {
 
   // The cell text of `text` of field `f` in `column`, by the rules of that column.
   std::string value(int column, const ImportField& field, std::string_view text) {
-    using core::StdVar;
-    if (text.empty()) return {};
-    if (column == core::column(StdVar::sex)) {
-      return text == "1" || text == "m" || text == "M" ? "m" : "f";
+    PreviewCell cell = cell_of(column, field, text, header_, mapping_.file_order, context_.dates,
+                               context_.current_year);
+    if (is_date_column(column) && !cell.refused.empty()) {
+      const bool survey = column == core::column(core::StdVar::survdate);
+      std::int64_t& count = survey ? dates_.survdate : dates_.birthdat;
+      std::string& first = survey ? dates_.first_survdate : dates_.first_birthdat;
+      if (count++ == 0) first = cell.cell;
     }
-    if (column == core::column(StdVar::edema)) {
-      const bool yes = text == "1" || text == "y" || text == "Y" ||
-                       (field.kind == FieldKind::logical && (text == "T" || text == "t"));
-      return yes ? "y" : "n";
-    }
-    if (column == core::column(StdVar::survdate) || column == core::column(StdVar::birthdat)) {
-      std::string converted;
-      if (header_.format == ImportFormat::dbase && field.kind == FieldKind::date &&
-          is_eight_digits(text)) {
-        // A dBase date is stored as year, month and day whatever the file order says.
-        const std::string sep(1, context_.dates.separator);
-        const std::string with_separators = std::string(text.substr(0, 4)) + sep +
-                                            std::string(text.substr(4, 2)) + sep +
-                                            std::string(text.substr(6, 2));
-        converted = core::convert_date_from_file_order(with_separators, core::DateOrder::ymd,
-                                                       context_.dates);
-      } else {
-        converted = core::convert_date_from_file_order(text, mapping_.file_order, context_.dates);
-      }
-      if (!core::day_number(converted, context_.dates, context_.current_year)) {
-        const bool survey = column == core::column(StdVar::survdate);
-        std::int64_t& count = survey ? dates_.survdate : dates_.birthdat;
-        std::string& first = survey ? dates_.first_survdate : dates_.first_birthdat;
-        if (count++ == 0) first = converted;
-      }
-      return converted;
-    }
-    return core::normalised_decimal(text, context_.dates.decimal_separator);
+    return std::move(cell.cell);
   }
 
   const DateCheck& dates() const { return dates_; }
@@ -233,7 +288,6 @@ ImportResult import_survey(std::string_view bytes, const ImportHeader& header,
     return true;
   };
   RecordsRead read = read_import_records(bytes, header, file_name, take);
-  result.records = row;
   result.deleted = read.deleted;
   if (full) {
     result.notes.push_back({"a survey holds at most " + std::to_string(core::kMaxRows - 1) +
@@ -261,6 +315,24 @@ ImportResult import_survey(std::string_view bytes, const ImportHeader& header,
 
   survey.resize(survey.column_count(), std::min(core::kMaxRows, row + 1 + core::kSpareRows));
   survey.renumber_rows();
+  // A field may hold what a survey file cannot (a quoted line break or TAB, a leading 0xA5):
+  // it is made holdable here, where it enters, and the user is told.
+  if (const int made = core::make_cells_holdable(survey); made > 0) {
+    result.notes.push_back({std::to_string(made) +
+                                " values held line breaks, TABs or a leading section marker byte "
+                                "(0xA5) that a survey file cannot hold; they were imported with "
+                                "blanks and \"Y\" in their place",
+                            true});
+  }
+  // A record with nothing but its dates is no child to the survey file; it is counted apart.
+  const int written = core::written_row_count(survey);
+  if (written < row) {
+    result.notes.push_back({std::to_string(row - written) +
+                                " records hold nothing but SURVDATE and BIRTHDAT; a survey file "
+                                "does not keep such rows, so they were left out",
+                            true});
+  }
+  result.records = written;
   core::VSG_New(workspace.variables);
   for (std::size_t u = 0; u < plan.user_names.size(); ++u) {
     const int view_row = core::kFirstUserColumn + static_cast<int>(u);
@@ -281,6 +353,60 @@ ImportResult import_survey(std::string_view bytes, const ImportHeader& header,
   workspace.changed = true;
   result.workspace = std::move(workspace);
   return result;
+}
+
+core::DateOrderGuess guess_file_date_order(std::string_view bytes, const ImportHeader& header,
+                                           const ImportMapping& mapping, core::DateOrder fallback,
+                                           int current_year) {
+  std::vector<int> date_fields;
+  for (const core::StdVar v : {core::StdVar::survdate, core::StdVar::birthdat}) {
+    const int f = mapping.field_of_target[static_cast<std::size_t>(target_index(v))];
+    if (f < 0 || f >= static_cast<int>(header.fields.size())) continue;
+    const ImportField& field = header.fields[static_cast<std::size_t>(f)];
+    if (header.format == ImportFormat::dbase && field.kind == FieldKind::date) continue;
+    date_fields.push_back(f);
+  }
+  std::vector<std::string> texts;
+  if (!date_fields.empty()) {
+    try {
+      read_import_records(bytes, header, "", [&](const std::vector<std::string>& record) {
+        for (const int f : date_fields) {
+          const std::string& text = record[static_cast<std::size_t>(f)];
+          if (!text.empty()) texts.push_back(text);
+        }
+        return true;
+      });
+    } catch (const ImportError&) {
+      // The dates before a malformed record still say the order; the import reports the record.
+    }
+  }
+  return core::guess_date_order(std::vector<std::string_view>(texts.begin(), texts.end()),
+                                fallback, current_year);
+}
+
+ImportPreview preview_import(std::string_view bytes, const ImportHeader& header,
+                             const ImportMapping& mapping, const std::string& file_name,
+                             const core::DateConventions& dates, int current_year, int rows) {
+  ImportPreview preview;
+  if (rows <= 0) return preview;
+  try {
+    read_import_records(bytes, header, file_name, [&](const std::vector<std::string>& record) {
+      auto& row = preview.rows.emplace_back();
+      for (int t = 0; t < kImportTargetCount; ++t) {
+        const int f = mapping.field_of_target[static_cast<std::size_t>(t)];
+        if (f < 0 || f >= static_cast<int>(record.size())) continue;
+        const int column = core::column(kImportTargets[static_cast<std::size_t>(t)]);
+        row[static_cast<std::size_t>(t)] =
+            cell_of(column, header.fields[static_cast<std::size_t>(f)],
+                    record[static_cast<std::size_t>(f)], header, mapping.file_order, dates,
+                    current_year);
+      }
+      return static_cast<int>(preview.rows.size()) < rows;
+    });
+  } catch (const ImportError&) {
+    // The rows before a malformed record are shown; importing reports the record.
+  }
+  return preview;
 }
 
 std::string read_import_bytes(const std::filesystem::path& file) {

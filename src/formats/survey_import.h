@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "core/date_conventions.h"
+#include "core/foreign_date.h"
 #include "core/standard_variables.h"
 #include "core/survey_file.h"
 #include "core/workspace.h"
@@ -25,15 +26,18 @@
 
 namespace olvar::formats {
 
-// The targets of the mapping window's twelve lists, in its order; they are also the Survey
-// table columns 1 to 12.
-inline constexpr int kImportTargetCount = 12;
+// The targets of the mapping window's lists, in its order: every standard variable but the
+// z-scores WAZ, HAZ and WHZ, which row evaluation computes (a field of that name is kept as a
+// user variable "_WAZ", ...).
+inline constexpr int kImportTargetCount = 16;
 inline constexpr std::array<core::StdVar, kImportTargetCount> kImportTargets = {
     core::StdVar::survdate, core::StdVar::cluster, core::StdVar::team,     core::StdVar::id,
     core::StdVar::hh,       core::StdVar::sex,     core::StdVar::birthdat, core::StdVar::months,
-    core::StdVar::weight,   core::StdVar::height,  core::StdVar::edema,    core::StdVar::muac};
+    core::StdVar::weight,   core::StdVar::height,  core::StdVar::edema,    core::StdVar::muac,
+    core::StdVar::measure,  core::StdVar::clothes, core::StdVar::strata,   core::StdVar::wtfactor};
 
-// The target of a name written by a user ("weight", "MUAC"); nullopt for anything else.
+// The target of a name written by a user ("weight", "MUAC", "wtfactor"); nullopt for anything
+// else.
 std::optional<core::StdVar> import_target_named(std::string_view name);
 
 struct ImportMapping {
@@ -50,6 +54,30 @@ struct ImportMapping {
 // one in the file. The file order starts at the system date order (day first when unknown).
 ImportMapping preselected_mapping(const std::vector<ImportField>& fields,
                                   core::DateOrder system_order);
+
+// The date order of the file guessed from the texts of the fields that `mapping` gives to
+// SURVDATE and BIRTHDAT (core/foreign_date.h); `fallback` when they do not decide it. dBase
+// date fields, always year first, take no part.
+core::DateOrderGuess guess_file_date_order(std::string_view bytes, const ImportHeader& header,
+                                           const ImportMapping& mapping, core::DateOrder fallback,
+                                           int current_year);
+
+// How one text of a field will stand in the survey under a mapping: the cell, and why the value
+// is refused when it is (a date that is no date in the file order, a number that is no number);
+// the import window shows both before anything is imported.
+struct PreviewCell {
+  std::string cell;
+  std::string refused;  // empty when the value is fine
+};
+
+// The first `rows` records of the file as the import will write them: per record, per target
+// (kImportTargets order), the cell of its mapped field (empty when none is mapped).
+struct ImportPreview {
+  std::vector<std::array<PreviewCell, kImportTargetCount>> rows;
+};
+ImportPreview preview_import(std::string_view bytes, const ImportHeader& header,
+                             const ImportMapping& mapping, const std::string& file_name,
+                             const core::DateConventions& dates, int current_year, int rows);
 
 // The index of the field named `name` (exactly, else case ignored), or -1.
 int field_index(const std::vector<ImportField>& fields, std::string_view name);

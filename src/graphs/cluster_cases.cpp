@@ -33,7 +33,7 @@ std::vector<int> ClusterCases::of(CaseDefinition definition) const {
   return out;
 }
 
-ClusterCases Praev_calc(const core::SurveyTable& survey, reports::AnalysisOptions options) {
+ClusterCases Praev_calc(const core::SurveyTable& survey, analysis::AnalysisOptions options) {
   options.mode = anthro::ExclusionMode::kandu;
   ClusterCases cases;
   std::unordered_map<std::string, std::size_t> index_of;
@@ -41,8 +41,8 @@ ClusterCases Praev_calc(const core::SurveyTable& survey, reports::AnalysisOption
   const int edema = core::column(StdVar::edema);
   for (const StdVar index : {StdVar::whz, StdVar::haz, StdVar::waz}) {
     const int z_column = core::column(index);
-    const reports::AnalysisTable analysis =
-        reports::SG6_uebergabe(survey, options, -1, z_column, "");
+    const analysis::AnalysisTable analysis =
+        analysis::SG6_uebergabe(survey, options, -1, z_column, "");
     const core::TextGrid& t = analysis.table;
     for (int row = 1; row < t.row_count(); ++row) {
       if (t.cell(team, row).empty()) continue;

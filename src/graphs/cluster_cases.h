@@ -10,7 +10,7 @@
 
 #include "core/language_table.h"
 #include "core/survey_table.h"
-#include "reports/analysis_table.h"
+#include "analysis/analysis_table.h"
 
 namespace olvar::graphs {
 
@@ -41,7 +41,7 @@ struct ClusterCases {
 // `Praev_calc`: the distinct CLUSTER texts of the rows with TEAM filled (at most 999) and their
 // counts. A child without a usable WHZ and without oedema does not enter the WHZ definitions;
 // oedema ("y") counts for Edema, GAM and SAM whatever the WHZ.
-ClusterCases Praev_calc(const core::SurveyTable& survey, reports::AnalysisOptions options);
+ClusterCases Praev_calc(const core::SurveyTable& survey, analysis::AnalysisOptions options);
 
 // `PoissonCheck` for the memo: one line per case definition whose mean count is not 0, the label
 // and ": " padded to 10 characters, "ID=", the index of dispersion (3, 2), " (p=", its p-value

@@ -9,8 +9,8 @@
 #include "graphs/cluster_cases.h"
 #include "graphs/distribution_graph.h"
 #include "graphs/group_graph.h"
-#include "reports/age_table_values.h"
-#include "reports/prevalence_values.h"
+#include "analysis/age_table_values.h"
+#include "analysis/prevalence_values.h"
 
 namespace olvar::graphs {
 
@@ -69,23 +69,23 @@ int age_title(GraphIndex index) {
   return kEntries[static_cast<std::size_t>(index)];
 }
 
-reports::AnalysisTable analysis_table(const GraphInputs& in, GraphIndex index) {
+analysis::AnalysisTable analysis_table(const GraphInputs& in, GraphIndex index) {
   // MUAC has no flag rule: the table is only copied (with the row selection).
   const int z_column = index == GraphIndex::muac ? -1 : column_of(index);
-  return reports::SG6_uebergabe(in.workspace.survey, in.analysis, -1, z_column, "");
+  return analysis::SG6_uebergabe(in.workspace.survey, in.analysis, -1, z_column, "");
 }
 
 // The present values of the index, for everyone or one sex. A MUAC of 0 is no measurement;
 // a z-score of magnitude 20 or more is missing, like an empty or blanked cell.
 std::vector<double> values_of(const core::TextGrid& table, GraphIndex index,
-                              std::optional<reports::SexSubset> sex) {
+                              std::optional<analysis::SexSubset> sex) {
   const int column = column_of(index);
   const int sex_column = core::column(StdVar::sex);
   std::vector<double> values;
   for (int row = 1; row < table.row_count(); ++row) {
     const std::string_view text = table.cell(column, row);
     if (text.empty()) continue;
-    if (sex && !reports::in_sex_subset(table.cell(sex_column, row), *sex)) continue;
+    if (sex && !analysis::in_sex_subset(table.cell(sex_column, row), *sex)) continue;
     const auto value = core::parse_number(text);
     if (!value) continue;
     if (index == GraphIndex::muac ? !(*value > 0) : anthro::is_missing_z(*value)) continue;
@@ -98,7 +98,7 @@ GraphResult distribution(const GraphInputs& in, GraphIndex index, DistributionTy
                          bool by_sex) {
   GraphResult result;
   result.title = in.texts(distribution_title(index));
-  const reports::AnalysisTable table = analysis_table(in, index);
+  const analysis::AnalysisTable table = analysis_table(in, index);
   Surface surface;
   const std::string variable(graph_index_name(index));
   if (!by_sex) {
@@ -108,9 +108,9 @@ GraphResult distribution(const GraphInputs& in, GraphIndex index, DistributionTy
         in.texts);
   } else {
     // Girls first, with the frame; the boys on top.
-    DistributionInput girls{values_of(table.table, index, reports::SexSubset::girls), Series::girls,
+    DistributionInput girls{values_of(table.table, index, analysis::SexSubset::girls), Series::girls,
                             result.title, variable};
-    DistributionInput boys{values_of(table.table, index, reports::SexSubset::boys), Series::boys,
+    DistributionInput boys{values_of(table.table, index, analysis::SexSubset::boys), Series::boys,
                            result.title, variable};
     girls.show_count = boys.show_count = false;
     const auto girls_notice = draw_distribution(surface, type, girls, in.texts);
@@ -142,14 +142,14 @@ std::vector<MuacBand> muac_bands(const GraphInputs& in, const core::TextGrid& ta
     return static_cast<double>(core::parse_number(text).value_or(0));
   };
   const std::vector<std::string> lower = lower_bounds(o), upper = upper_bounds(o);
-  std::vector<reports::AgeGroup> groups = {{-1e9, bound(lower[0]) - 1}};
+  std::vector<analysis::AgeGroup> groups = {{-1e9, bound(lower[0]) - 1}};
   for (std::size_t k = 0; k < 4; ++k) groups.push_back({bound(lower[k]), bound(upper[k])});
   groups.push_back({bound(lower[4]), 100000});
-  reports::PrevalenceInputs inputs;
+  analysis::PrevalenceInputs inputs;
   inputs.muac = {number_or(o.muac1, 115), number_or(o.muac2, 125)};
   inputs.decimal_separator = in.analysis.decimal_separator;
-  const std::vector<reports::AgeGroupValues> values =
-      reports::age_table_values(table, reports::AgeTableFamily::muac, groups, inputs);
+  const std::vector<analysis::AgeGroupValues> values =
+      analysis::age_table_values(table, analysis::AgeTableFamily::muac, groups, inputs);
   std::vector<MuacBand> bands;
   for (std::size_t k = 0; k < groups.size() && k < values.size(); ++k) {
     bands.push_back({k < labels.size() ? labels[k] : std::string(), values[k].category[0].percent,
@@ -161,7 +161,7 @@ std::vector<MuacBand> muac_bands(const GraphInputs& in, const core::TextGrid& ta
 GraphResult group_means(const GraphInputs& in, GraphIndex index, bool by_cluster) {
   GraphResult result;
   result.title = in.texts(by_cluster ? cluster_title(index) : age_title(index));
-  const reports::AnalysisTable table = analysis_table(in, index);
+  const analysis::AnalysisTable table = analysis_table(in, index);
   const core::OptionsPage& o = in.workspace.options;
   const std::vector<std::string> labels = age_band_labels(lower_bounds(o), upper_bounds(o));
   const std::string list =

@@ -15,7 +15,7 @@
 #include "core/workspace.h"
 #include "graphs/display_list.h"
 #include "graphs/graph_texts.h"
-#include "reports/analysis_table.h"
+#include "analysis/analysis_table.h"
 
 namespace olvar::graphs {
 
@@ -61,7 +61,7 @@ std::optional<GraphIndex> graph_index_named(std::string_view name);  // "whz", "
 
 struct GraphInputs {
   const core::Workspace& workspace;   // the Survey table and the Options page (age groups, MUAC)
-  reports::AnalysisOptions analysis;  // exclusion, flag bounds and row selection in force
+  analysis::AnalysisOptions analysis;  // exclusion, flag bounds and row selection in force
   GraphTexts texts;
 };
 

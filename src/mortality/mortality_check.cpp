@@ -4,11 +4,13 @@
 #include <array>
 #include <cmath>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/text_conversions.h"
 #include "document/rtf.h"
 #include "mortality/death_rates.h"
+#include "mortality/household_rows.h"
 
 namespace olvar::mortality {
 
@@ -84,10 +86,34 @@ std::string row_list(const std::vector<int>& rows) {
   return list;
 }
 
-std::string pair_list(const std::vector<std::pair<int, int>>& pairs) {
+// The rows of each group. A group of up to four rows is named as its pairs, "3 and 4" (at
+// most six of them), all such pairs in the order of their rows; a larger group, after them,
+// as its size and its rows, the first 20 named: "(8000 households: 1, 2, ..., 20 and 7980
+// more)". Thousands of copies of one household so make one entry, not millions of pairs.
+std::string group_list(const std::vector<std::vector<int>>& groups) {
+  constexpr std::size_t kLargestNamedAsPairs = 4;
+  constexpr std::size_t kRowsNamed = 20;
+  std::vector<std::pair<int, int>> pairs;
+  for (const std::vector<int>& rows : groups) {
+    if (rows.size() > kLargestNamedAsPairs) continue;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+      for (std::size_t j = i + 1; j < rows.size(); ++j) pairs.emplace_back(rows[i], rows[j]);
+  }
+  std::sort(pairs.begin(), pairs.end());
   std::string list;
   for (const auto& [first, second] : pairs)
     list += (list.empty() ? "" : ", ") + std::to_string(first) + " and " + std::to_string(second);
+  for (const std::vector<int>& rows : groups) {
+    if (rows.size() <= kLargestNamedAsPairs) continue;
+    std::string text = "(" + std::to_string(rows.size()) + " households: ";
+    const std::size_t named = std::min(rows.size(), kRowsNamed);
+    for (std::size_t i = 0; i < named; ++i) {
+      if (i > 0) text += (i + 1 == named && named == rows.size()) ? " and " : ", ";
+      text += std::to_string(rows[i]);
+    }
+    if (named < rows.size()) text += " and " + std::to_string(rows.size() - named) + " more";
+    list += (list.empty() ? "" : ", ") + text + ")";
+  }
   return list;
 }
 
@@ -125,6 +151,15 @@ MortalityCheckValues mortality_check_values(const core::TextGrid& grid) {
     return cell(person_column(k, field), row);
   };
 
+  // The first row of the household of each row: a household of more than kPersons persons
+  // goes on in the rows below its first and counts once.
+  std::vector<int> first_of(static_cast<std::size_t>(last) + 1);
+  for (int r = 1; r <= last; ++r) {
+    first_of[static_cast<std::size_t>(r)] =
+        continues_household(grid, r) ? first_of[static_cast<std::size_t>(r - 1)] : r;
+  }
+  const auto continues = [&](int r) { return first_of[static_cast<std::size_t>(r)] != r; };
+
   // Missing and contradictory entries; the keys and person strings for the duplicate test.
   std::vector<std::string> keys(static_cast<std::size_t>(last) + 1);
   std::vector<std::string> members(static_cast<std::size_t>(last) + 1);
@@ -148,39 +183,60 @@ MortalityCheckValues mortality_check_values(const core::TextGrid& grid) {
     members[static_cast<std::size_t>(r)] = joined.substr(0, 100);
   }
 
-  for (int r = 1; r < last; ++r) {
-    for (int s = r + 1; s <= last; ++s) {
-      const auto ur = static_cast<std::size_t>(r), us = static_cast<std::size_t>(s);
-      if (keys[ur] == keys[us]) v.same_key.emplace_back(r, s);
-      if (members[ur] == members[us]) v.same_members.emplace_back(r, s);
-      if (keys[ur] + members[ur] == keys[us] + members[us]) v.same_key_and_members.emplace_back(r, s);
+  // Rows of equal text fall into one group; a table of identical rows costs one pass. A
+  // household's rows below its first are part of it, not households of their own.
+  const auto groups_of = [&](const auto& text_of_row) {
+    std::unordered_map<std::string, std::size_t> group_of_text;
+    std::vector<std::vector<int>> groups;
+    for (int r = 1; r <= last; ++r) {
+      if (continues(r)) continue;
+      const auto [at, added] =
+          group_of_text.emplace(text_of_row(static_cast<std::size_t>(r)), groups.size());
+      if (added) groups.emplace_back();
+      groups[at->second].push_back(r);
     }
-  }
+    std::erase_if(groups, [](const std::vector<int>& rows) { return rows.size() < 2; });
+    return groups;
+  };
+  v.same_key = groups_of([&](std::size_t r) { return keys[r]; });
+  v.same_members = groups_of([&](std::size_t r) { return members[r]; });
+  // The key part is cut to 60 characters at most; its length keeps "1#1#1" + "2" apart from
+  // "1#1#12" + "".
+  v.same_key_and_members = groups_of(
+      [&](std::size_t r) { return std::to_string(keys[r].size()) + ":" + keys[r] + members[r]; });
 
-  for (int r = 1; r <= last; ++r) {
+  // Births and deaths per household, named by its first row.
+  for (int r = 1; r <= last;) {
     int births = 0, deaths = 0;
-    for (int k = 1; k <= kPersons; ++k) {
-      births += person(r, k, born) == "y";
-      deaths += person(r, k, died) == "y";
-    }
+    int next = r;
+    do {
+      for (int k = 1; k <= kPersons; ++k) {
+        births += person(next, k, born) == "y";
+        deaths += person(next, k, died) == "y";
+      }
+      ++next;
+    } while (next <= last && continues(next));
     if (births >= 2) v.two_or_more_births.push_back(r);
     if (deaths >= 3) v.three_or_more_deaths.push_back(r);
+    r = next;
   }
 
   // Households by cluster number: the Cluster cell must be the number's digits exactly.
   std::array<long, kHighestClusterNumber + 1> households{}, with_child{};
+  std::vector<bool> child_counted(static_cast<std::size_t>(last) + 1, false);
   for (int r = 1; r <= last; ++r) {
     const std::string_view cluster = cell(kClusterColumn, r);
     const auto number = read_whole_number(cluster);
     if (!number || *number < 1 || *number > kHighestClusterNumber ||
         std::to_string(*number) != cluster)
       continue;
-    ++households[static_cast<std::size_t>(*number)];
-    for (int k = 1; k <= kPersons; ++k) {
+    const auto first = static_cast<std::size_t>(first_of[static_cast<std::size_t>(r)]);
+    if (!continues(r)) ++households[static_cast<std::size_t>(*number)];
+    for (int k = 1; k <= kPersons && !child_counted[first]; ++k) {
       const std::string_view a = person(r, k, age);
       if (!a.empty() && core::parse_tolerant_empty_zero(a) < 5) {
         ++with_child[static_cast<std::size_t>(*number)];
-        break;
+        child_counted[first] = true;
       }
     }
   }
@@ -231,6 +287,11 @@ MortalityCheckValues mortality_check_values(const core::TextGrid& grid) {
         size += !person(r, k, sex).empty() && !a.empty();
         young += !a.empty() && whole_or(a, 0) < 5;
       }
+      if (continues(r)) {
+        sizes.back() += size;
+        under_fives.back() += young;
+        continue;
+      }
       sizes.push_back(size);
       under_fives.push_back(young);
     }
@@ -279,9 +340,9 @@ std::string mortality_plausibility_report(const MortalityCheckValues& v,
   doc += entry(1185) + row_list(v.births_aged_one_or_more) + "\\par\\par ";
   doc += "\\par\\par \\b " + entry(1186) + " \\b0\\par\\par ";
 
-  doc += entry(1187) + pair_list(v.same_key) + "\\par\\par ";
-  doc += entry(1188) + pair_list(v.same_members) + "\\par\\par ";
-  doc += entry(1189) + pair_list(v.same_key_and_members) + "\\par\\par ";
+  doc += entry(1187) + group_list(v.same_key) + "\\par\\par ";
+  doc += entry(1188) + group_list(v.same_members) + "\\par\\par ";
+  doc += entry(1189) + group_list(v.same_key_and_members) + "\\par\\par ";
   doc += "\\par\\par \\b " + entry(1190) + " \\b0\\par\\par ";
 
   doc += entry(1191) + row_list(v.two_or_more_births) + "\\par\\par ";

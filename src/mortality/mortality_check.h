@@ -60,9 +60,11 @@ struct MortalityCheckValues {
   std::vector<int> persons_with_sex_or_age_missing;
   std::vector<int> births_aged_one_or_more;
 
-  // Pairs of rows (first < second) that agree on the key (Cluster, Team, HH), on the household
-  // members, and on both.
-  std::vector<std::pair<int, int>> same_key, same_members, same_key_and_members;
+  // Groups of two or more rows that agree on the key (Cluster, Team, HH), on the household
+  // members, and on both: each group in row order, the groups in the order of their first row.
+  // Groups, not pairs: thousands of copies of one household make one group, not millions of
+  // pairs.
+  std::vector<std::vector<int>> same_key, same_members, same_key_and_members;
 
   std::vector<int> two_or_more_births;  // rows
   std::vector<int> three_or_more_deaths;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/text_conversions.h"
+#include "mortality/household_rows.h"
 
 namespace olvar::mortality {
 
@@ -129,6 +130,7 @@ Transfer individual_transfer_text(const core::TextGrid& individuals,
   Transfer t;
   const int last = last_individual_row(individuals);
   long households = 0, with_children = 0, children = 0;
+  bool household_has_child = false;
   for (int row = 1; row <= last; ++row) {
     bool has_child = false;
     for (int k = 1; k <= kPersons; ++k) {
@@ -146,6 +148,13 @@ Transfer individual_transfer_text(const core::TextGrid& individuals,
         ++children;
       }
     }
+    // A household of more than kPersons persons counts once, with a child on any of its rows.
+    if (continues_household(individuals, row)) {
+      if (has_child && !household_has_child) ++with_children;
+      household_has_child = household_has_child || has_child;
+      continue;
+    }
+    household_has_child = has_child;
     if (individuals.cell(person_column(1, PersonField::sex), row).empty()) continue;
     ++households;
     if (has_child) ++with_children;

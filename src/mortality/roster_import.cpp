@@ -14,8 +14,8 @@ namespace {
 
 using Record = std::vector<std::string>;
 
-// One line of comma-separated values; a value in double quotes may hold commas and "" for a
-// quote.
+// One record of comma-separated values; a value in double quotes may hold commas, line breaks
+// and "" for a quote. A CR outside quotes (of a CR LF line end) is dropped.
 Record split_csv_line(std::string_view line) {
   Record fields(1);
   bool quoted = false;
@@ -44,26 +44,69 @@ Record split_csv_line(std::string_view line) {
 struct Csv {
   Record heading;
   std::vector<Record> rows;
+  std::vector<int> first_lines;  // per row, the line of the file where it starts (1-based)
+  std::string error;             // a record cut short; the rows are then not to be used
   int column(std::string_view name) const {
     const auto it = std::find(heading.begin(), heading.end(), name);
     return it == heading.end() ? -1 : static_cast<int>(it - heading.begin());
   }
 };
 
-Csv parse_csv(std::string_view text) {
-  Csv csv;
-  bool first = true;
-  while (!text.empty()) {
-    const std::size_t end = text.find('\n');
-    const std::string_view line = text.substr(0, end);
-    text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
-    if (line.empty() || line == "\r") continue;
-    if (first) {
-      csv.heading = split_csv_line(line);
-      first = false;
-    } else {
-      csv.rows.push_back(split_csv_line(line));
+// The end of the record starting at `text`: the first line end outside double quotes (LF,
+// CR LF or a lone CR, as spreadsheets of every system write them), or the end of the text.
+std::size_t record_end(std::string_view text, int& line_ends) {
+  bool quoted = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char ch = text[i];
+    if (ch == '"') quoted = !quoted;
+    if (ch != '\n' && ch != '\r') continue;
+    if (quoted) {
+      if (ch == '\n' || i + 1 >= text.size() || text[i + 1] != '\n') ++line_ends;
+      continue;
     }
+    return i;
+  }
+  return text.size();
+}
+
+Csv parse_csv(std::string_view text, std::string_view file) {
+  Csv csv;
+  // An editor saving as UTF-8 may put a byte order mark first; it would hide the first name.
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+    text.remove_prefix(kByteOrderMark.size());
+  }
+  bool first = true;
+  int line = 1;
+  while (!text.empty()) {
+    const int start_line = line;
+    int inner_line_ends = 0;
+    const std::size_t end = record_end(text, inner_line_ends);
+    const std::string_view record = text.substr(0, end);
+    const bool ended = end < text.size();
+    std::size_t next = end;
+    if (ended)
+      next += (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1;
+    text.remove_prefix(next);
+    line += inner_line_ends + (ended ? 1 : 0);
+    if (record.empty()) continue;
+    if (first) {
+      csv.heading = split_csv_line(record);
+      first = false;
+      continue;
+    }
+    Record fields = split_csv_line(record);
+    // A file cut inside a record (a copy broken off, a quote never closed) would give a
+    // household only part of its values. Only the last record can be cut; a short record
+    // ended by a line end is a file whose last columns were left empty.
+    const bool quote_open = std::count(record.begin(), record.end(), '"') % 2 == 1;
+    if (!ended && (fields.size() < csv.heading.size() || quote_open) && csv.error.empty()) {
+      csv.error = std::string(file) + ", line " + std::to_string(start_line) + ": " +
+                  std::to_string(fields.size()) + " values where the heading names " +
+                  std::to_string(csv.heading.size()) + "; the file may be cut";
+    }
+    csv.rows.push_back(std::move(fields));
+    csv.first_lines.push_back(start_line);
   }
   return csv;
 }
@@ -136,7 +179,7 @@ RosterImport import_roster(std::string_view roster_csv, std::string_view left_cs
     // The lists of persons who left and who died are optional: a survey may have had none, and
     // the command line offers them as options. An absent list adds no one.
     if (text.empty() && event != ' ') return true;
-    const Csv csv = parse_csv(text);
+    const Csv csv = parse_csv(text, columns.file);
     const std::array<const char*, 5> needed = {"KEY", columns.sex, columns.age, columns.joined,
                                                columns.born};
     for (const char* name : needed) {
@@ -147,6 +190,10 @@ RosterImport import_roster(std::string_view roster_csv, std::string_view left_cs
     }
     if (columns.required_cluster && csv.column("cluster_id") < 0) {
       result.error = std::string(columns.file) + ": the column \"cluster_id\" is missing";
+      return false;
+    }
+    if (!csv.error.empty()) {
+      result.error = csv.error;
       return false;
     }
     const int key = csv.column("KEY"), sex = csv.column(columns.sex),
@@ -161,8 +208,9 @@ RosterImport import_roster(std::string_view roster_csv, std::string_view left_cs
       auto it = index_of_key.find(k);
       if (it == index_of_key.end()) {
         if (event != ' ') {
-          result.error = std::string(columns.file) + ", line " + std::to_string(line + 2) +
-                         ": the household \"" + k + "\" is not in the roster";
+          result.error = std::string(columns.file) + ", line " +
+                         std::to_string(csv.first_lines[line]) + ": the household \"" + k +
+                         "\" is not in the roster";
           return false;
         }
         it = index_of_key.emplace(k, static_cast<int>(households.size())).first;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -86,6 +87,35 @@ fs::path second_name(const fs::path& file, const fs::path& backup) {
   return name;
 }
 
+// Temporary files of `target` that a save interrupted (a killed process, a power cut) left
+// behind: as large as the file, and hidden. Those untouched for a minute are removed once the
+// file was saved again; a younger one may belong to a save running in another process.
+void remove_stale_temporaries(const fs::path& target) {
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  const std::string prefix = "." + target.filename().string() + ".";
+  constexpr std::size_t kSuffixLength = 16;
+  const std::string ending = ".tmp";
+  std::error_code error;
+  const auto now = fs::file_time_type::clock::now();
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() != prefix.size() + kSuffixLength + ending.size() ||
+        name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - ending.size(), ending.size(), ending) != 0) {
+      continue;
+    }
+    const std::string suffix = name.substr(prefix.size(), kSuffixLength);
+    if (suffix.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789") != std::string::npos) {
+      continue;
+    }
+    std::error_code ignored;
+    if (!it->is_regular_file(ignored) || it->is_symlink(ignored)) continue;
+    const auto changed = fs::last_write_time(it->path(), ignored);
+    if (ignored || now - changed < std::chrono::minutes(1)) continue;
+    ::unlink(it->path().c_str());
+  }
+}
+
 }  // namespace
 
 SafeFile::SafeFile(fs::path target)
@@ -144,6 +174,7 @@ void SafeFile::commit() {
   descriptor_ = -1;
   if (::rename(temporary_.c_str(), target_.c_str()) != 0) fail("cannot replace", errno);
   committed_ = true;
+  remove_stale_temporaries(target_);
 }
 
 SafeFileStream::Buffer::Buffer(SafeFile& file) : file_(file), block_(1 << 20) {
@@ -206,6 +237,15 @@ BackupResult write_file_with_backup(const fs::path& target, std::string_view byt
   bool backup_is_input = false;
   for (const fs::path& input : never_replace) backup_is_input |= is_same_file(backup, input);
   const bool keep_backup = exists && !backup_is_input && backup != target;
+  // The backup's name taken by a folder would make the save fail only after the new file took
+  // the old one's place, so the old content would be gone: refuse before anything is written.
+  struct stat backup_state {};
+  if (keep_backup && ::lstat(backup.c_str(), &backup_state) == 0 &&
+      !S_ISREG(backup_state.st_mode) && !S_ISLNK(backup_state.st_mode)) {
+    throw WriteFailure("cannot write " + target.string() + ": its backup name " + backup.string() +
+                       " is taken by a folder or another thing that is not a file; nothing was "
+                       "written");
+  }
 
   SafeFile file(target);
   file.write(bytes);
@@ -225,6 +265,10 @@ BackupResult write_file_with_backup(const fs::path& target, std::string_view byt
     throw WriteFailure(target.string() + " was written, but the backup " + backup.string() +
                        " could not be replaced: " + reason(error_number));
   }
+  // A backup that was a second name of the old file already holds it, and rename() then leaves
+  // both names in place: the temporary name would stay behind on every save.
+  if (keep_backup) ::unlink(old_file.c_str());
+  remove_stale_temporaries(backup);
   if (!exists) return BackupResult::no_previous_file;
   return keep_backup ? BackupResult::kept : BackupResult::backup_is_input;
 }

@@ -19,7 +19,7 @@
 #include "core/survey_file.h"
 #include "core/survey_sort.h"
 #include "core/text_conversions.h"
-#include "reports/analysis_table.h"
+#include "analysis/analysis_table.h"
 #include "stats/chi_square.h"
 #include "stats/column_summary.h"
 #include "stats/dispersion.h"
@@ -118,8 +118,8 @@ class PlausibilityBuilder {
   void caption(std::string_view text) const {
     if (context_.show_caption) context_.show_caption(text);
   }
-  AnalysisOptions options_with(anthro::ExclusionMode mode) const {
-    AnalysisOptions o = analysis_options_;
+  analysis::AnalysisOptions options_with(anthro::ExclusionMode mode) const {
+    analysis::AnalysisOptions o = analysis_options_;
     o.mode = mode;
     return o;
   }
@@ -171,18 +171,18 @@ class PlausibilityBuilder {
   const PlausibilityContext& context_;
   core::Workspace workspace_;  // the working copy: WHO z-scores, sorted for the clustering
   char separator_ = '.';
-  AnalysisOptions analysis_options_;
+  analysis::AnalysisOptions analysis_options_;
   AgeGroups groups_;
   PlausibilityValues v_;
   Rows data_rows_;  // 1 ... last used row
   // The analysis table without exclusion, and one z-score column of it with the exclusion of a
   // mode applied (what rebuilding the analysis table for that column and mode gives there).
-  AnalysisTable base_;
+  analysis::AnalysisTable base_;
   core::TextGrid excluded_;
   // Observed means of the z-score columns of base_, worked out once per rebuild.
   std::array<std::optional<double>, 16> observed_means_;
   void rebuild_base() {
-    SG6_uebergabe(survey(), options_with(anthro::ExclusionMode::none), -1, -1, "", base_);
+    analysis::SG6_uebergabe(survey(), options_with(anthro::ExclusionMode::none), -1, -1, "", base_);
     observed_means_ = {};
   }
 };
@@ -210,7 +210,7 @@ void PlausibilityBuilder::preparation() {
 
 }  // namespace
 
-std::vector<DuplicatePair> find_duplicate_rows(const core::TextGrid& table, int last_row) {
+std::vector<std::vector<int>> find_duplicate_groups(const core::TextGrid& table, int last_row) {
   // Each row's cells are hashed (the first without its leading blanks), the rows sorted by
   // hash, and only rows of equal hash compared cell by cell: linear work apart from the sort.
   // Cells are compared one by one, so rows whose texts differ only in where one cell ends and
@@ -244,7 +244,7 @@ std::vector<DuplicatePair> find_duplicate_rows(const core::TextGrid& table, int 
       if (cell_text(c, a) != cell_text(c, b)) return false;
     return true;
   };
-  std::vector<DuplicatePair> pairs;
+  std::vector<std::vector<int>> groups;
   for (std::size_t begin = 0; begin < entries.size();) {
     std::size_t end = begin + 1;
     while (end < entries.size() && entries[end].hash == entries[begin].hash) ++end;
@@ -259,11 +259,19 @@ std::vector<DuplicatePair> find_duplicate_rows(const core::TextGrid& table, int 
       else
         it->push_back(row);
     }
-    for (const std::vector<int>& rows : classes)
-      for (std::size_t i = 0; i < rows.size(); ++i)
-        for (std::size_t j = i + 1; j < rows.size(); ++j) pairs.emplace_back(rows[i], rows[j]);
+    for (std::vector<int>& rows : classes)
+      if (rows.size() > 1) groups.push_back(std::move(rows));
     begin = end;
   }
+  std::sort(groups.begin(), groups.end());
+  return groups;
+}
+
+std::vector<DuplicatePair> find_duplicate_rows(const core::TextGrid& table, int last_row) {
+  std::vector<DuplicatePair> pairs;
+  for (const std::vector<int>& rows : find_duplicate_groups(table, last_row))
+    for (std::size_t i = 0; i < rows.size(); ++i)
+      for (std::size_t j = i + 1; j < rows.size(); ++j) pairs.emplace_back(rows[i], rows[j]);
   std::sort(pairs.begin(), pairs.end());
   return pairs;
 }
@@ -271,8 +279,18 @@ std::vector<DuplicatePair> find_duplicate_rows(const core::TextGrid& table, int 
 namespace {
 
 void PlausibilityBuilder::duplicates() {
-  const std::vector<DuplicatePair> pairs =
-      find_duplicate_rows(survey(), data_rows_.empty() ? 0 : data_rows_.back());
+  std::vector<DuplicatePair> pairs;
+  for (const std::vector<int>& rows :
+       find_duplicate_groups(survey(), data_rows_.empty() ? 0 : data_rows_.back())) {
+    if (rows.size() > kLargestDuplicateGroupAsPairs) {
+      std::vector<RowRef>& group = v_.duplicate_groups.emplace_back();
+      for (const int row : rows) group.push_back(ref(row));
+      continue;
+    }
+    for (std::size_t i = 0; i < rows.size(); ++i)
+      for (std::size_t j = i + 1; j < rows.size(); ++j) pairs.emplace_back(rows[i], rows[j]);
+  }
+  std::sort(pairs.begin(), pairs.end());
   for (const auto& [i, j] : pairs) v_.duplicates.emplace_back(ref(j), ref(i));
 }
 
@@ -972,13 +990,22 @@ void PlausibilityLayout::summary_table() {
 }
 
 void PlausibilityLayout::duplicates() {
-  if (v_.duplicates.empty()) {
+  if (v_.duplicates.empty() && v_.duplicate_groups.empty()) {
     out_ << "\\b " << T(80) << " \\b0\\par ";
     return;
   }
   out_ << "\\b " << T(79) << " \\b0\\par\\par ";
   for (const auto& [later, earlier] : v_.duplicates)
     out_ << line_ref(later) << " with " << line_ref(earlier) << " \\par ";
+  // A large group is one line: its first row, the next ones up to a limit, and its size.
+  constexpr std::size_t kRowsNamed = 20;
+  for (const std::vector<RowRef>& group : v_.duplicate_groups) {
+    out_ << line_ref(group.front()) << " with ";
+    const std::size_t named = std::min(group.size(), kRowsNamed);
+    for (std::size_t i = 1; i < named; ++i) out_ << (i > 1 ? ", " : "") << line_ref(group[i]);
+    if (named < group.size()) out_ << " and " << std::to_string(group.size() - named) << " more";
+    out_ << " (" << std::to_string(group.size()) << " identical lines) \\par ";
+  }
 }
 
 void PlausibilityLayout::MissingData() {

@@ -58,6 +58,11 @@ document::DocumentBuffer plausibility_document(const PlausibilityValues& values,
 using DuplicatePair = std::pair<int, int>;
 // Found by grouping equal rows through a hash, so the search is linear in the number of rows.
 std::vector<DuplicatePair> find_duplicate_rows(const core::TextGrid& table, int last_row);
+// The same rows as groups of equal rows (each in row order, sorted by first row): the report
+// names a group of more than kLargestDuplicateGroupAsPairs rows on one line, since its pairs
+// grow with the square of its size.
+std::vector<std::vector<int>> find_duplicate_groups(const core::TextGrid& table, int last_row);
+inline constexpr std::size_t kLargestDuplicateGroupAsPairs = 4;
 
 // The Options page the report reads: the page as the settings record gives it, with the
 // options the survey file carries (age groups, Kandu offsets, oedema coding, clothes weight)

@@ -188,6 +188,8 @@ struct ClusteringValues {
 struct PlausibilityValues {
   std::string file_name;  // from its last slash on
   std::vector<std::pair<RowRef, RowRef>> duplicates;  // (later row, earlier row)
+  // Groups of more than four equal rows, each in row order: one line each, not their pairs.
+  std::vector<std::vector<RowRef>> duplicate_groups;
   std::vector<MissingColumn> missing;                 // columns with missing values only
   int missing_birth_dates_percent = 0;
   std::string months_heading, height_heading;

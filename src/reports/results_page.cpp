@@ -73,18 +73,18 @@ stats::RowFilter present_filter(ResultsIndex index) {
   return stats::RowFilter::range(column, std::nextafter(-20.0f, 0.0f), std::nextafter(20.0f, 0.0f));
 }
 
-PrevalenceFamily family_of(ResultsIndex index) {
+analysis::PrevalenceFamily family_of(ResultsIndex index) {
   switch (index) {
     case ResultsIndex::waz:
-      return PrevalenceFamily::waz;
+      return analysis::PrevalenceFamily::waz;
     case ResultsIndex::haz:
-      return PrevalenceFamily::haz;
+      return analysis::PrevalenceFamily::haz;
     case ResultsIndex::whz:
-      return PrevalenceFamily::whz_wasting;
+      return analysis::PrevalenceFamily::whz_wasting;
     case ResultsIndex::muac:
-      return PrevalenceFamily::muac;
+      return analysis::PrevalenceFamily::muac;
   }
-  return PrevalenceFamily::whz_wasting;
+  return analysis::PrevalenceFamily::whz_wasting;
 }
 
 // Running mean and SD (Welford), so that a group of any size sums without loss.
@@ -130,10 +130,10 @@ double muac_design_effect(const core::TextGrid& table, double moderate, char sep
 }
 
 // The MUAC classes of one age band with their cluster intervals.
-PrevalenceValues muac_band_values(const core::TextGrid& table, const MuacAgeBand& band,
+analysis::PrevalenceValues muac_band_values(const core::TextGrid& table, const MuacAgeBand& band,
                                   const ResultsPageInputs& in) {
   const char sep = in.analysis.decimal_separator;
-  PrevalenceValues v;
+  analysis::PrevalenceValues v;
   std::vector<stats::ClusterRecord> records(kMaxClusterCodes + 1);
   for (int row = 1; row < table.row_count(); ++row) {
     const std::string_view code = table.cell(core::column(StdVar::cluster), row);
@@ -144,7 +144,7 @@ PrevalenceValues muac_band_values(const core::TextGrid& table, const MuacAgeBand
     const auto m =
         present_value(table.cell(core::column(StdVar::muac), row), ResultsIndex::muac, sep);
     if (!m) continue;
-    const int cluster = cluster_number(code);
+    const int cluster = analysis::cluster_number(code);
     if (cluster == 0) {
       ++v.rows_with_unusable_cluster;
       continue;
@@ -199,7 +199,7 @@ std::vector<GroupMean> cluster_means(const core::SurveyTable& survey, const core
   return out;
 }
 
-std::vector<GroupMean> age_means(const core::TextGrid& table, const std::vector<AgeGroup>& groups,
+std::vector<GroupMean> age_means(const core::TextGrid& table, const std::vector<analysis::AgeGroup>& groups,
                                  ResultsIndex index, char separator) {
   const std::vector<MuacAgeBand> bands = age_bands(groups);
   std::vector<MeanAccumulator> sums(bands.size());
@@ -296,9 +296,9 @@ ResultsPageInputs results_page_inputs(const core::OptionsPage& options,
   return in;
 }
 
-std::vector<MuacAgeBand> age_bands(const std::vector<AgeGroup>& groups) {
-  std::vector<AgeGroup> used;
-  for (const AgeGroup& g : groups) {
+std::vector<MuacAgeBand> age_bands(const std::vector<analysis::AgeGroup>& groups) {
+  std::vector<analysis::AgeGroup> used;
+  for (const analysis::AgeGroup& g : groups) {
     if (g.lower >= 0.0) used.push_back(g);  // a negative lower bound switches a group off
   }
   std::vector<MuacAgeBand> bands;
@@ -323,7 +323,7 @@ ResultsPageValues results_page_values(const core::SurveyTable& survey,
   v.correction_ticked = in.planning.csps1;
   const char sep = in.analysis.decimal_separator;
   const int column = index_column(in.index);
-  const AnalysisTable analysis = SG6_uebergabe(survey, in.analysis, -1, column, "");
+  const analysis::AnalysisTable analysis = analysis::SG6_uebergabe(survey, in.analysis, -1, column, "");
   const core::TextGrid& table = analysis.table;
   v.missing_z = analysis.missing_z;
   v.excluded_z = analysis.excluded_z;
@@ -347,11 +347,11 @@ ResultsPageValues results_page_values(const core::SurveyTable& survey,
     return v;
   }
 
-  PrevalenceInputs prevalence{in.muac, SexSubset::all, sep, in.planning};
-  const SexSubset subsets[3] = {SexSubset::all, SexSubset::boys, SexSubset::girls};
+  analysis::PrevalenceInputs prevalence{in.muac, analysis::SexSubset::all, sep, in.planning};
+  const analysis::SexSubset subsets[3] = {analysis::SexSubset::all, analysis::SexSubset::boys, analysis::SexSubset::girls};
   for (int k = 0; k < 3; ++k) {
     prevalence.sex = subsets[k];
-    v.subsets[k] = prevalence_values(table, family_of(in.index), prevalence);
+    v.subsets[k] = analysis::prevalence_values(table, family_of(in.index), prevalence);
   }
   v.population_correction = v.subsets[0].estimate.population_correction;
   v.rows_with_unusable_cluster = v.subsets[0].rows_with_unusable_cluster;
@@ -363,8 +363,8 @@ ResultsPageValues results_page_values(const core::SurveyTable& survey,
     v.oedema_n = v.subsets[0].n;
     v.oedema_percent = v.subsets[0].oedema_percent;
   } else if (in.index == ResultsIndex::waz) {
-    prevalence.sex = SexSubset::all;
-    const PrevalenceValues w = prevalence_values(table, PrevalenceFamily::whz_wasting, prevalence);
+    prevalence.sex = analysis::SexSubset::all;
+    const analysis::PrevalenceValues w = analysis::prevalence_values(table, analysis::PrevalenceFamily::whz_wasting, prevalence);
     v.oedema = w.oedema;
     v.oedema_n = w.n;
     v.oedema_percent = w.oedema_percent;
@@ -389,7 +389,7 @@ std::string write_over(std::string line, std::size_t column, std::string_view in
   return line;
 }
 
-std::string count_line(std::string_view label, int n, const IndicatorValue& value, char separator) {
+std::string count_line(std::string_view label, int n, const analysis::IndicatorValue& value, char separator) {
   std::string s(label);
   s += right3(n) + "): (" + right3(value.count) + ") " + fixed(value.percent, 3, 1, separator) +
        "% (" + fixed(value.interval.lower, 3, 1, separator) + "-" +
@@ -461,7 +461,7 @@ std::vector<std::string> MainTextResults(const ResultsPageValues& v, const Resul
 
   if (v.grouping != ResultsGrouping::age) {
     for (int s = 0; s < 3; ++s) {
-      const PrevalenceValues& p = v.subsets[s];
+      const analysis::PrevalenceValues& p = v.subsets[s];
       if (p.n <= 1) continue;
       const std::string label = text(kSubsetEntry[s]);
       set(5 + s, count_line(label, p.n, p.a, sep));
@@ -500,7 +500,7 @@ std::vector<std::string> MainTextResults(const ResultsPageValues& v, const Resul
   }
   if (v.rows_with_unusable_cluster > 0) {
     lines.resize(kLineCount);
-    lines.push_back(text(kLeftOutForClusterEntry) + " " +
+    lines.push_back(text(analysis::kLeftOutForClusterEntry) + " " +
                     std::to_string(v.rows_with_unusable_cluster));
   }
   return lines;

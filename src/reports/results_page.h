@@ -20,9 +20,9 @@
 #include "core/language_table.h"
 #include "core/options_page.h"
 #include "core/survey_table.h"
-#include "reports/age_table_values.h"
-#include "reports/analysis_table.h"
-#include "reports/prevalence_values.h"
+#include "analysis/age_table_values.h"
+#include "analysis/analysis_table.h"
+#include "analysis/prevalence_values.h"
 #include "stats/cluster_estimate.h"
 #include "stats/column_summary.h"
 
@@ -43,9 +43,9 @@ int index_column(ResultsIndex index);
 struct ResultsPageInputs {
   ResultsIndex index = ResultsIndex::whz;
   ResultsGrouping grouping = ResultsGrouping::all;
-  AnalysisOptions analysis;  // row selection, exclusion mode and flag bounds
-  MuacCutoffs muac;
-  std::vector<AgeGroup> age_groups;            // the five age groups of the Options page
+  analysis::AnalysisOptions analysis;  // row selection, exclusion mode and flag bounds
+  analysis::MuacCutoffs muac;
+  std::vector<analysis::AgeGroup> age_groups;            // the five age groups of the Options page
   stats::PopulationCorrectionInputs planning;  // the finite population correction (`csps1`)
 };
 
@@ -62,7 +62,7 @@ struct MuacAgeBand {
   std::string label;   // "< 6", "6 to 17", ..., ">= 54"
   double lower = 0.0;  // months, lower <= MONTHS < upper
   double upper = 0.0;
-  PrevalenceValues values;
+  analysis::PrevalenceValues values;
 };
 
 // One bar of the group means (by cluster or by age band).
@@ -78,7 +78,7 @@ struct ResultsPageValues {
   ResultsGrouping grouping = ResultsGrouping::all;
   // The families of the index for all children, boys and girls (WHZ: wasting or oedema; WAZ,
   // HAZ: z below -2 / between -3 and -2 / below -3; MUAC: below the cut-offs or oedema).
-  std::array<PrevalenceValues, 3> subsets;
+  std::array<analysis::PrevalenceValues, 3> subsets;
   // Oedema among the children counted for wasting (WHZ present or oedema) of this table.
   int oedema = 0;
   double oedema_percent = 0.0;
@@ -105,7 +105,7 @@ ResultsPageValues results_page_values(const core::SurveyTable& survey,
 
 // Age-band labels and bounds from the option age groups: "< L1", "L1 to U1", ..., "L4 to U4",
 // ">= L5"; each band runs from its lower bound to the next band's lower bound.
-std::vector<MuacAgeBand> age_bands(const std::vector<AgeGroup>& groups);
+std::vector<MuacAgeBand> age_bands(const std::vector<analysis::AgeGroup>& groups);
 
 // The result lines of the page (`MainTextResults`, `ClusterCI_MUAC`, `ClusterCI_MUAC_AGE`, and
 // the group-means memo of the groupings Cluster and Age), 1-based line k at index k - 1; empty
@@ -117,7 +117,7 @@ std::vector<std::string> MainTextResults(const ResultsPageValues& values,
 
 // A count line: label, n in 3 characters, "): (", count in 3, ") ", percent (3, 1), "% (",
 // lower (3, 1), "-", upper (3, 1), " 95% CI)".
-std::string count_line(std::string_view label, int n, const IndicatorValue& value,
+std::string count_line(std::string_view label, int n, const analysis::IndicatorValue& value,
                        char decimal_separator = '.');
 
 // Writes `insert` into `line` from 0-based `column`, over blanks only: a line shorter than the

@@ -62,7 +62,7 @@ std::string marker(std::string_view prefix, int code) {
 }
 
 // `ClusterCI`'s sub-markers of one family.
-void ClusterCI(MarkerFiller& f, std::string_view m, const PrevalenceValues& v) {
+void ClusterCI(MarkerFiller& f, std::string_view m, const analysis::PrevalenceValues& v) {
   const bool any = v.n > 0;
   const auto pct = [&](double x) { return any ? f.percent(x) : std::string(); };
   f.fill(marker(m, 1), std::to_string(v.n));
@@ -82,7 +82,7 @@ void ClusterCI(MarkerFiller& f, std::string_view m, const PrevalenceValues& v) {
 }
 
 // `A_group`: the nine markers of age group g (1 ... 6) of one age table.
-void A_group(MarkerFiller& f, std::string_view m, int g, const AgeGroupValues& v) {
+void A_group(MarkerFiller& f, std::string_view m, int g, const analysis::AgeGroupValues& v) {
   const int first = 9 * (g - 1) + 1;
   if (v.n == 0) {
     for (int k = 0; k < 9; ++k) f.fill(marker(m, first + k), "");
@@ -97,7 +97,7 @@ void A_group(MarkerFiller& f, std::string_view m, int g, const AgeGroupValues& v
   f.fill(marker(m, first + 8), f.padded_percent(v.oedema.percent));
 }
 
-void AgeTables(MarkerFiller& f, std::string_view m, const std::vector<AgeGroupValues>& table) {
+void AgeTables(MarkerFiller& f, std::string_view m, const std::vector<analysis::AgeGroupValues>& table) {
   for (std::size_t g = 0; g < table.size() && g < 6; ++g)
     A_group(f, m, static_cast<int>(g) + 1, table[g]);
 }
@@ -319,7 +319,7 @@ std::optional<ResultsReport> results_report(const core::Workspace& workspace,
   anthro::RowEvaluationSettings settings = context.evaluation;
   settings.reference = anthro::Reference::who2006;
   EvaluatedSurvey copy = evaluate_for_report(workspace.survey, settings, context.who);
-  AnalysisTable work;
+  analysis::AnalysisTable work;
   report.who = Write_Report_values(copy, inputs, work);
   Write_Report(main, report.who, inputs, deaths, report.filled);
 

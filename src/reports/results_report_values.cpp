@@ -30,7 +30,7 @@ std::optional<double> present_muac(std::string_view text, char separator) {
   return *v;
 }
 
-bool member(const AgeGroup& g, double months) {
+bool member(const analysis::AgeGroup& g, double months) {
   return g.lower <= months && months < g.upper + 1.0;
 }
 
@@ -39,7 +39,7 @@ double cutoff_or(const std::string& text, double fallback, char separator) {
   return v && *v > 0.0f ? static_cast<double>(*v) : fallback;
 }
 
-MeanValues mean_values(const AnalysisTable& analysis, StdVar index) {
+MeanValues mean_values(const analysis::AnalysisTable& analysis, StdVar index) {
   MeanValues m;
   const stats::ColumnSummary s = stats::DeskripStatCont(analysis.table, col(index));
   m.n = static_cast<int>(s.n);
@@ -52,23 +52,23 @@ MeanValues mean_values(const AnalysisTable& analysis, StdVar index) {
   return m;
 }
 
-void sex_families(ReferenceValues& v, const ParsedRows& table, PrevalenceFamily family,
+void sex_families(ReferenceValues& v, const analysis::ParsedRows& table, analysis::PrevalenceFamily family,
                   const char* all, const char* boys, const char* girls,
-                  const PrevalenceInputs& inputs) {
-  PrevalenceInputs in = inputs;
-  in.sex = SexSubset::all;
-  v.families[all] = prevalence_values(table, family, in);
-  in.sex = SexSubset::boys;
-  v.families[boys] = prevalence_values(table, family, in);
-  in.sex = SexSubset::girls;
-  v.families[girls] = prevalence_values(table, family, in);
+                  const analysis::PrevalenceInputs& inputs) {
+  analysis::PrevalenceInputs in = inputs;
+  in.sex = analysis::SexSubset::all;
+  v.families[all] = analysis::prevalence_values(table, family, in);
+  in.sex = analysis::SexSubset::boys;
+  v.families[boys] = analysis::prevalence_values(table, family, in);
+  in.sex = analysis::SexSubset::girls;
+  v.families[girls] = analysis::prevalence_values(table, family, in);
 }
 
 std::array<AgeSexCounts, 6> age_sex_distribution(const core::TextGrid& table,
                                                  const ReportInputs& in) {
   std::array<AgeSexCounts, 6> out{};
   if (in.groups.empty()) return out;
-  const AgeGroup whole{in.groups.front().lower, in.groups.back().upper};
+  const analysis::AgeGroup whole{in.groups.front().lower, in.groups.back().upper};
   for (int row = 1; row < table.row_count(); ++row) {
     const std::string_view sex = table.cell(col(StdVar::sex), row);
     if (sex != "m" && sex != "f") continue;
@@ -112,7 +112,7 @@ OverlapValues overlap_of(const core::TextGrid& table, const ReportInputs& in) {
   const char sep = in.decimal_separator;
   for (int row = 1; row < table.row_count(); ++row) {
     const std::string_view code = table.cell(col(StdVar::cluster), row);
-    if (code.empty() || cluster_number(code) == 0) continue;
+    if (code.empty() || analysis::cluster_number(code) == 0) continue;
     const bool oedema = table.cell(col(StdVar::edema), row) == "y";
     const auto muac = present_muac(table.cell(col(StdVar::muac), row), sep);
     const auto whz = present_z(table.cell(col(StdVar::whz), row), sep);
@@ -148,7 +148,7 @@ ReportInputs report_inputs(const core::OptionsPage& options, char decimal_separa
   in.analysis.flags = options.flags;
   in.analysis.decimal_separator = decimal_separator;
   in.decimal_separator = decimal_separator;
-  const MuacCutoffs defaults;
+  const analysis::MuacCutoffs defaults;
   in.muac.severe = cutoff_or(options.muac1, defaults.severe, decimal_separator);
   in.muac.moderate = cutoff_or(options.muac2, defaults.moderate, decimal_separator);
   const auto cutoff_text = [&](const std::string& typed, double fallback) {
@@ -188,25 +188,25 @@ void evaluate_for_report(EvaluatedSurvey& e, const anthro::RowEvaluationSettings
 }
 
 ReferenceValues Write_Report_values(const EvaluatedSurvey& evaluated, const ReportInputs& in) {
-  AnalysisTable scratch;
+  analysis::AnalysisTable scratch;
   return Write_Report_values(evaluated, in, scratch);
 }
 
 ReferenceValues Write_Report_values(const EvaluatedSurvey& evaluated, const ReportInputs& in,
-                                    AnalysisTable& work) {
+                                    analysis::AnalysisTable& work) {
   ReferenceValues v;
   const char sep = in.decimal_separator;
-  const PrevalenceInputs all{in.muac, SexSubset::all, sep, in.planning};
+  const analysis::PrevalenceInputs all{in.muac, analysis::SexSubset::all, sep, in.planning};
   const core::SurveyTable& survey = evaluated.survey;
 
   // One analysis table at a time, its cells reused: first for WHZ (with the MUAC families, which
   // no exclusion touches), then for WAZ, then for HAZ.
-  SG6_uebergabe(survey, in.analysis, -1, col(StdVar::whz), "", work);
+  analysis::SG6_uebergabe(survey, in.analysis, -1, col(StdVar::whz), "", work);
   const core::TextGrid& t = work.table;
-  ParsedRows rows = parse_rows(t, sep, kParseMonths | kParseMuac | kParseWhz);
+  analysis::ParsedRows rows = analysis::parse_rows(t, sep, analysis::kParseMonths | analysis::kParseMuac | analysis::kParseWhz);
   v.age_sex = age_sex_distribution(t, in);
 
-  sex_families(v, rows, PrevalenceFamily::whz_wasting, "#02", "#03", "#04", all);
+  sex_families(v, rows, analysis::PrevalenceFamily::whz_wasting, "#02", "#03", "#04", all);
   // Weight-for-height as percent of the reference median, for the rows whose WHZ survived the
   // exclusion or that have oedema.
   const auto percent_of = [&](int row) -> std::optional<double> {
@@ -215,8 +215,8 @@ ReferenceValues Write_Report_values(const EvaluatedSurvey& evaluated, const Repo
     const std::size_t r = static_cast<std::size_t>(row);
     return r < evaluated.whz_percent_of_median.size() ? evaluated.whz_percent_of_median[r] : 0.0;
   };
-  v.families["#07"] = prevalence_of_rows(rows, SexSubset::all, in.planning, [&](int row) {
-    RowCase k;
+  v.families["#07"] = analysis::prevalence_of_rows(rows, analysis::SexSubset::all, in.planning, [&](int row) {
+    analysis::RowCase k;
     const auto pct = percent_of(row);
     if (!pct) return k;
     const bool oedema = rows.oedema[static_cast<std::size_t>(row)];
@@ -228,38 +228,38 @@ ReferenceValues Write_Report_values(const EvaluatedSurvey& evaluated, const Repo
     k.c = (measured && *pct < 70.0) || oedema;
     return k;
   });
-  v.age_tables["#05"] = age_table_values(rows, AgeTableFamily::whz, in.groups, all);
-  v.age_tables["#08"] = age_table_of_rows(rows, in.groups, SexSubset::all, [&](int row) {
-    RowCategories k;
+  v.age_tables["#05"] = analysis::age_table_values(rows, analysis::AgeTableFamily::whz, in.groups, all);
+  v.age_tables["#08"] = analysis::age_table_of_rows(rows, in.groups, analysis::SexSubset::all, [&](int row) {
+    analysis::RowCategories k;
     const std::size_t r = static_cast<std::size_t>(row);
     k.oedema = rows.oedema[r];
-    k.counted = ParsedRows::present(rows.whz[r]) || k.oedema;
+    k.counted = analysis::ParsedRows::present(rows.whz[r]) || k.oedema;
     const auto pct = percent_of(row);
     if (pct && *pct > 0.0) k.in = {*pct < 70.0, *pct >= 70.0 && *pct < 80.0, *pct >= 80.0};
     return k;
   });
-  sex_families(v, rows, PrevalenceFamily::whz_overweight, "#26", "#27", "#28", all);
-  v.age_tables["#29"] = age_table_values(rows, AgeTableFamily::whz_overweight, in.groups, all);
+  sex_families(v, rows, analysis::PrevalenceFamily::whz_overweight, "#26", "#27", "#28", all);
+  v.age_tables["#29"] = analysis::age_table_values(rows, analysis::AgeTableFamily::whz_overweight, in.groups, all);
   v.oedema_wasting = oedema_and_wasting(t, survey, sep);
   v.means[static_cast<int>(MeanIndex::whz)] = mean_values(work, StdVar::whz);
   // MUAC is never excluded, and the WHZ table keeps every MUAC: the MUAC families read it. The
   // combined families take their WHZ from it too, with the exclusion already applied (the Kandu
   // window lies around the mean of the unfiltered WHZ, as the transfer computes it).
-  sex_families(v, rows, PrevalenceFamily::muac, "#22", "#23", "#24", all);
-  v.age_tables["#25"] = age_table_values(rows, AgeTableFamily::muac, in.groups, all);
-  sex_families(v, rows, PrevalenceFamily::muac_or_whz, "#30", "#31", "#32", all);
+  sex_families(v, rows, analysis::PrevalenceFamily::muac, "#22", "#23", "#24", all);
+  v.age_tables["#25"] = analysis::age_table_values(rows, analysis::AgeTableFamily::muac, in.groups, all);
+  sex_families(v, rows, analysis::PrevalenceFamily::muac_or_whz, "#30", "#31", "#32", all);
   v.overlap = overlap_of(t, in);
 
-  SG6_uebergabe(survey, in.analysis, -1, col(StdVar::waz), "", work);
-  rows = parse_rows(work.table, sep, kParseMonths | kParseWaz);
-  sex_families(v, rows, PrevalenceFamily::waz, "#09", "#10", "#11", all);
-  v.age_tables["#12"] = age_table_values(rows, AgeTableFamily::waz, in.groups, all);
+  analysis::SG6_uebergabe(survey, in.analysis, -1, col(StdVar::waz), "", work);
+  rows = analysis::parse_rows(work.table, sep, analysis::kParseMonths | analysis::kParseWaz);
+  sex_families(v, rows, analysis::PrevalenceFamily::waz, "#09", "#10", "#11", all);
+  v.age_tables["#12"] = analysis::age_table_values(rows, analysis::AgeTableFamily::waz, in.groups, all);
   v.means[static_cast<int>(MeanIndex::waz)] = mean_values(work, StdVar::waz);
 
-  SG6_uebergabe(survey, in.analysis, -1, col(StdVar::haz), "", work);
-  rows = parse_rows(work.table, sep, kParseMonths | kParseHaz);
-  sex_families(v, rows, PrevalenceFamily::haz, "#13", "#14", "#15", all);
-  v.age_tables["#16"] = age_table_values(rows, AgeTableFamily::haz, in.groups, all);
+  analysis::SG6_uebergabe(survey, in.analysis, -1, col(StdVar::haz), "", work);
+  rows = analysis::parse_rows(work.table, sep, analysis::kParseMonths | analysis::kParseHaz);
+  sex_families(v, rows, analysis::PrevalenceFamily::haz, "#13", "#14", "#15", all);
+  v.age_tables["#16"] = analysis::age_table_values(rows, analysis::AgeTableFamily::haz, in.groups, all);
   v.means[static_cast<int>(MeanIndex::haz)] = mean_values(work, StdVar::haz);
   return v;
 }

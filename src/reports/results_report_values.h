@@ -18,19 +18,19 @@
 #include "anthro/who_reference.h"
 #include "core/options_page.h"
 #include "core/survey_table.h"
-#include "reports/age_table_values.h"
-#include "reports/analysis_table.h"
-#include "reports/prevalence_values.h"
+#include "analysis/age_table_values.h"
+#include "analysis/analysis_table.h"
+#include "analysis/prevalence_values.h"
 
 namespace olvar::reports {
 
 // What the report reads from the Options page, parsed once.
 struct ReportInputs {
-  AnalysisOptions analysis;      // row selection, exclusion mode and its bounds
-  MuacCutoffs muac;              // `muac1` (severe) and `muac2` (moderate)
+  analysis::AnalysisOptions analysis;      // row selection, exclusion mode and its bounds
+  analysis::MuacCutoffs muac;              // `muac1` (severe) and `muac2` (moderate)
   std::string muac_severe_text;  // the cut-offs as the report prints them
   std::string muac_moderate_text;
-  std::vector<AgeGroup> groups;             // age groups 1 ... 5 (`Edit2` ... `Edit11`)
+  std::vector<analysis::AgeGroup> groups;             // age groups 1 ... 5 (`Edit2` ... `Edit11`)
   std::array<std::string, 5> group_labels;  // lower + "-" + upper, as the page shows them
   char decimal_separator = '.';
   // The small-population correction of the Planning page, as the results page applies it: the
@@ -109,15 +109,15 @@ struct ReferenceValues {
   // Keyed by the marker prefix of the family: "#02" ... "#04" wasting by WHZ, "#07" by percent
   // of median, "#09" ... "#11" WAZ, "#13" ... "#15" HAZ, "#22" ... "#24" MUAC, "#26" ... "#28"
   // overweight, "#30" ... "#32" MUAC or WHZ (all, boys, girls).
-  std::map<std::string, PrevalenceValues> families;
+  std::map<std::string, analysis::PrevalenceValues> families;
   // Keyed by marker prefix: "#05" WHZ, "#08" percent of median, "#12" WAZ, "#16" HAZ,
   // "#25" MUAC, "#29" overweight; groups 1 ... 5 and the whole range.
-  std::map<std::string, std::vector<AgeGroupValues>> age_tables;
+  std::map<std::string, std::vector<analysis::AgeGroupValues>> age_tables;
   OedemaWasting oedema_wasting;
   std::array<MeanValues, 3> means;  // by MeanIndex
   OverlapValues overlap;
 
-  const PrevalenceValues& family(const std::string& prefix) const { return families.at(prefix); }
+  const analysis::PrevalenceValues& family(const std::string& prefix) const { return families.at(prefix); }
   const MeanValues& mean(MeanIndex index) const { return means[static_cast<int>(index)]; }
   // Whether the small-population correction went into the intervals: the state of the
   // prevalence of acute malnutrition of all children ("#02"), as the results page reports it.
@@ -131,6 +131,6 @@ struct ReferenceValues {
 ReferenceValues Write_Report_values(const EvaluatedSurvey& evaluated, const ReportInputs& inputs);
 // The same with an analysis table whose cells are reused (a second reference allocates nothing).
 ReferenceValues Write_Report_values(const EvaluatedSurvey& evaluated, const ReportInputs& inputs,
-                                    AnalysisTable& work);
+                                    analysis::AnalysisTable& work);
 
 }  // namespace olvar::reports

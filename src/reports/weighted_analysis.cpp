@@ -8,8 +8,8 @@
 
 #include "core/standard_variables.h"
 #include "core/text_conversions.h"
-#include "reports/analysis_table.h"
-#include "reports/prevalence_values.h"
+#include "analysis/analysis_table.h"
+#include "analysis/prevalence_values.h"
 
 namespace olvar::reports {
 
@@ -79,13 +79,13 @@ class WeightedBuilder {
   WeightedBuilder(const core::SurveyTable& survey, const core::OptionsPage& options,
                   const WeightedAnalysisInputs& inputs)
       : inputs_(inputs) {
-    AnalysisOptions analysis;
+    analysis::AnalysisOptions analysis;
     analysis.selection = {options.zr, options.zrl, options.zrh,
                           options.zh, options.zhl, options.zhh};
     analysis.mode = options.exclusion;
     analysis.flags = options.flags;
     analysis.decimal_separator = inputs.decimal_separator;
-    read_children(survey, RemoveAllNonPlausible_Zscores(survey, analysis).table);
+    read_children(survey, analysis::RemoveAllNonPlausible_Zscores(survey, analysis).table);
     const std::array<const std::string*, 10> bounds = {
         &options.Edit2, &options.Edit3, &options.Edit4, &options.Edit5, &options.Edit6,
         &options.Edit7, &options.Edit8, &options.Edit9, &options.Edit10, &options.Edit11};
@@ -143,7 +143,7 @@ class WeightedBuilder {
       if (cluster_text.empty()) continue;
       Child c;
       c.row = row;
-      c.cluster = cluster_number(cluster_text);
+      c.cluster = analysis::cluster_number(cluster_text);
       if (c.cluster == 0) {
         ++unusable_;
         continue;

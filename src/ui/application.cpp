@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QString>
 
+#include "core/caption_table.h"
+#include "ui/caption_translator.h"
 #include "ui/intro_window.h"
 #include "ui/qt_convert.h"
 #include "ui/survey_window.h"
@@ -25,6 +27,9 @@ int run_application(int argc, char** argv) {
   // survey can still be entered and saved.
   const workspace::ProcessTables tables = workspace::load_process_tables(app.folders);
   workspace::attach_process_tables(app, tables);
+  // The captions of the chosen language, before the first window takes its captions.
+  CaptionTranslator captions(core::CaptionTable::load(app.folders));
+  QCoreApplication::installTranslator(&captions);
 
   SurveyWindow window(app, inputs);
   for (const std::string& message : app.startup_messages) {

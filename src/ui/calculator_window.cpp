@@ -1,3 +1,4 @@
+#include "ui/user_guide.h"
 #include "ui/busy_cursor.h"
 #include "ui/calculator_window.h"
 
@@ -59,6 +60,7 @@ CalculatorWindow::CalculatorWindow(CalculatorServices services, QWidget* parent)
       services_(std::move(services)),
       own_launcher_(std::make_unique<platform::SpawnProcessLauncher>()),
       launcher_(own_launcher_.get()) {
+  setProperty(kGuidePageProperty, "report-calculator.html");  // F1 opens the guide there
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("Statistical Calculator"));
   setObjectName(QStringLiteral("CalculatorWindow"));
@@ -268,7 +270,7 @@ int CalculatorWindow::column_of(const QComboBox* list) {
   return list->currentIndex() >= 0 ? list->currentIndex() + 1 : 0;
 }
 
-reports::AnalysisOptions CalculatorWindow::analysis_options() const {
+analysis::AnalysisOptions CalculatorWindow::analysis_options() const {
   return calculator::analysis_options(services_.options, services_.app.dates.decimal_separator);
 }
 
@@ -276,8 +278,8 @@ calculator::VariableKind CalculatorWindow::proposed_kind(int column) const {
   if (column < 1) return calculator::VariableKind::categorical;
   if (const auto fixed = calculator::standard_kind(column)) return *fixed;
   const BusyCursor busy;
-  const reports::AnalysisTable table =
-      reports::RemoveAllNonPlausible_Zscores(services_.survey, analysis_options());
+  const analysis::AnalysisTable table =
+      analysis::RemoveAllNonPlausible_Zscores(services_.survey, analysis_options());
   return calculator::classify_variable(table.table, column);
 }
 

@@ -76,7 +76,7 @@ class CalculatorWindow : public QWidget {
   // The column of a list's item (0 without a selection).
   static int column_of(const QComboBox* list);
   calculator::VariableKind proposed_kind(int column) const;
-  reports::AnalysisOptions analysis_options() const;
+  analysis::AnalysisOptions analysis_options() const;
   void show_results(bool shown);
   std::string text(int entry) const;
 

@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolBar>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
@@ -24,6 +25,7 @@
 #include "ui/grid_models.h"
 #include "ui/growth_chart_widget.h"
 #include "ui/qt_convert.h"
+#include "ui/qt_prompter.h"
 #include "ui/result_panel_widget.h"
 
 namespace olvar::ui {
@@ -72,6 +74,10 @@ DataEntryPage::DataEntryPage(core::Workspace& workspace, workspace::AppContext& 
   survey_model_->is_marked = [this](int column, int row) {
     return entry_ && entry_->is_marked(column, row);
   };
+  survey_model_->skipped_column = [this] { return entry_ ? entry_->skipped_column() : 0; };
+  survey_model_->skipped_reason = [this] {
+    return entry_ ? to_qstring(entry_->skipped_column_reason()) : QString();
+  };
   connect(survey_model_, &SurveyTableModel::cell_written, this, [this] {
     mark_changed();
     refresh_result_panel();
@@ -103,7 +109,14 @@ DataEntryPage::DataEntryPage(core::Workspace& workspace, workspace::AppContext& 
   auto* data_page = new QWidget;
   auto* data_layout = new QHBoxLayout(data_page);
   data_layout->setContentsMargins(0, 0, 0, 0);
-  data_layout->addWidget(data_view_, 1);
+  auto* grid_column = new QVBoxLayout;
+  grid_column->addWidget(data_view_, 1);
+  skip_note_ = new QLabel;
+  skip_note_->setObjectName(QStringLiteral("skip_note"));
+  skip_note_->setWordWrap(true);
+  skip_note_->hide();
+  grid_column->addWidget(skip_note_);
+  data_layout->addLayout(grid_column, 1);
   auto* side = new QVBoxLayout;
   side->addWidget(result_panel_);
   growth_chart_ = new GrowthChartWidget(*app_.who, *app_.text);
@@ -114,6 +127,7 @@ DataEntryPage::DataEntryPage(core::Workspace& workspace, workspace::AppContext& 
             if (!current.isValid() || !entry_) return;
             const entry::CellPosition cell{SurveyTableModel::table_column(current),
                                            SurveyTableModel::table_row(current)};
+            show_skip_note(cell.column);
             if (entry_->current() == cell) {
               refresh_result_panel();
               return;
@@ -235,6 +249,11 @@ void DataEntryPage::reset_entry() {
   const entry::EntryEnvironment environment{*app_.text, *app_.who, app_.dates, app_.today.year};
   entry_ = std::make_unique<entry::DataEntryController>(workspace_, environment, *prompter_,
                                                         entry_settings());
+  // The window's own dialogs show a typing warning without taking the keys typed after it.
+  if (auto* dialogs = dynamic_cast<QtPrompter*>(prompter_)) {
+    entry_->set_typing_warning(
+        [dialogs](const std::string& message) { dialogs->warn_while_typing(message); });
+  }
   survey_model_->reload();
   refresh_result_panel();  // its caption and the child under the cursor, before any click
 }
@@ -290,6 +309,18 @@ void DataEntryPage::show_entry_update(const entry::EntryUpdate& update) {
   move_cursor_to(update.current.column, update.current.row);
   if (services_.refresh_caption) services_.refresh_caption();
   refresh_result_panel();
+}
+
+void DataEntryPage::show_skip_note(int column) {
+  if (!entry_ || column != entry_->skipped_column()) {
+    skip_note_->hide();
+    return;
+  }
+  const QString reason = to_qstring(entry_->skipped_column_reason());
+  skip_note_->setText(reason);
+  skip_note_->show();
+  const QRect cell = data_view_->visualRect(data_view_->currentIndex());
+  QToolTip::showText(data_view_->viewport()->mapToGlobal(cell.bottomLeft()), reason, data_view_);
 }
 
 void DataEntryPage::move_cursor_to(int column, int row) {

@@ -105,6 +105,8 @@ class DataEntryPage : public QWidget {
   entry::EntrySettings entry_settings() const;
   void show_entry_update(const entry::EntryUpdate& update);
   void move_cursor_to(int column, int row);
+  // Says why the cursor's column is passed over while typing, when it is the skipped one.
+  void show_skip_note(int column);
   void refresh_result_panel();
   void mark_changed();
   void tab_changed(int index);
@@ -135,6 +137,7 @@ class DataEntryPage : public QWidget {
   QRadioButton* nchs_button_ = nullptr;
   QPushButton* disclaimer_button_ = nullptr;  // shown while WHO is selected
   QLabel* disclaimer_ = nullptr;
+  QLabel* skip_note_ = nullptr;  // under the grid, while the cursor is in the skipped column
 };
 
 }  // namespace olvar::ui

@@ -154,6 +154,17 @@ DeathRatesPage::DeathRatesPage(core::Workspace& workspace, workspace::AppContext
     if (index == household_results || index == individual_results) compute_results();
   });
   auto* layout = new QVBoxLayout(this);
+  // A household roster exported by the phone forms, with its lists of persons who left and
+  // died, becomes the individual table through the import's preview-and-map window.
+  auto* import_roster = new QPushButton(tr("Import household roster..."));
+  import_roster->setObjectName(QStringLiteral("ImportRoster"));
+  connect(import_roster, &QPushButton::clicked, this, [this] {
+    if (on_import_roster) on_import_roster();
+  });
+  auto* top_row = new QHBoxLayout;
+  top_row->addWidget(import_roster);
+  top_row->addStretch(1);
+  layout->addLayout(top_row);
   layout->addWidget(sub_pages_);
   reload();
 }

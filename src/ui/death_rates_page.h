@@ -44,6 +44,7 @@ class DeathRatesPage : public QWidget {
   std::function<void()> on_changed;
   std::function<void()> on_save;                // the survey save (both data sub-pages)
   std::function<void()> on_plausibility_report;  // the mortality plausibility report
+  std::function<void()> on_import_roster;        // "Import household roster..."
   // The Planning page's small-population correction inputs the intervals honour.
   std::function<stats::PopulationCorrectionInputs()> population_correction;
 

@@ -1,3 +1,4 @@
+#include "ui/user_guide.h"
 #include "ui/double_entry_window.h"
 
 #include <QCheckBox>
@@ -17,6 +18,7 @@ DoubleEntryWindow::DoubleEntryWindow(
     std::function<std::optional<std::string>(const std::string& caption)> choose_file,
     QWidget* parent)
     : QDialog(parent) {
+  setProperty(kGuidePageProperty, "enter.html#tools");  // F1 opens the guide there
   setObjectName(QStringLiteral("DoubleEntryWindow"));
   setWindowTitle(to_qstring(text.text(1065)));
   setMinimumWidth(520);  // room for a whole path

@@ -1,3 +1,4 @@
+#include "ui/user_guide.h"
 #include "ui/filter_window.h"
 
 #include <QComboBox>
@@ -21,6 +22,7 @@ std::string box_text(const QLineEdit* box) { return from_qstring(box->text()); }
 FilterWindow::FilterWindow(const core::SurveyTable& table, bool filter_active,
                            const core::LanguageTable& text, QWidget* parent)
     : QDialog(parent) {
+  setProperty(kGuidePageProperty, "enter.html#tools");  // F1 opens the guide there
   setObjectName(QStringLiteral("FilterWindow"));
   setWindowTitle(tr("Filter"));
   variable_ = new QComboBox;

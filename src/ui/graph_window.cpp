@@ -1,3 +1,4 @@
+#include "ui/user_guide.h"
 #include "ui/graph_window.h"
 
 #include <QBuffer>
@@ -37,6 +38,7 @@ std::string lower_extension(const std::filesystem::path& file) {
 
 GraphWindow::GraphWindow(const core::LanguageTable& text, core::Prompter* prompter, QWidget* parent)
     : QDialog(parent), text_(text), prompter_(prompter) {
+  setProperty(kGuidePageProperty, "report-results-page.html#graphs");  // F1 opens the guide there
   setWindowTitle(to_qstring(text_.text(1411)));
   picture_ = new DrawingWidget;
   picture_->setObjectName(QStringLiteral("graph_picture"));

@@ -23,8 +23,12 @@ QVariant SurveyTableModel::data(const QModelIndex& index, int role) const {
   if (role == Qt::DisplayRole || role == Qt::EditRole) {
     return to_qstring(workspace_.survey.cell(column, table_row(index)));
   }
+  const bool skipped = skipped_column && skipped_column() == column;
+  if (role == Qt::ToolTipRole && skipped && skipped_reason) return skipped_reason();
+  if (role == Qt::ForegroundRole && skipped) return palette::kSkippedText;
   if (role != Qt::BackgroundRole) return {};
   if (is_marked && is_marked(column, table_row(index))) return palette::kMarked;
+  if (skipped) return palette::kSkipped;
   if (column >= core::column(core::StdVar::waz) && column <= core::column(core::StdVar::whz)) {
     return palette::kComputed;
   }

@@ -40,6 +40,9 @@ class SurveyTableModel : public QAbstractTableModel {
 
   // Whether a cell (table column, table row) carries a plausibility mark; unset: none does.
   std::function<bool(int column, int row)> is_marked;
+  // The column that typing passes over (greyed, with the reason as its tooltip); 0 for none.
+  std::function<int()> skipped_column;
+  std::function<QString()> skipped_reason;
   // Survey table column and row of a model index.
   static int table_column(const QModelIndex& index) { return index.column() + 1; }
   static int table_row(const QModelIndex& index) { return index.row() + 1; }

@@ -1,3 +1,4 @@
+#include "ui/user_guide.h"
 #include "ui/merge_window.h"
 
 #include <QDialogButtonBox>
@@ -18,6 +19,7 @@ namespace olvar::ui {
 MergeWindow::MergeWindow(const std::filesystem::path& folder, const core::LanguageTable& text,
                          QWidget* parent)
     : QDialog(parent) {
+  setProperty(kGuidePageProperty, "enter.html#tools");  // F1 opens the guide there
   setObjectName(QStringLiteral("MergeWindow"));
   setWindowTitle(tr("Merge surveys"));
   setMinimumWidth(520);  // room for a whole path

@@ -1,3 +1,4 @@
+#include "ui/user_guide.h"
 #include "ui/pyramid_window.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@ namespace olvar::ui {
 
 PyramidWindow::PyramidWindow(graphs::Drawing drawing, core::Prompter* prompter, QWidget* parent)
     : QDialog(parent), drawing_(std::move(drawing)), prompter_(prompter) {
+  setProperty(kGuidePageProperty, "mortality.html#pyramid");  // F1 opens the guide there
   setWindowTitle(tr("Population Pyramid"));
   resize(633, 454);
   picture_ = QPixmap::fromImage(drawing_image(drawing_));

@@ -1,5 +1,6 @@
 #include "ui/qt_prompter.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -11,6 +12,23 @@ namespace olvar::ui {
 
 void QtPrompter::inform(std::string_view message) {
   QMessageBox::information(parent_, title_, to_qstring(message));
+}
+
+void QtPrompter::warn_while_typing(std::string_view message) {
+  if (typing_warning_ == nullptr) {
+    typing_warning_ = new QMessageBox(QMessageBox::Warning, title_, QString(), QMessageBox::Ok,
+                                      parent_);
+    typing_warning_->setObjectName(QStringLiteral("typing_warning"));
+    typing_warning_->setAttribute(Qt::WA_DeleteOnClose);
+    typing_warning_->setAttribute(Qt::WA_ShowWithoutActivating);
+    typing_warning_->setWindowModality(Qt::NonModal);
+    typing_warning_->setFocusPolicy(Qt::NoFocus);
+  }
+  typing_warning_->setText(to_qstring(message));
+  QWidget* const typing = QApplication::focusWidget();
+  typing_warning_->show();
+  // A window manager may still hand the new box the focus: the keys stay with the cell.
+  if (typing != nullptr && QApplication::focusWidget() != typing) typing->setFocus();
 }
 
 bool QtPrompter::ask_yes_no(std::string_view question) {

@@ -1,10 +1,12 @@
 #pragma once
 // The core's questions and messages as Qt dialogs, owned by the window they belong to.
 
+#include <QPointer>
 #include <QString>
 
 #include "core/prompter.h"
 
+class QMessageBox;
 class QWidget;
 
 namespace olvar::ui {
@@ -15,6 +17,9 @@ class QtPrompter : public core::Prompter {
   QtPrompter(QWidget* parent, QString title) : parent_(parent), title_(std::move(title)) {}
 
   void inform(std::string_view message) override;
+  // A warning about a key just typed, in a box that does not take the focus: the keys typed
+  // after it go on into the grid. One box serves every warning until it is closed.
+  void warn_while_typing(std::string_view message);
   bool ask_yes_no(std::string_view question) override;
   Answer ask_yes_no_cancel(std::string_view question) override;
   std::optional<std::string> ask_text(std::string_view question,
@@ -33,6 +38,7 @@ class QtPrompter : public core::Prompter {
   QWidget* parent_;
   QString title_;
   QString start_folder_;
+  QPointer<QMessageBox> typing_warning_;
 };
 
 // "A|*.a|B|*.b" as Qt's "A (*.a);;B (*.b)"; a filter already in Qt's form is kept.

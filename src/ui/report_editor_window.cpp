@@ -1,3 +1,4 @@
+#include "ui/user_guide.h"
 #include "ui/report_editor_window.h"
 
 #include <QAction>
@@ -179,6 +180,7 @@ class IndentRuler : public QWidget {
 
 ReportEditorWindow::ReportEditorWindow(QString start_folder, QWidget* parent)
     : QMainWindow(parent), start_folder_(std::move(start_folder)) {
+  setProperty(kGuidePageProperty, "publish.html");  // F1 opens the guide there
   setWindowTitle(QStringLiteral("Editor"));
   auto* central = new QWidget;
   auto* layout = new QVBoxLayout(central);

@@ -1,3 +1,4 @@
+#include "ui/user_guide.h"
 #include "ui/sort_window.h"
 
 #include <QComboBox>
@@ -37,6 +38,7 @@ std::optional<int> chosen_column(const QComboBox* list) {
 SortWindow::SortWindow(const core::SurveyTable& table, core::SortOrder order,
                        const core::LanguageTable& text, QWidget* parent)
     : QDialog(parent) {
+  setProperty(kGuidePageProperty, "enter.html#tools");  // F1 opens the guide there
   setObjectName(QStringLiteral("SortWindow"));
   setWindowTitle(tr("Sort"));
   first_ = variable_list(table);

@@ -4,18 +4,23 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolBar>
+#include <QUrl>
 #include <QVBoxLayout>
+#include <cctype>
 #include <algorithm>
 
 #include "anthro/ethiopian_conversion.h"
@@ -35,6 +40,8 @@
 #include "core/program_files.h"
 #include "ui/busy_cursor.h"
 #include "ui/calculator_window.h"
+#include "ui/caption_translator.h"
+#include "ui/user_guide.h"
 #include "ui/data_entry_page.h"
 #include "ui/data_tools.h"
 #include "ui/death_rates_page.h"
@@ -82,8 +89,12 @@ SurveyWindow::SurveyWindow(workspace::AppContext& app, const workspace::StartUpI
   workspace_.extra_columns_shown = options_.show_extra_columns;
   qt_prompter_.set_start_folder(to_qstring(app_.settings.last_folder));
 
+  guide_ = new UserGuide(app_.folders, this);
+  QApplication::instance()->installEventFilter(guide_);
   build_pages();
   build_menus();
+  // A survey or a data file dropped on the window is opened or imported.
+  setAcceptDrops(true);
   if (const QScreen* screen = QApplication::primaryScreen()) {
     setGeometry(screen->availableGeometry());
   }
@@ -228,6 +239,7 @@ void SurveyWindow::build_pages() {
   death_rates_page_->on_changed = [this] { mark_changed(); };
   death_rates_page_->on_save = [this] { save_survey(); };
   death_rates_page_->on_plausibility_report = [this] { run_mortality_check(); };
+  death_rates_page_->on_import_roster = [this] { import_roster(); };
   death_rates_page_->population_correction = [this] { return population_correction_inputs(); };
   page_widgets_[4] = death_rates_page_;
 
@@ -258,7 +270,18 @@ void SurveyWindow::build_pages() {
                               tr("Food Security"),
                               tr("Options")};
   for (int k = 0; k < 7; ++k) pages_->addTab(page_widgets_[k], captions[k]);
+  // F1 opens the guide at the page about the page shown (user_guide.h).
+  const char* guide_pages[] = {"plan.html",          "train.html",         "enter.html",
+                               "publish.html",       "mortality.html",     "food-security.html",
+                               "enter.html#options"};
+  for (int k = 0; k < 7; ++k) page_widgets_[k]->setProperty(kGuidePageProperty, guide_pages[k]);
+  const auto name_guide_page = [this](int index) {
+    setProperty(kGuidePageProperty,
+                index >= 0 ? page_widgets_[index]->property(kGuidePageProperty) : QVariant());
+  };
+  connect(pages_, &QTabWidget::currentChanged, this, name_guide_page);
   pages_->setCurrentIndex(page_index(workspace::SurveyPage::data_entry));
+  name_guide_page(pages_->currentIndex());
   current_page_ = pages_->currentIndex();
   connect(pages_, &QTabWidget::currentChanged, this, &SurveyWindow::page_changed);
 }
@@ -291,7 +314,8 @@ void SurveyWindow::build_menus() {
   open_action->setObjectName(QStringLiteral("open_action"));
   save_action_ = files_menu_->addAction(tr("&Save"), this, [this] { save_survey(); });
   files_menu_->addAction(tr("Save &as"), this, [this] { save_survey_as(); });
-  files_menu_->addAction(tr("Import EPI Info File"), this, [this] { import_survey(); })
+  files_menu_->addAction(tr("Import Epi Info, dBase, CSV/TSV or XLSX File"), this,
+                         [this] { import_survey(); })
       ->setObjectName(QStringLiteral("ImportEpiInfoFile"));
   files_menu_->addSeparator();
   for (int k = 0; k < 4; ++k) {
@@ -318,7 +342,7 @@ void SurveyWindow::build_menus() {
   redo_action->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence::Redo});
 
   extras_menu_ = menuBar()->addMenu(tr("E&xtras"));
-  extras_menu_->addAction(to_qstring(workspace::kLanguageSelectionCaption), this, [this] {
+  extras_menu_->addAction(translate_caption(workspace::kLanguageSelectionCaption), this, [this] {
     QStringList files;
     for (const std::string& file : workspace::language_files(app_.folders))
       files << to_qstring(file);
@@ -326,9 +350,9 @@ void SurveyWindow::build_menus() {
     if (!files.isEmpty()) {
       bool ok = false;
       const QString choice = QInputDialog::getItem(
-          this, to_qstring(workspace::kLanguageSelectionCaption),
-          to_qstring(workspace::kLanguageSelectionPrompt) + QLatin1Char('\n') +
-              to_qstring(workspace::kLanguageSelectionHint),
+          this, translate_caption(workspace::kLanguageSelectionCaption),
+          translate_caption(workspace::kLanguageSelectionPrompt) + QLatin1Char('\n') +
+              translate_caption(workspace::kLanguageSelectionHint),
           files, 0, false, &ok);
       if (!ok) return;
       selected = from_qstring(choice);
@@ -356,6 +380,7 @@ void SurveyWindow::build_menus() {
                                         *prompter_, [this] { evaluate_all(); });
     if (done.cells_converted > 0) mark_changed();
     data_entry_page_->check_all();
+    if (done.confirmed) prompter_->inform(anthro::ethiopian_conversion_message(done));
   });
 
   // Each use opens a calculator window of its own; it closes with the survey window.
@@ -387,13 +412,22 @@ void SurveyWindow::build_menus() {
   data_tools_->add_extras_entries(extras_menu_);
   QMenu* forms = extras_menu_->addMenu(tr("Other forms and sheets"));
   for (const calculator::FormOrSheet& entry : calculator::forms_and_sheets()) {
-    forms->addAction(to_qstring(entry.caption), this, [this, &entry] {
+    forms->addAction(translate_caption(entry.caption.data()), this, [this, &entry] {
       platform::SpawnProcessLauncher launcher;
-      std::error_code ec;
       calculator::open_form_or_sheet(entry, document::output_settings_of(app_.settings),
-                                     std::filesystem::current_path(ec), launcher, *prompter_);
+                                     app_.folders, launcher, *prompter_);
     });
   }
+
+  QMenu* help_menu = menuBar()->addMenu(tr("&Help"));
+  QAction* guide_action = help_menu->addAction(
+      tr("User guide"), this, [this] { guide_->open(this, guide_page_of(this)); });
+  guide_action->setObjectName(QStringLiteral("UserGuide"));
+  guide_action->setShortcut(QKeySequence(Qt::Key_F1));
+  // F1 reaches the guide through its event filter, in every window; the menu only shows the key.
+  guide_action->setShortcutContext(Qt::WidgetShortcut);
+  help_menu->addAction(tr("About Olvar"), this, [this] { show_about(this); })
+      ->setObjectName(QStringLiteral("AboutOlvar"));
 
   QToolBar* bar = addToolBar(tr("Files"));
   bar->setMovable(false);
@@ -459,7 +493,7 @@ void SurveyWindow::write_results_report() {
       prompter_->inform(text(stats::kSampleExceedsPopulationEntry));
     }
     if (const int left_out = report->who.rows_with_unusable_cluster(); left_out > 0) {
-      prompter_->inform(text(reports::kLeftOutForClusterEntry) + " " + std::to_string(left_out));
+      prompter_->inform(text(analysis::kLeftOutForClusterEntry) + " " + std::to_string(left_out));
     }
     hand_off(report->document, false);
   } catch (const std::exception& error) {
@@ -602,7 +636,7 @@ void SurveyWindow::open_with_dialog() {
   }
 }
 
-void SurveyWindow::import_survey() {
+void SurveyWindow::import_survey(const std::string& file) {
   pages_->setCurrentIndex(page_index(workspace::SurveyPage::data_entry));
   if (!ask_to_save_changes()) return;
   workspace_.options = workspace::survey_options_of(options_);
@@ -616,8 +650,70 @@ void SurveyWindow::import_survey() {
         reload_all();
         activate();
       }};
-  ImportWindow::start(std::move(services), this);
+  if (file.empty()) {
+    ImportWindow::start(std::move(services), this);
+  } else {
+    ImportWindow::open_file(std::move(services), file, this);
+  }
   qt_prompter_.set_start_folder(to_qstring(app_.settings.last_folder));  // the data folder
+}
+
+void SurveyWindow::import_roster() {
+  ImportWindow::Services services{
+      app_, *prompter_, workspace_,
+      [this](const core::Workspace& w) { return evaluation_settings(w); },
+      [this](core::Workspace imported) {
+        // Only the individual mortality table is new; the rest of the survey is kept.
+        workspace_.mortality_individuals = std::move(imported.mortality_individuals);
+        workspace_.changed = true;
+        death_rates_page_->reload();
+        refresh_caption();
+      },
+      ImportWindow::Kind::roster};
+  ImportWindow::start(std::move(services), this);
+  qt_prompter_.set_start_folder(to_qstring(app_.settings.last_folder));
+}
+
+bool SurveyWindow::take_dropped_file(const std::filesystem::path& file) {
+  std::string extension = file.extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (extension == ".as") {
+    open_survey(file);
+    return true;
+  }
+  for (const char* data : {".csv", ".tsv", ".txt", ".xlsx", ".rec", ".dbf"}) {
+    if (extension != data) continue;
+    import_survey(file.string());
+    return true;
+  }
+  return false;
+}
+
+namespace {
+
+// The local file of a drag that carries exactly one.
+std::optional<std::filesystem::path> dragged_file(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls() || data->urls().size() != 1) return std::nullopt;
+  const QUrl url = data->urls().front();
+  if (!url.isLocalFile()) return std::nullopt;
+  return std::filesystem::path(url.toLocalFile().toStdString());
+}
+
+}  // namespace
+
+void SurveyWindow::dragEnterEvent(QDragEnterEvent* event) {
+  const std::optional<std::filesystem::path> file = dragged_file(event->mimeData());
+  if (!file) return;
+  std::string extension = file->extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const char* known : {".as", ".csv", ".tsv", ".txt", ".xlsx", ".rec", ".dbf"}) {
+    if (extension == known) event->acceptProposedAction();
+  }
+}
+
+void SurveyWindow::dropEvent(QDropEvent* event) {
+  const std::optional<std::filesystem::path> file = dragged_file(event->mimeData());
+  if (file && take_dropped_file(*file)) event->acceptProposedAction();
 }
 
 void SurveyWindow::open_recent(int index) {

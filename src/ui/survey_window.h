@@ -36,6 +36,8 @@ class DataEntryController;
 
 namespace olvar::ui {
 
+class UserGuide;
+
 class DataEntryPage;
 class DataTools;
 class OptionsPageWidget;
@@ -66,8 +68,17 @@ class SurveyWindow : public QMainWindow {
   bool save_survey();
   bool save_survey_as();
   void open_with_dialog();
-  // Files > "Import EPI Info File": a survey from an Epi Info, dBase or delimited file.
-  void import_survey();
+  // Files > "Import Epi Info, dBase, CSV/TSV or XLSX File": a survey from a file of another
+  // program, through the preview-and-map window; `file` given (dropped on the window) skips the
+  // open dialog.
+  void import_survey(const std::string& file = {});
+  // The Death Rates page's roster import: the individual mortality table from a household
+  // roster and its lists of persons who left and died, through the same window.
+  void import_roster();
+  // A file dropped on the window: a survey (.as) is opened, a data file (.csv, .tsv, .txt,
+  // .xlsx, .rec, .dbf) imported, each after the question about unsaved changes. Returns
+  // whether the file is one of those.
+  bool take_dropped_file(const std::filesystem::path& file);
   void open_recent(int index);
 
   // What the window shows when it becomes active: headers, caption, reference, command line.
@@ -76,6 +87,7 @@ class SurveyWindow : public QMainWindow {
   core::Workspace& workspace() { return workspace_; }
   core::OptionsPage& options() { return options_; }
   QTabWidget* pages() const { return pages_; }
+  UserGuide* guide() const { return guide_; }
   DataEntryPage* data_entry_page() const { return data_entry_page_; }
   QTabWidget* data_entry_tabs() const;
   QTableView* data_view() const;
@@ -113,6 +125,8 @@ class SurveyWindow : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void build_menus();
@@ -174,6 +188,7 @@ class SurveyWindow : public QMainWindow {
   FoodSecurityPage* food_security_page_ = nullptr;
   DataTools* data_tools_ = nullptr;  // Sort, Filter, export, merge, double-entry check
   std::unique_ptr<GraphWindow> graph_window_;
+  UserGuide* guide_ = nullptr;  // Help menu and F1 in every window of the program
 };
 
 }  // namespace olvar::ui

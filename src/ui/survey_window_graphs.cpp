@@ -12,7 +12,7 @@ void SurveyWindow::show_graph(graphs::GraphIndex index, graphs::GraphType type) 
   if (app_.text == nullptr || !graphs::graph_offered(index, type)) return;
   const BusyCursor busy;
   const char separator = app_.dates.decimal_separator;
-  reports::AnalysisOptions analysis;
+  analysis::AnalysisOptions analysis;
   analysis.selection = {options_.zr, options_.zrl, options_.zrh,
                         options_.zh, options_.zhl, options_.zhh};
   analysis.mode = options_.exclusion;

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "core/caption_table.h"
 #include "core/prompter.h"
 #include "platform/safe_write.h"
 
@@ -63,10 +64,25 @@ bool change_language(const std::optional<std::string>& selected,
                          ? fs::path(*selected)
                          : core::locate_program_file(folders, *selected),
                      folders.writable / "language.dat");
+    // The desktop's captions go with the language file; a language without a captions file
+    // (English) shows the captions as the code writes them, so an earlier choice is cleared.
+    const fs::path language_file(*selected);
+    const fs::path captions = core::locate_program_file(
+        folders, core::captions_file_for(language_file.filename().string()));
+    std::error_code ec;
+    if (fs::is_regular_file(captions, ec)) {
+      copy_file_safely(captions, folders.writable / "captions.dat");
+    } else {
+      platform::write_file_safely(folders.writable / "captions.dat", "");
+    }
     if (name.find("ENGLISH") != std::string::npos) {
       copy_program_file(folders, "english_report.rtf", "report.rtf");
     } else if (name.find("FRENCH") != std::string::npos) {
       copy_program_file(folders, "french_report.rtf", "report.rtf");
+    } else if (name.find("SPANISH") != std::string::npos) {
+      // The results report in Spanish too, so that a Spanish desktop does not write an English
+      // report.
+      copy_program_file(folders, "spanish_report.rtf", "report.rtf");
     }
     const char* protocol = nullptr;
     if (name.find("ENGLISH") != std::string::npos) {

@@ -26,8 +26,10 @@ inline constexpr const char* kPleaseRestart = "Please restart the program";
 std::vector<std::string> language_files(const core::ProgramFolders& folders);
 
 // `ChangeofLanguage1Click` after the selection window: with no file selected, "Language file not
-// found". Otherwise the file is copied to "language.dat"; a name containing ENGLISH or FRENCH
-// (upper-case comparison) copies that language's report template to "report.rtf"; a name
+// found". Otherwise the file is copied to "language.dat" and its captions file (see
+// core/caption_table.h) to "captions.dat" (an empty one when it has none); a name containing
+// ENGLISH, FRENCH or SPANISH (upper-case comparison) copies that language's report template to
+// "report.rtf"; a name
 // containing ENGLISH, FRENCH or SPANISH copies that language's survey protocol to
 // "report_planning.rtf"; then "Please restart the program". A file that cannot be read or
 // written is told and ends the change (copies made so far stay). Copies go to the writable

@@ -92,9 +92,13 @@ TEST_F(EthiopianConversionTest, ReplacesWholeDatesInTheSystemOrder) {
   const Row rows[] = {
       {"1/1/2017", "28/4/2016", "11.9.2024", "7.1.2024"},
       {"1/1/20", "", "1/1/20", ""},                           // no prefix match onto 1/1/2016
-      {"01/01/2016", "1/1/2016", "01/01/2016", "12.9.2023"},  // typed with a leading zero
+      {"01/01/2016", "1/1/2016", "12.9.2023", "12.9.2023"},  // typed with a leading zero
       {"", "29/4/2017", "", "7.1.2025"},
       {"12.9.2023", "garbage\t", "12.9.2023", "garbage\t"},
+      // Typed with the system's separator, or any other, as the date cells take them.
+      {"1.1.2017", "28-4-2016", "11.9.2024", "7.1.2024"},
+      {"01.01.2016", "29 4 2017", "12.9.2023", "7.1.2025"},
+      {"1.1", "1/1/2016/1", "1.1", "1/1/2016/1"},
   };
   int row = 1;
   for (const Row& r : rows) {
@@ -109,8 +113,17 @@ TEST_F(EthiopianConversionTest, ReplacesWholeDatesInTheSystemOrder) {
   const auto result = run(kDmyPoint);
 
   EXPECT_TRUE(result.confirmed);
-  EXPECT_EQ(result.cells_converted, 4);
-  EXPECT_EQ(result.cells_unmatched, 4);
+  EXPECT_EQ(result.cells_converted, 9);
+  EXPECT_EQ(result.cells_unmatched, 5);
+  ASSERT_EQ(result.unmatched.size(), 5u);
+  EXPECT_EQ(result.unmatched[0].row, 2);
+  EXPECT_EQ(result.unmatched[0].text, "1/1/20");
+  EXPECT_EQ(result.unmatched[4].variable, StdVar::birthdat);
+  EXPECT_EQ(ethiopian_conversion_message(result),
+            "9 dates were converted from the Ethiopian to the Gregorian calendar. 5 cells are no "
+            "Ethiopian date and kept as typed:\nrow 2, SURVDATE: \"1/1/20\"\nrow 5, SURVDATE: "
+            "\"12.9.2023\"\nrow 5, BIRTHDAT: \"garbage\t\"\nrow 8, SURVDATE: \"1.1\"\nrow 8, "
+            "BIRTHDAT: \"1/1/2016/1\"");
   row = 1;
   for (const Row& r : rows) {
     SCOPED_TRACE(r.survdate);

@@ -136,6 +136,39 @@ TEST_F(CliImport, ImportsADbaseFileWithTheMappingAndDateOrderGiven) {
   EXPECT_FALSE(rows[0].at("WAZ").empty());
 }
 
+// The phone survey writes its dates "07-Aug-19": without --date-order they are read, and the
+// order it would have taken for dates of numbers only is the system's (month names decide
+// nothing). A day above 12 decides it.
+TEST_F(CliImport, ReadsDatesOfEveryFormAndGuessesTheirOrder) {
+  const fs::path phone = fs::path(OLVAR_SURVEY_DATA_DIR) / "anthro_healthyr_raw_anthro1.csv";
+  if (!fs::exists(phone)) GTEST_SKIP() << "no survey data";
+  test::CommandResult r = run("import '" + phone.string() +
+                              "' --map today=SURVDATE --map birthdate=BIRTHDAT --map age=MONTHS "
+                              "--map child_sex=SEX --map weight=WEIGHT --map height=HEIGHT "
+                              "--map measure=MEASURE -o " +
+                              at("phone.as"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_THAT(r.err, Not(HasSubstr("are no dates")));
+  EXPECT_THAT(r.err, HasSubstr("dates read as mdy, the dates read alike in every order"));
+  const auto rows = children(at("phone.as"));
+  ASSERT_EQ(rows.size(), 651u);
+  // The C locale writes dates month first.
+  EXPECT_EQ(rows[0].at("SURVDATE"), "08/07/2019");
+  EXPECT_EQ(rows[0].at("BIRTHDAT"), "05/15/2015");
+  EXPECT_EQ(rows[0].at("MEASURE"), "h");
+  EXPECT_FALSE(rows[0].at("HAZ").empty());
+
+  const std::string dmy = write("dmy.csv", "SURVDATE,WEIGHT\n03/04/2020,12\n25/04/2020,11\n");
+  r = run("import " + dmy + " -o " + at("dmy.as"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("dates read as dmy, guessed from the dates of the file"));
+  EXPECT_EQ(children(at("dmy.as"))[0].at("SURVDATE"), "4/3/2020");
+
+  r = run("import " + dmy + " --sheet one -o " + at("sheet.as"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_THAT(r.err, HasSubstr("is no XLSX spreadsheet"));
+}
+
 TEST_F(CliImport, RefusesWhatItCannotImportAndWritesNothing) {
   const std::string rec = test::rec_file(kRecFields, {{{"1", "1", "1", "24", "11.2"}}});
   const std::string dbf = test::dbf_file({{"SEX", 'C', 1}}, {{{"m"}}});

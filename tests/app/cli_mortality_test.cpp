@@ -102,6 +102,34 @@ TEST_F(CliMortality, RosterAloneImportsWithoutLeftAndDiedLists) {
   EXPECT_THAT(r.out, HasSubstr("crude death rate\t0.00\t"));
 }
 
+// Rosters as spreadsheets of other systems save them: a UTF-8 byte order mark before KEY, lines
+// ended by a lone CR, a quoted value holding a line break. Each is the same two households.
+TEST_F(CliMortality, RostersOfEverySpreadsheetGiveTheSameHouseholds) {
+  const struct {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"byte order mark",
+       "\xEF\xBB\xBFKEY,sex_roster,age_years,joined,birth,cluster_id\n"
+       "h1,m,3,n,n,1\nh2,f,30,n,n,2\n"},
+      {"lone CR line ends",
+       "KEY,sex_roster,age_years,joined,birth,cluster_id\r"
+       "h1,m,3,n,n,1\rh2,f,30,n,n,2\r"},
+      {"quoted line break",
+       "KEY,sex_roster,age_years,joined,birth,cluster_id,note\r\n"
+       "h1,m,3,n,n,1,\"first\r\nsecond\"\r\nh2,f,30,n,n,2,\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const fs::path roster = folder_ / "roster.csv";
+    write(roster, c.bytes);
+    const test::CommandResult r = run("import-mortality " + quoted(roster) +
+                                      " --recall-days 90 -o " + quoted(folder_ / "out.as"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "2 households, 2 persons\n");
+  }
+}
+
 // A household whose cluster is no number 1 ... 999 is in no rate and no pyramid bar: the
 // commands say how many persons they left out, so that a lower rate is not taken at face value.
 TEST_F(CliMortality, TellsHowManyPersonsItLeftOutForTheirCluster) {

@@ -66,8 +66,8 @@ std::vector<Child> hand_worked(const char* c1 = "1", const char* c2 = "2", const
           {c3, "f", "0.1", "n"}};
 }
 
-reports::AnalysisOptions no_exclusion() {
-  reports::AnalysisOptions o;
+analysis::AnalysisOptions no_exclusion() {
+  analysis::AnalysisOptions o;
   o.mode = core::ExclusionMode::none;
   return o;
 }
@@ -80,12 +80,12 @@ CalculatorInputs main_variable(int column, VariableKind kind) {
 }
 
 std::vector<std::string> lines(const core::SurveyTable& survey, const CalculatorInputs& in,
-                               const reports::AnalysisOptions& options = no_exclusion()) {
+                               const analysis::AnalysisOptions& options = no_exclusion()) {
   return Calculate(survey, options, in).lines;
 }
 
 CalculatorValues values(const core::SurveyTable& survey, const CalculatorInputs& in,
-                        const reports::AnalysisOptions& options = no_exclusion()) {
+                        const analysis::AnalysisOptions& options = no_exclusion()) {
   return calculator_values(survey, options, in);
 }
 
@@ -331,7 +331,7 @@ TEST(CalculatorValues, EveryPassReadsTheAnalysisTableWithTheFlagsInForce) {
   // Epi Info flags blank a WHZ below -5: -7.0 takes no part in the statistics.
   std::vector<Child> children = hand_worked();
   children.push_back({"2", "m", "-7.0", "n"});
-  reports::AnalysisOptions flags;
+  analysis::AnalysisOptions flags;
   flags.mode = core::ExclusionMode::epi_info;
   CalculatorInputs in = main_variable(kWhz, VariableKind::continuous);
   in.ranges[0] = {"-10", "0"};

@@ -153,6 +153,76 @@ TEST(SurveyFileRead, DataEndsAtAnEmptyLineOrAMarker) {
   }
 }
 
+// What the reader leaves unread of the children's block is said, never dropped in silence.
+TEST(SurveyFileRead, UnreadPartsOfTheChildrensBlockAreWarnedAbout) {
+  using Kind = SurveyReadWarning::Kind;
+  const struct {
+    const char* what;
+    const char* bytes;
+    Kind kind;
+    int count;
+    const char* message;
+  } cases[] = {
+      {"values after the last header field", "dmy\r\nSEX\tWEIGHT\r\nm\t7\t\t\r\nf\t8\tx\ty\r\n",
+       Kind::fields_beyond_header, 1, "(the first is line 4)"},
+      {"children after an empty line",
+       "dmy\r\nSEX\r\nm\r\n\r\nf\r\n\t\t\r\nm\r\n\xA5Planning:\r\nname\t\r\n",
+       Kind::lines_after_blank, 2, "lines after the empty line 4 (the first is line 5)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto result = read(c.bytes);
+    ASSERT_EQ(result.warnings.size(), 1u);
+    EXPECT_EQ(result.warnings[0].kind, c.kind);
+    EXPECT_EQ(result.warnings[0].count, c.count);
+    EXPECT_THAT(result.warnings[0].message, HasSubstr(c.message));
+  }
+  // Empty trailing fields, empty lines before a section and a file's last empty line lose
+  // nothing.
+  for (const char* quiet :
+       {"dmy\r\nSEX\tWEIGHT\r\nm\t7\t\t\r\n",
+        "dmy\r\nSEX\r\nm\r\n\r\n\r\n\xA5Planning:\r\nname\t\r\n", "dmy\r\nSEX\r\nm\r\n\r\n"}) {
+    EXPECT_TRUE(read(quiet).warnings.empty()) << quiet;
+  }
+}
+
+// A cell holding a section marker, written before such text was guarded, is data of the
+// children's block: it must not open a section and cut the one the file really has.
+TEST(SurveyFileRead, ASectionNameInsideTheChildrensBlockIsData) {
+  const auto result = read(
+      "dmy\r\nSEX\tNOTE\r\nm\t\xA5Mor_individual:\r\nf\tx\r\n"
+      "\xA5Mor_individual:\r\nDATE\tCLUSTER\r\n01.02.2026\t4\r\n01.02.2026\t5\r\n");
+  const Workspace& w = result.workspace;
+  EXPECT_EQ(w.survey.cell(20, 1), "\xA5Mor_individual:");
+  EXPECT_EQ(w.survey.cell(StdVar::sex, 2), "f");
+  EXPECT_EQ(w.mortality_individuals.cell(2, 0), "CLUSTER");
+  EXPECT_EQ(w.mortality_individuals.cell(2, 2), "5");
+}
+
+TEST(SurveyFileRead, HouseholdLinesBeyondTheTableAreCounted) {
+  std::string bytes = "dmy\r\nSEX\r\nm\r\n\xA5Mortality_new:\r\n";
+  for (int k = 1; k <= 65'532 + 3; ++k) bytes += std::to_string(k) + "\t1\t\r\n";
+  const auto result = read(bytes);
+  ASSERT_EQ(result.warnings.size(), 1u);
+  EXPECT_EQ(result.warnings[0].kind, SurveyReadWarning::Kind::mortality_rows_cut);
+  EXPECT_EQ(result.warnings[0].count, 3);
+  EXPECT_EQ(result.workspace.mortality_households.cell(1, 65'533), "65532");
+}
+
+// A header of one name repeated a million times: the columns beyond the table are cut at once,
+// without looking for ever longer "_" names.
+TEST(SurveyFileRead, AMillionRepeatedNamesAreCutLikeAnyColumnBeyondTheTable) {
+  std::string bytes = "dmy\r\nSEX";
+  for (int k = 0; k < 1'000'000; ++k) bytes += "\tA";
+  bytes += "\r\nm\r\n";
+  const auto result = read(bytes);
+  const SurveyTable& t = result.workspace.survey;
+  EXPECT_EQ(t.cell(20, 0), "_A");
+  EXPECT_EQ(t.last_named_column(), 255);
+  ASSERT_FALSE(result.warnings.empty());
+  EXPECT_EQ(result.warnings[0].kind, SurveyReadWarning::Kind::columns_cut);
+}
+
 TEST(SurveyFileRead, DecimalsAreNormalisedFromColumnMonthsOn) {
   const char* file = "CLUSTER\tMONTHS\tWEIGHT\tX\r\n1,5\t12,25\t8.5\t3,5\r\n";
   const struct {
@@ -547,6 +617,52 @@ TEST(SurveyFileWrite, LayoutOfANewSurvey) {
   // 100 training lines of 126 fields and 100 of 21.
   EXPECT_NE(bytes.find("\xA5Training_new:\r\n" + std::string(126, '\t') + "\r\n"),
             std::string::npos);
+}
+
+// A row is kept when anything but its dates is filled: a row of user variables or z-scores
+// only is a record; a row of dates only is what the auto-fill of SURVDATE leaves.
+TEST(SurveyFileWrite, RowsWithAnythingButDatesAreWritten) {
+  Workspace w;
+  w.survey.set_cell(20, 0, "NOTE");
+  w.survey.set_cell(StdVar::sex, 1, "m");
+  w.survey.set_cell(20, 2, "note only");
+  w.survey.set_cell(StdVar::whz, 3, "-1.000");
+  w.survey.set_cell(StdVar::survdate, 4, "11.03.2006");
+  w.survey.set_cell(StdVar::birthdat, 4, "01.01.2004");
+  EXPECT_EQ(written_row_count(w.survey), 3);
+  const SurveyTable back = read(survey_file_bytes(w, kDmyPoint)).workspace.survey;
+  EXPECT_EQ(back.cell(20, 2), "note only");
+  EXPECT_EQ(back.cell(StdVar::whz, 3), "-1.000");
+  EXPECT_EQ(back.cell(StdVar::survdate, 4), "");
+}
+
+// Text the file cannot hold is written holdable, and a save changes it in the survey too and
+// counts it, so that the survey in memory is the one on disk.
+TEST(SurveyFileSave, TextTheFileCannotHoldIsSavedHoldableAndCounted) {
+  TempFolder folder;
+  ScriptedPrompter prompter;
+  const LanguageTable text = save_texts();
+  bool filter = false;
+  const SaveContext context{kDmyPoint, text, prompter, filter};
+  Workspace w;
+  w.file_name = (folder / "notes.as").string();
+  w.survey.set_cell(20, 0, "NOTE");
+  w.survey.set_cell(StdVar::sex, 1, "m");
+  w.survey.set_cell(20, 1, "\xA5Mor_individual:");
+  w.survey.set_cell(StdVar::sex, 2, "f");
+  w.survey.set_cell(20, 2, "l1\r\nl2\tx");
+  w.mortality_individuals.set_cell(2, 1, "4");
+  w.mortality_individuals.set_cell(2, 2, "5");
+  EXPECT_EQ(SaveClick(w, context).texts_made_holdable, 2);
+  EXPECT_EQ(prompter.messages.size(), 1u) << "the user is told";
+  EXPECT_EQ(w.survey.cell(20, 2), "l1 l2 x");
+  const auto back =
+      DateiLesen(folder / "notes.as", Workspace{}, SurveyReadContext{kDmyPoint, {}, {}});
+  EXPECT_EQ(back.workspace.survey.cell(20, 1), "YMor_individual:");
+  EXPECT_EQ(back.workspace.survey.cell(20, 2), "l1 l2 x");
+  EXPECT_EQ(back.workspace.survey.cell(StdVar::sex, 2), "f");
+  EXPECT_EQ(back.workspace.mortality_individuals.cell(2, 2), "5");
+  EXPECT_EQ(SaveClick(w, context).texts_made_holdable, 0);
 }
 
 TEST(SurveyFileWrite, UnknownSystemOrderWritesAnEmptyFirstLine) {

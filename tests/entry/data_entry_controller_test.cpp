@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -248,6 +249,29 @@ TEST_F(DataEntry, PasteNormalisesCodesEvaluatesAndMarks) {
   EXPECT_EQ(table().column_count(), columns_before + 10);
   EXPECT_EQ(table().cell(0, 150), "150");
   EXPECT_GE(table().row_count() - 1 - table().last_used_row(), core::kSpareRows);
+}
+
+// Text the survey file cannot hold is made holdable where it is typed or pasted, and the user
+// is told once: a typed line break or TAB becomes a blank, a leading yen sign (the section
+// byte 0xA5) the letter Y.
+TEST_F(DataEntry, TypedAndPastedTextIsMadeHoldableWithAMessage) {
+  const int note = 20;
+  page().edit_cell({note, 1}, "l1\r\nl2\tend");
+  EXPECT_EQ(table().cell(note, 1), "l1 l2 end");
+  ASSERT_EQ(prompter.messages.size(), 1u);
+  EXPECT_EQ(prompter.messages[0], text(1471));
+  page().edit_cell({note, 2}, "plain \xA5 inside");
+  EXPECT_EQ(table().cell(note, 2), "plain \xA5 inside");
+  EXPECT_EQ(prompter.messages.size(), 1u);
+
+  page().select_cell({note, 3});
+  prompter.yes_no_answers = {true};
+  const EntryUpdate update = page().paste("\xA5Mor_individual:\ta\rb\n\xA5yen\tok\n");
+  EXPECT_EQ(table().cell(note, 3), "YMor_individual:");
+  EXPECT_EQ(table().cell(note + 1, 3), "a b");
+  EXPECT_EQ(table().cell(note, 4), "Yyen");
+  EXPECT_EQ(table().cell(note + 1, 4), "ok");
+  EXPECT_EQ(std::count(update.messages.begin(), update.messages.end(), text(1471)), 1);
 }
 
 TEST_F(DataEntry, PasteBeyondTheLastColumnKeepsTheTableShape) {

@@ -222,6 +222,22 @@ TEST(DbaseFile, ACutFileKeepsTheWholeRecordsAndSaysSo) {
   }
 }
 
+// A header whose record count fell behind the records (written by a program that appended
+// without updating it) must not cost the records after the count.
+TEST(DbaseFile, RecordsBeyondTheHeadersCountAreReadAndSaid) {
+  for (const bool end_of_file_byte : {true, false}) {
+    std::string file =
+        test::dbf_file(kDbfFields, {{{"1", "m"}}, {{"2", "f"}}, {{"3", "f"}}}, end_of_file_byte);
+    file[4] = 1;  // the header counts one record of the three
+    const Read read = read_all(file, "appended.dbf");
+    EXPECT_EQ(read.texts.size(), 3u);
+    ASSERT_EQ(read.records.notes.size(), 1u);
+    EXPECT_THAT(read.records.notes[0].message,
+                HasSubstr("the header announces 1 records, but 2 more follow"));
+    EXPECT_FALSE(read.records.notes[0].data_lost);
+  }
+}
+
 TEST(DbaseFile, RefusesAHeaderThatIsCutOrInconsistent) {
   const std::string whole = test::dbf_file(kDbfFields, {{{"1", "m"}}});
   std::string short_record = whole;

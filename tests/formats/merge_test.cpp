@@ -29,6 +29,14 @@ core::Workspace survey_with(std::initializer_list<const char*> ids, const char* 
   return w;
 }
 
+int last_row_with_households(const core::Workspace& w) {
+  int last = 1;
+  for (int row = 2; row < w.mortality_households.row_count(); ++row) {
+    if (!w.mortality_households.cell(1, row).empty()) last = row;
+  }
+  return last;
+}
+
 TEST(MergeSurveys, AppendsChildrenAndGivesANewVariableItsOwnColumn) {
   core::Workspace a = survey_with({"1", "2"}, nullptr);
   a.mortality_households.set_cell(1, 2, "1");
@@ -64,6 +72,33 @@ TEST(MergeSurveys, TheSameVariableInBothSurveysSharesOneColumn) {
   EXPECT_EQ(merged.survey.cell(extra, 1), "v1");
   EXPECT_EQ(merged.survey.cell(extra, 2), "v1");
   EXPECT_EQ(merged.survey.cell(extra + 1, 0), "");
+}
+
+// A survey file reads 65,532 household rows; a merge that would make more is refused, not
+// written for the reader to cut.
+TEST(MergeSurveys, HouseholdsBeyondWhatTheFileReadsAreRefused) {
+  const auto with_households = [](int count) {
+    core::Workspace w;
+    w.mortality_households.resize(12, count + 2);
+    for (int row = 2; row < count + 2; ++row) w.mortality_households.set_cell(1, row, "1");
+    return w;
+  };
+  EXPECT_EQ(
+      last_row_with_households(merge_surveys({with_households(30000), with_households(35532)})),
+      65533);
+  EXPECT_THROW(merge_surveys({with_households(30000), with_households(35533)}), MergeError);
+}
+
+TEST(MergeSurveys, SaysWhatItLeavesOut) {
+  core::Workspace w;
+  EXPECT_TRUE(left_out_by_merge(w).empty());
+  w.mortality_individuals.set_cell(0, 1, "1");  // a row number alone is no data
+  w.mortality_individuals.set_cell(1, 0, "DATE");
+  EXPECT_TRUE(left_out_by_merge(w).empty());
+  w.mortality_individuals.set_cell(2, 1, "4");
+  w.training_categorical.set_cell(3, 5, "2");
+  EXPECT_EQ(left_out_by_merge(w), (std::vector<std::string>{"the training measurements",
+                                                            "the individual mortality data"}));
 }
 
 TEST(MergeSurveys, AnEmptyListMergesNothing) {

@@ -5,6 +5,7 @@
 #include "formats/survey_import.h"
 
 #include <gmock/gmock.h>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include "support/import_fixtures.h"
@@ -50,13 +51,14 @@ TEST(ImportMapping, PreselectsTheFieldsNamedLikeTheTargetsTheLaterOneWinning) {
                                            {"HEIGHT"}, {"OEDEMA"}, {"MONTHS"},
                                            {"edema"},  {"WAZ"},    {"VILLAGE"}};
   const ImportMapping mapping = preselected_mapping(fields, core::DateOrder::mdy);
-  EXPECT_THAT(mapping.field_of_target, ElementsAre(-1, -1, -1, -1, -1, 0, -1, 5, 2, 3, 6, -1));
+  EXPECT_THAT(mapping.field_of_target, ElementsAre(-1, -1, -1, -1, -1, 0, -1, 5, 2, 3, 6, -1, -1, -1, -1, -1));
   EXPECT_EQ(mapping.file_order, core::DateOrder::mdy);
   EXPECT_EQ(preselected_mapping(fields, core::DateOrder::unknown).file_order, core::DateOrder::dmy);
   EXPECT_EQ(field_index(fields, "village"), 8);
   EXPECT_EQ(field_index(fields, "town"), -1);
   EXPECT_EQ(import_target_named("muac"), StdVar::muac);
-  EXPECT_EQ(import_target_named("WAZ"), std::nullopt);  // not a target of the mapping
+  EXPECT_EQ(import_target_named("wtfactor"), StdVar::wtfactor);
+  EXPECT_EQ(import_target_named("WAZ"), std::nullopt);  // computed, not a target of the mapping
 }
 
 TEST(SurveyImport, PutsMappedFieldsInTheirColumnsAndTheOthersAfterThemAsUserVariables) {
@@ -169,17 +171,13 @@ TEST(SurveyImport, ConvertsDatesFromTheFileOrderAndDbaseDatesFromYearMonthDay) {
     EXPECT_TRUE(imported.result.notes.empty());
   }
   // A dBase date field is year, month, day whatever order is chosen for the file; a text field
-  // follows the order chosen.
+  // follows the order chosen, but a four-digit year in front is year-first in any order.
   ImportMapping wrong = ymd;
   wrong.file_order = core::DateOrder::dmy;
   const Imported imported = import_bytes(dbf, "dates.dbf", &wrong, dmy);
   EXPECT_THAT(column(imported.survey(), 1, 1), ElementsAre("15.3.2008"));
-  EXPECT_THAT(column(imported.survey(), 7, 1), ElementsAre("2006-07-01"));
-  ASSERT_EQ(imported.result.notes.size(), 1u);
-  EXPECT_THAT(
-      imported.result.notes[0].message,
-      HasSubstr("1 values of BIRTHDAT are no dates in the order dmy (the first \"2006-07-01\")"));
-  EXPECT_FALSE(imported.result.data_lost());
+  EXPECT_THAT(column(imported.survey(), 7, 1), ElementsAre("01.07.2006"));
+  EXPECT_TRUE(imported.result.notes.empty());
 
   // Epi Info dates as typed, in the order chosen.
   const std::string rec = test::rec_file({{"SURVDATE", 12, 10}}, {{{"03/15/2008"}}});
@@ -217,6 +215,114 @@ TEST(SurveyImport, LeavesFieldsBeyondTheLastColumnOutWithANote) {
   ASSERT_FALSE(imported.result.notes.empty());
   EXPECT_THAT(imported.result.notes[0].message,
               HasSubstr("these fields were not imported: V236, V237, V238, V239, V240"));
+}
+
+
+// Dates as the phone tools and spreadsheets write them: each form is written in the system's
+// form; a text that is no date in the file order stays as read and is counted in a note.
+TEST(SurveyImport, ReadsDatesInEveryCommonFormAndNamesTheOnesItCannot) {
+  const std::string csv =
+      "SURVDATE,BIRTHDAT,MONTHS\n"
+      "07-Aug-19,15-May-15,50\n"
+      "2019-08-07,7 ao\xFBt 2017,\n"
+      "43684,24/01/18,\n"
+      "07.08.2019,31/02/2018,18\n";
+  const core::DateConventions dmy{core::DateOrder::dmy, '.', '.'};
+  const Imported imported = import_bytes(csv, "phone.csv", nullptr, dmy);
+  EXPECT_THAT(column(imported.survey(), 1, 4),
+              ElementsAre("07.08.2019", "07.08.2019", "07.08.2019", "07.08.2019"));
+  EXPECT_THAT(column(imported.survey(), 7, 4),
+              ElementsAre("15.05.2015", "07.08.2017", "24.01.18", "31.02.2018"));
+  ASSERT_EQ(imported.result.notes.size(), 1u);
+  EXPECT_THAT(imported.result.notes[0].message,
+              HasSubstr("1 values of BIRTHDAT are no dates in the order dmy"));
+}
+
+TEST(SurveyImport, GuessesTheDateOrderFromTheMappedDateFields) {
+  const std::string header = "SURVDATE,BIRTHDAT,NOTE\n";
+  struct Case {
+    const char* what;
+    std::string rows;
+    core::DateOrder order;
+    bool from_data;
+  };
+  const Case cases[] = {
+      {"a day above 12 in the birth dates", "08/07/2019,02/25/2017,13/13/13\n", core::DateOrder::mdy,
+       true},
+      {"a day above 12 in the survey dates", "25/07/2019,02/01/2017,x\n", core::DateOrder::dmy,
+       true},
+      {"month names decide nothing", "07-Aug-19,02-Jan-17,x\n", core::DateOrder::ymd, false},
+      {"a field that is not mapped to a date takes no part", "01/02/2019,,13/02/2019\n",
+       core::DateOrder::ymd, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string csv = header + c.rows;
+    const ImportHeader h = read_import_header(csv, ImportFormat::delimited, "d.csv");
+    const ImportMapping mapping = preselected_mapping(h.fields, core::DateOrder::ymd);
+    const core::DateOrderGuess guess =
+        guess_file_date_order(csv, h, mapping, core::DateOrder::ymd, 2026);
+    if (c.from_data) {
+      EXPECT_EQ(guess.order, c.order);
+    }
+    EXPECT_EQ(guess.from_data, c.from_data);
+  }
+}
+
+// The new targets: MEASURE takes the forms' 1/2 codes, CLOTHES y/n like EDEMA, STRATA and
+// WTFACTOR numbers; a WTFACTOR field fills the standard column, not a user variable.
+TEST(SurveyImport, MapsMeasureClothesStrataAndWeightingFactor) {
+  const std::string csv =
+      "measure,clothes,strata,wtfactor,waz\n"
+      "1,1,2,\"1,5\",-1.2\n"
+      "2,n,1,0.5,0.3\n"
+      "H,y,,,\n"
+      "x,,,,\n";
+  const Imported imported = import_bytes(csv, "extra.csv");
+  const core::SurveyTable& s = imported.survey();
+  EXPECT_THAT(column(s, core::column(StdVar::measure), 4), ElementsAre("l", "h", "h", "x"));
+  EXPECT_THAT(column(s, core::column(StdVar::clothes), 4), ElementsAre("y", "n", "y", ""));
+  EXPECT_THAT(column(s, core::column(StdVar::strata), 4), ElementsAre("2", "1", "", ""));
+  EXPECT_THAT(column(s, core::column(StdVar::wtfactor), 4), ElementsAre("1.5", "0.5", "", ""));
+  // The z-scores are computed: a field named WAZ is kept apart from them.
+  EXPECT_EQ(s.cell(core::kFirstUserColumn, 0), "_WAZ");
+  EXPECT_EQ(s.cell(core::kFirstUserColumn + 1, 0), "");
+}
+
+// The preview shows the cells as the import writes them and says why a value is refused.
+TEST(ImportPreview, ShowsTheCellsAsTheyWillBeReadAndMarksTheRefusedOnes) {
+  const std::string csv =
+      "SURVDATE,SEX,WEIGHT,MEASURE,BIRTHDAT\n"
+      "07-Aug-19,1,12.5,1,31/02/2018\n"
+      "2019-08-07,x,abc,l,01/01/18\n"
+      "07/08/2019,F,,q,\n";
+  const ImportHeader h = read_import_header(csv, ImportFormat::delimited, "p.csv");
+  const ImportMapping mapping = preselected_mapping(h.fields, core::DateOrder::dmy);
+  const core::DateConventions dmy{core::DateOrder::dmy, '.', ','};
+  const ImportPreview preview = preview_import(csv, h, mapping, "p.csv", dmy, 2026, 2);
+  ASSERT_EQ(preview.rows.size(), 2u);  // no more than asked for
+  const auto cell = [&](std::size_t row, StdVar v) {
+    const auto t = static_cast<std::size_t>(
+        std::find(kImportTargets.begin(), kImportTargets.end(), v) - kImportTargets.begin());
+    return preview.rows[row][t];
+  };
+  EXPECT_EQ(cell(0, StdVar::survdate).cell, "07.08.2019");
+  EXPECT_EQ(cell(0, StdVar::sex).cell, "m");
+  EXPECT_EQ(cell(0, StdVar::weight).cell, "12,5");  // the system's decimal separator
+  EXPECT_EQ(cell(0, StdVar::measure).cell, "l");
+  EXPECT_THAT(cell(0, StdVar::birthdat).refused, HasSubstr("no date in the order dmy"));
+  EXPECT_EQ(cell(0, StdVar::survdate).refused, "");
+  EXPECT_EQ(cell(1, StdVar::survdate).cell, "07.08.2019");
+  EXPECT_THAT(cell(1, StdVar::sex).refused, HasSubstr("no sex code"));
+  EXPECT_EQ(cell(1, StdVar::weight).refused, "not a number");
+  EXPECT_EQ(cell(1, StdVar::birthdat).refused, "");
+  EXPECT_EQ(cell(1, StdVar::cluster).cell, "");  // not mapped
+
+  // The preview follows the date order chosen.
+  ImportMapping ymd = mapping;
+  ymd.file_order = core::DateOrder::ymd;
+  const ImportPreview year_first = preview_import(csv, h, ymd, "p.csv", dmy, 2026, 3);
+  EXPECT_THAT(year_first.rows[2][0].refused, HasSubstr("no date in the order ymd"));
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ struct RealData : ::testing::Test {
   static core::Workspace* survey;
 
   GraphInputs inputs(core::ExclusionMode mode = core::ExclusionMode::kandu) const {
-    reports::AnalysisOptions analysis;
+    analysis::AnalysisOptions analysis;
     analysis.mode = mode;
     return {*survey, analysis, {*text, anthro::Reference::who2006, mode}};
   }

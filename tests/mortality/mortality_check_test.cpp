@@ -51,7 +51,7 @@ std::string list_after(const std::string& doc, int number) {
   return doc.substr(from, doc.find("\\par", from) - from);
 }
 
-using Pairs = std::vector<std::pair<int, int>>;
+using Groups = std::vector<std::vector<int>>;
 using ::testing::ElementsAre;
 using ::testing::Optional;
 
@@ -71,9 +71,9 @@ TEST(MortalityCheckValues, NamesMissingContradictoryDuplicateAndUnusualHousehold
   EXPECT_THAT(v.households_with_key_missing, ElementsAre(6));
   EXPECT_THAT(v.persons_with_sex_or_age_missing, ElementsAre(3, 3, 4, 4));
   EXPECT_THAT(v.births_aged_one_or_more, ElementsAre(1));  // age 0 in row 5 is fine
-  EXPECT_EQ(v.same_key, (Pairs{{1, 2}, {3, 4}}));
-  EXPECT_EQ(v.same_members, (Pairs{{3, 4}}));
-  EXPECT_EQ(v.same_key_and_members, (Pairs{{3, 4}}));
+  EXPECT_EQ(v.same_key, (Groups{{1, 2}, {3, 4}}));
+  EXPECT_EQ(v.same_members, (Groups{{3, 4}}));
+  EXPECT_EQ(v.same_key_and_members, (Groups{{3, 4}}));
   EXPECT_THAT(v.two_or_more_births, ElementsAre(5));
   EXPECT_THAT(v.three_or_more_deaths, ElementsAre(5));
 
@@ -83,6 +83,24 @@ TEST(MortalityCheckValues, NamesMissingContradictoryDuplicateAndUnusualHousehold
   EXPECT_EQ(list_after(doc, 1184), "3, 3, 4, 4");
   EXPECT_EQ(list_after(doc, 1187), "1 and 2, 3 and 4");
   EXPECT_THAT(doc, Not(HasSubstr(", \\")));
+}
+
+// Copies of one household are a group, not every pair of them: 8,000 copies would otherwise
+// make 32 million pairs. Up to four rows are still named as their pairs.
+TEST(MortalityCheckValues, ManyCopiesOfAHouseholdAreOneGroup) {
+  core::TextGrid grid(170, 40);
+  for (int row = 1; row <= 30; ++row) put_household(grid, row, "1", "7", {{"m", "30", "", ""}});
+  put_household(grid, 31, "2", "8", {{"f", "20", "", ""}});
+  put_household(grid, 32, "2", "8", {{"f", "20", "", ""}});
+  put_household(grid, 33, "2", "8", {{"f", "20", "", ""}});
+  const MortalityCheckValues v = mortality_check_values(grid);
+  ASSERT_EQ(v.same_key_and_members.size(), 2u);
+  EXPECT_EQ(v.same_key_and_members[0].size(), 30u);
+  EXPECT_EQ(v.same_key_and_members[1], (std::vector<int>{31, 32, 33}));
+  const std::string doc = mortality_plausibility_report(v, marker_texts());
+  EXPECT_EQ(list_after(doc, 1189),
+            "31 and 32, 31 and 33, 32 and 33, (30 households: 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, "
+            "12, 13, 14, 15, 16, 17, 18, 19, 20 and 10 more)");
 }
 
 TEST(MortalityCheckValues, EmptyTableNamesRowOneAndLeavesTheTestsOut) {
@@ -186,6 +204,46 @@ TEST(MortalityCheckValues, DecimalCommaAgeCountsInTheHistogramButNotInTheRatios)
   EXPECT_FALSE(v.under_five);  // no whole-year age: no child
   ASSERT_EQ(v.households_by_cluster.size(), 1u);
   EXPECT_EQ(v.households_by_cluster[0].with_child, 1);  // a child among the households
+}
+
+}  // namespace
+}  // namespace olvar::mortality
+
+namespace olvar::mortality {
+namespace {
+
+// Household 1 of cluster 1 has 25 persons: 20 on row 1 and 5 on row 2 with the same key, as the
+// roster import writes it. Household 2 of cluster 1 is entered twice (rows 3 and 4). Row 5 has
+// household 3 with a full row but a different HH on the next row, and row 6 repeats the key of
+// row 5 after a row that is not full.
+TEST(MortalityCheckValues, AHouseholdOfMoreThan20PersonsCountsOnce) {
+  core::TextGrid grid(170, 20);
+  std::vector<Person> twenty(20, Person{"m", "30", "", ""});
+  twenty[0] = {"f", "2", "y", ""};
+  put_household(grid, 1, "1", "1", twenty);
+  put_household(grid, 2, "1", "1",
+                {{"f", "3", "y", ""}, {"m", "4", "", "y"}, {"m", "50", "", "y"},
+                 {"f", "60", "", "y"}, {"f", "61", "", ""}});
+  put_household(grid, 3, "1", "2", {{"m", "30", "", ""}, {"f", "28", "", ""}});
+  put_household(grid, 4, "1", "2", {{"m", "30", "", ""}, {"f", "28", "", ""}});
+  put_household(grid, 5, "2", "3", std::vector<Person>(20, Person{"m", "30", "", ""}));
+  put_household(grid, 6, "2", "4", {{"f", "40", "", ""}});
+  put_household(grid, 7, "2", "4", {{"f", "41", "", ""}});
+  const MortalityCheckValues v = mortality_check_values(grid);
+
+  EXPECT_EQ(v.same_key, (Pairs{{3, 4}, {6, 7}}));
+  EXPECT_EQ(v.same_members, (Pairs{{3, 4}}));
+  ASSERT_EQ(v.households_by_cluster.size(), 2u);
+  EXPECT_EQ(v.households_by_cluster[0].households, 3);  // rows 1+2, 3, 4
+  EXPECT_EQ(v.households_by_cluster[0].with_child, 1);  // the children of rows 1 and 2: once
+  EXPECT_EQ(v.households_by_cluster[1].households, 3);  // rows 5, 6, 7
+  // The births and deaths of the two rows are the household's: two births, three deaths.
+  EXPECT_THAT(v.two_or_more_births, ElementsAre(1));
+  EXPECT_THAT(v.three_or_more_deaths, ElementsAre(1));
+  // Sizes 25, 2, 2, 20, 1, 1: the dispersion is that of six households, not seven.
+  const std::vector<double> sizes = {25, 2, 2, 20, 1, 1};
+  ASSERT_TRUE(v.household_size.has_value());
+  EXPECT_DOUBLE_EQ(v.household_size->index, stats::index_of_dispersion(sizes)->index);
 }
 
 }  // namespace

@@ -58,3 +58,31 @@ TEST(ResultTables, TransferNamesTheRowOfAnAgeThatIsNotAWholeNumber) {
 
 }  // namespace
 }  // namespace olvar::mortality
+
+namespace olvar::mortality {
+namespace {
+
+TEST(ResultTables, TransferCountsAHouseholdOnTwoRowsOnce) {
+  core::TextGrid t(170, 10);
+  for (int row : {1, 2}) {
+    t.set_cell(1, row, "07.08.2019");
+    t.set_cell(2, row, "1");
+    t.set_cell(3, row, "4");
+    t.set_cell(4, row, "1");
+  }
+  for (int k = 1; k <= kPersons; ++k) {
+    t.set_cell(person_column(k, PersonField::sex), 1, "f");
+    t.set_cell(person_column(k, PersonField::age), 1, "30");
+  }
+  t.set_cell(person_column(1, PersonField::sex), 2, "m");
+  t.set_cell(person_column(1, PersonField::age), 2, "1");  // the only child: on the second row
+  const IndividualResults r =
+      individual_results(t, age_groups(AgeGrouping::ten_years, core::OptionsPage{}), 90);
+  const Transfer transfer = individual_transfer_text(t, r, core::TextGrid(1, 11), 90);
+  EXPECT_THAT(transfer.text, HasSubstr("Households\t1\n"));
+  EXPECT_THAT(transfer.text, HasSubstr("Households with children under five\t1\n"));
+  EXPECT_THAT(transfer.text, HasSubstr("Average household size\t21.0\n"));
+}
+
+}  // namespace
+}  // namespace olvar::mortality

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -139,6 +140,53 @@ TEST(SafeWriteBackup, AFirstSaveMakesNoBackupAndAFolderIsRefused) {
   EXPECT_THAT([&] { write_file_with_backup(folder / "d.as", "x", folder / "d.bak"); },
               ::testing::ThrowsMessage<WriteFailure>(HasSubstr("not a file")));
   EXPECT_TRUE(fs::is_directory(folder / "d.as"));
+}
+
+// A folder at the backup's name would make the last step of a save fail after the new file
+// took the old one's place: the old content would be gone. It is found before anything moves.
+TEST(SafeWriteBackup, AFolderAtTheBackupNameIsRefusedBeforeAnythingMoves) {
+  test::TempFolder folder;
+  folder.write("s.as", "old");
+  folder.write("s.bak/kept", "kept");
+  EXPECT_THAT([&] { write_file_with_backup(folder / "s.as", "new", folder / "s.bak"); },
+              ::testing::ThrowsMessage<WriteFailure>(HasSubstr("s.bak is taken by a folder")));
+  EXPECT_EQ(read(folder / "s.as"), "old");
+  EXPECT_EQ(read(folder / "s.bak" / "kept"), "kept");
+  EXPECT_EQ(names_in(folder.path()), (std::vector<std::string>{"s.as", "s.bak"}));
+}
+
+// A backup that is a second name (a hard link) of the survey is already the old file: the save
+// must not leave a hidden temporary name of it behind, save after save.
+TEST(SafeWriteBackup, ABackupLinkedToTheSurveyLeavesNothingBehind) {
+  test::TempFolder folder;
+  folder.write("s.as", "old");
+  fs::create_hard_link(folder / "s.as", folder / "s.bak");
+  for (const char* bytes : {"new", "newer"}) {
+    write_file_with_backup(folder / "s.as", bytes, folder / "s.bak");
+    EXPECT_EQ(names_in(folder.path()), (std::vector<std::string>{"s.as", "s.bak"}));
+  }
+  EXPECT_EQ(read(folder / "s.as"), "newer");
+  EXPECT_EQ(read(folder / "s.bak"), "new");
+}
+
+// An interrupted save leaves a hidden temporary file as large as the survey. The next save of
+// that file removes those left a while ago, of the file and of its backup, and nothing else.
+TEST(SafeWriteBackup, TemporaryFilesOfAnInterruptedSaveGoAtTheNextSave) {
+  test::TempFolder folder;
+  folder.write("s.as", "old");
+  const auto long_ago = fs::file_time_type::clock::now() - std::chrono::hours(1);
+  for (const char* name :
+       {".s.as.abcdefghij012345.tmp", ".s.bak.abcdefghij012345.tmp", ".s.as.young01234567890.tmp",
+        ".t.as.abcdefghij012345.tmp", ".s.as.notours.tmp"}) {
+    folder.write(name, "a whole survey");
+    if (std::string(name).find("young") == std::string::npos) {
+      fs::last_write_time(folder / name, long_ago);
+    }
+  }
+  write_file_with_backup(folder / "s.as", "new", folder / "s.bak");
+  EXPECT_EQ(names_in(folder.path()),
+            (std::vector<std::string>{".s.as.notours.tmp", ".s.as.young01234567890.tmp",
+                                      ".t.as.abcdefghij012345.tmp", "s.as", "s.bak"}));
 }
 
 TEST(SafeFileStream, StreamsIntoPlaceOrLeavesTheOldFile) {

@@ -379,6 +379,7 @@ TEST(PlausibilityReport, DuplicatesArePairsOfEqualRows) {
   // Rows 5 (empty) and 8 (outside the last row) take no part.
   const std::vector<DuplicatePair> expected = {{1, 3}, {1, 4}, {3, 4}, {6, 7}};
   EXPECT_EQ(find_duplicate_rows(t, 7), expected);
+  EXPECT_EQ(find_duplicate_groups(t, 7), (std::vector<std::vector<int>>{{1, 3, 4}, {6, 7}}));
 }
 
 TEST(PlausibilityReport, DuplicateLinesNameBothRows) {
@@ -392,6 +393,22 @@ TEST(PlausibilityReport, DuplicateLinesNameBothRows) {
   EXPECT_NE(text.find("Line=41/ID=5 with Line=5/ID=5 \\par Line=42/ID=5 with Line=5/ID=5 \\par "
                       "Line=42/ID=5 with Line=41/ID=5 \\par "),
             std::string::npos);
+}
+
+// Thousands of identical children are one line, not millions of pairs (3,000 copies made a
+// report of 177 MB): up to four equal rows are named as pairs, more as one group.
+TEST(PlausibilityReport, ManyIdenticalRowsAreOneLine) {
+  Fixture f;
+  core::Workspace survey = fixture_survey();
+  for (int row = 41; row <= 70; ++row) {
+    for (int c = 1; c < survey.survey.column_count(); ++c) {
+      survey.survey.set_cell(c, row, survey.survey.cell(c, 5));
+    }
+  }
+  const std::string text = Plausibility(survey, f.context()).document.text();
+  EXPECT_NE(text.find("Line=5/ID=5 with Line=41/ID=5, Line=42/ID=5, "), std::string::npos);
+  EXPECT_NE(text.find(", Line=59/ID=5 and 11 more (31 identical lines) \\par "), std::string::npos);
+  EXPECT_EQ(text.find("Line=42/ID=5 with Line=41/ID=5"), std::string::npos);
 }
 
 // Whether the text is RTF as the reports write it: balanced braces, and only the vocabulary

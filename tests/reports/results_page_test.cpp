@@ -225,7 +225,7 @@ TEST(ResultsPage, ChildrenLeftOutForTheirClusterAreCountedOnLine29) {
   core::SurveyTable survey = fixture();
   survey.set_cell(StdVar::cluster, 1, "1a");
   survey.set_cell(StdVar::cluster, 3, "1000");
-  const std::string note = language().text(kLeftOutForClusterEntry);
+  const std::string note = language().text(analysis::kLeftOutForClusterEntry);
   // WHZ and MUAC: r1 and r3 have a value of each; by age, r1 is 10 and r3 30 months old.
   const std::pair<ResultsIndex, ResultsGrouping> cases[] = {
       {ResultsIndex::whz, ResultsGrouping::all},

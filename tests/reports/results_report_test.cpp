@@ -91,7 +91,7 @@ TEST(ResultsReportValues, FixtureWorkedByHand) {
 
   // Wasting by WHZ: r6 is excluded, so the counts are those of the prevalence fixture: n per
   // cluster 3, 2, 3 = 8; a = r1 r2 r4 (2, 1, 0); b = r1; c = r2 r4 (1, 1, 0).
-  const PrevalenceValues& whz = v.family("#02");
+  const analysis::PrevalenceValues& whz = v.family("#02");
   EXPECT_EQ(whz.n, 8);
   EXPECT_EQ(whz.a.count, 3);
   EXPECT_EQ(whz.b.count, 1);
@@ -111,14 +111,14 @@ TEST(ResultsReportValues, FixtureWorkedByHand) {
 
   // Percent of median, for the rows whose WHZ survived the exclusion or with oedema: r6 is out;
   // a = r1 (78) r2 (oedema) r4 (68); b = r1; c = r2 r4; 80.5 is not below 80.
-  const PrevalenceValues& pct = v.family("#07");
+  const analysis::PrevalenceValues& pct = v.family("#07");
   EXPECT_EQ(pct.n, 8);
   EXPECT_EQ(pct.a.count, 3);
   EXPECT_EQ(pct.b.count, 1);
   EXPECT_EQ(pct.c.count, 2);
 
   // MUAC: r2 (MUAC 0) counts for its oedema only, r4 (MUAC 0) and r6 (empty) are not measured.
-  const PrevalenceValues& muac = v.family("#22");
+  const analysis::PrevalenceValues& muac = v.family("#22");
   EXPECT_EQ(muac.n, 7);
   EXPECT_EQ(muac.a.count, 4);  // r1 r2 r5 r8
   EXPECT_EQ(muac.b.count, 2);  // r1 r8 (115 is moderate)
@@ -308,8 +308,8 @@ TEST(ResultsReportValues, SmallPopulationCorrectionAsOnTheResultsPage) {
     ResultsPageInputs in = results_page_inputs(options, planning, '.');
     in.index = index;
     in.grouping = ResultsGrouping::all;
-    const PrevalenceValues& page = results_page_values(survey.survey, in).subsets[0];
-    const PrevalenceValues& report = corrected.family(family);
+    const analysis::PrevalenceValues& page = results_page_values(survey.survey, in).subsets[0];
+    const analysis::PrevalenceValues& report = corrected.family(family);
     ASSERT_EQ(report.n, page.n);
     for (const auto& [r, p] : {std::pair{&report.a, &page.a}, std::pair{&report.b, &page.b},
                                std::pair{&report.c, &page.c}}) {

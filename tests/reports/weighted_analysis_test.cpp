@@ -8,8 +8,8 @@
 #include "core/standard_variables.h"
 #include "core/survey_table.h"
 #include "core/workspace.h"
-#include "reports/analysis_table.h"
-#include "reports/prevalence_values.h"
+#include "analysis/analysis_table.h"
+#include "analysis/prevalence_values.h"
 #include "support/survey_builder.h"
 #include "support/test_paths.h"
 
@@ -124,10 +124,10 @@ TEST(WeightedAnalysis, RowsBySexAgeAndCluster) {
 TEST(WeightedAnalysis, WithoutWeightsEqualsTheUnweightedPrevalence) {
   const core::SurveyTable survey = fixture(/*weighted=*/false);
   const WeightedAnalysis a = weighted_analysis_values(survey, no_exclusion(), {});
-  AnalysisOptions options;
+  analysis::AnalysisOptions options;
   options.mode = anthro::ExclusionMode::none;
-  const PrevalenceValues unweighted = prevalence_values(
-      RemoveAllNonPlausible_Zscores(survey, options).table, PrevalenceFamily::whz_wasting, {});
+  const analysis::PrevalenceValues unweighted = analysis::prevalence_values(
+      analysis::RemoveAllNonPlausible_Zscores(survey, options).table, analysis::PrevalenceFamily::whz_wasting, {});
   const WeightedRow& total = row_of(a, 1, WeightedIndex::whz, "Total");
   EXPECT_DOUBLE_EQ(total.n, unweighted.n);
   EXPECT_DOUBLE_EQ(total.cells[1].percent, unweighted.a.percent);

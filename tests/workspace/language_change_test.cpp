@@ -21,8 +21,9 @@ class LanguageChange : public ::testing::Test {
   LanguageChange() {
     for (const char* name :
          {"english.lng", "French.lng", "spanish.lng", "kiswahili.lng", "english_report.rtf",
-          "french_report.rtf", "english_survey_protocol.rtf", "french_survey_protocol.rtf",
-          "spanish_survey_protocol.rtf"}) {
+          "french_report.rtf", "spanish_report.rtf", "english_survey_protocol.rtf",
+          "french_survey_protocol.rtf", "spanish_survey_protocol.rtf", "French_captions.txt",
+          "spanish_captions.txt"}) {
       folder.write(std::string("program/") + name, std::string("content of ") + name + "\r\n");
     }
     folder.write("program/notes.txt", "x");
@@ -52,12 +53,13 @@ TEST_F(LanguageChange, CopiesTheFileAndTheTemplatesOfItsLanguage) {
     const char* file;
     const char* report;    // "" when report.rtf is not written
     const char* protocol;  // "" when report_planning.rtf is not written
+    const char* captions;  // "" for an empty captions.dat: the captions as the code writes them
   };
   const Case cases[] = {
-      {"english.lng", "english_report.rtf", "english_survey_protocol.rtf"},
-      {"French.lng", "french_report.rtf", "french_survey_protocol.rtf"},
-      {"spanish.lng", "", "spanish_survey_protocol.rtf"},
-      {"kiswahili.lng", "", ""},
+      {"French.lng", "french_report.rtf", "french_survey_protocol.rtf", "French_captions.txt"},
+      {"english.lng", "english_report.rtf", "english_survey_protocol.rtf", ""},
+      {"spanish.lng", "spanish_report.rtf", "spanish_survey_protocol.rtf", "spanish_captions.txt"},
+      {"kiswahili.lng", "", "", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
@@ -75,6 +77,11 @@ TEST_F(LanguageChange, CopiesTheFileAndTheTemplatesOfItsLanguage) {
       EXPECT_EQ(written("report_planning.rtf"), std::string("content of ") + c.protocol + "\r\n");
     } else {
       EXPECT_FALSE(fs::exists(folders.writable / "report_planning.rtf"));
+    }
+    if (*c.captions) {
+      EXPECT_EQ(written("captions.dat"), std::string("content of ") + c.captions + "\r\n");
+    } else {
+      EXPECT_EQ(written("captions.dat"), "") << "an earlier language's captions are cleared";
     }
     EXPECT_THAT(prompter.messages, ElementsAre("Please restart the program"));
   }

@@ -1,11 +1,11 @@
-#include "reports/age_table_values.h"
+#include "analysis/age_table_values.h"
 
 #include <optional>
 
 #include "core/standard_variables.h"
 #include "core/text_conversions.h"
 
-namespace olvar::reports {
+namespace olvar::analysis {
 
 namespace {
 
@@ -119,4 +119,4 @@ std::vector<AgeGroupValues> age_table_of_rows(
   return out;
 }
 
-}  // namespace olvar::reports
+}  // namespace olvar::analysis

@@ -1,4 +1,4 @@
-#include "reports/analysis_table.h"
+#include "analysis/analysis_table.h"
 
 #include <cstdint>
 #include <optional>
@@ -8,7 +8,7 @@
 #include "core/text_conversions.h"
 #include "stats/column_summary.h"
 
-namespace olvar::reports {
+namespace olvar::analysis {
 
 namespace {
 
@@ -182,4 +182,4 @@ AnalysisTable RemoveAllNonPlausible_Zscores(const core::SurveyTable& survey,
   return result;
 }
 
-}  // namespace olvar::reports
+}  // namespace olvar::analysis

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "core/text_grid.h"
-#include "reports/prevalence_values.h"
+#include "analysis/prevalence_values.h"
 
-namespace olvar::reports {
+namespace olvar::analysis {
 
 enum class AgeTableFamily {
   whz,             // n: WHZ or oedema; categories WHZ < -3, -3 <= WHZ < -2, WHZ >= -2
@@ -69,4 +69,4 @@ std::vector<AgeGroupValues> age_table_of_rows(const ParsedRows& rows,
                                               const std::vector<AgeGroup>& groups, SexSubset sex,
                                               const std::function<RowCategories(int row)>& classify);
 
-}  // namespace olvar::reports
+}  // namespace olvar::analysis

@@ -1,4 +1,4 @@
-#include "reports/prevalence_values.h"
+#include "analysis/prevalence_values.h"
 
 #include <cmath>
 #include <optional>
@@ -6,9 +6,9 @@
 
 #include "core/standard_variables.h"
 #include "core/text_conversions.h"
-#include "reports/parsed_rows.h"
+#include "analysis/parsed_rows.h"
 
-namespace olvar::reports {
+namespace olvar::analysis {
 
 namespace {
 
@@ -205,4 +205,4 @@ PrevalenceValues prevalence_of_rows(const ParsedRows& rows, SexSubset sex,
   return count_and_estimate(rows, sex, classify_row, planning);
 }
 
-}  // namespace olvar::reports
+}  // namespace olvar::analysis

@@ -1,4 +1,4 @@
-#include "reports/analysis_table.h"
+#include "analysis/analysis_table.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include "core/standard_variables.h"
 #include "support/survey_builder.h"
 
-namespace olvar::reports {
+namespace olvar::analysis {
 namespace {
 
 using core::StdVar;
@@ -131,4 +131,4 @@ TEST(AnalysisTable, RemovalOfImplausibleZscores) {
 }
 
 }  // namespace
-}  // namespace olvar::reports
+}  // namespace olvar::analysis

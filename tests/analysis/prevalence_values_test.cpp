@@ -1,10 +1,10 @@
-#include "reports/prevalence_values.h"
+#include "analysis/prevalence_values.h"
 
 #include <gtest/gtest.h>
 
 #include "core/standard_variables.h"
 
-namespace olvar::reports {
+namespace olvar::analysis {
 namespace {
 
 using core::StdVar;
@@ -191,4 +191,4 @@ TEST(PrevalenceValues, UnusableClusterCodesAreLeftOutAndCounted) {
 }
 
 }  // namespace
-}  // namespace olvar::reports
+}  // namespace olvar::analysis

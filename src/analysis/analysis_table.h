@@ -15,7 +15,7 @@
 #include "core/survey_table.h"
 #include "core/text_grid.h"
 
-namespace olvar::reports {
+namespace olvar::analysis {
 
 // Row selection of the Options page: the age range `zr` (months) and the height range `zh`
 // (cm), each on or off, bounds included. Bounds are held as the edit boxes hold them.
@@ -59,4 +59,4 @@ void SG6_uebergabe(const core::SurveyTable& survey, const AnalysisOptions& optio
 AnalysisTable RemoveAllNonPlausible_Zscores(const core::SurveyTable& survey,
                                             const AnalysisOptions& options);
 
-}  // namespace olvar::reports
+}  // namespace olvar::analysis

@@ -14,10 +14,10 @@
 #include <string_view>
 
 #include "core/text_grid.h"
-#include "reports/parsed_rows.h"
+#include "analysis/parsed_rows.h"
 #include "stats/cluster_estimate.h"
 
-namespace olvar::reports {
+namespace olvar::analysis {
 
 enum class PrevalenceFamily {
   whz_wasting,     // n: WHZ or oedema; a: WHZ < -2 or oedema; b: -3 <= WHZ < -2, no oedema;
@@ -101,4 +101,4 @@ bool in_sex_subset(std::string_view sex, SexSubset subset);
 // The cluster number of a CLUSTER text: a whole number 1 ... 999, otherwise 0.
 int cluster_number(std::string_view text);
 
-}  // namespace olvar::reports
+}  // namespace olvar::analysis

@@ -1,13 +1,13 @@
-#include "reports/parsed_rows.h"
+#include "analysis/parsed_rows.h"
 
 #include <limits>
 #include <optional>
 
 #include "core/standard_variables.h"
 #include "core/text_conversions.h"
-#include "reports/prevalence_values.h"
+#include "analysis/prevalence_values.h"
 
-namespace olvar::reports {
+namespace olvar::analysis {
 
 namespace {
 
@@ -49,4 +49,4 @@ ParsedRows parse_rows(const core::TextGrid& table, char sep, unsigned columns) {
   return p;
 }
 
-}  // namespace olvar::reports
+}  // namespace olvar::analysis

@@ -1,10 +1,10 @@
-#include "reports/age_table_values.h"
+#include "analysis/age_table_values.h"
 
 #include <gtest/gtest.h>
 
 #include "core/standard_variables.h"
 
-namespace olvar::reports {
+namespace olvar::analysis {
 namespace {
 
 using core::StdVar;
@@ -76,4 +76,4 @@ TEST(AgeTableValues, MuacOfZeroIsNotCounted) {
 }
 
 }  // namespace
-}  // namespace olvar::reports
+}  // namespace olvar::analysis

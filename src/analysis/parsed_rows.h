@@ -12,7 +12,7 @@
 
 #include "core/text_grid.h"
 
-namespace olvar::reports {
+namespace olvar::analysis {
 
 struct ParsedRows {
   static constexpr int kNoCluster = -1;  // CLUSTER empty
@@ -43,4 +43,4 @@ enum ParsedColumn : unsigned {
 ParsedRows parse_rows(const core::TextGrid& table, char decimal_separator,
                       unsigned columns = kParseAll);
 
-}  // namespace olvar::reports
+}  // namespace olvar::analysis
