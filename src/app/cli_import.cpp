@@ -118,14 +118,16 @@ int run_import(const ImportArguments& args) {
               core::windows1252_to_utf8(header.fields[static_cast<std::size_t>(field)].name) + "=" +
               std::string(core::header_text(formats::kImportTargets[static_cast<std::size_t>(t)]));
   }
-  save_survey_to(*tools, imported.workspace, args.output_path, {args.input_path}, "import");
+  // A text the survey file cannot hold was written changed: said, and in the exit status.
+  const int saved =
+      save_survey_to(*tools, imported.workspace, args.output_path, {args.input_path}, "import");
   for (const formats::ImportNote& note : imported.notes) {
     std::cerr << "olvar-cli import: " << note.message << "\n";
   }
   std::cerr << "olvar-cli import: " << imported.records << " children imported ("
             << (mapped.empty() ? std::string("no field mapped") : mapped) << "; dates read as "
             << core::order_code(mapping.file_order) << ", " << order_source << ")\n";
-  if (!imported.data_lost()) return kExitDone;
+  if (!imported.data_lost()) return saved;
   std::cerr << "olvar-cli import: " << args.output_path
             << " was written without the data the warnings above name\n";
   return kExitDataNotKept;

@@ -99,7 +99,8 @@ int run_batch_analysis_mode(workspace::AppContext& app) {
   const std::filesystem::path output = "olvar_zscores.txt";
   // The survey or the companion file may be that very file (by its name or through a link):
   // replacing it would destroy what is being read.
-  for (const std::filesystem::path& read : {*app.command_line.survey_file, input}) {
+  for (const std::filesystem::path& read :
+       {std::filesystem::path(*app.command_line.survey_file), input}) {
     if (platform::is_same_file(read, output)) {
       std::cerr << "olvar: the output " << output.string() << " is the input file " << read.string()
                 << "; nothing was written (rename the input)\n";
