@@ -308,7 +308,8 @@ TEST(ResultsReportValues, SmallPopulationCorrectionAsOnTheResultsPage) {
     ResultsPageInputs in = results_page_inputs(options, planning, '.');
     in.index = index;
     in.grouping = ResultsGrouping::all;
-    const analysis::PrevalenceValues& page = results_page_values(survey.survey, in).subsets[0];
+    const ResultsPageValues page_values = results_page_values(survey.survey, in);
+    const analysis::PrevalenceValues& page = page_values.subsets[0];
     const analysis::PrevalenceValues& report = corrected.family(family);
     ASSERT_EQ(report.n, page.n);
     for (const auto& [r, p] : {std::pair{&report.a, &page.a}, std::pair{&report.b, &page.b},
