@@ -231,8 +231,8 @@ TEST(MortalityCheckValues, AHouseholdOfMoreThan20PersonsCountsOnce) {
   put_household(grid, 7, "2", "4", {{"f", "41", "", ""}});
   const MortalityCheckValues v = mortality_check_values(grid);
 
-  EXPECT_EQ(v.same_key, (Pairs{{3, 4}, {6, 7}}));
-  EXPECT_EQ(v.same_members, (Pairs{{3, 4}}));
+  EXPECT_EQ(v.same_key, (Groups{{3, 4}, {6, 7}}));
+  EXPECT_EQ(v.same_members, (Groups{{3, 4}}));
   ASSERT_EQ(v.households_by_cluster.size(), 2u);
   EXPECT_EQ(v.households_by_cluster[0].households, 3);  // rows 1+2, 3, 4
   EXPECT_EQ(v.households_by_cluster[0].with_child, 1);  // the children of rows 1 and 2: once
