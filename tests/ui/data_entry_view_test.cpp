@@ -29,6 +29,7 @@
 #include "support/scripted_prompter.h"
 #include "support/temp_folder.h"
 #include "support/test_paths.h"
+#include "ui/data_entry_page.h"
 #include "ui/grid_models.h"
 #include "ui/palette.h"
 #include "ui/qt_convert.h"
