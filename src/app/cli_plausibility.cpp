@@ -75,7 +75,13 @@ int run_plausibility(const PlausibilityArguments& args) {
   document += document::kLineBreak;
   write_output(args.output_path, document);
   std::cerr << "olvar-cli plausibility: overall score " << report.total << " ("
-            << text.text(report.grade_entry) << ")\n";
+            << text.text(report.grade_entry) << ")";
+  // A score over only some criteria is no verdict on the others.
+  if (report.values.criteria_computed < reports::kCriterionCount) {
+    std::cerr << ", covering " << report.values.criteria_computed << " of "
+              << reports::kCriterionCount << " criteria (the others could not be computed)";
+  }
+  std::cerr << "\n";
   return status_after_reading(warnings, "plausibility",
                               args.output_path.empty() ? "the report" : args.output_path);
 }

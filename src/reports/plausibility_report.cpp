@@ -950,7 +950,14 @@ void PlausibilityLayout::summary_table() {
     text += spaces + line.scale + "&" + n + "b (" + std::string(line.before) + "&" + n +
             "a) \\par\\par ";
   }
-  text += T(77) + " \\par " + "\\plain\\lang1031\\par " + T(78) + " \\par\\par\\par ";
+  // The grade of a score that covers only some criteria says less than it seems to: the
+  // verdict says so in the same paragraph.
+  std::string caveat;
+  if (v_.criteria_computed < kCriterionCount) {
+    caveat = " " + T(kScoreCoversComputedEntry) + " " + std::to_string(v_.criteria_computed) +
+             " / " + std::to_string(kCriterionCount);
+  }
+  text += T(77) + " \\par " + "\\plain\\lang1031\\par " + T(78) + caveat + " \\par\\par\\par ";
 
   for (int n = 0; n < kCriterionCount; ++n) {
     const CriterionScore& c = v_.criteria[static_cast<std::size_t>(n)];
@@ -971,11 +978,6 @@ void PlausibilityLayout::summary_table() {
   replace_first(text, "&10a", "\\b " + std::to_string(v_.total) + "\\b0 ");
   replace_first(text, "&10a", std::to_string(v_.total));
   replace_first(text, "&10b", T(v_.grade_entry));
-  if (v_.criteria_computed < kCriterionCount) {
-    // The grade of a score that covers only some criteria says less than it seems to.
-    text += T(kScoreCoversComputedEntry) + " " + std::to_string(v_.criteria_computed) + " / " +
-            std::to_string(kCriterionCount) + " \\par\\par ";
-  }
   out_ << text;
 }
 

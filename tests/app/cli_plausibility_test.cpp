@@ -40,6 +40,25 @@ class CliPlausibility : public ::testing::Test {
   std::string survey_bytes_;
 };
 
+// Without a SEX column most criteria cannot be computed: the score line says how many it
+// covers, so that its grade is not read as a verdict on all ten.
+TEST_F(CliPlausibility, ScoreLineSaysWhichShareOfTheCriteriaItCovers) {
+  const fs::path survey = folder_ / "no_sex.as";
+  test::write_file_for(survey,
+                       "dmy\r\nCLUSTER\tTEAM\tMONTHS\tWEIGHT\tHEIGHT\r\n1\t1\t12\t9.1\t75.2\r\n"
+                       "2\t1\t20\t10.3\t80.4\r\n3\t2\t40\t13.5\t96.7\r\n");
+  const test::CommandResult r = run("plausibility '" + survey.string() + "' -o '" +
+                                    (folder_ / "report.rtf").string() + "'");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("overall score 0 ("));
+  EXPECT_THAT(r.err, ::testing::ContainsRegex("covering [0-9] of 10 criteria"));
+  // The rich survey has every criterion: no such remark.
+  const test::CommandResult rich =
+      run("plausibility '" + survey_.string() + "' -o '" + (folder_ / "rich.rtf").string() + "'");
+  ASSERT_EQ(rich.status, 0) << rich.err;
+  EXPECT_THAT(rich.err, ::testing::Not(HasSubstr("covering")));
+}
+
 TEST_F(CliPlausibility, WritesTheReportFile) {
   const fs::path report = folder_ / "report.rtf";
   const test::CommandResult r =

@@ -109,11 +109,12 @@ TEST(ResultsPage, LinesSortExclusionInStepAndPicture) {
   window->pages()->setCurrentIndex(kResults);
   EXPECT_TRUE(child<QRadioButton>(page, "excl_vv")->isChecked());
   child<QRadioButton>(page, "RadioButton1")->click();  // Cluster
-  // Cluster 1: 118, 130, 140, 121 -> 127.25; cluster 2: 150, 128, 145 -> 141.00;
-  // cluster 3: 110, 124, 138 -> 124.00.
+  // Cluster 1: 118, 130, 140, 121 -> mean 127.25, SD sqrt(294.75 / 3) = 9.91, printed with
+  // four significant digits as 127.30; cluster 2: 150, 128, 145 -> 141.00; cluster 3: 110,
+  // 124, 138 -> 124.00.
   ASSERT_EQ(page->lines().size(), 2u + 3u);
   EXPECT_THAT(page->lines()[2], ::testing::StartsWith("Cluster 1 :"));
-  EXPECT_THAT(page->lines()[2], ::testing::HasSubstr("127.25 \xB1"));
+  EXPECT_THAT(page->lines()[2], ::testing::HasSubstr("127.30 \xB1 9.91"));
   EXPECT_THAT(page->lines()[2], ::testing::EndsWith("(n=4)"));
   EXPECT_THAT(page->lines()[3], ::testing::StartsWith("Cluster 2 :"));
   EXPECT_THAT(page->lines()[3], ::testing::HasSubstr("141.00 \xB1"));
