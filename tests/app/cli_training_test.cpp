@@ -68,7 +68,7 @@ TEST_F(CliTraining, WritesTheThreeReports) {
 }
 
 TEST_F(CliTraining, RefusesToWriteOverTheSurveyFile) {
-  for (const std::string& option : {"", "--previous ", "--categorical "}) {
+  for (const std::string option : {"", "--previous ", "--categorical "}) {
     const test::CommandResult r = run(option + "-o '" + survey_.string() + "'");
     EXPECT_EQ(r.status, 1) << option;
     EXPECT_THAT(r.err, HasSubstr("is the survey file itself"));

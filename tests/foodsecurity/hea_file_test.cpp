@@ -106,7 +106,9 @@ TEST(HeaFile, BrokenFilesNameTheFileAndLine) {
     } catch (const HeaFileError& e) {
       EXPECT_NE(std::string(e.what()).find("zone.fs, line "), std::string::npos) << e.what();
       EXPECT_NE(std::string(e.what()).find(c.message_part), std::string::npos) << e.what();
-      if (c.line > 0) EXPECT_EQ(e.line(), c.line);
+      if (c.line > 0) {
+        EXPECT_EQ(e.line(), c.line);
+      }
     }
   }
 }

@@ -155,6 +155,14 @@ TEST(SurveyImport, WritesSexAndOedemaCodesAndKeepsEmptyValuesEmpty) {
             logical_cells);
 }
 
+// Records of dates alone are read, but a survey file does not keep them, and the import says so:
+// true when that is all it says.
+bool says_only_that_date_rows_are_not_kept(const std::vector<ImportNote>& notes) {
+  return std::all_of(notes.begin(), notes.end(), [](const ImportNote& note) {
+    return note.message.find("a survey file does not keep such rows") != std::string::npos;
+  });
+}
+
 TEST(SurveyImport, ConvertsDatesFromTheFileOrderAndDbaseDatesFromYearMonthDay) {
   const core::DateConventions dmy{core::DateOrder::dmy, '.', '.'};
   const core::DateConventions mdy{core::DateOrder::mdy, '/', '.'};
@@ -168,7 +176,7 @@ TEST(SurveyImport, ConvertsDatesFromTheFileOrderAndDbaseDatesFromYearMonthDay) {
     const Imported imported = import_bytes(dbf, "dates.dbf", &ymd, dates);
     EXPECT_THAT(column(imported.survey(), 1, 2), ElementsAre(survdate, ""));
     EXPECT_THAT(column(imported.survey(), 7, 2), ElementsAre(birthdat, ""));
-    EXPECT_TRUE(imported.result.notes.empty());
+    EXPECT_TRUE(says_only_that_date_rows_are_not_kept(imported.result.notes));
   }
   // A dBase date field is year, month, day whatever order is chosen for the file; a text field
   // follows the order chosen, but a four-digit year in front is year-first in any order.
@@ -177,7 +185,7 @@ TEST(SurveyImport, ConvertsDatesFromTheFileOrderAndDbaseDatesFromYearMonthDay) {
   const Imported imported = import_bytes(dbf, "dates.dbf", &wrong, dmy);
   EXPECT_THAT(column(imported.survey(), 1, 1), ElementsAre("15.3.2008"));
   EXPECT_THAT(column(imported.survey(), 7, 1), ElementsAre("01.07.2006"));
-  EXPECT_TRUE(imported.result.notes.empty());
+  EXPECT_TRUE(says_only_that_date_rows_are_not_kept(imported.result.notes));
 
   // Epi Info dates as typed, in the order chosen.
   const std::string rec = test::rec_file({{"SURVDATE", 12, 10}}, {{{"03/15/2008"}}});
@@ -233,9 +241,11 @@ TEST(SurveyImport, ReadsDatesInEveryCommonFormAndNamesTheOnesItCannot) {
               ElementsAre("07.08.2019", "07.08.2019", "07.08.2019", "07.08.2019"));
   EXPECT_THAT(column(imported.survey(), 7, 4),
               ElementsAre("15.05.2015", "07.08.2017", "24.01.18", "31.02.2018"));
-  ASSERT_EQ(imported.result.notes.size(), 1u);
+  // Two rows hold dates only: they are read, and the note says a survey file will not keep them.
+  ASSERT_EQ(imported.result.notes.size(), 2u);
   EXPECT_THAT(imported.result.notes[0].message,
               HasSubstr("1 values of BIRTHDAT are no dates in the order dmy"));
+  EXPECT_THAT(imported.result.notes[1].message, HasSubstr("2 records hold nothing but"));
 }
 
 TEST(SurveyImport, GuessesTheDateOrderFromTheMappedDateFields) {

@@ -17,6 +17,7 @@
 #include <filesystem>
 
 #include "core/standard_variables.h"
+#include "graphs/surface.h"
 #include "ui/options_page_widget.h"
 #include "support/recording_launcher.h"
 #include "support/run_command.h"
