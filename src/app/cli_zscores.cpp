@@ -22,7 +22,9 @@ struct ZscoresArguments {
 };
 
 int run_zscores(const ZscoresArguments& args) {
-  if (!args.output_path.empty()) refuse_output_that_is_input(args.input_path, args.output_path);
+  // "-" and the system's names of standard output come back empty: the table is printed.
+  const std::string output_file = checked_output(args.output_path);
+  if (!output_file.empty()) refuse_output_that_is_input(args.input_path, output_file);
   const anthro::Reference reference =
       args.reference == "nchs" ? anthro::Reference::nchs1977 : anthro::Reference::who2006;
   const anthro::WhoReference who = load_who_reference();
@@ -39,7 +41,7 @@ int run_zscores(const ZscoresArguments& args) {
     return std::runtime_error(args.input_path + ": " + e.what());
   };
   anthro::ZscoreBatchSummary summary;
-  if (args.output_path.empty()) {
+  if (output_file.empty()) {
     try {
       summary = anthro::run_zscore_batch(input, std::cout, reference, who);
     } catch (const anthro::ZscoreBatchError& e) {
@@ -50,7 +52,7 @@ int run_zscores(const ZscoresArguments& args) {
   } else {
     // The table goes to a temporary file that replaces the output only when complete: a
     // failure (a full disk, a bad header) leaves the previous file as it was.
-    platform::SafeFileStream output(args.output_path);
+    platform::SafeFileStream output(output_file);
     try {
       summary = anthro::run_zscore_batch(input, output, reference, who);
     } catch (const anthro::ZscoreBatchError& e) {
