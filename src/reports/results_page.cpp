@@ -163,7 +163,8 @@ analysis::PrevalenceValues muac_band_values(const core::TextGrid& table, const M
   }
   records.erase(records.begin());
   records.resize(static_cast<std::size_t>(v.clusters));
-  v.estimate = stats::ClusterPrevalenceCI(records, stats::SurveyKind::anthropometry, in.planning);
+  v.estimate = stats::ClusterPrevalenceCI(records, stats::SurveyKind::anthropometry,
+                                          in.analysis.population_correction);
   for (auto [value, interval] : {std::pair{&v.a, &v.estimate.a}, std::pair{&v.b, &v.estimate.b},
                                  std::pair{&v.c, &v.estimate.c}}) {
     value->percent = v.n > 0 ? value->count * 100.0 / v.n : 0.0;
@@ -271,7 +272,6 @@ ResultsPageInputs results_page_inputs(const core::OptionsPage& options,
   in.analysis = analysis::analysis_settings(options, decimal_separator, planning);
   in.muac = in.analysis.muac;
   in.age_groups = in.analysis.age_groups;
-  in.planning = planning;
   return in;
 }
 
@@ -299,7 +299,7 @@ ResultsPageValues results_page_values(const core::SurveyTable& survey,
   ResultsPageValues v;
   v.index = in.index;
   v.grouping = in.grouping;
-  v.correction_ticked = in.planning.csps1;
+  v.correction_ticked = in.analysis.population_correction.csps1;
   const char sep = in.analysis.decimal_separator;
   const int column = index_column(in.index);
   const analysis::AnalysisTable analysis = analysis::SG6_uebergabe(survey, in.analysis, analysis::Transfer::excluding_column(column));
@@ -326,7 +326,8 @@ ResultsPageValues results_page_values(const core::SurveyTable& survey,
     return v;
   }
 
-  analysis::PrevalenceInputs prevalence{in.muac, analysis::SexSubset::all, sep, in.planning};
+  analysis::PrevalenceInputs prevalence{in.muac, analysis::SexSubset::all, sep,
+                                            in.analysis.population_correction};
   const analysis::SexSubset subsets[3] = {analysis::SexSubset::all, analysis::SexSubset::boys, analysis::SexSubset::girls};
   for (int k = 0; k < 3; ++k) {
     prevalence.sex = subsets[k];

@@ -43,10 +43,10 @@ int index_column(ResultsIndex index);
 struct ResultsPageInputs {
   ResultsIndex index = ResultsIndex::whz;
   ResultsGrouping grouping = ResultsGrouping::all;
-  analysis::AnalysisOptions analysis;  // row selection, exclusion mode and flag bounds
+  // Row selection, exclusion mode, flag bounds and the small-population correction (`csps1`).
+  analysis::AnalysisOptions analysis;
   analysis::MuacCutoffs muac;
   std::vector<analysis::AgeGroup> age_groups;            // the five age groups of the Options page
-  stats::PopulationCorrectionInputs planning;  // the finite population correction (`csps1`)
 };
 
 // The inputs as the Options page and the Planning page hold them. Cut-offs that are not numbers

@@ -134,7 +134,6 @@ OverlapValues overlap_of(const core::TextGrid& table, const ReportInputs& in) {
 ReportInputs report_inputs(const core::OptionsPage& options, char decimal_separator,
                            const stats::PopulationCorrectionInputs& planning) {
   ReportInputs in;
-  in.planning = planning;
   in.analysis = analysis::analysis_settings(options, decimal_separator, planning);
   in.decimal_separator = decimal_separator;
   in.muac = in.analysis.muac;
@@ -171,7 +170,8 @@ ReferenceValues Write_Report_values(const EvaluatedSurvey& evaluated, const Repo
                                     analysis::AnalysisTable& work) {
   ReferenceValues v;
   const char sep = in.decimal_separator;
-  const analysis::PrevalenceInputs all{in.muac, analysis::SexSubset::all, sep, in.planning};
+  const analysis::PrevalenceInputs all{in.muac, analysis::SexSubset::all, sep,
+                                         in.analysis.population_correction};
   const core::SurveyTable& survey = evaluated.survey;
 
   // One analysis table at a time, its cells reused: first for WHZ (with the MUAC families, which
@@ -190,7 +190,8 @@ ReferenceValues Write_Report_values(const EvaluatedSurvey& evaluated, const Repo
     const std::size_t r = static_cast<std::size_t>(row);
     return r < evaluated.whz_percent_of_median.size() ? evaluated.whz_percent_of_median[r] : 0.0;
   };
-  v.families["#07"] = analysis::prevalence_of_rows(rows, analysis::SexSubset::all, in.planning, [&](int row) {
+  v.families["#07"] = analysis::prevalence_of_rows(rows, analysis::SexSubset::all,
+                                                     in.analysis.population_correction, [&](int row) {
     analysis::RowCase k;
     const auto pct = percent_of(row);
     if (!pct) return k;

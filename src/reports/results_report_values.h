@@ -26,16 +26,16 @@ namespace olvar::reports {
 
 // What the report reads from the Options page, parsed once.
 struct ReportInputs {
-  analysis::AnalysisOptions analysis;      // row selection, exclusion mode and its bounds
+  // Row selection, exclusion mode and its bounds, and the Planning page's small-population
+  // correction, applied as the results page applies it: the report's intervals must be those the
+  // page shows at the same moment.
+  analysis::AnalysisOptions analysis;
   analysis::MuacCutoffs muac;              // `muac1` (severe) and `muac2` (moderate)
   std::string muac_severe_text;  // the cut-offs as the report prints them
   std::string muac_moderate_text;
   std::vector<analysis::AgeGroup> groups;             // age groups 1 ... 5 (`Edit2` ... `Edit11`)
   std::array<std::string, 5> group_labels;  // lower + "-" + upper, as the page shows them
   char decimal_separator = '.';
-  // The small-population correction of the Planning page, as the results page applies it: the
-  // report's intervals must be those the page shows at the same moment.
-  stats::PopulationCorrectionInputs planning;
 };
 
 // The inputs of an Options page and of the Planning page's small-population correction. A MUAC

@@ -201,7 +201,7 @@ TEST(ResultsPage, SmallPopulationCorrectionLine28SaysWhetherItWasApplied) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     auto in = inputs(ResultsIndex::whz, ResultsGrouping::all);
-    in.planning = c.planning;
+    in.analysis.population_correction = c.planning;
     const ResultsPageValues v = results_page_values(c.survey, in);
     EXPECT_EQ(v.population_correction, c.state);
     const std::vector<std::string> lines = MainTextResults(v, in, language());
@@ -211,7 +211,7 @@ TEST(ResultsPage, SmallPopulationCorrectionLine28SaysWhetherItWasApplied) {
     if (c.state != stats::PopulationCorrection::applied) {
       // Without the correction the count lines are those of an unticked box.
       auto unticked = in;
-      unticked.planning = {};
+      unticked.analysis.population_correction = {};
       EXPECT_EQ(lines[4], lines_of_survey(c.survey, unticked)[4]);
     }
   }
